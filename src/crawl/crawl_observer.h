@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "common/crawl_target.h"
+
+namespace harvel {
+
+// What a crawl window shows, reported as it changes. A window batches it into
+// its views; a terminal prints lines. Every call comes on the crawl's thread.
+class CrawlObserver {
+ public:
+  virtual ~CrawlObserver() = default;
+
+  // The crawl list (ListView1): a row was inserted at `index` (0-based) or removed.
+  virtual void rowInserted(std::size_t index, const CrawlTarget& row) { (void)index, (void)row; }
+  virtual void rowRemoved(std::size_t index) { (void)index; }
+
+  // StatusBar1: panel 1 or 2 now shows `text`.
+  virtual void statusTextChanged(int panel, const std::string& text) { (void)panel, (void)text; }
+
+  // The crawl window's caption now reads `text`.
+  virtual void captionChanged(const std::string& text) { (void)text; }
+
+  // The crawl start asks for the window to be shown (not modal).
+  virtual void showWindow() {}
+
+  // The crawl window has been loaded (Form_Load ran: empty list, fresh texts).
+  virtual void loaded() {}
+
+  // The crawl window has been unloaded (completion, or closed by the user).
+  virtual void unloaded() {}
+};
+
+}  // namespace harvel

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+namespace harvel {
+
+// The check boxes of the main window that steer a crawl.
+enum class Check {
+  UserSet,      // 細かく指定する(カンマ区切り): the suffix list decides
+  Gif,          // GIF
+  Jpeg,         // JPEG
+  Png,          // PNG
+  Htm,          // HTML
+  Mail,         // メールアドレス
+  Other,        // その他
+  FolderOpen,   // 取得完了後フォルダを開く
+  TextGet,      // バイナリファイル以外からリンク先を得る
+  PicFastDown,  // 画像ファイルを優先的にダウンロード
+  Renban,       // ファイル名が同じ場合連番をつける(上書きしない)
+  CGI,          // CGI関連のファイルも巡回・取得する
+  CommonURL,    // 以下のURLを含むファイルのみダウンロード
+};
+
+// A live view of the option controls. The engine asks at every decision and
+// never keeps an answer, so a change made during a crawl counts from the next
+// decision on.
+class CrawlOptions {
+ public:
+  virtual ~CrawlOptions() = default;
+
+  // The value the check box holds: 0 or 1 (other values count as off).
+  virtual int value(Check check) const = 0;
+  bool on(Check check) const { return value(check) == 1; }
+
+  virtual std::string userSetText() const = 0;    // UserSetTxt, the suffix list
+  virtual std::string commonUrlText() const = 0;  // CommonURLTxt, the URL filter
+  virtual int speedLevel() const = 0;             // SpeedLevel, 0 (fast) to 5 (slow)
+};
+
+}  // namespace harvel

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/crawl_target.h"
+#include "common/event_pump.h"
+#include "crawl/crawl_observer.h"
+#include "crawl/crawl_options.h"
+#include "crawl/download_channel.h"
+#include "crawl/shell.h"
+
+namespace harvel {
+
+struct CrawlState;
+
+// How a call of SearchStart ended.
+enum class CrawlOutcome {
+  Completed,       // the crawl list ran empty; the window unloaded itself
+  Closed,          // the window was closed during the crawl
+  ChannelFailed,   // the downloader could not be reached; see errorText()
+  TitleRefused,    // the title would lead outside Harvel's folder; nothing was written
+  AlreadyRunning,  // a crawl runs already: the row was appended and the running loop takes it
+};
+
+// The crawl window SearchFrm without its widgets: the crawl list, the per-crawl
+// state, the mailbox, the caption and status texts, and the crawl driver.
+// There is one per program; it is loaded for a crawl and unloaded at its end.
+class CrawlWindow {
+ public:
+  // `harvelFolder` is Harvel's folder (UTF-8): every target folder is made inside it.
+  CrawlWindow(const CrawlOptions& options, EventPump& pump, DownloadChannel& channel, Shell& shell,
+              std::string harvelFolder);
+  ~CrawlWindow();
+  CrawlWindow(const CrawlWindow&) = delete;
+  CrawlWindow& operator=(const CrawlWindow&) = delete;
+
+  void setObserver(CrawlObserver* observer);  // nullptr: nobody watches
+
+  // The main window's crawl start for one target: refuses a title that would
+  // lead outside Harvel's folder, appends the row (loading the window when it is
+  // not loaded), deletes the target's old "メールアドレス.txt", asks the front to
+  // show the window and runs SearchStart.
+  CrawlOutcome start(const CrawlTarget& target);
+
+  bool isLoaded() const;
+  void load();                               // Form_Load; does nothing when loaded
+  void appendRow(const CrawlTarget& row);    // appends to the crawl list, loading first
+  void unload();                             // Form_Unload: ends a running crawl at its next yield
+  CrawlOutcome SearchStart();                // the crawl driver
+
+  // What the window shows.
+  std::string caption() const;
+  std::string statusText(int panel) const;   // panel 1 or 2
+  std::string errorText() const;             // why the last crawl failed, if it did
+
+  // The state of the loaded window (nullptr when not loaded), and the user's
+  // suffix list UserExt, which outlives loads (nullopt before the first load with
+  // UserSetChk on).
+  const CrawlState* state() const;
+  const std::optional<std::vector<std::string>>& userExt() const;
+
+  // The text shown in a window caption for each stage.
+  static constexpr const char* kCaptionCrawling = "巡回中・・・";
+  static constexpr const char* kCaptionCompleted = "ダウンロードが完了しました(2秒後に自動で閉じます)";
+  static constexpr const char* kCaptionClosing = "スレッドを終了しています...";
+  static constexpr const char* kMailFileName = "メールアドレス.txt";
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace harvel

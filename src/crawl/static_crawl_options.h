@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "crawl/crawl_options.h"
+
+namespace harvel {
+
+// Option values held in memory, starting at the main window's built-in states.
+// Used by harvel-cli and by tests; the desktop program reads its controls instead.
+class StaticCrawlOptions : public CrawlOptions {
+ public:
+  StaticCrawlOptions();
+
+  int value(Check check) const override { return values_[static_cast<std::size_t>(check)]; }
+  std::string userSetText() const override { return userSetText_; }
+  std::string commonUrlText() const override { return commonUrlText_; }
+  int speedLevel() const override { return speedLevel_; }
+
+  void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
+  void setValue(Check check, int value) { values_[static_cast<std::size_t>(check)] = value; }
+  void setUserSetText(std::string text) { userSetText_ = std::move(text); }
+  void setCommonUrlText(std::string text) { commonUrlText_ = std::move(text); }
+  void setSpeedLevel(int level) { speedLevel_ = level; }
+
+  static constexpr const char* kBuiltInUserSetText = "gif,jpg,jpeg,png";
+
+ private:
+  std::array<int, static_cast<std::size_t>(Check::CommonURL) + 1> values_{};
+  std::string userSetText_ = kBuiltInUserSetText;
+  std::string commonUrlText_;
+  int speedLevel_ = 0;
+};
+
+}  // namespace harvel
