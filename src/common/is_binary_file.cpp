@@ -1,0 +1,39 @@
+#include "common/is_binary_file.h"
+
+#include <array>
+#include <cstring>
+#include <fstream>
+
+#include "common/path_text.h"
+
+namespace harvel {
+
+std::optional<bool> IsBinaryFile(const std::string& path) {
+  std::ifstream in(PathFromText(path), std::ios::binary);  // opening never creates
+  if (!in) return std::nullopt;
+
+  std::array<char, 64 * 1024> block;
+  bool previousWasZero = false;  // carries a pair across the block boundary
+  bool readAnything = false;
+  while (true) {
+    in.read(block.data(), block.size());
+    const std::size_t count = static_cast<std::size_t>(in.gcount());
+    if (count == 0) break;
+    readAnything = true;
+    const char* p = block.data();
+    const char* const end = p + count;
+    if (previousWasZero && *p == '\0') return true;
+    while (p < end) {
+      const void* zero = std::memchr(p, 0, static_cast<std::size_t>(end - p));
+      if (zero == nullptr) break;
+      const char* z = static_cast<const char*>(zero);
+      if (z + 1 < end && z[1] == '\0') return true;
+      p = z + 1;
+    }
+    previousWasZero = block[count - 1] == '\0';
+  }
+  if (in.bad() || !readAnything) return std::nullopt;
+  return false;
+}
+
+}  // namespace harvel
