@@ -1,0 +1,92 @@
+#include "downloader/download_server.h"
+
+#include <limits>
+
+#include "common/number_text.h"
+#include "downloader/protocol/endpoint.h"
+#include "downloader/protocol/request_text.h"
+
+namespace harvel {
+
+DownloadServer::DownloadServer(QObject* parent) : QObject(parent) {
+  connect(&server_, &QLocalServer::newConnection, this, &DownloadServer::acceptConnections);
+}
+
+DownloadServer::~DownloadServer() {
+  worker_.stop();
+}
+
+bool DownloadServer::listen(QString& error) {
+  std::string endpointError;
+  const auto endpoint = DownloaderEndpoint(endpointError);
+  if (!endpoint) {
+    error = QString::fromStdString(endpointError);
+    return false;
+  }
+  const QString name = QString::fromStdString(*endpoint);
+
+  // The lock tells a live downloader from a socket file left by one that died.
+  lock_ = std::make_unique<QLockFile>(name + ".lock");
+  lock_->setStaleLockTime(0);
+  if (!lock_->tryLock(0)) {
+    error = "another VeskDownloader is running already";
+    return false;
+  }
+  QLocalServer::removeServer(name);
+  server_.setSocketOptions(QLocalServer::UserAccessOption);
+  if (!server_.listen(name)) {
+    error = server_.errorString();
+    return false;
+  }
+  return true;
+}
+
+void DownloadServer::acceptConnections() {
+  while (QLocalSocket* socket = server_.nextPendingConnection()) {
+    decoders_.emplace(socket, FrameDecoder{});
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+      decoders_.erase(socket);
+      socket->deleteLater();
+    });
+    readFrom(socket);
+  }
+}
+
+void DownloadServer::readFrom(QLocalSocket* socket) {
+  auto found = decoders_.find(socket);
+  if (found == decoders_.end())
+    return;
+  FrameDecoder& decoder = found->second;
+  const QByteArray bytes = socket->readAll();
+  decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  while (auto message = decoder.next()) {
+    if (message->kind == MessageKind::Close) {
+      worker_.stop();
+      emit closeRequested();
+      return;
+    }
+    if (message->kind != MessageKind::Request)
+      continue;  // notices go the other way
+    QPointer<QLocalSocket> client(socket);
+    worker_.post(ParseRequest(*message), [this, client](bool) {
+      QMetaObject::invokeMethod(
+          this, [this, client] { answer(client); }, Qt::QueuedConnection);
+    });
+  }
+  if (decoder.failed())
+    socket->abort();  // a client that speaks garbage is dropped
+}
+
+void DownloadServer::answer(const QPointer<QLocalSocket>& socket) {
+  // The count advances even when the client has gone and the notice is lost.
+  const std::string notice = EncodeNotice(DecimalText(downloadCount_));
+  if (downloadCount_ < std::numeric_limits<std::int64_t>::max())
+    ++downloadCount_;
+  if (socket && socket->state() == QLocalSocket::ConnectedState) {
+    socket->write(notice.data(), static_cast<qint64>(notice.size()));
+    socket->flush();
+  }
+}
+
+}  // namespace harvel

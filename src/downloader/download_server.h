@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "downloader/download_worker.h"
+#include "downloader/protocol/frame.h"
+
+namespace harvel {
+
+// VeskDownloaderFrm: listens on the downloader's local socket and serves
+// requests from any number of clients, one at a time in arrival order. Each
+// request gets exactly one notice, the decimal DownloadCount, on the
+// connection that carried it, after its download has ended; DownloadCount then
+// grows by one. A close message ends the program at once.
+class DownloadServer : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit DownloadServer(QObject* parent = nullptr);
+  ~DownloadServer() override;
+
+  // Starts listening. False with `error` set when the socket folder cannot be
+  // had, another downloader runs already, or the socket cannot be made.
+  bool listen(QString& error);
+
+ signals:
+  // A client sent the close message; the running download has been stopped.
+  void closeRequested();
+
+ private:
+  void acceptConnections();
+  void readFrom(QLocalSocket* socket);
+  void answer(const QPointer<QLocalSocket>& socket);
+
+  QLocalServer server_;
+  std::unique_ptr<QLockFile> lock_;
+  std::map<QLocalSocket*, FrameDecoder> decoders_;
+  DownloadWorker worker_;
+  std::int64_t downloadCount_ = 0;
+};
+
+}  // namespace harvel

@@ -1,0 +1,138 @@
+#include "downloader/file_download.h"
+
+#include <curl/curl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "common/path_text.h"
+
+namespace harvel {
+namespace {
+
+// A dead server is given up after this long; a stalled one once it has sent
+// less than kLowSpeedBytes a second for kLowSpeedSeconds.
+constexpr long kConnectTimeoutSeconds = 30;
+constexpr long kLowSpeedBytes = 1;
+constexpr long kLowSpeedSeconds = 60;
+constexpr long kMaxRedirects = 10;
+
+struct WriteTarget {
+  std::FILE* file;
+  const std::atomic<bool>* interrupted;
+};
+
+size_t WriteBody(char* data, size_t size, size_t count, void* user) {
+  auto* target = static_cast<WriteTarget*>(user);
+  if (target->interrupted->load())
+    return 0;  // makes curl end the transfer
+  return std::fwrite(data, size, count, target->file);
+}
+
+bool HttpErrorStatus(CURL* easy) {
+  const char* scheme = nullptr;
+  long status = 0;
+  curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
+  curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+  const bool http =
+      scheme != nullptr && (std::strcmp(scheme, "HTTP") == 0 || std::strcmp(scheme, "HTTPS") == 0 ||
+                            std::strcmp(scheme, "http") == 0 || std::strcmp(scheme, "https") == 0);
+  return http && status >= 400;
+}
+
+}  // namespace
+
+FileDownloader::FileDownloader() : easy_(curl_easy_init()), multi_(curl_multi_init()) {
+  // Files get the mode a program writing them directly would give them.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fileMode_ = 0666 & ~mask;
+
+  curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
+  curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytes);
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+  curl_easy_setopt(easy_, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(easy_, CURLOPT_USERAGENT, "VeskDownloader/1.0");
+  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &WriteBody);
+}
+
+FileDownloader::~FileDownloader() {
+  curl_easy_cleanup(easy_);
+  curl_multi_cleanup(multi_);
+}
+
+void FileDownloader::interrupt() {
+  interrupted_ = true;
+  curl_multi_wakeup(multi_);
+}
+
+bool FileDownloader::download(const DownloadRequest& request) {
+  namespace fs = std::filesystem;
+  if (interrupted_)
+    return false;
+  const fs::path target = PathFromText(request.path);
+  if (!target.is_absolute() || !target.has_filename())
+    return false;
+
+  std::string temp = TextFromPath(target.parent_path() / ".VeskDownloader-XXXXXX");
+  const int fd = mkstemp(temp.data());
+  if (fd < 0)
+    return false;  // no such folder, or not writable
+  fchmod(fd, fileMode_);
+  std::FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) {
+    close(fd);
+    unlink(temp.c_str());
+    return false;
+  }
+
+  bool ok = transfer(request, file);
+  ok = (std::fclose(file) == 0) && ok;
+  std::error_code error;
+  if (ok)
+    fs::rename(PathFromText(temp), target, error);
+  if (!ok || error) {
+    unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool FileDownloader::transfer(const DownloadRequest& request, void* file) {
+  WriteTarget target{static_cast<std::FILE*>(file), &interrupted_};
+  curl_easy_setopt(easy_, CURLOPT_URL, request.url.c_str());
+  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &target);
+  if (curl_multi_add_handle(multi_, easy_) != CURLM_OK)
+    return false;
+
+  CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+  int running = 1;
+  while (running > 0 && !interrupted_) {
+    if (curl_multi_perform(multi_, &running) != CURLM_OK)
+      break;
+    if (running > 0)
+      curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+  }
+  int queued = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+    if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
+      result = message->data.result;
+    }
+  }
+  const bool ok = result == CURLE_OK && !interrupted_ && !HttpErrorStatus(easy_);
+  curl_multi_remove_handle(multi_, easy_);
+  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, nullptr);
+  return ok;
+}
+
+}  // namespace harvel

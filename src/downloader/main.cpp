@@ -1,0 +1,31 @@
+#include <curl/curl.h>
+
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+
+#include "downloader/download_server.h"
+#include "downloader/start_check.h"
+
+int main(int argc, char** argv) {
+  if (!harvel::IsWakeCommandLine(argc, argv))
+    return harvel::RefuseToStart(argc, argv);
+
+  std::signal(SIGPIPE, SIG_IGN);  // a client that hung up must not end the program
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  int status = 1;
+  {
+    QCoreApplication app(argc, argv);
+    harvel::DownloadServer server;
+    QObject::connect(&server, &harvel::DownloadServer::closeRequested, &app,
+                     &QCoreApplication::quit);
+    QString error;
+    if (server.listen(error)) {
+      status = app.exec();
+    } else {
+      std::fprintf(stderr, "VeskDownloader: %s\n", qUtf8Printable(error));
+    }
+  }
+  curl_global_cleanup();
+  return status;
+}

@@ -1,0 +1,44 @@
+#include "downloader/start_check.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstring>
+
+namespace harvel {
+namespace {
+
+constexpr const char* kRefusalText = "Harvel.exeから起動してください";
+
+bool HasDisplay() {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+  const bool desktop = true;
+#else
+  const bool desktop =
+      !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#endif
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
+    return false;
+  return desktop;
+}
+
+}  // namespace
+
+bool IsWakeCommandLine(int argc, char** argv) {
+  return argc == 2 && std::strcmp(argv[1], "wake") == 0;
+}
+
+int RefuseToStart(int argc, char** argv) {
+  if (!HasDisplay()) {
+    std::fprintf(stderr, "%s\n", kRefusalText);
+    return 1;
+  }
+  QApplication app(argc, argv);
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VeskDownloader"),
+                  QString::fromUtf8(kRefusalText), QMessageBox::Ok);
+  box.exec();
+  return 1;
+}
+
+}  // namespace harvel
