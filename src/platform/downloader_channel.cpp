@@ -1,0 +1,206 @@
+#include "platform/downloader_channel.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include "downloader/protocol/endpoint.h"
+
+namespace harvel {
+namespace {
+
+constexpr int kConnectWaitMs = 1000;
+constexpr int kStartPollMs = 20;
+
+QString DownloaderProgram(const QString& folder) {
+#ifdef Q_OS_WIN
+  return QDir(folder).filePath(QStringLiteral("VeskDownloader.exe"));
+#else
+  return QDir(folder).filePath(QStringLiteral("VeskDownloader"));
+#endif
+}
+
+}  // namespace
+
+DownloaderChannel::DownloaderChannel(QString programFolder, QObject* parent)
+    : QObject(parent), programFolder_(std::move(programFolder)) {}
+
+DownloaderChannel::~DownloaderChannel() {
+  detach();
+}
+
+bool DownloaderChannel::isConnected() const {
+  return socket_ != nullptr && socket_->state() == QLocalSocket::ConnectedState;
+}
+
+bool DownloaderChannel::find() {
+  if (isConnected())
+    return true;
+  detach();
+  std::string endpointError;
+  const auto endpoint = DownloaderEndpoint(endpointError);
+  if (!endpoint) {
+    errorText_ = QString::fromStdString(endpointError);
+    return false;
+  }
+  auto* socket = new QLocalSocket(this);
+  socket->connectToServer(QString::fromStdString(*endpoint));
+  if (!socket->waitForConnected(kConnectWaitMs)) {
+    errorText_ = socket->errorString();
+    delete socket;
+    return false;
+  }
+  attach(socket);
+  return true;
+}
+
+bool DownloaderChannel::connectOrStart() {
+  if (find())
+    return true;
+  if (!startDownloader())
+    return false;
+  // Wait until the new downloader accepts; it needs a moment to start.
+  QDeadlineTimer deadline(startTimeout_);
+  while (!deadline.hasExpired()) {
+    if (find())
+      return true;
+    QThread::msleep(kStartPollMs);
+  }
+  if (find())
+    return true;
+  errorText_ = QStringLiteral("VeskDownloader was started but did not answer within %1 ms")
+                   .arg(startTimeout_.count());
+  return false;
+}
+
+bool DownloaderChannel::startDownloader() {
+  const QString program = DownloaderProgram(programFolder_);
+  if (!QFileInfo(program).isExecutable()) {
+    errorText_ = QStringLiteral("cannot start the downloader: %1 is missing").arg(program);
+    return false;
+  }
+  QProcess process;
+  process.setProgram(program);
+  process.setArguments({QStringLiteral("wake")});
+  process.setWorkingDirectory(programFolder_);
+  // It outlives this program: it must not hold on to our output pipes.
+  process.setStandardInputFile(QProcess::nullDevice());
+  process.setStandardOutputFile(QProcess::nullDevice());
+  process.setStandardErrorFile(QProcess::nullDevice());
+  if (!process.startDetached()) {
+    errorText_ = QStringLiteral("cannot start %1: %2").arg(program, process.errorString());
+    return false;
+  }
+  startedDownloader_ = true;
+  return true;
+}
+
+void DownloaderChannel::attach(QLocalSocket* socket) {
+  socket_ = socket;
+  decoder_ = FrameDecoder{};
+  connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
+  connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
+}
+
+void DownloaderChannel::detach() {
+  if (socket_ == nullptr)
+    return;
+  socket_->disconnect(this);
+  socket_->abort();
+  socket_->deleteLater();
+  socket_ = nullptr;
+}
+
+bool DownloaderChannel::send(const std::string& frame) {
+  if (!isConnected())
+    return false;
+  const auto size = static_cast<qint64>(frame.size());
+  if (socket_->write(frame.data(), size) != size)
+    return false;
+  socket_->flush();
+  return true;
+}
+
+void DownloaderChannel::Downloading(const std::string& url, const std::string& path,
+                                    std::weak_ptr<Mailbox> mailbox) {
+  pending_.push_back(Pending{EncodeRequest(url, path), std::move(mailbox)});
+  if (recovering_)
+    return;  // the recovery under way sends it
+  if (!send(pending_.back().frame))
+    recover();
+}
+
+void DownloaderChannel::readNotices() {
+  if (socket_ == nullptr)
+    return;
+  const QByteArray bytes = socket_->readAll();
+  decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  while (auto message = decoder_.next()) {
+    if (message->kind != MessageKind::Notice || pending_.empty())
+      continue;
+    const Pending done = std::move(pending_.front());
+    pending_.pop_front();
+    // A notice for a crawl window that has been unloaded is dropped.
+    if (auto box = done.mailbox.lock())
+      box->text = message->text;
+  }
+  if (decoder_.failed()) {
+    errorText_ = QStringLiteral("the downloader sent a broken message: %1")
+                     .arg(QString::fromStdString(decoder_.error()));
+    connectionLost();
+  }
+}
+
+void DownloaderChannel::connectionLost() {
+  // Notices that arrived just before the end are still delivered.
+  if (socket_ != nullptr && socket_->bytesAvailable() > 0 && !decoder_.failed())
+    readNotices();
+  detach();
+  if (!pending_.empty())
+    recover();
+}
+
+void DownloaderChannel::recover() {
+  if (recovering_)
+    return;
+  recovering_ = true;
+  detach();
+  if (connectOrStart()) {
+    for (auto& request : pending_) {
+      if (request.resent || !send(request.frame)) {
+        recovering_ = false;
+        failPending();
+        return;
+      }
+      request.resent = true;
+    }
+  } else {
+    failPending();
+  }
+  recovering_ = false;
+}
+
+void DownloaderChannel::failPending() {
+  const std::string message =
+      "the downloader (VeskDownloader) cannot be reached: " + errorText_.toStdString();
+  for (const auto& request : pending_) {
+    if (auto box = request.mailbox.lock())
+      box->channelError = message;
+  }
+  pending_.clear();
+  detach();
+}
+
+void DownloaderChannel::close() {
+  pending_.clear();
+  if (!find())
+    return;
+  const std::string frame = EncodeClose();
+  if (send(frame))
+    socket_->waitForBytesWritten(kConnectWaitMs);
+  detach();
+}
+
+}  // namespace harvel

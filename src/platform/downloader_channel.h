@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QLocalSocket>
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "crawl/download_channel.h"
+#include "downloader/protocol/frame.h"
+
+namespace harvel {
+
+// The crawl's side of the channel to VeskDownloader (DownloaderWnd), on Qt's
+// local sockets; needs a QCoreApplication and an event loop that runs (the
+// notices arrive as socket events).
+//
+//   - connectOrStart(): "found" means a connection to the downloader's socket
+//     succeeds. When nothing answers, `VeskDownloader wake` is started from
+//     `programFolder` and the channel waits, bounded, until it accepts.
+//   - Downloading(): sends the request `URL,path`; the notice that comes back
+//     on this connection is written into the mailbox if it still exists.
+//   - When the connection drops or a request cannot be delivered, the
+//     downloader is found or started again once and the unanswered requests
+//     are sent again; if that fails, or a resent request is lost again, each
+//     waiting mailbox gets `channelError` and the crawl ends instead of waiting.
+//   - close(): sends the close message. The desktop program always closes the
+//     downloader at exit; harvel-cli only when startedDownloader().
+class DownloaderChannel : public QObject, public DownloadChannel {
+  Q_OBJECT
+
+ public:
+  explicit DownloaderChannel(QString programFolder, QObject* parent = nullptr);
+  ~DownloaderChannel() override;
+
+  // Connects to a running downloader, or starts one and waits for it. False
+  // with errorText() set when neither works.
+  bool connectOrStart();
+
+  // Connects to a running downloader only.
+  bool find();
+
+  bool isConnected() const;
+  bool startedDownloader() const { return startedDownloader_; }
+  const QString& errorText() const { return errorText_; }
+
+  void Downloading(const std::string& url, const std::string& path,
+                   std::weak_ptr<Mailbox> mailbox) override;
+
+  // Sends the close message to the downloader (finding it first when there is
+  // no connection) and drops the connection. Unanswered requests are dropped.
+  void close();
+
+  // How long a started downloader has to accept connections.
+  void setStartTimeout(std::chrono::milliseconds timeout) { startTimeout_ = timeout; }
+
+ private:
+  struct Pending {
+    std::string frame;
+    std::weak_ptr<Mailbox> mailbox;
+    bool resent = false;
+  };
+
+  bool startDownloader();
+  void attach(QLocalSocket* socket);
+  void detach();
+  bool send(const std::string& frame);
+  void readNotices();
+  void connectionLost();
+  void recover();
+  void failPending();
+
+  QString programFolder_;
+  QLocalSocket* socket_ = nullptr;
+  FrameDecoder decoder_;
+  std::deque<Pending> pending_;
+  bool startedDownloader_ = false;
+  bool recovering_ = false;
+  QString errorText_;
+  std::chrono::milliseconds startTimeout_{5000};
+};
+
+}  // namespace harvel
