@@ -1,0 +1,79 @@
+#include "crawl/crawl_context.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "crawl/crawl_window.h"
+
+namespace harvel {
+
+CrawlContext::CrawlContext(const CrawlOptions& options_, EventPump& pump_,
+                           DownloadChannel& channel_, Shell& shell_, std::string harvelFolder_)
+    : options(options_),
+      pump(pump_),
+      channel(channel_),
+      shell(shell_),
+      harvelFolder(std::move(harvelFolder_)) {}
+
+void CrawlContext::load() {
+  if (state)
+    return;
+  state = std::make_shared<CrawlState>();
+  // The suffix list is taken once here, and only while UserSetChk is on.
+  if (options.value(Check::UserSet) == 1)
+    userExt = SplitUserExt(options.userSetText());
+  caption = CrawlWindow::kCaptionCrawling;
+  status1 = "Harvel";
+  status2.clear();
+  if (observer)
+    observer->loaded();
+}
+
+void CrawlContext::unload() {
+  if (!state)
+    return;
+  setCaption(*state, CrawlWindow::kCaptionClosing);
+  // A driver still holding the state sees the mark at its next yield; dropping
+  // the mailbox makes a late notice find no window.
+  state->closed = true;
+  state->mailbox.reset();
+  state.reset();
+  if (observer)
+    observer->unloaded();
+}
+
+void CrawlContext::setCaption(const CrawlState& of, std::string text) {
+  if (of.closed)
+    return;
+  caption = std::move(text);
+  if (observer)
+    observer->captionChanged(caption);
+}
+
+void CrawlContext::setStatus(const CrawlState& of, int panel, std::string text) {
+  if (of.closed)
+    return;
+  std::string& target = panel == 1 ? status1 : status2;
+  target = std::move(text);
+  if (observer)
+    observer->statusTextChanged(panel, target);
+}
+
+void CrawlContext::insertRow(CrawlState& of, std::size_t index, CrawlTarget row) {
+  if (of.closed)
+    return;
+  index = std::min(index, of.rows.size());
+  of.rows.insert(of.rows.begin() + static_cast<std::ptrdiff_t>(index), std::move(row));
+  if (observer)
+    observer->rowInserted(index, of.rows[index]);
+}
+
+void CrawlContext::removeFirstRow(CrawlState& of) {
+  if (of.closed || of.rows.empty())
+    return;
+  of.rows.pop_front();
+  if (observer)
+    observer->rowRemoved(0);
+}
+
+}  // namespace harvel

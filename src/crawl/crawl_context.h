@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "common/event_pump.h"
+#include "crawl/crawl_observer.h"
+#include "crawl/crawl_options.h"
+#include "crawl/crawl_state.h"
+#include "crawl/download_channel.h"
+#include "crawl/file_type.h"
+#include "crawl/shell.h"
+
+namespace harvel {
+
+// Everything the crawl window holds, shared by the window's procedures (load,
+// unload, the driver, link extraction). The state of the loaded window is
+// `state`; a closed state is no longer shown, so the helpers below change
+// nothing on the screen for it.
+struct CrawlContext {
+  CrawlContext(const CrawlOptions& options, EventPump& pump, DownloadChannel& channel, Shell& shell,
+               std::string harvelFolder);
+
+  const CrawlOptions& options;
+  EventPump& pump;
+  DownloadChannel& channel;
+  Shell& shell;
+  const std::string harvelFolder;
+  CrawlObserver* observer = nullptr;
+
+  std::shared_ptr<CrawlState> state;  // nullptr while the window is not loaded
+  UserExtList userExt;                // outlives loads
+  std::string caption;
+  std::string status1;
+  std::string status2;
+  std::string errorText;
+
+  void load();    // Form_Load
+  void unload();  // Form_Unload
+
+  void setCaption(const CrawlState& of, std::string text);
+  void setStatus(const CrawlState& of, int panel, std::string text);
+  void insertRow(CrawlState& of, std::size_t index, CrawlTarget row);
+  void removeFirstRow(CrawlState& of);
+};
+
+}  // namespace harvel

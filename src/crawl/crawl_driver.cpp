@@ -1,0 +1,227 @@
+#include "crawl/crawl_driver.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <utility>
+
+#include "common/is_binary_file.h"
+#include "common/number_text.h"
+#include "common/path_text.h"
+#include "crawl/file_name.h"
+#include "crawl/link_extraction.h"
+#include "crawl/mail_address_file.h"
+#include "crawl/page_reader.h"
+#include "crawl/sequential_name.h"
+#include "crawl/title_check.h"
+#include "crawl/type_decision.h"
+#include "crawl/wait_speed.h"
+
+namespace harvel {
+namespace {
+
+constexpr const char* kStatusDownloading = "ダウンロード中...";
+constexpr const char* kStatusProcessing = "処理中...";
+constexpr std::string_view kMailto = "mailto:";
+constexpr std::int32_t kCompletionPauseMs = 2000;
+// One round of the notice wait at speed level 0: the pump sleeps until an event
+// comes, and at the latest after this long the mailbox is looked at again.
+constexpr std::chrono::milliseconds kNoticeRound{1000};
+
+std::string TotalsText(std::int64_t downCnt, std::size_t rowsLeft) {
+  return "ダウンロード総数:" + DecimalText(downCnt) + " (残りの数：" +
+         DecimalText(static_cast<std::int64_t>(rowsLeft)) + " )";
+}
+
+class CrawlDriver {
+ public:
+  CrawlDriver(CrawlContext& context, std::shared_ptr<CrawlState> state)
+      : context_(context), options_(context.options), state_(std::move(state)), s_(*state_) {}
+
+  CrawlOutcome run() {
+    s_.running = true;
+    while (!s_.rows.empty()) {
+      switch (handleRow()) {
+        case Step::Next:
+          break;
+        case Step::Closed:
+          return finish(CrawlOutcome::Closed);
+        case Step::ChannelFailed:
+          return finish(failChannel());
+      }
+    }
+    return finish(complete());
+  }
+
+ private:
+  enum class Step { Next, Closed, ChannelFailed };
+
+  CrawlOutcome finish(CrawlOutcome outcome) {
+    s_.running = false;
+    return outcome;
+  }
+
+  // WaitSpeed; false once the window has been closed meanwhile.
+  bool pace() {
+    WaitSpeed(context_.pump, options_);
+    return !s_.closed;
+  }
+
+  Step handleRow() {
+    const CrawlTarget row = s_.rows.front();
+    s_.CurURL = row.url;
+    s_.SaveFolder = context_.harvelFolder + "/" + row.title;
+    s_.SaveFile = s_.SaveFolder + "/" + GetFileName(s_.CurURL);
+    if (const std::optional<std::int16_t> level = TextToInt16(row.level))
+      s_.Level = *level;
+    // A title that leads out of Harvel's folder gets nothing written for it.
+    const bool folderIsSafe = !TitleLeadsOutside(row.title);
+    if (folderIsSafe) {
+      std::error_code error;
+      std::filesystem::create_directory(PathFromText(s_.SaveFolder), error);
+    }
+    if (!pace())
+      return Step::Closed;
+
+    if (folderIsSafe) {
+      const Step step = fetchRow();
+      if (step != Step::Next)
+        return step;
+    }
+
+    context_.removeFirstRow(s_);
+    if (!pace())
+      return Step::Closed;
+    context_.setStatus(s_, 2, TotalsText(s_.DownCnt, s_.rows.size()));
+    return Step::Next;
+  }
+
+  // Numbering, the type decision, the "=" filter, mail rows, the request and its
+  // notice, and the page. Returning Next goes on with removing the row.
+  Step fetchRow() {
+    if (options_.on(Check::Renban) && !Contains(s_.SaveFile, kMailto) &&
+        OrdinaryFileExists(s_.SaveFile)) {
+      std::optional<std::string> numbered = FirstFreeNumberedName(s_.SaveFile);
+      if (!numbered)
+        return Step::Next;  // every number is taken: skip rather than overwrite
+      s_.SaveFile = std::move(*numbered);
+    }
+    const bool wanted = RowIsWanted(s_.SaveFile, options_, context_.userExt,
+                                    [this] { return IsBinaryFile(s_.SaveFile); });
+    if (!wanted)
+      return Step::Next;
+    if (Contains(s_.SaveFile, "=") && !options_.on(Check::CGI))
+      return Step::Next;
+
+    const std::size_t mailto = s_.SaveFile.find(kMailto);
+    if (mailto != std::string::npos) {
+      if (options_.on(Check::Mail)) {
+        AppendMailAddress(s_.SaveFolder, s_.SaveFile.substr(mailto + kMailto.size()));
+      }
+      ++s_.DownCnt;
+    } else {
+      const Step step = requestDownload();
+      if (step != Step::Next)
+        return step;
+    }
+    if (!IsPageEnding(LastFour(s_.SaveFile)))
+      return Step::Next;
+    return readPage();
+  }
+
+  Step requestDownload() {
+    context_.setStatus(s_, 1, kStatusDownloading);
+    // Copied before the call: the notice may come while the call is under way.
+    s_.TmpStr = s_.mailbox->text;
+    context_.channel.Downloading(s_.CurURL, s_.SaveFile, s_.mailbox);
+    if (s_.closed)
+      return Step::Closed;
+    context_.setStatus(s_, 1, kStatusProcessing);
+    return waitForNotice();
+  }
+
+  Step waitForNotice() {
+    for (;;) {
+      if (s_.closed)
+        return Step::Closed;
+      const Mailbox& mailbox = *s_.mailbox;
+      if (!mailbox.channelError.empty())
+        return Step::ChannelFailed;
+      if (mailbox.text != s_.TmpStr)
+        break;
+      if (options_.speedLevel() <= 0) {
+        context_.pump.waitForEvents(kNoticeRound);
+      } else {
+        WaitSpeed(context_.pump, options_);
+      }
+    }
+    ++s_.DownCnt;
+    return Step::Next;
+  }
+
+  Step readPage() {
+    const PageRead read = ReadPage(s_.SaveFile, s_.PageText, [this] { return pace(); });
+    if (read == PageRead::Stopped)
+      return Step::Closed;
+    if (read != PageRead::Read)
+      return Step::Next;  // no links and no keep rule
+
+    for (const char* key : {"src=", "SRC="}) {
+      if (SearchStr(context_, s_, key) == ScanEnd::Closed)
+        return Step::Closed;
+    }
+    // Page links taken by the "src=" scans have lowered the level already.
+    if (s_.Level > 0) {
+      for (const char* key : {"href=", "HREF="}) {
+        if (SearchStr(context_, s_, key) == ScanEnd::Closed)
+          return Step::Closed;
+      }
+    }
+    if (PageIsDropped(s_.SaveFile, options_, context_.userExt)) {
+      std::error_code error;
+      std::filesystem::remove(PathFromText(s_.SaveFile), error);
+      --s_.DownCnt;
+    }
+    return pace() ? Step::Next : Step::Closed;
+  }
+
+  CrawlOutcome complete() {
+    context_.setCaption(s_, CrawlWindow::kCaptionCompleted);
+    PumpWait(context_.pump, kCompletionPauseMs);
+    if (s_.closed)
+      return CrawlOutcome::Closed;
+    if (options_.on(Check::FolderOpen) && !s_.SaveFolder.empty()) {
+      context_.shell.openFolder(s_.SaveFolder);
+    }
+    context_.unload();
+    return CrawlOutcome::Completed;
+  }
+
+  CrawlOutcome failChannel() {
+    const std::string message = s_.mailbox->channelError;
+    context_.errorText = message;
+    context_.setStatus(s_, 1, message);
+    context_.unload();
+    return CrawlOutcome::ChannelFailed;
+  }
+
+  CrawlContext& context_;
+  const CrawlOptions& options_;
+  std::shared_ptr<CrawlState> state_;  // keeps the state alive after the window lets go
+  CrawlState& s_;
+};
+
+}  // namespace
+
+CrawlOutcome SearchStart(CrawlContext& context) {
+  std::shared_ptr<CrawlState> state = context.state;
+  if (!state)
+    return CrawlOutcome::Closed;
+  if (state->running)
+    return CrawlOutcome::AlreadyRunning;
+  context.errorText.clear();
+  return CrawlDriver(context, std::move(state)).run();
+}
+
+}  // namespace harvel

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "common/crawl_target.h"
+#include "crawl/download_channel.h"
+#include "crawl/visited_urls.h"
+
+namespace harvel {
+
+// The per-crawl state of a loaded crawl window: made fresh by each load, released
+// at unload. The driver keeps its own reference while it runs, so that it can
+// see the `closed` mark after the window has let go of the state.
+struct CrawlState {
+  std::deque<CrawlTarget> rows;  // the crawl list ListView1; row 1 is the front
+  std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();  // GetTxt
+  bool closed = false;   // the window was unloaded: the crawl stops at its next yield
+  bool running = false;  // a SearchStart is working this list
+
+  std::int64_t DownCnt = 0;  // files fetched in this crawl window
+  VisitedUrls visited;       // URLBuf, URLBufMax, URLBufCnt and URLBufCheck
+
+  // The row being handled.
+  std::string CurURL;      // its URL; links on its page resolve against it
+  std::string SaveFolder;  // Harvel's folder / the row's title
+  std::string SaveFile;    // SaveFolder / the local file name (numbered when asked)
+  std::int16_t Level = 0;  // its remaining link depth; lowered by each page link taken
+  std::string TmpStr;      // the mailbox text copied just before a request
+  std::string PageText;    // the page read for links, starting with CR LF
+  std::string WorkStr;     // the link resolved last
+};
+
+}  // namespace harvel

@@ -1,0 +1,78 @@
+#include "crawl/crawl_window.h"
+
+#include "crawl/crawl_context.h"
+#include "crawl/crawl_driver.h"
+#include "crawl/mail_address_file.h"
+#include "crawl/title_check.h"
+
+namespace harvel {
+
+struct CrawlWindow::Impl : CrawlContext {
+  using CrawlContext::CrawlContext;
+};
+
+CrawlWindow::CrawlWindow(const CrawlOptions& options, EventPump& pump, DownloadChannel& channel,
+                         Shell& shell, std::string harvelFolder)
+    : impl_(std::make_unique<Impl>(options, pump, channel, shell, std::move(harvelFolder))) {}
+
+CrawlWindow::~CrawlWindow() = default;
+
+void CrawlWindow::setObserver(CrawlObserver* observer) {
+  impl_->observer = observer;
+}
+
+CrawlOutcome CrawlWindow::start(const CrawlTarget& target) {
+  if (TitleLeadsOutside(target.title)) {
+    impl_->errorText =
+        "タイトル「" + target.title + "」はフォルダ名に使えません(Harvelのフォルダの外を指します)";
+    return CrawlOutcome::TitleRefused;
+  }
+  appendRow(target);
+  DeleteMailAddressFile(impl_->harvelFolder + "/" + target.title);
+  if (impl_->observer)
+    impl_->observer->showWindow();
+  return SearchStart();
+}
+
+bool CrawlWindow::isLoaded() const {
+  return impl_->state != nullptr;
+}
+
+void CrawlWindow::load() {
+  impl_->load();
+}
+
+void CrawlWindow::appendRow(const CrawlTarget& row) {
+  impl_->load();
+  impl_->insertRow(*impl_->state, impl_->state->rows.size(), row);
+}
+
+void CrawlWindow::unload() {
+  impl_->unload();
+}
+
+CrawlOutcome CrawlWindow::SearchStart() {
+  return harvel::SearchStart(*impl_);
+}
+
+std::string CrawlWindow::caption() const {
+  return impl_->caption;
+}
+
+std::string CrawlWindow::statusText(int panel) const {
+  return panel == 1 ? impl_->status1 : panel == 2 ? impl_->status2 : std::string();
+}
+
+std::string CrawlWindow::errorText() const {
+  return impl_->errorText;
+}
+
+const CrawlState* CrawlWindow::state() const {
+  return impl_->state.get();
+}
+
+const std::optional<std::vector<std::string>>& CrawlWindow::userExt() const {
+  return impl_->userExt;
+}
+
+}  // namespace harvel

@@ -1,0 +1,80 @@
+#include "crawl/link_extraction.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "common/number_text.h"
+#include "crawl/link_resolver.h"
+#include "crawl/type_decision.h"
+#include "crawl/wait_speed.h"
+
+namespace harvel {
+namespace {
+
+bool HoldsDot(std::string_view text) {
+  return text.find('.') != std::string_view::npos;
+}
+
+// Steps 7 to 9 for one quoted link text: resolution, type stage, acceptance.
+void ExamineLink(CrawlContext& context, CrawlState& state, std::string_view link) {
+  std::optional<std::string> resolved = ResolveLink(state.CurURL, link);
+  if (!resolved || resolved->size() < 4)
+    return;
+  state.WorkStr = std::move(*resolved);
+  const std::string& url = state.WorkStr;
+  const CrawlOptions& options = context.options;
+
+  switch (ClassifyLink(url, options, context.userExt)) {
+    case LinkType::Skip:
+      return;
+    case LinkType::Html:
+      // Every page link taken uses up one level, even when it is dropped below.
+      if (state.Level <= 0)
+        return;
+      --state.Level;
+      break;
+    case LinkType::Continue:
+      break;
+  }
+  if (options.on(Check::CommonURL) && !Contains(url, options.commonUrlText()))
+    return;
+  if (state.visited.URLBufCheck(url) != 0)
+    return;
+  if (state.rows.empty())
+    return;
+
+  const bool pictureFirst = options.on(Check::PicFastDown) && IsPictureEnding(LastFour(url));
+  const std::size_t position = pictureFirst ? 1 : state.rows.size();
+  context.insertRow(state, position,
+                    CrawlTarget{state.rows.front().title, url, DecimalText(state.Level)});
+  state.visited.Record(url);
+}
+
+}  // namespace
+
+ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view key) {
+  const std::string_view page = state.PageText;
+  std::size_t scanPos = 0;
+  for (;;) {
+    const std::size_t keyPos = page.find(key, scanPos);
+    if (keyPos == std::string_view::npos)
+      return ScanEnd::Finished;
+    const std::size_t open = page.find('"', keyPos);
+    if (open == std::string_view::npos)
+      return ScanEnd::Finished;  // no quoted value follows
+    // The next search starts inside this link text, so a key within it is found again.
+    scanPos = open + 1;
+    const std::size_t close = page.find('"', scanPos);
+    if (close != std::string_view::npos) {
+      const std::string_view link = page.substr(scanPos, close - scanPos);
+      if (HoldsDot(link))
+        ExamineLink(context, state, link);
+    }
+    WaitSpeed(context.pump, context.options);
+    if (state.closed)
+      return ScanEnd::Closed;
+  }
+}
+
+}  // namespace harvel

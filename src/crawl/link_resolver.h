@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace harvel {
+
+// Resolves a link found on a page against the page's URL `base`, as a browser
+// would: relative paths, "../", "/abs", "//host", "?query" and "#fragment".
+// Spaces, tabs and line breaks around the link are dropped, line breaks and tabs
+// inside it too, and a space inside it becomes %20. A link with a scheme other
+// than http, https or ftp (mailto:, javascript:, ...) is returned exactly as
+// written. nullopt when the link or the base cannot be made into a URL.
+std::optional<std::string> ResolveLink(const std::string& base, std::string_view link);
+
+}  // namespace harvel

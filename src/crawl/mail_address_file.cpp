@@ -1,0 +1,35 @@
+#include "crawl/mail_address_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "common/path_text.h"
+#include "crawl/crawl_window.h"
+
+namespace harvel {
+
+std::string MailAddressFilePath(const std::string& saveFolder) {
+  return saveFolder + "/" + CrawlWindow::kMailFileName;
+}
+
+bool AppendMailAddress(const std::string& saveFolder, const std::string& address) {
+  std::ofstream out(PathFromText(MailAddressFilePath(saveFolder)),
+                    std::ios::binary | std::ios::app);
+  if (!out)
+    return false;
+  out << address << "\r\n";
+  out.close();
+  return !out.fail();
+}
+
+void DeleteMailAddressFile(const std::string& saveFolder) {
+  const std::filesystem::path path = PathFromText(MailAddressFilePath(saveFolder));
+  std::error_code error;
+  // Only a file: a folder of that name is none of ours to delete.
+  if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) {
+    std::filesystem::remove(path, error);
+  }
+}
+
+}  // namespace harvel

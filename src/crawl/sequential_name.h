@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace harvel {
+
+// `saveFile` with "(n)" put into its file name: before the last "." of the name
+// (photo.gif -> photo(1).gif), or at its end when the name has no "." (readme ->
+// readme(1)). A "." in the folder part is never used.
+std::string NumberedName(const std::string& saveFile, int number);
+
+// The numbered name with the lowest number from 1 to 32767 at which no ordinary
+// file exists; nullopt when every one of them is taken.
+std::optional<std::string> FirstFreeNumberedName(const std::string& saveFile);
+
+// True when an ordinary file (not a folder) stands at `path`.
+bool OrdinaryFileExists(const std::string& path);
+
+}  // namespace harvel

@@ -1,0 +1,81 @@
+#include "crawl/type_decision.h"
+
+namespace harvel {
+
+std::string_view LastFour(std::string_view text) {
+  return text.size() <= 4 ? text : text.substr(text.size() - 4);
+}
+
+bool IsHtmlEnding(std::string_view ending) {
+  return ending == ".htm" || ending == "html";
+}
+
+bool IsPageEnding(std::string_view ending) {
+  return IsHtmlEnding(ending) || ending == ".cgi";
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+bool RowIsWanted(std::string_view saveFile, const CrawlOptions& options, const UserExtList& userExt,
+                 const BinaryTest& isBinary) {
+  const std::string_view ending = LastFour(saveFile);
+  if (IsHtmlEnding(ending))
+    return true;  // pages are always fetched, to be read for links
+  if (options.on(Check::UserSet))
+    return IsFileType(saveFile, userExt) != 0;
+  if (ending == ".gif")
+    return options.on(Check::Gif);
+  if (ending == ".jpg" || ending == "jpeg")
+    return options.on(Check::Jpeg);
+  if (ending == ".png")
+    return options.on(Check::Png);
+  if (ending == ".cgi")
+    return options.on(Check::CGI);
+  if (Contains(saveFile, "mailto:"))
+    return options.on(Check::Mail) || options.on(Check::Other);
+  if (options.on(Check::TextGet)) {
+    const std::optional<bool> binary = isBinary();
+    if (!binary.has_value() || !*binary)
+      return true;  // a test that cannot be made: wanted
+  }
+  return options.on(Check::Other);
+}
+
+bool IsPictureEnding(std::string_view ending) {
+  return ending == ".gif" || ending == ".jpg" || ending == "jpeg" || ending == ".png";
+}
+
+LinkType ClassifyLink(std::string_view url, const CrawlOptions& options,
+                      const UserExtList& userExt) {
+  const std::string_view ending = LastFour(url);
+  if (IsHtmlEnding(ending))
+    return LinkType::Html;
+  bool wanted = false;
+  if (options.on(Check::UserSet)) {
+    wanted = IsFileType(url, userExt) != 0;
+  } else if (ending == ".gif") {
+    wanted = options.on(Check::Gif);
+  } else if (ending == ".jpg" || ending == "jpeg") {
+    wanted = options.on(Check::Jpeg);
+  } else if (ending == ".png") {
+    wanted = options.on(Check::Png);
+  } else if (ending == ".cgi") {
+    wanted = options.on(Check::CGI);
+  } else {
+    wanted = options.on(Check::Other) || Contains(url, "mailto:");
+  }
+  return wanted ? LinkType::Continue : LinkType::Skip;
+}
+
+bool PageIsDropped(std::string_view saveFile, const CrawlOptions& options,
+                   const UserExtList& userExt) {
+  if (!IsHtmlEnding(LastFour(saveFile)))
+    return false;
+  if (options.on(Check::UserSet))
+    return IsFileType(saveFile, userExt) == 0;
+  return !options.on(Check::Htm);
+}
+
+}  // namespace harvel
