@@ -1,0 +1,138 @@
+#include "crawl_window/search_frm.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+
+#include "crawl/crawl_window.h"
+
+namespace harvel {
+
+namespace {
+
+constexpr int Pixels(int twips) {
+  return (twips + 7) / 15;
+}
+
+// The window's design: a client area of 7590 x 3735 twips, a 375-twip status bar.
+constexpr int kClientWidth = Pixels(7590);
+constexpr int kClientHeight = Pixels(3735);
+constexpr int kStatusBarHeight = Pixels(375);
+constexpr int kPanelMinimum = Pixels(1440);
+
+}  // namespace
+
+SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      services_(std::move(services)),
+      ListView1(new QTreeView(this)),
+      StatusBar1(new QStatusBar(this)),
+      panel1_(new QLabel(QStringLiteral("Harvel"), StatusBar1)),
+      panel2_(new QLabel(StatusBar1)),
+      GetTxt(new QLineEdit(this)) {
+  setObjectName(QStringLiteral("SearchFrm"));
+  setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));
+  QFont font = this->font();
+  font.setPointSize(9);
+  setFont(font);
+
+  ListView1->setObjectName(QStringLiteral("ListView1"));
+  ListView1->setModel(&model_);
+  ListView1->setRootIsDecorated(false);
+  ListView1->setItemsExpandable(false);
+  ListView1->setUniformRowHeights(true);  // long lists: rows are never measured one by one
+  ListView1->setAllColumnsShowFocus(true);
+  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView1->header()->setStretchLastSection(false);
+  ListView1->setColumnWidth(0, Pixels(1440));
+  ListView1->setColumnWidth(1, Pixels(3500));
+  ListView1->setColumnWidth(2, Pixels(800));
+
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setSizeGripEnabled(false);
+  panel1_->setObjectName(QStringLiteral("StatusBar1Panel1"));
+  panel2_->setObjectName(QStringLiteral("StatusBar1Panel2"));
+  panel1_->setMinimumWidth(kPanelMinimum);
+  panel2_->setMinimumWidth(kPanelMinimum);
+  StatusBar1->addWidget(panel1_, 0);
+  StatusBar1->addWidget(panel2_, 1);
+
+  // The mailbox: the engine keeps the text; this box is never shown.
+  GetTxt->setObjectName(QStringLiteral("GetTxt"));
+  GetTxt->setReadOnly(true);
+  GetTxt->hide();
+
+  resize(kClientWidth, kClientHeight);
+  Form_Resize();
+}
+
+QString SearchFrm::statusPanelText(int panel) const {
+  return panel == 1 ? panel1_->text() : panel2_->text();
+}
+
+void SearchFrm::Form_Resize() {
+  StatusBar1->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
+  const int listHeight = height() - kStatusBarHeight;
+  if (listHeight < 0)
+    return;  // lower than the status bar: the list keeps its size
+  ListView1->setGeometry(0, 0, width(), listHeight);
+}
+
+void SearchFrm::resizeEvent(QResizeEvent*) {
+  Form_Resize();
+}
+
+void SearchFrm::Form_Unload() {
+  if (!loaded_)
+    return;
+  setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionClosing));
+  if (services_.unloadCrawl)
+    services_.unloadCrawl();
+}
+
+void SearchFrm::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+void SearchFrm::rowInserted(std::size_t index, const CrawlTarget& row) {
+  model_.insert(index, row);
+}
+
+void SearchFrm::rowRemoved(std::size_t index) {
+  model_.remove(index);
+}
+
+void SearchFrm::statusTextChanged(int panel, const std::string& text) {
+  (panel == 1 ? panel1_ : panel2_)->setText(QString::fromStdString(text));
+  // Mirror the mailbox: the driver writes a status text after every request and row.
+  if (services_.mailboxText)
+    GetTxt->setText(QString::fromStdString(services_.mailboxText()));
+}
+
+void SearchFrm::captionChanged(const std::string& text) {
+  setWindowTitle(QString::fromStdString(text));
+}
+
+void SearchFrm::showWindow() {
+  show();
+  raise();
+}
+
+void SearchFrm::loaded() {
+  loaded_ = true;
+  model_.clear();
+  setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));
+  panel1_->setText(QStringLiteral("Harvel"));
+  panel2_->clear();
+  GetTxt->clear();
+}
+
+void SearchFrm::unloaded() {
+  loaded_ = false;
+  close();
+  model_.clear();
+}
+
+}  // namespace harvel

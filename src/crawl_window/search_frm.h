@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "crawl/crawl_observer.h"
+#include "crawl_window/crawl_list_model.h"
+
+namespace harvel {
+
+// What the crawl window asks of the engine behind it.
+struct SearchFrmServices {
+  std::function<void()> unloadCrawl;         // Form_Unload's engine side
+  std::function<std::string()> mailboxText;  // the text of the engine's mailbox
+};
+
+// SearchFrm: the crawl window. Shows the engine's crawl list and progress texts
+// as the engine reports them; closing it ends the crawl.
+class SearchFrm : public QWidget, public CrawlObserver {
+  Q_OBJECT
+ public:
+  explicit SearchFrm(SearchFrmServices services, QWidget* parent = nullptr);
+
+  CrawlListModel& crawlList() { return model_; }
+  QTreeView* listView() const { return ListView1; }
+  QString statusPanelText(int panel) const;
+  bool crawlLoaded() const { return loaded_; }
+
+  // Lays the list out above the status bar; a window lower than the status bar
+  // keeps the list as it was.
+  void Form_Resize();
+  // The window is closing: shows that the crawl is ending and ends it.
+  void Form_Unload();
+
+  // CrawlObserver
+  void rowInserted(std::size_t index, const CrawlTarget& row) override;
+  void rowRemoved(std::size_t index) override;
+  void statusTextChanged(int panel, const std::string& text) override;
+  void captionChanged(const std::string& text) override;
+  void showWindow() override;
+  void loaded() override;
+  void unloaded() override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  SearchFrmServices services_;
+  CrawlListModel model_;
+  bool loaded_ = false;
+
+  QTreeView* ListView1;
+  QStatusBar* StatusBar1;
+  QLabel* panel1_;
+  QLabel* panel2_;
+  QLineEdit* GetTxt;
+};
+
+}  // namespace harvel

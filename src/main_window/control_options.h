@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <array>
+#include <cstdint>
+
+#include "crawl/crawl_options.h"
+
+namespace harvel {
+
+// The crawl's live view of the main window's option controls. Nothing is
+// copied: every question reads the control as it is at that moment.
+class ControlOptions : public CrawlOptions {
+ public:
+  void bind(Check check, QCheckBox* box) { boxes_[static_cast<std::size_t>(check)] = box; }
+  void bindUserSetText(QLineEdit* edit) { userSetTxt_ = edit; }
+  void bindCommonUrlText(QLineEdit* edit) { commonURLTxt_ = edit; }
+  void bindSpeedLevel(const std::int16_t* speedLevel) { speedLevel_ = speedLevel; }
+
+  // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
+  int value(Check check) const override;
+  std::string userSetText() const override;
+  std::string commonUrlText() const override;
+  int speedLevel() const override { return speedLevel_ ? *speedLevel_ : 0; }
+
+  // The value a check state stands for.
+  static int ValueOf(Qt::CheckState state);
+
+ private:
+  std::array<QPointer<QCheckBox>, static_cast<std::size_t>(Check::CommonURL) + 1> boxes_{};
+  QPointer<QLineEdit> userSetTxt_;
+  QPointer<QLineEdit> commonURLTxt_;
+  const std::int16_t* speedLevel_ = nullptr;
+};
+
+}  // namespace harvel

@@ -1,0 +1,212 @@
+// The controls of the main window, laid out as designed in twips.
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <algorithm>
+
+#include "main_window/harvel_addresses.h"
+#include "main_window/main_frm.h"
+#include "main_window/twips.h"
+
+namespace harvel {
+
+namespace {
+
+// The client area below the menu bar: 10020 x 8040 twips.
+constexpr int kClientWidth = TwipsToPixels(10020);
+constexpr int kClientHeight = TwipsToPixels(8040);
+constexpr int kStatusBarHeight = TwipsToPixels(375);
+
+QString Text(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+QLabel* MakeLabel(const char* name, const char* text, const QRect& geometry, QWidget* parent) {
+  auto* label = new QLabel(Text(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setGeometry(geometry);
+  return label;
+}
+
+QLineEdit* MakeTextBox(const char* name, const char* text, const QRect& geometry, QWidget* parent) {
+  auto* edit = new QLineEdit(Text(text), parent);
+  edit->setObjectName(QString::fromLatin1(name));
+  edit->setGeometry(geometry);
+  edit->setCursorPosition(0);
+  return edit;
+}
+
+QCheckBox* MakeCheckBox(const char* name, const char* caption, bool ticked, const QRect& geometry,
+                        QWidget* parent) {
+  auto* box = new QCheckBox(Text(caption), parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setChecked(ticked);
+  box->setGeometry(geometry);
+  return box;
+}
+
+QGroupBox* MakeFrame(const char* name, const char* caption, const QRect& geometry,
+                     QWidget* parent) {
+  auto* frame = new QGroupBox(Text(caption), parent);
+  frame->setObjectName(QString::fromLatin1(name));
+  frame->setGeometry(geometry);
+  return frame;
+}
+
+}  // namespace
+
+void MainFrm::buildControls() {
+  setObjectName(QStringLiteral("MainFrm"));
+  setWindowTitle(QStringLiteral("Harvel"));
+  QFont font = this->font();
+  font.setPointSize(9);
+  setFont(font);
+
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("MainFrmClient"));
+  setCentralWidget(client);
+
+  MakeLabel("Label1", "■収集リスト", TwipsRect(240, 120, 1215, 495), client)
+      ->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+  ListView1 = new QTreeView(client);
+  ListView1->setObjectName(QStringLiteral("ListView1"));
+  ListView1->setGeometry(TwipsRect(120, 480, 5175, 4695));
+  ListView1->setModel(&list_);
+  ListView1->setRootIsDecorated(false);
+  ListView1->setItemsExpandable(false);
+  ListView1->setUniformRowHeights(true);
+  ListView1->setAllColumnsShowFocus(true);
+  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView1->header()->setStretchLastSection(false);
+  ListView1->setColumnWidth(0, TwipsToPixels(1600));
+  ListView1->setColumnWidth(1, TwipsToPixels(2800));
+  ListView1->setColumnWidth(2, TwipsToPixels(800));
+
+  AllDelBtn = new PictureButton(QStringLiteral("AllDelBtn"), Text("クリア"),
+                                TwipsRect(3240, 5280, 975, 375), client);
+  DelBtn = new PictureButton(QStringLiteral("DelBtn"), Text("削除"),
+                             TwipsRect(4320, 5280, 975, 375), client);
+
+  Frame2 = MakeFrame("Frame2", "優先度", TwipsRect(120, 5760, 4455, 1215), client);
+  Slider1 = new QSlider(Qt::Horizontal, Frame2);
+  Slider1->setObjectName(QStringLiteral("Slider1"));
+  Slider1->setGeometry(TwipsRect(120, 360, 4095, 375));
+  Slider1->setRange(0, 5);
+  Slider1->setSingleStep(1);
+  Slider1->setPageStep(2);
+  Slider1->setTickPosition(QSlider::TicksBelow);
+  Slider1->setTickInterval(1);
+  Slider1->setAccessibleName(Text("速度"));
+  MakeLabel("Label9", "←高速・処理重い", TwipsRect(240, 840, 1575, 255), Frame2)
+      ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  MakeLabel("Label10", "低速・処理軽い→", TwipsRect(2520, 840, 1575, 255), Frame2)
+      ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  HPBtn = new PictureButton(QStringLiteral("HPBtn"), Text("HPを見に行く"),
+                            TwipsRect(120, 7080, 1815, 375), client);
+
+  auto* line1 = new QFrame(client);
+  line1->setObjectName(QStringLiteral("Line1"));
+  line1->setFrameShape(QFrame::VLine);
+  line1->setFrameShadow(QFrame::Sunken);
+  line1->setGeometry(TwipsToPixels(5400) - 1, TwipsToPixels(120), 3, TwipsToPixels(6720 - 120));
+
+  MakeLabel("Label5", "■個別設定", TwipsRect(5640, 240, 1455, 255), client);
+  auto* image1 = new QLabel(client);
+  image1->setObjectName(QStringLiteral("Image1"));
+  image1->setGeometry(TwipsRect(7680, 120, 2280, 345));
+  image1->setPixmap(DrawLogoPicture(image1->size()));
+
+  MakeLabel("Label2", "タイトル", TwipsRect(5520, 600, 1215, 255), client);
+  TitleTxt = MakeTextBox("TitleTxt", "タイトル", TwipsRect(6360, 600, 3615, 270), client);
+  MakeLabel("Label3", "URL", TwipsRect(5520, 960, 1215, 255), client);
+  URLTxt = MakeTextBox("URLTxt", "http://", TwipsRect(6360, 960, 3615, 270), client);
+  MakeLabel("Label4", "リンクを追うレベル(0～5推奨)", TwipsRect(5520, 1320, 2655, 255), client);
+  LevelTxt = MakeTextBox("LevelTxt", "3", TwipsRect(8280, 1320, 1455, 270), client);
+  UpDown1 = new UpDown(QStringLiteral("UpDown1"), 0, 10, client);
+  UpDown1->setGeometry(TwipsRect(9735, 1320, 240, 270));
+  UpDown1->setBuddy(LevelTxt);
+
+  GetBtn = new PictureButton(QStringLiteral("GetBtn"), Text("ファイル取得"),
+                             TwipsRect(5640, 1680, 1815, 375), client);
+  ChangeBtn = new PictureButton(QStringLiteral("ChangeBtn"), Text("変更"),
+                                TwipsRect(7920, 1680, 975, 375), client);
+  AddBtn = new PictureButton(QStringLiteral("AddBtn"), Text("追加"),
+                             TwipsRect(9000, 1680, 975, 375), client);
+
+  MakeLabel("Label6", "■全体設定", TwipsRect(5760, 2280, 1455, 255), client);
+  buildOptionFrames(client);
+
+  auto* statusBar1 = new QStatusBar(this);
+  statusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  statusBar1->setSizeGripEnabled(false);
+  statusBar1->setFixedHeight(kStatusBarHeight);
+  StatusPanel1 = new QLabel(QStringLiteral("Harvel"), statusBar1);
+  StatusPanel1->setFixedWidth(TwipsToPixels(1440));
+  StatusPanel2 = new QLabel(
+      Text("リストをダブルクリックするか、リスト項目をクリック(選択)して「ファイル取得」を選んで"
+           "ください"),
+      statusBar1);
+  StatusPanel2->setMinimumWidth(1);
+  statusBar1->addWidget(StatusPanel1, 0);
+  statusBar1->addWidget(StatusPanel2, 1);
+  setStatusBar(statusBar1);
+
+  // The tab order follows the eye: list, its buttons, then the right column.
+  QWidget::setTabOrder(ListView1, AllDelBtn);
+  QWidget::setTabOrder(AllDelBtn, DelBtn);
+  QWidget::setTabOrder(DelBtn, Slider1);
+  QWidget::setTabOrder(Slider1, HPBtn);
+  QWidget::setTabOrder(HPBtn, TitleTxt);
+  QWidget::setTabOrder(TitleTxt, URLTxt);
+  QWidget::setTabOrder(URLTxt, LevelTxt);
+  QWidget::setTabOrder(LevelTxt, GetBtn);
+  QWidget::setTabOrder(GetBtn, ChangeBtn);
+  QWidget::setTabOrder(ChangeBtn, AddBtn);
+  QWidget::setTabOrder(AddBtn, UserSetChk);
+
+  buildMenus();
+  setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
+void MainFrm::buildOptionFrames(QWidget* client) {
+  Frame1 = MakeFrame("Frame1", "収集する形式", TwipsRect(5520, 2640, 4455, 1935), client);
+  UserSetChk = MakeCheckBox("UserSetChk", "細かく指定する(カンマ区切り)", false,
+                            TwipsRect(240, 240, 3015, 375), Frame1);
+  UserSetTxt =
+      MakeTextBox("UserSetTxt", "gif,jpg,jpeg,png", TwipsRect(360, 600, 3855, 270), Frame1);
+  UserSetTxt->setEnabled(false);
+  GifChk = MakeCheckBox("GifChk", "GIF", true, TwipsRect(240, 960, 855, 495), Frame1);
+  JpegChk = MakeCheckBox("JpegChk", "JPEG", true, TwipsRect(1320, 960, 855, 495), Frame1);
+  PngChk = MakeCheckBox("PngChk", "PNG", true, TwipsRect(2880, 960, 855, 495), Frame1);
+  HtmChk = MakeCheckBox("HtmChk", "HTML", false, TwipsRect(240, 1320, 855, 495), Frame1);
+  MailChk =
+      MakeCheckBox("MailChk", "メールアドレス", false, TwipsRect(1320, 1320, 1455, 495), Frame1);
+  OtherChk = MakeCheckBox("OtherChk", "その他", false, TwipsRect(2880, 1320, 855, 495), Frame1);
+
+  Frame3 = MakeFrame("Frame3", "その他", TwipsRect(5520, 4680, 4455, 2895), client);
+  // The long captions may use the frame's width up to its right border.
+  const int wide = TwipsToPixels(4455 - 120) - 6;
+  FolderOpenChk = MakeCheckBox("FolderOpenChk", "取得完了後フォルダを開く", true,
+                               TwipsRect(120, 240, 3255, 375), Frame3);
+  TextGetChk = MakeCheckBox("TextGetChk", "バイナリファイル以外からリンク先を得る", true,
+                            TwipsRect(120, 600, 3735, 375), Frame3);
+  PicFastDownChk = MakeCheckBox("PicFastDownChk", "画像ファイルを優先的にダウンロード", true,
+                                TwipsRect(120, 960, 4095, 375), Frame3);
+  RenbanChk = MakeCheckBox("RenbanChk", "ファイル名が同じ場合連番をつける(上書きしない)", false,
+                           TwipsRect(120, 1320, 4095, 375), Frame3);
+  CGIChk = MakeCheckBox("CGIChk", "CGI関連のファイルも巡回・取得する", true,
+                        TwipsRect(120, 1680, 3615, 375), Frame3);
+  CommonURLChk = MakeCheckBox("CommonURLChk", "以下のURLを含むファイルのみダウンロード", false,
+                              TwipsRect(120, 2040, 4095, 375), Frame3);
+  for (QCheckBox* box :
+       {FolderOpenChk, TextGetChk, PicFastDownChk, RenbanChk, CGIChk, CommonURLChk}) {
+    box->resize(std::max(box->width(), wide), box->height());
+  }
+  CommonURLTxt = MakeTextBox("CommonURLTxt", kHomePageUrl, TwipsRect(360, 2400, 3855, 270), Frame3);
+}
+
+}  // namespace harvel

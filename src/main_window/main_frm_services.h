@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <string>
+
+#include "common/crawl_target.h"
+#include "crawl/crawl_window.h"
+
+namespace harvel {
+
+// How a crawl start ended, as the main window needs to know it.
+struct CrawlStartResult {
+  CrawlOutcome outcome = CrawlOutcome::Completed;
+  std::string errorText;  // why the downloader could not be reached, if it could not
+};
+
+// What the main window asks of the rest of the program. The program wires these
+// to the crawl window, the downloader channel and the desktop; tests answer them.
+struct MainFrmServices {
+  // Form_Load: find VeskDownloader, or start it. False with a reason when it
+  // cannot be reached.
+  std::function<bool(QString* error)> findOrStartDownloader;
+  // Crawl start for one row: the crawl window's start, which returns when the
+  // crawl is over (or at once when a crawl runs already).
+  std::function<CrawlStartResult(const CrawlTarget& row)> startCrawl;
+  // Form_Unload, in this order: close the crawl window, tell the downloader to
+  // close, end the program.
+  std::function<void()> closeCrawlWindow;
+  std::function<void()> closeDownloader;
+  std::function<void()> endProgram;
+  // Opens a web page in the user's browser; failures are ignored.
+  std::function<void(const QUrl& page)> openUrl;
+  // Tells the user something went wrong (a message box by default).
+  std::function<void(const QString& text)> showMessage;
+};
+
+}  // namespace harvel

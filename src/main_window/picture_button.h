@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QPixmap>
+
+namespace harvel {
+
+// A button without caption text that shows a picture of its words, drawn when
+// the button is made. Screen readers get the words as its accessible name.
+class PictureButton : public QAbstractButton {
+  Q_OBJECT
+ public:
+  PictureButton(const QString& objectName, const QString& words, const QRect& geometry,
+                QWidget* parent);
+
+  const QPixmap& picture() const { return picture_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QPixmap picture_;
+};
+
+// Draws the words centred on a small glossy plate of `size` pixels.
+QPixmap DrawButtonPicture(const QString& words, QSize size);
+
+// The decorative picture at the top right of the main window.
+QPixmap DrawLogoPicture(QSize size);
+
+}  // namespace harvel
