@@ -1,0 +1,166 @@
+#include "cli/cli_app.h"
+
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+#include "cli/command_line.h"
+#include "cli/interrupt_watcher.h"
+#include "cli/progress_printer.h"
+#include "common/path_text.h"
+#include "crawl/crawl_window.h"
+#include "crawl/title_check.h"
+#include "list_file/list_file.h"
+#include "platform/downloader_channel.h"
+#include "platform/qt_event_pump.h"
+#include "platform/qt_shell.h"
+
+#ifndef HARVEL_VERSION
+#define HARVEL_VERSION "unknown"
+#endif
+
+namespace harvel {
+namespace {
+
+constexpr const char* kProgram = "harvel-cli";
+
+// Harvel's folder from --dir: absolute, and it must exist.
+std::optional<std::string> HarvelFolder(const std::string& dir) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path path = fs::absolute(PathFromText(dir), error).lexically_normal();
+  if (error || !fs::is_directory(path, error))
+    return std::nullopt;
+  std::string text = TextFromPath(path);
+  while (text.size() > 1 && text.back() == '/')
+    text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+CliApp::CliApp(std::ostream& out, std::ostream& err, Terminal terminal, std::string programFolder)
+    : out_(out), err_(err), terminal_(terminal), programFolder_(std::move(programFolder)) {}
+
+int CliApp::usageError(const std::string& message) {
+  err_ << kProgram << ": " << message << "\nTry '" << kProgram << " --help'.\n";
+  return kUsageError;
+}
+
+int CliApp::run(const std::vector<std::string>& args) {
+  auto parsed = ParseCommandLine(args);
+  if (auto* error = std::get_if<UsageError>(&parsed))
+    return usageError(error->message);
+  const CliCommand& command = std::get<CliCommand>(parsed);
+
+  switch (command.mode) {
+    case CliMode::Help:
+      out_ << UsageText();
+      return kCompleted;
+    case CliMode::Version:
+      out_ << kProgram << ' ' << HARVEL_VERSION << '\n';
+      return kCompleted;
+    case CliMode::ShowList:
+      return showList(command);
+    case CliMode::Crawl:
+      return crawl(command, {command.target}, {"the title"});
+    case CliMode::List:
+      break;
+  }
+
+  std::vector<CrawlTarget> rows;
+  if (!LoadListFile(command.listFile, rows)) {
+    return usageError("--list " + command.listFile + ": the list file cannot be read");
+  }
+  std::vector<std::string> labels;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    labels.push_back("the title of row " + std::to_string(i + 1));
+  }
+  if (command.row) {
+    const auto row = static_cast<std::size_t>(*command.row);
+    if (row > rows.size()) {
+      return usageError("--row " + std::to_string(row) + ": " + command.listFile + " has " +
+                        std::to_string(rows.size()) + " rows");
+    }
+    return crawl(command, {rows[row - 1]}, {labels[row - 1]});
+  }
+  return crawl(command, rows, labels);
+}
+
+int CliApp::showList(const CliCommand& command) {
+  std::vector<CrawlTarget> rows;
+  if (!LoadListFile(command.listFile, rows)) {
+    return usageError("--show-list " + command.listFile + ": the list file cannot be read");
+  }
+  for (const CrawlTarget& row : rows) {
+    out_ << row.title << '\t' << row.url << '\t' << row.level << '\n';
+  }
+  out_ << std::flush;
+  return kCompleted;
+}
+
+int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& targets,
+                  const std::vector<std::string>& labels) {
+  const auto folder = HarvelFolder(command.dir);
+  if (!folder)
+    return usageError("--dir " + command.dir + ": no such folder");
+  // Every title is checked before anything is written or downloaded.
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    if (TitleLeadsOutside(targets[i].title)) {
+      return usageError(labels[i] + " '" + targets[i].title + "' would lead outside " + *folder +
+                        "; give a plain folder name");
+    }
+  }
+  if (targets.empty())
+    return kCompleted;
+
+  DownloaderChannel channel(QString::fromStdString(programFolder_));
+  if (!channel.connectOrStart()) {
+    err_ << kProgram << ": the downloader cannot be started: " << channel.errorText().toStdString()
+         << '\n';
+    return kFailed;
+  }
+
+  QtEventPump pump;
+  QtShell shell;
+  CrawlWindow window(command.options, pump, channel, shell, *folder);
+  std::unique_ptr<ProgressPrinter> printer;
+  if (!command.quiet) {
+    printer = std::make_unique<ProgressPrinter>(out_,
+                                                terminal_.stdoutIsTerminal
+                                                    ? ProgressPrinter::Style::RedrawnLine
+                                                    : ProgressPrinter::Style::Lines,
+                                                terminal_.columns);
+    window.setObserver(printer.get());
+  }
+  InterruptWatcher interrupt([&window] { window.unload(); });
+
+  int status = kCompleted;
+  for (std::size_t i = 0; i < targets.size() && status == kCompleted; ++i) {
+    switch (window.start(targets[i])) {
+      case CrawlOutcome::Completed:
+      case CrawlOutcome::AlreadyRunning:
+        break;
+      case CrawlOutcome::Closed:
+        err_ << kProgram << ": interrupted\n";
+        status = kFailed;
+        break;
+      case CrawlOutcome::ChannelFailed:
+        err_ << kProgram << ": " << window.errorText() << '\n';
+        status = kFailed;
+        break;
+      case CrawlOutcome::TitleRefused:
+        status = usageError(labels[i] + " '" + targets[i].title + "' would lead outside " +
+                            *folder + "; give a plain folder name");
+        break;
+    }
+  }
+  window.setObserver(nullptr);
+  if (printer)
+    printer->unloaded();
+  if (channel.startedDownloader())
+    channel.close();
+  return status;
+}
+
+}  // namespace harvel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_command.h"
+
+namespace harvel {
+
+// harvel-cli: reads the command line, makes sure VeskDownloader runs, crawls
+// each target with the engine and closes the downloader at the end if it
+// started it. Needs a QCoreApplication. Exit status: 0 when every crawl
+// completed, 1 when the downloader cannot be started or reached (or a crawl
+// was interrupted), 2 for a usage error.
+class CliApp {
+ public:
+  struct Terminal {
+    bool stdoutIsTerminal = false;
+    int columns = 80;
+  };
+
+  // `programFolder`: where VeskDownloader is started from.
+  CliApp(std::ostream& out, std::ostream& err, Terminal terminal, std::string programFolder);
+
+  int run(const std::vector<std::string>& args);
+
+  static constexpr int kCompleted = 0;
+  static constexpr int kFailed = 1;
+  static constexpr int kUsageError = 2;
+
+ private:
+  int usageError(const std::string& message);
+  int showList(const CliCommand& command);
+  int crawl(const CliCommand& command, const std::vector<CrawlTarget>& targets,
+            const std::vector<std::string>& labels);
+
+  std::ostream& out_;
+  std::ostream& err_;
+  Terminal terminal_;
+  std::string programFolder_;
+};
+
+}  // namespace harvel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "common/crawl_target.h"
+#include "crawl/static_crawl_options.h"
+
+namespace harvel {
+
+enum class CliMode {
+  Crawl,     // harvel-cli [OPTIONS] TITLE URL [LEVEL]
+  List,      // harvel-cli [OPTIONS] --list FILE [--row N]
+  ShowList,  // harvel-cli --show-list FILE
+  Help,
+  Version,
+};
+
+// What the command line asks for.
+struct CliCommand {
+  CliMode mode = CliMode::Crawl;
+  CrawlTarget target;          // Crawl: the level defaults to "3"
+  std::string listFile;        // List, ShowList
+  std::optional<long> row;     // List: only this row, 1-based
+  std::string dir = ".";       // Harvel's folder: target folders are made inside it
+  StaticCrawlOptions options;  // the main window's built-in states, "open folder" off
+  bool quiet = false;
+};
+
+}  // namespace harvel

@@ -1,0 +1,235 @@
+#include "cli/command_line.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+
+namespace harvel {
+namespace {
+
+constexpr const char* kDefaultLevel = "3";
+
+// --gif / --no-gif and the like: each mirrors one check box.
+const std::map<std::string, Check>& SwitchFlags() {
+  static const std::map<std::string, Check> flags = {
+      {"gif", Check::Gif},
+      {"jpeg", Check::Jpeg},
+      {"png", Check::Png},
+      {"html", Check::Htm},
+      {"mail", Check::Mail},
+      {"other", Check::Other},
+      {"text-links", Check::TextGet},
+      {"pictures-first", Check::PicFastDown},
+      {"number", Check::Renban},
+      {"cgi", Check::CGI},
+  };
+  return flags;
+}
+
+bool AllDigits(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+std::optional<long> SmallNumber(const std::string& text) {
+  if (!AllDigits(text) || text.size() > 9)
+    return std::nullopt;
+  return std::stol(text);
+}
+
+class Parser {
+ public:
+  explicit Parser(const std::vector<std::string>& args) : args_(args) {}
+
+  std::variant<CliCommand, UsageError> parse() {
+    command_.options.set(Check::FolderOpen, false);
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (index_ = 0; index_ < args_.size() && !failed(); ++index_) {
+      const std::string& arg = args_[index_];
+      if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+        positional.push_back(arg);
+      } else if (arg == "--") {
+        optionsEnded = true;
+      } else {
+        option(arg);
+      }
+    }
+    if (failed())
+      return *error_;
+    if (help_)
+      command_.mode = CliMode::Help;
+    if (version_ && !help_)
+      command_.mode = CliMode::Version;
+    if (help_ || version_)
+      return command_;
+    targets(positional);
+    if (failed())
+      return *error_;
+    return command_;
+  }
+
+ private:
+  bool failed() const { return error_.has_value(); }
+  void fail(std::string message) {
+    if (!error_)
+      error_ = UsageError{std::move(message)};
+  }
+
+  // The value of `--name VALUE` or `--name=VALUE`.
+  std::optional<std::string> value(const std::string& name,
+                                   const std::optional<std::string>& inline_) {
+    if (inline_)
+      return inline_;
+    if (index_ + 1 >= args_.size()) {
+      fail(name + " needs a value");
+      return std::nullopt;
+    }
+    return args_[++index_];
+  }
+
+  void option(const std::string& arg) {
+    const std::size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    const std::optional<std::string> inline_ =
+        equals == std::string::npos ? std::nullopt : std::optional(arg.substr(equals + 1));
+    const bool takesValue = name == "--dir" || name == "--suffixes" || name == "--filter" ||
+                            name == "--speed" || name == "--list" || name == "--row" ||
+                            name == "--show-list";
+    if (inline_ && !takesValue) {
+      fail("option '" + name + "' takes no value: '" + arg + "'");
+      return;
+    }
+    if (name == "--help" || name == "-h") {
+      help_ = true;
+    } else if (name == "--version") {
+      version_ = true;
+    } else if (name == "--quiet" || name == "-q") {
+      command_.quiet = true;
+    } else if (name == "--open-folder") {
+      command_.options.set(Check::FolderOpen, true);
+    } else if (!takesValue && switchFlag(name)) {
+      // done
+    } else if (!takesValue) {
+      fail("unknown option '" + arg + "'");
+    } else if (auto text = value(name, inline_)) {
+      valueOption(name, *text);
+    }
+  }
+
+  bool switchFlag(const std::string& name) {
+    if (name.rfind("--", 0) != 0)
+      return false;
+    std::string flag = name.substr(2);
+    bool on = true;
+    if (flag.rfind("no-", 0) == 0) {
+      flag = flag.substr(3);
+      on = false;
+    }
+    const auto found = SwitchFlags().find(flag);
+    if (found == SwitchFlags().end())
+      return false;
+    command_.options.set(found->second, on);
+    return true;
+  }
+
+  void valueOption(const std::string& name, const std::string& text) {
+    if (name == "--dir") {
+      if (text.empty())
+        return fail("--dir needs a folder name");
+      command_.dir = text;
+    } else if (name == "--suffixes") {
+      command_.options.set(Check::UserSet, true);
+      command_.options.setUserSetText(text);
+    } else if (name == "--filter") {
+      command_.options.set(Check::CommonURL, true);
+      command_.options.setCommonUrlText(text);
+    } else if (name == "--speed") {
+      const auto speed = SmallNumber(text);
+      if (!speed || *speed > 5)
+        return fail("--speed " + text + ": the speed is a number from 0 to 5");
+      command_.options.setSpeedLevel(static_cast<int>(*speed));
+    } else if (name == "--row") {
+      const auto row = SmallNumber(text);
+      if (!row || *row < 1)
+        return fail("--row " + text + ": rows are numbered from 1");
+      command_.row = *row;
+    } else if (name == "--list" || name == "--show-list") {
+      if (text.empty())
+        return fail(name + " needs a file name");
+      if (!command_.listFile.empty())
+        return fail("only one of --list and --show-list, once");
+      command_.listFile = text;
+      command_.mode = name == "--list" ? CliMode::List : CliMode::ShowList;
+    }
+  }
+
+  void targets(const std::vector<std::string>& positional) {
+    if (command_.mode != CliMode::Crawl) {
+      if (!positional.empty()) {
+        fail("unexpected argument '" + positional.front() + "' after a list file");
+      } else if (command_.row && command_.mode != CliMode::List) {
+        fail("--row needs --list FILE");
+      }
+      return;
+    }
+    if (command_.row)
+      return fail("--row needs --list FILE");
+    if (positional.empty())
+      return fail("missing TITLE and URL");
+    if (positional.size() == 1)
+      return fail("missing URL after the title '" + positional[0] + "'");
+    if (positional.size() > 3)
+      return fail("unexpected argument '" + positional[3] + "'");
+    command_.target.title = positional[0];
+    command_.target.url = positional[1];
+    command_.target.level = positional.size() == 3 ? positional[2] : kDefaultLevel;
+  }
+
+  const std::vector<std::string>& args_;
+  std::size_t index_ = 0;
+  CliCommand command_;
+  std::optional<UsageError> error_;
+  bool help_ = false;
+  bool version_ = false;
+};
+
+}  // namespace
+
+std::variant<CliCommand, UsageError> ParseCommandLine(const std::vector<std::string>& args) {
+  return Parser(args).parse();
+}
+
+std::string UsageText() {
+  return R"(Usage:
+  harvel-cli [OPTIONS] TITLE URL [LEVEL]      crawl one target (LEVEL defaults to 3)
+  harvel-cli [OPTIONS] --list FILE [--row N]  crawl the rows of a list file in order, or row N
+  harvel-cli --show-list FILE                 print the rows of a list file: title TAB url TAB level
+  harvel-cli --help | --version
+
+Files land in DIR/TITLE; the downloads are made by VeskDownloader, which is
+started from harvel-cli's folder when it is not running.
+
+Options (defaults in brackets):
+  --dir DIR                          folder that target folders are made in [.]
+  --gif, --no-gif                    collect GIF pictures [on]
+  --jpeg, --no-jpeg                  collect JPEG pictures [on]
+  --png, --no-png                    collect PNG pictures [on]
+  --html, --no-html                  keep HTML pages [off]
+  --mail, --no-mail                  collect mail addresses into メールアドレス.txt [off]
+  --other, --no-other                collect other files [off]
+  --suffixes LIST                    collect only names ending in LIST (comma-separated) [off]
+  --text-links, --no-text-links      take links only from files that are not binary [on]
+  --pictures-first, --no-pictures-first  download pictures first [on]
+  --number, --no-number              number files instead of overwriting them [off]
+  --cgi, --no-cgi                    follow and collect CGI links [on]
+  --filter TEXT                      collect only URLs that contain TEXT [off]
+  --open-folder                      open the folder when the crawl is complete [off]
+  --speed N                          0 (fastest) to 5 (gentlest on the server) [0]
+  --quiet                            print nothing but errors
+
+Exit status: 0 when every crawl completed, 1 when the downloader cannot be
+started or reached, 2 for a usage error.
+)";
+}
+
+}  // namespace harvel

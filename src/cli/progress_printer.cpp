@@ -1,0 +1,61 @@
+#include "cli/progress_printer.h"
+
+namespace harvel {
+namespace {
+
+// One line, whatever the text holds.
+std::string SingleLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r')
+      c = ' ';
+  }
+  return text;
+}
+
+// Cuts UTF-8 text to about `columns` columns; characters outside ASCII are
+// counted as two (Japanese texts are mostly wide).
+std::string CutToColumns(const std::string& text, int columns) {
+  int used = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : 2;
+    const int wide = lead < 0x80 ? 1 : 2;
+    if (used + wide > columns)
+      break;
+    used += wide;
+    i += length;
+  }
+  return text.substr(0, std::min(i, text.size()));
+}
+
+}  // namespace
+
+ProgressPrinter::ProgressPrinter(std::ostream& out, Style style, int width)
+    : out_(out), style_(style), width_(width > 1 ? width : 80) {}
+
+void ProgressPrinter::statusTextChanged(int, const std::string& text) {
+  show(text);
+}
+
+void ProgressPrinter::captionChanged(const std::string& text) {
+  show(text);
+}
+
+void ProgressPrinter::unloaded() {
+  if (style_ == Style::RedrawnLine && lineOpen_) {
+    out_ << '\n' << std::flush;
+    lineOpen_ = false;
+  }
+}
+
+void ProgressPrinter::show(const std::string& text) {
+  if (style_ == Style::Lines) {
+    out_ << SingleLine(text) << '\n' << std::flush;
+    return;
+  }
+  out_ << '\r' << CutToColumns(SingleLine(text), width_ - 1) << "\x1b[K" << std::flush;
+  lineOpen_ = true;
+}
+
+}  // namespace harvel
