@@ -1,0 +1,85 @@
+#include "list_file/file_bytes.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <random>
+
+namespace harvel {
+namespace fs = std::filesystem;
+namespace {
+
+// Creates a new file next to `target` that no one else has: "x" makes the open
+// fail rather than reuse a file of the same name.
+std::FILE* CreateTemporaryFile(const fs::path& target, fs::path& name) {
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[17];
+    std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random()));
+    name = folder / (std::string(".harvel-") + suffix + ".tmp");
+    if (std::FILE* file = std::fopen(name.string().c_str(), "wbx"))
+      return file;
+    if (errno != EEXIST)
+      return nullptr;
+  }
+  return nullptr;
+}
+
+bool MayWrite(const fs::path& path) {
+  std::FILE* file = std::fopen(path.string().c_str(), "r+b");  // opens without changing it
+  if (file == nullptr)
+    return false;
+  std::fclose(file);
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadFileBytes(const fs::path& path, std::uintmax_t limit) {
+  std::error_code error;
+  if (!fs::is_regular_file(path, error))
+    return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    return std::nullopt;
+  std::string bytes;
+  // Read up to the end rather than trusting the size: some files (/proc) show 0.
+  char block[1 << 16];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    if (bytes.size() + static_cast<std::size_t>(in.gcount()) > limit)
+      return std::nullopt;
+    bytes.append(block, static_cast<std::size_t>(in.gcount()));
+  }
+  if (in.bad())
+    return std::nullopt;
+  return bytes;
+}
+
+bool ReplaceFileBytes(const fs::path& path, std::string_view bytes) {
+  std::error_code error;
+  const fs::file_status old = fs::status(path, error);
+  const bool exists = fs::exists(old);
+  if (exists && (!fs::is_regular_file(old) || !MayWrite(path)))
+    return false;
+
+  fs::path temporary;
+  std::FILE* file = CreateTemporaryFile(path, temporary);
+  if (file == nullptr)
+    return false;
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  written = std::fflush(file) == 0 && written;
+  written = std::fclose(file) == 0 && written;
+  if (written && exists)
+    fs::permissions(temporary, old.permissions(), error);
+  if (written)
+    fs::rename(temporary, path, error);
+  if (!written || error) {
+    fs::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace harvel

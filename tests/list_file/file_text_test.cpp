@@ -1,0 +1,77 @@
+#include "list_file/file_text.h"
+
+#include <gtest/gtest.h>
+
+#include "list_file/unicode_text.h"
+#include "test_files.h"
+
+namespace harvel {
+namespace {
+
+using test::kNihongoCp932;
+
+TEST(FileText, ByteOrderMarksChooseTheEncoding) {
+  FileText text = DecodeFileText("\xEF\xBB\xBF[a]");
+  EXPECT_EQ(text.encoding, FileEncoding::kUtf8);
+  EXPECT_EQ(text.body, "[a]");
+
+  text = DecodeFileText(std::string("\xFF\xFE[\0a\0]\0\xE5\x65", 10));
+  EXPECT_EQ(text.encoding, FileEncoding::kUtf16Le);
+  EXPECT_EQ(text.body, "[a]日");
+
+  text = DecodeFileText(std::string(kNihongoCp932));
+  EXPECT_EQ(text.encoding, FileEncoding::kCp932);
+  EXPECT_EQ(text.body, kNihongoCp932);
+
+  // Big-endian UTF-16 is not a list file encoding: its bytes are read as they are.
+  EXPECT_EQ(DecodeFileText("\xFE\xFF").encoding, FileEncoding::kCp932);
+}
+
+TEST(FileText, Utf16SurrogatesAndBrokenUnits) {
+  EXPECT_EQ(Utf16LeToUtf8(std::string("\x3D\xD8\x00\xDE", 4)), "😀");
+  EXPECT_EQ(Utf16LeToUtf8(std::string("\x3D\xD8"
+                                      "a\0",
+                                      4)),
+            "\uFFFDa");                                            // lone high surrogate
+  EXPECT_EQ(Utf16LeToUtf8(std::string("\x00\xDE", 2)), "\uFFFD");  // lone low surrogate
+  EXPECT_EQ(Utf16LeToUtf8(std::string("a\0b", 3)), "a\uFFFD");     // odd last byte
+}
+
+TEST(FileText, Utf8CheckReplacesMalformedBytes) {
+  EXPECT_EQ(ValidUtf8("日本 ok"), "日本 ok");
+  EXPECT_EQ(ValidUtf8("a\xFFz"), "a\uFFFDz");
+  EXPECT_EQ(ValidUtf8("\xC0\xAF"), "\uFFFD\uFFFD");            // overlong "/"
+  EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // a surrogate
+  EXPECT_EQ(ValidUtf8("\xE6\x97"), "\uFFFD\uFFFD");            // cut short
+  EXPECT_EQ(Utf8CharSize("😀"), 4u);
+}
+
+TEST(FileText, CutsAtWholeCharactersOfTheFilesEncoding) {
+  const std::string cp932 = std::string(kNihongoCp932);  // three characters of 2 bytes
+  EXPECT_EQ(CutAtBytes(cp932, FileEncoding::kCp932, 6), cp932);
+  EXPECT_EQ(CutAtBytes(cp932, FileEncoding::kCp932, 5), cp932.substr(0, 4));
+  EXPECT_EQ(CutAtBytes("a" + cp932, FileEncoding::kCp932, 2), "a");
+  EXPECT_EQ(CutAtBytes("abc", FileEncoding::kCp932, 2), "ab");
+
+  EXPECT_EQ(CutAtBytes("日本語", FileEncoding::kUtf8, 8), "日本");
+  EXPECT_EQ(CutAtBytes("日本語", FileEncoding::kUtf8, 9), "日本語");
+  // In a UTF-16 file "日" takes 2 bytes, "a" 2, "😀" 4.
+  EXPECT_EQ(CutAtBytes("日本語", FileEncoding::kUtf16Le, 5), "日本");
+  EXPECT_EQ(CutAtBytes("ab😀", FileEncoding::kUtf16Le, 7), "ab");
+  EXPECT_EQ(CutAtBytes("ab😀", FileEncoding::kUtf16Le, 8), "ab😀");
+}
+
+TEST(FileText, Cp932TextKeepsLinesThatCannotBeRead) {
+  EXPECT_EQ(Cp932TextToUtf8(std::string(kNihongoCp932) + "\r\n"), "日本語\r\n");
+  EXPECT_EQ(Cp932TextToUtf8(std::string(kNihongoCp932) + "\r\nbad\x80\r\nok\r\n"),
+            "日本語\r\nbad\x80\r\nok\r\n");
+}
+
+TEST(FileText, ValuesBecomeUtf8) {
+  EXPECT_EQ(ValueToUtf8(kNihongoCp932, FileEncoding::kCp932), "日本語");
+  EXPECT_EQ(ValueToUtf8("x\x80", FileEncoding::kCp932), "x\uFFFD");
+  EXPECT_EQ(ValueToUtf8("x\x80", FileEncoding::kUtf8), "x\uFFFD");
+}
+
+}  // namespace
+}  // namespace harvel
