@@ -1,0 +1,83 @@
+#include "crawl_fixture.h"
+
+#include <fstream>
+
+#include "common/path_text.h"
+#include "crawl/crawl_state.h"
+
+namespace harvel::testing {
+
+void FakeSiteChannel::Downloading(const std::string& url, const std::string& path,
+                                  std::weak_ptr<Mailbox> mailbox) {
+  requests.push_back(url + "," + path);
+  if (onRequest)
+    onRequest(url);
+  if (!failure.empty()) {
+    if (auto box = mailbox.lock())
+      box->channelError = failure;
+    return;
+  }
+  if (!answers)
+    return;
+  pump_.post(std::chrono::milliseconds(5), [this, url, path, mailbox] {
+    if (auto page = site.find(url); page != site.end()) {
+      std::ofstream(PathFromText(path), std::ios::binary) << page->second;
+    }
+    ++notices;
+    if (auto box = mailbox.lock())
+      box->text = std::to_string(notices);
+  });
+}
+
+void RecordingObserver::rowInserted(std::size_t index, const CrawlTarget& row) {
+  events.push_back("insert " + std::to_string(index) + " " + row.url + " " + row.level);
+  if (index == 0)
+    return;
+  queued.push_back(row.url + " " + row.level);
+  queuedTitles.push_back(row.title);
+  if (onInsert)
+    onInsert();
+}
+
+void RecordingObserver::rowRemoved(std::size_t index) {
+  events.push_back("remove " + std::to_string(index));
+}
+
+void RecordingObserver::statusTextChanged(int panel, const std::string& text) {
+  events.push_back("status" + std::to_string(panel) + " " + text);
+  (panel == 1 ? status1 : status2).push_back(text);
+}
+
+void RecordingObserver::captionChanged(const std::string& text) {
+  events.push_back("caption " + text);
+  if (onCaption)
+    onCaption(text);
+}
+
+CrawlTest::CrawlTest() {
+  window.setObserver(&observer);
+  // A crawl that never ends is a failure, not a hang.
+  pump.setRunaway(std::chrono::hours(1), [this] {
+    ADD_FAILURE() << "the crawl did not end";
+    window.unload();
+  });
+}
+
+CrawlOutcome CrawlTest::crawl(const std::string& url, const std::string& level,
+                              const std::string& title) {
+  return window.start(CrawlTarget{title, url, level});
+}
+
+std::vector<std::string> CrawlTest::requestedUrls() const {
+  std::vector<std::string> urls;
+  for (const std::string& request : channel.requests) {
+    urls.push_back(request.substr(0, request.find(',')));
+  }
+  return urls;
+}
+
+const CrawlState& CrawlTest::state() const {
+  return *window.state();
+}
+
+}  // namespace harvel::testing

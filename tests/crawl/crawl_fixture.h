@@ -1,0 +1,85 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "crawl/crawl_window.h"
+#include "crawl/static_crawl_options.h"
+#include "fake_event_pump.h"
+#include "temp_folder.h"
+
+namespace harvel::testing {
+
+// A downloader over an in-memory site: each request writes the page (if the
+// site has it) to the requested path after a short virtual delay and then posts
+// the notice, a running count, through the event pump.
+class FakeSiteChannel : public DownloadChannel {
+ public:
+  explicit FakeSiteChannel(FakeEventPump& pump) : pump_(pump) {}
+
+  void Downloading(const std::string& url, const std::string& path,
+                   std::weak_ptr<Mailbox> mailbox) override;
+
+  std::map<std::string, std::string> site;                // URL -> body
+  std::vector<std::string> requests;                      // "url,path" in the order sent
+  std::function<void(const std::string& url)> onRequest;  // runs inside each request
+  bool answers = true;                                    // false: no notice ever comes
+  std::string failure;  // when set, the channel reports this error instead
+  int notices = 0;
+
+ private:
+  FakeEventPump& pump_;
+};
+
+class RecordingShell : public Shell {
+ public:
+  void openFolder(const std::string& folder) override { opened.push_back(folder); }
+  std::vector<std::string> opened;
+};
+
+// Keeps everything the crawl window reports, one line per call.
+class RecordingObserver : public CrawlObserver {
+ public:
+  void rowInserted(std::size_t index, const CrawlTarget& row) override;
+  void rowRemoved(std::size_t index) override;
+  void statusTextChanged(int panel, const std::string& text) override;
+  void captionChanged(const std::string& text) override;
+  void showWindow() override { events.push_back("show"); }
+  void loaded() override { events.push_back("loaded"); }
+  void unloaded() override { events.push_back("unloaded"); }
+
+  std::vector<std::string> events;
+  std::vector<std::string> queued;  // "url level" of every row inserted after the first
+  std::vector<std::string> queuedTitles;
+  std::function<void()> onInsert;  // runs after each of those rows
+  std::function<void(const std::string&)> onCaption;
+  std::vector<std::string> status1, status2;
+};
+
+// A crawl window over a temporary Harvel folder, a virtual-clock pump and an
+// in-memory site.
+class CrawlTest : public ::testing::Test {
+ protected:
+  CrawlTest();
+
+  CrawlOutcome crawl(const std::string& url, const std::string& level = "3",
+                     const std::string& title = "site");
+  std::vector<std::string> requestedUrls() const;  // URLs in the order requested
+  std::string file(const std::string& relative) const { return folder.read(relative); }
+  bool exists(const std::string& relative) const { return folder.exists(relative); }
+  const CrawlState& state() const;
+
+  TempFolder folder;
+  StaticCrawlOptions options;
+  FakeEventPump pump;
+  FakeSiteChannel channel{pump};
+  RecordingShell shell;
+  RecordingObserver observer;
+  CrawlWindow window{options, pump, channel, shell, folder.text()};
+};
+
+}  // namespace harvel::testing

@@ -1,0 +1,138 @@
+// The crawl window's lifecycle: load, start, unload, and closing during a crawl.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "crawl/crawl_state.h"
+#include "crawl_fixture.h"
+
+namespace harvel::testing {
+namespace {
+
+using Strings = std::vector<std::string>;
+using Ms = std::chrono::milliseconds;
+constexpr const char* kPage = "http://h.test/dir/page.html";
+
+TEST_F(CrawlTest, LoadsAFreshState) {
+  window.load();
+  ASSERT_TRUE(window.isLoaded());
+  EXPECT_EQ(window.caption(), "巡回中・・・");
+  EXPECT_EQ(window.statusText(1), "Harvel");
+  EXPECT_EQ(window.statusText(2), "");
+  EXPECT_TRUE(state().rows.empty());
+  EXPECT_EQ(state().DownCnt, 0);
+  EXPECT_EQ(state().mailbox->text, "");
+  EXPECT_EQ(state().visited.URLBuf(), Strings(101));
+  EXPECT_EQ(state().visited.URLBufMax(), 100u);
+  EXPECT_EQ(state().visited.URLBufCnt(), 0u);
+  EXPECT_EQ(window.userExt(), std::nullopt);  // UserSetChk is off
+}
+
+TEST_F(CrawlTest, TakesTheSuffixListOnlyAtALoadWithUserSetOn) {
+  options.set(Check::UserSet, true);
+  window.load();
+  EXPECT_EQ(window.userExt(), (Strings{"gif", "jpg", "jpeg", "png"}));
+  window.unload();
+  options.set(Check::UserSet, false);
+  options.setUserSetText("pdf,");
+  window.load();
+  EXPECT_EQ(window.userExt(), (Strings{"gif", "jpg", "jpeg", "png"}));  // left as it was
+  window.unload();
+  options.setValue(Check::UserSet, 2);  // only exactly 1 counts as on
+  window.load();
+  EXPECT_EQ(window.userExt(), (Strings{"gif", "jpg", "jpeg", "png"}));
+}
+
+TEST_F(CrawlTest, StartsAFreshBufferForEachCrawl) {
+  channel.site[kPage] = R"(<img src="a.gif">)";
+  crawl(kPage);
+  crawl(kPage);
+  EXPECT_EQ(requestedUrls(),
+            (Strings{kPage, "http://h.test/dir/a.gif", kPage, "http://h.test/dir/a.gif"}));
+}
+
+TEST_F(CrawlTest, RefusesTitlesLeadingOutOfHarvelsFolder) {
+  for (const char* title : {"..", "../up", "a/b", "/tmp/abs", "a\\b"}) {
+    EXPECT_EQ(crawl("http://h.test/a.gif", "1", title), CrawlOutcome::TitleRefused) << title;
+    EXPECT_NE(window.errorText().find(title), std::string::npos);
+    EXPECT_FALSE(window.isLoaded());
+  }
+  EXPECT_TRUE(channel.requests.empty());
+  EXPECT_TRUE(observer.events.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+TEST_F(CrawlTest, AStartDuringACrawlJoinsTheRunningList) {
+  options.set(Check::Mail, true);
+  folder.write("other/メールアドレス.txt", "old");
+  CrawlOutcome second = CrawlOutcome::Completed;
+  channel.site[kPage] = R"(<img src="a.gif">)";
+  channel.onRequest = [&](const std::string& url) {
+    if (url == kPage)
+      second = crawl("http://h.test/b.gif", "0", "other");
+  };
+  EXPECT_EQ(crawl(kPage), CrawlOutcome::Completed);
+  EXPECT_EQ(second, CrawlOutcome::AlreadyRunning);
+  EXPECT_FALSE(exists("other/メールアドレス.txt"));
+  EXPECT_EQ(channel.requests.back(), "http://h.test/b.gif," + folder.text() + "/other/b.gif");
+  EXPECT_EQ(requestedUrls().size(), 3u);
+}
+
+TEST_F(CrawlTest, ClosingDuringTheNoticeWaitEndsTheCrawl) {
+  channel.site[kPage] = R"(<img src="a.gif">)";
+  channel.answers = false;
+  pump.post(Ms(500), [&] { window.unload(); });
+  EXPECT_EQ(crawl(kPage), CrawlOutcome::Closed);
+  EXPECT_EQ(requestedUrls(), Strings{kPage});
+  EXPECT_EQ(window.caption(), "スレッドを終了しています...");
+  EXPECT_FALSE(window.isLoaded());
+  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_EQ(observer.events.back(), "unloaded");
+}
+
+TEST_F(CrawlTest, ClosingDuringAScanQueuesNoFurtherLink) {
+  options.set(Check::PicFastDown, false);
+  channel.site[kPage] = R"(<img src="a.gif"><img src="b.gif"><img src="c.gif">)";
+  observer.onInsert = [&] { pump.post(Ms(0), [&] { window.unload(); }); };
+  EXPECT_EQ(crawl(kPage), CrawlOutcome::Closed);
+  EXPECT_EQ(observer.queued, Strings{"http://h.test/dir/a.gif 3"});
+  EXPECT_EQ(requestedUrls(), Strings{kPage});
+  EXPECT_TRUE(exists("site/page.html"));  // the crawl stopped before the keep rule
+}
+
+TEST_F(CrawlTest, ClosingDuringTheCompletionPauseOpensNoFolder) {
+  observer.onCaption = [&](const std::string& caption) {
+    if (caption == CrawlWindow::kCaptionCompleted)
+      pump.post(Ms(1000), [&] { window.unload(); });
+  };
+  EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Closed);
+  EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(CrawlTest, DropsANoticeThatComesAfterTheWindowClosed) {
+  channel.onRequest = [&](const std::string&) { window.unload(); };
+  EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Closed);
+  channel.onRequest = nullptr;
+  pump.waitForEvents(Ms(100));  // the notice comes, finds no mailbox
+  EXPECT_EQ(channel.notices, 1);
+  EXPECT_EQ(crawl("http://h.test/b.gif"), CrawlOutcome::Completed);
+  EXPECT_EQ(observer.status2.back(), "ダウンロード総数:1 (残りの数：0 )");
+}
+
+TEST_F(CrawlTest, ANewCrawlAfterClosingRunsToItsEndInsideTheOldOnesWait) {
+  channel.answers = false;
+  CrawlOutcome inner = CrawlOutcome::Closed;
+  pump.post(Ms(100), [&] {
+    window.unload();
+    channel.answers = true;
+    inner = crawl("http://h.test/b.gif", "0", "second");
+  });
+  EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Closed);
+  EXPECT_EQ(inner, CrawlOutcome::Completed);
+  EXPECT_EQ(requestedUrls(), (Strings{"http://h.test/a.gif", "http://h.test/b.gif"}));
+  EXPECT_EQ(shell.opened, Strings{folder.text() + "/second"});
+  EXPECT_FALSE(window.isLoaded());
+}
+
+}  // namespace
+}  // namespace harvel::testing
