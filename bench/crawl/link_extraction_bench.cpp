@@ -1,0 +1,92 @@
+// SearchStr over generated pages: the time per MiB must not grow with the page.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "crawl/crawl_context.h"
+#include "crawl/link_extraction.h"
+#include "crawl/static_crawl_options.h"
+
+namespace harvel {
+namespace {
+
+class IdlePump : public EventPump {
+ public:
+  void processPendingEvents() override {}
+  void waitForEvents(std::chrono::milliseconds) override {}
+};
+
+class NoChannel : public DownloadChannel {
+ public:
+  void Downloading(const std::string&, const std::string&, std::weak_ptr<Mailbox>) override {}
+};
+
+class NoShell : public Shell {
+ public:
+  void openFolder(const std::string&) override {}
+};
+
+// A page text as the driver builds it: lines behind CR LF (at most 999 of them),
+// ordinary markup with a link every 150 bytes or so, some of them repeated, some
+// without quotes or dots.
+std::string GeneratePage(std::size_t bytes) {
+  const std::size_t lineLength = bytes / 900 + 80;
+  const char* const kinds[] = {".gif", ".jpg", ".html", ".png", ".pdf", ".jpeg"};
+  std::string text;
+  text.reserve(bytes + 256);
+  std::size_t lineStart = 0;
+  for (std::size_t n = 0; text.size() < bytes; ++n) {
+    if (text.size() - lineStart >= lineLength || n == 0) {
+      text += "\r\n";
+      lineStart = text.size();
+    }
+    const std::size_t id = n % 7 == 0 ? n / 2 : n;  // every 7th link repeats an earlier one
+    text += "<p>Harvel collects files from web sites, following links.</p>";
+    switch (n % 5) {
+      case 0:
+        text += "<a href=\"../pages/p" + std::to_string(id) + kinds[2] + "\">page</a>";
+        break;
+      case 1:
+        text += "<img alt=\"\" SRC=\"/pics/i" + std::to_string(id) + kinds[n % 6] + "\">";
+        break;
+      case 2:
+        text += "<img src=no-quotes.gif><a HREF=\"#top\">top</a>";
+        break;
+      default:
+        text += "<img src=\"img/i" + std::to_string(id) + kinds[n % 6] + "\" width=\"1\">";
+    }
+  }
+  return text;
+}
+
+void BM_SearchStr(benchmark::State& bench) {
+  const std::string page = GeneratePage(static_cast<std::size_t>(bench.range(0)));
+  StaticCrawlOptions options;
+  options.set(Check::Other, true);
+  IdlePump pump;
+  NoChannel channel;
+  NoShell shell;
+  CrawlContext context(options, pump, channel, shell, "/tmp/harvel-bench");
+  for (auto _ : bench) {
+    // Setting the window up and tearing it down is not part of the scan.
+    bench.PauseTiming();
+    context.load();
+    CrawlState& state = *context.state;
+    state.rows.push_back({"site", "http://h.test/dir/page.html", "32767"});
+    state.CurURL = "http://h.test/dir/page.html";
+    state.Level = 32767;
+    state.PageText = page;
+    bench.ResumeTiming();
+    for (const char* key : {"src=", "SRC=", "href=", "HREF="})
+      SearchStr(context, state, key);
+    benchmark::DoNotOptimize(state.rows.size());
+    bench.PauseTiming();
+    context.unload();
+    bench.ResumeTiming();
+  }
+  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations()) * bench.range(0));
+}
+BENCHMARK(BM_SearchStr)->Arg(64 << 10)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace harvel
