@@ -98,7 +98,7 @@ bool SaveListFile(const std::string& path, const std::vector<CrawlTarget>& rows)
       values = std::move(*cp932Values);
   }
   const bool cp932 = body.has_value();
-  ProfileFile profile(cp932 ? *body : BodyInUtf8(*old), cp932);
+  ProfileFile profile(cp932 ? std::move(*body) : BodyInUtf8(*old), cp932);
   body.reset();
 
   profile.Set(kSettingSection, kCountKey, DecimalText(static_cast<std::int64_t>(rows.size())));
