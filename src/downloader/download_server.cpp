@@ -14,6 +14,10 @@ DownloadServer::DownloadServer(QObject* parent) : QObject(parent) {
 
 DownloadServer::~DownloadServer() {
   worker_.stop();
+  // The sockets go with the server; their handlers must not run on a half-destroyed object.
+  for (auto& [socket, decoder] : decoders_)
+    socket->disconnect(this);
+  server_.close();
 }
 
 bool DownloadServer::listen(QString& error) {

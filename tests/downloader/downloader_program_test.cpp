@@ -1,0 +1,243 @@
+// VeskDownloader as a program: the real process, a real HTTP server on 127.0.0.1
+// and raw protocol frames.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "downloader_process.h"
+#include "raw_client.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::WriteFile;
+
+// Every file in `folder`, so a test can tell that no temporary file was left.
+std::set<std::string> FilesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+class DownloaderProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    site_.routes().Get("/a.gif", [this](const httplib::Request& request, httplib::Response& res) {
+      remotePorts_.insert(request.remote_port);
+      res.set_content("GIF89a-picture", "image/gif");
+    });
+    site_.routes().Get("/b.png", [this](const httplib::Request& request, httplib::Response& res) {
+      remotePorts_.insert(request.remote_port);
+      res.set_content("PNG-picture", "image/png");
+    });
+    site_.routes().Get("/missing.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.status = 404;
+      res.set_content("not here", "text/plain");
+    });
+    site_.routes().Get("/broken.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.status = 500;
+      res.set_content("oops", "text/plain");
+    });
+    // Promises 100000 bytes, sends 1000 and hangs up.
+    site_.routes().Get("/drop.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(100000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
+        const std::string part(1000, 'x');
+        sink.write(part.data(), part.size());
+        return false;
+      });
+    });
+    site_.routes().Get("/moved.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect("/a.gif");
+    });
+    site_.routes().Get("/loop.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect("/loop.gif");
+    });
+    // Dribbles bytes until the test ends it.
+    site_.routes().Get("/slow.gif", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_chunked_content_provider("image/gif", [this](size_t, httplib::DataSink& sink) {
+        for (int i = 0; i < 200 && !stopSlow_; ++i) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+          if (!sink.write("x", 1))
+            return false;
+        }
+        sink.done();
+        return true;
+      });
+    });
+    site_.start();
+    ASSERT_TRUE(downloader_.start());
+    ASSERT_TRUE(client_.connect());
+  }
+
+  void TearDown() override {
+    stopSlow_ = true;
+    downloader_.kill();
+    site_.stop();
+  }
+
+  fs::path folder() const { return out_.path(); }
+
+  std::atomic<bool> stopSlow_{false};
+  std::set<int> remotePorts_;
+  test::TempFolder out_;
+  test::TestSiteServer site_;
+  test::DownloaderProcess downloader_;
+  test::RawClient client_;
+};
+
+TEST_F(DownloaderProgram, AnswersEachRequestWithTheCountStartingAtZero) {
+  client_.request(site_.url("/a.gif"), (folder() / "a.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+  client_.request(site_.url("/b.png"), (folder() / "b.png").string());
+  EXPECT_EQ(client_.notice(), "1");
+  EXPECT_EQ(ReadFile(folder() / "a.gif"), "GIF89a-picture");
+  EXPECT_EQ(ReadFile(folder() / "b.png"), "PNG-picture");
+  // One reused handle: both downloads went over the same kept-alive connection.
+  EXPECT_EQ(remotePorts_.size(), 1u);
+}
+
+TEST_F(DownloaderProgram, FailedDownloadsAreAnsweredAndLeaveNoFileAndOldFilesUntouched) {
+  WriteFile(folder() / "kept.gif", "old picture");
+  client_.request(site_.url("/missing.gif"), (folder() / "kept.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+  client_.request(site_.url("/drop.gif"), (folder() / "kept.gif").string());
+  EXPECT_EQ(client_.notice(), "1");
+  client_.request(site_.url("/broken.gif"), (folder() / "new.gif").string());
+  EXPECT_EQ(client_.notice(), "2");
+  client_.request(site_.url("/drop.gif"), (folder() / "dropped.gif").string());
+  EXPECT_EQ(client_.notice(), "3");
+  client_.request(site_.url("/loop.gif"), (folder() / "loop.gif").string());
+  EXPECT_EQ(client_.notice(), "4");
+
+  EXPECT_EQ(ReadFile(folder() / "kept.gif"), "old picture");
+  EXPECT_EQ(FilesIn(folder()), std::set<std::string>{"kept.gif"});
+}
+
+TEST_F(DownloaderProgram, FollowsRedirects) {
+  client_.request(site_.url("/moved.gif"), (folder() / "moved.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+  EXPECT_EQ(ReadFile(folder() / "moved.gif"), "GIF89a-picture");
+}
+
+TEST_F(DownloaderProgram, CommasInTheUrlAndThePathAreCarriedExactly) {
+  site_.routes().Get("/x,y.gif", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("comma picture", "image/gif");
+  });
+  fs::create_directory(folder() / "Tom, Jerry");
+  client_.request(site_.url("/x,y.gif"), (folder() / "Tom, Jerry" / "x,y.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+  EXPECT_EQ(ReadFile(folder() / "Tom, Jerry" / "x,y.gif"), "comma picture");
+}
+
+TEST_F(DownloaderProgram, RequestsThatCarryNoDownloadStillGetTheirNotice) {
+  client_.request("", (folder() / "a.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+  client_.request(site_.url("/a.gif"), "");
+  EXPECT_EQ(client_.notice(), "1");
+  // A URL length that does not point at a comma: the text has no separator.
+  client_.sendBytes(std::string("R\x00\x00\x00\x0a\x00\x00\x00\x02", 9) + "abcdef");
+  EXPECT_EQ(client_.notice(), "2");
+  // Relative paths and folders that do not exist.
+  client_.request(site_.url("/a.gif"), "relative/a.gif");
+  EXPECT_EQ(client_.notice(), "3");
+  client_.request(site_.url("/a.gif"), (folder() / "no such folder" / "a.gif").string());
+  EXPECT_EQ(client_.notice(), "4");
+  // Only http, https and ftp are fetched: no local file is copied.
+  WriteFile(folder() / "secret.txt", "secret");
+  client_.request("file://" + (folder() / "secret.txt").string(), (folder() / "copy").string());
+  EXPECT_EQ(client_.notice(), "5");
+  EXPECT_EQ(FilesIn(folder()), std::set<std::string>{"secret.txt"});
+}
+
+TEST_F(DownloaderProgram, ServesSeveralClientsOneAfterAnotherInArrivalOrder) {
+  test::RawClient second;
+  ASSERT_TRUE(second.connect());
+  // Arrival order: each request is given a moment to arrive before the next.
+  client_.request(site_.url("/slow.gif"), (folder() / "1.gif").string());
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  second.request(site_.url("/b.png"), (folder() / "2.png").string());
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  client_.request(site_.url("/a.gif"), (folder() / "3.gif").string());
+  stopSlow_ = true;
+  EXPECT_EQ(client_.notice(), "0");
+  EXPECT_EQ(second.notice(), "1");
+  EXPECT_EQ(client_.notice(), "2");
+  EXPECT_EQ(FilesIn(folder()), (std::set<std::string>{"1.gif", "2.png", "3.gif"}));
+}
+
+TEST_F(DownloaderProgram, StaysResponsiveWhileADownloadRuns) {
+  client_.request(site_.url("/slow.gif"), (folder() / "slow.gif").string());
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // A new client can connect and queue its request behind the slow one.
+  test::RawClient second;
+  ASSERT_TRUE(second.connect());
+  second.request(site_.url("/a.gif"), (folder() / "a.gif").string());
+  stopSlow_ = true;
+  EXPECT_EQ(client_.notice(), "0");
+  EXPECT_EQ(second.notice(), "1");
+}
+
+TEST_F(DownloaderProgram, CloseEndsTheProgramAtOnceEvenMidDownload) {
+  client_.request(site_.url("/slow.gif"), (folder() / "slow.gif").string());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto start = std::chrono::steady_clock::now();
+  test::RawClient closer;
+  ASSERT_TRUE(closer.connect());
+  closer.close();
+  ASSERT_TRUE(downloader_.process().waitForFinished(5000));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  EXPECT_EQ(downloader_.process().exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(downloader_.process().exitCode(), 0);
+  EXPECT_TRUE(FilesIn(folder()).empty()) << "no temporary file may be left";
+  EXPECT_FALSE(test::DownloaderAnswers());
+}
+
+TEST_F(DownloaderProgram, ASecondDownloaderDoesNotTakeOverTheSocket) {
+  QProcess second;
+  second.start(QString::fromStdString(test::DownloaderProgram()), {QStringLiteral("wake")});
+  ASSERT_TRUE(second.waitForFinished(5000));
+  EXPECT_NE(second.exitCode(), 0);
+  client_.request(site_.url("/a.gif"), (folder() / "a.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+}
+
+TEST_F(DownloaderProgram, AClientThatSendsGarbageIsDroppedAndOthersAreServed) {
+  test::RawClient rogue;
+  ASSERT_TRUE(rogue.connect());
+  rogue.sendBytes(std::string("N\x7f\xff\xff\xff", 5));
+  EXPECT_TRUE(rogue.waitForHangUp());
+  client_.request(site_.url("/a.gif"), (folder() / "a.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+}
+
+// Started by hand with anything but exactly `wake`, it refuses.
+TEST(DownloaderCommandLine, AnythingButWakeIsRefused) {
+  const QList<QStringList> refused = {{},
+                                      {QStringLiteral("Wake")},
+                                      {QStringLiteral("wake"), QStringLiteral("now")},
+                                      {QStringLiteral(" wake")},
+                                      {QStringLiteral("")}};
+  for (const QStringList& arguments : refused) {
+    QProcess process;
+    process.start(QString::fromStdString(test::DownloaderProgram()), arguments);
+    ASSERT_TRUE(process.waitForFinished(10000)) << arguments.join(' ').toStdString();
+    EXPECT_NE(process.exitCode(), 0) << arguments.join(' ').toStdString();
+    EXPECT_EQ(process.readAllStandardError().trimmed().toStdString(),
+              "Harvel.exeから起動してください");
+    EXPECT_FALSE(test::DownloaderAnswers());
+  }
+}
+
+}  // namespace
+}  // namespace harvel

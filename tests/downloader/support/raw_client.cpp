@@ -1,0 +1,45 @@
+#include "raw_client.h"
+
+#include <QDeadlineTimer>
+
+#include "downloader_process.h"
+
+namespace harvel::test {
+
+bool RawClient::connect() {
+  socket_.connectToServer(QString::fromStdString(EndpointPath()));
+  return socket_.waitForConnected(2000);
+}
+
+void RawClient::sendBytes(const std::string& bytes) {
+  socket_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  socket_.waitForBytesWritten(2000);
+}
+
+std::optional<std::string> RawClient::notice(std::chrono::milliseconds timeout) {
+  QDeadlineTimer deadline(timeout);
+  for (;;) {
+    if (auto message = decoder_.next()) {
+      if (message->kind == MessageKind::Notice)
+        return message->text;
+      continue;
+    }
+    if (deadline.hasExpired() || socket_.state() != QLocalSocket::ConnectedState) {
+      return std::nullopt;
+    }
+    if (socket_.bytesAvailable() == 0 &&
+        !socket_.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+      continue;
+    }
+    const QByteArray bytes = socket_.readAll();
+    decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  }
+}
+
+bool RawClient::waitForHangUp(std::chrono::milliseconds timeout) {
+  if (socket_.state() == QLocalSocket::UnconnectedState)
+    return true;
+  return socket_.waitForDisconnected(static_cast<int>(timeout.count()));
+}
+
+}  // namespace harvel::test

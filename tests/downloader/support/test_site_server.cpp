@@ -1,0 +1,42 @@
+#include "test_site_server.h"
+
+#include <chrono>
+#include <stdexcept>
+
+namespace harvel::test {
+
+TestSiteServer::TestSiteServer() {
+  // A stalled client or handler must never keep a test waiting for long.
+  server_.set_read_timeout(5, 0);
+  server_.set_write_timeout(5, 0);
+}
+
+TestSiteServer::~TestSiteServer() {
+  stop();
+}
+
+void TestSiteServer::start() {
+  port_ = server_.bind_to_any_port("127.0.0.1");
+  if (port_ <= 0)
+    throw std::runtime_error("cannot bind a port on 127.0.0.1");
+  // The socket listens already; connections wait in its backlog until the loop runs.
+  thread_ = std::thread([this] { server_.listen_after_bind(); });
+  // stop() only stops a loop that runs: wait for it, or a quick test hangs in stop().
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!server_.is_running() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+void TestSiteServer::stop() {
+  if (!thread_.joinable())
+    return;
+  server_.stop();
+  thread_.join();
+}
+
+std::string TestSiteServer::url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+}  // namespace harvel::test

@@ -1,0 +1,173 @@
+// The channel client against the real VeskDownloader and a real HTTP server.
+#include "platform/downloader_channel.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "downloader_process.h"
+#include "platform/qt_event_pump.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// Runs the event loop until `done` holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
+  QtEventPump pump;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline)
+      return false;
+    pump.waitForEvents(50ms);
+  }
+  return true;
+}
+
+QString BuildFolder() {
+  return QString::fromStdString(test::ProgramFolderOfBuild());
+}
+
+class DownloaderChannelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    site_.routes().Get("/a.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("GIF89a", "image/gif");
+    });
+    // About a second of dribbled bytes: long enough to kill a downloader mid-way.
+    site_.routes().Get("/slow.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_chunked_content_provider("image/gif", [](size_t, httplib::DataSink& sink) {
+        for (int i = 0; i < 20; ++i) {
+          std::this_thread::sleep_for(50ms);
+          if (!sink.write("x", 1))
+            return false;
+        }
+        sink.done();
+        return true;
+      });
+    });
+    site_.start();
+  }
+  void TearDown() override {
+    test::KillRunningDownloader();
+    site_.stop();
+  }
+
+  std::string path(const std::string& name) const { return (out_.path() / name).string(); }
+
+  test::TempFolder out_;
+  test::TestSiteServer site_;
+};
+
+TEST_F(DownloaderChannelTest, StartsTheDownloaderWhenAbsentAndNotASecondTime) {
+  ASSERT_FALSE(test::DownloaderAnswers());
+  DownloaderChannel first(BuildFolder());
+  ASSERT_TRUE(first.connectOrStart()) << first.errorText().toStdString();
+  EXPECT_TRUE(first.startedDownloader());
+  const auto pid = test::RunningDownloaderPid();
+  ASSERT_TRUE(pid);
+
+  DownloaderChannel second(BuildFolder());
+  ASSERT_TRUE(second.connectOrStart());
+  EXPECT_FALSE(second.startedDownloader());
+  EXPECT_EQ(test::RunningDownloaderPid(), pid);
+
+  first.close();
+  EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 5s));
+}
+
+TEST_F(DownloaderChannelTest, NoticesGoIntoTheMailboxOfTheirRequest) {
+  DownloaderChannel channel(BuildFolder());
+  ASSERT_TRUE(channel.connectOrStart());
+  auto mailbox = std::make_shared<Mailbox>();
+  channel.Downloading(site_.url("/a.gif"), path("a.gif"), mailbox);
+  ASSERT_TRUE(PumpUntil([&] { return !mailbox->text.empty(); }));
+  EXPECT_EQ(mailbox->text, "0");
+  EXPECT_TRUE(fs::exists(path("a.gif")));
+
+  // A crawl window unloaded before its notice came: the notice is dropped and
+  // the count still advances.
+  auto gone = std::make_shared<Mailbox>();
+  channel.Downloading(site_.url("/a.gif"), path("b.gif"), gone);
+  gone.reset();
+  auto next = std::make_shared<Mailbox>();
+  channel.Downloading(site_.url("/a.gif"), path("c.gif"), next);
+  ASSERT_TRUE(PumpUntil([&] { return !next->text.empty(); }));
+  EXPECT_EQ(next->text, "2");
+  channel.close();
+}
+
+TEST_F(DownloaderChannelTest, ADownloaderKilledMidDownloadIsStartedAgainAndTheRequestResent) {
+  DownloaderChannel channel(BuildFolder());
+  ASSERT_TRUE(channel.connectOrStart());
+  const auto firstPid = test::RunningDownloaderPid();
+  auto mailbox = std::make_shared<Mailbox>();
+  channel.Downloading(site_.url("/slow.gif"), path("slow.gif"), mailbox);
+  PumpUntil([] { return false; }, 300ms);
+  test::KillRunningDownloader();
+
+  ASSERT_TRUE(PumpUntil([&] { return !mailbox->text.empty() || !mailbox->channelError.empty(); }));
+  EXPECT_EQ(mailbox->channelError, "");
+  EXPECT_EQ(mailbox->text, "0") << "the fresh downloader answers the resent request";
+  EXPECT_NE(test::RunningDownloaderPid(), firstPid);
+  EXPECT_EQ(fs::file_size(path("slow.gif")), 20u);
+  channel.close();
+}
+
+TEST_F(DownloaderChannelTest, AMissingDownloaderProgramGivesAClearError) {
+  test::TempFolder empty;
+  DownloaderChannel channel(QString::fromStdString(empty.str()));
+  EXPECT_FALSE(channel.connectOrStart());
+  EXPECT_TRUE(channel.errorText().contains(QStringLiteral("VeskDownloader")))
+      << channel.errorText().toStdString();
+
+  auto mailbox = std::make_shared<Mailbox>();
+  channel.Downloading(site_.url("/a.gif"), path("a.gif"), mailbox);
+  EXPECT_TRUE(PumpUntil([&] { return !mailbox->channelError.empty(); }, 5s));
+  EXPECT_EQ(mailbox->text, "");
+  EXPECT_FALSE(channel.startedDownloader());
+}
+
+TEST_F(DownloaderChannelTest, WhenTheRestartFailsTooTheCrawlIsToldInsteadOfWaiting) {
+  // The running downloader is found; the one in the program folder never answers.
+  test::DownloaderProcess running;
+  ASSERT_TRUE(running.start());
+  test::TempFolder folder;
+  test::WriteFile(folder.path() / "VeskDownloader", "#!/bin/sh\nexit 0\n");
+  chmod((folder.path() / "VeskDownloader").c_str(), 0755);
+
+  DownloaderChannel channel(QString::fromStdString(folder.str()));
+  channel.setStartTimeout(500ms);
+  ASSERT_TRUE(channel.connectOrStart());
+  EXPECT_FALSE(channel.startedDownloader());
+  auto mailbox = std::make_shared<Mailbox>();
+  channel.Downloading(site_.url("/slow.gif"), path("slow.gif"), mailbox);
+  PumpUntil([] { return false; }, 200ms);
+  running.kill();
+
+  ASSERT_TRUE(PumpUntil([&] { return !mailbox->channelError.empty(); }, 10s));
+  EXPECT_NE(mailbox->channelError.find("VeskDownloader"), std::string::npos)
+      << mailbox->channelError;
+  EXPECT_EQ(mailbox->text, "");
+}
+
+TEST_F(DownloaderChannelTest, CloseWithoutAConnectionFindsTheDownloaderFirst) {
+  test::DownloaderProcess running;
+  ASSERT_TRUE(running.start());
+  DownloaderChannel channel(BuildFolder());
+  channel.close();
+  EXPECT_TRUE(running.process().waitForFinished(5000));
+  EXPECT_FALSE(test::DownloaderAnswers());
+}
+
+}  // namespace
+}  // namespace harvel
