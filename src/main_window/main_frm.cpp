@@ -164,8 +164,8 @@ void MainFrm::ListView1_DblClick() {
   switch (result.outcome) {
     case CrawlOutcome::TitleRefused:
       services_.showMessage(
-          QStringLiteral("タイトル「%1」はフォルダの名前に使えないため、巡回を始めませんでした。\n"
-                         "「/」や「..」を含まない、空でないタイトルにしてください。")
+          QStringLiteral("「%1」はフォルダの名前に使えないため、巡回を始めませんでした。\n"
+                         "「/」「\\」を含まず「..」でもないタイトルにしてください。")
               .arg(QString::fromStdString(row.title)));
       break;
     case CrawlOutcome::ChannelFailed:

@@ -64,6 +64,7 @@ void MainFrm::buildControls() {
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("MainFrmClient"));
+  client->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
   setCentralWidget(client);
 
   MakeLabel("Label1", "■収集リスト", TwipsRect(240, 120, 1215, 495), client)
