@@ -1,0 +1,118 @@
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace harvel {
+namespace {
+
+CliCommand Parsed(const std::vector<std::string>& args) {
+  auto result = ParseCommandLine(args);
+  if (auto* error = std::get_if<UsageError>(&result)) {
+    ADD_FAILURE() << "unexpected usage error: " << error->message;
+    return {};
+  }
+  return std::get<CliCommand>(result);
+}
+
+std::string Error(const std::vector<std::string>& args) {
+  auto result = ParseCommandLine(args);
+  if (auto* error = std::get_if<UsageError>(&result))
+    return error->message;
+  ADD_FAILURE() << "no usage error";
+  return {};
+}
+
+TEST(CommandLine, ATargetWithTheMainWindowsBuiltInOptions) {
+  const CliCommand command = Parsed({"Pictures", "http://example.test/"});
+  EXPECT_EQ(command.mode, CliMode::Crawl);
+  EXPECT_EQ(command.target, (CrawlTarget{"Pictures", "http://example.test/", "3"}));
+  EXPECT_EQ(command.dir, ".");
+  EXPECT_FALSE(command.quiet);
+  const CrawlOptions& options = command.options;
+  for (Check on :
+       {Check::Gif, Check::Jpeg, Check::Png, Check::TextGet, Check::PicFastDown, Check::CGI}) {
+    EXPECT_EQ(options.value(on), 1) << static_cast<int>(on);
+  }
+  for (Check off : {Check::UserSet, Check::Htm, Check::Mail, Check::Other, Check::Renban,
+                    Check::CommonURL, Check::FolderOpen}) {
+    EXPECT_EQ(options.value(off), 0) << static_cast<int>(off);
+  }
+  EXPECT_EQ(options.speedLevel(), 0);
+  EXPECT_EQ(options.userSetText(), "gif,jpg,jpeg,png");
+}
+
+TEST(CommandLine, EveryFlagSetsItsControl) {
+  const CliCommand command =
+      Parsed({"--dir",          "/data",     "--no-gif",        "--no-jpeg",
+              "--no-png",       "--html",    "--mail",          "--other",
+              "--suffixes",     "zip,lzh",   "--no-text-links", "--no-pictures-first",
+              "--number",       "--no-cgi",  "--filter",        "/img/",
+              "--open-folder",  "--speed=5", "--quiet",         "T",
+              "http://e.test/", "0"});
+  const CrawlOptions& options = command.options;
+  EXPECT_EQ(command.dir, "/data");
+  EXPECT_EQ(command.target.level, "0");
+  EXPECT_TRUE(command.quiet);
+  for (Check off :
+       {Check::Gif, Check::Jpeg, Check::Png, Check::TextGet, Check::PicFastDown, Check::CGI}) {
+    EXPECT_EQ(options.value(off), 0) << static_cast<int>(off);
+  }
+  for (Check on : {Check::UserSet, Check::Htm, Check::Mail, Check::Other, Check::Renban,
+                   Check::CommonURL, Check::FolderOpen}) {
+    EXPECT_EQ(options.value(on), 1) << static_cast<int>(on);
+  }
+  EXPECT_EQ(options.userSetText(), "zip,lzh");
+  EXPECT_EQ(options.commonUrlText(), "/img/");
+  EXPECT_EQ(options.speedLevel(), 5);
+  // The later of two opposite flags wins.
+  EXPECT_EQ(Parsed({"--no-gif", "--gif", "T", "u"}).options.value(Check::Gif), 1);
+}
+
+TEST(CommandLine, TitlesAndLevelsAreKeptAsTyped) {
+  EXPECT_EQ(Parsed({"Tom, Jerry", "http://e.test/a,b", "2.5"}).target,
+            (CrawlTarget{"Tom, Jerry", "http://e.test/a,b", "2.5"}));
+  EXPECT_EQ(Parsed({"--", "-dash", "http://e.test/"}).target.title, "-dash");
+  EXPECT_EQ(Parsed({"", "", ""}).target, (CrawlTarget{"", "", ""}));
+}
+
+TEST(CommandLine, ListFiles) {
+  const CliCommand list = Parsed({"--list", "a.hvl", "--row", "2", "--no-png"});
+  EXPECT_EQ(list.mode, CliMode::List);
+  EXPECT_EQ(list.listFile, "a.hvl");
+  EXPECT_EQ(list.row, 2);
+  EXPECT_EQ(list.options.value(Check::Png), 0);
+  EXPECT_FALSE(Parsed({"--list=b.hvl"}).row);
+  const CliCommand show = Parsed({"--show-list", "c.hvl"});
+  EXPECT_EQ(show.mode, CliMode::ShowList);
+  EXPECT_EQ(show.listFile, "c.hvl");
+}
+
+TEST(CommandLine, HelpAndVersion) {
+  EXPECT_EQ(Parsed({"--help"}).mode, CliMode::Help);
+  EXPECT_EQ(Parsed({"T", "-h"}).mode, CliMode::Help);
+  EXPECT_NE(Error({"--bogus", "--help"}).find("--bogus"), std::string::npos);
+  EXPECT_EQ(Parsed({"--version"}).mode, CliMode::Version);
+  EXPECT_NE(UsageText().find("--show-list FILE"), std::string::npos);
+}
+
+TEST(CommandLine, UsageErrorsNameTheBadArgument) {
+  EXPECT_NE(Error({"--speed", "9", "T", "u"}).find("--speed 9"), std::string::npos);
+  EXPECT_NE(Error({"--speed", "-1", "T", "u"}).find("--speed -1"), std::string::npos);
+  EXPECT_NE(Error({"--speed=fast", "T", "u"}).find("--speed fast"), std::string::npos);
+  EXPECT_NE(Error({"--colour", "T", "u"}).find("--colour"), std::string::npos);
+  EXPECT_NE(Error({"--gif=1", "T", "u"}).find("--gif"), std::string::npos);
+  EXPECT_NE(Error({"T"}).find("missing URL"), std::string::npos);
+  EXPECT_NE(Error({}).find("missing TITLE"), std::string::npos);
+  EXPECT_NE(Error({"T", "u", "3", "extra"}).find("'extra'"), std::string::npos);
+  EXPECT_NE(Error({"T", "u", "--dir"}).find("--dir"), std::string::npos);
+  EXPECT_NE(Error({"--row", "1", "T", "u"}).find("--row"), std::string::npos);
+  EXPECT_NE(Error({"--list", "a.hvl", "--row", "0"}).find("--row 0"), std::string::npos);
+  EXPECT_NE(Error({"--list", "a.hvl", "T"}).find("'T'"), std::string::npos);
+  EXPECT_NE(Error({"--list", "a.hvl", "--show-list", "b.hvl"}).find("--list"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace harvel
