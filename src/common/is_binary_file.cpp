@@ -2,15 +2,23 @@
 
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "common/path_text.h"
 
 namespace harvel {
 
 std::optional<bool> IsBinaryFile(const std::string& path) {
-  std::ifstream in(PathFromText(path), std::ios::binary);  // opening never creates
-  if (!in) return std::nullopt;
+  const std::filesystem::path file = PathFromText(path);
+  // Only an ordinary file can be tested: a pipe or a device could block the read.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error))
+    return std::nullopt;
+  std::ifstream in(file, std::ios::binary);  // opening never creates
+  if (!in)
+    return std::nullopt;
 
   std::array<char, 64 * 1024> block;
   bool previousWasZero = false;  // carries a pair across the block boundary
@@ -18,21 +26,26 @@ std::optional<bool> IsBinaryFile(const std::string& path) {
   while (true) {
     in.read(block.data(), block.size());
     const std::size_t count = static_cast<std::size_t>(in.gcount());
-    if (count == 0) break;
+    if (count == 0)
+      break;
     readAnything = true;
     const char* p = block.data();
     const char* const end = p + count;
-    if (previousWasZero && *p == '\0') return true;
+    if (previousWasZero && *p == '\0')
+      return true;
     while (p < end) {
       const void* zero = std::memchr(p, 0, static_cast<std::size_t>(end - p));
-      if (zero == nullptr) break;
+      if (zero == nullptr)
+        break;
       const char* z = static_cast<const char*>(zero);
-      if (z + 1 < end && z[1] == '\0') return true;
+      if (z + 1 < end && z[1] == '\0')
+        return true;
       p = z + 1;
     }
     previousWasZero = block[count - 1] == '\0';
   }
-  if (in.bad() || !readAnything) return std::nullopt;
+  if (in.bad() || !readAnything)
+    return std::nullopt;
   return false;
 }
 

@@ -6,6 +6,16 @@
 #include "crawl/crawl_window.h"
 
 namespace harvel {
+namespace {
+
+// Target folders are Harvel's folder, "/", and the title: no doubled slash.
+std::string WithoutTrailingSlash(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/')
+    folder.pop_back();
+  return folder;
+}
+
+}  // namespace
 
 CrawlContext::CrawlContext(const CrawlOptions& options_, EventPump& pump_,
                            DownloadChannel& channel_, Shell& shell_, std::string harvelFolder_)
@@ -13,7 +23,7 @@ CrawlContext::CrawlContext(const CrawlOptions& options_, EventPump& pump_,
       pump(pump_),
       channel(channel_),
       shell(shell_),
-      harvelFolder(std::move(harvelFolder_)) {}
+      harvelFolder(WithoutTrailingSlash(std::move(harvelFolder_))) {}
 
 void CrawlContext::load() {
   if (state)

@@ -33,6 +33,10 @@ PageRead ReadPage(const std::string& path, std::string& pageText,
                   const std::function<bool()>& afterLine) {
   pageText.clear();
   const std::filesystem::path filePath = PathFromText(path);
+  // Only an ordinary file is read: a pipe or a device could block the crawl.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(filePath, error))
+    return PageRead::Unreadable;
   std::ifstream in(filePath, std::ios::binary);
   if (!in)
     return PageRead::Unreadable;

@@ -1,6 +1,7 @@
 #include "common/is_binary_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -49,6 +50,9 @@ TEST(IsBinaryFile, CannotTestAMissingOrEmptyFileAndCreatesNothing) {
   EXPECT_FALSE(std::filesystem::exists(missing));
   EXPECT_EQ(IsBinaryFile(folder.write("empty", "")), std::nullopt);
   EXPECT_EQ(IsBinaryFile(folder.text()), std::nullopt);  // a folder cannot be read
+  const std::string pipe = folder.text() + "/pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(IsBinaryFile(pipe), std::nullopt);  // would block until someone writes
   EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 

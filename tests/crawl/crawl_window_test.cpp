@@ -43,6 +43,13 @@ TEST_F(CrawlTest, TakesTheSuffixListOnlyAtALoadWithUserSetOn) {
   EXPECT_EQ(window.userExt(), (Strings{"gif", "jpg", "jpeg", "png"}));
 }
 
+TEST_F(CrawlTest, MakesTargetFoldersInsideHarvelsFolder) {
+  CrawlWindow slashed(options, pump, channel, shell, folder.text() + "//");
+  EXPECT_EQ(slashed.start({"サイト", "http://h.test/a.gif", "0"}), CrawlOutcome::Completed);
+  EXPECT_EQ(channel.requests, Strings{"http://h.test/a.gif," + folder.text() + "/サイト/a.gif"});
+  EXPECT_TRUE(std::filesystem::is_directory(folder.path() / u8"サイト"));
+}
+
 TEST_F(CrawlTest, StartsAFreshBufferForEachCrawl) {
   channel.site[kPage] = R"(<img src="a.gif">)";
   crawl(kPage);

@@ -1,6 +1,7 @@
 #include "crawl/page_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -64,7 +65,7 @@ TEST(ReadPage, ReadsAtMost999Lines) {
   EXPECT_EQ(ReadBytes(lf).end, PageRead::Read);
 }
 
-TEST(ReadPage, StopsWhenAskedAndReportsAMissingFile) {
+TEST(ReadPage, StopsWhenAskedAndReadsOnlyOrdinaryFiles) {
   testing::TempFolder folder;
   std::string text;
   int paced = 0;
@@ -73,6 +74,9 @@ TEST(ReadPage, StopsWhenAskedAndReportsAMissingFile) {
   EXPECT_EQ(paced, 3);
   EXPECT_EQ(ReadPage(folder.text() + "/none.html", text, [] { return true; }),
             PageRead::Unreadable);
+  const std::string pipe = folder.text() + "/pipe.html";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(ReadPage(pipe, text, [] { return true; }), PageRead::Unreadable);
 }
 
 }  // namespace
