@@ -31,9 +31,12 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
   setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));
-  QFont font = this->font();
-  font.setPointSize(9);
-  setFont(font);
+  QFont windowFont = font();
+  QStringList families{QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
+  families.append(windowFont.families());
+  windowFont.setFamilies(families);
+  windowFont.setPointSize(9);
+  setFont(windowFont);
 
   ListView1->setObjectName(QStringLiteral("ListView1"));
   ListView1->setModel(&model_);

@@ -55,12 +55,19 @@ QGroupBox* MakeFrame(const char* name, const char* caption, const QRect& geometr
 
 }  // namespace
 
+QFont WindowFont(QFont font) {
+  // A proportional Japanese face keeps the long captions inside their frames.
+  QStringList families{QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
+  families.append(font.families());
+  font.setFamilies(families);
+  font.setPointSize(9);
+  return font;
+}
+
 void MainFrm::buildControls() {
   setObjectName(QStringLiteral("MainFrm"));
   setWindowTitle(QStringLiteral("Harvel"));
-  QFont font = this->font();
-  font.setPointSize(9);
-  setFont(font);
+  setFont(WindowFont(font()));
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("MainFrmClient"));

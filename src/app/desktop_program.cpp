@@ -1,0 +1,52 @@
+#include "app/desktop_program.h"
+
+#include <QCoreApplication>
+
+#include "crawl/crawl_state.h"
+
+namespace harvel {
+
+DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overrides)
+    : channel_(QString::fromStdString(folder)) {
+  mainFrm_ = std::make_unique<MainFrm>(services(overrides));
+  crawlWindow_ = std::make_unique<CrawlWindow>(
+      mainFrm_->options(), pump_, channel_, overrides.shell ? *overrides.shell : qtShell_, folder);
+  searchFrm_ = std::make_unique<SearchFrm>(
+      SearchFrmServices{[this] { crawlWindow_->unload(); },
+                        [this] {
+                          const CrawlState* state = crawlWindow_->state();
+                          return state && state->mailbox ? state->mailbox->text : std::string();
+                        }});
+  crawlWindow_->setObserver(searchFrm_.get());
+}
+
+DesktopProgram::~DesktopProgram() {
+  crawlWindow_->setObserver(nullptr);
+}
+
+MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
+  MainFrmServices services;
+  services.findOrStartDownloader = [this](QString* error) {
+    if (channel_.connectOrStart())
+      return true;
+    *error = channel_.errorText();
+    return false;
+  };
+  services.startCrawl = [this](const CrawlTarget& row) {
+    const CrawlOutcome outcome = crawlWindow_->start(row);
+    return CrawlStartResult{outcome, crawlWindow_->errorText()};
+  };
+  services.closeCrawlWindow = [this] { searchFrm_->close(); };
+  services.closeDownloader = [this] { channel_.close(); };
+  services.endProgram = overrides.endProgram;
+  services.showMessage = overrides.showMessage;
+  services.openUrl = overrides.openUrl;
+  return services;
+}
+
+void DesktopProgram::start() {
+  mainFrm_->Form_Load();
+  mainFrm_->show();
+}
+
+}  // namespace harvel

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "crawl/crawl_window.h"
+#include "crawl/shell.h"
+#include "crawl_window/search_frm.h"
+#include "main_window/main_frm.h"
+#include "platform/downloader_channel.h"
+#include "platform/qt_event_pump.h"
+#include "platform/qt_shell.h"
+
+namespace harvel {
+
+// What may be replaced in the desktop program, for tests and tools; empty members keep the
+// defaults.
+struct DesktopOverrides {
+  Shell* shell = nullptr;                           // opens folders
+  std::function<void(const QString&)> showMessage;  // message boxes
+  std::function<void()> endProgram;                 // QCoreApplication::exit
+  std::function<void(const QUrl&)> openUrl;         // the browser
+};
+
+// The desktop program put together: the main window, the crawl engine with its
+// crawl window, the event pump, the channel to VeskDownloader and the shell.
+class DesktopProgram {
+ public:
+  // `folder`: Harvel's folder, which holds VeskDownloader and the target folders.
+  explicit DesktopProgram(const std::string& folder, DesktopOverrides overrides = {});
+  ~DesktopProgram();
+  DesktopProgram(const DesktopProgram&) = delete;
+  DesktopProgram& operator=(const DesktopProgram&) = delete;
+
+  // Form_Load (which finds or starts VeskDownloader) and shows the main window.
+  void start();
+
+  MainFrm& mainFrm() { return *mainFrm_; }
+  SearchFrm& searchFrm() { return *searchFrm_; }
+  CrawlWindow& crawlWindow() { return *crawlWindow_; }
+  DownloaderChannel& channel() { return channel_; }
+
+ private:
+  MainFrmServices services(const DesktopOverrides& overrides);
+
+  QtEventPump pump_;
+  QtShell qtShell_;
+  DownloaderChannel channel_;
+  std::unique_ptr<MainFrm> mainFrm_;
+  std::unique_ptr<CrawlWindow> crawlWindow_;
+  std::unique_ptr<SearchFrm> searchFrm_;
+};
+
+}  // namespace harvel
