@@ -7,7 +7,8 @@
 namespace harvel {
 
 DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overrides)
-    : channel_(QString::fromStdString(folder)) {
+    : channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
+                                                                      : overrides.programFolder)) {
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
   crawlWindow_ = std::make_unique<CrawlWindow>(
       mainFrm_->options(), pump_, channel_, overrides.shell ? *overrides.shell : qtShell_, folder);

@@ -18,6 +18,7 @@ namespace harvel {
 // What may be replaced in the desktop program, for tests and tools; empty members keep the
 // defaults.
 struct DesktopOverrides {
+  std::string programFolder;                        // where VeskDownloader is: Harvel's folder
   Shell* shell = nullptr;                           // opens folders
   std::function<void(const QString&)> showMessage;  // message boxes
   std::function<void()> endProgram;                 // QCoreApplication::exit

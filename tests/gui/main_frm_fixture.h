@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "main_window/main_frm.h"
+#include "qstring_printer.h"
 
 namespace harvel::testing {
 

@@ -11,6 +11,7 @@
 #include "crawl/crawl_state.h"
 #include "crawl/crawl_window.h"
 #include "crawl/static_crawl_options.h"
+#include "qstring_printer.h"
 
 namespace harvel::testing {
 namespace {

@@ -1,0 +1,209 @@
+// The desktop program end to end: the real main window and crawl window, the
+// real engine, the real VeskDownloader and a real HTTP server on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/desktop_program.h"
+#include "downloader_process.h"
+#include "qstring_printer.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class RecordingShell : public Shell {
+ public:
+  void openFolder(const std::string& folder) override { opened.push_back(folder); }
+  std::vector<std::string> opened;
+};
+
+class DesktopEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DesktopOverrides overrides;
+    overrides.programFolder = test::ProgramFolderOfBuild();
+    overrides.shell = &shell;
+    overrides.showMessage = [this](const QString& text) { messages.push_back(text); };
+    overrides.endProgram = [this] { ended = true; };
+    overrides.openUrl = [](const QUrl&) {};
+    program = std::make_unique<DesktopProgram>(harvelFolder.str(), overrides);
+    captions.push_back(program->searchFrm().windowTitle());
+    QObject::connect(&program->searchFrm(), &QWidget::windowTitleChanged,
+                     [this](const QString& title) { captions.push_back(title); });
+    program->start();
+  }
+
+  void TearDown() override {
+    program.reset();
+    server.stop();
+    test::KillRunningDownloader();
+  }
+
+  template <typename T>
+  T* control(const char* name) {
+    return program->mainFrm().findChild<T*>(QString::fromLatin1(name));
+  }
+
+  // Types a target into the edit boxes, adds it and double-clicks its row, as a
+  // user does. Returns when the crawl started by the double click is over.
+  void crawlFromTheList(const QString& title, const std::string& url, const QString& level) {
+    control<QLineEdit>("TitleTxt")->setText(title);
+    control<QLineEdit>("URLTxt")->setText(QString::fromStdString(url));
+    control<QLineEdit>("LevelTxt")->setText(level);
+    program->mainFrm().AddBtn_Click();
+    auto* list = control<QTreeView>("ListView1");
+    const QModelIndex row = list->model()->index(list->model()->rowCount() - 1, 0);
+    const QPoint at = list->visualRect(row).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    // The crawl runs inside the queued start handler; a watchdog closes the
+    // crawl window should it ever hang.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [this] {
+      timedOut = true;
+      program->searchFrm().close();
+    });
+    watchdog.start(60s);
+    QCoreApplication::processEvents();
+  }
+
+  test::TestSiteServer server;
+  test::TempFolder harvelFolder;
+  RecordingShell shell;
+  std::unique_ptr<DesktopProgram> program;
+  std::vector<QString> messages;
+  std::vector<QString> captions;
+  bool ended = false;
+  bool timedOut = false;
+};
+
+const std::string kGif = "GIF89a\x01\x00\x01\x00picture-one";
+const std::string kPng = "\x89PNG\r\n\x1a\npicture-two";
+const std::string kJpeg = "\xff\xd8\xff\xe0picture-three";
+
+TEST_F(DesktopEndToEnd, DoubleClickCollectsTheFilesAndTheWindowClosesItself) {
+  auto serve = [this](const char* path, std::string body, const char* type) {
+    server.routes().Get(path, [body, type](const httplib::Request&, httplib::Response& res) {
+      res.set_content(body, type);
+    });
+  };
+  serve("/site/index.html",
+        "<html><body><img src=\"a.gif\"><img src=\"b.png\">\r\n"
+        "<a href=\"page2.html\">next</a></body></html>\r\n",
+        "text/html");
+  serve("/site/page2.html", "<html><img src=\"photos/c.jpg\"></html>\r\n", "text/html");
+  serve("/site/a.gif", kGif, "image/gif");
+  serve("/site/b.png", kPng, "image/png");
+  serve("/site/photos/c.jpg", kJpeg, "image/jpeg");
+  server.start();
+  ASSERT_TRUE(program->channel().isConnected()) << program->channel().errorText().toStdString();
+  ASSERT_TRUE(messages.empty());
+
+  crawlFromTheList(QStringLiteral("画像テスト"), server.url("/site/index.html"),
+                   QStringLiteral("1"));
+
+  ASSERT_FALSE(timedOut);
+  const fs::path folder = harvelFolder.path() / fs::u8path("画像テスト");
+  EXPECT_EQ(test::ReadFile(folder / "a.gif"), kGif);
+  EXPECT_EQ(test::ReadFile(folder / "b.png"), kPng);
+  EXPECT_EQ(test::ReadFile(folder / "c.jpg"), kJpeg);
+  EXPECT_FALSE(fs::exists(folder / "index.html"));  // pages are read, then dropped
+  EXPECT_FALSE(fs::exists(folder / "page2.html"));
+
+  // It was shown crawling, told the completion and then closed by itself.
+  const auto completion =
+      std::find(captions.begin(), captions.end(),
+                QStringLiteral("ダウンロードが完了しました(2秒後に自動で閉じます)"));
+  ASSERT_NE(completion, captions.end());
+  EXPECT_EQ(captions.front(), QStringLiteral("巡回中・・・"));
+  EXPECT_LE(captions.end() - completion, 2);  // then only the closing text
+  EXPECT_FALSE(program->searchFrm().isVisible());
+  EXPECT_FALSE(program->crawlWindow().isLoaded());
+  EXPECT_EQ(program->searchFrm().statusPanelText(2),
+            QStringLiteral("ダウンロード総数:3 (残りの数：0 )"));
+  EXPECT_EQ(shell.opened, std::vector<std::string>{folder.string()});
+  EXPECT_TRUE(messages.empty());
+  EXPECT_FALSE(ended);
+}
+
+TEST_F(DesktopEndToEnd, ClosingTheCrawlWindowMidCrawlStopsRequests) {
+  constexpr int kPictures = 40;
+  std::string page = "<html>\r\n";
+  for (int i = 0; i < kPictures; ++i) {
+    page += "<img src=\"p" + std::to_string(i) + ".gif\">\r\n";
+  }
+  std::atomic<int> requests{0};
+  server.routes().Get("/slow/index.html", [page](const httplib::Request&, httplib::Response& res) {
+    res.set_content(page, "text/html");
+  });
+  server.routes().Get(R"(/slow/p\d+\.gif)",
+                      [&requests](const httplib::Request&, httplib::Response& res) {
+                        ++requests;
+                        std::this_thread::sleep_for(50ms);
+                        res.set_content(kGif, "image/gif");
+                      });
+  server.start();
+
+  // The user closes the crawl window once a few pictures have come in.
+  int requestsAtClose = -1;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (requests >= 3 && requestsAtClose < 0) {
+      requestsAtClose = requests;
+      program->searchFrm().close();
+    }
+  });
+  closer.start(10);
+  crawlFromTheList(QStringLiteral("slow"), server.url("/slow/index.html"), QStringLiteral("0"));
+  closer.stop();
+
+  ASSERT_FALSE(timedOut);
+  ASSERT_GE(requestsAtClose, 3);
+  EXPECT_EQ(program->searchFrm().windowTitle(), QStringLiteral("スレッドを終了しています..."));
+  EXPECT_FALSE(program->searchFrm().isVisible());
+  EXPECT_FALSE(program->crawlWindow().isLoaded());
+  // A request already under way may finish; nothing new is asked for.
+  QTest::qWait(500);
+  EXPECT_LE(requests.load(), requestsAtClose + 1);
+  EXPECT_LT(requests.load(), kPictures);
+  EXPECT_TRUE(shell.opened.empty());
+
+  // The next crawl starts afresh in a newly loaded window.
+  captions.clear();
+  crawlFromTheList(QStringLiteral("slow2"), server.url("/slow/p1.gif"), QStringLiteral("0"));
+  EXPECT_EQ(test::ReadFile(harvelFolder.path() / "slow2" / "p1.gif"), kGif);
+  ASSERT_FALSE(captions.empty());
+  EXPECT_EQ(captions.front(), QStringLiteral("巡回中・・・"));
+}
+
+TEST_F(DesktopEndToEnd, ExitClosesTheCrawlWindowAndTheDownloader) {
+  ASSERT_TRUE(test::DownloaderAnswers());
+  QAction* exit = nullptr;
+  for (QAction* action : program->mainFrm().findChildren<QAction*>(QStringLiteral("IDM_EXIT"))) {
+    exit = action;
+  }
+  ASSERT_NE(exit, nullptr);
+  exit->trigger();
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(program->mainFrm().isVisible());
+  EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 10s));
+}
+
+}  // namespace
+}  // namespace harvel::testing
