@@ -27,7 +27,7 @@ class NoShell : public Shell {
 };
 
 // A page text as the driver builds it: lines behind CR LF (at most 999 of them),
-// ordinary markup with a link every 150 bytes or so, some of them repeated, some
+// ordinary markup with a link every 300 bytes or so, some of them repeated, some
 // without quotes or dots.
 std::string GeneratePage(std::size_t bytes) {
   const std::size_t lineLength = bytes / 900 + 80;
@@ -41,7 +41,10 @@ std::string GeneratePage(std::size_t bytes) {
       lineStart = text.size();
     }
     const std::size_t id = n % 7 == 0 ? n / 2 : n;  // every 7th link repeats an earlier one
-    text += "<p>Harvel collects files from web sites, following links.</p>";
+    text +=
+        "<p class=\"entry\">Harvel collects files from web sites. It follows the links of "
+        "every page it fetches, as far as the level allows, and keeps the kinds of files "
+        "that were chosen; everything else is passed over.</p>";
     switch (n % 5) {
       case 0:
         text += "<a href=\"../pages/p" + std::to_string(id) + kinds[2] + "\">page</a>";

@@ -17,8 +17,9 @@ bool HoldsDot(std::string_view text) {
 }
 
 // Steps 7 to 9 for one quoted link text: resolution, type stage, acceptance.
-void ExamineLink(CrawlContext& context, CrawlState& state, std::string_view link) {
-  std::optional<std::string> resolved = ResolveLink(state.CurURL, link);
+void ExamineLink(CrawlContext& context, CrawlState& state, const LinkResolver& resolver,
+                 std::string_view link) {
+  std::optional<std::string> resolved = resolver.resolve(link);
   if (!resolved || resolved->size() < 4)
     return;
   state.WorkStr = std::move(*resolved);
@@ -55,6 +56,7 @@ void ExamineLink(CrawlContext& context, CrawlState& state, std::string_view link
 
 ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view key) {
   const std::string_view page = state.PageText;
+  const LinkResolver resolver(state.CurURL);
   std::size_t scanPos = 0;
   for (;;) {
     const std::size_t keyPos = page.find(key, scanPos);
@@ -69,7 +71,7 @@ ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view key
     if (close != std::string_view::npos) {
       const std::string_view link = page.substr(scanPos, close - scanPos);
       if (HoldsDot(link))
-        ExamineLink(context, state, link);
+        ExamineLink(context, state, resolver, link);
     }
     WaitSpeed(context.pump, context.options);
     if (state.closed)

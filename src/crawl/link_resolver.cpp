@@ -40,6 +40,8 @@ std::string SchemeOf(std::string_view link) {
   return {};
 }
 
+constexpr unsigned int kFlags = CURLU_NON_SUPPORT_SCHEME;
+
 bool IsWebScheme(const std::string& scheme) {
   return scheme == "http" || scheme == "https" || scheme == "ftp";
 }
@@ -80,18 +82,28 @@ std::optional<std::string> UrlText(CURLU* url) {
 
 }  // namespace
 
-std::optional<std::string> ResolveLink(const std::string& base, std::string_view link) {
+struct LinkResolver::Base {
+  UrlHandle url;
+};
+
+LinkResolver::LinkResolver(const std::string& base) {
+  UrlHandle url(curl_url());
+  if (url && curl_url_set(url.get(), CURLUPART_URL, base.c_str(), kFlags) == CURLUE_OK) {
+    base_ = std::make_unique<Base>(Base{std::move(url)});
+  }
+}
+
+LinkResolver::~LinkResolver() = default;
+
+std::optional<std::string> LinkResolver::resolve(std::string_view link) const {
   const std::string scheme = SchemeOf(link);
   if (!scheme.empty() && !IsWebScheme(scheme))
     return std::string(link);
-
-  UrlHandle url(curl_url());
+  if (!base_)
+    return std::nullopt;
+  UrlHandle url(curl_url_dup(base_->url.get()));
   if (!url)
     return std::nullopt;
-  constexpr unsigned int kFlags = CURLU_NON_SUPPORT_SCHEME;
-  if (curl_url_set(url.get(), CURLUPART_URL, base.c_str(), kFlags) != CURLUE_OK) {
-    return std::nullopt;
-  }
   const std::string cleaned = Cleaned(link);
 
   // The same document: the base without its fragment, then the link's own one.
@@ -108,6 +120,10 @@ std::optional<std::string> ResolveLink(const std::string& base, std::string_view
     return std::nullopt;
   }
   return UrlText(url.get());
+}
+
+std::optional<std::string> ResolveLink(const std::string& base, std::string_view link) {
+  return LinkResolver(base).resolve(link);
 }
 
 }  // namespace harvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,5 +14,20 @@ namespace harvel {
 // than http, https or ftp (mailto:, javascript:, ...) is returned exactly as
 // written. nullopt when the link or the base cannot be made into a URL.
 std::optional<std::string> ResolveLink(const std::string& base, std::string_view link);
+
+// The same for many links on one page: the base is parsed once.
+class LinkResolver {
+ public:
+  explicit LinkResolver(const std::string& base);
+  ~LinkResolver();
+  LinkResolver(const LinkResolver&) = delete;
+  LinkResolver& operator=(const LinkResolver&) = delete;
+
+  std::optional<std::string> resolve(std::string_view link) const;
+
+ private:
+  struct Base;
+  std::unique_ptr<Base> base_;  // nullptr when the base is no URL
+};
 
 }  // namespace harvel

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace harvel {
@@ -11,8 +11,8 @@ namespace harvel {
 // The visited-URL buffer of a crawl window: every URL that link extraction has
 // queued, so that none is queued twice. URLBuf keeps the URLs in the order
 // recorded at indexes 0 to URLBufCnt - 1, the slots after them empty, up to index
-// URLBufMax (100 at first, 100 more at each growth). An index beside it answers
-// URLBufCheck without a search through the slots, however many there are.
+// URLBufMax (100 at first, 100 more at each growth). A hash index beside it
+// answers URLBufCheck in the same time however many URLs there are.
 class VisitedUrls {
  public:
   VisitedUrls();
@@ -29,16 +29,20 @@ class VisitedUrls {
   std::size_t URLBufCnt() const { return urlBufCnt_; }
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
+  // One entry of the open-addressing index: the URL's hash and its URLBuf index
+  // plus one (0 marks a free entry). Small entries keep a look-up to one or two
+  // cache lines, which matters once tens of thousands of URLs are recorded.
+  struct Entry {
+    std::uint64_t hash = 0;
+    std::size_t slotPlusOne = 0;
   };
+
+  void addToIndex(std::uint64_t hash, std::size_t slot);
+  void growIndex();
 
   std::vector<std::string> urlBuf_;
   std::size_t urlBufCnt_ = 0;
-  std::unordered_set<std::string, Hash, std::equal_to<>> index_;
+  std::vector<Entry> index_;  // size is a power of two, at most half full
 };
 
 }  // namespace harvel
