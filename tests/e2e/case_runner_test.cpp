@@ -1,0 +1,153 @@
+// Runs every folder under cases/ as one crawl by the real harvel-cli, with the
+// real VeskDownloader, against the case's site served on 127.0.0.1.
+//
+// A case folder holds:
+//   site/    the web site; its root is the server's root. Or a file `site`
+//            naming a site shared by several cases, in sites/
+//   args     harvel-cli's arguments, one a line; {site} stands for the site's
+//            base URL (the runner puts --dir in front)
+//   files    every file that must land under --dir, one relative path a line;
+//            nothing else may land. A file whose name is held by exactly one file
+//            of the site must be an exact copy of it.
+//   mail     (optional) the lines of the メールアドレス.txt that landed
+//   totals   the last totals line the crawl must print
+//   exit     (optional) the exit status, 0 when missing
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "downloader_process.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Lines(const fs::path& file) {
+  std::vector<std::string> lines;
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    if (!line.empty())
+      lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
+
+std::set<std::string> LandedFiles(const fs::path& dir) {
+  std::set<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    if (entry.is_regular_file())
+      files.insert(fs::relative(entry.path(), dir).string());
+  }
+  return files;
+}
+
+// The one file of the site with this name; empty when there is none or several.
+fs::path OnlyFileNamed(const fs::path& site, const fs::path& name) {
+  fs::path found;
+  for (const auto& entry : fs::recursive_directory_iterator(site)) {
+    if (entry.path().filename() != name)
+      continue;
+    if (!found.empty())
+      return {};
+    found = entry.path();
+  }
+  return found;
+}
+
+std::string LastTotalsLine(const std::string& output) {
+  std::istringstream in(output);
+  std::string line, last;
+  while (std::getline(in, line)) {
+    if (line.rfind("ダウンロード総数:", 0) == 0)
+      last = line;
+  }
+  return last;
+}
+
+std::vector<std::string> CaseNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(HARVEL_E2E_CASES)) {
+    if (entry.is_directory())
+      names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class CliCase : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(CliCase, LandsWhatTheCaseSays) {
+  const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
+  const fs::path siteFolder = fs::is_directory(folder / "site")
+                                  ? folder / "site"
+                                  : fs::path(HARVEL_E2E_SITES) / Lines(folder / "site").at(0);
+  test::TestSiteServer site;
+  site.mount(siteFolder.string());
+  site.start();
+  test::TempFolder dir;
+
+  QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.str())};
+  const std::string base = site.url("");
+  for (const std::string& line : Lines(folder / "args")) {
+    arguments << QString::fromStdString(Replaced(line, "{site}", base));
+  }
+  const test::CliRun run = test::RunCli(arguments);
+  ASSERT_TRUE(run.finished) << "harvel-cli did not end in time";
+
+  const auto exitLines = Lines(folder / "exit");
+  const int expectedExit = exitLines.empty() ? 0 : std::stoi(exitLines.front());
+  EXPECT_EQ(run.exitCode, expectedExit) << run.err;
+
+  const auto expected = Lines(folder / "files");
+  EXPECT_EQ(LandedFiles(dir.path()), std::set<std::string>(expected.begin(), expected.end()))
+      << run.out;
+  for (const std::string& file : expected) {
+    const fs::path original = OnlyFileNamed(siteFolder, fs::path(file).filename());
+    if (!original.empty()) {
+      EXPECT_EQ(test::ReadFile(dir.path() / file), test::ReadFile(original)) << file;
+    }
+  }
+  if (fs::exists(folder / "mail")) {
+    const auto landed = LandedFiles(dir.path());
+    const auto mailFile = std::find_if(landed.begin(), landed.end(), [](const std::string& f) {
+      return f.ends_with("メールアドレス.txt");
+    });
+    ASSERT_NE(mailFile, landed.end());
+    EXPECT_EQ(Lines(dir.path() / *mailFile), Lines(folder / "mail"));
+  }
+  const auto totals = Lines(folder / "totals");
+  if (!totals.empty()) {
+    EXPECT_EQ(LastTotalsLine(run.out), totals.front()) << run.out;
+  }
+  // The downloader this run started is closed again.
+  EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, std::chrono::seconds(5)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliCase, ::testing::ValuesIn(CaseNames()),
+                         [](const ::testing::TestParamInfo<std::string>& param) {
+                           return param.param;
+                         });
+
+}  // namespace
+}  // namespace harvel

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QStringList>
+#include <chrono>
+#include <string>
+
+namespace harvel::test {
+
+// What a run of harvel-cli left.
+struct CliRun {
+  int exitCode = -1;
+  bool finished = false;  // false: it was killed at the time-out
+  std::string out;
+  std::string err;
+};
+
+// Runs the real harvel-cli from `programFolder` (the build's by default) and
+// waits, bounded, for it to end.
+CliRun RunCli(const QStringList& arguments,
+              std::chrono::milliseconds timeout = std::chrono::seconds(60),
+              const std::string& programFolder = "");
+
+}  // namespace harvel::test

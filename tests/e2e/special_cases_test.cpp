@@ -1,0 +1,245 @@
+// What the case folders cannot say: failing servers, the downloader's life,
+// usage errors and list files, all through the real harvel-cli.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QProcess>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "cli_process.h"
+#include "downloader_process.h"
+#include "list_file/list_file.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::WriteFile;
+
+std::set<std::string> FilesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  if (!fs::exists(folder))
+    return names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file())
+      names.insert(fs::relative(entry.path(), folder).string());
+  }
+  return names;
+}
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+class CliEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    site_.routes().Get("/index.html", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(
+          "<img src=\"a.gif\"><img src=\"missing.gif\"><img src=\"drop.gif\">"
+          "<img src=\"moved.gif\"><a href=\"slow.png\">s</a>",
+          "text/html");
+    });
+    site_.routes().Get("/a.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("GIF-a", "image/gif");
+    });
+    site_.routes().Get("/missing.gif",
+                       [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
+    site_.routes().Get("/drop.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(50000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
+        sink.write("partial", 7);
+        return false;
+      });
+    });
+    site_.routes().Get("/moved.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect("/real/target.gif");
+    });
+    site_.routes().Get("/real/target.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("GIF-moved", "image/gif");
+    });
+    // About a second and a half of dribbled bytes.
+    site_.routes().Get("/slow.png", [this](const httplib::Request&, httplib::Response& res) {
+      slowStarted_ = true;
+      res.set_chunked_content_provider("image/png", [](size_t, httplib::DataSink& sink) {
+        for (int i = 0; i < 30; ++i) {
+          std::this_thread::sleep_for(50ms);
+          if (!sink.write("p", 1))
+            return false;
+        }
+        sink.done();
+        return true;
+      });
+    });
+    site_.start();
+  }
+  void TearDown() override {
+    test::KillRunningDownloader();
+    site_.stop();
+  }
+
+  QStringList crawl(const std::string& title, const std::string& level = "1") {
+    return {QStringLiteral("--dir"), Q(dir_.str()), Q(title), Q(site_.url("/index.html")),
+            Q(level)};
+  }
+
+  std::atomic<bool> slowStarted_{false};
+  test::TempFolder dir_;
+  test::TestSiteServer site_;
+};
+
+TEST_F(CliEndToEnd, FailedDownloadsLeaveNoFileAndKeepTheOldOneAndRedirectsAreFollowed) {
+  WriteFile(dir_.path() / "T" / "drop.gif", "old picture");
+  const auto run = test::RunCli(crawl("T"));
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFile(dir_.path() / "T" / "drop.gif"), "old picture");
+  EXPECT_EQ(ReadFile(dir_.path() / "T" / "moved.gif"), "GIF-moved");
+  EXPECT_EQ(FilesIn(dir_.path()),
+            (std::set<std::string>{"T/a.gif", "T/drop.gif", "T/moved.gif", "T/slow.png"}));
+}
+
+TEST_F(CliEndToEnd, ATitleWithACommaGetsTheRightFilesInTheRightFolder) {
+  const auto run = test::RunCli(crawl("Tom, Jerry", "0"));
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFile(dir_.path() / "Tom, Jerry" / "a.gif"), "GIF-a");
+  EXPECT_EQ(ReadFile(dir_.path() / "Tom, Jerry" / "moved.gif"), "GIF-moved");
+  EXPECT_FALSE(fs::exists(dir_.path() / "Tom")) << "the path must not be cut at the comma";
+}
+
+TEST_F(CliEndToEnd, StartsTheDownloaderWhenAbsentAndClosesItAgain) {
+  ASSERT_FALSE(test::DownloaderAnswers());
+  const auto run = test::RunCli(crawl("T", "0"));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(fs::exists(dir_.path() / "T" / "a.gif"));
+  EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 5s));
+}
+
+TEST_F(CliEndToEnd, UsesARunningDownloaderAndLeavesItRunning) {
+  test::DownloaderProcess running;
+  ASSERT_TRUE(running.start());
+  const auto pid = test::RunningDownloaderPid();
+  const auto run = test::RunCli(crawl("T", "0"));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(fs::exists(dir_.path() / "T" / "a.gif"));
+  EXPECT_EQ(running.process().state(), QProcess::Running);
+  EXPECT_EQ(test::RunningDownloaderPid(), pid) << "no second downloader";
+  EXPECT_TRUE(test::DownloaderAnswers());
+}
+
+TEST_F(CliEndToEnd, ADownloaderKilledMidCrawlIsStartedAgainAndTheCrawlCompletes) {
+  QProcess cli;
+  cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl("T"));
+  ASSERT_TRUE(cli.waitForStarted(10000));
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!slowStarted_ && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_TRUE(slowStarted_);
+  test::KillRunningDownloader();
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  EXPECT_EQ(ReadFile(dir_.path() / "T" / "slow.png"), std::string(30, 'p'));
+  EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 5s)) << "the restarted one is closed too";
+}
+
+TEST_F(CliEndToEnd, ADownloaderThatCannotBeStartedEndsWithStatusOne) {
+  // harvel-cli alone in a folder: there is no VeskDownloader beside it.
+  test::TempFolder lonely;
+  fs::copy_file(test::ProgramFolderOfBuild() + "/harvel-cli", lonely.path() / "harvel-cli");
+  const auto run = test::RunCli(crawl("T"), 60s, lonely.str());
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("VeskDownloader"), std::string::npos) << run.err;
+  EXPECT_TRUE(FilesIn(dir_.path()).empty());
+}
+
+TEST_F(CliEndToEnd, UsageErrorsEndWithStatusTwoNamingTheArgumentAndWriteNothing) {
+  const std::string url = site_.url("/index.html");
+  const std::vector<std::pair<QStringList, std::string>> cases = {
+      {{"--speed", "9", "T", Q(url)}, "--speed 9"},
+      {{"--shiny", "T", Q(url)}, "--shiny"},
+      {{"T"}, "URL"},
+      {{"../up", Q(url)}, "../up"},
+      {{"..", Q(url)}, "'..'"},
+      {{"/abs", Q(url)}, "/abs"},
+      {{"a/b", Q(url)}, "a/b"},
+      {{"--dir", Q(dir_.str() + "/none"), "T", Q(url)}, "/none"},
+      {{"--list", Q(dir_.str() + "/missing.hvl")}, "missing.hvl"},
+  };
+  for (const auto& [arguments, named] : cases) {
+    QStringList withDir = arguments;
+    if (!arguments.contains(QStringLiteral("--dir")))
+      withDir = QStringList{"--dir", Q(dir_.str())} + arguments;
+    const auto run = test::RunCli(withDir);
+    EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+    EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty()) << run.out;
+  }
+  EXPECT_TRUE(FilesIn(dir_.path()).empty());
+  EXPECT_FALSE(fs::exists(dir_.path().parent_path() / "up"));
+  EXPECT_FALSE(test::DownloaderAnswers()) << "no downloader is started for a usage error";
+}
+
+TEST_F(CliEndToEnd, QuietPrintsNothingAndTheDefaultPrintsEveryText) {
+  const auto quiet = test::RunCli(QStringList{"--quiet"} + crawl("Q", "0"));
+  EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
+  EXPECT_EQ(quiet.out, "");
+  const auto loud = test::RunCli(crawl("L", "0"));
+  EXPECT_NE(loud.out.find("ダウンロード中...\n"), std::string::npos) << loud.out;
+  EXPECT_NE(loud.out.find("ダウンロードが完了しました(2秒後に自動で閉じます)\n"), std::string::npos)
+      << loud.out;
+}
+
+TEST_F(CliEndToEnd, HelpAndVersion) {
+  const auto help = test::RunCli({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--show-list FILE"), std::string::npos);
+  const auto version = test::RunCli({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out.rfind("harvel-cli ", 0), 0u) << version.out;
+}
+
+TEST_F(CliEndToEnd, ListFilesAreShownAndCrawledRowByRow) {
+  const std::string list = dir_.str() + "/targets.hvl";
+  const std::string url = site_.url("/index.html");
+  ASSERT_TRUE(SaveListFile(list, {{"一つ目", url, "0"}, {"Two, too", url, "0"}}));
+
+  const auto shown = test::RunCli({"--show-list", Q(list)});
+  EXPECT_EQ(shown.exitCode, 0) << shown.err;
+  EXPECT_EQ(shown.out, "一つ目\t" + url + "\t0\nTwo, too\t" + url + "\t0\n");
+
+  const auto second = test::RunCli({"--dir", Q(dir_.str()), "--list", Q(list), "--row", "2"});
+  EXPECT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_TRUE(fs::exists(dir_.path() / "Two, too" / "a.gif"));
+  EXPECT_FALSE(fs::exists(dir_.path() / "一つ目"));
+
+  const auto all = test::RunCli({"--dir", Q(dir_.str()), "--list", Q(list), "--quiet"});
+  EXPECT_EQ(all.exitCode, 0) << all.err;
+  EXPECT_TRUE(fs::exists(dir_.path() / "一つ目" / "a.gif"));
+
+  const auto past = test::RunCli({"--dir", Q(dir_.str()), "--list", Q(list), "--row", "3"});
+  EXPECT_EQ(past.exitCode, 2);
+  EXPECT_NE(past.err.find("--row 3"), std::string::npos) << past.err;
+}
+
+TEST_F(CliEndToEnd, AListRowWithATitleLeadingOutsideStopsTheWholeListBeforeAnything) {
+  const std::string list = dir_.str() + "/targets.hvl";
+  const std::string url = site_.url("/index.html");
+  ASSERT_TRUE(SaveListFile(list, {{"good", url, "0"}, {"../evil", url, "0"}}));
+  const auto run = test::RunCli({"--dir", Q(dir_.str()), "--list", Q(list)});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("row 2"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(dir_.path() / "good"));
+}
+
+}  // namespace
+}  // namespace harvel
