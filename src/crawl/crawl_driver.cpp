@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -41,17 +42,20 @@ class CrawlDriver {
 
   CrawlOutcome run() {
     s_.running = true;
-    while (!s_.rows.empty()) {
-      switch (handleRow()) {
-        case Step::Next:
-          break;
-        case Step::Closed:
-          return finish(CrawlOutcome::Closed);
-        case Step::ChannelFailed:
-          return finish(failChannel());
+    for (;;) {
+      while (!s_.rows.empty()) {
+        switch (handleRow()) {
+          case Step::Next:
+            break;
+          case Step::Closed:
+            return finish(CrawlOutcome::Closed);
+          case Step::ChannelFailed:
+            return finish(failChannel());
+        }
       }
+      if (const std::optional<CrawlOutcome> outcome = complete())
+        return finish(*outcome);
     }
-    return finish(complete());
   }
 
  private:
@@ -186,11 +190,16 @@ class CrawlDriver {
     return pace() ? Step::Next : Step::Closed;
   }
 
-  CrawlOutcome complete() {
+  // nullopt when a target was started during the pause: the crawl goes on with it.
+  std::optional<CrawlOutcome> complete() {
     context_.setCaption(s_, CrawlWindow::kCaptionCompleted);
     PumpWait(context_.pump, kCompletionPauseMs);
     if (s_.closed)
       return CrawlOutcome::Closed;
+    if (!s_.rows.empty()) {
+      context_.setCaption(s_, CrawlWindow::kCaptionCrawling);
+      return std::nullopt;
+    }
     if (options_.on(Check::FolderOpen) && !s_.SaveFolder.empty()) {
       context_.shell.openFolder(s_.SaveFolder);
     }

@@ -2,6 +2,8 @@
 // completion, with the download notices coming through the event pump.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "crawl/crawl_state.h"
 #include "crawl_fixture.h"
 
@@ -101,9 +103,11 @@ TEST_F(CrawlTest, NumbersFileNamesInsteadOfOverwriting) {
 
 TEST_F(CrawlTest, SkipsARowWhenEveryNumberIsTaken) {
   options.set(Check::Renban, true);
-  folder.write("site/a.gif", "");
-  for (int n = 1; n <= 32767; ++n)
-    folder.write("site/a(" + std::to_string(n) + ").gif", "");
+  const std::filesystem::path taken = folder.write("site/a.gif", "");
+  for (int n = 1; n <= 32767; ++n) {
+    std::filesystem::create_hard_link(taken,
+                                      taken.parent_path() / ("a(" + std::to_string(n) + ").gif"));
+  }
   EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Completed);
   EXPECT_TRUE(channel.requests.empty());
 }

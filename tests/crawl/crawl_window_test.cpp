@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "crawl/crawl_state.h"
 #include "crawl_fixture.h"
@@ -114,6 +115,21 @@ TEST_F(CrawlTest, ClosingDuringTheCompletionPauseOpensNoFolder) {
   };
   EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Closed);
   EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(CrawlTest, AStartDuringTheCompletionPauseIsCrawledBeforeClosing) {
+  CrawlOutcome second = CrawlOutcome::Completed;
+  bool started = false;
+  observer.onCaption = [&](const std::string& caption) {
+    if (caption != CrawlWindow::kCaptionCompleted || std::exchange(started, true))
+      return;
+    pump.post(Ms(1000), [&] { second = crawl("http://h.test/b.gif", "0", "second"); });
+  };
+  EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Completed);
+  EXPECT_EQ(second, CrawlOutcome::AlreadyRunning);
+  EXPECT_EQ(requestedUrls(), (Strings{"http://h.test/a.gif", "http://h.test/b.gif"}));
+  EXPECT_EQ(shell.opened, Strings{folder.text() + "/second"});
+  EXPECT_GT(pump.elapsed(), Ms(2 * 2000));
 }
 
 TEST_F(CrawlTest, DropsANoticeThatComesAfterTheWindowClosed) {
