@@ -1,6 +1,5 @@
 #include "crawl/link_extraction.h"
 
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -16,7 +15,7 @@ bool HoldsDot(std::string_view text) {
   return text.find('.') != std::string_view::npos;
 }
 
-// Steps 7 to 9 for one quoted link text: resolution, type stage, acceptance.
+// One quoted link text: its resolution, its type, and whether it is queued and where.
 void ExamineLink(CrawlContext& context, CrawlState& state, const LinkResolver& resolver,
                  std::string_view link) {
   std::optional<std::string> resolved = resolver.resolve(link);
