@@ -18,6 +18,8 @@ constexpr int kClientWidth = Pixels(7590);
 constexpr int kClientHeight = Pixels(3735);
 constexpr int kStatusBarHeight = Pixels(375);
 constexpr int kPanelMinimum = Pixels(1440);
+// How long row changes wait to be shown together.
+constexpr int kRowFlushMs = 100;
 
 }  // namespace
 
@@ -66,6 +68,10 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   GetTxt->setReadOnly(true);
   GetTxt->hide();
 
+  flushTimer_.setSingleShot(true);
+  flushTimer_.setInterval(kRowFlushMs);
+  connect(&flushTimer_, &QTimer::timeout, this, &SearchFrm::flushRows);
+
   resize(kClientWidth, kClientHeight);
   Form_Resize();
 }
@@ -100,11 +106,28 @@ void SearchFrm::closeEvent(QCloseEvent* event) {
 }
 
 void SearchFrm::rowInserted(std::size_t index, const CrawlTarget& row) {
-  model_.insert(index, row);
+  pending_.push_back({index, row});
+  if (!flushTimer_.isActive())
+    flushTimer_.start();
 }
 
 void SearchFrm::rowRemoved(std::size_t index) {
-  model_.remove(index);
+  pending_.push_back({index, std::nullopt});
+  if (!flushTimer_.isActive())
+    flushTimer_.start();
+}
+
+void SearchFrm::flushRows() {
+  flushTimer_.stop();
+  std::vector<RowChange> changes;
+  changes.swap(pending_);
+  for (RowChange& change : changes) {
+    if (change.inserted) {
+      model_.insert(change.index, *change.inserted);
+    } else {
+      model_.remove(change.index);
+    }
+  }
 }
 
 void SearchFrm::statusTextChanged(int panel, const std::string& text) {
@@ -125,6 +148,7 @@ void SearchFrm::showWindow() {
 
 void SearchFrm::loaded() {
   loaded_ = true;
+  pending_.clear();
   model_.clear();
   setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));
   panel1_->setText(QStringLiteral("Harvel"));
@@ -135,6 +159,7 @@ void SearchFrm::loaded() {
 void SearchFrm::unloaded() {
   loaded_ = false;
   close();
+  pending_.clear();
   model_.clear();
 }
 

@@ -3,10 +3,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "crawl/crawl_observer.h"
 #include "crawl_window/crawl_list_model.h"
@@ -26,7 +29,10 @@ class SearchFrm : public QWidget, public CrawlObserver {
  public:
   explicit SearchFrm(SearchFrmServices services, QWidget* parent = nullptr);
 
+  // The rows shown. Changes reach it in batches, a few times a second, so a
+  // long list is not laid out again for every row; flushRows() applies them now.
   CrawlListModel& crawlList() { return model_; }
+  void flushRows();
   QTreeView* listView() const { return ListView1; }
   QString statusPanelText(int panel) const;
   bool crawlLoaded() const { return loaded_; }
@@ -51,8 +57,15 @@ class SearchFrm : public QWidget, public CrawlObserver {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  struct RowChange {
+    std::size_t index;
+    std::optional<CrawlTarget> inserted;  // nullopt: the row at `index` was removed
+  };
+
   SearchFrmServices services_;
   CrawlListModel model_;
+  std::vector<RowChange> pending_;
+  QTimer flushTimer_;
   bool loaded_ = false;
 
   QTreeView* ListView1;

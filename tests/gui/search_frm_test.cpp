@@ -57,11 +57,13 @@ TEST_F(SearchFrmTest, FollowsTheEnginesRowsTextsAndCaption) {
   frm.rowInserted(0, Row(1));
   frm.rowInserted(1, Row(2));
   frm.rowInserted(1, Row(3));  // a picture put in front, behind row 1
+  frm.flushRows();
   EXPECT_EQ(urls(), (std::vector<std::string>{"http://127.0.0.1/1", "http://127.0.0.1/3",
                                               "http://127.0.0.1/2"}));
   EXPECT_EQ(frm.listView()->model()->data(frm.crawlList().index(1, 2)).toString(),
             QStringLiteral("3"));
   frm.rowRemoved(0);
+  frm.flushRows();
   EXPECT_EQ(urls(), (std::vector<std::string>{"http://127.0.0.1/3", "http://127.0.0.1/2"}));
 
   mailbox = "7";
@@ -76,6 +78,7 @@ TEST_F(SearchFrmTest, FollowsTheEnginesRowsTextsAndCaption) {
   // Reports for rows that are not there are ignored.
   frm.rowRemoved(99);
   frm.rowInserted(99, Row(4));
+  frm.flushRows();
   EXPECT_EQ(frm.crawlList().rowCount(), 2);
 
   // A new load starts afresh.
@@ -85,6 +88,27 @@ TEST_F(SearchFrmTest, FollowsTheEnginesRowsTextsAndCaption) {
   EXPECT_EQ(frm.statusPanelText(1), QStringLiteral("Harvel"));
   EXPECT_TRUE(frm.statusPanelText(2).isEmpty());
   EXPECT_TRUE(getTxt()->text().isEmpty());
+}
+
+TEST_F(SearchFrmTest, RowChangesAreShownTogetherShortlyAfter) {
+  frm.loaded();
+  frm.show();
+  for (int i = 0; i < 500; ++i)
+    frm.rowInserted(static_cast<std::size_t>(i), Row(i));
+  for (int i = 0; i < 200; ++i)
+    frm.rowRemoved(0);
+  EXPECT_EQ(frm.crawlList().rowCount(), 0);  // not yet laid out
+  for (int waited = 0; waited < 50 && frm.crawlList().rowCount() == 0; ++waited)
+    QTest::qWait(20);
+  ASSERT_EQ(frm.crawlList().rowCount(), 300);
+  EXPECT_EQ(frm.crawlList().row(0).url, "http://127.0.0.1/200");
+  EXPECT_EQ(frm.crawlList().row(299).url, "http://127.0.0.1/499");
+
+  // A new load drops what was not shown yet.
+  frm.rowInserted(300, Row(1000));
+  frm.loaded();
+  frm.flushRows();
+  EXPECT_EQ(frm.crawlList().rowCount(), 0);
 }
 
 TEST_F(SearchFrmTest, TheMailboxIsNeverVisible) {
@@ -124,6 +148,7 @@ TEST_F(SearchFrmTest, UnloadedClosesTheWindowByItself) {
   frm.loaded();
   frm.showWindow();
   frm.rowInserted(0, Row(1));
+  frm.flushRows();
   frm.unloaded();
   EXPECT_FALSE(frm.isVisible());
   EXPECT_EQ(unloads, 0);  // the engine unloaded already; it is not asked again
@@ -164,6 +189,7 @@ TEST(SearchFrmWithEngine, ShowsTheEnginesListAndClosingUnloadsIt) {
   crawl.appendRow({"t", "http://127.0.0.1:1/a.html", "1"});
   crawl.appendRow({"t", "http://127.0.0.1:1/b.gif", "0"});
   EXPECT_TRUE(frm.crawlLoaded());
+  frm.flushRows();
   EXPECT_EQ(frm.crawlList().rowCount(), 2);
   EXPECT_EQ(frm.crawlList().row(1).url, "http://127.0.0.1:1/b.gif");
 
