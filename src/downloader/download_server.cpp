@@ -30,9 +30,7 @@ bool DownloadServer::listen(QString& error) {
   const QString name = QString::fromStdString(*endpoint);
 
   // The lock tells a live downloader from a socket file left by one that died.
-  lock_ = std::make_unique<QLockFile>(name + ".lock");
-  lock_->setStaleLockTime(0);
-  if (!lock_->tryLock(0)) {
+  if (!lock_.tryLock(*endpoint + ".lock")) {
     error = "another VeskDownloader is running already";
     return false;
   }

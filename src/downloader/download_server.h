@@ -2,14 +2,13 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
 #include <map>
-#include <memory>
 
 #include "downloader/download_worker.h"
+#include "downloader/instance_lock.h"
 #include "downloader/protocol/frame.h"
 
 namespace harvel {
@@ -40,7 +39,7 @@ class DownloadServer : public QObject {
   void answer(const QPointer<QLocalSocket>& socket);
 
   QLocalServer server_;
-  std::unique_ptr<QLockFile> lock_;
+  InstanceLock lock_;
   std::map<QLocalSocket*, FrameDecoder> decoders_;
   DownloadWorker worker_;
   std::int64_t downloadCount_ = 0;

@@ -1,6 +1,9 @@
 #include "downloader/file_download.h"
 
 #include <curl/curl.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +47,29 @@ bool HttpErrorStatus(CURL* easy) {
   return http && status >= 400;
 }
 
+constexpr const char* kTempPrefix = ".VeskDownloader-";
+
+// Removes the temporary files that a downloader which was killed mid-download
+// left in `folder`. A file being written is locked by its writer; one that
+// nobody holds is a leftover.
+void RemoveLeftovers(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr)
+    return;
+  while (dirent* entry = readdir(dir)) {
+    if (std::strncmp(entry->d_name, kTempPrefix, std::strlen(kTempPrefix)) != 0)
+      continue;
+    const std::string path = folder + "/" + entry->d_name;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+      continue;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+      unlink(path.c_str());
+    close(fd);
+  }
+  closedir(dir);
+}
+
 }  // namespace
 
 FileDownloader::FileDownloader() : easy_(curl_easy_init()), multi_(curl_multi_init()) {
@@ -84,10 +110,14 @@ bool FileDownloader::download(const DownloadRequest& request) {
   if (!target.is_absolute() || !target.has_filename())
     return false;
 
-  std::string temp = TextFromPath(target.parent_path() / ".VeskDownloader-XXXXXX");
+  const std::string folder = TextFromPath(target.parent_path());
+  if (cleanedFolders_.insert(folder).second)
+    RemoveLeftovers(folder);
+  std::string temp = folder + "/" + kTempPrefix + "XXXXXX";
   const int fd = mkstemp(temp.data());
   if (fd < 0)
-    return false;  // no such folder, or not writable
+    return false;      // no such folder, or not writable
+  flock(fd, LOCK_EX);  // marks the file as being written (see RemoveLeftovers)
   fchmod(fd, fileMode_);
   std::FILE* file = fdopen(fd, "wb");
   if (file == nullptr) {

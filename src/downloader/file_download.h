@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <set>
+#include <string>
 
 #include "downloader/protocol/request_text.h"
 
@@ -14,7 +16,8 @@ namespace harvel {
 //
 // The file is written under a temporary name in the target folder and renamed
 // into place only when the download succeeded: a failed download leaves no file
-// behind and an existing file at the path untouched.
+// behind and an existing file at the path untouched. Temporary files that a
+// killed downloader left are removed the first time a folder is written to.
 class FileDownloader {
  public:
   FileDownloader();
@@ -35,6 +38,7 @@ class FileDownloader {
   CURL* easy_;
   CURLM* multi_;
   std::atomic<bool> interrupted_{false};
+  std::set<std::string> cleanedFolders_;  // folders already rid of leftovers
   unsigned fileMode_;
 };
 

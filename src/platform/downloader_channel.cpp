@@ -5,7 +5,10 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
+#include <charconv>
+#include <limits>
 
+#include "common/number_text.h"
 #include "downloader/protocol/endpoint.h"
 
 namespace harvel {
@@ -13,6 +16,10 @@ namespace {
 
 constexpr int kConnectWaitMs = 1000;
 constexpr int kStartPollMs = 20;
+// A request is sent again at most this often. Twice, not once: the first
+// reconnection may still reach a downloader that is dying (its socket accepts
+// until the process is gone), and then the next attempt starts a new one.
+constexpr int kMaxResends = 2;
 
 QString DownloaderProgram(const QString& folder) {
 #ifdef Q_OS_WIN
@@ -143,14 +150,26 @@ void DownloaderChannel::readNotices() {
     const Pending done = std::move(pending_.front());
     pending_.pop_front();
     // A notice for a crawl window that has been unloaded is dropped.
+    const std::string text = countText(message->text);
     if (auto box = done.mailbox.lock())
-      box->text = message->text;
+      box->text = text;
   }
   if (decoder_.failed()) {
     errorText_ = QStringLiteral("the downloader sent a broken message: %1")
                      .arg(QString::fromStdString(decoder_.error()));
     connectionLost();
   }
+}
+
+std::string DownloaderChannel::countText(const std::string& notice) {
+  std::int64_t count = 0;
+  const auto [end, error] = std::from_chars(notice.data(), notice.data() + notice.size(), count);
+  if (error != std::errc() || end != notice.data() + notice.size() || count < 0)
+    return notice;
+  if (count <= std::numeric_limits<std::int64_t>::max() - countOffset_)
+    count += countOffset_;
+  lastCountWritten_ = count;
+  return DecimalText(count);
 }
 
 void DownloaderChannel::connectionLost() {
@@ -168,13 +187,16 @@ void DownloaderChannel::recover() {
   recovering_ = true;
   detach();
   if (connectOrStart()) {
+    // The downloader now answering may count from 0 again.
+    if (lastCountWritten_ >= 0)
+      countOffset_ = lastCountWritten_ + 1;
     for (auto& request : pending_) {
-      if (request.resent || !send(request.frame)) {
+      if (request.resends >= kMaxResends || !send(request.frame)) {
         recovering_ = false;
         failPending();
         return;
       }
-      request.resent = true;
+      ++request.resends;
     }
   } else {
     failPending();

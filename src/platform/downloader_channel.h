@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -23,9 +24,12 @@ namespace harvel {
 //   - Downloading(): sends the request `URL,path`; the notice that comes back
 //     on this connection is written into the mailbox if it still exists.
 //   - When the connection drops or a request cannot be delivered, the
-//     downloader is found or started again once and the unanswered requests
-//     are sent again; if that fails, or a resent request is lost again, each
-//     waiting mailbox gets `channelError` and the crawl ends instead of waiting.
+//     downloader is found or started again and the unanswered requests are
+//     sent again (each at most twice); if that fails, each waiting mailbox gets
+//     `channelError` and the crawl ends instead of waiting.
+//   - A restarted downloader counts from 0 again, and a crawl goes on only when
+//     its mailbox text changes: after a restart the channel shifts the counts
+//     it writes past the last one it wrote, so they keep growing.
 //   - close(): sends the close message. The desktop program always closes the
 //     downloader at exit; harvel-cli only when startedDownloader().
 class DownloaderChannel : public QObject, public DownloadChannel {
@@ -60,7 +64,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   struct Pending {
     std::string frame;
     std::weak_ptr<Mailbox> mailbox;
-    bool resent = false;
+    int resends = 0;
   };
 
   bool startDownloader();
@@ -71,6 +75,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   void connectionLost();
   void recover();
   void failPending();
+  std::string countText(const std::string& notice);
 
   QString programFolder_;
   QLocalSocket* socket_ = nullptr;
@@ -78,6 +83,8 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   std::deque<Pending> pending_;
   bool startedDownloader_ = false;
   bool recovering_ = false;
+  std::int64_t countOffset_ = 0;  // added to the downloader's counts after a restart
+  std::int64_t lastCountWritten_ = -1;
   QString errorText_;
   std::chrono::milliseconds startTimeout_{5000};
 };

@@ -124,6 +124,14 @@ TEST_F(DownloaderProgram, FailedDownloadsAreAnsweredAndLeaveNoFileAndOldFilesUnt
   EXPECT_EQ(FilesIn(folder()), std::set<std::string>{"kept.gif"});
 }
 
+TEST_F(DownloaderProgram, RemovesTheTemporaryFilesThatAKilledDownloaderLeft) {
+  WriteFile(folder() / ".VeskDownloader-dead01", "half a picture");
+  WriteFile(folder() / ".hidden-but-not-ours", "keep");
+  client_.request(site_.url("/a.gif"), (folder() / "a.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+  EXPECT_EQ(FilesIn(folder()), (std::set<std::string>{".hidden-but-not-ours", "a.gif"}));
+}
+
 TEST_F(DownloaderProgram, FollowsRedirects) {
   client_.request(site_.url("/moved.gif"), (folder() / "moved.gif").string());
   EXPECT_EQ(client_.notice(), "0");
