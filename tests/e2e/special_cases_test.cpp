@@ -1,6 +1,7 @@
 // What the case folders cannot say: failing servers, the downloader's life,
 // usage errors and list files, all through the real harvel-cli.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <QProcess>
@@ -146,12 +147,32 @@ TEST_F(CliEndToEnd, ADownloaderKilledMidCrawlIsStartedAgainAndTheCrawlCompletes)
   ASSERT_TRUE(slowStarted_);
   test::KillRunningDownloader();
   const bool finished = cli.waitForFinished(60000);
-  if (!finished) cli.kill();
+  if (!finished)
+    cli.kill();
   ASSERT_TRUE(finished) << cli.readAllStandardOutput().toStdString()
                         << cli.readAllStandardError().toStdString();
   EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
   EXPECT_EQ(ReadFile(dir_.path() / "T" / "slow.png"), std::string(30, 'p'));
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 5s)) << "the restarted one is closed too";
+}
+
+TEST_F(CliEndToEnd, CtrlCStopsTheCrawlAndClosesTheDownloaderItStarted) {
+  QProcess cli;
+  cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl("T"));
+  ASSERT_TRUE(cli.waitForStarted(10000));
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!slowStarted_ && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_TRUE(slowStarted_);
+  ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+  const bool finished = cli.waitForFinished(30000);
+  if (!finished)
+    cli.kill();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(cli.exitCode(), 1);
+  EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 5s));
 }
 
 TEST_F(CliEndToEnd, ADownloaderThatCannotBeStartedEndsWithStatusOne) {
