@@ -66,6 +66,13 @@ class CrawlDriver {
     return outcome;
   }
 
+  // SaveFile from the target's folder on. The "=" filter and the "mailto:" tests
+  // look at this part only, so that where Harvel's folder lies (a --dir holding
+  // "=") cannot change what a crawl collects.
+  std::string_view belowHarvelFolder() const {
+    return std::string_view(s_.SaveFile).substr(context_.harvelFolder.size());
+  }
+
   // WaitSpeed; false once the window has been closed meanwhile.
   bool pace() {
     WaitSpeed(context_.pump, options_);
@@ -104,24 +111,25 @@ class CrawlDriver {
   // Numbering, the type decision, the "=" filter, mail rows, the request and its
   // notice, and the page. Returning Next goes on with removing the row.
   Step fetchRow() {
-    if (options_.on(Check::Renban) && !Contains(s_.SaveFile, kMailto) &&
+    if (options_.on(Check::Renban) && !Contains(belowHarvelFolder(), kMailto) &&
         OrdinaryFileExists(s_.SaveFile)) {
       std::optional<std::string> numbered = FirstFreeNumberedName(s_.SaveFile);
       if (!numbered)
         return Step::Next;  // every number is taken: skip rather than overwrite
       s_.SaveFile = std::move(*numbered);
     }
-    const bool wanted = RowIsWanted(s_.SaveFile, options_, context_.userExt,
+    const bool wanted = RowIsWanted(belowHarvelFolder(), options_, context_.userExt,
                                     [this] { return IsBinaryFile(s_.SaveFile); });
     if (!wanted)
       return Step::Next;
-    if (Contains(s_.SaveFile, "=") && !options_.on(Check::CGI))
+    if (Contains(belowHarvelFolder(), "=") && !options_.on(Check::CGI))
       return Step::Next;
 
-    const std::size_t mailto = s_.SaveFile.find(kMailto);
+    const std::size_t mailto = belowHarvelFolder().find(kMailto);
     if (mailto != std::string::npos) {
       if (options_.on(Check::Mail)) {
-        AppendMailAddress(s_.SaveFolder, s_.SaveFile.substr(mailto + kMailto.size()));
+        AppendMailAddress(s_.SaveFolder,
+                          std::string(belowHarvelFolder().substr(mailto + kMailto.size())));
       }
       ++s_.DownCnt;
     } else {

@@ -122,6 +122,16 @@ TEST_F(CrawlTest, SkipsLocalPathsHoldingAnEqualsSignUnlessCgiIsOn) {
   EXPECT_EQ(requestedUrls(), Strings{"http://h.test/a=b.gif"});
 }
 
+TEST_F(CrawlTest, LooksForEqualsSignsAndMailtoBelowHarvelsFolderOnly) {
+  options.set(Check::CGI, false);
+  folder.write("h=1 mailto:x/.keep", "");
+  CrawlWindow elsewhere{options, pump, channel, shell, folder.text() + "/h=1 mailto:x"};
+  EXPECT_EQ(elsewhere.start(CrawlTarget{"site", "http://h.test/ok.gif", "3"}),
+            CrawlOutcome::Completed);
+  EXPECT_EQ(requestedUrls(), Strings{"http://h.test/ok.gif"});
+  EXPECT_FALSE(exists("h=1 mailto:x/site/メールアドレス.txt"));
+}
+
 TEST_F(CrawlTest, CollectsMailAddressesWithoutRequests) {
   options.set(Check::Mail, true);
   folder.write("site/メールアドレス.txt", "old@h.test\r\n");
