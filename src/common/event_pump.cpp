@@ -9,7 +9,8 @@ void PumpWait(EventPump& pump, std::int32_t ms) {
   for (;;) {
     pump.processPendingEvents();
     const auto elapsed = pump.now() - start;
-    if (elapsed > limit) return;
+    if (elapsed > limit)
+      return;
     // Sleep in the event loop until something happens or the time is up.
     pump.waitForEvents(std::chrono::ceil<milliseconds>(limit - elapsed) + milliseconds(1));
   }

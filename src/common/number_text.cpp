@@ -5,12 +5,16 @@
 namespace harvel {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::string_view Trimmed(std::string_view text) {
   const auto space = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && space(text.front())) text.remove_prefix(1);
-  while (!text.empty() && space(text.back())) text.remove_suffix(1);
+  while (!text.empty() && space(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && space(text.back()))
+    text.remove_suffix(1);
   return text;
 }
 
@@ -27,17 +31,20 @@ std::optional<std::int16_t> TextToInt16(std::string_view text) {
   const std::string_view whole = text.substr(0, point);
   const std::string_view fraction =
       point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
-  if (whole.empty() && fraction.empty()) return std::nullopt;
+  if (whole.empty() && fraction.empty())
+    return std::nullopt;
 
   // Anything above this is out of range whatever the fraction says.
   constexpr std::int64_t kCap = 1'000'000;
   std::int64_t magnitude = 0;
   for (char c : whole) {
-    if (!IsDigit(c)) return std::nullopt;
+    if (!IsDigit(c))
+      return std::nullopt;
     magnitude = std::min(kCap, magnitude * 10 + (c - '0'));
   }
   for (char c : fraction) {
-    if (!IsDigit(c)) return std::nullopt;
+    if (!IsDigit(c))
+      return std::nullopt;
   }
 
   // Round half to even on the fraction's digits.
@@ -51,10 +58,13 @@ std::optional<std::int16_t> TextToInt16(std::string_view text) {
   }
 
   const std::int64_t value = negative ? -magnitude : magnitude;
-  if (value < INT16_MIN || value > INT16_MAX) return std::nullopt;
+  if (value < INT16_MIN || value > INT16_MAX)
+    return std::nullopt;
   return static_cast<std::int16_t>(value);
 }
 
-std::string DecimalText(std::int64_t value) { return std::to_string(value); }
+std::string DecimalText(std::int64_t value) {
+  return std::to_string(value);
+}
 
 }  // namespace harvel
