@@ -124,6 +124,7 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   QtEventPump pump;
   QtShell shell;
   CrawlWindow window(command.options, pump, channel, shell, *folder);
+  window.setCompletionPauseMs(0);  // no window to leave on the screen
   std::unique_ptr<ProgressPrinter> printer;
   if (!command.quiet) {
     printer = std::make_unique<ProgressPrinter>(out_,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,7 @@ struct CrawlContext {
   Shell& shell;
   const std::string harvelFolder;
   CrawlObserver* observer = nullptr;
+  std::int32_t completionPauseMs = 2000;  // the pause before the window closes itself
 
   std::shared_ptr<CrawlState> state;  // nullptr while the window is not loaded
   UserExtList userExt;                // outlives loads

@@ -25,7 +25,6 @@ namespace {
 constexpr const char* kStatusDownloading = "ダウンロード中...";
 constexpr const char* kStatusProcessing = "処理中...";
 constexpr std::string_view kMailto = "mailto:";
-constexpr std::int32_t kCompletionPauseMs = 2000;
 // One round of the notice wait at speed level 0: the pump sleeps until an event
 // comes, and at the latest after this long the mailbox is looked at again.
 constexpr std::chrono::milliseconds kNoticeRound{1000};
@@ -201,7 +200,13 @@ class CrawlDriver {
   // nullopt when a target was started during the pause: the crawl goes on with it.
   std::optional<CrawlOutcome> complete() {
     context_.setCaption(s_, CrawlWindow::kCaptionCompleted);
-    PumpWait(context_.pump, kCompletionPauseMs);
+    // Without a pause the pending events are still handled once, so a start
+    // made meanwhile is taken.
+    if (context_.completionPauseMs > 0) {
+      PumpWait(context_.pump, context_.completionPauseMs);
+    } else {
+      context_.pump.processPendingEvents();
+    }
     if (s_.closed)
       return CrawlOutcome::Closed;
     if (!s_.rows.empty()) {

@@ -21,6 +21,10 @@ void CrawlWindow::setObserver(CrawlObserver* observer) {
   impl_->observer = observer;
 }
 
+void CrawlWindow::setCompletionPauseMs(std::int32_t ms) {
+  impl_->completionPauseMs = ms;
+}
+
 CrawlOutcome CrawlWindow::start(const CrawlTarget& target) {
   if (TitleLeadsOutside(target.title)) {
     impl_->errorText =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,11 @@ class CrawlWindow {
   CrawlWindow& operator=(const CrawlWindow&) = delete;
 
   void setObserver(CrawlObserver* observer);  // nullptr: nobody watches
+
+  // The pause between the completion caption and the unload, 2000 ms unless set.
+  // A front without a window sets 0: the pending events are then handled once
+  // and the window unloads at once.
+  void setCompletionPauseMs(std::int32_t ms);
 
   // The main window's crawl start for one target: refuses a title that would
   // lead outside Harvel's folder, appends the row (loading the window when it is

@@ -132,6 +132,38 @@ TEST_F(CrawlTest, AStartDuringTheCompletionPauseIsCrawledBeforeClosing) {
   EXPECT_GT(pump.elapsed(), Ms(2 * 2000));
 }
 
+TEST_F(CrawlTest, ACompletionPauseOfZeroShowsTheCaptionAndUnloadsAtOnce) {
+  window.setCompletionPauseMs(0);
+  EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Completed);
+  EXPECT_LT(pump.elapsed(), Ms(100));  // the notice's own delay only
+  const Strings tail(observer.events.end() - 3, observer.events.end());
+  EXPECT_EQ(tail, (Strings{"caption ダウンロードが完了しました(2秒後に自動で閉じます)",
+                           "caption スレッドを終了しています...", "unloaded"}));
+  EXPECT_EQ(shell.opened, Strings{folder.text() + "/site"});
+  EXPECT_FALSE(window.isLoaded());
+}
+
+TEST_F(CrawlTest, ACompletionPauseOfZeroStillTakesAStartMadeMeanwhile) {
+  window.setCompletionPauseMs(0);
+  CrawlOutcome second = CrawlOutcome::Completed;
+  bool started = false;
+  observer.onCaption = [&](const std::string& caption) {
+    if (caption != CrawlWindow::kCaptionCompleted || std::exchange(started, true))
+      return;
+    pump.post(Ms(0), [&] { second = crawl("http://h.test/b.gif", "0", "second"); });
+  };
+  EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Completed);
+  EXPECT_EQ(second, CrawlOutcome::AlreadyRunning);
+  EXPECT_EQ(requestedUrls(), (Strings{"http://h.test/a.gif", "http://h.test/b.gif"}));
+}
+
+TEST_F(CrawlTest, TheCompletionPauseIsTheOneSet) {
+  window.setCompletionPauseMs(500);
+  crawl("http://h.test/a.gif");
+  EXPECT_GT(pump.elapsed(), Ms(500));
+  EXPECT_LT(pump.elapsed(), Ms(600));
+}
+
 TEST_F(CrawlTest, DropsANoticeThatComesAfterTheWindowClosed) {
   channel.onRequest = [&](const std::string&) { window.unload(); };
   EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Closed);
