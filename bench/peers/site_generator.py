@@ -38,10 +38,10 @@ def _jpeg(seed):
     return b"\xff\xd8\xff\xe0" + struct.pack(">H", 16) + b"JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00" + bytes([seed % 256])
 
 
-def picture_bytes(kind, seed):
-    """A valid picture header padded to PICTURE_BYTES, the padding ending in the EOI/trailer."""
+def picture_bytes(kind, seed, size=PICTURE_BYTES):
+    """A valid picture header padded to `size` bytes, the padding ending in the EOI/trailer."""
     head = {"gif": _gif, "png": _png, "jpg": _jpeg}[kind](seed)
-    filler = bytes(((seed * 31 + i) % 251) + 1 for i in range(PICTURE_BYTES - len(head) - 2))
+    filler = bytes(((seed * 31 + i) % 251) + 1 for i in range(size - len(head) - 2))
     tail = b"\xff\xd9" if kind == "jpg" else b"\x00;"
     return head + filler + tail
 
@@ -118,4 +118,27 @@ def generate(root, level, pictures_per_page, port):
         with open(target, "w", newline="\r\n") as out:
             out.write("\n".join(lines) + "\n")
         files.append(page.path)
+    return files
+
+
+def generate_flat(root, port):
+    """The flat site: 100 pages of 10 pictures (1 KiB each), the start page linking the
+    other 99, all in one folder; returns the site paths a crawl should fetch. A crawl
+    from the start page at level 99 (wget: -l 2) reaches every file."""
+    kinds = ("gif", "jpg", "png")
+    files = []
+    os.makedirs(root, exist_ok=True)
+    for n in range(100):
+        pictures = ["p%03d_%d.%s" % (n, i, kinds[i % 3]) for i in range(10)]
+        for i, picture in enumerate(pictures):
+            with open(os.path.join(root, picture), "wb") as out:
+                out.write(picture_bytes(kinds[i % 3], n * 16 + i, 1024))
+        files.extend(pictures)
+        links = "".join('<a href="page%03d.html">%d</a>' % (m, m)
+                        for m in range(1, 100)) if n == 0 else ""
+        name = "index.html" if n == 0 else "page%03d.html" % n
+        with open(os.path.join(root, name), "w") as out:
+            out.write("<html><body>%s%s</body></html>\n" % (
+                "".join('<img src="%s">' % p for p in pictures), links))
+        files.append(name)
     return files
