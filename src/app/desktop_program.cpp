@@ -1,8 +1,9 @@
 #include "app/desktop_program.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include "crawl/crawl_state.h"
+#include "main_window/picture_button.h"
 
 namespace harvel {
 
@@ -46,6 +47,7 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
 }
 
 void DesktopProgram::start() {
+  QApplication::setWindowIcon(ProgramIcon());
   mainFrm_->Form_Load();
   mainFrm_->show();
 }

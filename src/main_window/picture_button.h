@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QIcon>
 #include <QPixmap>
 
 namespace harvel {
@@ -27,5 +28,8 @@ QPixmap DrawButtonPicture(const QString& words, QSize size);
 
 // The decorative picture at the top right of the main window.
 QPixmap DrawLogoPicture(QSize size);
+
+// The program's icon, shared by both windows: an "H" on the logo's plate.
+QIcon ProgramIcon();
 
 }  // namespace harvel

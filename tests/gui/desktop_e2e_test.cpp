@@ -117,6 +117,10 @@ TEST_F(DesktopEndToEnd, DoubleClickCollectsTheFilesAndTheWindowClosesItself) {
 
   crawlFromTheList(QStringLiteral("画像テスト"), server.url("/site/index.html"),
                    QStringLiteral("1"));
+  // Both windows carry the program's icon.
+  EXPECT_FALSE(program->mainFrm().windowIcon().isNull());
+  EXPECT_EQ(program->searchFrm().windowIcon().cacheKey(),
+            program->mainFrm().windowIcon().cacheKey());
 
   ASSERT_FALSE(timedOut);
   const fs::path folder = harvelFolder.path() / fs::u8path("画像テスト");
