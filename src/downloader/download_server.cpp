@@ -13,7 +13,7 @@ DownloadServer::DownloadServer(QObject* parent) : QObject(parent) {
 }
 
 DownloadServer::~DownloadServer() {
-  worker_.stop();
+  queue_.stop();
   // The sockets go with the server; their handlers must not run on a half-destroyed object.
   for (auto& [socket, decoder] : decoders_)
     socket->disconnect(this);
@@ -64,17 +64,14 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
   decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder.next()) {
     if (message->kind == MessageKind::Close) {
-      worker_.stop();
+      queue_.stop();
       emit closeRequested();
       return;
     }
     if (message->kind != MessageKind::Request)
       continue;  // notices go the other way
     QPointer<QLocalSocket> client(socket);
-    worker_.post(ParseRequest(*message), [this, client](bool) {
-      QMetaObject::invokeMethod(
-          this, [this, client] { answer(client); }, Qt::QueuedConnection);
-    });
+    queue_.post(ParseRequest(*message), [this, client](bool) { answer(client); });
   }
   if (decoder.failed())
     socket->abort();  // a client that speaks garbage is dropped

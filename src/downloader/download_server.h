@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <map>
 
-#include "downloader/download_worker.h"
+#include "downloader/download_queue.h"
 #include "downloader/instance_lock.h"
 #include "downloader/protocol/frame.h"
 
@@ -41,7 +41,7 @@ class DownloadServer : public QObject {
   QLocalServer server_;
   InstanceLock lock_;
   std::map<QLocalSocket*, FrameDecoder> decoders_;
-  DownloadWorker worker_;
+  DownloadQueue queue_;
   std::int64_t downloadCount_ = 0;
 };
 

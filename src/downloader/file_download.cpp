@@ -24,16 +24,8 @@ constexpr long kLowSpeedBytes = 1;
 constexpr long kLowSpeedSeconds = 60;
 constexpr long kMaxRedirects = 10;
 
-struct WriteTarget {
-  std::FILE* file;
-  const std::atomic<bool>* interrupted;
-};
-
-size_t WriteBody(char* data, size_t size, size_t count, void* user) {
-  auto* target = static_cast<WriteTarget*>(user);
-  if (target->interrupted->load())
-    return 0;  // makes curl end the transfer
-  return std::fwrite(data, size, count, target->file);
+size_t WriteBody(char* data, size_t size, size_t count, void* file) {
+  return std::fwrite(data, size, count, static_cast<std::FILE*>(file));
 }
 
 bool HttpErrorStatus(CURL* easy) {
@@ -72,7 +64,7 @@ void RemoveLeftovers(const std::string& folder) {
 
 }  // namespace
 
-FileDownloader::FileDownloader() : easy_(curl_easy_init()), multi_(curl_multi_init()) {
+FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
   // Files get the mode a program writing them directly would give them.
   const mode_t mask = umask(0);
   umask(mask);
@@ -93,19 +85,13 @@ FileDownloader::FileDownloader() : easy_(curl_easy_init()), multi_(curl_multi_in
 }
 
 FileDownloader::~FileDownloader() {
+  abandon();
   curl_easy_cleanup(easy_);
-  curl_multi_cleanup(multi_);
 }
 
-void FileDownloader::interrupt() {
-  interrupted_ = true;
-  curl_multi_wakeup(multi_);
-}
-
-bool FileDownloader::download(const DownloadRequest& request) {
+bool FileDownloader::begin(const DownloadRequest& request) {
   namespace fs = std::filesystem;
-  if (interrupted_)
-    return false;
+  abandon();
   const fs::path target = PathFromText(request.path);
   if (!target.is_absolute() || !target.has_filename())
     return false;
@@ -125,44 +111,34 @@ bool FileDownloader::download(const DownloadRequest& request) {
     unlink(temp.c_str());
     return false;
   }
-
-  bool ok = transfer(request, file);
-  ok = (std::fclose(file) == 0) && ok;
-  std::error_code error;
-  if (ok)
-    fs::rename(PathFromText(temp), target, error);
-  if (!ok || error) {
-    unlink(temp.c_str());
-    return false;
-  }
+  file_ = file;
+  tempPath_ = std::move(temp);
+  targetPath_ = TextFromPath(target);
+  curl_easy_setopt(easy_, CURLOPT_URL, request.url.c_str());
+  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, file_);
   return true;
 }
 
-bool FileDownloader::transfer(const DownloadRequest& request, void* file) {
-  WriteTarget target{static_cast<std::FILE*>(file), &interrupted_};
-  curl_easy_setopt(easy_, CURLOPT_URL, request.url.c_str());
-  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &target);
-  if (curl_multi_add_handle(multi_, easy_) != CURLM_OK)
+bool FileDownloader::finish(int result) {
+  if (file_ == nullptr)
     return false;
-
-  CURLcode result = CURLE_ABORTED_BY_CALLBACK;
-  int running = 1;
-  while (running > 0 && !interrupted_) {
-    if (curl_multi_perform(multi_, &running) != CURLM_OK)
-      break;
-    if (running > 0)
-      curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
-  }
-  int queued = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
-    if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
-      result = message->data.result;
-    }
-  }
-  const bool ok = result == CURLE_OK && !interrupted_ && !HttpErrorStatus(easy_);
-  curl_multi_remove_handle(multi_, easy_);
+  const bool ok = result == CURLE_OK && !HttpErrorStatus(easy_);
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, nullptr);
-  return ok;
+  if (ok && closed && rename(tempPath_.c_str(), targetPath_.c_str()) == 0)
+    return true;
+  unlink(tempPath_.c_str());
+  return false;
+}
+
+void FileDownloader::abandon() {
+  if (file_ == nullptr)
+    return;
+  std::fclose(file_);
+  file_ = nullptr;
+  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, nullptr);
+  unlink(tempPath_.c_str());
 }
 
 }  // namespace harvel
