@@ -22,9 +22,12 @@ CurlEventLoop::~CurlEventLoop() {
 }
 
 bool CurlEventLoop::start(CURL* easy) {
-  // libcurl asks for a time-out of 0 ms here: the transfer begins on the next
-  // pass of the event loop.
-  return curl_multi_add_handle(multi_, easy) == CURLM_OK;
+  if (curl_multi_add_handle(multi_, easy) != CURLM_OK)
+    return false;
+  // libcurl asks for a time-out of 0 ms: it is run here rather than on the next
+  // pass of the event loop, so the request goes out at once.
+  act(CURL_SOCKET_TIMEOUT, 0);
+  return true;
 }
 
 void CurlEventLoop::stop(CURL* easy) {

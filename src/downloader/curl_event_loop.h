@@ -29,7 +29,8 @@ class CurlEventLoop : public QObject {
   CurlEventLoop(const CurlEventLoop&) = delete;
   CurlEventLoop& operator=(const CurlEventLoop&) = delete;
 
-  // Starts the transfer of `easy`; false when libcurl refuses it.
+  // Starts the transfer of `easy`; false when libcurl refuses it. A transfer
+  // that ends at once is reported from inside this call.
   bool start(CURL* easy);
   // Takes `easy` out, ended or not. Its connection stays open for the next one.
   void stop(CURL* easy);

@@ -28,18 +28,24 @@ void DownloadQueue::stop() {
 }
 
 void DownloadQueue::startNext() {
+  // A download that ends at once is finished from inside loop_.start(): the
+  // loop below, already at work, goes on with the next job.
+  if (starting_)
+    return;
+  starting_ = true;
   while (!running_ && !stopped_ && !jobs_.empty()) {
-    Job job = std::move(jobs_.front());
+    running_ = std::move(jobs_.front());
     jobs_.pop_front();
-    if (job.request && downloader_.begin(*job.request)) {
-      if (loop_.start(downloader_.handle())) {
-        running_ = std::move(job);
-        return;
-      }
+    if (running_->request && downloader_.begin(*running_->request)) {
+      if (loop_.start(downloader_.handle()))
+        continue;  // running, or finished already
       downloader_.abandon();
     }
+    Job job = std::move(*running_);
+    running_.reset();
     job.done(false);  // nothing to download: answered in turn all the same
   }
+  starting_ = false;
 }
 
 void DownloadQueue::finished(int result) {

@@ -43,6 +43,7 @@ class DownloadQueue {
   std::deque<Job> jobs_;
   std::optional<Job> running_;
   bool stopped_ = false;
+  bool starting_ = false;  // startNext() is at work
 };
 
 }  // namespace harvel

@@ -4,9 +4,26 @@
 
 #include "common/number_text.h"
 #include "downloader/protocol/endpoint.h"
+#include "downloader/protocol/frame_send.h"
 #include "downloader/protocol/request_text.h"
 
 namespace harvel {
+namespace {
+
+// Straight into the socket when nothing waits in its buffer; whatever does not
+// go out at once, or a broken connection, is left to the socket's own writing.
+void Send(QLocalSocket& socket, std::string_view frame) {
+  if (socket.bytesToWrite() == 0) {
+    if (const auto sent = SendWithoutWaiting(static_cast<int>(socket.socketDescriptor()), frame))
+      frame.remove_prefix(*sent);
+  }
+  if (frame.empty())
+    return;
+  socket.write(frame.data(), static_cast<qint64>(frame.size()));
+  socket.flush();
+}
+
+}  // namespace
 
 DownloadServer::DownloadServer(QObject* parent) : QObject(parent) {
   connect(&server_, &QLocalServer::newConnection, this, &DownloadServer::acceptConnections);
@@ -82,10 +99,8 @@ void DownloadServer::answer(const QPointer<QLocalSocket>& socket) {
   const std::string notice = EncodeNotice(DecimalText(downloadCount_));
   if (downloadCount_ < std::numeric_limits<std::int64_t>::max())
     ++downloadCount_;
-  if (socket && socket->state() == QLocalSocket::ConnectedState) {
-    socket->write(notice.data(), static_cast<qint64>(notice.size()));
-    socket->flush();
-  }
+  if (socket && socket->state() == QLocalSocket::ConnectedState)
+    Send(*socket, notice);
 }
 
 }  // namespace harvel

@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "common/path_text.h"
@@ -24,8 +26,38 @@ constexpr long kLowSpeedBytes = 1;
 constexpr long kLowSpeedSeconds = 60;
 constexpr long kMaxRedirects = 10;
 
+// Straight to the file: libcurl hands over up to 16 KiB at a time, so a buffer
+// of our own would only add a copy.
 size_t WriteBody(char* data, size_t size, size_t count, void* file) {
-  return std::fwrite(data, size, count, static_cast<std::FILE*>(file));
+  const int fd = *static_cast<int*>(file);
+  const size_t total = size * count;
+  size_t written = 0;
+  while (written < total) {
+    const ssize_t n = write(fd, data + written, total - written);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return 0;  // makes libcurl end the transfer as failed
+    written += static_cast<size_t>(n);
+  }
+  return total;
+}
+
+// A new file named `prefix` and six random letters or digits, opened for
+// writing with `mode`; -1 when the folder cannot be written to.
+int CreateTemporaryFile(const std::string& prefix, unsigned mode, std::string& path) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static std::mt19937_64 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path = prefix;
+    std::uint64_t bits = random();
+    for (int i = 0; i < 6; ++i, bits >>= 6)
+      path += kLetters[bits % (sizeof kLetters - 1)];
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST)
+      return fd;
+  }
+  return -1;
 }
 
 bool HttpErrorStatus(CURL* easy) {
@@ -99,33 +131,23 @@ bool FileDownloader::begin(const DownloadRequest& request) {
   const std::string folder = TextFromPath(target.parent_path());
   if (cleanedFolders_.insert(folder).second)
     RemoveLeftovers(folder);
-  std::string temp = folder + "/" + kTempPrefix + "XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0)
-    return false;      // no such folder, or not writable
-  flock(fd, LOCK_EX);  // marks the file as being written (see RemoveLeftovers)
-  fchmod(fd, fileMode_);
-  std::FILE* file = fdopen(fd, "wb");
-  if (file == nullptr) {
-    close(fd);
-    unlink(temp.c_str());
-    return false;
-  }
-  file_ = file;
-  tempPath_ = std::move(temp);
+  // Created with the mode a program writing the file directly would give it.
+  fd_ = CreateTemporaryFile(folder + "/" + kTempPrefix, fileMode_, tempPath_);
+  if (fd_ < 0)
+    return false;       // no such folder, or not writable
+  flock(fd_, LOCK_EX);  // marks the file as being written (see RemoveLeftovers)
   targetPath_ = TextFromPath(target);
   curl_easy_setopt(easy_, CURLOPT_URL, request.url.c_str());
-  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, file_);
+  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &fd_);
   return true;
 }
 
 bool FileDownloader::finish(int result) {
-  if (file_ == nullptr)
+  if (fd_ < 0)
     return false;
   const bool ok = result == CURLE_OK && !HttpErrorStatus(easy_);
-  const bool closed = std::fclose(file_) == 0;
-  file_ = nullptr;
-  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, nullptr);
+  const bool closed = close(fd_) == 0;
+  fd_ = -1;
   if (ok && closed && rename(tempPath_.c_str(), targetPath_.c_str()) == 0)
     return true;
   unlink(tempPath_.c_str());
@@ -133,11 +155,10 @@ bool FileDownloader::finish(int result) {
 }
 
 void FileDownloader::abandon() {
-  if (file_ == nullptr)
+  if (fd_ < 0)
     return;
-  std::fclose(file_);
-  file_ = nullptr;
-  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, nullptr);
+  close(fd_);
+  fd_ = -1;
   unlink(tempPath_.c_str());
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <set>
 #include <string>
 
@@ -43,7 +42,7 @@ class FileDownloader {
 
  private:
   CURL* easy_;
-  std::FILE* file_ = nullptr;  // the temporary file of the begun download
+  int fd_ = -1;  // the temporary file of the begun download
   std::string tempPath_;
   std::string targetPath_;
   std::set<std::string> cleanedFolders_;  // folders already rid of leftovers

@@ -10,6 +10,7 @@
 
 #include "common/number_text.h"
 #include "downloader/protocol/endpoint.h"
+#include "downloader/protocol/frame_send.h"
 
 namespace harvel {
 namespace {
@@ -123,8 +124,20 @@ void DownloaderChannel::detach() {
 bool DownloaderChannel::send(const std::string& frame) {
   if (!isConnected())
     return false;
-  const auto size = static_cast<qint64>(frame.size());
-  if (socket_->write(frame.data(), size) != size)
+  std::string_view rest = frame;
+#ifdef Q_OS_UNIX
+  // Straight into the socket when nothing waits in its buffer.
+  if (socket_->bytesToWrite() == 0) {
+    const auto sent = SendWithoutWaiting(static_cast<int>(socket_->socketDescriptor()), frame);
+    if (!sent)
+      return false;
+    rest.remove_prefix(*sent);
+    if (rest.empty())
+      return true;
+  }
+#endif
+  const auto size = static_cast<qint64>(rest.size());
+  if (socket_->write(rest.data(), size) != size)
     return false;
   socket_->flush();
   return true;
