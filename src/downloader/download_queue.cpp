@@ -37,9 +37,14 @@ void DownloadQueue::startNext() {
     running_ = std::move(jobs_.front());
     jobs_.pop_front();
     if (running_->request && downloader_.begin(*running_->request)) {
-      if (loop_.start(downloader_.handle()))
-        continue;  // running, or finished already
-      downloader_.abandon();
+      if (!loop_.start(downloader_.handle())) {
+        downloader_.abandon();
+      } else if (!running_ || downloader_.createFile()) {
+        continue;  // finished already, or running with its file made while the server answers
+      } else {
+        loop_.stop(downloader_.handle());
+        downloader_.abandon();
+      }
     }
     Job job = std::move(*running_);
     running_.reset();
@@ -51,11 +56,12 @@ void DownloadQueue::startNext() {
 void DownloadQueue::finished(int result) {
   if (!running_)
     return;
-  loop_.stop(downloader_.handle());
   const bool downloaded = downloader_.finish(result);
   Job job = std::move(*running_);
   running_.reset();
   job.done(downloaded);
+  // libcurl's own clean-up after the notice, which waits for nothing of it.
+  loop_.stop(downloader_.handle());
   startNext();
 }
 

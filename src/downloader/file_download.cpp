@@ -26,23 +26,6 @@ constexpr long kLowSpeedBytes = 1;
 constexpr long kLowSpeedSeconds = 60;
 constexpr long kMaxRedirects = 10;
 
-// Straight to the file: libcurl hands over up to 16 KiB at a time, so a buffer
-// of our own would only add a copy.
-size_t WriteBody(char* data, size_t size, size_t count, void* file) {
-  const int fd = *static_cast<int*>(file);
-  const size_t total = size * count;
-  size_t written = 0;
-  while (written < total) {
-    const ssize_t n = write(fd, data + written, total - written);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return 0;  // makes libcurl end the transfer as failed
-    written += static_cast<size_t>(n);
-  }
-  return total;
-}
-
 // A new file named `prefix` and six random letters or digits, opened for
 // writing with `mode`; -1 when the folder cannot be written to.
 int CreateTemporaryFile(const std::string& prefix, unsigned mode, std::string& path) {
@@ -113,7 +96,8 @@ FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
   curl_easy_setopt(easy_, CURLOPT_FAILONERROR, 1L);
   curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy_, CURLOPT_USERAGENT, "VeskDownloader/1.0");
-  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &WriteBody);
+  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &FileDownloader::writeBody);
+  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
 }
 
 FileDownloader::~FileDownloader() {
@@ -127,25 +111,55 @@ bool FileDownloader::begin(const DownloadRequest& request) {
   const fs::path target = PathFromText(request.path);
   if (!target.is_absolute() || !target.has_filename())
     return false;
-
-  const std::string folder = TextFromPath(target.parent_path());
-  if (cleanedFolders_.insert(folder).second)
-    RemoveLeftovers(folder);
-  // Created with the mode a program writing the file directly would give it.
-  fd_ = CreateTemporaryFile(folder + "/" + kTempPrefix, fileMode_, tempPath_);
-  if (fd_ < 0)
-    return false;       // no such folder, or not writable
-  flock(fd_, LOCK_EX);  // marks the file as being written (see RemoveLeftovers)
+  folder_ = TextFromPath(target.parent_path());
   targetPath_ = TextFromPath(target);
   curl_easy_setopt(easy_, CURLOPT_URL, request.url.c_str());
-  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &fd_);
+  begun_ = true;
   return true;
 }
 
+bool FileDownloader::createFile() {
+  if (fd_ >= 0)
+    return true;
+  if (!begun_)
+    return false;
+  if (cleanedFolders_.insert(folder_).second)
+    RemoveLeftovers(folder_);
+  // Created with the mode a program writing the file directly would give it.
+  fd_ = CreateTemporaryFile(folder_ + "/" + kTempPrefix, fileMode_, tempPath_);
+  if (fd_ < 0)
+    return false;       // no such folder, or not writable
+  flock(fd_, LOCK_EX);  // marks the file as being written (see RemoveLeftovers)
+  return true;
+}
+
+size_t FileDownloader::writeBody(char* data, size_t size, size_t count, void* self) {
+  // Straight to the file: libcurl hands over up to 16 KiB at a time, so a
+  // buffer of our own would only add a copy.
+  auto& downloader = *static_cast<FileDownloader*>(self);
+  if (!downloader.createFile())
+    return 0;  // makes libcurl end the transfer as failed
+  const size_t total = size * count;
+  size_t written = 0;
+  while (written < total) {
+    const ssize_t n = write(downloader.fd_, data + written, total - written);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return 0;
+    written += static_cast<size_t>(n);
+  }
+  return total;
+}
+
 bool FileDownloader::finish(int result) {
+  if (!begun_)
+    return false;
+  begun_ = false;
+  // An empty file is a file too: it is made here when no byte came.
+  const bool ok = result == CURLE_OK && !HttpErrorStatus(easy_) && createFile();
   if (fd_ < 0)
     return false;
-  const bool ok = result == CURLE_OK && !HttpErrorStatus(easy_);
   const bool closed = close(fd_) == 0;
   fd_ = -1;
   if (ok && closed && rename(tempPath_.c_str(), targetPath_.c_str()) == 0)
@@ -155,6 +169,7 @@ bool FileDownloader::finish(int result) {
 }
 
 void FileDownloader::abandon() {
+  begun_ = false;
   if (fd_ < 0)
     return;
   close(fd_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <set>
 #include <string>
 
@@ -25,13 +26,17 @@ class FileDownloader {
   FileDownloader(const FileDownloader&) = delete;
   FileDownloader& operator=(const FileDownloader&) = delete;
 
-  // Prepares the download of `request`: its temporary file and the handle's
-  // URL. False when nothing can be downloaded (a relative path, a folder that
-  // cannot be written to); then nothing is left behind.
+  // Prepares the download of `request`: the handle's URL and where the file
+  // goes. False for a path that is not absolute or names no file.
   bool begin(const DownloadRequest& request);
 
   // The handle whose transfer fetches the begun download.
   CURL* handle() const { return easy_; }
+
+  // Makes the temporary file of the begun download, if not made yet: best
+  // called once the request is on its way, so that it is done while the
+  // server answers. False when the folder cannot be written to.
+  bool createFile();
 
   // The transfer ended with `result` (a CURLcode): the file is moved into place
   // when it succeeded. True when the file is there.
@@ -41,8 +46,12 @@ class FileDownloader {
   void abandon();
 
  private:
+  static size_t writeBody(char* data, size_t size, size_t count, void* self);
+
   CURL* easy_;
-  int fd_ = -1;  // the temporary file of the begun download
+  bool begun_ = false;
+  int fd_ = -1;  // the temporary file of the begun download, once made
+  std::string folder_;
   std::string tempPath_;
   std::string targetPath_;
   std::set<std::string> cleanedFolders_;  // folders already rid of leftovers
