@@ -132,6 +132,28 @@ TEST_F(DownloaderProgram, RemovesTheTemporaryFilesThatAKilledDownloaderLeft) {
   EXPECT_EQ(FilesIn(folder()), (std::set<std::string>{".hidden-but-not-ours", "a.gif"}));
 }
 
+TEST_F(DownloaderProgram, AnEmptyBodyMakesAnEmptyFileAndTheNextRequestGoesOn) {
+  site_.routes().Get("/empty.gif", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("", "image/gif");
+  });
+  WriteFile(folder() / "empty.gif", "old picture");
+  client_.request(site_.url("/empty.gif"), (folder() / "empty.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+  EXPECT_EQ(ReadFile(folder() / "empty.gif"), "");
+  client_.request(site_.url("/a.gif"), (folder() / "a.gif").string());
+  EXPECT_EQ(client_.notice(), "1");
+  EXPECT_EQ(FilesIn(folder()), (std::set<std::string>{"a.gif", "empty.gif"}));
+}
+
+TEST_F(DownloaderProgram, ARequestIntoAMissingFolderLeavesTheNextOneWhole) {
+  client_.request(site_.url("/a.gif"), (folder() / "gone" / "a.gif").string());
+  EXPECT_EQ(client_.notice(), "0");
+  client_.request(site_.url("/b.png"), (folder() / "b.png").string());
+  EXPECT_EQ(client_.notice(), "1");
+  EXPECT_EQ(ReadFile(folder() / "b.png"), "PNG-picture");
+  EXPECT_EQ(FilesIn(folder()), std::set<std::string>{"b.png"});
+}
+
 TEST_F(DownloaderProgram, FollowsRedirects) {
   client_.request(site_.url("/moved.gif"), (folder() / "moved.gif").string());
   EXPECT_EQ(client_.notice(), "0");
