@@ -91,5 +91,47 @@ void BM_SearchStr(benchmark::State& bench) {
 }
 BENCHMARK(BM_SearchStr)->Arg(64 << 10)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
 
+// The cost of a queued link must not grow with the rows already queued and the
+// URLs already recorded: 100 pictures (put in front) and 20 pages (appended) are
+// queued behind 1,000 or 30,000 rows.
+void BM_QueueBehindRows(benchmark::State& bench) {
+  const std::int64_t queued = bench.range(0);
+  constexpr int kPictures = 100;
+  constexpr int kPages = 20;
+  std::string page;
+  for (int i = 0; i < kPictures; ++i)
+    page += "\r\n<img src=\"p" + std::to_string(i) + ".gif\">";
+  for (int i = 0; i < kPages; ++i)
+    page += "\r\n<a href=\"q" + std::to_string(i) + ".html\">page</a>";
+  StaticCrawlOptions options;
+  IdlePump pump;
+  NoChannel channel;
+  NoShell shell;
+  CrawlContext context(options, pump, channel, shell, "/tmp/harvel-bench");
+  context.load();
+  CrawlState& state = *context.state;
+  state.rows.push_back({"site", "http://h.test/start.html", "32767"});
+  for (std::int64_t i = 0; i < queued; ++i) {
+    const std::string url = "http://h.test/queued/" + std::to_string(i) + ".gif";
+    state.rows.push_back({"site", url, "3"});
+    state.visited.Record(url);
+  }
+  state.PageText = page;
+  std::int64_t round = 0;
+  for (auto _ : bench) {
+    // Every round scans the page from another folder, so its links are new.
+    state.CurURL = "http://h.test/r" + std::to_string(round++) + "/page.html";
+    state.Level = 32767;
+    SearchStr(context, state, "src=");
+    SearchStr(context, state, "href=");
+    bench.PauseTiming();
+    state.rows.erase(state.rows.begin() + 1, state.rows.begin() + 1 + kPictures);
+    state.rows.resize(state.rows.size() - kPages);
+    bench.ResumeTiming();
+  }
+  bench.SetItemsProcessed(bench.iterations() * (kPictures + kPages));
+}
+BENCHMARK(BM_QueueBehindRows)->Arg(1000)->Arg(30000)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 }  // namespace harvel
