@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/command_line.h"
+#include "cli/flushing_event_pump.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/progress_printer.h"
 #include "common/path_text.h"
@@ -121,7 +122,8 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
     return kFailed;
   }
 
-  QtEventPump pump;
+  QtEventPump qtPump;
+  FlushingEventPump pump(qtPump, out_);
   QtShell shell;
   CrawlWindow window(command.options, pump, channel, shell, *folder);
   window.setCompletionPauseMs(0);  // no window to leave on the screen

@@ -44,17 +44,20 @@ void ProgressPrinter::captionChanged(const std::string& text) {
 
 void ProgressPrinter::unloaded() {
   if (style_ == Style::RedrawnLine && lineOpen_) {
-    out_ << '\n' << std::flush;
+    out_ << '\n';
     lineOpen_ = false;
   }
+  out_ << std::flush;
 }
 
+// Not flushed line by line: the crawl's pump writes everything out before it
+// waits (FlushingEventPump), and unloaded() at the end.
 void ProgressPrinter::show(const std::string& text) {
   if (style_ == Style::Lines) {
-    out_ << SingleLine(text) << '\n' << std::flush;
+    out_ << SingleLine(text) << '\n';
     return;
   }
-  out_ << '\r' << CutToColumns(SingleLine(text), width_ - 1) << "\x1b[K" << std::flush;
+  out_ << '\r' << CutToColumns(SingleLine(text), width_ - 1) << "\x1b[K";
   lineOpen_ = true;
 }
 
