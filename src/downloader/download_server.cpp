@@ -10,17 +10,19 @@
 namespace harvel {
 namespace {
 
-// Straight into the socket when nothing waits in its buffer; whatever does not
-// go out at once, or a broken connection, is left to the socket's own writing.
+// Straight into the socket when nothing waits in its buffer; what does not go
+// out at once is left to the socket's own writing on a later pass of the event
+// loop. A notice may be sent from inside readFrom(), so nothing here may end
+// the connection there and then: a broken one is noticed by its reading.
 void Send(QLocalSocket& socket, std::string_view frame) {
   if (socket.bytesToWrite() == 0) {
-    if (const auto sent = SendWithoutWaiting(static_cast<int>(socket.socketDescriptor()), frame))
-      frame.remove_prefix(*sent);
+    const auto sent = SendWithoutWaiting(static_cast<int>(socket.socketDescriptor()), frame);
+    if (!sent)
+      return;  // the client is gone: its notice is lost
+    frame.remove_prefix(*sent);
   }
-  if (frame.empty())
-    return;
-  socket.write(frame.data(), static_cast<qint64>(frame.size()));
-  socket.flush();
+  if (!frame.empty())
+    socket.write(frame.data(), static_cast<qint64>(frame.size()));
 }
 
 }  // namespace

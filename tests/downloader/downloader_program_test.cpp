@@ -1,10 +1,14 @@
 // VeskDownloader as a program: the real process, a real HTTP server on 127.0.0.1
 // and raw protocol frames.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QProcess>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -240,6 +244,30 @@ TEST_F(DownloaderProgram, ASecondDownloaderDoesNotTakeOverTheSocket) {
   EXPECT_NE(second.exitCode(), 0);
   client_.request(site_.url("/a.gif"), (folder() / "a.gif").string());
   EXPECT_EQ(client_.notice(), "0");
+}
+
+TEST_F(DownloaderProgram, AClientThatHangsUpBeforeItsNoticesLeavesTheOthersServed) {
+  // Requests that carry no download are answered while they are being read: the
+  // answers meet a connection that is already closed.
+  const int raw = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(raw, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string endpoint = test::EndpointPath();
+  ASSERT_LT(endpoint.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, endpoint.c_str(), endpoint.size() + 1);
+  ASSERT_EQ(::connect(raw, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  std::string requests;
+  for (int i = 0; i < 200; ++i)
+    requests += EncodeRequest("", (folder() / "none.gif").string());
+  ASSERT_EQ(::send(raw, requests.data(), requests.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(requests.size()));
+  ::close(raw);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // read before the next
+
+  client_.request(site_.url("/a.gif"), (folder() / "a.gif").string());
+  EXPECT_EQ(client_.notice(), "200");
+  EXPECT_EQ(ReadFile(folder() / "a.gif"), "GIF89a-picture");
 }
 
 TEST_F(DownloaderProgram, AClientThatSendsGarbageIsDroppedAndOthersAreServed) {
