@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
 #include "downloader/download_server.h"
 #include "downloader/start_check.h"
@@ -12,13 +11,15 @@ int main(int argc, char** argv) {
   if (!harvel::IsWakeCommandLine(argc, argv))
     return harvel::RefuseToStart(argc, argv);
 
+#ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);  // a client that hung up must not end the program
+#endif
   curl_global_init(CURL_GLOBAL_DEFAULT);
   int status = 1;
   {
     // Qt's own event dispatcher: a pass of the event loop costs less than with
     // GLib's, and every request takes a few.
-    setenv("QT_NO_GLIB", "1", 1);
+    qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     harvel::DownloadServer server;
     QObject::connect(&server, &harvel::DownloadServer::closeRequested, &app,
