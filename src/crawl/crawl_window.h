@@ -52,15 +52,15 @@ class CrawlWindow {
   CrawlOutcome start(const CrawlTarget& target);
 
   bool isLoaded() const;
-  void load();                               // Form_Load; does nothing when loaded
-  void appendRow(const CrawlTarget& row);    // appends to the crawl list, loading first
-  void unload();                             // Form_Unload: ends a running crawl at its next yield
-  CrawlOutcome SearchStart();                // the crawl driver
+  void load();                             // Form_Load; does nothing when loaded
+  void appendRow(const CrawlTarget& row);  // appends to the crawl list, loading first
+  void unload();                           // Form_Unload: ends a running crawl at its next yield
+  CrawlOutcome SearchStart();              // the crawl driver
 
   // What the window shows.
   std::string caption() const;
-  std::string statusText(int panel) const;   // panel 1 or 2
-  std::string errorText() const;             // why the last crawl failed, if it did
+  std::string statusText(int panel) const;  // panel 1 or 2
+  std::string errorText() const;            // why the last crawl failed, if it did
 
   // The state of the loaded window (nullptr when not loaded), and the user's
   // suffix list UserExt, which outlives loads (nullopt before the first load with
@@ -70,7 +70,8 @@ class CrawlWindow {
 
   // The text shown in a window caption for each stage.
   static constexpr const char* kCaptionCrawling = "巡回中・・・";
-  static constexpr const char* kCaptionCompleted = "ダウンロードが完了しました(2秒後に自動で閉じます)";
+  static constexpr const char* kCaptionCompleted =
+      "ダウンロードが完了しました(2秒後に自動で閉じます)";
   static constexpr const char* kCaptionClosing = "スレッドを終了しています...";
   static constexpr const char* kMailFileName = "メールアドレス.txt";
 
