@@ -22,7 +22,7 @@ std::size_t OpenDescriptors() {
 }
 
 TEST(IsBinaryFile, TwoZeroBytesInARowMakeAFileBinary) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   EXPECT_EQ(IsBinaryFile(folder.write("a", "\x41\x00\x00\x41"s)), true);
   EXPECT_EQ(IsBinaryFile(folder.write("b", "\x41\x00\x41\x00"s)), false);
   EXPECT_EQ(IsBinaryFile(folder.write("c", "ab\0cd"s)), false);
@@ -31,7 +31,7 @@ TEST(IsBinaryFile, TwoZeroBytesInARowMakeAFileBinary) {
 }
 
 TEST(IsBinaryFile, FindsAPairAcrossTheBlocksItReadsIn) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   for (std::size_t first : {std::size_t{65535}, std::size_t{3 * 65536 - 1}}) {
     std::string bytes(4 * 65536, 'x');
     bytes[first] = '\0';
@@ -43,7 +43,7 @@ TEST(IsBinaryFile, FindsAPairAcrossTheBlocksItReadsIn) {
 }
 
 TEST(IsBinaryFile, CannotTestAMissingOrEmptyFileAndCreatesNothing) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   const std::size_t descriptors = OpenDescriptors();
   const std::string missing = folder.text() + "/missing.dat";
   EXPECT_EQ(IsBinaryFile(missing), std::nullopt);

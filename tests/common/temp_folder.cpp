@@ -8,17 +8,28 @@
 
 #include "common/path_text.h"
 
-namespace harvel::testing {
+namespace harvel::test {
+
+namespace {
+
+std::filesystem::path Inside(const std::filesystem::path& folder, std::string_view relative) {
+  return folder / PathFromText(std::string(relative));
+}
+
+}  // namespace
 
 TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "harvel-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr)
+  std::string name = "/tmp/harvel-test-XXXXXX";
+  if (mkdtemp(name.data()) == nullptr)
     throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  path_ = name;
 }
 
 TempFolder::~TempFolder() {
+  // A test may have taken away the owner's rights to the folder.
   std::error_code error;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, error);
   std::filesystem::remove_all(path_, error);
 }
 
@@ -26,20 +37,36 @@ std::string TempFolder::text() const {
   return TextFromPath(path_);
 }
 
-std::string TempFolder::write(const std::string& relative, const std::string& bytes) const {
-  const std::filesystem::path file = path_ / PathFromText(relative);
-  std::filesystem::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary) << bytes;
-  return TextFromPath(file);
+std::string TempFolder::file(std::string_view relative) const {
+  return TextFromPath(Inside(path_, relative));
 }
 
-std::string TempFolder::read(const std::string& relative) const {
-  std::ifstream in(path_ / PathFromText(relative), std::ios::binary);
+std::string TempFolder::write(std::string_view relative, std::string_view bytes) const {
+  const std::filesystem::path path = Inside(path_, relative);
+  WriteFile(path, bytes);
+  return TextFromPath(path);
+}
+
+std::string TempFolder::read(std::string_view relative) const {
+  return ReadFile(Inside(path_, relative));
+}
+
+bool TempFolder::exists(std::string_view relative) const {
+  return std::filesystem::exists(Inside(path_, relative));
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-bool TempFolder::exists(const std::string& relative) const {
-  return std::filesystem::exists(path_ / PathFromText(relative));
+void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
+  if (path.has_parent_path())
+    std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out)
+    throw std::runtime_error("cannot write " + TextFromPath(path));
 }
 
-}  // namespace harvel::testing
+}  // namespace harvel::test

@@ -2,11 +2,13 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
-namespace harvel::testing {
+namespace harvel::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in
-// it when the object goes.
+// A fresh folder (mode 0700) under /tmp, removed with everything in it when the
+// object goes. Always under /tmp: some tests point TMPDIR somewhere else.
+// Relative names and the texts returned are UTF-8.
 class TempFolder {
  public:
   TempFolder();
@@ -16,14 +18,21 @@ class TempFolder {
 
   const std::filesystem::path& path() const { return path_; }
   std::string text() const;  // the path as UTF-8 text
+  // The UTF-8 path of the file `relative` inside the folder.
+  std::string file(std::string_view relative) const;
 
   // Writes `bytes` to the file `relative` (folders made as needed); returns its path.
-  std::string write(const std::string& relative, const std::string& bytes) const;
-  std::string read(const std::string& relative) const;
-  bool exists(const std::string& relative) const;
+  std::string write(std::string_view relative, std::string_view bytes) const;
+  std::string read(std::string_view relative) const;
+  bool exists(std::string_view relative) const;
 
  private:
   std::filesystem::path path_;
 };
 
-}  // namespace harvel::testing
+// Reads a whole file; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
+// Writes a whole file, making its folders as needed; throws when it cannot.
+void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace harvel::test

@@ -73,7 +73,7 @@ class CrawlTest : public ::testing::Test {
   bool exists(const std::string& relative) const { return folder.exists(relative); }
   const CrawlState& state() const;
 
-  TempFolder folder;
+  test::TempFolder folder;
   StaticCrawlOptions options;
   FakeEventPump pump;
   FakeSiteChannel channel{pump};

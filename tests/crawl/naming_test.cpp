@@ -40,7 +40,7 @@ TEST(NumberedName, PutsTheNumberIntoTheFileName) {
 }
 
 TEST(NumberedName, TakesTheFirstFreeNumber) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   const std::string base = folder.write("photo.gif", "x");
   folder.write("photo(1).gif", "x");
   std::filesystem::create_directory(folder.path() / "photo(2).gif");  // a folder is no file

@@ -17,7 +17,7 @@ struct Read {
 };
 
 Read ReadBytes(const std::string& bytes) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   Read read{PageRead::Read, "", 0};
   read.end = ReadPage(folder.write("page.html", bytes), read.text, [&] {
     ++read.paced;
@@ -66,7 +66,7 @@ TEST(ReadPage, ReadsAtMost999Lines) {
 }
 
 TEST(ReadPage, StopsWhenAskedAndReadsOnlyOrdinaryFiles) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   std::string text;
   int paced = 0;
   const std::string path = folder.write("page.html", Lines(10));

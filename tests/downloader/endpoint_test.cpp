@@ -40,17 +40,17 @@ class ScopedEnv {
 
 TEST(DownloaderEndpoint, UsesThePrivateRuntimeFolder) {
   test::TempFolder runtime;
-  ScopedEnv env("XDG_RUNTIME_DIR", runtime.str().c_str());
+  ScopedEnv env("XDG_RUNTIME_DIR", runtime.text().c_str());
   std::string error;
-  EXPECT_EQ(DownloaderEndpoint(error), runtime.str() + "/VeskDownloaderFrm") << error;
+  EXPECT_EQ(DownloaderEndpoint(error), runtime.text() + "/VeskDownloaderFrm") << error;
 }
 
 TEST(DownloaderEndpoint, WithoutARuntimeFolderMakesAPrivateOneInTheTempFolder) {
   test::TempFolder tmp;
   ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
-  ScopedEnv tmpdir("TMPDIR", tmp.str().c_str());
+  ScopedEnv tmpdir("TMPDIR", tmp.text().c_str());
   std::string error;
-  const std::string folder = tmp.str() + "/harvel-" + std::to_string(getuid());
+  const std::string folder = tmp.text() + "/harvel-" + std::to_string(getuid());
   EXPECT_EQ(DownloaderEndpoint(error), folder + "/VeskDownloaderFrm") << error;
   struct stat info {};
   ASSERT_EQ(stat(folder.c_str(), &info), 0);
@@ -59,21 +59,21 @@ TEST(DownloaderEndpoint, WithoutARuntimeFolderMakesAPrivateOneInTheTempFolder) {
 
 TEST(DownloaderEndpoint, ARuntimeFolderOthersCanEnterIsNotUsed) {
   test::TempFolder open;
-  chmod(open.str().c_str(), 0755);
+  chmod(open.text().c_str(), 0755);
   test::TempFolder tmp;
-  ScopedEnv runtime("XDG_RUNTIME_DIR", open.str().c_str());
-  ScopedEnv tmpdir("TMPDIR", tmp.str().c_str());
+  ScopedEnv runtime("XDG_RUNTIME_DIR", open.text().c_str());
+  ScopedEnv tmpdir("TMPDIR", tmp.text().c_str());
   std::string error;
   const auto endpoint = DownloaderEndpoint(error);
   ASSERT_TRUE(endpoint) << error;
-  EXPECT_EQ(endpoint->rfind(tmp.str(), 0), 0u) << *endpoint;
+  EXPECT_EQ(endpoint->rfind(tmp.text(), 0), 0u) << *endpoint;
 }
 
 TEST(DownloaderEndpoint, RefusesATempFolderThatOthersCanEnter) {
   test::TempFolder tmp;
   ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
-  ScopedEnv tmpdir("TMPDIR", tmp.str().c_str());
-  const std::string folder = tmp.str() + "/harvel-" + std::to_string(getuid());
+  ScopedEnv tmpdir("TMPDIR", tmp.text().c_str());
+  const std::string folder = tmp.text() + "/harvel-" + std::to_string(getuid());
   ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
   chmod(folder.c_str(), 0777);
   std::string error;

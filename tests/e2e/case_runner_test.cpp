@@ -107,7 +107,7 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   site.start();
   test::TempFolder dir;
 
-  QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.str())};
+  QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.text())};
   const std::string base = site.url("");
   for (const std::string& line : Lines(folder / "args")) {
     arguments << QString::fromStdString(Replaced(line, "{site}", base));

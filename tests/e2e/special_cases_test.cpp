@@ -87,7 +87,7 @@ class CliEndToEnd : public ::testing::Test {
   }
 
   QStringList crawl(const std::string& title, const std::string& level = "1") {
-    return {QStringLiteral("--dir"), Q(dir_.str()), Q(title), Q(site_.url("/index.html")),
+    return {QStringLiteral("--dir"), Q(dir_.text()), Q(title), Q(site_.url("/index.html")),
             Q(level)};
   }
 
@@ -179,7 +179,7 @@ TEST_F(CliEndToEnd, ADownloaderThatCannotBeStartedEndsWithStatusOne) {
   // harvel-cli alone in a folder: there is no VeskDownloader beside it.
   test::TempFolder lonely;
   fs::copy_file(test::ProgramFolderOfBuild() + "/harvel-cli", lonely.path() / "harvel-cli");
-  const auto run = test::RunCli(crawl("T"), 60s, lonely.str());
+  const auto run = test::RunCli(crawl("T"), 60s, lonely.text());
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("VeskDownloader"), std::string::npos) << run.err;
@@ -196,13 +196,13 @@ TEST_F(CliEndToEnd, UsageErrorsEndWithStatusTwoNamingTheArgumentAndWriteNothing)
       {{"..", Q(url)}, "'..'"},
       {{"/abs", Q(url)}, "/abs"},
       {{"a/b", Q(url)}, "a/b"},
-      {{"--dir", Q(dir_.str() + "/none"), "T", Q(url)}, "/none"},
-      {{"--list", Q(dir_.str() + "/missing.hvl")}, "missing.hvl"},
+      {{"--dir", Q(dir_.text() + "/none"), "T", Q(url)}, "/none"},
+      {{"--list", Q(dir_.text() + "/missing.hvl")}, "missing.hvl"},
   };
   for (const auto& [arguments, named] : cases) {
     QStringList withDir = arguments;
     if (!arguments.contains(QStringLiteral("--dir")))
-      withDir = QStringList{"--dir", Q(dir_.str())} + arguments;
+      withDir = QStringList{"--dir", Q(dir_.text())} + arguments;
     const auto run = test::RunCli(withDir);
     EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
     EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
@@ -233,7 +233,7 @@ TEST_F(CliEndToEnd, HelpAndVersion) {
 }
 
 TEST_F(CliEndToEnd, ListFilesAreShownAndCrawledRowByRow) {
-  const std::string list = dir_.str() + "/targets.hvl";
+  const std::string list = dir_.text() + "/targets.hvl";
   const std::string url = site_.url("/index.html");
   ASSERT_TRUE(SaveListFile(list, {{"一つ目", url, "0"}, {"Two, too", url, "0"}}));
 
@@ -241,25 +241,25 @@ TEST_F(CliEndToEnd, ListFilesAreShownAndCrawledRowByRow) {
   EXPECT_EQ(shown.exitCode, 0) << shown.err;
   EXPECT_EQ(shown.out, "一つ目\t" + url + "\t0\nTwo, too\t" + url + "\t0\n");
 
-  const auto second = test::RunCli({"--dir", Q(dir_.str()), "--list", Q(list), "--row", "2"});
+  const auto second = test::RunCli({"--dir", Q(dir_.text()), "--list", Q(list), "--row", "2"});
   EXPECT_EQ(second.exitCode, 0) << second.err;
   EXPECT_TRUE(fs::exists(dir_.path() / "Two, too" / "a.gif"));
   EXPECT_FALSE(fs::exists(dir_.path() / "一つ目"));
 
-  const auto all = test::RunCli({"--dir", Q(dir_.str()), "--list", Q(list), "--quiet"});
+  const auto all = test::RunCli({"--dir", Q(dir_.text()), "--list", Q(list), "--quiet"});
   EXPECT_EQ(all.exitCode, 0) << all.err;
   EXPECT_TRUE(fs::exists(dir_.path() / "一つ目" / "a.gif"));
 
-  const auto past = test::RunCli({"--dir", Q(dir_.str()), "--list", Q(list), "--row", "3"});
+  const auto past = test::RunCli({"--dir", Q(dir_.text()), "--list", Q(list), "--row", "3"});
   EXPECT_EQ(past.exitCode, 2);
   EXPECT_NE(past.err.find("--row 3"), std::string::npos) << past.err;
 }
 
 TEST_F(CliEndToEnd, AListRowWithATitleLeadingOutsideStopsTheWholeListBeforeAnything) {
-  const std::string list = dir_.str() + "/targets.hvl";
+  const std::string list = dir_.text() + "/targets.hvl";
   const std::string url = site_.url("/index.html");
   ASSERT_TRUE(SaveListFile(list, {{"good", url, "0"}, {"../evil", url, "0"}}));
-  const auto run = test::RunCli({"--dir", Q(dir_.str()), "--list", Q(list)});
+  const auto run = test::RunCli({"--dir", Q(dir_.text()), "--list", Q(list)});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.err.find("row 2"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(dir_.path() / "good"));

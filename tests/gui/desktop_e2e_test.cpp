@@ -41,7 +41,7 @@ class DesktopEndToEnd : public ::testing::Test {
     overrides.showMessage = [this](const QString& text) { messages.push_back(text); };
     overrides.endProgram = [this] { ended = true; };
     overrides.openUrl = [](const QUrl&) {};
-    program = std::make_unique<DesktopProgram>(harvelFolder.str(), overrides);
+    program = std::make_unique<DesktopProgram>(harvelFolder.text(), overrides);
     captions.push_back(program->searchFrm().windowTitle());
     QObject::connect(&program->searchFrm(), &QWidget::windowTitleChanged,
                      [this](const QString& title) { captions.push_back(title); });

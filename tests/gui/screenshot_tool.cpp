@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
   overrides.programFolder = QCoreApplication::applicationDirPath().toStdString();
   overrides.shell = &shell;
   overrides.openUrl = [](const QUrl&) {};
-  harvel::DesktopProgram program(folder.str(), overrides);
+  harvel::DesktopProgram program(folder.text(), overrides);
   program.start();
   harvel::MainFrm& mainFrm = program.mainFrm();
   mainFrm.move(40, 30);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_files.h"
+#include "cp932_texts.h"
 
 namespace harvel {
 namespace {

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "common/path_text.h"
+#include "cp932_texts.h"
 #include "list_file/unicode_text.h"
-#include "test_files.h"
+#include "temp_folder.h"
 
 namespace harvel {
 namespace {

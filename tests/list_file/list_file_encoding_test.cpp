@@ -1,14 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "common/path_text.h"
+#include "cp932_texts.h"
 #include "list_file/list_file.h"
-#include "test_files.h"
+#include "temp_folder.h"
 
 namespace harvel {
 namespace {
 
 using test::kNihongoCp932;
-using test::ReadBytes;
-using test::WriteBytes;
+using test::ReadFile;
+using test::WriteFile;
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
@@ -31,12 +33,12 @@ class ListFileEncodingTest : public ::testing::Test {
   }
 
   test::TempFolder folder_;
-  std::string path_ = folder_.File("list.hvl");
+  std::string path_ = folder_.file("list.hvl");
 };
 
 TEST_F(ListFileEncodingTest, Utf8ByteOrderMarkIsReadAsUtf8) {
-  WriteBytes(path_,
-             std::string(kUtf8Mark) + "[setting]\r\ncount=1\r\n[List1]\r\ntitle=한국어 😀\r\n");
+  WriteFile(PathFromText(path_),
+            std::string(kUtf8Mark) + "[setting]\r\ncount=1\r\n[List1]\r\ntitle=한국어 😀\r\n");
   EXPECT_EQ(LoadBack(), (std::vector<CrawlTarget>{{"한국어 😀", "", ""}}));
 }
 
@@ -44,7 +46,7 @@ TEST_F(ListFileEncodingTest, Utf16ByteOrderMarkIsReadAsUtf16) {
   std::string file = Utf16Le("[setting]\r\ncount=1\r\n[List1]\r\ntitle=");
   file += std::string("\xE5\x65\x3D\xD8\x00\xDE", 6);  // "日😀"
   file += Utf16Le("\r\nurl=http://x/\r\n").substr(2);
-  WriteBytes(path_, file);
+  WriteFile(PathFromText(path_), file);
   EXPECT_EQ(LoadBack(), (std::vector<CrawlTarget>{{"日😀", "http://x/", ""}}));
 }
 
@@ -52,7 +54,8 @@ TEST_F(ListFileEncodingTest, CutsCountBytesOfTheFilesOwnEncoding) {
   std::string title;
   for (int i = 0; i < 400; ++i)
     title += "日";  // 1200 bytes of UTF-8, 800 of UTF-16
-  WriteBytes(path_, std::string(kUtf8Mark) + "[setting]\ncount=1\n[List1]\ntitle=" + title + "\n");
+  WriteFile(PathFromText(path_),
+            std::string(kUtf8Mark) + "[setting]\ncount=1\n[List1]\ntitle=" + title + "\n");
   std::string cut;
   for (int i = 0; i < 341; ++i)
     cut += "日";  // 1023 bytes
@@ -63,7 +66,7 @@ TEST_F(ListFileEncodingTest, TextsOutsideCodePage932AreSavedAsUtf8WithAMark) {
   const std::vector<CrawlTarget> rows = {{"日本語", "http://x/", "1"},
                                          {"〜 wave dash, 한국어, 😀", "http://y/", "2"}};
   ASSERT_TRUE(SaveListFile(path_, rows));
-  EXPECT_EQ(ReadBytes(path_),
+  EXPECT_EQ(ReadFile(PathFromText(path_)),
             std::string(kUtf8Mark) +
                 "[setting]\r\ncount=2\r\n[List1]\r\ntitle=日本語\r\nurl=http://x/\r\nlevel=1\r\n"
                 "[List2]\r\ntitle=〜 wave dash, 한국어, 😀\r\nurl=http://y/\r\nlevel=2\r\n");
@@ -71,36 +74,38 @@ TEST_F(ListFileEncodingTest, TextsOutsideCodePage932AreSavedAsUtf8WithAMark) {
 }
 
 TEST_F(ListFileEncodingTest, ACodePage932FileTurnsUtf8WhenATitleDoesNotFit) {
-  WriteBytes(path_, "; " + std::string(kNihongoCp932) + "\r\n; bad byte \x80\r\n");
+  WriteFile(PathFromText(path_), "; " + std::string(kNihongoCp932) + "\r\n; bad byte \x80\r\n");
   ASSERT_TRUE(SaveListFile(path_, {{"😀", "u", "1"}}));
   // The Japanese comment is converted; the line that was never valid keeps its bytes.
-  EXPECT_EQ(ReadBytes(path_),
+  EXPECT_EQ(ReadFile(PathFromText(path_)),
             std::string(kUtf8Mark) +
                 "; 日本語\r\n; bad byte \x80\r\n"
                 "[setting]\r\ncount=1\r\n[List1]\r\ntitle=😀\r\nurl=u\r\nlevel=1\r\n");
 }
 
 TEST_F(ListFileEncodingTest, AUtf8FileTurnsCodePage932WhenEverythingFits) {
-  WriteBytes(path_, std::string(kUtf8Mark) + "; 日本語\r\n");
+  WriteFile(PathFromText(path_), std::string(kUtf8Mark) + "; 日本語\r\n");
   ASSERT_TRUE(SaveListFile(path_, {{"a", "u", "1"}}));
-  EXPECT_EQ(ReadBytes(path_),
+  EXPECT_EQ(ReadFile(PathFromText(path_)),
             "; " + std::string(kNihongoCp932) +
                 "\r\n[setting]\r\ncount=1\r\n[List1]\r\ntitle=a\r\nurl=u\r\nlevel=1\r\n");
 }
 
 TEST_F(ListFileEncodingTest, AUtf8FileStaysUtf8WhenItsOtherLinesDoNotFit) {
-  WriteBytes(path_, std::string(kUtf8Mark) + "; 한국어\r\n");
+  WriteFile(PathFromText(path_), std::string(kUtf8Mark) + "; 한국어\r\n");
   ASSERT_TRUE(SaveListFile(path_, {{"日本語", "u", "1"}}));
-  EXPECT_EQ(ReadBytes(path_), std::string(kUtf8Mark) +
-                                  "; 한국어\r\n[setting]\r\ncount=1\r\n[List1]\r\ntitle=日本語\r\n"
-                                  "url=u\r\nlevel=1\r\n");
+  EXPECT_EQ(ReadFile(PathFromText(path_)),
+            std::string(kUtf8Mark) +
+                "; 한국어\r\n[setting]\r\ncount=1\r\n[List1]\r\ntitle=日本語\r\n"
+                "url=u\r\nlevel=1\r\n");
 }
 
 TEST_F(ListFileEncodingTest, AUtf16FileIsSavedInCodePage932) {
-  WriteBytes(path_, Utf16Le("[setting]\r\ncount=5\r\n[other]\r\nx=1\r\n"));
+  WriteFile(PathFromText(path_), Utf16Le("[setting]\r\ncount=5\r\n[other]\r\nx=1\r\n"));
   ASSERT_TRUE(SaveListFile(path_, {{"日本語", "u", "1"}}));
-  EXPECT_EQ(ReadBytes(path_), "[setting]\r\ncount=1\r\n[other]\r\nx=1\r\n[List1]\r\ntitle=" +
-                                  std::string(kNihongoCp932) + "\r\nurl=u\r\nlevel=1\r\n");
+  EXPECT_EQ(ReadFile(PathFromText(path_)),
+            "[setting]\r\ncount=1\r\n[other]\r\nx=1\r\n[List1]\r\ntitle=" +
+                std::string(kNihongoCp932) + "\r\nurl=u\r\nlevel=1\r\n");
 }
 
 }  // namespace

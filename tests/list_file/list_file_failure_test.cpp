@@ -4,15 +4,16 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "common/path_text.h"
 #include "list_file/list_file.h"
-#include "test_files.h"
+#include "temp_folder.h"
 
 namespace harvel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ReadBytes;
-using test::WriteBytes;
+using test::ReadFile;
+using test::WriteFile;
 
 const std::vector<CrawlTarget> kRows = {{"title", "http://example.com/", "3"}};
 
@@ -39,18 +40,18 @@ TEST(ListFileFailure, EmptyNameLoadsAndWritesNothing) {
 TEST(ListFileFailure, AFileThatCannotBeReadAddsNothing) {
   test::TempFolder folder;
   std::vector<CrawlTarget> rows = kRows;
-  EXPECT_FALSE(LoadListFile(folder.File("missing.hvl"), rows));
+  EXPECT_FALSE(LoadListFile(folder.file("missing.hvl"), rows));
   EXPECT_FALSE(LoadListFile(folder.path().string(), rows));  // a folder
   EXPECT_EQ(rows, kRows);
 }
 
 TEST(ListFileFailure, ASaveThatCannotWriteReturnsFalse) {
   test::TempFolder folder;
-  WriteBytes(folder.File("plain"), "x");
-  EXPECT_FALSE(SaveListFile(folder.File("no such folder/list.hvl"), kRows));
-  EXPECT_FALSE(SaveListFile(folder.File("plain/list.hvl"), kRows));  // under a file
+  folder.write("plain", "x");
+  EXPECT_FALSE(SaveListFile(folder.file("no such folder/list.hvl"), kRows));
+  EXPECT_FALSE(SaveListFile(folder.file("plain/list.hvl"), kRows));  // under a file
   fs::create_directory(folder.path() / "a folder");
-  EXPECT_FALSE(SaveListFile(folder.File("a folder"), kRows));
+  EXPECT_FALSE(SaveListFile(folder.file("a folder"), kRows));
   EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{"a folder", "plain"}));
   EXPECT_TRUE(fs::is_empty(folder.path() / "a folder"));
 }
@@ -60,36 +61,36 @@ TEST(ListFileFailure, AFileInAFolderThatCannotBeWrittenStaysAsItWas) {
   const std::string version = "/proc/version";
   if (!fs::exists(version))
     GTEST_SKIP() << "no /proc here";
-  const std::string before = ReadBytes(version);
+  const std::string before = ReadFile(PathFromText(version));
   EXPECT_FALSE(SaveListFile(version, kRows));
-  EXPECT_EQ(ReadBytes(version), before);
+  EXPECT_EQ(ReadFile(PathFromText(version)), before);
 }
 
 TEST(ListFileFailure, AReadOnlyFileStaysAsItWas) {
   test::TempFolder folder;
-  const std::string path = folder.File("list.hvl");
-  WriteBytes(path, "[setting]\r\ncount=0\r\n");
+  const std::string path = folder.file("list.hvl");
+  WriteFile(PathFromText(path), "[setting]\r\ncount=0\r\n");
   fs::permissions(path, fs::perms::owner_read);
   if (access(path.c_str(), W_OK) == 0)
     GTEST_SKIP() << "this user may write any file";
   EXPECT_FALSE(SaveListFile(path, kRows));
-  EXPECT_EQ(ReadBytes(path), "[setting]\r\ncount=0\r\n");
+  EXPECT_EQ(ReadFile(PathFromText(path)), "[setting]\r\ncount=0\r\n");
   EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{"list.hvl"}));
 }
 
 TEST(ListFileFailure, TooManyRowsToLoadAgainAreNotSaved) {
   test::TempFolder folder;
-  const std::string path = folder.File("list.hvl");
-  WriteBytes(path, "[setting]\r\ncount=0\r\n");
+  const std::string path = folder.file("list.hvl");
+  WriteFile(PathFromText(path), "[setting]\r\ncount=0\r\n");
   const std::vector<CrawlTarget> rows(32768, kRows[0]);
   EXPECT_FALSE(SaveListFile(path, rows));
-  EXPECT_EQ(ReadBytes(path), "[setting]\r\ncount=0\r\n");
+  EXPECT_EQ(ReadFile(PathFromText(path)), "[setting]\r\ncount=0\r\n");
 }
 
 TEST(ListFileFailure, ASaveLeavesNoTemporaryFileAndKeepsPermissions) {
   test::TempFolder folder;
-  const std::string path = folder.File("list.hvl");
-  WriteBytes(path, "");
+  const std::string path = folder.file("list.hvl");
+  WriteFile(PathFromText(path), "");
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   ASSERT_TRUE(SaveListFile(path, kRows));
   EXPECT_EQ(fs::status(path).permissions(),
@@ -100,19 +101,19 @@ TEST(ListFileFailure, ASaveLeavesNoTemporaryFileAndKeepsPermissions) {
 TEST(ListFileFailure, ASaveThroughALinkWritesTheFileItNames) {
   test::TempFolder folder;
   fs::create_directory(folder.path() / "real");
-  WriteBytes(folder.File("real/list.hvl"), "; mine\r\n");
+  folder.write("real/list.hvl", "; mine\r\n");
   fs::create_symlink("real/list.hvl", folder.path() / "link.hvl");
-  ASSERT_TRUE(SaveListFile(folder.File("link.hvl"), kRows));
+  ASSERT_TRUE(SaveListFile(folder.file("link.hvl"), kRows));
   EXPECT_TRUE(fs::is_symlink(folder.path() / "link.hvl"));
-  EXPECT_EQ(ReadBytes(folder.File("real/list.hvl")).substr(0, 8), "; mine\r\n");
+  EXPECT_EQ(folder.read("real/list.hvl").substr(0, 8), "; mine\r\n");
   std::vector<CrawlTarget> rows;
-  EXPECT_TRUE(LoadListFile(folder.File("link.hvl"), rows));
+  EXPECT_TRUE(LoadListFile(folder.file("link.hvl"), rows));
   EXPECT_EQ(rows, kRows);
 }
 
 TEST(ListFileFailure, JapaneseFileNamesWork) {
   test::TempFolder folder;
-  const std::string path = folder.File("リスト.hvl");
+  const std::string path = folder.file("リスト.hvl");
   ASSERT_TRUE(SaveListFile(path, kRows));
   std::vector<CrawlTarget> rows;
   EXPECT_TRUE(LoadListFile(path, rows));

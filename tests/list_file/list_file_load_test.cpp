@@ -1,28 +1,29 @@
 #include <gtest/gtest.h>
 
+#include "common/path_text.h"
+#include "cp932_texts.h"
 #include "list_file/list_file.h"
-#include "test_files.h"
+#include "temp_folder.h"
 
 namespace harvel {
 namespace {
 
 using test::kNihongoCp932;
 using test::kTesutoCp932;
-using test::ReadBytes;
-using test::WriteBytes;
+using test::WriteFile;
 
 class LoadListFileTest : public ::testing::Test {
  protected:
   // Loads `bytes` written as a list file into an empty list.
   std::vector<CrawlTarget> Load(std::string_view bytes) {
-    WriteBytes(path_, bytes);
+    WriteFile(PathFromText(path_), bytes);
     std::vector<CrawlTarget> rows;
     EXPECT_TRUE(LoadListFile(path_, rows));
     return rows;
   }
 
   test::TempFolder folder_;
-  std::string path_ = folder_.File("list.hvl");
+  std::string path_ = folder_.file("list.hvl");
 };
 
 TEST_F(LoadListFileTest, ReadsRowsWrittenByTheWindowsProgram) {
@@ -88,7 +89,7 @@ TEST_F(LoadListFileTest, NamesAnyCaseSpacesAndQuotes) {
 }
 
 TEST_F(LoadListFileTest, RowsAreAppendedAfterThoseAlreadyThere) {
-  WriteBytes(path_, "[setting]\ncount=1\n[List1]\ntitle=loaded\n");
+  WriteFile(PathFromText(path_), "[setting]\ncount=1\n[List1]\ntitle=loaded\n");
   std::vector<CrawlTarget> rows = {{"mine", "http://m/", "3"}};
   ASSERT_TRUE(LoadListFile(path_, rows));
   ASSERT_TRUE(LoadListFile(path_, rows));  // loading twice adds the rows twice

@@ -1,15 +1,17 @@
 #include <gtest/gtest.h>
 
+#include "common/path_text.h"
+#include "cp932_texts.h"
 #include "list_file/list_file.h"
-#include "test_files.h"
+#include "temp_folder.h"
 
 namespace harvel {
 namespace {
 
 using test::kNihongoCp932;
 using test::kTesutoCp932;
-using test::ReadBytes;
-using test::WriteBytes;
+using test::ReadFile;
+using test::WriteFile;
 
 class SaveListFileTest : public ::testing::Test {
  protected:
@@ -20,13 +22,13 @@ class SaveListFileTest : public ::testing::Test {
   }
 
   test::TempFolder folder_;
-  std::string path_ = folder_.File("list.hvl");
+  std::string path_ = folder_.file("list.hvl");
 };
 
 TEST_F(SaveListFileTest, WritesTheLayoutInCodePage932WithCrLf) {
   ASSERT_TRUE(SaveListFile(path_, {{"日本語", "http://example.com/", "3"},
                                    {"テスト", "http://example.com/a?b=c", "1"}}));
-  EXPECT_EQ(ReadBytes(path_),
+  EXPECT_EQ(ReadFile(PathFromText(path_)),
             "[setting]\r\ncount=2\r\n"
             "[List1]\r\ntitle=" +
                 std::string(kNihongoCp932) +
@@ -50,7 +52,7 @@ TEST_F(SaveListFileTest, ValuesThatReadingWouldChangeAreQuoted) {
   const std::vector<CrawlTarget> rows = {{" leading space", "\"quoted\"", "3 "}};
   ASSERT_TRUE(SaveListFile(path_, rows));
   EXPECT_EQ(LoadBack(), rows);
-  EXPECT_NE(ReadBytes(path_).find("title=\" leading space\"\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(PathFromText(path_)).find("title=\" leading space\"\r\n"), std::string::npos);
 }
 
 TEST_F(SaveListFileTest, LineBreaksInAValueCannotAddSections) {
@@ -60,7 +62,7 @@ TEST_F(SaveListFileTest, LineBreaksInAValueCannotAddSections) {
 
 TEST_F(SaveListFileTest, EmptyListWritesACountOfZero) {
   ASSERT_TRUE(SaveListFile(path_, {}));
-  EXPECT_EQ(ReadBytes(path_), "[setting]\r\ncount=0\r\n");
+  EXPECT_EQ(ReadFile(PathFromText(path_)), "[setting]\r\ncount=0\r\n");
   EXPECT_TRUE(LoadBack().empty());
 }
 
@@ -71,7 +73,7 @@ TEST_F(SaveListFileTest, RowsOfALongerEarlierListStay) {
   ASSERT_TRUE(SaveListFile(path_, five));
   ASSERT_TRUE(SaveListFile(path_, {{"n1", "http://new/", "2"}, {"n2", "", ""}, {"n3", "u", "3"}}));
 
-  const std::string text = ReadBytes(path_);
+  const std::string text = ReadFile(PathFromText(path_));
   EXPECT_NE(text.find("[List4]\r\ntitle=old4\r\n"), std::string::npos);
   EXPECT_NE(text.find("[List5]\r\ntitle=old5\r\n"), std::string::npos);
   EXPECT_NE(text.find("count=3\r\n"), std::string::npos);
@@ -82,20 +84,20 @@ TEST_F(SaveListFileTest, RowsOfALongerEarlierListStay) {
 }
 
 TEST_F(SaveListFileTest, OtherLinesOfTheFileAreKept) {
-  WriteBytes(path_,
-             "; notes about my list\n"
-             "[Setting]\n"
-             "Count=7\n"
-             "owner=me\n"
-             "\n"
-             "[LIST1]\n"
-             "TITLE=old\n"
-             "comment=keep me\n"
-             "[elsewhere]\n"
-             "x=" +
-                 std::string(kNihongoCp932) + "\n");
+  WriteFile(PathFromText(path_),
+            "; notes about my list\n"
+            "[Setting]\n"
+            "Count=7\n"
+            "owner=me\n"
+            "\n"
+            "[LIST1]\n"
+            "TITLE=old\n"
+            "comment=keep me\n"
+            "[elsewhere]\n"
+            "x=" +
+                std::string(kNihongoCp932) + "\n");
   ASSERT_TRUE(SaveListFile(path_, {{"new", "http://n/", "1"}, {"two", "http://t/", "2"}}));
-  EXPECT_EQ(ReadBytes(path_),
+  EXPECT_EQ(ReadFile(PathFromText(path_)),
             "; notes about my list\n"
             "[Setting]\n"
             "count=2\n"

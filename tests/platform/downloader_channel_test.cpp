@@ -129,7 +129,7 @@ TEST_F(DownloaderChannelTest, ADownloaderKilledMidDownloadIsStartedAgainAndTheRe
 
 TEST_F(DownloaderChannelTest, AMissingDownloaderProgramGivesAClearError) {
   test::TempFolder empty;
-  DownloaderChannel channel(QString::fromStdString(empty.str()));
+  DownloaderChannel channel(QString::fromStdString(empty.text()));
   EXPECT_FALSE(channel.connectOrStart());
   EXPECT_TRUE(channel.errorText().contains(QStringLiteral("VeskDownloader")))
       << channel.errorText().toStdString();
@@ -149,7 +149,7 @@ TEST_F(DownloaderChannelTest, WhenTheRestartFailsTooTheCrawlIsToldInsteadOfWaiti
   test::WriteFile(folder.path() / "VeskDownloader", "#!/bin/sh\nexit 0\n");
   chmod((folder.path() / "VeskDownloader").c_str(), 0755);
 
-  DownloaderChannel channel(QString::fromStdString(folder.str()));
+  DownloaderChannel channel(QString::fromStdString(folder.text()));
   channel.setStartTimeout(500ms);
   ASSERT_TRUE(channel.connectOrStart());
   EXPECT_FALSE(channel.startedDownloader());
