@@ -7,7 +7,7 @@
 namespace harvel {
 namespace {
 
-using testing::FakeEventPump;
+using test::FakeEventPump;
 using Ms = std::chrono::milliseconds;
 
 TEST(PumpWait, HandlesEventsOnceEvenForNoWait) {

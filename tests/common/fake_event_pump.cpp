@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace harvel::testing {
+namespace harvel::test {
 namespace {
 constexpr std::int64_t kMostCalls = 50'000'000;
 }
@@ -57,4 +57,4 @@ void FakeEventPump::checkRunaway() {
   }
 }
 
-}  // namespace harvel::testing
+}  // namespace harvel::test

@@ -7,7 +7,7 @@
 
 #include "common/event_pump.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 
 // An event loop on a virtual clock: time passes only while the engine waits, and
 // jumps straight to the next posted event, so long pauses cost no real time.
@@ -43,4 +43,4 @@ class FakeEventPump : public EventPump {
   std::function<void()> runawayAction_;
 };
 
-}  // namespace harvel::testing
+}  // namespace harvel::test

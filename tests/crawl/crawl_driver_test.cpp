@@ -7,7 +7,7 @@
 #include "crawl/crawl_state.h"
 #include "crawl_fixture.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -248,4 +248,4 @@ TEST_F(CrawlTest, EndsWithTheChannelsMessageWhenTheDownloaderIsGone) {
 }
 
 }  // namespace
-}  // namespace harvel::testing
+}  // namespace harvel::test

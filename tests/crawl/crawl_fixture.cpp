@@ -5,7 +5,7 @@
 #include "common/path_text.h"
 #include "crawl/crawl_state.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 
 void FakeSiteChannel::Downloading(const std::string& url, const std::string& path,
                                   std::weak_ptr<Mailbox> mailbox) {
@@ -80,4 +80,4 @@ const CrawlState& CrawlTest::state() const {
   return *window.state();
 }
 
-}  // namespace harvel::testing
+}  // namespace harvel::test

@@ -12,7 +12,7 @@
 #include "fake_event_pump.h"
 #include "temp_folder.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 
 // A downloader over an in-memory site: each request writes the page (if the
 // site has it) to the requested path after a short virtual delay and then posts
@@ -82,4 +82,4 @@ class CrawlTest : public ::testing::Test {
   CrawlWindow window{options, pump, channel, shell, folder.text()};
 };
 
-}  // namespace harvel::testing
+}  // namespace harvel::test

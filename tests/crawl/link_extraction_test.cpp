@@ -4,7 +4,7 @@
 
 #include "crawl_fixture.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -131,4 +131,4 @@ TEST_F(SearchStrTest, ReadsTheOptionsAtEveryLink) {
 }
 
 }  // namespace
-}  // namespace harvel::testing
+}  // namespace harvel::test

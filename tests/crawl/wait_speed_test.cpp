@@ -11,7 +11,7 @@ namespace {
 using Ms = std::chrono::milliseconds;
 
 TEST(WaitSpeed, HandlesEventsOnceAtLevelZero) {
-  testing::FakeEventPump pump;
+  test::FakeEventPump pump;
   StaticCrawlOptions options;
   int handled = 0;
   pump.post(Ms(0), [&] { ++handled; });
@@ -22,7 +22,7 @@ TEST(WaitSpeed, HandlesEventsOnceAtLevelZero) {
 }
 
 TEST(WaitSpeed, PausesMoreThan30MsPerLevelReadAtEveryCall) {
-  testing::FakeEventPump pump;
+  test::FakeEventPump pump;
   StaticCrawlOptions options;
   for (int level = 1; level <= 5; ++level) {
     options.setSpeedLevel(level);

@@ -20,7 +20,7 @@
 #include "temp_folder.h"
 #include "test_site_server.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -210,4 +210,4 @@ TEST_F(DesktopEndToEnd, ExitClosesTheCrawlWindowAndTheDownloader) {
 }
 
 }  // namespace
-}  // namespace harvel::testing
+}  // namespace harvel::test

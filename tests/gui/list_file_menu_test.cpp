@@ -6,7 +6,7 @@
 #include "list_file/list_file.h"
 #include "main_frm_fixture.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 namespace {
 
 // The File menu through its handlers, with the dialog answered by the test.
@@ -151,4 +151,4 @@ TEST_F(ListFileMenuTest, TheSaveDialogAddsTheDefaultSuffix) {
 }
 
 }  // namespace
-}  // namespace harvel::testing
+}  // namespace harvel::test

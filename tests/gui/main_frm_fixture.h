@@ -12,7 +12,7 @@
 #include "main_window/main_frm.h"
 #include "qstring_printer.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 
 // A MainFrm after Form_Load whose services record what the window asks for.
 class MainFrmTest : public ::testing::Test {
@@ -67,4 +67,4 @@ class MainFrmTest : public ::testing::Test {
   std::vector<QString> messages;
 };
 
-}  // namespace harvel::testing
+}  // namespace harvel::test

@@ -11,7 +11,7 @@
 #include "main_window/picture_button.h"
 #include "main_window/up_down.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 namespace {
 
 const CrawlTarget kBuiltIn{"Harvelのホームページ", "https://harvel.example.org/", "3"};
@@ -460,4 +460,4 @@ TEST_F(MainFrmTest, AMissingDownloaderIsToldOnceAndTheWindowStillWorks) {
 }
 
 }  // namespace
-}  // namespace harvel::testing
+}  // namespace harvel::test

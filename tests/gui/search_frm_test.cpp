@@ -13,7 +13,7 @@
 #include "crawl/static_crawl_options.h"
 #include "qstring_printer.h"
 
-namespace harvel::testing {
+namespace harvel::test {
 namespace {
 
 CrawlTarget Row(int n) {
@@ -202,4 +202,4 @@ TEST(SearchFrmWithEngine, ShowsTheEnginesListAndClosingUnloadsIt) {
 }
 
 }  // namespace
-}  // namespace harvel::testing
+}  // namespace harvel::test
