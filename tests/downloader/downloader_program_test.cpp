@@ -67,32 +67,20 @@ class DownloaderProgram : public ::testing::Test {
     site_.routes().Get("/loop.gif", [](const httplib::Request&, httplib::Response& res) {
       res.set_redirect("/loop.gif");
     });
-    // Dribbles bytes until the test ends it.
-    site_.routes().Get("/slow.gif", [this](const httplib::Request&, httplib::Response& res) {
-      res.set_chunked_content_provider("image/gif", [this](size_t, httplib::DataSink& sink) {
-        for (int i = 0; i < 200 && !stopSlow_; ++i) {
-          std::this_thread::sleep_for(std::chrono::milliseconds(50));
-          if (!sink.write("x", 1))
-            return false;
-        }
-        sink.done();
-        return true;
-      });
-    });
+    // Dribbles bytes for ten seconds, or until the test ends.
+    site_.serveSlowly("/slow.gif", "image/gif", 200, 'x');
     site_.start();
     ASSERT_TRUE(downloader_.start());
     ASSERT_TRUE(client_.connect());
   }
 
   void TearDown() override {
-    stopSlow_ = true;
     downloader_.kill();
     site_.stop();
   }
 
   fs::path folder() const { return out_.path(); }
 
-  std::atomic<bool> stopSlow_{false};
   std::set<int> remotePorts_;
   test::TempFolder out_;
   test::TestSiteServer site_;
@@ -203,7 +191,7 @@ TEST_F(DownloaderProgram, ServesSeveralClientsOneAfterAnotherInArrivalOrder) {
   second.request(site_.url("/b.png"), (folder() / "2.png").string());
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   client_.request(site_.url("/a.gif"), (folder() / "3.gif").string());
-  stopSlow_ = true;
+  site_.finishSlowAnswers();
   EXPECT_EQ(client_.notice(), "0");
   EXPECT_EQ(second.notice(), "1");
   EXPECT_EQ(client_.notice(), "2");
@@ -217,7 +205,7 @@ TEST_F(DownloaderProgram, StaysResponsiveWhileADownloadRuns) {
   test::RawClient second;
   ASSERT_TRUE(second.connect());
   second.request(site_.url("/a.gif"), (folder() / "a.gif").string());
-  stopSlow_ = true;
+  site_.finishSlowAnswers();
   EXPECT_EQ(client_.notice(), "0");
   EXPECT_EQ(second.notice(), "1");
 }

@@ -67,18 +67,7 @@ class CliEndToEnd : public ::testing::Test {
       res.set_content("GIF-moved", "image/gif");
     });
     // About a second and a half of dribbled bytes.
-    site_.routes().Get("/slow.png", [this](const httplib::Request&, httplib::Response& res) {
-      slowStarted_ = true;
-      res.set_chunked_content_provider("image/png", [](size_t, httplib::DataSink& sink) {
-        for (int i = 0; i < 30; ++i) {
-          std::this_thread::sleep_for(50ms);
-          if (!sink.write("p", 1))
-            return false;
-        }
-        sink.done();
-        return true;
-      });
-    });
+    site_.serveSlowly("/slow.png", "image/png", 30, 'p');
     site_.start();
   }
   void TearDown() override {
@@ -91,7 +80,6 @@ class CliEndToEnd : public ::testing::Test {
             Q(level)};
   }
 
-  std::atomic<bool> slowStarted_{false};
   test::TempFolder dir_;
   test::TestSiteServer site_;
 };
@@ -141,10 +129,10 @@ TEST_F(CliEndToEnd, ADownloaderKilledMidCrawlIsStartedAgainAndTheCrawlCompletes)
   cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl("T"));
   ASSERT_TRUE(cli.waitForStarted(10000));
   const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!slowStarted_ && std::chrono::steady_clock::now() < deadline) {
+  while (!site_.slowStarted() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(10ms);
   }
-  ASSERT_TRUE(slowStarted_);
+  ASSERT_TRUE(site_.slowStarted());
   test::KillRunningDownloader();
   const bool finished = cli.waitForFinished(60000);
   if (!finished)
@@ -161,10 +149,10 @@ TEST_F(CliEndToEnd, CtrlCStopsTheCrawlAndClosesTheDownloaderItStarted) {
   cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl("T"));
   ASSERT_TRUE(cli.waitForStarted(10000));
   const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!slowStarted_ && std::chrono::steady_clock::now() < deadline) {
+  while (!site_.slowStarted() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(10ms);
   }
-  ASSERT_TRUE(slowStarted_);
+  ASSERT_TRUE(site_.slowStarted());
   ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
   const bool finished = cli.waitForFinished(30000);
   if (!finished)

@@ -44,17 +44,7 @@ class DownloaderChannelTest : public ::testing::Test {
       res.set_content("GIF89a", "image/gif");
     });
     // About a second of dribbled bytes: long enough to kill a downloader mid-way.
-    site_.routes().Get("/slow.gif", [](const httplib::Request&, httplib::Response& res) {
-      res.set_chunked_content_provider("image/gif", [](size_t, httplib::DataSink& sink) {
-        for (int i = 0; i < 20; ++i) {
-          std::this_thread::sleep_for(50ms);
-          if (!sink.write("x", 1))
-            return false;
-        }
-        sink.done();
-        return true;
-      });
-    });
+    site_.serveSlowly("/slow.gif", "image/gif", 20, 'x');
     site_.start();
   }
   void TearDown() override {

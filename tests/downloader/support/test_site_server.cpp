@@ -29,10 +29,29 @@ void TestSiteServer::start() {
 }
 
 void TestSiteServer::stop() {
+  slowFinished_ = true;
   if (!thread_.joinable())
     return;
   server_.stop();
   thread_.join();
+}
+
+void TestSiteServer::serveSlowly(const std::string& path, const std::string& type, int count,
+                                 char fill, std::chrono::milliseconds gap) {
+  server_.Get(path,
+              [this, type, count, fill, gap](const httplib::Request&, httplib::Response& res) {
+                slowStarted_ = true;
+                res.set_chunked_content_provider(
+                    type, [this, count, fill, gap](size_t, httplib::DataSink& sink) {
+                      for (int i = 0; i < count && !slowFinished_; ++i) {
+                        std::this_thread::sleep_for(gap);
+                        if (!sink.write(&fill, 1))
+                          return false;
+                      }
+                      sink.done();
+                      return true;
+                    });
+              });
 }
 
 std::string TestSiteServer::url(const std::string& path) const {

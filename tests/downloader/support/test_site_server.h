@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -22,6 +24,14 @@ class TestSiteServer {
   void start();
   void stop();
 
+  // Serves `path` as `count` copies of `fill`, one every `gap`: a download that
+  // takes a while. slowStarted() tells whether such a route has been asked for;
+  // finishSlowAnswers() (and stop()) makes every slow answer end at once.
+  void serveSlowly(const std::string& path, const std::string& type, int count, char fill,
+                   std::chrono::milliseconds gap = std::chrono::milliseconds(50));
+  bool slowStarted() const { return slowStarted_; }
+  void finishSlowAnswers() { slowFinished_ = true; }
+
   int port() const { return port_; }
   std::string url(const std::string& path) const;  // path starts with "/"
 
@@ -29,6 +39,8 @@ class TestSiteServer {
   httplib::Server server_;
   std::thread thread_;
   int port_ = -1;
+  std::atomic<bool> slowStarted_{false};
+  std::atomic<bool> slowFinished_{false};
 };
 
 }  // namespace harvel::test
