@@ -75,6 +75,17 @@ class CliEndToEnd : public ::testing::Test {
     site_.stop();
   }
 
+  // Starts harvel-cli on target "T" and returns once its slow download has begun.
+  void startCrawlUntilTheSlowDownload(QProcess& cli) {
+    cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl("T"));
+    ASSERT_TRUE(cli.waitForStarted(10000));
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!site_.slowStarted() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(site_.slowStarted());
+  }
+
   QStringList crawl(const std::string& title, const std::string& level = "1") {
     return {QStringLiteral("--dir"), Q(dir_.text()), Q(title), Q(site_.url("/index.html")),
             Q(level)};
@@ -126,13 +137,7 @@ TEST_F(CliEndToEnd, UsesARunningDownloaderAndLeavesItRunning) {
 
 TEST_F(CliEndToEnd, ADownloaderKilledMidCrawlIsStartedAgainAndTheCrawlCompletes) {
   QProcess cli;
-  cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl("T"));
-  ASSERT_TRUE(cli.waitForStarted(10000));
-  const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!site_.slowStarted() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(10ms);
-  }
-  ASSERT_TRUE(site_.slowStarted());
+  ASSERT_NO_FATAL_FAILURE(startCrawlUntilTheSlowDownload(cli));
   test::KillRunningDownloader();
   const bool finished = cli.waitForFinished(60000);
   if (!finished)
@@ -146,13 +151,7 @@ TEST_F(CliEndToEnd, ADownloaderKilledMidCrawlIsStartedAgainAndTheCrawlCompletes)
 
 TEST_F(CliEndToEnd, CtrlCStopsTheCrawlAndClosesTheDownloaderItStarted) {
   QProcess cli;
-  cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl("T"));
-  ASSERT_TRUE(cli.waitForStarted(10000));
-  const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!site_.slowStarted() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(10ms);
-  }
-  ASSERT_TRUE(site_.slowStarted());
+  ASSERT_NO_FATAL_FAILURE(startCrawlUntilTheSlowDownload(cli));
   ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
   const bool finished = cli.waitForFinished(30000);
   if (!finished)
