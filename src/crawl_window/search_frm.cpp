@@ -1,23 +1,21 @@
 #include "crawl_window/search_frm.h"
 
 #include <QCloseEvent>
-#include <QHeaderView>
 
 #include "crawl/crawl_window.h"
+#include "widgets/list_view.h"
+#include "widgets/twips.h"
+#include "widgets/window_font.h"
 
 namespace harvel {
 
 namespace {
 
-constexpr int Pixels(int twips) {
-  return (twips + 7) / 15;
-}
-
 // The window's design: a client area of 7590 x 3735 twips, a 375-twip status bar.
-constexpr int kClientWidth = Pixels(7590);
-constexpr int kClientHeight = Pixels(3735);
-constexpr int kStatusBarHeight = Pixels(375);
-constexpr int kPanelMinimum = Pixels(1440);
+constexpr int kClientWidth = TwipsToPixels(7590);
+constexpr int kClientHeight = TwipsToPixels(3735);
+constexpr int kStatusBarHeight = TwipsToPixels(375);
+constexpr int kPanelMinimum = TwipsToPixels(1440);
 // How long row changes wait to be shown together.
 constexpr int kRowFlushMs = 100;
 
@@ -33,26 +31,10 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
   setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));
-  QFont windowFont = font();
-  QStringList families{QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
-  families.append(windowFont.families());
-  windowFont.setFamilies(families);
-  windowFont.setPointSize(9);
-  setFont(windowFont);
+  setFont(WindowFont(font()));
 
   ListView1->setObjectName(QStringLiteral("ListView1"));
-  ListView1->setModel(&model_);
-  ListView1->setRootIsDecorated(false);
-  ListView1->setItemsExpandable(false);
-  ListView1->setUniformRowHeights(true);  // long lists: rows are never measured one by one
-  ListView1->setAllColumnsShowFocus(true);
-  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ListView1->header()->setStretchLastSection(false);
-  ListView1->setColumnWidth(0, Pixels(1440));
-  ListView1->setColumnWidth(1, Pixels(3500));
-  ListView1->setColumnWidth(2, Pixels(800));
+  SetUpListView(*ListView1, model_, {1440, 3500, 800});
 
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
   StatusBar1->setSizeGripEnabled(false);

@@ -20,9 +20,6 @@
 
 namespace harvel {
 
-// The font of the program's windows: 9 points, a Japanese face first.
-QFont WindowFont(QFont base);
-
 // MainFrm: the start-up window. The collection list, one target being edited,
 // the list buttons, the collection options, the speed slider, the menus and the
 // status bar. A crawl is started from here for the current row.

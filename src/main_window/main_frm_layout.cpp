@@ -1,12 +1,13 @@
 // The controls of the main window, laid out as designed in twips.
-#include <QHeaderView>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <algorithm>
 
 #include "main_window/harvel_addresses.h"
 #include "main_window/main_frm.h"
-#include "main_window/twips.h"
+#include "widgets/list_view.h"
+#include "widgets/twips.h"
+#include "widgets/window_font.h"
 
 namespace harvel {
 
@@ -55,15 +56,6 @@ QGroupBox* MakeFrame(const char* name, const char* caption, const QRect& geometr
 
 }  // namespace
 
-QFont WindowFont(QFont font) {
-  // A proportional Japanese face keeps the long captions inside their frames.
-  QStringList families{QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
-  families.append(font.families());
-  font.setFamilies(families);
-  font.setPointSize(9);
-  return font;
-}
-
 void MainFrm::buildControls() {
   setObjectName(QStringLiteral("MainFrm"));
   setWindowTitle(QStringLiteral("Harvel"));
@@ -80,18 +72,7 @@ void MainFrm::buildControls() {
   ListView1 = new QTreeView(client);
   ListView1->setObjectName(QStringLiteral("ListView1"));
   ListView1->setGeometry(TwipsRect(120, 480, 5175, 4695));
-  ListView1->setModel(&list_);
-  ListView1->setRootIsDecorated(false);
-  ListView1->setItemsExpandable(false);
-  ListView1->setUniformRowHeights(true);
-  ListView1->setAllColumnsShowFocus(true);
-  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ListView1->header()->setStretchLastSection(false);
-  ListView1->setColumnWidth(0, TwipsToPixels(1600));
-  ListView1->setColumnWidth(1, TwipsToPixels(2800));
-  ListView1->setColumnWidth(2, TwipsToPixels(800));
+  SetUpListView(*ListView1, list_, {1600, 2800, 800});
 
   AllDelBtn = new PictureButton(QStringLiteral("AllDelBtn"), Text("クリア"),
                                 TwipsRect(3240, 5280, 975, 375), client);

@@ -12,6 +12,14 @@ namespace harvel::test {
 
 namespace {
 
+std::string TemporaryFolder() {
+  const char* tmp = getenv("TMPDIR");
+  std::string folder = (tmp != nullptr && tmp[0] != '\0') ? tmp : "/tmp";
+  while (folder.size() > 1 && folder.back() == '/')
+    folder.pop_back();
+  return folder;
+}
+
 std::filesystem::path Inside(const std::filesystem::path& folder, std::string_view relative) {
   return folder / PathFromText(std::string(relative));
 }
@@ -19,9 +27,9 @@ std::filesystem::path Inside(const std::filesystem::path& folder, std::string_vi
 }  // namespace
 
 TempFolder::TempFolder() {
-  std::string name = "/tmp/harvel-test-XXXXXX";
+  std::string name = TemporaryFolder() + "/harvel-test-XXXXXX";
   if (mkdtemp(name.data()) == nullptr)
-    throw std::runtime_error("mkdtemp failed");
+    throw std::runtime_error("cannot make a folder like " + name);
   path_ = name;
 }
 

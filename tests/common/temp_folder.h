@@ -6,9 +6,9 @@
 
 namespace harvel::test {
 
-// A fresh folder (mode 0700) under /tmp, removed with everything in it when the
-// object goes. Always under /tmp: some tests point TMPDIR somewhere else.
-// Relative names and the texts returned are UTF-8.
+// A fresh folder (mode 0700) in the temporary folder (TMPDIR as it is when the
+// object is made, /tmp when it is not set), removed with everything in it when
+// the object goes. Relative names and the texts returned are UTF-8.
 class TempFolder {
  public:
   TempFolder();
