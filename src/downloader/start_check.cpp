@@ -11,12 +11,8 @@ namespace {
 constexpr const char* kRefusalText = "Harvel.exeから起動してください";
 
 bool HasDisplay() {
-#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
-  const bool desktop = true;
-#else
   const bool desktop =
       !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-#endif
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
   if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
     return false;

@@ -13,13 +13,8 @@ void QtShell::openFolder(const std::string& folder) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     return;
   }
-#if defined(Q_OS_WIN)
-  QProcess::startDetached(QStringLiteral("explorer"), {path});
-#elif defined(Q_OS_MACOS)
-  QProcess::startDetached(QStringLiteral("open"), {path});
-#else
+  // Without a GUI application (harvel-cli) the desktop's opener does it.
   QProcess::startDetached(QStringLiteral("xdg-open"), {path});
-#endif
 }
 
 }  // namespace harvel

@@ -1,26 +1,14 @@
 #include "downloader/protocol/endpoint.h"
 
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
-#endif
-
 namespace harvel {
-
-#ifdef _WIN32
-
-std::optional<std::string> DownloaderEndpoint(std::string& error) {
-  // Named pipes are per session and carry the user's access rights already.
-  error.clear();
-  return std::string(kDownloaderEndpointName);
-}
-
-#else
 
 namespace {
 
@@ -70,7 +58,5 @@ std::optional<std::string> DownloaderEndpoint(std::string& error) {
   }
   return path;
 }
-
-#endif
 
 }  // namespace harvel
