@@ -6,7 +6,7 @@
 namespace harvel {
 
 // SearchStart: works the crawl list of the loaded window from row 1 until it is
-// empty, then completes (caption, the 2-second pause, the folder, unloading).
+// empty, then completes (caption, the completion pause, the folder, unloading).
 // Returns AlreadyRunning at once when a crawl is working that list already.
 CrawlOutcome SearchStart(CrawlContext& context);
 

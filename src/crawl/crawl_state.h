@@ -30,7 +30,6 @@ struct CrawlState {
   std::int16_t Level = 0;  // its remaining link depth; lowered by each page link taken
   std::string TmpStr;      // the mailbox text copied just before a request
   std::string PageText;    // the page read for links, starting with CR LF
-  std::string WorkStr;     // the link resolved last
 };
 
 }  // namespace harvel

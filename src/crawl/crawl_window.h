@@ -28,7 +28,8 @@ enum class CrawlOutcome {
 
 // The crawl window SearchFrm without its widgets: the crawl list, the per-crawl
 // state, the mailbox, the caption and status texts, and the crawl driver.
-// There is one per program; it is loaded for a crawl and unloaded at its end.
+// The desktop program keeps one for its whole run, harvel-cli makes one per
+// crawl; it is loaded for a crawl and unloaded at its end.
 class CrawlWindow {
  public:
   // `harvelFolder` is Harvel's folder (UTF-8): every target folder is made inside it.

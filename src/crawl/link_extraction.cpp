@@ -21,8 +21,7 @@ void ExamineLink(CrawlContext& context, CrawlState& state, const LinkResolver& r
   std::optional<std::string> resolved = resolver.resolve(link);
   if (!resolved || resolved->size() < 4)
     return;
-  state.WorkStr = std::move(*resolved);
-  const std::string& url = state.WorkStr;
+  const std::string& url = *resolved;
   const CrawlOptions& options = context.options;
 
   switch (ClassifyLink(url, options, context.userExt)) {
