@@ -1,7 +1,13 @@
 # Fails when a file under SOURCE_DIR/src includes a header of a folder that its
 # layer may not use (layers.cmake), or lies in a folder the table does not know.
+# With LINKS_FILE (written by cmake/HarvelLayerLinks.cmake at configure time) it
+# also fails when a folder's targets link a folder its row does not allow, or do
+# not link a folder whose headers its files include.
 cmake_minimum_required(VERSION 3.25)  # IN_LIST
 include(${CMAKE_CURRENT_LIST_DIR}/layers.cmake)
+if(DEFINED LINKS_FILE)
+  include(${LINKS_FILE})
+endif()
 
 # The layer a path below src/ belongs to: the longest layer folder it starts with.
 function(layer_of path out)
@@ -17,6 +23,23 @@ function(layer_of path out)
 endfunction()
 
 set(offences "")
+
+if(DEFINED LINKS_FILE)
+  foreach(layer IN LISTS harvel_layers)
+    set(allowed ${harvel_allows_${layer}})
+    foreach(entry IN LISTS harvel_links_${layer})
+      if(entry IN_LIST harvel_layers)
+        set(linked "${entry}")
+      else()
+        layer_of("${entry}" linked)
+      endif()
+      if(NOT linked STREQUAL layer AND NOT entry IN_LIST allowed AND NOT linked IN_LIST allowed)
+        list(APPEND offences "the targets of src/${layer} link ${entry}, which its row does not allow")
+      endif()
+    endforeach()
+  endforeach()
+endif()
+
 file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR}/src
      ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h.in)
 foreach(file IN LISTS files)
@@ -26,6 +49,7 @@ foreach(file IN LISTS files)
     continue()
   endif()
   set(allowed ${layer} ${harvel_allows_${layer}})
+  set(reached ${layer} ${harvel_reaches_${layer}})
   file(STRINGS ${SOURCE_DIR}/src/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
   foreach(line IN LISTS lines)
     if(NOT line MATCHES "include[ \t]*[<\"]([^>\"]+)[>\"]")
@@ -33,10 +57,14 @@ foreach(file IN LISTS files)
     endif()
     set(header "${CMAKE_MATCH_1}")
     layer_of("${header}" used)
-    if(used STREQUAL "" OR used IN_LIST allowed OR header IN_LIST allowed)
+    if(used STREQUAL "")
       continue()
     endif()
-    list(APPEND offences "src/${file} (${layer}) includes ${header} (${used})")
+    if(NOT used IN_LIST allowed AND NOT header IN_LIST allowed)
+      list(APPEND offences "src/${file} (${layer}) includes ${header} (${used})")
+    elseif(DEFINED LINKS_FILE AND NOT used IN_LIST reached AND NOT header IN_LIST reached)
+      list(APPEND offences "src/${file} includes ${header}, but no target of src/${layer} links it")
+    endif()
   endforeach()
 endforeach()
 
@@ -45,5 +73,5 @@ if(offences)
     message(STATUS "${offence}")
   endforeach()
   list(LENGTH offences count)
-  message(FATAL_ERROR "${count} includes cross the layers of tests/layering/layers.cmake")
+  message(FATAL_ERROR "${count} offences against the layers of tests/layering/layers.cmake")
 endif()

@@ -3,6 +3,7 @@
 #include "common/path_text.h"
 #include "cp932_texts.h"
 #include "list_file/list_file.h"
+#include "list_file_fixture.h"
 #include "temp_folder.h"
 
 namespace harvel {
@@ -24,17 +25,7 @@ std::string Utf16Le(std::string_view ascii) {
   return bytes;
 }
 
-class ListFileEncodingTest : public ::testing::Test {
- protected:
-  std::vector<CrawlTarget> LoadBack() {
-    std::vector<CrawlTarget> rows;
-    EXPECT_TRUE(LoadListFile(path_, rows));
-    return rows;
-  }
-
-  test::TempFolder folder_;
-  std::string path_ = folder_.file("list.hvl");
-};
+using ListFileEncodingTest = test::ListFileTest;
 
 TEST_F(ListFileEncodingTest, Utf8ByteOrderMarkIsReadAsUtf8) {
   WriteFile(PathFromText(path_),

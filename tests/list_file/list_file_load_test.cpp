@@ -3,6 +3,7 @@
 #include "common/path_text.h"
 #include "cp932_texts.h"
 #include "list_file/list_file.h"
+#include "list_file_fixture.h"
 #include "temp_folder.h"
 
 namespace harvel {
@@ -12,19 +13,7 @@ using test::kNihongoCp932;
 using test::kTesutoCp932;
 using test::WriteFile;
 
-class LoadListFileTest : public ::testing::Test {
- protected:
-  // Loads `bytes` written as a list file into an empty list.
-  std::vector<CrawlTarget> Load(std::string_view bytes) {
-    WriteFile(PathFromText(path_), bytes);
-    std::vector<CrawlTarget> rows;
-    EXPECT_TRUE(LoadListFile(path_, rows));
-    return rows;
-  }
-
-  test::TempFolder folder_;
-  std::string path_ = folder_.file("list.hvl");
-};
+using LoadListFileTest = test::ListFileTest;
 
 TEST_F(LoadListFileTest, ReadsRowsWrittenByTheWindowsProgram) {
   const std::string file =

@@ -3,6 +3,7 @@
 #include "common/path_text.h"
 #include "cp932_texts.h"
 #include "list_file/list_file.h"
+#include "list_file_fixture.h"
 #include "temp_folder.h"
 
 namespace harvel {
@@ -13,17 +14,7 @@ using test::kTesutoCp932;
 using test::ReadFile;
 using test::WriteFile;
 
-class SaveListFileTest : public ::testing::Test {
- protected:
-  std::vector<CrawlTarget> LoadBack() {
-    std::vector<CrawlTarget> rows;
-    EXPECT_TRUE(LoadListFile(path_, rows));
-    return rows;
-  }
-
-  test::TempFolder folder_;
-  std::string path_ = folder_.file("list.hvl");
-};
+using SaveListFileTest = test::ListFileTest;
 
 TEST_F(SaveListFileTest, WritesTheLayoutInCodePage932WithCrLf) {
   ASSERT_TRUE(SaveListFile(path_, {{"日本語", "http://example.com/", "3"},
