@@ -35,6 +35,16 @@ bool CanMakeFilesIn(const QString& folder) {
   return probe.open();
 }
 
+QString InstalledDownloaderFolder(const QString& programFolder) {
+  return QDir::cleanPath(QDir(programFolder).filePath(QStringLiteral(HARVEL_DOWNLOADER_FROM_BIN)));
+}
+
+// Installed: VeskDownloader is not beside the program but in the libexec folder.
+bool IsInstalled(const QString& programFolder) {
+  return !HoldsDownloader(programFolder) &&
+         HoldsDownloader(InstalledDownloaderFolder(programFolder));
+}
+
 }  // namespace
 
 std::string ProgramFolder() {
@@ -43,17 +53,16 @@ std::string ProgramFolder() {
 
 std::string DownloaderFolder(const std::string& programFolder) {
   const QString own = Q(programFolder);
-  if (HoldsDownloader(own))
-    return programFolder;
-  const QString installed =
-      QDir::cleanPath(QDir(own).filePath(QStringLiteral(HARVEL_DOWNLOADER_FROM_BIN)));
-  if (HoldsDownloader(installed))
-    return installed.toStdString();
+  if (IsInstalled(own))
+    return InstalledDownloaderFolder(own).toStdString();
   return programFolder;
 }
 
 std::string HarvelFolder(const std::string& programFolder, const std::string& picturesFolder) {
-  if (CanMakeFilesIn(Q(programFolder)))
+  // An installed bin folder may well be writable (a superuser, a prefix in the
+  // home folder), but it is no place for pictures.
+  const QString own = Q(programFolder);
+  if (!IsInstalled(own) && CanMakeFilesIn(own))
     return programFolder;
   return QDir::cleanPath(QDir(Q(picturesFolder)).filePath(QStringLiteral("Harvel"))).toStdString();
 }

@@ -15,7 +15,8 @@ std::string ProgramFolder();
 std::string DownloaderFolder(const std::string& programFolder);
 
 // Harvel's folder, where the desktop program makes a folder for each title:
-// `programFolder` when files can be made in it, otherwise
+// `programFolder` when files can be made in it and it is not an installed bin
+// folder (one whose VeskDownloader is in ../libexec/harvel), otherwise
 // `picturesFolder`/Harvel (which may not exist yet; MakeFolder makes it).
 std::string HarvelFolder(const std::string& programFolder, const std::string& picturesFolder);
 

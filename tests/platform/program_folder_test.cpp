@@ -64,6 +64,14 @@ TEST(HarvelFolder, TheProgramsFolderWhenWritableElseHarvelInThePicturesFolder) {
   EXPECT_FALSE(fs::exists(pictures));  // made when a crawl needs it, not before
   fs::permissions(program, fs::perms::owner_all);
 
+  // An installed bin folder is never used, even where it can be written
+  // (a prefix in the home folder, a superuser).
+  MakeProgram(root.path() / "libexec" / "harvel" / "VeskDownloader");
+  EXPECT_EQ(HarvelFolder(program.string(), pictures.string()), (pictures / "Harvel").string());
+  // With VeskDownloader beside it, it is a portable copy again.
+  MakeProgram(program / "VeskDownloader");
+  EXPECT_EQ(HarvelFolder(program.string(), pictures.string()), program.string());
+
   // A program folder that is not there cannot be written either.
   EXPECT_EQ(HarvelFolder((root.path() / "gone").string(), pictures.string()),
             (pictures / "Harvel").string());
