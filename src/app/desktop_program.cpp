@@ -2,13 +2,16 @@
 
 #include <QApplication>
 
+#include "app/qt_translations.h"
 #include "crawl/crawl_state.h"
 #include "main_window/picture_button.h"
+#include "platform/program_folder.h"
 
 namespace harvel {
 
 DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overrides)
-    : channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
+    : harvelFolder_(folder),
+      channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
                                                                       : overrides.programFolder)) {
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
   crawlWindow_ = std::make_unique<CrawlWindow>(
@@ -35,6 +38,7 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
     return false;
   };
   services.startCrawl = [this](const CrawlTarget& row) {
+    MakeFolder(harvelFolder_);  // the pictures folder's Harvel may not be there yet
     const CrawlOutcome outcome = crawlWindow_->start(row);
     return CrawlStartResult{outcome, crawlWindow_->errorText()};
   };
@@ -47,6 +51,7 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
 }
 
 void DesktopProgram::start() {
+  InstallJapaneseQtTranslations(qtTexts_);
   QApplication::setWindowIcon(ProgramIcon());
   mainFrm_->Form_Load();
   mainFrm_->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTranslator>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,7 +19,7 @@ namespace harvel {
 // What may be replaced in the desktop program, for tests and tools; empty members keep the
 // defaults.
 struct DesktopOverrides {
-  std::string programFolder;                        // where VeskDownloader is: Harvel's folder
+  std::string programFolder;                        // where VeskDownloader is; empty: `folder`
   Shell* shell = nullptr;                           // opens folders
   std::function<void(const QString&)> showMessage;  // message boxes
   std::function<void()> endProgram;                 // QCoreApplication::exit
@@ -29,13 +30,15 @@ struct DesktopOverrides {
 // crawl window, the event pump, the channel to VeskDownloader and the shell.
 class DesktopProgram {
  public:
-  // `folder`: Harvel's folder, which holds VeskDownloader and the target folders.
+  // `folder`: Harvel's folder, in which each crawl makes its title's folder (and
+  // the folder itself first when it is missing).
   explicit DesktopProgram(const std::string& folder, DesktopOverrides overrides = {});
   ~DesktopProgram();
   DesktopProgram(const DesktopProgram&) = delete;
   DesktopProgram& operator=(const DesktopProgram&) = delete;
 
-  // Form_Load (which finds or starts VeskDownloader) and shows the main window.
+  // Loads Qt's Japanese texts for its standard dialogs, runs Form_Load (which
+  // finds or starts VeskDownloader) and shows the main window.
   void start();
 
   MainFrm& mainFrm() { return *mainFrm_; }
@@ -46,6 +49,8 @@ class DesktopProgram {
  private:
   MainFrmServices services(const DesktopOverrides& overrides);
 
+  std::string harvelFolder_;
+  QTranslator qtTexts_;
   QtEventPump pump_;
   QtShell qtShell_;
   DownloaderChannel channel_;

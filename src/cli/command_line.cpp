@@ -207,7 +207,8 @@ std::string UsageText() {
   harvel-cli --help | --version
 
 Files land in DIR/TITLE; the downloads are made by VeskDownloader, which is
-started from harvel-cli's folder when it is not running.
+started, when it is not running, from harvel-cli's folder or else from
+../libexec/harvel beside it (an installed harvel-cli).
 
 Options (defaults in brackets):
   --dir DIR                          folder that target folders are made in [.]

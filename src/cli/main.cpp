@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   if (!noGlibWasSet)
     qunsetenv("QT_NO_GLIB");
 
-  harvel::CliApp cli(std::cout, std::cerr, harvel::StdoutTerminal(), harvel::ProgramFolder());
+  harvel::CliApp cli(std::cout, std::cerr, harvel::StdoutTerminal(),
+                     harvel::DownloaderFolder(harvel::ProgramFolder()));
   return cli.run(args);
 }

@@ -130,6 +130,7 @@ void SearchFrm::showWindow() {
 
 void SearchFrm::loaded() {
   loaded_ = true;
+  resize(kClientWidth, kClientHeight);  // each crawl opens the window at its design size
   pending_.clear();
   model_.clear();
   setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));

@@ -8,18 +8,26 @@ namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+constexpr std::string_view kUtf32LeMark{"\xFF\xFE\0\0", 4};
+constexpr std::string_view kUtf32BeMark{"\0\0\xFE\xFF", 4};
 
 }  // namespace
 
-FileText DecodeFileText(std::string bytes) {
+std::optional<FileText> DecodeFileText(std::string bytes) {
   const std::string_view view = bytes;
+  if (view.starts_with(kUtf32LeMark) || view.starts_with(kUtf32BeMark))
+    return std::nullopt;
   if (view.starts_with(kUtf8Mark)) {
-    return {FileEncoding::kUtf8, bytes.substr(kUtf8Mark.size())};
+    return FileText{FileEncoding::kUtf8, bytes.substr(kUtf8Mark.size())};
   }
   if (view.starts_with(kUtf16LeMark)) {
-    return {FileEncoding::kUtf16Le, Utf16LeToUtf8(view.substr(kUtf16LeMark.size()))};
+    return FileText{FileEncoding::kUtf16Le, Utf16LeToUtf8(view.substr(kUtf16LeMark.size()))};
   }
-  return {FileEncoding::kCp932, std::move(bytes)};
+  if (view.starts_with(kUtf16BeMark)) {
+    return FileText{FileEncoding::kUtf16Be, Utf16BeToUtf8(view.substr(kUtf16BeMark.size()))};
+  }
+  return FileText{FileEncoding::kCp932, std::move(bytes)};
 }
 
 std::string Cp932TextToUtf8(std::string_view text) {
@@ -47,7 +55,8 @@ std::string_view CutAtBytes(std::string_view value, FileEncoding encoding, std::
         encoding == FileEncoding::kCp932 ? Cp932CharSize(rest) : Utf8CharSize(rest);
     // A UTF-16 file holds 4 bytes for a character outside the basic plane
     // (4 in UTF-8 too) and 2 for any other.
-    const std::size_t fileSize = encoding == FileEncoding::kUtf16Le && size < 4 ? 2 : size;
+    const bool utf16 = encoding == FileEncoding::kUtf16Le || encoding == FileEncoding::kUtf16Be;
+    const std::size_t fileSize = utf16 && size < 4 ? 2 : size;
     if (measured + fileSize > limit)
       break;
     pos += size;

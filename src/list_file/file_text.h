@@ -1,14 +1,15 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace harvel {
 
 // The encoding a list file was read in: code page 932 unless the file starts
-// with a UTF-8 or UTF-16LE byte-order mark.
-enum class FileEncoding { kCp932, kUtf8, kUtf16Le };
+// with a UTF-8, UTF-16LE or UTF-16BE byte-order mark.
+enum class FileEncoding { kCp932, kUtf8, kUtf16Le, kUtf16Be };
 
 // A list file's text: code page 932 bytes for a kCp932 file, UTF-8 for the
 // others, without the byte-order mark.
@@ -17,7 +18,9 @@ struct FileText {
   std::string body;
 };
 
-FileText DecodeFileText(std::string bytes);
+// nullopt for a file whose byte-order mark names an encoding list files are
+// never written in (UTF-32): its text cannot be read.
+std::optional<FileText> DecodeFileText(std::string bytes);
 
 // Code page 932 text to UTF-8, line by line: a line that is not valid code
 // page 932 keeps its bytes, so that nothing of it is lost.

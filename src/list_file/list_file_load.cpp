@@ -44,7 +44,10 @@ bool LoadListFile(const std::string& path, std::vector<CrawlTarget>& rows) {
   std::optional<std::string> bytes = ReadFileBytes(PathFromText(path), kMaxFileBytes);
   if (!bytes)
     return false;
-  const ValueReader reader(DecodeFileText(std::move(*bytes)));
+  const std::optional<FileText> text = DecodeFileText(std::move(*bytes));
+  if (!text)
+    return false;
+  const ValueReader reader(*text);
 
   const std::string countText = reader.Read(kSettingSection, kCountKey);
   const int count = countText.empty() ? 0 : TextToInt16(countText).value_or(0);

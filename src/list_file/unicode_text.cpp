@@ -75,12 +75,15 @@ std::string ValidUtf8(std::string_view text) {
   return out;
 }
 
-std::string Utf16LeToUtf8(std::string_view bytes) {
+namespace {
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   std::string out;
   out.reserve(bytes.size() * 3 / 2);
+  const std::size_t low = bigEndian ? 1 : 0;
   const auto unit = [&](std::size_t i) -> char16_t {
-    return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                 static_cast<unsigned char>(bytes[i + 1]) << 8);
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[i + low]) |
+                                 static_cast<unsigned char>(bytes[i + 1 - low]) << 8);
   };
   std::size_t pos = 0;
   for (; pos + 1 < bytes.size(); pos += 2) {
@@ -99,6 +102,16 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
   if (pos < bytes.size())
     out += kReplacement;
   return out;
+}
+
+}  // namespace
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  return Utf16ToUtf8(bytes, false);
+}
+
+std::string Utf16BeToUtf8(std::string_view bytes) {
+  return Utf16ToUtf8(bytes, true);
 }
 
 }  // namespace harvel

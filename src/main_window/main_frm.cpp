@@ -41,14 +41,15 @@ MainFrm::MainFrm(MainFrmServices services, QWidget* parent)
   connect(UserSetChk, &QCheckBox::stateChanged, this, &MainFrm::UserSetChk_Click);
   connect(Slider1, &QSlider::valueChanged, this, &MainFrm::Slider1_Change);
 
-  // A list that gets rows always has a current row, as every row operation expects.
+  // The first row a list gets is selected, and after a delete the row that takes
+  // the focus is selected, so the row operations can go on at once.
   connect(&list_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first) {
-    if (currentRow() < 0)
+    if (!ListView1->currentIndex().isValid())
       setCurrentRow(first);
   });
   connect(&list_, &QAbstractItemModel::rowsRemoved, this, [this] {
-    if (currentRow() >= 0)
-      setCurrentRow(currentRow());
+    if (ListView1->currentIndex().isValid())
+      setCurrentRow(ListView1->currentIndex().row());
   });
 }
 
@@ -78,8 +79,10 @@ QString MainFrm::statusPanelText(int panel) const {
 }
 
 int MainFrm::currentRow() const {
-  const QModelIndex current = ListView1->currentIndex();
-  return current.isValid() ? current.row() : -1;
+  // The highlighted row, not the focus: a click below the rows leaves the focus
+  // on a row that is no longer selected.
+  const QModelIndexList selected = ListView1->selectionModel()->selectedRows();
+  return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void MainFrm::setCurrentRow(int row) {

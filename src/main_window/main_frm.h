@@ -35,7 +35,7 @@ class MainFrm : public QMainWindow {
   ListFileDialog& listFileDialog() { return commonDialog1_; }
   CollectionListModel& collectionList() { return list_; }
   QString statusPanelText(int panel) const;
-  int currentRow() const;  // -1 when the list has no current row
+  int currentRow() const;  // the selected row; -1 when none is selected
 
   // Start-up: the built-in row, the slider, the caption, the downloader.
   void Form_Load();

@@ -18,7 +18,6 @@ QAction* AddItem(QMenu* menu, const char* name, const char* caption) {
 void AddSeparator(QMenu* menu, const char* name) {
   QAction* separator = menu->addSeparator();
   separator->setObjectName(QString::fromLatin1(name));
-  separator->setText(QStringLiteral("-"));
 }
 
 QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {

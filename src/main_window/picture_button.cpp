@@ -64,22 +64,25 @@ QPixmap DrawLogoPicture(QSize size) {
   return pixmap;
 }
 
+QPixmap DrawProgramIcon(int side) {
+  QPixmap pixmap =
+      PlatePixmap(QSize(side, side), QColor(0x3a, 0x6e, 0xc8), QColor(0x14, 0x32, 0x78));
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  QFont font = painter.font();
+  font.setPixelSize(side * 3 / 4);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("H"));
+  painter.end();
+  return pixmap;
+}
+
 QIcon ProgramIcon() {
   QIcon icon;
-  for (const int side : {16, 32, 64}) {
-    QPixmap pixmap =
-        PlatePixmap(QSize(side, side), QColor(0x3a, 0x6e, 0xc8), QColor(0x14, 0x32, 0x78));
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    QFont font = painter.font();
-    font.setPixelSize(side * 3 / 4);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("H"));
-    painter.end();
-    icon.addPixmap(pixmap);
-  }
+  for (const int side : {16, 32, 64})
+    icon.addPixmap(DrawProgramIcon(side));
   return icon;
 }
 

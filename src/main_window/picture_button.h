@@ -29,7 +29,9 @@ QPixmap DrawButtonPicture(const QString& words, QSize size);
 // The decorative picture at the top right of the main window.
 QPixmap DrawLogoPicture(QSize size);
 
-// The program's icon, shared by both windows: an "H" on the logo's plate.
+// The program's icon, shared by both windows: an "H" on the logo's plate, drawn
+// `side` pixels square (the installed icon files are drawn with it too).
+QPixmap DrawProgramIcon(int side);
 QIcon ProgramIcon();
 
 }  // namespace harvel

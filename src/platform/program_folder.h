@@ -4,9 +4,27 @@
 
 namespace harvel {
 
-// The folder of the running program (UTF-8, no trailing separator); harvel,
-// harvel-cli and VeskDownloader are installed side by side in it. Needs a
+// The folder of the running program (UTF-8, no trailing separator). Needs a
 // QCoreApplication.
 std::string ProgramFolder();
+
+// The folder VeskDownloader is started from by a front in `programFolder`: that
+// folder when VeskDownloader is there (a build folder, a portable copy), else
+// the installed one beside it (`programFolder`/../libexec/harvel), else
+// `programFolder` itself, so that an error names the first place looked at.
+std::string DownloaderFolder(const std::string& programFolder);
+
+// Harvel's folder, where the desktop program makes a folder for each title:
+// `programFolder` when files can be made in it and it is not an installed bin
+// folder (one whose VeskDownloader is in ../libexec/harvel), otherwise
+// `picturesFolder`/Harvel (which may not exist yet; MakeFolder makes it).
+std::string HarvelFolder(const std::string& programFolder, const std::string& picturesFolder);
+
+// The same with the user's pictures folder (QStandardPaths::PicturesLocation).
+std::string HarvelFolder(const std::string& programFolder);
+
+// Makes `folder` and the folders above it that are missing; true when it is
+// there afterwards.
+bool MakeFolder(const std::string& folder);
 
 }  // namespace harvel

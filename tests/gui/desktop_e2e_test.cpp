@@ -4,7 +4,9 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -35,7 +37,6 @@ class RecordingShell : public Shell {
 class DesktopEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    DesktopOverrides overrides;
     overrides.programFolder = test::ProgramFolderOfBuild();
     overrides.shell = &shell;
     overrides.showMessage = [this](const QString& text) { messages.push_back(text); };
@@ -85,6 +86,7 @@ class DesktopEndToEnd : public ::testing::Test {
 
   test::TestSiteServer server;
   test::TempFolder harvelFolder;
+  DesktopOverrides overrides;
   RecordingShell shell;
   std::unique_ptr<DesktopProgram> program;
   std::vector<QString> messages;
@@ -144,6 +146,35 @@ TEST_F(DesktopEndToEnd, DoubleClickCollectsTheFilesAndTheWindowClosesItself) {
   EXPECT_EQ(shell.opened, std::vector<std::string>{folder.string()});
   EXPECT_TRUE(messages.empty());
   EXPECT_FALSE(ended);
+}
+
+TEST_F(DesktopEndToEnd, AHarvelFolderThatIsNotThereYetIsMadeForTheFirstCrawl) {
+  server.routes().Get("/one.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<img src=\"a.gif\">\r\n", "text/html");
+  });
+  server.routes().Get("/a.gif", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(kGif, "image/gif");
+  });
+  server.start();
+  const fs::path pictures = harvelFolder.path() / "Pictures" / "Harvel";
+  program = std::make_unique<DesktopProgram>(pictures.string(), overrides);
+  program->start();
+  EXPECT_FALSE(fs::exists(pictures));  // nothing is made before it is needed
+
+  crawlFromTheList(QStringLiteral("T"), server.url("/one.html"), QStringLiteral("0"));
+  ASSERT_FALSE(timedOut);
+  EXPECT_EQ(test::ReadFile(pictures / "T" / "a.gif"), kGif);
+}
+
+TEST_F(DesktopEndToEnd, QtsOwnDialogsSpeakJapanese) {
+  QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"))
+      << "Qt's Japanese translations (Debian: qt6-translations-l10n) are not installed";
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"),
+            QStringLiteral("ファイル名(&N):"));
+  program.reset();  // the texts go with the program
+  QDialogButtonBox after(QDialogButtonBox::Cancel);
+  EXPECT_EQ(after.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancel"));
 }
 
 TEST_F(DesktopEndToEnd, ClosingTheCrawlWindowMidCrawlStopsRequests) {

@@ -371,19 +371,19 @@ TEST_F(MainFrmTest, MenusAreListedExactly) {
       {"ファイル",
        {{"IDM_FILE_OPEN", "リストファイルを開く"},
         {"IMD_FILE_SAVE", "リストファイルへ保存"},
-        {"IDM_FILE_SEPARATOR", "-"},
+        {"IDM_FILE_SEPARATOR", ""},
         {"IDM_EXIT", "終了"}}},
       {"編集",
        {{"IDM_LIST_GET", "ファイル取得"},
-        {"IDM_LIST_SEPARATOR", "-"},
+        {"IDM_LIST_SEPARATOR", ""},
         {"IDM_LIST_ADD", "追加"},
         {"IDM_LIST_CHANGE", "変更"},
-        {"IDM_EDIT_SEPARATOR", "-"},
+        {"IDM_EDIT_SEPARATOR", ""},
         {"IDM_LIST_DEL", "削除"},
         {"IDM_LIST_ALLDEL", "クリア"}}},
       {"ヘルプ",
        {{"IDM_HELP_HARVEL", "最新版を確認"},
-        {"IDM_HELP_EPARATOR", "-"},
+        {"IDM_HELP_EPARATOR", ""},
         {"IDM_HELP_HP", "いろいろなソフトを公開しています"}}}};
   const char* menuNames[] = {"IDM_FILE", "IDM_LIST", "IDM_HELP"};
   for (int m = 0; m < 3; ++m) {
@@ -396,12 +396,44 @@ TEST_F(MainFrmTest, MenusAreListedExactly) {
     for (qsizetype i = 0; i < items.size(); ++i) {
       EXPECT_EQ(items[i]->objectName(), expected[m].second[i].first);
       EXPECT_EQ(items[i]->text(), expected[m].second[i].second);
-      EXPECT_EQ(items[i]->isSeparator(), expected[m].second[i].second == QStringLiteral("-"));
+      // A separator is a line only: no text of its own.
+      EXPECT_EQ(items[i]->isSeparator(), expected[m].second[i].second.isEmpty());
       EXPECT_TRUE(items[i]->shortcut().isEmpty());
       EXPECT_FALSE(items[i]->isCheckable());
       EXPECT_TRUE(items[i]->isEnabled());
     }
   }
+}
+
+TEST_F(MainFrmTest, AClickBelowTheRowsSelectsNothingAndRowOperationsThenDoNothing) {
+  type("second", "http://2/", "5");
+  frm->AddBtn_Click();
+  frm->show();
+  const QRect second = list()->visualRect(frm->collectionList().index(1, 0));
+  QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, second.center());
+  ASSERT_EQ(frm->currentRow(), 1);
+
+  const QPoint below(second.center().x(), second.bottom() + 3 * second.height());
+  ASSERT_FALSE(list()->indexAt(below).isValid());
+  QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, below);
+  EXPECT_EQ(frm->currentRow(), -1);
+  EXPECT_TRUE(list()->currentIndex().isValid());  // the focus stays on a row
+
+  type("changed", "http://c/", "1");
+  Action(*frm, "IDM_LIST_DEL")->trigger();
+  Action(*frm, "IDM_LIST_CHANGE")->trigger();
+  Action(*frm, "IDM_LIST_GET")->trigger();
+  frm->DelBtn_Click();
+  frm->ChangeBtn_Click();
+  frm->GetBtn_Click();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(rows(), (std::vector<CrawlTarget>{kBuiltIn, {"second", "http://2/", "5"}}));
+  EXPECT_TRUE(started.empty());
+
+  // Selecting a row again makes the operations act on it.
+  QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, second.center());
+  frm->DelBtn_Click();
+  EXPECT_EQ(rows(), std::vector<CrawlTarget>{kBuiltIn});
 }
 
 TEST_F(MainFrmTest, EditMenuItemsReachTheListHandlers) {

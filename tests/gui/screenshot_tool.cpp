@@ -97,8 +97,7 @@ int main(int argc, char** argv) {
   shooter.setSingleShot(true);
   QObject::connect(&shooter, &QTimer::timeout, [&] {
     harvel::SearchFrm& search = program.searchFrm();
-    search.move(300, 260);
-    search.resize(560, 300);
+    search.move(300, 260);  // at the size each crawl opens it with
     Wait(1200ms);
     if (!Grab(search, output + QStringLiteral("/screenshot-crawl.png")))
       status = 1;

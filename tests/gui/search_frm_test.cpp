@@ -135,6 +135,20 @@ TEST_F(SearchFrmTest, ResizeFillsTheWindowAboveTheStatusBarAndKeepsItWhenTooLow)
   EXPECT_EQ(frm.listView()->geometry(), QRect(0, 0, 500, 300 - bar));
 }
 
+TEST_F(SearchFrmTest, EachCrawlOpensTheWindowAtItsDesignSize) {
+  frm.loaded();
+  frm.showWindow();
+  frm.resize(900, 640);  // the user makes it larger during the crawl
+  frm.unloaded();
+  ASSERT_FALSE(frm.isVisible());
+
+  frm.loaded();
+  frm.showWindow();
+  EXPECT_EQ(frm.size(), QSize(506, 249));
+  const int bar = frm.findChild<QStatusBar*>(QStringLiteral("StatusBar1"))->height();
+  EXPECT_EQ(frm.listView()->geometry(), QRect(0, 0, 506, 249 - bar));
+}
+
 TEST_F(SearchFrmTest, ClosingWhileLoadedShowsTheEndAndUnloadsTheCrawl) {
   frm.loaded();
   frm.showWindow();

@@ -13,20 +13,29 @@ namespace {
 using test::kNihongoCp932;
 
 TEST(FileText, ByteOrderMarksChooseTheEncoding) {
-  FileText text = DecodeFileText("\xEF\xBB\xBF[a]");
-  EXPECT_EQ(text.encoding, FileEncoding::kUtf8);
-  EXPECT_EQ(text.body, "[a]");
+  std::optional<FileText> text = DecodeFileText("\xEF\xBB\xBF[a]");
+  ASSERT_TRUE(text);
+  EXPECT_EQ(text->encoding, FileEncoding::kUtf8);
+  EXPECT_EQ(text->body, "[a]");
 
   text = DecodeFileText(std::string("\xFF\xFE[\0a\0]\0\xE5\x65", 10));
-  EXPECT_EQ(text.encoding, FileEncoding::kUtf16Le);
-  EXPECT_EQ(text.body, "[a]日");
+  ASSERT_TRUE(text);
+  EXPECT_EQ(text->encoding, FileEncoding::kUtf16Le);
+  EXPECT_EQ(text->body, "[a]日");
+
+  text = DecodeFileText(std::string("\xFE\xFF\0[\0a\0]\x65\xE5", 10));
+  ASSERT_TRUE(text);
+  EXPECT_EQ(text->encoding, FileEncoding::kUtf16Be);
+  EXPECT_EQ(text->body, "[a]日");
 
   text = DecodeFileText(std::string(kNihongoCp932));
-  EXPECT_EQ(text.encoding, FileEncoding::kCp932);
-  EXPECT_EQ(text.body, kNihongoCp932);
+  ASSERT_TRUE(text);
+  EXPECT_EQ(text->encoding, FileEncoding::kCp932);
+  EXPECT_EQ(text->body, kNihongoCp932);
 
-  // Big-endian UTF-16 is not a list file encoding: its bytes are read as they are.
-  EXPECT_EQ(DecodeFileText("\xFE\xFF").encoding, FileEncoding::kCp932);
+  // UTF-32 is never a list file's encoding: its text cannot be read.
+  EXPECT_FALSE(DecodeFileText(std::string("\xFF\xFE\0\0[\0\0\0", 8)));
+  EXPECT_FALSE(DecodeFileText(std::string("\0\0\xFE\xFF\0\0\0[", 8)));
 }
 
 TEST(FileText, Utf16SurrogatesAndBrokenUnits) {
@@ -37,6 +46,10 @@ TEST(FileText, Utf16SurrogatesAndBrokenUnits) {
             "\uFFFDa");                                            // lone high surrogate
   EXPECT_EQ(Utf16LeToUtf8(std::string("\x00\xDE", 2)), "\uFFFD");  // lone low surrogate
   EXPECT_EQ(Utf16LeToUtf8(std::string("a\0b", 3)), "a\uFFFD");     // odd last byte
+
+  EXPECT_EQ(Utf16BeToUtf8(std::string("\xD8\x3D\xDE\x00", 4)), "😀");
+  EXPECT_EQ(Utf16BeToUtf8(std::string("\xDE\x00", 2)), "\uFFFD");
+  EXPECT_EQ(Utf16BeToUtf8(std::string("\0a\0", 3)), "a\uFFFD");
 }
 
 TEST(FileText, Utf8CheckReplacesMalformedBytes) {

@@ -25,6 +25,16 @@ std::string Utf16Le(std::string_view ascii) {
   return bytes;
 }
 
+// The same as UTF-16BE.
+std::string Utf16Be(std::string_view ascii) {
+  std::string bytes = "\xFE\xFF";
+  for (char c : ascii) {
+    bytes += '\0';
+    bytes += c;
+  }
+  return bytes;
+}
+
 using ListFileEncodingTest = test::ListFileTest;
 
 TEST_F(ListFileEncodingTest, Utf8ByteOrderMarkIsReadAsUtf8) {
@@ -39,6 +49,31 @@ TEST_F(ListFileEncodingTest, Utf16ByteOrderMarkIsReadAsUtf16) {
   file += Utf16Le("\r\nurl=http://x/\r\n").substr(2);
   WriteFile(PathFromText(path_), file);
   EXPECT_EQ(LoadBack(), (std::vector<CrawlTarget>{{"日😀", "http://x/", ""}}));
+}
+
+TEST_F(ListFileEncodingTest, BigEndianUtf16IsReadAndSavedInCodePage932) {
+  std::string file = Utf16Be("[setting]\r\ncount=2\r\n[List1]\r\ntitle=");
+  file += std::string("\x65\xE5\xD8\x3D\xDE\x00", 6);  // "日😀"
+  file += Utf16Be("\r\nurl=http://x/\r\nlevel=2\r\n[List2]\r\ntitle=b\r\n").substr(2);
+  WriteFile(PathFromText(path_), file);
+  EXPECT_EQ(LoadBack(),
+            (std::vector<CrawlTarget>{{"日😀", "http://x/", "2"}, {"b", "http://x/", "2"}}));
+
+  WriteFile(PathFromText(path_), Utf16Be("[setting]\r\ncount=5\r\n[other]\r\nx=1\r\n"));
+  ASSERT_TRUE(SaveListFile(path_, {{"日本語", "u", "1"}}));
+  EXPECT_EQ(ReadFile(PathFromText(path_)),
+            "[setting]\r\ncount=1\r\n[other]\r\nx=1\r\n[List1]\r\ntitle=" +
+                std::string(kNihongoCp932) + "\r\nurl=u\r\nlevel=1\r\n");
+}
+
+TEST_F(ListFileEncodingTest, AUtf32FileIsReportedUnreadableAndKept) {
+  const std::string file("\xFF\xFE\0\0[\0\0\0s\0\0\0]\0\0\0", 16);
+  WriteFile(PathFromText(path_), file);
+  std::vector<CrawlTarget> rows{{"kept", "u", "1"}};
+  EXPECT_FALSE(LoadListFile(path_, rows));
+  EXPECT_EQ(rows, (std::vector<CrawlTarget>{{"kept", "u", "1"}}));
+  EXPECT_FALSE(SaveListFile(path_, rows));  // its lines could not be kept
+  EXPECT_EQ(ReadFile(PathFromText(path_)), file);
 }
 
 TEST_F(ListFileEncodingTest, CutsCountBytesOfTheFilesOwnEncoding) {

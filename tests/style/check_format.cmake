@@ -4,7 +4,8 @@ find_program(CLANG_FORMAT NAMES clang-format clang-format-14 REQUIRED)
 file(GLOB_RECURSE files
   ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp
   ${SOURCE_DIR}/tests/*.h ${SOURCE_DIR}/tests/*.cpp
-  ${SOURCE_DIR}/bench/*.h ${SOURCE_DIR}/bench/*.cpp)
+  ${SOURCE_DIR}/bench/*.h ${SOURCE_DIR}/bench/*.cpp
+  ${SOURCE_DIR}/data/*.cpp)
 execute_process(COMMAND ${CLANG_FORMAT} --dry-run --Werror ${files}
                 RESULT_VARIABLE result ERROR_VARIABLE messages)
 if(NOT result EQUAL 0)
