@@ -142,6 +142,17 @@ TEST_F(CrawlTest, CollectsMailAddressesWithoutRequests) {
   EXPECT_EQ(observer.status2.back(), "ダウンロード総数:2 (残りの数：0 )");
 }
 
+TEST_F(CrawlTest, RowsWithARefusedTitleAreSkippedWithoutWritingAnything) {
+  channel.site["http://h.test/VeskDownloader"] = "not a program";
+  for (const char* title : {"", ".", "..", "a\nb"})
+    window.appendRow({title, "http://h.test/VeskDownloader", "0"});
+  window.appendRow({"site", "http://h.test/VeskDownloader", "0"});
+  EXPECT_EQ(window.SearchStart(), CrawlOutcome::Completed);
+  EXPECT_EQ(channel.requests,
+            Strings{"http://h.test/VeskDownloader," + folder.text() + "/site/VeskDownloader"});
+  EXPECT_FALSE(exists("VeskDownloader"));
+}
+
 TEST_F(CrawlTest, ControlCharactersInAMailLinkAddNoLinesToTheMailFile) {
   options.set(Check::Mail, true);
   window.appendRow({"site", "mailto:a@h.test\r\nforged@evil.test", "0"});

@@ -79,6 +79,12 @@ TEST(DownloaderEndpoint, SaysWhyTheSocketFolderIsRefused) {
   ASSERT_EQ(mkdir((open.text() + name).c_str(), 0700), 0);
   chmod((open.text() + name).c_str(), 0750);
   EXPECT_NE(reason(open.text()).find("entered by other users"), std::string::npos);
+  if (getuid() == 0) {  // only root can give a folder to another user
+    test::TempFolder others;
+    ASSERT_EQ(mkdir((others.text() + name).c_str(), 0700), 0);
+    ASSERT_EQ(chown((others.text() + name).c_str(), 65534, 65534), 0);
+    EXPECT_NE(reason(others.text()).find("another user"), std::string::npos);
+  }
   const std::string deep = std::string(150, 'd');
   test::TempFolder longer;
   std::filesystem::create_directories(longer.path() / deep);
