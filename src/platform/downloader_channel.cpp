@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
@@ -33,6 +34,20 @@ QString DownloaderProgram(const QString& folder) {
   return QDir(folder).filePath(QStringLiteral("VeskDownloader"));
 #endif
 }
+
+#ifdef Q_OS_UNIX
+// False when the process `pid` is known to be gone or to run something else
+// than a program started with `wake` (its number may have been given to
+// another process since).
+bool StillRunsWake(qint64 pid) {
+  QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+  if (!QFileInfo::exists(QStringLiteral("/proc/self/cmdline")))
+    return true;  // no /proc to ask
+  if (!cmdline.open(QIODevice::ReadOnly))
+    return false;
+  return cmdline.readAll().endsWith(QByteArrayLiteral("\0wake\0"));
+}
+#endif
 
 }  // namespace
 
@@ -136,7 +151,7 @@ void DownloaderChannel::endStartedDownloader() {
   }
 #ifdef Q_OS_UNIX
   // Not listening yet: it has nothing under way and can be ended outright.
-  if (startedPid_ > 0)
+  if (startedPid_ > 0 && StillRunsWake(startedPid_))
     ::kill(static_cast<pid_t>(startedPid_), SIGTERM);
 #endif
 }
