@@ -22,14 +22,14 @@ using namespace std::chrono_literals;
 TEST(DownloaderLifetime, EndsByItselfOnlyWhenNoClientHasBeenConnectedForTheIdleTime) {
   test::DownloaderProcess downloader;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("VESKDOWNLOADER_IDLE_MS"), QStringLiteral("1500"));
+  environment.insert(QStringLiteral("VESKDOWNLOADER_IDLE_MS"), QStringLiteral("3000"));
   downloader.process().setProcessEnvironment(environment);
   ASSERT_TRUE(downloader.start());
   {
     test::RawClient client;
     ASSERT_TRUE(client.connect());
     // A client that stays connected keeps it running past the idle time.
-    EXPECT_FALSE(downloader.process().waitForFinished(4000));
+    EXPECT_FALSE(downloader.process().waitForFinished(6000));
     client.request("", "/nothing");
     EXPECT_EQ(client.notice(), "0");
   }  // the client hangs up
