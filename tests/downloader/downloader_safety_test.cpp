@@ -1,7 +1,6 @@
 // VeskDownloader against requests and leftovers that must not make it write
 // where it should not: the real process, a real HTTP server on 127.0.0.1.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -43,7 +42,7 @@ class DownloaderSafety : public ::testing::Test {
     test::KillRunningDownloader();
   }
 
-  // Starts a downloader whose working folder is `folder` and connects to it.
+  // Starts a downloader whose working folder is `workingFolder` and connects to it.
   void start(test::DownloaderProcess& downloader, test::RawClient& client,
              const fs::path& workingFolder) {
     downloader.process().setWorkingDirectory(QString::fromStdString(workingFolder.string()));
