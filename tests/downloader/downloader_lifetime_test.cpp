@@ -55,6 +55,9 @@ rlim_t LimitWithRoomFor(qint64 pid, int spare) {
 }
 
 TEST(DownloaderLifetime, KeepsListeningWhenAcceptRunsOutOfFileDescriptors) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+  GTEST_SKIP() << "UBSan's vptr check makes a pipe, which a process out of descriptors cannot";
+#endif
   test::DownloaderProcess downloader;
   ASSERT_TRUE(downloader.start());
   const qint64 pid = downloader.process().processId();
