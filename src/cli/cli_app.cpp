@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/command_line.h"
+#include "cli/escaped_text.h"
 #include "cli/flushing_event_pump.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/progress_printer.h"
@@ -36,6 +37,14 @@ std::optional<std::string> HarvelFolder(const std::string& dir) {
   while (text.size() > 1 && text.back() == '/')
     text.pop_back();
   return text;
+}
+
+// A title is shown escaped: it may hold control characters.
+std::string TitleRefusalText(const std::string& label, const std::string& title,
+                             const std::string& folder) {
+  return label + " '" + EscapedText(title) + "' names no folder inside " + folder +
+         "; give a plain folder name (not empty, \".\" or \"..\", no \"/\", \"\\\" or "
+         "control character)";
 }
 
 }  // namespace
@@ -94,7 +103,8 @@ int CliApp::showList(const CliCommand& command) {
     return usageError("--show-list " + command.listFile + ": the list file cannot be read");
   }
   for (const CrawlTarget& row : rows) {
-    out_ << row.title << '\t' << row.url << '\t' << row.level << '\n';
+    out_ << EscapedText(row.title) << '\t' << EscapedText(row.url) << '\t' << EscapedText(row.level)
+         << '\n';
   }
   out_ << std::flush;
   return kCompleted;
@@ -107,18 +117,27 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
     return usageError("--dir " + command.dir + ": no such folder");
   // Every title is checked before anything is written or downloaded.
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    if (TitleLeadsOutside(targets[i].title)) {
-      return usageError(labels[i] + " '" + targets[i].title + "' would lead outside " + *folder +
-                        "; give a plain folder name");
+    if (TitleIsRefused(targets[i].title)) {
+      return usageError(TitleRefusalText(labels[i], targets[i].title, *folder));
     }
   }
   if (targets.empty())
     return kCompleted;
 
   DownloaderChannel channel(QString::fromStdString(programFolder_));
+  CrawlWindow* running = nullptr;  // the crawl window, once there is one
+  InterruptWatcher interrupt([&channel, &running] {
+    channel.stopStarting();  // also a downloader being waited for
+    if (running != nullptr)
+      running->unload();
+  });
   if (!channel.connectOrStart()) {
-    err_ << kProgram << ": the downloader cannot be started: " << channel.errorText().toStdString()
-         << '\n';
+    if (interrupt.interrupted()) {
+      err_ << kProgram << ": interrupted\n";
+    } else {
+      err_ << kProgram
+           << ": the downloader cannot be started: " << channel.errorText().toStdString() << '\n';
+    }
     return kFailed;
   }
 
@@ -136,7 +155,7 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
                                                 terminal_.columns);
     window.setObserver(printer.get());
   }
-  InterruptWatcher interrupt([&window] { window.unload(); });
+  running = &window;
 
   int status = kCompleted;
   for (std::size_t i = 0; i < targets.size() && status == kCompleted; ++i) {
@@ -153,11 +172,11 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
         status = kFailed;
         break;
       case CrawlOutcome::TitleRefused:
-        status = usageError(labels[i] + " '" + targets[i].title + "' would lead outside " +
-                            *folder + "; give a plain folder name");
+        status = usageError(TitleRefusalText(labels[i], targets[i].title, *folder));
         break;
     }
   }
+  running = nullptr;
   window.setObserver(nullptr);
   if (printer)
     printer->unloaded();

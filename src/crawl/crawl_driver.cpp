@@ -86,7 +86,7 @@ class CrawlDriver {
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
       s_.Level = *level;
     // A title that leads out of Harvel's folder gets nothing written for it.
-    const bool folderIsSafe = !TitleLeadsOutside(row.title);
+    const bool folderIsSafe = !TitleIsRefused(row.title);
     if (folderIsSafe) {
       std::error_code error;
       std::filesystem::create_directory(PathFromText(s_.SaveFolder), error);

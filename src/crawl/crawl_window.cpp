@@ -26,9 +26,10 @@ void CrawlWindow::setCompletionPauseMs(std::int32_t ms) {
 }
 
 CrawlOutcome CrawlWindow::start(const CrawlTarget& target) {
-  if (TitleLeadsOutside(target.title)) {
+  if (TitleIsRefused(target.title)) {
     impl_->errorText =
-        "タイトル「" + target.title + "」はフォルダ名に使えません(Harvelのフォルダの外を指します)";
+        "タイトル「" + target.title +
+        "」はフォルダ名に使えません(空、「.」「..」、「/」「\\」や制御文字を含むタイトル)";
     return CrawlOutcome::TitleRefused;
   }
   appendRow(target);

@@ -1,5 +1,6 @@
 #include "crawl/mail_address_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -13,7 +14,13 @@ std::string MailAddressFilePath(const std::string& saveFolder) {
   return saveFolder + "/" + CrawlWindow::kMailFileName;
 }
 
-bool AppendMailAddress(const std::string& saveFolder, const std::string& address) {
+bool AppendMailAddress(const std::string& saveFolder, std::string address) {
+  // One address a line: a line break or other control character in a link
+  // must not add lines of its own.
+  std::erase_if(address, [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+  });
   std::ofstream out(PathFromText(MailAddressFilePath(saveFolder)),
                     std::ios::binary | std::ios::app);
   if (!out)

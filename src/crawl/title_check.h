@@ -4,8 +4,11 @@
 
 namespace harvel {
 
-// True when a target folder named `title` would not lie inside Harvel's folder:
-// an absolute path, a title holding "/" or "\", or "..".
-bool TitleLeadsOutside(const std::string& title);
+// True when `title` cannot name a crawl's folder inside Harvel's folder: an
+// empty title, "." or ".." (Harvel's folder itself or the one above it), an
+// absolute path, a title holding "/" or "\", or one holding a control
+// character (a zero byte would cut the path short; a line break would split
+// the lines of a log).
+bool TitleIsRefused(const std::string& title);
 
 }  // namespace harvel

@@ -23,6 +23,9 @@ class DownloadQueue {
   DownloadQueue(const DownloadQueue&) = delete;
   DownloadQueue& operator=(const DownloadQueue&) = delete;
 
+  // Where the temporary file being written is named.
+  void setTemporaryFileRecord(TemporaryFileRecord* record) { downloader_.setRecord(record); }
+
   // A job without a request downloads nothing; its `done` still comes in turn.
   void post(std::optional<DownloadRequest> request, Done done);
 

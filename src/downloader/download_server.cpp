@@ -27,16 +27,23 @@ void Send(QLocalSocket& socket, std::string_view frame) {
 
 }  // namespace
 
-DownloadServer::DownloadServer(QObject* parent) : QObject(parent) {
-  connect(&server_, &QLocalServer::newConnection, this, &DownloadServer::acceptConnections);
+DownloadServer::DownloadServer(std::chrono::milliseconds idleTimeout, QObject* parent)
+    : QObject(parent) {
+  connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
+  idleTimer_.setSingleShot(true);
+  idleTimer_.setInterval(idleTimeout);
+  connect(&idleTimer_, &QTimer::timeout, this, [this] {
+    queue_.stop();
+    emit idle();
+  });
 }
 
 DownloadServer::~DownloadServer() {
   queue_.stop();
-  // The sockets go with the server; their handlers must not run on a half-destroyed object.
+  // The sockets go with the listener; their handlers must not run on a half-destroyed object.
   for (auto& [socket, decoder] : decoders_)
     socket->disconnect(this);
-  server_.close();
+  listener_.close();
 }
 
 bool DownloadServer::listen(QString& error) {
@@ -46,32 +53,32 @@ bool DownloadServer::listen(QString& error) {
     error = QString::fromStdString(endpointError);
     return false;
   }
-  const QString name = QString::fromStdString(*endpoint);
 
   // The lock tells a live downloader from a socket file left by one that died.
   if (!lock_.tryLock(*endpoint + ".lock")) {
     error = "another VeskDownloader is running already";
     return false;
   }
-  QLocalServer::removeServer(name);
-  server_.setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_.listen(name)) {
-    error = server_.errorString();
+  // What a downloader that was killed left half written goes first.
+  if (temporaryFileRecord_.open(*endpoint + ".writing"))
+    queue_.setTemporaryFileRecord(&temporaryFileRecord_);
+  if (!listener_.listen(*endpoint, error))
     return false;
-  }
+  idleTimer_.start();
   return true;
 }
 
-void DownloadServer::acceptConnections() {
-  while (QLocalSocket* socket = server_.nextPendingConnection()) {
-    decoders_.emplace(socket, FrameDecoder{});
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
-    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-      decoders_.erase(socket);
-      socket->deleteLater();
-    });
-    readFrom(socket);
-  }
+void DownloadServer::accept(QLocalSocket* socket) {
+  idleTimer_.stop();
+  decoders_.emplace(socket, FrameDecoder{});
+  connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+  connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+    decoders_.erase(socket);
+    socket->deleteLater();
+    if (decoders_.empty())
+      idleTimer_.start();
+  });
+  readFrom(socket);
 }
 
 void DownloadServer::readFrom(QLocalSocket* socket) {

@@ -1,15 +1,18 @@
 #pragma once
 
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
+#include <chrono>
 #include <cstdint>
 #include <map>
 
 #include "downloader/download_queue.h"
 #include "downloader/instance_lock.h"
+#include "downloader/local_listener.h"
 #include "downloader/protocol/frame.h"
+#include "downloader/temporary_file_record.h"
 
 namespace harvel {
 
@@ -17,12 +20,15 @@ namespace harvel {
 // requests from any number of clients, one at a time in arrival order. Each
 // request gets exactly one notice, the decimal DownloadCount, on the
 // connection that carried it, after its download has ended; DownloadCount then
-// grows by one. A close message ends the program at once.
+// grows by one. A close message ends the program at once. With no client
+// connected for `idleTimeout`, the program ends too: a client that was killed
+// never closes it.
 class DownloadServer : public QObject {
   Q_OBJECT
 
  public:
-  explicit DownloadServer(QObject* parent = nullptr);
+  explicit DownloadServer(std::chrono::milliseconds idleTimeout = std::chrono::seconds(60),
+                          QObject* parent = nullptr);
   ~DownloadServer() override;
 
   // Starts listening. False with `error` set when the socket folder cannot be
@@ -33,13 +39,19 @@ class DownloadServer : public QObject {
   // A client sent the close message; the running download has been stopped.
   void closeRequested();
 
+  // No client has been connected for the idle time-out; the running download
+  // has been stopped.
+  void idle();
+
  private:
-  void acceptConnections();
+  void accept(QLocalSocket* socket);
   void readFrom(QLocalSocket* socket);
   void answer(const QPointer<QLocalSocket>& socket);
 
-  QLocalServer server_;
   InstanceLock lock_;
+  TemporaryFileRecord temporaryFileRecord_;
+  LocalListener listener_;
+  QTimer idleTimer_;
   std::map<QLocalSocket*, FrameDecoder> decoders_;
   DownloadQueue queue_;
   std::int64_t downloadCount_ = 0;

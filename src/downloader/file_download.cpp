@@ -1,7 +1,6 @@
 #include "downloader/file_download.h"
 
 #include <curl/curl.h>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -26,16 +25,20 @@ constexpr long kLowSpeedBytes = 1;
 constexpr long kLowSpeedSeconds = 60;
 constexpr long kMaxRedirects = 10;
 
-// A new file named `prefix` and six random letters or digits, opened for
-// writing with `mode`; -1 when the folder cannot be written to.
-int CreateTemporaryFile(const std::string& prefix, unsigned mode, std::string& path) {
+// A new file named `prefix` and random letters or digits, opened for writing
+// with `mode` and named in `record` first; -1 when the folder cannot be
+// written to.
+int CreateTemporaryFile(const std::string& prefix, unsigned mode, std::string& path,
+                        TemporaryFileRecord* record) {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   static std::mt19937_64 random{std::random_device{}()};
   for (int attempt = 0; attempt < 100; ++attempt) {
     path = prefix;
     std::uint64_t bits = random();
-    for (int i = 0; i < 6; ++i, bits >>= 6)
+    for (std::size_t i = 0; i < FileDownloader::kTemporarySuffixLength; ++i, bits >>= 6)
       path += kLetters[bits % (sizeof kLetters - 1)];
+    if (record != nullptr)
+      record->remember(path);
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST)
       return fd;
@@ -52,29 +55,6 @@ bool HttpErrorStatus(CURL* easy) {
       scheme != nullptr && (std::strcmp(scheme, "HTTP") == 0 || std::strcmp(scheme, "HTTPS") == 0 ||
                             std::strcmp(scheme, "http") == 0 || std::strcmp(scheme, "https") == 0);
   return http && status >= 400;
-}
-
-constexpr const char* kTempPrefix = ".VeskDownloader-";
-
-// Removes the temporary files that a downloader which was killed mid-download
-// left in `folder`. A file being written is locked by its writer; one that
-// nobody holds is a leftover.
-void RemoveLeftovers(const std::string& folder) {
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr)
-    return;
-  while (dirent* entry = readdir(dir)) {
-    if (std::strncmp(entry->d_name, kTempPrefix, std::strlen(kTempPrefix)) != 0)
-      continue;
-    const std::string path = folder + "/" + entry->d_name;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-      continue;
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
-      unlink(path.c_str());
-    close(fd);
-  }
-  closedir(dir);
 }
 
 }  // namespace
@@ -108,6 +88,8 @@ FileDownloader::~FileDownloader() {
 bool FileDownloader::begin(const DownloadRequest& request) {
   namespace fs = std::filesystem;
   abandon();
+  if (request.url.find('\0') != std::string::npos || request.path.find('\0') != std::string::npos)
+    return false;
   const fs::path target = PathFromText(request.path);
   if (!target.is_absolute() || !target.has_filename())
     return false;
@@ -123,13 +105,13 @@ bool FileDownloader::createFile() {
     return true;
   if (!begun_)
     return false;
-  if (cleanedFolders_.insert(folder_).second)
-    RemoveLeftovers(folder_);
   // Created with the mode a program writing the file directly would give it.
-  fd_ = CreateTemporaryFile(folder_ + "/" + kTempPrefix, fileMode_, tempPath_);
-  if (fd_ < 0)
-    return false;       // no such folder, or not writable
-  flock(fd_, LOCK_EX);  // marks the file as being written (see RemoveLeftovers)
+  fd_ = CreateTemporaryFile(folder_ + "/" + kTemporaryPrefix, fileMode_, tempPath_, record_);
+  if (fd_ < 0) {
+    forgetTemporaryFile();
+    return false;  // no such folder, or not writable
+  }
+  flock(fd_, LOCK_EX);  // marks the file as being written (see TemporaryFileRecord)
   return true;
 }
 
@@ -162,10 +144,16 @@ bool FileDownloader::finish(int result) {
     return false;
   const bool closed = close(fd_) == 0;
   fd_ = -1;
-  if (ok && closed && rename(tempPath_.c_str(), targetPath_.c_str()) == 0)
-    return true;
-  unlink(tempPath_.c_str());
-  return false;
+  const bool landed = ok && closed && rename(tempPath_.c_str(), targetPath_.c_str()) == 0;
+  if (!landed)
+    unlink(tempPath_.c_str());
+  forgetTemporaryFile();
+  return landed;
+}
+
+void FileDownloader::forgetTemporaryFile() {
+  if (record_ != nullptr)
+    record_->forget();
 }
 
 void FileDownloader::abandon() {
@@ -175,6 +163,7 @@ void FileDownloader::abandon() {
   close(fd_);
   fd_ = -1;
   unlink(tempPath_.c_str());
+  forgetTemporaryFile();
 }
 
 }  // namespace harvel

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <set>
 #include <string>
 
 #include "downloader/protocol/request_text.h"
+#include "downloader/temporary_file_record.h"
 
 typedef void CURL;
 
@@ -17,17 +17,26 @@ namespace harvel {
 //
 // The file is written under a temporary name in the target folder and renamed
 // into place only when the download succeeded: a failed download leaves no file
-// behind and an existing file at the path untouched. Temporary files that a
-// killed downloader left are removed the first time a folder is written to.
+// behind and an existing file at the path untouched. The temporary file being
+// written is named in a TemporaryFileRecord, so that the next downloader can
+// remove it when this one is killed.
 class FileDownloader {
  public:
+  // A temporary file's name: the prefix and this many letters or digits.
+  static constexpr const char* kTemporaryPrefix = ".VeskDownloader-";
+  static constexpr std::size_t kTemporarySuffixLength = 6;
+
   FileDownloader();
   ~FileDownloader();  // abandon()
   FileDownloader(const FileDownloader&) = delete;
   FileDownloader& operator=(const FileDownloader&) = delete;
 
+  // Where the temporary file being written is named; none by default.
+  void setRecord(TemporaryFileRecord* record) { record_ = record; }
+
   // Prepares the download of `request`: the handle's URL and where the file
-  // goes. False for a path that is not absolute or names no file.
+  // goes. False for a path that is not absolute or names no file, and for a
+  // URL or path holding a zero byte (the C calls would see a shorter text).
   bool begin(const DownloadRequest& request);
 
   // The handle whose transfer fetches the begun download.
@@ -47,6 +56,7 @@ class FileDownloader {
 
  private:
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
+  void forgetTemporaryFile();
 
   CURL* easy_;
   bool begun_ = false;
@@ -54,7 +64,7 @@ class FileDownloader {
   std::string folder_;
   std::string tempPath_;
   std::string targetPath_;
-  std::set<std::string> cleanedFolders_;  // folders already rid of leftovers
+  TemporaryFileRecord* record_ = nullptr;
   unsigned fileMode_;
 };
 

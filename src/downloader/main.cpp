@@ -21,9 +21,10 @@ int main(int argc, char** argv) {
     // GLib's, and every request takes a few.
     qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
-    harvel::DownloadServer server;
+    harvel::DownloadServer server(harvel::IdleTimeout());
     QObject::connect(&server, &harvel::DownloadServer::closeRequested, &app,
                      &QCoreApplication::quit);
+    QObject::connect(&server, &harvel::DownloadServer::idle, &app, &QCoreApplication::quit);
     QString error;
     if (server.listen(error)) {
       status = app.exec();

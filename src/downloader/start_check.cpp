@@ -21,6 +21,14 @@ bool HasDisplay() {
 
 }  // namespace
 
+std::chrono::milliseconds IdleTimeout() {
+  bool ok = false;
+  const int ms = qEnvironmentVariableIntValue("VESKDOWNLOADER_IDLE_MS", &ok);
+  if (ok && ms > 0)
+    return std::chrono::milliseconds(ms);
+  return std::chrono::seconds(60);
+}
+
 bool IsWakeCommandLine(int argc, char** argv) {
   return argc == 2 && std::strcmp(argv[1], "wake") == 0;
 }

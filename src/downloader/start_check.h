@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 namespace harvel {
 
 // VeskDownloader runs only when started by Harvel: its command line is
@@ -10,5 +12,9 @@ bool IsWakeCommandLine(int argc, char** argv);
 // message box titled VeskDownloader with an OK button only, or on standard error
 // when there is no display. Returns the program's exit status (non-zero).
 int RefuseToStart(int argc, char** argv);
+
+// How long the program waits without a client before it ends: 60 s, or the
+// milliseconds in VESKDOWNLOADER_IDLE_MS (for tests).
+std::chrono::milliseconds IdleTimeout();
 
 }  // namespace harvel

@@ -1,5 +1,9 @@
 #include "list_file/file_bytes.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -25,6 +29,18 @@ std::FILE* CreateTemporaryFile(const fs::path& target, fs::path& name) {
       return nullptr;
   }
   return nullptr;
+}
+
+// After a crash the rename may reach the disk before the bytes do, and the
+// list would be empty: the bytes are on the disk before the new file takes the
+// old one's place.
+bool FlushToDisk(std::FILE* file) {
+#ifdef _WIN32
+  (void)file;
+  return true;
+#else
+  return fsync(fileno(file)) == 0;
+#endif
 }
 
 bool MayWrite(const fs::path& path) {
@@ -70,6 +86,7 @@ bool ReplaceFileBytes(const fs::path& path, std::string_view bytes) {
     return false;
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   written = std::fflush(file) == 0 && written;
+  written = FlushToDisk(file) && written;
   written = std::fclose(file) == 0 && written;
   if (written && exists)
     fs::permissions(temporary, old.permissions(), error);

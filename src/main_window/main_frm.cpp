@@ -167,8 +167,9 @@ void MainFrm::ListView1_DblClick() {
   switch (result.outcome) {
     case CrawlOutcome::TitleRefused:
       services_.showMessage(
-          QStringLiteral("「%1」はフォルダの名前に使えないため、巡回を始めませんでした。\n"
-                         "「/」「\\」を含まず「..」でもないタイトルにしてください。")
+          QStringLiteral(
+              "「%1」はフォルダの名前に使えないため、巡回を始めませんでした。\n"
+              "空でも「.」「..」でもなく、「/」「\\」や制御文字を含まないタイトルにしてください。")
               .arg(QString::fromStdString(row.title)));
       break;
     case CrawlOutcome::ChannelFailed:

@@ -1,10 +1,15 @@
 #include "platform/downloader_channel.h"
 
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#endif
+
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QThread>
+#include <QTimer>
 #include <charconv>
 #include <limits>
 
@@ -29,6 +34,20 @@ QString DownloaderProgram(const QString& folder) {
   return QDir(folder).filePath(QStringLiteral("VeskDownloader"));
 #endif
 }
+
+#ifdef Q_OS_UNIX
+// False when the process `pid` is known to be gone or to run something else
+// than a program started with `wake` (its number may have been given to
+// another process since).
+bool StillRunsWake(qint64 pid) {
+  QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+  if (!QFileInfo::exists(QStringLiteral("/proc/self/cmdline")))
+    return true;  // no /proc to ask
+  if (!cmdline.open(QIODevice::ReadOnly))
+    return false;
+  return cmdline.readAll().endsWith(QByteArrayLiteral("\0wake\0"));
+}
+#endif
 
 }  // namespace
 
@@ -67,20 +86,74 @@ bool DownloaderChannel::find() {
 bool DownloaderChannel::connectOrStart() {
   if (find())
     return true;
+  // A socket folder that is refused, or a socket path too long, would make the
+  // started downloader end at once: said here instead of after the wait.
+  std::string endpointError;
+  if (!DownloaderEndpoint(endpointError)) {
+    errorText_ = QString::fromStdString(endpointError);
+    return false;
+  }
+  if (stopStarting_) {
+    errorText_ = QStringLiteral("interrupted");
+    return false;
+  }
   if (!startDownloader())
     return false;
-  // Wait until the new downloader accepts; it needs a moment to start.
+  return waitForStartedDownloader();
+}
+
+bool DownloaderChannel::waitForStartedDownloader() {
+  // The new downloader needs a moment before it accepts.
   QDeadlineTimer deadline(startTimeout_);
   while (!deadline.hasExpired()) {
     if (find())
       return true;
-    QThread::msleep(kStartPollMs);
+    if (!pause(std::chrono::milliseconds(kStartPollMs)))
+      break;
+  }
+  if (stopStarting_) {
+    endStartedDownloader();
+    errorText_ = QStringLiteral("interrupted while waiting for VeskDownloader to start");
+    return false;
   }
   if (find())
     return true;
   errorText_ = QStringLiteral("VeskDownloader was started but did not answer within %1 ms")
                    .arg(startTimeout_.count());
   return false;
+}
+
+bool DownloaderChannel::pause(std::chrono::milliseconds time) {
+  if (stopStarting_)
+    return false;
+  QEventLoop loop;
+  QTimer::singleShot(time, &loop, [&loop] { loop.exit(1); });
+  pauseLoop_ = &loop;
+  // 1 from the timer; anything else ended the wait early (stopStarting(), or
+  // the program quitting).
+  const bool timeUp = loop.exec() == 1;
+  pauseLoop_ = nullptr;
+  return timeUp && !stopStarting_;
+}
+
+void DownloaderChannel::stopStarting() {
+  stopStarting_ = true;
+  if (pauseLoop_ != nullptr)
+    pauseLoop_->exit(0);
+}
+
+void DownloaderChannel::endStartedDownloader() {
+  if (find()) {
+    if (send(EncodeClose()))
+      socket_->waitForBytesWritten(kConnectWaitMs);
+    detach();
+    return;
+  }
+#ifdef Q_OS_UNIX
+  // Not listening yet: it has nothing under way and can be ended outright.
+  if (startedPid_ > 0 && StillRunsWake(startedPid_))
+    ::kill(static_cast<pid_t>(startedPid_), SIGTERM);
+#endif
 }
 
 bool DownloaderChannel::startDownloader() {
@@ -97,7 +170,7 @@ bool DownloaderChannel::startDownloader() {
   process.setStandardInputFile(QProcess::nullDevice());
   process.setStandardOutputFile(QProcess::nullDevice());
   process.setStandardErrorFile(QProcess::nullDevice());
-  if (!process.startDetached()) {
+  if (!process.startDetached(&startedPid_)) {
     errorText_ = QStringLiteral("cannot start %1: %2").arg(program, process.errorString());
     return false;
   }

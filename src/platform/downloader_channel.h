@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEventLoop>
 #include <QLocalSocket>
 #include <QObject>
 #include <QString>
@@ -20,7 +21,8 @@ namespace harvel {
 //
 //   - connectOrStart(): "found" means a connection to the downloader's socket
 //     succeeds. When nothing answers, `VeskDownloader wake` is started from
-//     `programFolder` and the channel waits, bounded, until it accepts.
+//     `programFolder` and the channel waits, bounded, until it accepts. The
+//     wait runs the event loop, so windows stay responsive meanwhile.
 //   - Downloading(): sends the request `URL,path`; the notice that comes back
 //     on this connection is written into the mailbox if it still exists.
 //   - When the connection drops or a request cannot be delivered, the
@@ -40,8 +42,13 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   ~DownloaderChannel() override;
 
   // Connects to a running downloader, or starts one and waits for it. False
-  // with errorText() set when neither works.
+  // with errorText() set when neither works, at once when the socket folder is
+  // refused.
   bool connectOrStart();
+
+  // From now on no downloader is started or waited for (Ctrl-C): a wait under
+  // way ends, and the downloader it waited for is closed or ended.
+  void stopStarting();
 
   // Connects to a running downloader only.
   bool find();
@@ -68,6 +75,9 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   };
 
   bool startDownloader();
+  bool waitForStartedDownloader();
+  bool pause(std::chrono::milliseconds time);
+  void endStartedDownloader();
   void attach(QLocalSocket* socket);
   void detach();
   bool send(const std::string& frame);
@@ -83,7 +93,10 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   std::deque<Pending> pending_;
   bool startedDownloader_ = false;
   bool recovering_ = false;
-  std::int64_t countOffset_ = 0;  // added to the downloader's counts after a restart
+  bool stopStarting_ = false;
+  qint64 startedPid_ = 0;
+  QEventLoop* pauseLoop_ = nullptr;  // the wait under way, if any
+  std::int64_t countOffset_ = 0;     // added to the downloader's counts after a restart
   std::int64_t lastCountWritten_ = -1;
   QString errorText_;
   std::chrono::milliseconds startTimeout_{5000};

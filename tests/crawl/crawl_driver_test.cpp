@@ -142,6 +142,25 @@ TEST_F(CrawlTest, CollectsMailAddressesWithoutRequests) {
   EXPECT_EQ(observer.status2.back(), "ダウンロード総数:2 (残りの数：0 )");
 }
 
+TEST_F(CrawlTest, RowsWithARefusedTitleAreSkippedWithoutWritingAnything) {
+  channel.site["http://h.test/VeskDownloader"] = "not a program";
+  for (const char* title : {"", ".", "..", "a\nb"})
+    window.appendRow({title, "http://h.test/VeskDownloader", "0"});
+  window.appendRow({"site", "http://h.test/VeskDownloader", "0"});
+  EXPECT_EQ(window.SearchStart(), CrawlOutcome::Completed);
+  EXPECT_EQ(channel.requests,
+            Strings{"http://h.test/VeskDownloader," + folder.text() + "/site/VeskDownloader"});
+  EXPECT_FALSE(exists("VeskDownloader"));
+}
+
+TEST_F(CrawlTest, ControlCharactersInAMailLinkAddNoLinesToTheMailFile) {
+  options.set(Check::Mail, true);
+  window.appendRow({"site", "mailto:a@h.test\r\nforged@evil.test", "0"});
+  window.appendRow({"site", std::string("mailto:b@h.test\0\n\t", 18), "0"});
+  EXPECT_EQ(window.SearchStart(), CrawlOutcome::Completed);
+  EXPECT_EQ(file("site/メールアドレス.txt"), "a@h.testforged@evil.test\r\nb@h.test\r\n");
+}
+
 TEST_F(CrawlTest, SkipsMailRowsWhenNeitherMailNorOtherIsOn) {
   channel.site[kPage] = R"(<a href="mailto:a@h.test">)";
   crawl(kPage, "1");
@@ -235,6 +254,16 @@ TEST_F(CrawlTest, WaitsForANoticeWithoutSpinning) {
   pump.post(Ms(60'000), [&] { window.unload(); });
   EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Closed);
   EXPECT_LE(pump.waits() + pump.passes(), 70);  // about one wake-up a second
+}
+
+TEST_F(CrawlTest, TakesANoticeThatArrivesWhileTheRequestIsStillBeingSent) {
+  channel.answersInsideTheCall = true;
+  channel.site[kPage] = R"(<img src="a.gif">)";
+  channel.site["http://h.test/dir/a.gif"] = "GIF89a";
+  EXPECT_EQ(crawl(kPage, "0"), CrawlOutcome::Completed);
+  EXPECT_EQ(file("site/a.gif"), "GIF89a");
+  EXPECT_EQ(observer.status2.back(), "ダウンロード総数:1 (残りの数：0 )");
+  EXPECT_LT(pump.elapsed(), Ms(10'000));  // never waited for a notice that had come
 }
 
 TEST_F(CrawlTest, EndsWithTheChannelsMessageWhenTheDownloaderIsGone) {

@@ -19,14 +19,22 @@ void FakeSiteChannel::Downloading(const std::string& url, const std::string& pat
   }
   if (!answers)
     return;
-  pump_.post(std::chrono::milliseconds(5), [this, url, path, mailbox] {
-    if (auto page = site.find(url); page != site.end()) {
-      std::ofstream(PathFromText(path), std::ios::binary) << page->second;
-    }
-    ++notices;
-    if (auto box = mailbox.lock())
-      box->text = std::to_string(notices);
-  });
+  if (answersInsideTheCall) {
+    answer(url, path, mailbox);
+    return;
+  }
+  pump_.post(std::chrono::milliseconds(5),
+             [this, url, path, mailbox] { answer(url, path, mailbox); });
+}
+
+void FakeSiteChannel::answer(const std::string& url, const std::string& path,
+                             const std::weak_ptr<Mailbox>& mailbox) {
+  if (auto page = site.find(url); page != site.end()) {
+    std::ofstream(PathFromText(path), std::ios::binary) << page->second;
+  }
+  ++notices;
+  if (auto box = mailbox.lock())
+    box->text = std::to_string(notices);
 }
 
 void RecordingObserver::rowInserted(std::size_t index, const CrawlTarget& row) {

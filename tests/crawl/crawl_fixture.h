@@ -28,10 +28,14 @@ class FakeSiteChannel : public DownloadChannel {
   std::vector<std::string> requests;                      // "url,path" in the order sent
   std::function<void(const std::string& url)> onRequest;  // runs inside each request
   bool answers = true;                                    // false: no notice ever comes
-  std::string failure;  // when set, the channel reports this error instead
+  bool answersInsideTheCall = false;  // true: the notice is written before Downloading returns
+  std::string failure;                // when set, the channel reports this error instead
   int notices = 0;
 
  private:
+  void answer(const std::string& url, const std::string& path,
+              const std::weak_ptr<Mailbox>& mailbox);
+
   FakeEventPump& pump_;
 };
 

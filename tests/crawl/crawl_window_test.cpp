@@ -60,7 +60,7 @@ TEST_F(CrawlTest, StartsAFreshBufferForEachCrawl) {
 }
 
 TEST_F(CrawlTest, RefusesTitlesLeadingOutOfHarvelsFolder) {
-  for (const char* title : {"..", "../up", "a/b", "/tmp/abs", "a\\b"}) {
+  for (const char* title : {"..", "../up", "a/b", "/tmp/abs", "a\\b", "", ".", "a\r\nb"}) {
     EXPECT_EQ(crawl("http://h.test/a.gif", "1", title), CrawlOutcome::TitleRefused) << title;
     EXPECT_NE(window.errorText().find(title), std::string::npos);
     EXPECT_FALSE(window.isLoaded());

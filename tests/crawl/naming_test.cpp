@@ -47,12 +47,14 @@ TEST(NumberedName, TakesTheFirstFreeNumber) {
   EXPECT_EQ(FirstFreeNumberedName(base), folder.text() + "/photo(2).gif");
 }
 
-TEST(TitleLeadsOutside, RefusesTitlesThatLeaveHarvelsFolder) {
-  for (const char* title : {"..", "../x", "a/b", "/abs", "a\\b", "\\\\server\\x"}) {
-    EXPECT_TRUE(TitleLeadsOutside(title)) << title;
+TEST(TitleIsRefused, RefusesTitlesThatNameNoFolderInsideHarvelsFolder) {
+  for (const char* title : {"..", "../x", "a/b", "/abs", "a\\b", "\\\\server\\x", "", ".", "a\nb",
+                            "line\r\n", "tab\there", "bell\a", "del\x7f"}) {
+    EXPECT_TRUE(TitleIsRefused(title)) << title;
   }
+  EXPECT_TRUE(TitleIsRefused(std::string("cut\0here", 8)));
   for (const char* title : {"site", "site.v2", "...", "a..b", "サイト", "a=b"}) {
-    EXPECT_FALSE(TitleLeadsOutside(title)) << title;
+    EXPECT_FALSE(TitleIsRefused(title)) << title;
   }
 }
 

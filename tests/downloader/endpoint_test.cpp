@@ -8,35 +8,13 @@
 #include <filesystem>
 #include <string>
 
+#include "scoped_env.h"
 #include "temp_folder.h"
 
 namespace harvel {
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = getenv(name))
-      old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using test::ScopedEnv;
 
 TEST(DownloaderEndpoint, UsesThePrivateRuntimeFolder) {
   test::TempFolder runtime;
@@ -79,6 +57,38 @@ TEST(DownloaderEndpoint, RefusesATempFolderThatOthersCanEnter) {
   std::string error;
   EXPECT_FALSE(DownloaderEndpoint(error));
   EXPECT_NE(error.find(folder), std::string::npos) << error;
+}
+
+TEST(DownloaderEndpoint, SaysWhyTheSocketFolderIsRefused) {
+  ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+  const std::string name = "/harvel-" + std::to_string(getuid());
+  const auto reason = [](const std::string& tmp) {
+    ScopedEnv tmpdir("TMPDIR", tmp.c_str());
+    std::string error;
+    EXPECT_FALSE(DownloaderEndpoint(error)) << tmp;
+    return error;
+  };
+  test::TempFolder linked;
+  test::TempFolder target;
+  std::filesystem::create_directory_symlink(target.path(), linked.text() + name);
+  EXPECT_NE(reason(linked.text()).find("symbolic link"), std::string::npos);
+  test::TempFolder plain;
+  test::WriteFile(plain.text() + name, "");
+  EXPECT_NE(reason(plain.text()).find("not a folder"), std::string::npos);
+  test::TempFolder open;
+  ASSERT_EQ(mkdir((open.text() + name).c_str(), 0700), 0);
+  chmod((open.text() + name).c_str(), 0750);
+  EXPECT_NE(reason(open.text()).find("entered by other users"), std::string::npos);
+  if (getuid() == 0) {  // only root can give a folder to another user
+    test::TempFolder others;
+    ASSERT_EQ(mkdir((others.text() + name).c_str(), 0700), 0);
+    ASSERT_EQ(chown((others.text() + name).c_str(), 65534, 65534), 0);
+    EXPECT_NE(reason(others.text()).find("another user"), std::string::npos);
+  }
+  const std::string deep = std::string(150, 'd');
+  test::TempFolder longer;
+  std::filesystem::create_directories(longer.path() / deep);
+  EXPECT_NE(reason(longer.text() + "/" + deep).find("too long"), std::string::npos);
 }
 
 }  // namespace

@@ -177,6 +177,23 @@ TEST_F(DesktopEndToEnd, QtsOwnDialogsSpeakJapanese) {
   EXPECT_EQ(after.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancel"));
 }
 
+TEST_F(DesktopEndToEnd, ATitleNamingHarvelsOwnFolderIsRefusedWithAMessage) {
+  server.routes().Get("/index.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<img src=\"harvel\">", "text/html");
+  });
+  server.routes().Get("/harvel", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("not a program", "image/gif");
+  });
+  server.start();
+  crawlFromTheList(QStringLiteral("."), server.url("/index.html"), QStringLiteral("1"));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].contains(QStringLiteral("フォルダの名前に使えない")))
+      << messages[0].toStdString();
+  EXPECT_FALSE(fs::exists(harvelFolder.path() / "harvel"));
+  EXPECT_FALSE(fs::exists(harvelFolder.path() / "index.html"));
+  EXPECT_FALSE(program->crawlWindow().isLoaded());
+}
+
 TEST_F(DesktopEndToEnd, ClosingTheCrawlWindowMidCrawlStopsRequests) {
   constexpr int kPictures = 40;
   std::string page = "<html>\r\n";

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 #include "common/path_text.h"
@@ -35,6 +38,32 @@ TEST(ListFileFailure, EmptyNameLoadsAndWritesNothing) {
   EXPECT_EQ(rows, kRows);
   EXPECT_FALSE(SaveListFile("", kRows));
   EXPECT_EQ(Names(here), before);
+}
+
+TEST(ListFileFailure, ASaveCutOffPartWayKeepsTheOldFileWhole) {
+  test::TempFolder folder;
+  const fs::path file = folder.path() / "list.hvl";
+  ASSERT_TRUE(SaveListFile(file.string(), kRows));
+  const std::string before = ReadFile(file);
+  // Far more rows than the file-size limit below lets through.
+  const std::vector<CrawlTarget> many(500, CrawlTarget{"title", "http://example.com/", "3"});
+
+  // The limit is set in a child process, so that this one keeps writing freely.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+    const rlimit limit{4096, 4096};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+      _exit(3);
+    _exit(SaveListFile(file.string(), many) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the cut-off save must report its failure";
+  EXPECT_EQ(ReadFile(file), before);
+  EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"list.hvl"});
 }
 
 TEST(ListFileFailure, AFileThatCannotBeReadAddsNothing) {

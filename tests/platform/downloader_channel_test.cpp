@@ -5,13 +5,16 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
 #include "downloader_process.h"
 #include "platform/qt_event_pump.h"
+#include "scoped_env.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
 
@@ -161,6 +164,64 @@ TEST_F(DownloaderChannelTest, CloseWithoutAConnectionFindsTheDownloaderFirst) {
   channel.close();
   EXPECT_TRUE(running.process().waitForFinished(5000));
   EXPECT_FALSE(test::DownloaderAnswers());
+}
+
+// A program folder whose VeskDownloader takes `seconds` before it runs the
+// real one, as a slow machine would.
+void WriteSlowDownloader(const test::TempFolder& folder, int seconds) {
+  const fs::path program = folder.path() / "VeskDownloader";
+  std::ofstream(program) << "#!/bin/sh\nsleep " << seconds << "\nexec '"
+                         << test::DownloaderProgram() << "' \"$@\"\n";
+  chmod(program.c_str(), 0755);
+}
+
+TEST_F(DownloaderChannelTest, WaitsForAStartedDownloaderThroughTheEventLoop) {
+  test::TempFolder folder;
+  WriteSlowDownloader(folder, 1);
+  DownloaderChannel channel(QString::fromStdString(folder.text()));
+  channel.setStartTimeout(20s);
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+  timer.start(50);
+  ASSERT_TRUE(channel.connectOrStart()) << channel.errorText().toStdString();
+  EXPECT_TRUE(channel.startedDownloader());
+  // About one a tick every 50 ms during a second's wait; none if the wait blocked.
+  EXPECT_GE(ticks, 5);
+  channel.close();
+}
+
+TEST_F(DownloaderChannelTest, StopStartingEndsTheWaitAndTheDownloaderItWaitedFor) {
+  test::TempFolder folder;
+  WriteSlowDownloader(folder, 2);
+  DownloaderChannel channel(QString::fromStdString(folder.text()));
+  channel.setStartTimeout(20s);
+  QTimer::singleShot(300ms, [&channel] { channel.stopStarting(); });
+  EXPECT_FALSE(channel.connectOrStart());
+  EXPECT_TRUE(channel.errorText().contains(QStringLiteral("interrupted")))
+      << channel.errorText().toStdString();
+  // Past the moment the real downloader would have been run: nothing answers.
+  PumpUntil([] { return false; }, 3s);
+  EXPECT_FALSE(test::DownloaderAnswers());
+  // Nor is one started later, for a request.
+  auto mailbox = std::make_shared<Mailbox>();
+  channel.Downloading(site_.url("/a.gif"), path("a.gif"), mailbox);
+  EXPECT_FALSE(mailbox->channelError.empty());
+  EXPECT_FALSE(test::DownloaderAnswers());
+}
+
+TEST_F(DownloaderChannelTest, ARefusedSocketFolderIsSaidAtOnceAndNothingIsStarted) {
+  test::TempFolder tmp;
+  test::TempFolder elsewhere;
+  fs::create_directory_symlink(elsewhere.path(),
+                               tmp.path() / ("harvel-" + std::to_string(getuid())));
+  test::ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+  test::ScopedEnv tmpdir("TMPDIR", tmp.text().c_str());
+  DownloaderChannel channel(BuildFolder());
+  EXPECT_FALSE(channel.connectOrStart());
+  EXPECT_FALSE(channel.startedDownloader());
+  EXPECT_TRUE(channel.errorText().contains(QStringLiteral("symbolic link")))
+      << channel.errorText().toStdString();
 }
 
 }  // namespace

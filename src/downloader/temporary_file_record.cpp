@@ -1,0 +1,94 @@
+#include "downloader/temporary_file_record.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "downloader/file_download.h"
+
+namespace harvel {
+namespace {
+
+// Removes the file at `path` when it is a temporary file of a downloader that
+// is gone: a plain file of this user, named like one, that nobody holds
+// locked. A file still being written is locked by its writer.
+void RemoveLeftover(const std::string& path) {
+  if (!TemporaryFileRecord::IsTemporaryName(path))
+    return;
+  // Non-blocking: a named pipe put there must not stall the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0)
+    return;
+  struct stat info {};
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid() &&
+      info.st_nlink == 1 && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    unlink(path.c_str());
+  }
+  close(fd);
+}
+
+std::string ReadRecord(int fd) {
+  std::string text;
+  char block[4096];
+  ssize_t n = 0;
+  while ((n = pread(fd, block, sizeof block, static_cast<off_t>(text.size()))) > 0 &&
+         text.size() < 65536)
+    text.append(block, static_cast<std::size_t>(n));
+  return text;
+}
+
+}  // namespace
+
+TemporaryFileRecord::~TemporaryFileRecord() {
+  if (fd_ >= 0) {
+    forget();
+    close(fd_);
+  }
+}
+
+bool TemporaryFileRecord::open(const std::string& recordPath) {
+  const int fd = ::open(recordPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0)
+    return false;
+  const std::string left = ReadRecord(fd);
+  if (!left.empty())
+    RemoveLeftover(left);
+  fd_ = fd;
+  forget();
+  return true;
+}
+
+void TemporaryFileRecord::remember(const std::string& path) {
+  if (fd_ < 0)
+    return;
+  // The record only guides a clean-up: a short write leaves a name that
+  // matches no file.
+  if (pwrite(fd_, path.data(), path.size(), 0) == static_cast<ssize_t>(path.size())) {
+    [[maybe_unused]] const int cut = ftruncate(fd_, static_cast<off_t>(path.size()));
+  }
+}
+
+void TemporaryFileRecord::forget() {
+  if (fd_ >= 0) {
+    [[maybe_unused]] const int cut = ftruncate(fd_, 0);
+  }
+}
+
+bool TemporaryFileRecord::IsTemporaryName(const std::string& path) {
+  const std::string_view prefix = FileDownloader::kTemporaryPrefix;
+  const std::size_t slash = path.rfind('/');
+  const std::string_view name =
+      std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+  if (name.size() != prefix.size() + FileDownloader::kTemporarySuffixLength ||
+      name.substr(0, prefix.size()) != prefix)
+    return false;
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+}  // namespace harvel

@@ -1,0 +1,113 @@
+// harvel-cli where a careless user or a hostile list meets it: titles that name
+// no folder of their own, list titles holding control characters, and Ctrl-C
+// while the downloader is being started.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <QProcess>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "cli_process.h"
+#include "downloader_process.h"
+#include "list_file/list_file.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+class CliSafety : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    site_.routes().Get("/index.html", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<img src=\"harvel-cli\"><img src=\"a.gif\">", "text/html");
+    });
+    site_.routes().Get("/harvel-cli", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("not a program", "image/gif");
+    });
+    site_.routes().Get("/a.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("GIF-a", "image/gif");
+    });
+    site_.start();
+  }
+  void TearDown() override {
+    test::KillRunningDownloader();
+    site_.stop();
+  }
+
+  test::TempFolder dir_;
+  test::TestSiteServer site_;
+};
+
+TEST_F(CliSafety, TitlesNamingNoFolderOfTheirOwnAreUsageErrors) {
+  const std::string url = site_.url("/index.html");
+  for (const std::string title : {"", ".", "a\r\nb", "tab\there"}) {
+    const auto run = test::RunCli({"--dir", Q(dir_.text()), Q(title), Q(url), "1"});
+    EXPECT_EQ(run.exitCode, 2) << title << run.err;
+    EXPECT_TRUE(run.out.empty()) << run.out;
+  }
+  EXPECT_TRUE(fs::is_empty(dir_.path()));
+  EXPECT_FALSE(test::DownloaderAnswers()) << "no downloader is started for a usage error";
+
+  const std::string list = dir_.text() + "/targets.hvl";
+  ASSERT_TRUE(SaveListFile(list, {{"good", url, "0"}, {".", url, "0"}}));
+  const auto run = test::RunCli({"--dir", Q(dir_.text()), "--list", Q(list)});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("row 2"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(dir_.path() / "good"));
+  EXPECT_FALSE(fs::exists(dir_.path() / "a.gif"));
+}
+
+TEST_F(CliSafety, ShowListEscapesControlCharacters) {
+  const std::string list = dir_.text() + "/targets.hvl";
+  ASSERT_TRUE(SaveListFile(list, {{"red\x1b[31m\ttab", "http://h.test/a\\b", "1"}}));
+  const auto shown = test::RunCli({"--show-list", Q(list)});
+  EXPECT_EQ(shown.exitCode, 0) << shown.err;
+  EXPECT_EQ(shown.out, "red\\x1B[31m\\ttab\thttp://h.test/a\\\\b\t1\n");
+}
+
+TEST_F(CliSafety, CtrlCWhileTheDownloaderStartsLeavesNoDownloaderRunning) {
+  // harvel-cli beside a VeskDownloader that takes two seconds to start.
+  test::TempFolder programs;
+  fs::copy_file(test::ProgramFolderOfBuild() + "/harvel-cli", programs.path() / "harvel-cli");
+  const fs::path started = programs.path() / "started";
+  std::ofstream(programs.path() / "VeskDownloader")
+      << "#!/bin/sh\ntouch '" << started.string() << "'\nsleep 2\nexec '"
+      << test::DownloaderProgram() << "' \"$@\"\n";
+  chmod((programs.path() / "VeskDownloader").c_str(), 0755);
+
+  QProcess cli;
+  cli.start(Q(programs.text() + "/harvel-cli"),
+            {"--dir", Q(dir_.text()), "T", Q(site_.url("/index.html")), "1"});
+  ASSERT_TRUE(cli.waitForStarted(10000));
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!fs::exists(started) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(fs::exists(started));
+  ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+  const bool finished = cli.waitForFinished(20000);
+  if (!finished)
+    cli.kill();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(cli.exitCode(), 1);
+  EXPECT_NE(cli.readAllStandardError().toStdString().find("interrupted"), std::string::npos);
+  // Past the moment the slow one would have run the real downloader.
+  std::this_thread::sleep_for(3s);
+  EXPECT_FALSE(test::DownloaderAnswers());
+  EXPECT_FALSE(fs::exists(dir_.path() / "T" / "a.gif"));
+}
+
+}  // namespace
+}  // namespace harvel
