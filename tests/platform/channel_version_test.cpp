@@ -163,6 +163,7 @@ TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {
   const std::string huge(1 << 20, 'a');
   EXPECT_FALSE(channel.CanCarry(FileRequest{"http://e.test/" + huge, "/tmp/x", "", {}}));
   EXPECT_TRUE(channel.CanCarry(FileRequest{"http://e.test/x", "/tmp/x", huge, {}}));
+  downloader.kill();  // its kept-alive connection would hold the server's stop
   site.stop();
 }
 
