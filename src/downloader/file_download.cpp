@@ -253,9 +253,8 @@ std::optional<std::chrono::seconds> FileDownloader::retryAfter() const {
 DownloadNotice FileDownloader::outcome(int result) {
   DownloadNotice notice;
   notice.httpStatus = static_cast<int>(ResponseCode(easy_));
-  curl_off_t bytes = 0;
-  curl_easy_getinfo(easy_, CURLINFO_SIZE_DOWNLOAD_T, &bytes);
-  notice.bytes = httpError_ ? 0 : static_cast<std::int64_t>(bytes);
+  // The body as it was written, after any content encoding was undone.
+  notice.bytes = httpError_ ? 0 : received_;
   const char* type = nullptr;
   if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type != nullptr)
     notice.contentType = type;
