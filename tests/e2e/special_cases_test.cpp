@@ -120,6 +120,25 @@ TEST_F(CliEndToEnd, FailedDownloadsLeaveNoFileAndKeepTheOldOneAndRedirectsAreFol
   EXPECT_NE(run.out.find("\nharvel-cli: 4 landed, 2 failed\n"), std::string::npos) << run.out;
 }
 
+TEST_F(CliEndToEnd, ALinkTooLongToSendIsAFailedFileAndTheCrawlGoesOn) {
+  const std::string longName(1100000, 'x');
+  site_.routes().Get("/long.html", [longName](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<img src=\"" + longName + ".gif\"><img src=\"javascript:x().gif\">" +
+                        "<img src=\"a.gif\">",
+                    "text/html");
+  });
+  const auto run = test::RunCli({QStringLiteral("--dir"), Q(dir_.text()), QStringLiteral("T"),
+                                 Q(site_.url("/long.html")), QStringLiteral("0")});
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, kCompletedWithFailures) << run.err.substr(0, 300);
+  EXPECT_EQ(FilesIn(dir_.path()), std::set<std::string>{"T/a.gif"});
+  EXPECT_NE(run.err.find(".gif: the link is too long to send to the downloader\n"),
+            std::string::npos);
+  EXPECT_NE(run.err.find("harvel-cli: failed: javascript:x().gif -> "), std::string::npos);
+  EXPECT_EQ(run.err.find("cannot be reached"), std::string::npos);
+  EXPECT_NE(run.out.find("harvel-cli: 2 landed, 2 failed\n"), std::string::npos);
+}
+
 TEST_F(CliEndToEnd, ATitleWithACommaGetsTheRightFilesInTheRightFolder) {
   const auto run = test::RunCli(crawl("Tom, Jerry", "0"));
   ASSERT_TRUE(run.finished);
