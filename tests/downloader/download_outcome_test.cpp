@@ -2,6 +2,7 @@
 // notices: the real process, a real HTTP server on 127.0.0.1, raw frames.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <set>
@@ -104,7 +105,7 @@ class DownloadOutcomes : public ::testing::Test {
 
   std::vector<std::string> referers_;
   std::vector<std::chrono::steady_clock::time_point> hitTimes_;
-  int hits_ = 0;
+  std::atomic<int> hits_{0};
   int busyAnswers_ = 2;
   int busyStatus_ = 503;
   std::string retryAfter_;
