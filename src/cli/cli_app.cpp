@@ -8,6 +8,7 @@
 #include "cli/escaped_text.h"
 #include "cli/flushing_event_pump.h"
 #include "cli/interrupt_watcher.h"
+#include "cli/outcome_tally.h"
 #include "cli/progress_printer.h"
 #include "common/path_text.h"
 #include "crawl/crawl_window.h"
@@ -152,9 +153,12 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
                                                 terminal_.stdoutIsTerminal
                                                     ? ProgressPrinter::Style::RedrawnLine
                                                     : ProgressPrinter::Style::Lines,
-                                                terminal_.columns);
-    window.setObserver(printer.get());
+                                                terminal_.columns, command.verbose);
   }
+  OutcomeTally tally(err_, printer.get());
+  if (printer)
+    tally.setBeforeError([&printer] { printer->endLine(); });
+  window.setObserver(&tally);
   running = &window;
 
   int status = kCompleted;
@@ -182,6 +186,10 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
     printer->unloaded();
   if (channel.startedDownloader())
     channel.close();
+  if (!command.quiet)
+    out_ << tally.summary() << '\n' << std::flush;
+  if (status == kCompleted && tally.failed() > 0)
+    status = kSomeFilesFailed;
   return status;
 }
 

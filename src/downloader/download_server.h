@@ -13,21 +13,25 @@
 #include "downloader/local_listener.h"
 #include "downloader/protocol/frame.h"
 #include "downloader/temporary_file_record.h"
+#include "downloader/protocol/notice.h"
 
 namespace harvel {
 
 // VeskDownloaderFrm: listens on the downloader's local socket and serves
 // requests from any number of clients, one at a time in arrival order. Each
-// request gets exactly one notice, the decimal DownloadCount, on the
-// connection that carried it, after its download has ended; DownloadCount then
-// grows by one. A close message ends the program at once. With no client
-// connected for `idleTimeout`, the program ends too: a client that was killed
-// never closes it.
+// request gets exactly one notice on the connection that carried it, after its
+// download has ended: a version-1 request the decimal DownloadCount, a
+// version-2 request a field notice with the count and how the download ended.
+// DownloadCount then grows by one. A hello is answered with this program's
+// version and features. A close message ends the program at once. With no
+// client connected for `idleTimeout`, the program ends too: a client that was
+// killed never closes it.
 class DownloadServer : public QObject {
   Q_OBJECT
 
  public:
-  explicit DownloadServer(std::chrono::milliseconds idleTimeout = std::chrono::seconds(60),
+  explicit DownloadServer(DownloadLimits limits = {},
+                          std::chrono::milliseconds idleTimeout = std::chrono::seconds(60),
                           QObject* parent = nullptr);
   ~DownloadServer() override;
 
@@ -46,7 +50,7 @@ class DownloadServer : public QObject {
  private:
   void accept(QLocalSocket* socket);
   void readFrom(QLocalSocket* socket);
-  void answer(const QPointer<QLocalSocket>& socket);
+  void answer(const QPointer<QLocalSocket>& socket, MessageKind requestKind, DownloadNotice notice);
 
   InstanceLock lock_;
   TemporaryFileRecord temporaryFileRecord_;

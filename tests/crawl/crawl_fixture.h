@@ -16,16 +16,24 @@ namespace harvel::test {
 
 // A downloader over an in-memory site: each request writes the page (if the
 // site has it) to the requested path after a short virtual delay and then posts
-// the notice, a running count, through the event pump.
+// the notice, a running count, through the event pump. A URL the site lacks
+// ends as a failed download (HTTP 404).
 class FakeSiteChannel : public DownloadChannel {
  public:
   explicit FakeSiteChannel(FakeEventPump& pump) : pump_(pump) {}
 
-  void Downloading(const std::string& url, const std::string& path,
-                   std::weak_ptr<Mailbox> mailbox) override;
+  using DownloadChannel::Downloading;
+  void Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) override;
+  bool CanCarry(const FileRequest& request) const override {
+    return request.url.size() + request.path.size() <= maxRequestLength;
+  }
 
   std::map<std::string, std::string> site;                // URL -> body
   std::vector<std::string> requests;                      // "url,path" in the order sent
+  std::vector<std::string> referers;                      // the referer of each request
+  std::vector<std::int64_t> maxSizes;                     // each request's max size, or -1
+  std::map<std::string, std::string> failures;            // URL -> reason: fails with it
+  std::size_t maxRequestLength = 1 << 20;                 // what CanCarry lets through
   std::function<void(const std::string& url)> onRequest;  // runs inside each request
   bool answers = true;                                    // false: no notice ever comes
   bool answersInsideTheCall = false;  // true: the notice is written before Downloading returns
@@ -55,6 +63,11 @@ class RecordingObserver : public CrawlObserver {
   void showWindow() override { events.push_back("show"); }
   void loaded() override { events.push_back("loaded"); }
   void unloaded() override { events.push_back("unloaded"); }
+  void downloadFailed(const std::string& url, const std::string& path,
+                      const std::string& reason) override {
+    failures.push_back(url + " " + path + " " + reason);
+  }
+  void requestEnded(const RequestRecord& record) override { records.push_back(record); }
 
   std::vector<std::string> events;
   std::vector<std::string> queued;  // "url level" of every row inserted after the first
@@ -62,6 +75,8 @@ class RecordingObserver : public CrawlObserver {
   std::function<void()> onInsert;  // runs after each of those rows
   std::function<void(const std::string&)> onCaption;
   std::vector<std::string> status1, status2;
+  std::vector<std::string> failures;  // "url path reason"
+  std::vector<RequestRecord> records;
 };
 
 // A crawl window over a temporary Harvel folder, a virtual-clock pump and an

@@ -5,13 +5,22 @@
 //   site/    the web site; its root is the server's root. Or a file `site`
 //            naming a site shared by several cases, in sites/
 //   args     harvel-cli's arguments, one a line; {site} stands for the site's
-//            base URL (the runner puts --dir in front)
+//            base URL, {closed} for the base URL of a port where nothing
+//            listens (the runner puts --dir in front)
 //   files    every file that must land under --dir, one relative path a line;
 //            nothing else may land. A file whose name is held by exactly one file
 //            of the site must be an exact copy of it.
 //   mail     (optional) the lines of the メールアドレス.txt that landed
 //   totals   the last totals line the crawl must print
 //   exit     (optional) the exit status, 0 when missing
+//   stderr   (optional) lines that standard error must hold, each the start of
+//            a line there, in any order; {site}, {closed} and {dir} (the --dir
+//            folder) are replaced. Without this file standard error is empty.
+//   stdout   (optional) the same for standard output
+//
+// Besides the site's files every server answers /cut-off/<name> with a body
+// that ends long before its announced length. The downloader is told to wait
+// only a moment before it tries a failed download again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -85,6 +94,30 @@ std::string LastTotalsLine(const std::string& output) {
   return last;
 }
 
+// Each expected line must start some line of `output`.
+void ExpectLinesStart(const std::string& output, const std::vector<std::string>& expected,
+                      const char* stream) {
+  std::vector<std::string> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  for (const std::string& want : expected) {
+    const bool found = std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.rfind(want, 0) == 0;
+    });
+    EXPECT_TRUE(found) << stream << " lacks a line starting \"" << want << "\":\n" << output;
+  }
+}
+
+// A base URL that no server answers: a port that was just let go.
+std::string ClosedBaseUrl() {
+  test::TestSiteServer gone;
+  gone.start();
+  std::string url = gone.url("");
+  gone.stop();
+  return url;
+}
+
 std::vector<std::string> CaseNames() {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(HARVEL_E2E_CASES)) {
@@ -104,15 +137,29 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
                                   : fs::path(HARVEL_E2E_SITES) / Lines(folder / "site").at(0);
   test::TestSiteServer site;
   site.mount(siteFolder.string());
+  site.routes().Get(R"(/cut-off/.*)", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(100000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
+      const std::string part(1000, 'x');
+      sink.write(part.data(), part.size());
+      return false;
+    });
+  });
   site.start();
   test::TempFolder dir;
 
-  QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.text())};
+  const std::string closed = ClosedBaseUrl();
   const std::string base = site.url("");
+  const auto substituted = [&](const std::string& line) {
+    return Replaced(Replaced(Replaced(line, "{site}", base), "{closed}", closed), "{dir}",
+                    dir.text());
+  };
+  QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.text())};
   for (const std::string& line : Lines(folder / "args")) {
-    arguments << QString::fromStdString(Replaced(line, "{site}", base));
+    arguments << QString::fromStdString(substituted(line));
   }
+  qputenv("VESKDOWNLOADER_TEST_LIMITS", "retry-pause-ms=50");
   const test::CliRun run = test::RunCli(arguments);
+  qunsetenv("VESKDOWNLOADER_TEST_LIMITS");
   ASSERT_TRUE(run.finished) << "harvel-cli did not end in time";
 
   const auto exitLines = Lines(folder / "exit");
@@ -139,6 +186,16 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   const auto totals = Lines(folder / "totals");
   if (!totals.empty()) {
     EXPECT_EQ(LastTotalsLine(run.out), totals.front()) << run.out;
+  }
+  for (const char* stream : {"stderr", "stdout"}) {
+    std::vector<std::string> expectedLines;
+    for (const std::string& line : Lines(folder / stream))
+      expectedLines.push_back(substituted(line));
+    const std::string& output = std::string(stream) == "stderr" ? run.err : run.out;
+    ExpectLinesStart(output, expectedLines, stream);
+  }
+  if (!fs::exists(folder / "stderr")) {
+    EXPECT_EQ(run.err, "");
   }
   // The downloader this run started is closed again.
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, std::chrono::seconds(5)));
