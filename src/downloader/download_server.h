@@ -12,8 +12,8 @@
 #include "downloader/instance_lock.h"
 #include "downloader/local_listener.h"
 #include "downloader/protocol/frame.h"
-#include "downloader/temporary_file_record.h"
 #include "downloader/protocol/notice.h"
+#include "downloader/temporary_file_record.h"
 
 namespace harvel {
 

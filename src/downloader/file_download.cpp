@@ -146,8 +146,7 @@ void FileDownloader::fail(const char* reason, std::string text) {
 bool FileDownloader::begin(const DownloadRequest& request) {
   namespace fs = std::filesystem;
   abandon();
-  if (request.url.find('\0') != std::string::npos ||
-      request.path.find('\0') != std::string::npos) {
+  if (request.url.find('\0') != std::string::npos || request.path.find('\0') != std::string::npos) {
     fail(failure::kBadRequest, ReasonText(failure::kBadRequest, "a zero byte in the URL or path"));
     return false;
   }
