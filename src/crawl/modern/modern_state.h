@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace harvel {
+
+// What a crawl with modern pages keeps beside the crawl list.
+struct ModernCrawlState {
+  // Every local path this crawl has stored a URL under, and that URL: a second
+  // URL never overwrites the first one's file.
+  std::unordered_map<std::string, std::string> pathOwners;
+  // Pictures queued without a known ending: kept only when they turn out to be
+  // pictures, named with their type's ending.
+  std::unordered_set<std::string> untypedPictures;
+};
+
+}  // namespace harvel
