@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace harvel {
@@ -36,6 +38,8 @@ class CrawlOptions {
   virtual std::string userSetText() const = 0;    // UserSetTxt, the suffix list
   virtual std::string commonUrlText() const = 0;  // CommonURLTxt, the URL filter
   virtual int speedLevel() const = 0;             // SpeedLevel, 0 (fast) to 5 (slow)
+  // The largest file the downloader is to keep, in bytes; nullopt: no limit.
+  virtual std::optional<std::int64_t> maxFileSize() const { return std::nullopt; }
 };
 
 }  // namespace harvel

@@ -17,12 +17,14 @@ class StaticCrawlOptions : public CrawlOptions {
   std::string userSetText() const override { return userSetText_; }
   std::string commonUrlText() const override { return commonUrlText_; }
   int speedLevel() const override { return speedLevel_; }
+  std::optional<std::int64_t> maxFileSize() const override { return maxFileSize_; }
 
   void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
   void setValue(Check check, int value) { values_[static_cast<std::size_t>(check)] = value; }
   void setUserSetText(std::string text) { userSetText_ = std::move(text); }
   void setCommonUrlText(std::string text) { commonUrlText_ = std::move(text); }
   void setSpeedLevel(int level) { speedLevel_ = level; }
+  void setMaxFileSize(std::optional<std::int64_t> bytes) { maxFileSize_ = bytes; }
 
   static constexpr const char* kBuiltInUserSetText = "gif,jpg,jpeg,png";
 
@@ -31,6 +33,7 @@ class StaticCrawlOptions : public CrawlOptions {
   std::string userSetText_ = kBuiltInUserSetText;
   std::string commonUrlText_;
   int speedLevel_ = 0;
+  std::optional<std::int64_t> maxFileSize_;
 };
 
 }  // namespace harvel

@@ -5,6 +5,7 @@
 #include "common/number_text.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
+#include "downloader/protocol/hello.h"
 #include "downloader/protocol/request_text.h"
 
 namespace harvel {
@@ -27,7 +28,8 @@ void Send(QLocalSocket& socket, std::string_view frame) {
 
 }  // namespace
 
-DownloadServer::DownloadServer(QObject* parent) : QObject(parent) {
+DownloadServer::DownloadServer(DownloadLimits limits, QObject* parent)
+    : QObject(parent), queue_(limits) {
   connect(&server_, &QLocalServer::newConnection, this, &DownloadServer::acceptConnections);
 }
 
@@ -87,18 +89,29 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
       emit closeRequested();
       return;
     }
-    if (message->kind != MessageKind::Request)
+    if (message->kind == MessageKind::Hello) {
+      Send(*socket,
+           EncodeHello(Hello{kChannelVersion, {kFeatureReferer, kFeatureMaxSize, kFeatureRetry}}));
+      continue;
+    }
+    if (message->kind != MessageKind::Request && message->kind != MessageKind::FieldRequest)
       continue;  // notices go the other way
     QPointer<QLocalSocket> client(socket);
-    queue_.post(ParseRequest(*message), [this, client](bool) { answer(client); });
+    const MessageKind kind = message->kind;
+    queue_.post(ParseRequest(*message), [this, client, kind](DownloadNotice notice) {
+      answer(client, kind, std::move(notice));
+    });
   }
   if (decoder.failed())
     socket->abort();  // a client that speaks garbage is dropped
 }
 
-void DownloadServer::answer(const QPointer<QLocalSocket>& socket) {
+void DownloadServer::answer(const QPointer<QLocalSocket>& socket, MessageKind requestKind,
+                            DownloadNotice result) {
   // The count advances even when the client has gone and the notice is lost.
-  const std::string notice = EncodeNotice(DecimalText(downloadCount_));
+  result.count = DecimalText(downloadCount_);
+  const std::string notice = requestKind == MessageKind::FieldRequest ? EncodeFieldNotice(result)
+                                                                      : EncodeNotice(result.count);
   if (downloadCount_ < std::numeric_limits<std::int64_t>::max())
     ++downloadCount_;
   if (socket && socket->state() == QLocalSocket::ConnectedState)

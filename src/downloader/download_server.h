@@ -10,19 +10,22 @@
 #include "downloader/download_queue.h"
 #include "downloader/instance_lock.h"
 #include "downloader/protocol/frame.h"
+#include "downloader/protocol/notice.h"
 
 namespace harvel {
 
 // VeskDownloaderFrm: listens on the downloader's local socket and serves
 // requests from any number of clients, one at a time in arrival order. Each
-// request gets exactly one notice, the decimal DownloadCount, on the
-// connection that carried it, after its download has ended; DownloadCount then
-// grows by one. A close message ends the program at once.
+// request gets exactly one notice on the connection that carried it, after its
+// download has ended: a version-1 request the decimal DownloadCount, a
+// version-2 request a field notice with the count and how the download ended.
+// DownloadCount then grows by one. A hello is answered with this program's
+// version and features. A close message ends the program at once.
 class DownloadServer : public QObject {
   Q_OBJECT
 
  public:
-  explicit DownloadServer(QObject* parent = nullptr);
+  explicit DownloadServer(DownloadLimits limits = {}, QObject* parent = nullptr);
   ~DownloadServer() override;
 
   // Starts listening. False with `error` set when the socket folder cannot be
@@ -36,7 +39,7 @@ class DownloadServer : public QObject {
  private:
   void acceptConnections();
   void readFrom(QLocalSocket* socket);
-  void answer(const QPointer<QLocalSocket>& socket);
+  void answer(const QPointer<QLocalSocket>& socket, MessageKind requestKind, DownloadNotice notice);
 
   QLocalServer server_;
   InstanceLock lock_;

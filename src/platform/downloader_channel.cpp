@@ -11,6 +11,9 @@
 #include "common/number_text.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
+#include "downloader/protocol/hello.h"
+#include "downloader/protocol/notice.h"
+#include "downloader/protocol/request_text.h"
 
 namespace harvel {
 namespace {
@@ -21,6 +24,32 @@ constexpr int kStartPollMs = 20;
 // reconnection may still reach a downloader that is dying (its socket accepts
 // until the process is gone), and then the next attempt starts a new one.
 constexpr int kMaxResends = 2;
+
+DownloadRequest ProtocolRequest(const FileRequest& request) {
+  return DownloadRequest{request.url, request.path, request.referer, request.maxSize};
+}
+
+// The frame of a request without its referer: the referer is left out when
+// it would not fit, the URL and path never.
+bool FitsWithoutReferer(const FileRequest& request) {
+  DownloadRequest plain = ProtocolRequest(request);
+  plain.referer.clear();
+  return FieldRequestLength(plain) - kFrameHeaderLength <= kMaxPayloadLength;
+}
+
+DownloadOutcome OutcomeOf(const DownloadNotice& notice) {
+  DownloadOutcome outcome;
+  outcome.landed = notice.landed;
+  outcome.reason = notice.reason;
+  outcome.reasonText = notice.reasonText;
+  outcome.httpStatus = notice.httpStatus;
+  outcome.bytes = notice.bytes;
+  outcome.elapsedMs = notice.elapsedMs;
+  outcome.contentType = notice.contentType;
+  outcome.finalUrl = notice.finalUrl;
+  outcome.detailed = notice.detailed;
+  return outcome;
+}
 
 QString DownloaderProgram(const QString& folder) {
 #ifdef Q_OS_WIN
@@ -53,15 +82,69 @@ bool DownloaderChannel::find() {
     errorText_ = QString::fromStdString(endpointError);
     return false;
   }
+  QLocalSocket* socket = connectSocket(*endpoint);
+  if (socket == nullptr)
+    return false;
+  if (greet(*socket)) {
+    const int agreed = version_;
+    attach(socket);
+    version_ = agreed;
+    return true;
+  }
+  const bool droppedAtHello = socket->state() != QLocalSocket::ConnectedState;
+  delete socket;
+  if (!droppedAtHello)
+    return false;
+  // An older downloader drops a client at the hello: speak version 1 to it.
+  socket = connectSocket(*endpoint);
+  if (socket == nullptr)
+    return false;
+  attach(socket);
+  version_ = kChannelVersion1;
+  return true;
+}
+
+QLocalSocket* DownloaderChannel::connectSocket(const std::string& endpoint) {
   auto* socket = new QLocalSocket(this);
-  socket->connectToServer(QString::fromStdString(*endpoint));
+  socket->connectToServer(QString::fromStdString(endpoint));
   if (!socket->waitForConnected(kConnectWaitMs)) {
     errorText_ = socket->errorString();
     delete socket;
+    return nullptr;
+  }
+  return socket;
+}
+
+bool DownloaderChannel::greet(QLocalSocket& socket) {
+  const std::string hello = EncodeHello(Hello{kChannelVersion, {}});
+  if (socket.write(hello.data(), static_cast<qint64>(hello.size())) !=
+      static_cast<qint64>(hello.size())) {
+    errorText_ = socket.errorString();
     return false;
   }
-  attach(socket);
-  return true;
+  socket.flush();
+  FrameDecoder decoder;
+  QDeadlineTimer deadline(kConnectWaitMs);
+  while (!deadline.hasExpired()) {
+    if (socket.bytesAvailable() == 0 &&
+        !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+      break;
+    }
+    const QByteArray bytes = socket.readAll();
+    decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (auto message = decoder.next()) {
+      if (message->kind != MessageKind::Hello)
+        break;
+      version_ = AgreedVersion(kChannelVersion, ParseHello(*message).version);
+      return true;
+    }
+    if (decoder.failed())
+      break;
+  }
+  errorText_ = socket.state() == QLocalSocket::ConnectedState
+                   ? QStringLiteral("the downloader did not answer the hello")
+                   : socket.errorString();
+  return false;
 }
 
 bool DownloaderChannel::connectOrStart() {
@@ -108,6 +191,7 @@ bool DownloaderChannel::startDownloader() {
 void DownloaderChannel::attach(QLocalSocket* socket) {
   socket_ = socket;
   decoder_ = FrameDecoder{};
+  version_ = kChannelVersion1;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -143,12 +227,24 @@ bool DownloaderChannel::send(const std::string& frame) {
   return true;
 }
 
-void DownloaderChannel::Downloading(const std::string& url, const std::string& path,
-                                    std::weak_ptr<Mailbox> mailbox) {
-  pending_.push_back(Pending{EncodeRequest(url, path), std::move(mailbox)});
+bool DownloaderChannel::CanCarry(const FileRequest& request) const {
+  return FitsWithoutReferer(request);
+}
+
+std::string DownloaderChannel::requestFrame(const FileRequest& request) const {
+  if (version_ < kChannelVersion)
+    return EncodeRequest(request.url, request.path);
+  DownloadRequest sent = ProtocolRequest(request);
+  if (FieldRequestLength(sent) - kFrameHeaderLength > kMaxPayloadLength)
+    sent.referer.clear();
+  return EncodeFieldRequest(sent);
+}
+
+void DownloaderChannel::Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) {
+  pending_.push_back(Pending{request, std::move(mailbox)});
   if (recovering_)
     return;  // the recovery under way sends it
-  if (!send(pending_.back().frame))
+  if (!send(requestFrame(pending_.back().request)))
     recover();
 }
 
@@ -158,14 +254,17 @@ void DownloaderChannel::readNotices() {
   const QByteArray bytes = socket_->readAll();
   decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder_.next()) {
-    if (message->kind != MessageKind::Notice || pending_.empty())
+    const std::optional<DownloadNotice> notice = ParseNotice(*message);
+    if (!notice || pending_.empty())
       continue;
     const Pending done = std::move(pending_.front());
     pending_.pop_front();
     // A notice for a crawl window that has been unloaded is dropped.
-    const std::string text = countText(message->text);
-    if (auto box = done.mailbox.lock())
+    const std::string text = countText(notice->count);
+    if (auto box = done.mailbox.lock()) {
+      box->outcome = OutcomeOf(*notice);
       box->text = text;
+    }
   }
   if (decoder_.failed()) {
     errorText_ = QStringLiteral("the downloader sent a broken message: %1")
@@ -204,7 +303,7 @@ void DownloaderChannel::recover() {
     if (lastCountWritten_ >= 0)
       countOffset_ = lastCountWritten_ + 1;
     for (auto& request : pending_) {
-      if (request.resends >= kMaxResends || !send(request.frame)) {
+      if (request.resends >= kMaxResends || !send(requestFrame(request.request))) {
         recovering_ = false;
         failPending();
         return;

@@ -21,8 +21,12 @@ namespace harvel {
 //   - connectOrStart(): "found" means a connection to the downloader's socket
 //     succeeds. When nothing answers, `VeskDownloader wake` is started from
 //     `programFolder` and the channel waits, bounded, until it accepts.
-//   - Downloading(): sends the request `URL,path`; the notice that comes back
-//     on this connection is written into the mailbox if it still exists.
+//   - Each connection starts with the hello: version 2 when the downloader
+//     answers it, version 1 (a new connection without hello) when it drops
+//     the connection at the unknown message, as an older one does.
+//   - Downloading(): sends the request; the notice that comes back on this
+//     connection is written into the mailbox if it still exists, its outcome
+//     first and then its count.
 //   - When the connection drops or a request cannot be delivered, the
 //     downloader is found or started again and the unanswered requests are
 //     sent again (each at most twice); if that fails, each waiting mailbox gets
@@ -50,8 +54,12 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool startedDownloader() const { return startedDownloader_; }
   const QString& errorText() const { return errorText_; }
 
-  void Downloading(const std::string& url, const std::string& path,
-                   std::weak_ptr<Mailbox> mailbox) override;
+  using DownloadChannel::Downloading;
+  void Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) override;
+  bool CanCarry(const FileRequest& request) const override;
+
+  // The channel version the connection speaks (0 when not connected).
+  int version() const { return isConnected() ? version_ : 0; }
 
   // Sends the close message to the downloader (finding it first when there is
   // no connection) and drops the connection. Unanswered requests are dropped.
@@ -62,15 +70,18 @@ class DownloaderChannel : public QObject, public DownloadChannel {
 
  private:
   struct Pending {
-    std::string frame;
+    FileRequest request;
     std::weak_ptr<Mailbox> mailbox;
     int resends = 0;
   };
 
   bool startDownloader();
+  QLocalSocket* connectSocket(const std::string& endpoint);
+  bool greet(QLocalSocket& socket);
   void attach(QLocalSocket* socket);
   void detach();
   bool send(const std::string& frame);
+  std::string requestFrame(const FileRequest& request) const;
   void readNotices();
   void connectionLost();
   void recover();
@@ -80,6 +91,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   QString programFolder_;
   QLocalSocket* socket_ = nullptr;
   FrameDecoder decoder_;
+  int version_ = 0;  // the version the connection speaks
   std::deque<Pending> pending_;
   bool startedDownloader_ = false;
   bool recovering_ = false;

@@ -1,9 +1,11 @@
 #include "downloader/protocol/frame.h"
 
+#include <utility>
+
 namespace harvel {
 namespace {
 
-constexpr std::size_t kHeaderLength = 5;
+constexpr std::size_t kHeaderLength = kFrameHeaderLength;
 constexpr std::size_t kUrlLengthLength = 4;
 
 void AppendLength(std::string& out, std::size_t length) {
@@ -33,7 +35,15 @@ std::string Frame(MessageKind kind, std::string_view payload) {
 bool KnownKind(char kind) {
   return kind == static_cast<char>(MessageKind::Request) ||
          kind == static_cast<char>(MessageKind::Notice) ||
-         kind == static_cast<char>(MessageKind::Close);
+         kind == static_cast<char>(MessageKind::Close) ||
+         kind == static_cast<char>(MessageKind::Hello) ||
+         kind == static_cast<char>(MessageKind::FieldRequest) ||
+         kind == static_cast<char>(MessageKind::FieldNotice);
+}
+
+bool CarriesFields(MessageKind kind) {
+  return kind == MessageKind::Hello || kind == MessageKind::FieldRequest ||
+         kind == MessageKind::FieldNotice;
 }
 
 }  // namespace
@@ -54,6 +64,10 @@ std::string EncodeNotice(std::string_view text) {
 
 std::string EncodeClose() {
   return Frame(MessageKind::Close, {});
+}
+
+std::string EncodeFieldMessage(MessageKind kind, const Fields& fields) {
+  return Frame(kind, EncodeFields(fields));
 }
 
 void FrameDecoder::feed(std::string_view bytes) {
@@ -103,7 +117,16 @@ std::optional<Message> FrameDecoder::next() {
     message.urlLength = ReadLength(payload);
     payload.remove_prefix(kUrlLengthLength);
   }
-  message.text.assign(payload);
+  if (CarriesFields(kind)) {
+    auto fields = DecodeFields(payload);
+    if (!fields) {
+      error_ = "fields whose lengths do not add up";
+      return std::nullopt;
+    }
+    message.fields = std::move(*fields);
+  } else {
+    message.text.assign(payload);
+  }
   consumed_ += kHeaderLength + length;
   return message;
 }
