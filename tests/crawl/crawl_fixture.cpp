@@ -32,6 +32,8 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
       std::ofstream(PathFromText(path), std::ios::binary) << page->second;
       outcome.bytes = static_cast<std::int64_t>(page->second.size());
       outcome.httpStatus = 200;
+      if (auto type = contentTypes.find(url); type != contentTypes.end())
+        outcome.contentType = type->second;
     } else {
       outcome.landed = false;
       outcome.reason = "http-status";

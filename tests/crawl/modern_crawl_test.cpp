@@ -173,6 +173,20 @@ TEST_F(ModernCrawlTest, AnUntypedPictureIsKeptUnderItsTypeOrDropped) {
   EXPECT_EQ(observer.status2.back(), "ダウンロード総数:1 (残りの数：0 )");
 }
 
+TEST_F(ModernCrawlTest, TheServersContentTypeDecidesAnUntypedPicture) {
+  channel.site[kPage] = "<img src=/cdn/photo><img src=/cdn/page><img src=/cdn/untold>";
+  channel.site["http://h.test/cdn/photo"] = "bytes of a webp";
+  channel.contentTypes["http://h.test/cdn/photo"] = "image/webp";
+  channel.site["http://h.test/cdn/page"] = kJpeg;  // looks like a picture, is not one
+  channel.contentTypes["http://h.test/cdn/page"] = "text/html; charset=utf-8";
+  channel.site["http://h.test/cdn/untold"] = kJpeg;
+  EXPECT_EQ(crawl(kPage, "0"), CrawlOutcome::Completed);
+  EXPECT_EQ(file("site/photo.webp"), "bytes of a webp");
+  EXPECT_FALSE(exists("site/page"));
+  EXPECT_EQ(file("site/untold.jpg"), kJpeg);
+  EXPECT_EQ(observer.status2.back(), "ダウンロード総数:2 (残りの数：0 )");
+}
+
 TEST_F(ModernCrawlTest, OffEveryCrawlIsTodays) {
   options.set(Check::ModernPages, false);
   channel.site[kPage] = "<img src='a.gif'><img src=\"b.JPG\"><img data-src=\"c.jpg?x=1\">";

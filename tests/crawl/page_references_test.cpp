@@ -105,13 +105,23 @@ TEST(PageReferences, BaseHrefResolvesEveryReference) {
             std::vector<PageReference>{Picture("/img/a.jpg")});
 }
 
-TEST(PageReferences, ScriptsAndNonWebSchemesAreLeftOut) {
+TEST(PageReferences, NonWebSchemesAndCommentsAreLeftOut) {
   const PageReference mail{ReferenceKind::Link, "mailto:me@site.test"};
-  EXPECT_EQ(Read("<script>var s = '<img src=\"no.jpg\">';</script>"
-                 "<a href=\"javascript:void(0)\">x</a><a href=#top>t</a>"
+  EXPECT_EQ(Read("<a href=\"javascript:void(0)\">x</a><a href=#top>t</a>"
                  "<a href=\"mailto:me@site.test\">m</a><img src=\"\">"
-                 "<!-- <img src=comment.jpg> -->"),
+                 "<!-- <img src=comment.jpg> --><a href=\"tel:123\">t</a>"),
             std::vector<PageReference>{mail});
+}
+
+TEST(PageReferences, ScriptStringsThatNamePicturesAreTaken) {
+  EXPECT_EQ(Read("<script>document.write('<img src=\"w.jpg\">');"
+                 "var gallery = ['g/1.JPG', \"g/2.webp?x=1\", 'not a.jpg', 'page.html', 'x.js'];"
+                 "</script><script type=application/ld+json>"
+                 "{\"image\":\"https:\\/\\/site.test\\/ld.png\"}</script>"),
+            (std::vector<PageReference>{Picture("/blog/w.jpg"),
+                                        Picture("/blog/g/1.JPG"),
+                                        Picture("/blog/g/2.webp?x=1"),
+                                        {ReferenceKind::Picture, "https://site.test/ld.png"}}));
 }
 
 TEST(PageReferences, SvgImagesAndBrokenMarkupAreRead) {

@@ -12,11 +12,14 @@
 //   mail     (optional) the lines of the メールアドレス.txt that landed
 //   totals   the last totals line the crawl must print
 //   exit     (optional) the exit status, 0 when missing
+//   types    (optional) "PATH TYPE" a line: the Content-Type the server sends
+//            for that path instead of the one its ending gives
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -104,6 +107,18 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
                                   : fs::path(HARVEL_E2E_SITES) / Lines(folder / "site").at(0);
   test::TestSiteServer site;
   site.mount(siteFolder.string());
+  std::map<std::string, std::string> types;
+  for (const std::string& line : Lines(folder / "types")) {
+    const std::size_t space = line.find(' ');
+    types[line.substr(0, space)] = line.substr(space + 1);
+  }
+  site.routes().set_file_request_handler(
+      [types](const httplib::Request& request, httplib::Response& response) {
+        if (const auto type = types.find(request.path); type != types.end()) {
+          response.headers.erase("Content-Type");
+          response.set_header("Content-Type", type->second);
+        }
+      });
   site.start();
   test::TempFolder dir;
 

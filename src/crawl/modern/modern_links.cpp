@@ -52,7 +52,7 @@ void ExamineReference(CrawlContext& context, CrawlState& state, const PageRefere
   const bool pictureFirst = options.on(Check::PicFastDown) && picture;
   const std::size_t position = pictureFirst ? 1 : state.rows.size();
   context.insertRow(state, position,
-                    CrawlTarget{state.rows.front().title, url, DecimalText(level)});
+                    CrawlTarget{state.rows.front().title, url, DecimalText(level), state.CurURL});
   state.visited.Record(url);
   if (type == ReferenceType::Untyped)
     state.modern.untypedPictures.insert(url);

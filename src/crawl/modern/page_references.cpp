@@ -119,6 +119,30 @@ class ReferenceCollector {
       add(ReferenceKind::Picture, std::move(url));
   }
 
+  // Scripts build pictures from strings (galleries, lightboxes, document.write,
+  // JSON-LD): every quoted string that is a URL with a picture ending is taken.
+  void scriptText(std::string_view script) {
+    for (std::size_t open = script.find_first_of("\"'"); open != std::string_view::npos;
+         open = script.find_first_of("\"'", open + 1)) {
+      const std::size_t close = script.find(script[open], open + 1);
+      if (close == std::string_view::npos)
+        continue;
+      const std::string_view text = script.substr(open + 1, close - open - 1);
+      if (text.empty() || text.size() > 2048 ||
+          text.find_first_of(" \t\r\n<>(){};,'\"") != std::string_view::npos) {
+        continue;
+      }
+      std::string url;
+      for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '/')
+          continue;  // JSON writes "\/" for "/"
+        url += text[i];
+      }
+      if (IsPictureTypeEnding(UrlEnding(url), false))
+        add(ReferenceKind::Picture, std::move(url));
+    }
+  }
+
   const std::optional<std::string>& base() const { return base_; }
   std::vector<RawReference>& references() { return references_; }
 
@@ -229,11 +253,16 @@ void Collect(const GumboNode* root, ReferenceCollector& collector) {
       const GumboElement& element = node->v.element;
       collector.element(element);
       children = &element.children;
-      if (element.tag == GUMBO_TAG_STYLE) {
+      if (element.tag == GUMBO_TAG_STYLE || element.tag == GUMBO_TAG_SCRIPT) {
         for (unsigned int i = 0; i < children->length; ++i) {
           const auto* child = static_cast<const GumboNode*>(children->data[i]);
-          if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
+          if (child->type != GUMBO_NODE_TEXT && child->type != GUMBO_NODE_WHITESPACE)
+            continue;
+          if (element.tag == GUMBO_TAG_STYLE) {
             collector.styleSheet(child->v.text.text);
+          } else {
+            collector.scriptText(child->v.text.text);
+          }
         }
         continue;
       }

@@ -76,9 +76,12 @@ std::string SniffedPictureEnding(const std::string& path) {
   return {};
 }
 
-std::optional<std::string> NoticeContentType(const Mailbox& /*mailbox*/) {
-  // The notice carries no Content-Type yet: the file's first bytes decide.
-  return std::nullopt;
+std::optional<std::string> NoticeContentType(const Mailbox& mailbox) {
+  // An older downloader, or a server, that tells no type: the file's first
+  // bytes decide instead.
+  if (!mailbox.outcome.detailed || mailbox.outcome.contentType.empty())
+    return std::nullopt;
+  return mailbox.outcome.contentType;
 }
 
 void SettleUntypedPicture(CrawlContext& context, CrawlState& state) {
