@@ -48,6 +48,23 @@ TEST(ModernFileName, LastSegmentWithoutQueryDecodedAndSafe) {
   EXPECT_EQ(longJapanese.size() % 3, 100u % 3);  // cut between characters
 }
 
+TEST(ModernFileName, EveryUrlClaimsAPathOfItsOwn) {
+  TempFolder folder;
+  CrawlState state;
+  const auto claim = [&](const std::string& url) {
+    state.CurURL = url;
+    state.SaveFile = folder.text() + "/" + ModernFileName(url);
+    EXPECT_TRUE(ClaimSaveFile(state));
+    return state.SaveFile.substr(folder.text().size() + 1);
+  };
+  folder.write("01(2).jpg", "left by an earlier crawl");
+  EXPECT_EQ(claim("http://h/a/01.jpg"), "01.jpg");
+  EXPECT_EQ(claim("http://h/b/01.jpg"), "01(1).jpg");
+  EXPECT_EQ(claim("http://h/c/01.jpg?x"), "01(3).jpg");
+  EXPECT_EQ(claim("http://h/a/01.jpg"), "01.jpg");  // the same URL keeps its own path
+  EXPECT_EQ(claim("http://h/d/01.jpg"), "01(4).jpg");
+}
+
 TEST(ModernTypes, PathDecidesWithoutQueryInAnyCase) {
   StaticCrawlOptions options;
   const UserExtList none;

@@ -1,5 +1,6 @@
 #include "crawl/modern/modern_file_name.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "crawl/file_name.h"
@@ -119,15 +120,16 @@ bool ClaimSaveFile(CrawlState& state) {
   const auto owner = owners.find(state.SaveFile);
   if (owner != owners.end() && owner->second != state.CurURL) {
     constexpr int kLastNumber = 32767;
-    bool found = false;
-    for (int number = 1; number <= kLastNumber && !found; ++number) {
+    int& number = state.modern.nextNumber[state.SaveFile];
+    number = std::max(number, 1);
+    for (; number <= kLastNumber; ++number) {
       std::string candidate = NumberedName(state.SaveFile, number);
       if (!owners.contains(candidate) && !OrdinaryFileExists(candidate)) {
         state.SaveFile = std::move(candidate);
-        found = true;
+        break;
       }
     }
-    if (!found)
+    if (number > kLastNumber)
       return false;
   }
   owners[state.SaveFile] = state.CurURL;
