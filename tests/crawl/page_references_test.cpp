@@ -95,6 +95,13 @@ TEST(PageReferences, PictureElementSourcesGiveTheirLargestCandidates) {
                                         Picture("/blog/p-small.jpg")}));
 }
 
+TEST(PageReferences, ARefreshLinksToItsTarget) {
+  EXPECT_EQ(
+      Read("<META HTTP-EQUIV=Refresh CONTENT=\"0; URL='main.html'\">"
+           "<meta http-equiv=refresh content=5><meta http-equiv=refresh content=\"1;top.htm\">"),
+      (std::vector<PageReference>{Link("/blog/main.html"), Link("/blog/top.htm")}));
+}
+
 TEST(PageReferences, BaseHrefResolvesEveryReference) {
   EXPECT_EQ(Read("<head><base href=\"http://cdn.test/media/\"></head>"
                  "<img src=a.jpg><a href=\"/b.html\">b</a>"),

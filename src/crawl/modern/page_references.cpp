@@ -204,6 +204,11 @@ class ReferenceCollector {
     const GumboAttribute* content = Attribute(element, "content");
     if (content == nullptr)
       return;
+    if (const GumboAttribute* equiv = Attribute(element, "http-equiv");
+        equiv && AsciiLower(Trimmed(equiv->value)) == "refresh") {
+      refresh(ValueOf(*content));
+      return;
+    }
     for (const char* key : {"property", "name", "itemprop"}) {
       const GumboAttribute* name = Attribute(element, key);
       if (name && IsPictureMetaName(name->value)) {
@@ -211,6 +216,25 @@ class ReferenceCollector {
         return;
       }
     }
+  }
+
+  // "5; URL=next.html": an entry page that moves on by itself links there.
+  void refresh(std::string_view content) {
+    const std::size_t semicolon = content.find_first_of(";,");
+    if (semicolon == std::string_view::npos)
+      return;
+    std::string_view target = Trimmed(content.substr(semicolon + 1));
+    if (AsciiLower(target.substr(0, 3)) == "url") {
+      target = Trimmed(target.substr(3));
+      if (target.empty() || target.front() != '=')
+        return;
+      target = Trimmed(target.substr(1));
+    }
+    if (target.size() >= 2 && (target.front() == '\'' || target.front() == '"') &&
+        target.back() == target.front()) {
+      target = target.substr(1, target.size() - 2);
+    }
+    add(ReferenceKind::Link, std::string(target));
   }
 
   void link(const GumboElement& element) {
