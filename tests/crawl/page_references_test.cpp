@@ -88,6 +88,14 @@ TEST(PageReferences, LazyAttributesCountOnlyWhenTheyNamePictures) {
                                         Picture("/blog/e-900.jpg")}));
 }
 
+TEST(PageReferences, LazyPicturesWithoutEndingsAndInNoscript) {
+  EXPECT_EQ(Read("<img data-src=\"https://cdn.test/i/8f3a?w=800\" data-id=\"/x/77\">"
+                 "<div data-src=\"/not/a/picture\"></div>"
+                 "<noscript><img src=\"n.jpg\"></noscript>"),
+            (std::vector<PageReference>{{ReferenceKind::Picture, "https://cdn.test/i/8f3a?w=800"},
+                                        Picture("/blog/n.jpg")}));
+}
+
 TEST(PageReferences, PictureElementSourcesGiveTheirLargestCandidates) {
   EXPECT_EQ(Read("<picture><source type=image/webp srcset=\"p.webp 1x, p@2x.webp 2x\">"
                  "<source srcset=p.jpg><img src=p-small.jpg></picture>"),

@@ -90,6 +90,17 @@ bool IsIconRel(std::string_view rel) {
          HoldsToken(rel, "fluid-icon");
 }
 
+bool IsLazyPictureName(std::string_view name) {
+  static constexpr std::array<std::string_view, 10> kNames = {
+      "data-src",  "data-original", "data-lazy-src", "data-lazy",       "data-large-file",
+      "data-full", "data-full-src", "data-hi-res",   "data-zoom-image", "data-orig-file"};
+  for (std::string_view known : kNames) {
+    if (name == known)
+      return true;
+  }
+  return false;
+}
+
 class ReferenceCollector {
  public:
   void element(const GumboElement& element) {
@@ -179,13 +190,15 @@ class ReferenceCollector {
         add(ReferenceKind::Picture, ValueOf(attribute));  // an svg <image>
       }
     } else if (name.starts_with("data-")) {
-      lazyAttribute(name, attribute);
+      lazyAttribute(name, attribute, html && (tag == GUMBO_TAG_IMG || tag == GUMBO_TAG_SOURCE));
     }
   }
 
   // Lazy loading keeps the picture in a data-* attribute until it is shown;
   // such a value is taken when it is a srcset, holds url(...) or names a picture.
-  void lazyAttribute(std::string_view name, const GumboAttribute& attribute) {
+  // On an img or source, the usual lazy attributes hold the picture even when
+  // its URL has no ending (a CDN's): it is then taken by its type once fetched.
+  void lazyAttribute(std::string_view name, const GumboAttribute& attribute, bool onPicture) {
     const std::string value = ValueOf(attribute);
     if (name.ends_with("srcset")) {
       addSrcset(value);
@@ -193,10 +206,10 @@ class ReferenceCollector {
       styleSheet(value);
     } else {
       const std::string_view url = Trimmed(value);
-      if (url.find_first_of(" \t\n\r\f{}[]<>\"'") == std::string_view::npos &&
-          IsPictureTypeEnding(UrlEnding(url), false)) {
+      if (url.empty() || url.find_first_of(" \t\n\r\f{}[]<>\"'") != std::string_view::npos)
+        return;
+      if (IsPictureTypeEnding(UrlEnding(url), false) || (onPicture && IsLazyPictureName(name)))
         add(ReferenceKind::Picture, std::string(url));
-      }
     }
   }
 
