@@ -186,6 +186,9 @@ TEST(NestingLimit, DropsOnlyTheStartTagsBeyondTheLimit) {
                          "<li><p><td></div><div>",
                          1),
             std::nullopt);
+  // Links never nest: a page of unclosed formatting keeps every link.
+  EXPECT_EQ(LimitNesting("<b><a href=1.jpg><b><a href=2.jpg><b><a href=3.jpg>", 2),
+            std::optional<std::string>("<b><a href=1.jpg><b><a href=2.jpg><a href=3.jpg>"));
 }
 
 TEST(Srcset, TheLargestCandidateWins) {

@@ -18,14 +18,15 @@ bool IsNameChar(char c) {
 }
 
 // Elements that open nothing: void elements, and those that the parser closes
-// by themselves at the next of their kind (p, li, td ...), which real pages
+// by themselves at the next of their kind (p, li, td, a ...), which real pages
 // rarely close.
 bool OpensNothing(std::string_view name) {
-  static constexpr std::array<std::string_view, 36> kNames = {
-      "area",    "base",  "br",     "col",   "embed",    "hr",     "img",      "input", "link",
-      "meta",    "param", "source", "track", "wbr",      "keygen", "frame",    "image", "basefont",
-      "bgsound", "p",     "li",     "dt",    "dd",       "option", "optgroup", "td",    "th",
-      "tr",      "thead", "tbody",  "tfoot", "colgroup", "rb",     "rt",       "rp",    "html"};
+  static constexpr std::array<std::string_view, 39> kNames = {
+      "a",     "nobr",   "button",   "area",     "base",     "br",      "col",    "embed",
+      "hr",    "img",    "input",    "link",     "meta",     "param",   "source", "track",
+      "wbr",   "keygen", "frame",    "image",    "basefont", "bgsound", "p",      "li",
+      "dt",    "dd",     "option",   "optgroup", "td",       "th",      "tr",     "thead",
+      "tbody", "tfoot",  "colgroup", "rb",       "rt",       "rp",      "html"};
   for (std::string_view known : kNames) {
     if (name == known)
       return true;
