@@ -145,9 +145,9 @@ class CrawlDriver {
       if (step != Step::Next || !landed)
         return step;  // a file that did not land is not read for links
       if (options_.on(Check::ModernPages))
-        SettleUntypedPicture(context_, s_);
+        AfterModernDownload(context_, s_, referer_.empty());
     }
-    if (!RowIsPage(s_.SaveFile, options_))
+    if (!RowIsPage(s_, options_))
       return Step::Next;
     return readPage();
   }

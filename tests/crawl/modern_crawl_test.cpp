@@ -204,6 +204,21 @@ TEST_F(ModernCrawlTest, TheServersContentTypeDecidesAnUntypedPicture) {
   EXPECT_EQ(observer.status2.back(), "ダウンロード総数:2 (残りの数：0 )");
 }
 
+TEST_F(ModernCrawlTest, AStartPageThatTheServerCallsHtmlIsReadWhateverItsName) {
+  const std::string start = "http://h.test/board.php?id=5";
+  channel.site[start] = "<img src=a.gif><a href=other.php?id=6>x</a>";
+  channel.contentTypes[start] = "text/html; charset=Shift_JIS";
+  channel.site["http://h.test/a.gif"] = "GIF89a";
+  channel.site["http://h.test/other.php?id=6"] = "<img src=b.gif>";
+  channel.contentTypes["http://h.test/other.php?id=6"] = "text/html";
+  options.set(Check::Other, true);
+  EXPECT_EQ(crawl(start, "2"), CrawlOutcome::Completed);
+  // Only the typed row is read by its type: a linked .php page is another file.
+  EXPECT_EQ(observer.queued, (Strings{"http://h.test/a.gif 2", "http://h.test/other.php?id=6 2"}));
+  EXPECT_FALSE(exists("site/board.php"));  // dropped as a page, HtmChk being off
+  EXPECT_TRUE(exists("site/other.php"));
+}
+
 TEST_F(ModernCrawlTest, OffEveryCrawlIsTodays) {
   options.set(Check::ModernPages, false);
   channel.site[kPage] = "<img src='a.gif'><img src=\"b.JPG\"><img data-src=\"c.jpg?x=1\">";

@@ -58,6 +58,21 @@ void ExamineReference(CrawlContext& context, CrawlState& state, const PageRefere
     state.modern.untypedPictures.insert(url);
 }
 
+// The HTML keep rule, with the ending in any case; a page that the server
+// called HTML whatever its name is kept or dropped as an HTML page.
+bool ModernPageIsDropped(const CrawlContext& context, const CrawlState& state) {
+  const CrawlOptions& options = context.options;
+  const std::string_view name =
+      std::string_view(state.SaveFile).substr(state.SaveFile.rfind('/') + 1);
+  const std::string ending = NameEnding(name);
+  if (IsServedPage(state) && !IsPageTypeEnding(ending) && ending != "cgi") {
+    if (options.on(Check::UserSet))
+      return !UserListWants(name, context.userExt);
+    return !options.on(Check::Htm);
+  }
+  return PageIsDropped(AsciiLower(state.SaveFile), options, context.userExt);
+}
+
 }  // namespace
 
 std::optional<std::string> ReadModernPageFile(const std::string& path) {
@@ -97,8 +112,8 @@ ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state) {
   page.reset();
   if (QueueReferences(context, state, references) == ScanEnd::Closed)
     return ScanEnd::Closed;
-  // The keep rule sees the ending in any case.
-  if (PageIsDropped(AsciiLower(state.SaveFile), context.options, context.userExt)) {
+  const bool dropped = ModernPageIsDropped(context, state);
+  if (dropped) {
     std::error_code error;
     std::filesystem::remove(PathFromText(state.SaveFile), error);
     --state.DownCnt;

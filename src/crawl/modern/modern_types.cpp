@@ -82,11 +82,15 @@ bool RowWanted(std::string_view saveFile, const CrawlState& state, const CrawlOp
   return RowIsWanted(saveFile, options, userExt, isBinary);
 }
 
-bool RowIsPage(std::string_view saveFile, const CrawlOptions& options) {
+bool IsServedPage(const CrawlState& state) {
+  return !state.CurURL.empty() && state.modern.servedPageUrl == state.CurURL;
+}
+
+bool RowIsPage(const CrawlState& state, const CrawlOptions& options) {
   if (!options.on(Check::ModernPages))
-    return IsPageEnding(LastFour(saveFile));
-  const std::string ending = NameEnding(NameOf(saveFile));
-  return IsPageTypeEnding(ending) || ending == "cgi";
+    return IsPageEnding(LastFour(state.SaveFile));
+  const std::string ending = NameEnding(NameOf(state.SaveFile));
+  return IsPageTypeEnding(ending) || ending == "cgi" || IsServedPage(state);
 }
 
 }  // namespace harvel

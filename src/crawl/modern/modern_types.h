@@ -35,8 +35,12 @@ bool UserListWants(std::string_view name, const UserExtList& userExt);
 bool RowWanted(std::string_view saveFile, const CrawlState& state, const CrawlOptions& options,
                const UserExtList& userExt, const BinaryTest& isBinary);
 
-// Whether the row's file is read for links: ".htm", "html" or ".cgi" at its
-// end, in any case with modern pages on.
-bool RowIsPage(std::string_view saveFile, const CrawlOptions& options);
+// Whether the row's file (state.SaveFile) is read for links: ".htm", "html"
+// or ".cgi" at its end; with modern pages on in any case, and also a typed row
+// that the server called HTML.
+bool RowIsPage(const CrawlState& state, const CrawlOptions& options);
+
+// A row read as a page only because the server called it HTML.
+bool IsServedPage(const CrawlState& state);
 
 }  // namespace harvel

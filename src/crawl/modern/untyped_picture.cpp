@@ -84,6 +84,20 @@ std::optional<std::string> NoticeContentType(const Mailbox& mailbox) {
   return mailbox.outcome.contentType;
 }
 
+bool NoticeSaysHtml(const Mailbox& mailbox) {
+  const std::optional<std::string> type = NoticeContentType(mailbox);
+  if (!type)
+    return false;
+  const std::string lower = AsciiLower(Trimmed(*type));
+  return lower.starts_with("text/html") || lower.starts_with("application/xhtml+xml");
+}
+
+void AfterModernDownload(CrawlContext& context, CrawlState& state, bool typedRow) {
+  SettleUntypedPicture(context, state);
+  if (typedRow && NoticeSaysHtml(*state.mailbox))
+    state.modern.servedPageUrl = state.CurURL;
+}
+
 void SettleUntypedPicture(CrawlContext& context, CrawlState& state) {
   if (!state.modern.untypedPictures.contains(state.CurURL) || !OrdinaryFileExists(state.SaveFile))
     return;

@@ -26,4 +26,12 @@ std::optional<std::string> NoticeContentType(const Mailbox& mailbox);
 // deleted again and not counted.
 void SettleUntypedPicture(CrawlContext& context, CrawlState& state);
 
+// True when the notice in `mailbox` reports an HTML page.
+bool NoticeSaysHtml(const Mailbox& mailbox);
+
+// What follows the download of a row while modern pages are on: an untyped
+// picture is settled, and a typed row (one without a referring page) that the
+// server calls HTML is marked to be read as a page.
+void AfterModernDownload(CrawlContext& context, CrawlState& state, bool typedRow);
+
 }  // namespace harvel
