@@ -81,6 +81,10 @@ TEST(ModernTypes, PathDecidesWithoutQueryInAnyCase) {
   EXPECT_EQ(type(ReferenceKind::Picture, "http://h/img/12345"), ReferenceType::Untyped);
   EXPECT_EQ(type(ReferenceKind::Picture, "http://h/thumb.php?id=3"), ReferenceType::Untyped);
   EXPECT_EQ(type(ReferenceKind::Link, "http://h/file.zip"), ReferenceType::Skip);
+  EXPECT_EQ(type(ReferenceKind::Link, "http://h/2024/05/post/"), ReferenceType::Html);
+  EXPECT_EQ(type(ReferenceKind::Link, "http://h/?p=2"), ReferenceType::Html);
+  EXPECT_EQ(type(ReferenceKind::Link, "http://h/view.PHP?id=2"), ReferenceType::Html);
+  EXPECT_EQ(type(ReferenceKind::Picture, "http://h/2024/"), ReferenceType::Untyped);
   EXPECT_EQ(type(ReferenceKind::Link, "mailto:me@h.test"), ReferenceType::Continue);
   options.set(Check::Jpeg, false);
   EXPECT_EQ(type(ReferenceKind::Picture, "http://h/a.jpeg"), ReferenceType::Skip);
@@ -213,10 +217,11 @@ TEST_F(ModernCrawlTest, AStartPageThatTheServerCallsHtmlIsReadWhateverItsName) {
   channel.contentTypes["http://h.test/other.php?id=6"] = "text/html";
   options.set(Check::Other, true);
   EXPECT_EQ(crawl(start, "2"), CrawlOutcome::Completed);
-  // Only the typed row is read by its type: a linked .php page is another file.
-  EXPECT_EQ(observer.queued, (Strings{"http://h.test/a.gif 2", "http://h.test/other.php?id=6 2"}));
-  EXPECT_FALSE(exists("site/board.php"));  // dropped as a page, HtmChk being off
-  EXPECT_TRUE(exists("site/other.php"));
+  // A linked server program's page is a page link: it uses up a level.
+  EXPECT_EQ(observer.queued, (Strings{"http://h.test/a.gif 2", "http://h.test/other.php?id=6 1",
+                                      "http://h.test/b.gif 1"}));
+  EXPECT_FALSE(exists("site/board.php"));  // dropped as pages, HtmChk being off
+  EXPECT_FALSE(exists("site/other.php"));
 }
 
 TEST_F(ModernCrawlTest, OffEveryCrawlIsTodays) {

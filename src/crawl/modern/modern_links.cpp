@@ -56,6 +56,8 @@ void ExamineReference(CrawlContext& context, CrawlState& state, const PageRefere
   state.visited.Record(url);
   if (type == ReferenceType::Untyped)
     state.modern.untypedPictures.insert(url);
+  if (type == ReferenceType::Html && IsScriptPageEnding(UrlEnding(url)))
+    state.modern.scriptPages.insert(url);
 }
 
 // The HTML keep rule, with the ending in any case; a page that the server

@@ -17,6 +17,9 @@ struct ModernCrawlState {
   // Pictures queued without a known ending: kept only when they turn out to be
   // pictures, named with their type's ending.
   std::unordered_set<std::string> untypedPictures;
+  // Page links whose names do not say "page" (board.php?id=5): read when the
+  // server calls them HTML.
+  std::unordered_set<std::string> scriptPages;
   // The typed row just fetched when the server called it HTML whatever its
   // name (gallery.php?id=5): it is read as a page.
   std::string servedPageUrl;

@@ -50,6 +50,9 @@ ReferenceType ClassifyReference(const PageReference& reference, const CrawlOptio
   const std::string ending = UrlEnding(url);
   if (IsPageTypeEnding(ending))
     return picture ? ReferenceType::Skip : ReferenceType::Html;
+  // A folder (stored as index.html) and a server program's page are pages too.
+  if (!picture && (LastPathSegment(url).empty() || IsScriptPageEnding(ending)))
+    return ReferenceType::Html;
   const bool pictureEnding = IsPictureTypeEnding(ending, reference.kind == ReferenceKind::Icon);
   if (options.on(Check::UserSet)) {
     const std::string_view path = UrlPath(url);
@@ -73,8 +76,10 @@ bool RowWanted(std::string_view saveFile, const CrawlState& state, const CrawlOp
   const std::string ending = NameEnding(NameOf(saveFile));
   if (IsPageTypeEnding(ending))
     return true;
-  if (state.modern.untypedPictures.contains(state.CurURL))
+  if (state.modern.untypedPictures.contains(state.CurURL) ||
+      state.modern.scriptPages.contains(state.CurURL)) {
     return true;  // its type is known once it has landed
+  }
   if (options.on(Check::UserSet))
     return UserListWants(saveFile, userExt);
   if (IsPictureTypeEnding(ending, true))

@@ -94,7 +94,8 @@ bool NoticeSaysHtml(const Mailbox& mailbox) {
 
 void AfterModernDownload(CrawlContext& context, CrawlState& state, bool typedRow) {
   SettleUntypedPicture(context, state);
-  if (typedRow && NoticeSaysHtml(*state.mailbox))
+  const bool mayBePage = typedRow || state.modern.scriptPages.contains(state.CurURL);
+  if (mayBePage && NoticeSaysHtml(*state.mailbox))
     state.modern.servedPageUrl = state.CurURL;
 }
 

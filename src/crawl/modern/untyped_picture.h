@@ -30,8 +30,8 @@ void SettleUntypedPicture(CrawlContext& context, CrawlState& state);
 bool NoticeSaysHtml(const Mailbox& mailbox);
 
 // What follows the download of a row while modern pages are on: an untyped
-// picture is settled, and a typed row (one without a referring page) that the
-// server calls HTML is marked to be read as a page.
+// picture is settled, and a typed row (one without a referring page) or a
+// server program's page that the server calls HTML is marked to be read.
 void AfterModernDownload(CrawlContext& context, CrawlState& state, bool typedRow);
 
 }  // namespace harvel

@@ -51,6 +51,16 @@ bool IsPictureTypeEnding(std::string_view ending, bool asIcon) {
   return asIcon && ending == "ico";
 }
 
+bool IsScriptPageEnding(std::string_view ending) {
+  static constexpr std::array<std::string_view, 8> kScripts = {"php",  "php3", "phtml", "asp",
+                                                               "aspx", "jsp",  "cfm",   "do"};
+  for (std::string_view script : kScripts) {
+    if (ending == script)
+      return true;
+  }
+  return false;
+}
+
 bool IsPageTypeEnding(std::string_view ending) {
   return ending == "htm" || ending == "html" || ending == "shtml" || ending == "xhtml";
 }

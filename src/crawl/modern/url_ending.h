@@ -27,4 +27,7 @@ bool IsPictureTypeEnding(std::string_view ending, bool asIcon);
 // htm, html, shtml, xhtml.
 bool IsPageTypeEnding(std::string_view ending);
 
+// Endings of pages made by a server program: php, asp, aspx, jsp, cfm ...
+bool IsScriptPageEnding(std::string_view ending);
+
 }  // namespace harvel
