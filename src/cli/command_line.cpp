@@ -22,6 +22,7 @@ const std::map<std::string, Check>& SwitchFlags() {
       {"pictures-first", Check::PicFastDown},
       {"number", Check::Renban},
       {"cgi", Check::CGI},
+      {"modern-pages", Check::ModernPages},
   };
   return flags;
 }
@@ -229,6 +230,8 @@ Options (defaults in brackets):
   --pictures-first, --no-pictures-first  download pictures first [on]
   --number, --no-number              number files instead of overwriting them [off]
   --cgi, --no-cgi                    follow and collect CGI links [on]
+  --modern-pages, --no-modern-pages  read pages with an HTML5 parser: srcset, CSS,
+                                     lazy loading, names without queries [off]
   --filter TEXT                      collect only URLs that contain TEXT [off]
   --open-folder                      open the folder when the crawl is complete [off]
   --speed N                          0 (fastest) to 5 (gentlest on the server) [0]

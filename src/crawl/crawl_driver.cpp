@@ -14,6 +14,10 @@
 #include "crawl/file_name.h"
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
+#include "crawl/modern/modern_file_name.h"
+#include "crawl/modern/modern_links.h"
+#include "crawl/modern/modern_types.h"
+#include "crawl/modern/untyped_picture.h"
 #include "crawl/page_reader.h"
 #include "crawl/sequential_name.h"
 #include "crawl/title_check.h"
@@ -84,7 +88,7 @@ class CrawlDriver {
     s_.CurURL = row.url;
     referer_ = s_.referers.empty() ? std::string() : s_.referers.front();
     s_.SaveFolder = context_.harvelFolder + "/" + row.title;
-    s_.SaveFile = s_.SaveFolder + "/" + GetFileName(s_.CurURL);
+    s_.SaveFile = s_.SaveFolder + "/" + RowFileName(options_, s_.CurURL);
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
       s_.Level = *level;
     // A title that leads out of Harvel's folder gets nothing written for it.
@@ -119,8 +123,8 @@ class CrawlDriver {
         return Step::Next;  // every number is taken: skip rather than overwrite
       s_.SaveFile = std::move(*numbered);
     }
-    const bool wanted = RowIsWanted(belowHarvelFolder(), options_, context_.userExt,
-                                    [this] { return IsBinaryFile(s_.SaveFile); });
+    const bool wanted = RowWanted(belowHarvelFolder(), s_, options_, context_.userExt,
+                                  [this] { return IsBinaryFile(s_.SaveFile); });
     if (!wanted)
       return Step::Next;
     if (Contains(belowHarvelFolder(), "=") && !options_.on(Check::CGI))
@@ -134,12 +138,16 @@ class CrawlDriver {
       }
       ++s_.DownCnt;
     } else {
+      if (options_.on(Check::ModernPages) && !ClaimSaveFile(s_))
+        return Step::Next;
       bool landed = false;
       const Step step = requestDownload(landed);
       if (step != Step::Next || !landed)
         return step;  // a file that did not land is not read for links
+      if (options_.on(Check::ModernPages))
+        AfterModernDownload(context_, s_, referer_.empty());
     }
-    if (!IsPageEnding(LastFour(s_.SaveFile)))
+    if (!RowIsPage(s_, options_))
       return Step::Next;
     return readPage();
   }
@@ -211,6 +219,8 @@ class CrawlDriver {
   }
 
   Step readPage() {
+    if (options_.on(Check::ModernPages))
+      return ReadModernPage(context_, s_) == ScanEnd::Closed ? Step::Closed : Step::Next;
     const PageRead read = ReadPage(s_.SaveFile, s_.PageText, [this] { return pace(); });
     if (read == PageRead::Stopped)
       return Step::Closed;

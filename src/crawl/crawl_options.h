@@ -21,6 +21,7 @@ enum class Check {
   Renban,       // ファイル名が同じ場合連番をつける(上書きしない)
   CGI,          // CGI関連のファイルも巡回・取得する
   CommonURL,    // 以下のURLを含むファイルのみダウンロード
+  ModernPages,  // ページを詳しく解析する(srcset・CSS・遅延読み込み): see docs/modern-pages.md
 };
 
 // A live view of the option controls. The engine asks at every decision and

@@ -7,6 +7,7 @@
 
 #include "common/crawl_target.h"
 #include "crawl/download_channel.h"
+#include "crawl/modern/modern_state.h"
 #include "crawl/visited_urls.h"
 
 namespace harvel {
@@ -25,6 +26,7 @@ struct CrawlState {
 
   std::int64_t DownCnt = 0;  // files fetched in this crawl window
   VisitedUrls visited;       // URLBuf, URLBufMax, URLBufCnt and URLBufCheck
+  ModernCrawlState modern;   // local names and untyped pictures, with modern pages on
 
   // The row being handled.
   std::string CurURL;      // its URL; links on its page resolve against it

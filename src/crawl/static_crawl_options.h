@@ -29,7 +29,7 @@ class StaticCrawlOptions : public CrawlOptions {
   static constexpr const char* kBuiltInUserSetText = "gif,jpg,jpeg,png";
 
  private:
-  std::array<int, static_cast<std::size_t>(Check::CommonURL) + 1> values_{};
+  std::array<int, static_cast<std::size_t>(Check::ModernPages) + 1> values_{};
   std::string userSetText_ = kBuiltInUserSetText;
   std::string commonUrlText_;
   int speedLevel_ = 0;

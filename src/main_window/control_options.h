@@ -29,7 +29,7 @@ class ControlOptions : public CrawlOptions {
   static int ValueOf(Qt::CheckState state);
 
  private:
-  std::array<QPointer<QCheckBox>, static_cast<std::size_t>(Check::CommonURL) + 1> boxes_{};
+  std::array<QPointer<QCheckBox>, static_cast<std::size_t>(Check::ModernPages) + 1> boxes_{};
   QPointer<QLineEdit> userSetTxt_;
   QPointer<QLineEdit> commonURLTxt_;
   const std::int16_t* speedLevel_ = nullptr;

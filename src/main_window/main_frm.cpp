@@ -69,6 +69,7 @@ void MainFrm::bindOptions() {
   options_.bind(Check::Renban, RenbanChk);
   options_.bind(Check::CGI, CGIChk);
   options_.bind(Check::CommonURL, CommonURLChk);
+  options_.bind(Check::ModernPages, ModernPageChk);
   options_.bindUserSetText(UserSetTxt);
   options_.bindCommonUrlText(CommonURLTxt);
   options_.bindSpeedLevel(&SpeedLevel);

@@ -111,6 +111,7 @@ class MainFrm : public QMainWindow {
   QCheckBox* PicFastDownChk = nullptr;
   QCheckBox* RenbanChk = nullptr;
   QCheckBox* CGIChk = nullptr;
+  QCheckBox* ModernPageChk = nullptr;
   QCheckBox* CommonURLChk = nullptr;
   QLineEdit* CommonURLTxt = nullptr;
   QSlider* Slider1 = nullptr;

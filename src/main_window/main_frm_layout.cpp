@@ -179,23 +179,26 @@ void MainFrm::buildOptionFrames(QWidget* client) {
   Frame3 = MakeFrame("Frame3", "その他", TwipsRect(5520, 4680, 4455, 2895), client);
   // The long captions may use the frame's width up to its right border.
   const int wide = TwipsToPixels(4455 - 120) - 6;
+  // Eight rows share the frame: the check boxes stand 315 twips apart.
   FolderOpenChk = MakeCheckBox("FolderOpenChk", "取得完了後フォルダを開く", true,
-                               TwipsRect(120, 240, 3255, 375), Frame3);
+                               TwipsRect(120, 240, 3255, 315), Frame3);
   TextGetChk = MakeCheckBox("TextGetChk", "バイナリファイル以外からリンク先を得る", true,
-                            TwipsRect(120, 600, 3735, 375), Frame3);
+                            TwipsRect(120, 555, 3735, 315), Frame3);
   PicFastDownChk = MakeCheckBox("PicFastDownChk", "画像ファイルを優先的にダウンロード", true,
-                                TwipsRect(120, 960, 4095, 375), Frame3);
+                                TwipsRect(120, 870, 4095, 315), Frame3);
   RenbanChk = MakeCheckBox("RenbanChk", "ファイル名が同じ場合連番をつける(上書きしない)", false,
-                           TwipsRect(120, 1320, 4095, 375), Frame3);
+                           TwipsRect(120, 1185, 4095, 315), Frame3);
   CGIChk = MakeCheckBox("CGIChk", "CGI関連のファイルも巡回・取得する", true,
-                        TwipsRect(120, 1680, 3615, 375), Frame3);
+                        TwipsRect(120, 1500, 3615, 315), Frame3);
+  ModernPageChk = MakeCheckBox("ModernPageChk", "ページを詳しく解析する(srcset・CSS・遅延読み込み)",
+                               false, TwipsRect(120, 1815, 4095, 315), Frame3);
   CommonURLChk = MakeCheckBox("CommonURLChk", "以下のURLを含むファイルのみダウンロード", false,
-                              TwipsRect(120, 2040, 4095, 375), Frame3);
-  for (QCheckBox* box :
-       {FolderOpenChk, TextGetChk, PicFastDownChk, RenbanChk, CGIChk, CommonURLChk}) {
+                              TwipsRect(120, 2130, 4095, 315), Frame3);
+  for (QCheckBox* box : {FolderOpenChk, TextGetChk, PicFastDownChk, RenbanChk, CGIChk,
+                         ModernPageChk, CommonURLChk}) {
     box->resize(std::max(box->width(), wide), box->height());
   }
-  CommonURLTxt = MakeTextBox("CommonURLTxt", kHomePageUrl, TwipsRect(360, 2400, 3855, 270), Frame3);
+  CommonURLTxt = MakeTextBox("CommonURLTxt", kHomePageUrl, TwipsRect(360, 2460, 3855, 270), Frame3);
 }
 
 }  // namespace harvel

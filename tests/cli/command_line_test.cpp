@@ -37,7 +37,7 @@ TEST(CommandLine, ATargetWithTheMainWindowsBuiltInOptions) {
     EXPECT_EQ(options.value(on), 1) << static_cast<int>(on);
   }
   for (Check off : {Check::UserSet, Check::Htm, Check::Mail, Check::Other, Check::Renban,
-                    Check::CommonURL, Check::FolderOpen}) {
+                    Check::CommonURL, Check::FolderOpen, Check::ModernPages}) {
     EXPECT_EQ(options.value(off), 0) << static_cast<int>(off);
   }
   EXPECT_EQ(options.speedLevel(), 0);
@@ -45,13 +45,29 @@ TEST(CommandLine, ATargetWithTheMainWindowsBuiltInOptions) {
 }
 
 TEST(CommandLine, EveryFlagSetsItsControl) {
-  const CliCommand command =
-      Parsed({"--dir",          "/data",     "--no-gif",        "--no-jpeg",
-              "--no-png",       "--html",    "--mail",          "--other",
-              "--suffixes",     "zip,lzh",   "--no-text-links", "--no-pictures-first",
-              "--number",       "--no-cgi",  "--filter",        "/img/",
-              "--open-folder",  "--speed=5", "--quiet",         "T",
-              "http://e.test/", "0"});
+  const CliCommand command = Parsed({"--dir",
+                                     "/data",
+                                     "--no-gif",
+                                     "--no-jpeg",
+                                     "--no-png",
+                                     "--html",
+                                     "--mail",
+                                     "--other",
+                                     "--suffixes",
+                                     "zip,lzh",
+                                     "--no-text-links",
+                                     "--no-pictures-first",
+                                     "--number",
+                                     "--no-cgi",
+                                     "--filter",
+                                     "/img/",
+                                     "--open-folder",
+                                     "--speed=5",
+                                     "--quiet",
+                                     "--modern-pages",
+                                     "T",
+                                     "http://e.test/",
+                                     "0"});
   const CrawlOptions& options = command.options;
   EXPECT_EQ(command.dir, "/data");
   EXPECT_EQ(command.target.level, "0");
@@ -61,7 +77,7 @@ TEST(CommandLine, EveryFlagSetsItsControl) {
     EXPECT_EQ(options.value(off), 0) << static_cast<int>(off);
   }
   for (Check on : {Check::UserSet, Check::Htm, Check::Mail, Check::Other, Check::Renban,
-                   Check::CommonURL, Check::FolderOpen}) {
+                   Check::CommonURL, Check::FolderOpen, Check::ModernPages}) {
     EXPECT_EQ(options.value(on), 1) << static_cast<int>(on);
   }
   EXPECT_EQ(options.userSetText(), "zip,lzh");

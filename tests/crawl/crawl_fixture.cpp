@@ -42,6 +42,8 @@ void FakeSiteChannel::answer(const std::string& url, const std::string& path,
     std::ofstream(PathFromText(path), std::ios::binary) << page->second;
     outcome.bytes = static_cast<std::int64_t>(page->second.size());
     outcome.httpStatus = 200;
+    if (auto type = contentTypes.find(url); type != contentTypes.end())
+      outcome.contentType = type->second;
   } else {
     outcome.landed = false;
     outcome.reason = "http-status";

@@ -33,6 +33,7 @@ class FakeSiteChannel : public DownloadChannel {
   std::vector<std::string> referers;                      // the referer of each request
   std::vector<std::int64_t> maxSizes;                     // each request's max size, or -1
   std::map<std::string, std::string> failures;            // URL -> reason: fails with it
+  std::map<std::string, std::string> contentTypes;        // URL -> the Content-Type reported
   std::size_t maxRequestLength = 1 << 20;                 // what CanCarry lets through
   std::function<void(const std::string& url)> onRequest;  // runs inside each request
   bool answers = true;                                    // false: no notice ever comes

@@ -17,6 +17,8 @@
 //            a line there, in any order; {site}, {closed} and {dir} (the --dir
 //            folder) are replaced. Without this file standard error is empty.
 //   stdout   (optional) the same for standard output
+//   types    (optional) "PATH TYPE" a line: the Content-Type the server sends
+//            for that path instead of the one its ending gives
 //
 // Besides the site's files every server answers /cut-off/<name> with a body
 // that ends long before its announced length. The downloader is told to wait
@@ -26,6 +28,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -137,6 +140,18 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
                                   : fs::path(HARVEL_E2E_SITES) / Lines(folder / "site").at(0);
   test::TestSiteServer site;
   site.mount(siteFolder.string());
+  std::map<std::string, std::string> types;
+  for (const std::string& line : Lines(folder / "types")) {
+    const std::size_t space = line.find(' ');
+    types[line.substr(0, space)] = line.substr(space + 1);
+  }
+  site.routes().set_file_request_handler(
+      [types](const httplib::Request& request, httplib::Response& response) {
+        if (const auto type = types.find(request.path); type != types.end()) {
+          response.headers.erase("Content-Type");
+          response.set_header("Content-Type", type->second);
+        }
+      });
   site.routes().Get(R"(/cut-off/.*)", [](const httplib::Request&, httplib::Response& res) {
     res.set_content_provider(100000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
       const std::string part(1000, 'x');

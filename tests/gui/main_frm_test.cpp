@@ -28,8 +28,8 @@ TEST_F(MainFrmTest, StartsWithTheBuiltInRowTextsAndOptions) {
        {"GifChk", "JpegChk", "PngChk", "FolderOpenChk", "TextGetChk", "PicFastDownChk", "CGIChk"}) {
     EXPECT_TRUE(box(ticked)->isChecked()) << ticked;
   }
-  for (const char* clear :
-       {"HtmChk", "MailChk", "OtherChk", "UserSetChk", "RenbanChk", "CommonURLChk"}) {
+  for (const char* clear : {"HtmChk", "MailChk", "OtherChk", "UserSetChk", "RenbanChk",
+                            "CommonURLChk", "ModernPageChk"}) {
     EXPECT_FALSE(box(clear)->isChecked()) << clear;
   }
   EXPECT_EQ(edit("UserSetTxt")->text(), QStringLiteral("gif,jpg,jpeg,png"));
@@ -142,13 +142,29 @@ TEST_F(MainFrmTest, OptionsAreReadLiveFromTheControls) {
                                                  {Check::PicFastDown, "PicFastDownChk"},
                                                  {Check::Renban, "RenbanChk"},
                                                  {Check::CGI, "CGIChk"},
-                                                 {Check::CommonURL, "CommonURLChk"}};
+                                                 {Check::CommonURL, "CommonURLChk"},
+                                                 {Check::ModernPages, "ModernPageChk"}};
   for (const auto& [check, name] : bound) {
     box(name)->setChecked(true);
     EXPECT_EQ(options.value(check), 1) << name;
     box(name)->setChecked(false);
     EXPECT_EQ(options.value(check), 0) << name;
   }
+}
+
+TEST_F(MainFrmTest, ModernPagesBoxIsOffAndFitsTheOtherFrame) {
+  QCheckBox* modern = box("ModernPageChk");
+  EXPECT_EQ(modern->text(), QStringLiteral("ページを詳しく解析する(srcset・CSS・遅延読み込み)"));
+  EXPECT_FALSE(modern->isChecked());
+  EXPECT_FALSE(frm->options().on(Check::ModernPages));
+  EXPECT_EQ(modern->parentWidget()->objectName(), QStringLiteral("Frame3"));
+  EXPECT_TRUE(QRect(QPoint(0, 0), modern->parentWidget()->size()).contains(modern->geometry()));
+  for (const char* neighbour : {"CGIChk", "CommonURLChk", "CommonURLTxt"}) {
+    EXPECT_FALSE(modern->geometry().intersects(control<QWidget>(neighbour)->geometry()))
+        << neighbour;
+  }
+  modern->click();
+  EXPECT_TRUE(frm->options().on(Check::ModernPages));
 }
 
 TEST_F(MainFrmTest, DetailedTypesSwitchesEnabledFlagsAndKeepsCheckMarks) {

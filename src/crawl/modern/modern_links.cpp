@@ -1,0 +1,126 @@
+#include "crawl/modern/modern_links.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "common/number_text.h"
+#include "common/path_text.h"
+#include "crawl/modern/modern_types.h"
+#include "crawl/modern/url_ending.h"
+#include "crawl/type_decision.h"
+#include "crawl/wait_speed.h"
+
+namespace harvel {
+namespace {
+
+bool Paced(CrawlContext& context, const CrawlState& state) {
+  WaitSpeed(context.pump, context.options);
+  return !state.closed;
+}
+
+// One reference: its type, its level, and whether it is queued and where.
+void ExamineReference(CrawlContext& context, CrawlState& state, const PageReference& reference,
+                      std::int16_t rowLevel) {
+  const CrawlOptions& options = context.options;
+  const ReferenceType type = ClassifyReference(reference, options, context.userExt);
+  if (type == ReferenceType::Skip)
+    return;
+  std::int16_t level = state.Level;
+  if (type == ReferenceType::Html) {
+    if (reference.kind == ReferenceKind::Frame) {
+      if (rowLevel <= 0)
+        return;
+      level = static_cast<std::int16_t>(rowLevel - 1);
+    } else {
+      // Every page link taken uses up one level, even when it is dropped below.
+      if (state.Level <= 0)
+        return;
+      level = --state.Level;
+    }
+  }
+  const std::string& url = reference.url;
+  if (options.on(Check::CommonURL) && !Contains(url, options.commonUrlText()))
+    return;
+  if (state.visited.URLBufCheck(url) != 0)
+    return;
+  if (state.rows.empty())
+    return;
+  state.WorkStr = url;
+  const bool picture = type == ReferenceType::Untyped ||
+                       IsPictureTypeEnding(UrlEnding(url), reference.kind == ReferenceKind::Icon);
+  const bool pictureFirst = options.on(Check::PicFastDown) && picture;
+  const std::size_t position = pictureFirst ? 1 : state.rows.size();
+  context.insertRow(state, position,
+                    CrawlTarget{state.rows.front().title, url, DecimalText(level), state.CurURL});
+  state.visited.Record(url);
+  if (type == ReferenceType::Untyped)
+    state.modern.untypedPictures.insert(url);
+  if (type == ReferenceType::Html && IsScriptPageEnding(UrlEnding(url)))
+    state.modern.scriptPages.insert(url);
+}
+
+// The HTML keep rule, with the ending in any case; a page that the server
+// called HTML whatever its name is kept or dropped as an HTML page.
+bool ModernPageIsDropped(const CrawlContext& context, const CrawlState& state) {
+  const CrawlOptions& options = context.options;
+  const std::string_view name =
+      std::string_view(state.SaveFile).substr(state.SaveFile.rfind('/') + 1);
+  const std::string ending = NameEnding(name);
+  if (IsServedPage(state) && !IsPageTypeEnding(ending) && ending != "cgi") {
+    if (options.on(Check::UserSet))
+      return !UserListWants(name, context.userExt);
+    return !options.on(Check::Htm);
+  }
+  return PageIsDropped(AsciiLower(state.SaveFile), options, context.userExt);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadModernPageFile(const std::string& path) {
+  const std::filesystem::path filePath = PathFromText(path);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(filePath, error))
+    return std::nullopt;  // a pipe or a device could block the crawl
+  std::ifstream in(filePath, std::ios::binary);
+  if (!in)
+    return std::nullopt;
+  std::string page(kModernPageLimit, '\0');
+  in.read(page.data(), static_cast<std::streamsize>(page.size()));
+  if (in.bad())
+    return std::nullopt;
+  page.resize(static_cast<std::size_t>(in.gcount()));
+  return page;
+}
+
+ScanEnd QueueReferences(CrawlContext& context, CrawlState& state,
+                        const std::vector<PageReference>& references) {
+  const std::int16_t rowLevel = state.Level;
+  for (const PageReference& reference : references) {
+    if (reference.kind == ReferenceKind::Link && rowLevel <= 0)
+      continue;  // a page of level 0 follows no href
+    ExamineReference(context, state, reference, rowLevel);
+    if (!Paced(context, state))
+      return ScanEnd::Closed;
+  }
+  return ScanEnd::Finished;
+}
+
+ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state) {
+  std::optional<std::string> page = ReadModernPageFile(state.SaveFile);
+  if (!page)
+    return Paced(context, state) ? ScanEnd::Finished : ScanEnd::Closed;
+  const std::vector<PageReference> references = ReadPageReferences(*page, state.CurURL);
+  page.reset();
+  if (QueueReferences(context, state, references) == ScanEnd::Closed)
+    return ScanEnd::Closed;
+  const bool dropped = ModernPageIsDropped(context, state);
+  if (dropped) {
+    std::error_code error;
+    std::filesystem::remove(PathFromText(state.SaveFile), error);
+    --state.DownCnt;
+  }
+  return Paced(context, state) ? ScanEnd::Finished : ScanEnd::Closed;
+}
+
+}  // namespace harvel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "crawl/crawl_context.h"
+#include "crawl/crawl_state.h"
+#include "crawl/link_extraction.h"
+#include "crawl/modern/page_references.h"
+
+namespace harvel {
+
+// Reads up to kModernPageLimit bytes of the file at `path`; nullopt when it is
+// no ordinary file or cannot be read.
+std::optional<std::string> ReadModernPageFile(const std::string& path);
+
+// The page of the row being handled, read the modern way: every reference is
+// passed, in document order, through the type stage, the HTML rule, the URL
+// filter and the visited-URL buffer, and queued like a link of SearchStr. Page
+// links are followed only while the row's level is above 0; a frame takes the
+// level below the row's without using up the level of the page's other links.
+// Then the HTML keep rule, and WaitSpeed after every reference and at the end.
+ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state);
+
+// The queueing part of ReadModernPage, for references already read.
+ScanEnd QueueReferences(CrawlContext& context, CrawlState& state,
+                        const std::vector<PageReference>& references);
+
+}  // namespace harvel

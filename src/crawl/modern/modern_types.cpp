@@ -1,0 +1,101 @@
+#include "crawl/modern/modern_types.h"
+
+#include <string>
+
+#include "crawl/modern/url_ending.h"
+
+namespace harvel {
+namespace {
+
+bool AnyPictureBox(const CrawlOptions& options) {
+  return options.on(Check::Gif) || options.on(Check::Jpeg) || options.on(Check::Png);
+}
+
+std::string_view NameOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool PictureBoxWanted(std::string_view ending, const CrawlOptions& options) {
+  if (ending == "gif")
+    return options.on(Check::Gif);
+  if (ending == "jpg" || ending == "jpeg")
+    return options.on(Check::Jpeg);
+  if (ending == "png")
+    return options.on(Check::Png);
+  return AnyPictureBox(options);
+}
+
+bool UserListWants(std::string_view name, const UserExtList& userExt) {
+  return IsFileType(name, userExt) != 0 || IsFileType(AsciiLower(name), userExt) != 0;
+}
+
+ReferenceType ClassifyReference(const PageReference& reference, const CrawlOptions& options,
+                                const UserExtList& userExt) {
+  const std::string& url = reference.url;
+  if (AsciiLower(url.substr(0, 7)) == "mailto:") {
+    switch (ClassifyLink(url, options, userExt)) {
+      case LinkType::Skip:
+        return ReferenceType::Skip;
+      case LinkType::Html:
+        return ReferenceType::Html;
+      case LinkType::Continue:
+        return ReferenceType::Continue;
+    }
+  }
+  const bool picture =
+      reference.kind == ReferenceKind::Picture || reference.kind == ReferenceKind::Icon;
+  const std::string ending = UrlEnding(url);
+  if (IsPageTypeEnding(ending))
+    return picture ? ReferenceType::Skip : ReferenceType::Html;
+  // A folder (stored as index.html) and a server program's page are pages too.
+  if (!picture && (LastPathSegment(url).empty() || IsScriptPageEnding(ending)))
+    return ReferenceType::Html;
+  const bool pictureEnding = IsPictureTypeEnding(ending, reference.kind == ReferenceKind::Icon);
+  if (options.on(Check::UserSet)) {
+    const std::string_view path = UrlPath(url);
+    if (UserListWants(path, userExt))
+      return ReferenceType::Continue;
+    return picture && !pictureEnding ? ReferenceType::Untyped : ReferenceType::Skip;
+  }
+  if (pictureEnding)
+    return PictureBoxWanted(ending, options) ? ReferenceType::Continue : ReferenceType::Skip;
+  if (ending == "cgi")
+    return options.on(Check::CGI) ? ReferenceType::Continue : ReferenceType::Skip;
+  if (picture)
+    return AnyPictureBox(options) ? ReferenceType::Untyped : ReferenceType::Skip;
+  return options.on(Check::Other) ? ReferenceType::Continue : ReferenceType::Skip;
+}
+
+bool RowWanted(std::string_view saveFile, const CrawlState& state, const CrawlOptions& options,
+               const UserExtList& userExt, const BinaryTest& isBinary) {
+  if (!options.on(Check::ModernPages))
+    return RowIsWanted(saveFile, options, userExt, isBinary);
+  const std::string ending = NameEnding(NameOf(saveFile));
+  if (IsPageTypeEnding(ending))
+    return true;
+  if (state.modern.untypedPictures.contains(state.CurURL) ||
+      state.modern.scriptPages.contains(state.CurURL)) {
+    return true;  // its type is known once it has landed
+  }
+  if (options.on(Check::UserSet))
+    return UserListWants(saveFile, userExt);
+  if (IsPictureTypeEnding(ending, true))
+    return PictureBoxWanted(ending, options);
+  return RowIsWanted(saveFile, options, userExt, isBinary);
+}
+
+bool IsServedPage(const CrawlState& state) {
+  return !state.CurURL.empty() && state.modern.servedPageUrl == state.CurURL;
+}
+
+bool RowIsPage(const CrawlState& state, const CrawlOptions& options) {
+  if (!options.on(Check::ModernPages))
+    return IsPageEnding(LastFour(state.SaveFile));
+  const std::string ending = NameEnding(NameOf(state.SaveFile));
+  return IsPageTypeEnding(ending) || ending == "cgi" || IsServedPage(state);
+}
+
+}  // namespace harvel
