@@ -46,13 +46,12 @@ void ExamineReference(CrawlContext& context, CrawlState& state, const PageRefere
     return;
   if (state.rows.empty())
     return;
-  state.WorkStr = url;
   const bool picture = type == ReferenceType::Untyped ||
                        IsPictureTypeEnding(UrlEnding(url), reference.kind == ReferenceKind::Icon);
   const bool pictureFirst = options.on(Check::PicFastDown) && picture;
   const std::size_t position = pictureFirst ? 1 : state.rows.size();
-  context.insertRow(state, position,
-                    CrawlTarget{state.rows.front().title, url, DecimalText(level), state.CurURL});
+  context.insertRow(state, position, CrawlTarget{state.rows.front().title, url, DecimalText(level)},
+                    state.CurURL);
   state.visited.Record(url);
   if (type == ReferenceType::Untyped)
     state.modern.untypedPictures.insert(url);
