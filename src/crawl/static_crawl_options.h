@@ -17,20 +17,25 @@ class StaticCrawlOptions : public CrawlOptions {
   std::string userSetText() const override { return userSetText_; }
   std::string commonUrlText() const override { return commonUrlText_; }
   int speedLevel() const override { return speedLevel_; }
+  int jobs() const override { return jobs_; }
 
   void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
   void setValue(Check check, int value) { values_[static_cast<std::size_t>(check)] = value; }
   void setUserSetText(std::string text) { userSetText_ = std::move(text); }
   void setCommonUrlText(std::string text) { commonUrlText_ = std::move(text); }
   void setSpeedLevel(int level) { speedLevel_ = level; }
+  void setJobs(int jobs) { jobs_ = jobs; }
 
   static constexpr const char* kBuiltInUserSetText = "gif,jpg,jpeg,png";
+  static constexpr int kDefaultJobs = 6;  // as many connections to one host as a browser opens
+  static constexpr int kMaxJobs = 16;
 
  private:
   std::array<int, static_cast<std::size_t>(Check::CommonURL) + 1> values_{};
   std::string userSetText_ = kBuiltInUserSetText;
   std::string commonUrlText_;
   int speedLevel_ = 0;
+  int jobs_ = kDefaultJobs;
 };
 
 }  // namespace harvel

@@ -29,6 +29,14 @@ void FakeSiteChannel::Downloading(const std::string& url, const std::string& pat
   });
 }
 
+void FakeSiteChannel::Stage(const std::string& url, const std::string& folder, int jobs) {
+  staged.push_back(url + "," + folder + " " + std::to_string(jobs));
+}
+
+void FakeSiteChannel::Unstage(const std::string& url, const std::string& folder) {
+  unstaged.push_back(url + "," + folder);
+}
+
 void RecordingObserver::rowInserted(std::size_t index, const CrawlTarget& row) {
   events.push_back("insert " + std::to_string(index) + " " + row.url + " " + row.level);
   if (index == 0)

@@ -23,6 +23,9 @@ class FakeSiteChannel : public DownloadChannel {
 
   void Downloading(const std::string& url, const std::string& path,
                    std::weak_ptr<Mailbox> mailbox) override;
+  bool canStage() const override { return stages; }
+  void Stage(const std::string& url, const std::string& folder, int jobs) override;
+  void Unstage(const std::string& url, const std::string& folder) override;
 
   std::map<std::string, std::string> site;                // URL -> body
   std::vector<std::string> requests;                      // "url,path" in the order sent
@@ -30,6 +33,9 @@ class FakeSiteChannel : public DownloadChannel {
   bool answers = true;                                    // false: no notice ever comes
   std::string failure;  // when set, the channel reports this error instead
   int notices = 0;
+  bool stages = false;                // answers canStage()
+  std::vector<std::string> staged;    // "url,folder jobs" of every Stage()
+  std::vector<std::string> unstaged;  // "url,folder" of every Unstage()
 
  private:
   FakeEventPump& pump_;
