@@ -94,7 +94,7 @@ class Parser {
         equals == std::string::npos ? std::nullopt : std::optional(arg.substr(equals + 1));
     const bool takesValue = name == "--dir" || name == "--suffixes" || name == "--filter" ||
                             name == "--speed" || name == "--list" || name == "--row" ||
-                            name == "--show-list";
+                            name == "--show-list" || name == "--jobs";
     if (inline_ && !takesValue) {
       fail("option '" + name + "' takes no value: '" + arg + "'");
       return;
@@ -148,6 +148,11 @@ class Parser {
       if (!speed || *speed > 5)
         return fail("--speed " + text + ": the speed is a number from 0 to 5");
       command_.options.setSpeedLevel(static_cast<int>(*speed));
+    } else if (name == "--jobs") {
+      const auto jobs = SmallNumber(text);
+      if (!jobs || *jobs < 1 || *jobs > StaticCrawlOptions::kMaxJobs)
+        return fail("--jobs " + text + ": the number of downloads at once is from 1 to 16");
+      command_.options.setJobs(static_cast<int>(*jobs));
     } else if (name == "--row") {
       const auto row = SmallNumber(text);
       if (!row || *row < 1)
@@ -225,6 +230,7 @@ Options (defaults in brackets):
   --filter TEXT                      collect only URLs that contain TEXT [off]
   --open-folder                      open the folder when the crawl is complete [off]
   --speed N                          0 (fastest) to 5 (gentlest on the server) [0]
+  --jobs N                           downloads at once at speed 0, 1 to 16 (1: one at a time) [6]
   --quiet                            print nothing but errors
 
 Exit status: 0 when every crawl completed, 1 when the downloader cannot be

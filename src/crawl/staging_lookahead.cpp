@@ -12,9 +12,12 @@ namespace harvel {
 namespace {
 
 constexpr std::string_view kMailto = "mailto:";
-// Copies staged and not yet asked for, per download allowed at once: enough
-// that a burst of pictures put in front of staged pages still finds room.
-constexpr std::size_t kStagedPerJob = 4;
+// Rows looked at ahead of the crawl, per download allowed at once.
+constexpr std::size_t kRowsAheadPerJob = 4;
+// Copies staged and not yet asked for, per row looked at: rows staged earlier
+// that pictures put in front have pushed further down still count, and the
+// rows at the top must still find room.
+constexpr std::size_t kStagedPerRowAhead = 2;
 
 std::string FolderOf(const CrawlContext& context, const CrawlTarget& row) {
   return context.harvelFolder + "/" + row.title;
@@ -53,10 +56,11 @@ void StagingLookahead::beforeRow(const CrawlState& state) {
     dropAll();
     return;
   }
-  const std::size_t room = kStagedPerJob * static_cast<std::size_t>(jobs);
+  const std::size_t ahead = kRowsAheadPerJob * static_cast<std::size_t>(jobs);
+  const std::size_t room = kStagedPerRowAhead * ahead;
   // Row 1 itself is staged too: pictures that the last page put in front have
   // not been seen yet, and the first of them is handled now.
-  for (std::size_t i = 0; i < state.rows.size() && i < room && staged_.size() < room; ++i) {
+  for (std::size_t i = 0; i < state.rows.size() && i < ahead && staged_.size() < room; ++i) {
     const CrawlTarget& row = state.rows[i];
     Key key{row.url, FolderOf(context_, row)};
     if (staged_.count(key) > 0) {

@@ -6,6 +6,7 @@
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
 #include "downloader/protocol/request_text.h"
+#include "downloader/protocol/staging_messages.h"
 
 namespace harvel {
 namespace {
@@ -33,8 +34,9 @@ DownloadServer::DownloadServer(QObject* parent) : QObject(parent) {
 
 DownloadServer::~DownloadServer() {
   queue_.stop();
+  staged_.stop();
   // The sockets go with the server; their handlers must not run on a half-destroyed object.
-  for (auto& [socket, decoder] : decoders_)
+  for (auto& [socket, client] : clients_)
     socket->disconnect(this);
   server_.close();
 }
@@ -64,10 +66,12 @@ bool DownloadServer::listen(QString& error) {
 
 void DownloadServer::acceptConnections() {
   while (QLocalSocket* socket = server_.nextPendingConnection()) {
-    decoders_.emplace(socket, FrameDecoder{});
+    clients_.emplace(socket, Client{});
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
     connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-      decoders_.erase(socket);
+      clients_.erase(socket);
+      // Its transfers end and its staged copies go.
+      staged_.dropClient(socket);
       socket->deleteLater();
     });
     readFrom(socket);
@@ -75,33 +79,84 @@ void DownloadServer::acceptConnections() {
 }
 
 void DownloadServer::readFrom(QLocalSocket* socket) {
-  auto found = decoders_.find(socket);
-  if (found == decoders_.end())
+  auto found = clients_.find(socket);
+  if (found == clients_.end())
     return;
-  FrameDecoder& decoder = found->second;
+  FrameDecoder& decoder = found->second.decoder;
   const QByteArray bytes = socket->readAll();
   decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder.next()) {
-    if (message->kind == MessageKind::Close) {
-      queue_.stop();
-      emit closeRequested();
-      return;
+    switch (message->kind) {
+      case MessageKind::Close:
+        queue_.stop();
+        staged_.stop();
+        emit closeRequested();
+        return;
+      case MessageKind::Request:
+        handleRequest(socket, *message);
+        break;
+      case MessageKind::Hello:
+        Send(*socket, EncodeHello(Hello{kProtocolVersion, {std::string(kStagingCapability)}}));
+        break;
+      case MessageKind::Stage:
+        if (const auto order = ParseStage(*message))
+          staged_.stage(socket, order->url, order->folder, order->jobs);
+        break;
+      case MessageKind::Unstage:
+        if (const auto order = ParseUnstage(*message))
+          staged_.unstage(socket, order->url, order->folder);
+        break;
+      case MessageKind::Notice:
+        break;  // notices go the other way
     }
-    if (message->kind != MessageKind::Request)
-      continue;  // notices go the other way
-    QPointer<QLocalSocket> client(socket);
-    queue_.post(ParseRequest(*message), [this, client](bool) { answer(client); });
+    if (clients_.count(socket) == 0)
+      return;
   }
   if (decoder.failed())
     socket->abort();  // a client that speaks garbage is dropped
 }
 
-void DownloadServer::answer(const QPointer<QLocalSocket>& socket) {
+void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message) {
+  auto slot = std::make_shared<bool>(false);
+  clients_[socket].answers.push_back(slot);
+  QPointer<QLocalSocket> client(socket);
+  std::optional<DownloadRequest> request = ParseRequest(message);
+  if (request) {
+    const bool staged =
+        staged_.take(socket, *request, [this, client, slot, request](bool, bool retry) {
+          if (retry) {
+            queue_.post(request, [this, client, slot](bool) { ready(client, slot); });
+          } else {
+            ready(client, slot);
+          }
+        });
+    if (staged)
+      return;
+  }
+  queue_.post(std::move(request), [this, client, slot](bool) { ready(client, slot); });
+}
+
+void DownloadServer::ready(const QPointer<QLocalSocket>& socket,
+                           const std::shared_ptr<bool>& slot) {
+  *slot = true;
+  auto found = socket ? clients_.find(socket.data()) : clients_.end();
+  if (found == clients_.end()) {
+    answer(nullptr);  // the client has gone: its notice is lost, the count advances
+    return;
+  }
+  auto& answers = found->second.answers;
+  while (!answers.empty() && *answers.front()) {
+    answers.pop_front();
+    answer(socket.data());
+  }
+}
+
+void DownloadServer::answer(QLocalSocket* socket) {
   // The count advances even when the client has gone and the notice is lost.
   const std::string notice = EncodeNotice(DecimalText(downloadCount_));
   if (downloadCount_ < std::numeric_limits<std::int64_t>::max())
     ++downloadCount_;
-  if (socket && socket->state() == QLocalSocket::ConnectedState)
+  if (socket != nullptr && socket->state() == QLocalSocket::ConnectedState)
     Send(*socket, notice);
 }
 

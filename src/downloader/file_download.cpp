@@ -77,6 +77,14 @@ void RemoveLeftovers(const std::string& folder) {
   closedir(dir);
 }
 
+// Folders already rid of leftovers by this process: shared by every
+// downloader, since one of them may hold a finished file that it keeps locked
+// while another begins in the same folder.
+std::set<std::string>& CleanedFolders() {
+  static std::set<std::string> folders;
+  return folders;
+}
+
 }  // namespace
 
 FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
@@ -123,7 +131,7 @@ bool FileDownloader::createFile() {
     return true;
   if (!begun_)
     return false;
-  if (cleanedFolders_.insert(folder_).second)
+  if (CleanedFolders().insert(folder_).second)
     RemoveLeftovers(folder_);
   // Created with the mode a program writing the file directly would give it.
   fd_ = CreateTemporaryFile(folder_ + "/" + kTempPrefix, fileMode_, tempPath_);
@@ -168,8 +176,43 @@ bool FileDownloader::finish(int result) {
   return false;
 }
 
+bool FileDownloader::beginStaged(const std::string& url, const std::string& folder) {
+  return begin(DownloadRequest{url, folder + "/" + kTempPrefix});
+}
+
+FileDownloader::Kept FileDownloader::keep(int result) {
+  if (!begun_)
+    return Kept::Failed;
+  begun_ = false;
+  if (result == CURLE_HTTP_RETURNED_ERROR || (result == CURLE_OK && HttpErrorStatus(easy_))) {
+    abandon();
+    return Kept::Refused;
+  }
+  if (result != CURLE_OK || !createFile()) {
+    abandon();
+    return Kept::Failed;
+  }
+  kept_ = true;
+  return Kept::Kept;
+}
+
+bool FileDownloader::commit(const std::string& path) {
+  if (!kept_ || fd_ < 0)
+    return false;
+  kept_ = false;
+  const bool closed = close(fd_) == 0;
+  fd_ = -1;
+  const std::filesystem::path target = PathFromText(path);
+  if (closed && target.is_absolute() && target.has_filename() &&
+      rename(tempPath_.c_str(), path.c_str()) == 0)
+    return true;
+  unlink(tempPath_.c_str());
+  return false;
+}
+
 void FileDownloader::abandon() {
   begun_ = false;
+  kept_ = false;
   if (fd_ < 0)
     return;
   close(fd_);

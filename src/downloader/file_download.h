@@ -45,6 +45,19 @@ class FileDownloader {
   // Gives up the begun download, if any: its temporary file is removed.
   void abandon();
 
+  // Fetching ahead: the target's name is not known while the transfer runs.
+  // beginStaged() prepares a download into a hidden file in `folder`; keep()
+  // ends the transfer but keeps that file, still locked, until commit() moves
+  // it to its name or abandon() removes it.
+  enum class Kept {
+    Kept,     // the body is in the hidden file
+    Refused,  // the server answered with an error status: nothing to keep
+    Failed,   // the transfer or the file failed here: worth trying again
+  };
+  bool beginStaged(const std::string& url, const std::string& folder);
+  Kept keep(int result);
+  bool commit(const std::string& path);
+
  private:
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
 
@@ -54,7 +67,7 @@ class FileDownloader {
   std::string folder_;
   std::string tempPath_;
   std::string targetPath_;
-  std::set<std::string> cleanedFolders_;  // folders already rid of leftovers
+  bool kept_ = false;  // keep() holds the file for commit()
   unsigned fileMode_;
 };
 

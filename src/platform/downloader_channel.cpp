@@ -11,6 +11,7 @@
 #include "common/number_text.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
+#include "downloader/protocol/staging_messages.h"
 
 namespace harvel {
 namespace {
@@ -53,15 +54,57 @@ bool DownloaderChannel::find() {
     errorText_ = QString::fromStdString(endpointError);
     return false;
   }
-  auto* socket = new QLocalSocket(this);
-  socket->connectToServer(QString::fromStdString(*endpoint));
-  if (!socket->waitForConnected(kConnectWaitMs)) {
-    errorText_ = socket->errorString();
+  // Twice at most: once with the hello, once without it for a downloader that
+  // dropped the connection on it.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    auto* socket = new QLocalSocket(this);
+    socket->connectToServer(QString::fromStdString(*endpoint));
+    if (!socket->waitForConnected(kConnectWaitMs)) {
+      errorText_ = socket->errorString();
+      delete socket;
+      return false;
+    }
+    if (greet(*socket)) {
+      attach(socket);
+      return true;
+    }
     delete socket;
-    return false;
   }
-  attach(socket);
-  return true;
+  errorText_ = QStringLiteral("the downloader closed the connection at once");
+  return false;
+}
+
+bool DownloaderChannel::greet(QLocalSocket& socket) {
+  peerVersion_ = 1;
+  peerStages_ = false;
+  decoder_ = FrameDecoder{};
+  if (legacyPeer_)
+    return true;
+  const std::string hello = EncodeHello(Hello{kProtocolVersion, {}});
+  socket.write(hello.data(), static_cast<qint64>(hello.size()));
+  socket.flush();
+  QDeadlineTimer deadline(kConnectWaitMs);
+  while (!deadline.hasExpired()) {
+    if (socket.bytesAvailable() == 0 &&
+        !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+      if (socket.state() == QLocalSocket::ConnectedState)
+        continue;
+      legacyPeer_ = true;  // it knows no hello: one request at a time from now on
+      return false;
+    }
+    const QByteArray bytes = socket.readAll();
+    decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (auto message = decoder_.next()) {
+      if (const auto answer = ParseHello(*message)) {
+        peerVersion_ = answer->version;
+        peerStages_ = answer->can(kStagingCapability);
+      }
+      return true;
+    }
+    if (decoder_.failed())
+      return false;
+  }
+  return true;  // no answer in time: one request at a time on this connection
 }
 
 bool DownloaderChannel::connectOrStart() {
@@ -102,12 +145,12 @@ bool DownloaderChannel::startDownloader() {
     return false;
   }
   startedDownloader_ = true;
+  legacyPeer_ = false;  // the one started here is this program's own
   return true;
 }
 
 void DownloaderChannel::attach(QLocalSocket* socket) {
-  socket_ = socket;
-  decoder_ = FrameDecoder{};
+  socket_ = socket;  // greet() has made the decoder fresh
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -150,6 +193,21 @@ void DownloaderChannel::Downloading(const std::string& url, const std::string& p
     return;  // the recovery under way sends it
   if (!send(pending_.back().frame))
     recover();
+}
+
+bool DownloaderChannel::canStage() const {
+  return isConnected() && peerStages_ && !recovering_;
+}
+
+void DownloaderChannel::Stage(const std::string& url, const std::string& folder, int jobs) {
+  // A staging order that cannot be delivered is only a lost head start.
+  if (canStage())
+    send(EncodeStage(StageOrder{url, folder, jobs}));
+}
+
+void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {
+  if (canStage())
+    send(EncodeUnstage(url, folder));
 }
 
 void DownloaderChannel::readNotices() {

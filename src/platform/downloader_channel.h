@@ -30,6 +30,11 @@ namespace harvel {
 //   - A restarted downloader counts from 0 again, and a crawl goes on only when
 //     its mailbox text changes: after a restart the channel shifts the counts
 //     it writes past the last one it wrote, so they keep growing.
+//   - Each new connection starts with a hello that states this side's protocol
+//     version; a downloader that answers with the staging capability is asked
+//     to fetch ahead (Stage, Unstage). An older downloader, which drops a
+//     connection that begins with a message it does not know, is connected to
+//     again without the hello and gets one request at a time.
 //   - close(): sends the close message. The desktop program always closes the
 //     downloader at exit; harvel-cli only when startedDownloader().
 class DownloaderChannel : public QObject, public DownloadChannel {
@@ -52,6 +57,13 @@ class DownloaderChannel : public QObject, public DownloadChannel {
 
   void Downloading(const std::string& url, const std::string& path,
                    std::weak_ptr<Mailbox> mailbox) override;
+  bool canStage() const override;
+  void Stage(const std::string& url, const std::string& folder, int jobs) override;
+  void Unstage(const std::string& url, const std::string& folder) override;
+
+  // The protocol version of the downloader now connected: 1 for one that knows
+  // no hello, 0 while not connected.
+  int peerVersion() const { return isConnected() ? peerVersion_ : 0; }
 
   // Sends the close message to the downloader (finding it first when there is
   // no connection) and drops the connection. Unanswered requests are dropped.
@@ -68,6 +80,8 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   };
 
   bool startDownloader();
+  // Says hello on a new connection; false when the peer dropped it.
+  bool greet(QLocalSocket& socket);
   void attach(QLocalSocket* socket);
   void detach();
   bool send(const std::string& frame);
@@ -83,6 +97,9 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   std::deque<Pending> pending_;
   bool startedDownloader_ = false;
   bool recovering_ = false;
+  bool legacyPeer_ = false;  // the downloader found knows no hello
+  int peerVersion_ = 1;
+  bool peerStages_ = false;
   std::int64_t countOffset_ = 0;  // added to the downloader's counts after a restart
   std::int64_t lastCountWritten_ = -1;
   QString errorText_;

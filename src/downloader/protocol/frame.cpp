@@ -33,7 +33,10 @@ std::string Frame(MessageKind kind, std::string_view payload) {
 bool KnownKind(char kind) {
   return kind == static_cast<char>(MessageKind::Request) ||
          kind == static_cast<char>(MessageKind::Notice) ||
-         kind == static_cast<char>(MessageKind::Close);
+         kind == static_cast<char>(MessageKind::Close) ||
+         kind == static_cast<char>(MessageKind::Hello) ||
+         kind == static_cast<char>(MessageKind::Stage) ||
+         kind == static_cast<char>(MessageKind::Unstage);
 }
 
 }  // namespace
@@ -50,6 +53,10 @@ std::string EncodeRequest(std::string_view url, std::string_view path) {
 
 std::string EncodeNotice(std::string_view text) {
   return Frame(MessageKind::Notice, text);
+}
+
+std::string EncodeFrame(MessageKind kind, std::string_view payload) {
+  return Frame(kind, payload);
 }
 
 std::string EncodeClose() {

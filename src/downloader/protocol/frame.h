@@ -8,11 +8,16 @@
 
 namespace harvel {
 
-// The three messages between a crawl and VeskDownloader.
+// The messages between a crawl and VeskDownloader. Hello, Stage and Unstage
+// are spoken only between peers that have both said hello (version 2); their
+// payload is a list of fields (staging_messages.h).
 enum class MessageKind : char {
   Request = 'R',  // crawl -> downloader: the text `URL,path`
   Notice = 'N',   // downloader -> crawl: the decimal DownloadCount
   Close = 'C',    // crawl -> downloader: end the program now
+  Hello = 'H',    // both ways: version and capabilities
+  Stage = 'S',    // crawl -> downloader: fetch ahead into a folder
+  Unstage = 'U',  // crawl -> downloader: a staged copy will not be asked for
 };
 
 // One decoded message. Texts are UTF-8 and carried byte for byte.
@@ -34,6 +39,8 @@ inline constexpr std::size_t kMaxPayloadLength = 1 << 20;
 std::string EncodeRequest(std::string_view url, std::string_view path);
 std::string EncodeNotice(std::string_view text);
 std::string EncodeClose();
+// Any message: the kind byte, the length, the payload.
+std::string EncodeFrame(MessageKind kind, std::string_view payload);
 
 // Cuts a byte stream into messages. Bytes may arrive in pieces of any size;
 // a message is returned once its last byte is in.
