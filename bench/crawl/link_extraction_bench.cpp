@@ -18,7 +18,7 @@ class IdlePump : public EventPump {
 
 class NoChannel : public DownloadChannel {
  public:
-  void Downloading(const std::string&, const std::string&, std::weak_ptr<Mailbox>) override {}
+  void Downloading(const FileRequest&, std::weak_ptr<Mailbox>) override {}
 };
 
 class NoShell : public Shell {

@@ -10,6 +10,7 @@
 #include "common/is_binary_file.h"
 #include "common/number_text.h"
 #include "common/path_text.h"
+#include "common/url_scheme.h"
 #include "crawl/file_name.h"
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
@@ -83,6 +84,7 @@ class CrawlDriver {
   Step handleRow() {
     const CrawlTarget row = s_.rows.front();
     s_.CurURL = row.url;
+    referer_ = row.referer;
     s_.SaveFolder = context_.harvelFolder + "/" + row.title;
     s_.SaveFile = s_.SaveFolder + "/" + GetFileName(s_.CurURL);
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
@@ -135,25 +137,63 @@ class CrawlDriver {
       }
       ++s_.DownCnt;
     } else {
-      const Step step = requestDownload();
-      if (step != Step::Next)
-        return step;
+      bool landed = false;
+      const Step step = requestDownload(landed);
+      if (step != Step::Next || !landed)
+        return step;  // a file that did not land is not read for links
     }
     if (!IsPageEnding(LastFour(s_.SaveFile)))
       return Step::Next;
     return readPage();
   }
 
-  Step requestDownload() {
+  Step requestDownload(bool& landed) {
+    FileRequest request{s_.CurURL, s_.SaveFile, referer_, options_.maxFileSize()};
+    // What the downloader would refuse or the channel cannot carry is a failed
+    // row at once; the crawl goes on.
+    if (!IsDownloadableUrl(request.url)) {
+      reportRefused(request, "refused-scheme", "only http, https and ftp are downloaded");
+      return Step::Next;
+    }
+    if (!context_.channel.CanCarry(request)) {
+      reportRefused(request, "too-long", "the link is too long to send to the downloader");
+      return Step::Next;
+    }
     context_.setStatus(s_, 1, kStatusDownloading);
     // Copied before the call: the notice may come while the call is under way.
     s_.TmpStr = s_.mailbox->text;
     lookahead_.requested(s_.CurURL, s_.SaveFolder);
-    context_.channel.Downloading(s_.CurURL, s_.SaveFile, s_.mailbox);
+    context_.channel.Downloading(request, s_.mailbox);
     if (s_.closed)
       return Step::Closed;
     context_.setStatus(s_, 1, kStatusProcessing);
-    return waitForNotice();
+    const Step step = waitForNotice();
+    if (step != Step::Next)
+      return step;
+    const DownloadOutcome outcome = s_.mailbox->outcome;
+    report(RequestRecord{request.url, request.path, outcome});
+    landed = outcome.landed;
+    if (landed)
+      ++s_.DownCnt;
+    return Step::Next;
+  }
+
+  void reportRefused(const FileRequest& request, const char* reason, const char* text) {
+    DownloadOutcome outcome;
+    outcome.landed = false;
+    outcome.reason = reason;
+    outcome.reasonText = text;
+    outcome.detailed = true;
+    report(RequestRecord{request.url, request.path, outcome});
+  }
+
+  void report(const RequestRecord& record) {
+    if (context_.observer == nullptr)
+      return;
+    context_.observer->requestEnded(record);
+    if (!record.outcome.landed) {
+      context_.observer->downloadFailed(record.url, record.path, FailureReasonText(record.outcome));
+    }
   }
 
   Step waitForNotice() {
@@ -171,7 +211,6 @@ class CrawlDriver {
         WaitSpeed(context_.pump, options_);
       }
     }
-    ++s_.DownCnt;
     return Step::Next;
   }
 
@@ -237,6 +276,7 @@ class CrawlDriver {
   std::shared_ptr<CrawlState> state_;  // keeps the state alive after the window lets go
   CrawlState& s_;
   StagingLookahead lookahead_{context_};
+  std::string referer_;  // the page that linked the row being handled
 };
 
 }  // namespace

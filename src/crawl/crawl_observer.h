@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/crawl_target.h"
+#include "crawl/request_record.h"
 
 namespace harvel {
 
@@ -19,6 +20,16 @@ class CrawlObserver {
 
   // StatusBar1: panel 1 or 2 now shows `text`.
   virtual void statusTextChanged(int panel, const std::string& text) { (void)panel, (void)text; }
+
+  // A requested file did not land, or its row could not be sent: `reason`
+  // says why (FailureReasonText).
+  virtual void downloadFailed(const std::string& url, const std::string& path,
+                              const std::string& reason) {
+    (void)url, (void)path, (void)reason;
+  }
+
+  // Every request as it ended, landed or not (for verbose output).
+  virtual void requestEnded(const RequestRecord& record) { (void)record; }
 
   // The crawl window's caption now reads `text`.
   virtual void captionChanged(const std::string& text) { (void)text; }

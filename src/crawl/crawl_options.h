@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace harvel {
@@ -38,6 +40,8 @@ class CrawlOptions {
   // 同時ダウンロード数: how many files may be fetched at once at speed level 0
   // (1 to 16). 1 asks for one file at a time.
   virtual int jobs() const { return 1; }
+  // The largest file the downloader is to keep, in bytes; nullopt: no limit.
+  virtual std::optional<std::int64_t> maxFileSize() const { return std::nullopt; }
 };
 
 }  // namespace harvel

@@ -1,15 +1,54 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace harvel {
+
+// One file the crawl wants: where it comes from, where it goes, the page that
+// linked it (sent as the Referer; empty for a typed row) and a size limit.
+struct FileRequest {
+  std::string url;
+  std::string path;
+  std::string referer;
+  std::optional<std::int64_t> maxSize;  // bytes; nullopt: no limit
+};
+
+// A file fetched ahead of its row: like a FileRequest, but its name in
+// `folder` is given only by the request that asks for it.
+struct StagedFile {
+  std::string url;
+  std::string folder;
+  std::string referer;
+  std::optional<std::int64_t> maxSize;
+};
+
+// How a requested file ended.
+struct DownloadOutcome {
+  bool landed = true;
+  std::string reason;      // a short code ("http-status", "timeout", ...); empty when landed
+  std::string reasonText;  // the same for people
+  int httpStatus = 0;      // 0 when none is known
+  std::int64_t bytes = 0;
+  std::int64_t elapsedMs = 0;
+  std::string contentType;
+  std::string finalUrl;
+  // False when the downloader told nothing but that the download ended (an
+  // older downloader): the file is then taken as landed, as it always was.
+  bool detailed = false;
+};
 
 // GetTxt, the crawl's mailbox: the downloader's notice is written into `text`.
 // It lives exactly as long as the loaded crawl window; a notice for a window
 // that has been unloaded finds no mailbox and is dropped.
 struct Mailbox {
   std::string text;
+  // How the request that changed `text` ended; written before `text`, so it is
+  // in place once the crawl sees the text change.
+  DownloadOutcome outcome;
   // Set by the channel when the downloader cannot be reached even after a
   // restart; the crawl then ends with this message instead of waiting forever.
   std::string channelError;
@@ -20,21 +59,32 @@ class DownloadChannel {
  public:
   virtual ~DownloadChannel() = default;
 
-  // Downloading: sends the request `url,path` and returns. Exactly one notice
-  // follows, written into `mailbox` (if it still exists) once the download has
-  // ended, successfully or not; or `channelError` is set.
-  virtual void Downloading(const std::string& url, const std::string& path,
-                           std::weak_ptr<Mailbox> mailbox) = 0;
+  // Downloading: sends the request and returns. Exactly one notice follows,
+  // written into `mailbox` (if it still exists) once the download has ended,
+  // successfully or not; or `channelError` is set.
+  virtual void Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) = 0;
 
-  // Fetching ahead. A channel that can stage has the downloader fetch `url`
-  // into a hidden file in `folder`, up to `jobs` of them at once, before the
-  // crawl reaches its row; a later Downloading() of the same URL into that
-  // folder is then answered from the staged copy, moved into place under the
-  // name given then. A staged copy that is never asked for is removed by
-  // Unstage() or when the connection ends. Staging never changes what a crawl
-  // collects, only how soon its files are there.
+  void Downloading(const std::string& url, const std::string& path,
+                   std::weak_ptr<Mailbox> mailbox) {
+    Downloading(FileRequest{url, path, {}, {}}, std::move(mailbox));
+  }
+
+  // False for a request the channel cannot carry at all (too long for its
+  // messages): the crawl then fails that row without sending it.
+  virtual bool CanCarry(const FileRequest& request) const {
+    (void)request;
+    return true;
+  }
+
+  // Fetching ahead. A channel that can stage has the downloader fetch `file`
+  // into a hidden file in its folder, up to `jobs` of them at once, before the
+  // crawl reaches its row; a later Downloading() of the same URL, Referer and
+  // size limit into that folder is then answered from the staged copy, moved
+  // into place under the name given then. A staged copy that is never asked
+  // for is removed by Unstage() or when the connection ends. Staging never
+  // changes what a crawl collects, only how soon its files are there.
   virtual bool canStage() const { return false; }
-  virtual void Stage(const std::string& /*url*/, const std::string& /*folder*/, int /*jobs*/) {}
+  virtual void Stage(const StagedFile& /*file*/, int /*jobs*/) {}
   virtual void Unstage(const std::string& /*url*/, const std::string& /*folder*/) {}
 };
 

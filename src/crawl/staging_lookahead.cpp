@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/is_binary_file.h"
+#include "common/url_scheme.h"
 #include "crawl/file_name.h"
 #include "crawl/sequential_name.h"
 #include "crawl/title_check.h"
@@ -41,7 +42,11 @@ bool WouldRequest(const CrawlContext& context, const CrawlTarget& row) {
     return false;
   if (Contains(below(), "=") && !options.on(Check::CGI))
     return false;
-  return !Contains(below(), kMailto);
+  if (Contains(below(), kMailto))
+    return false;
+  // Rows the driver fails without a request.
+  return IsDownloadableUrl(row.url) && context.channel.CanCarry(FileRequest{
+                                           row.url, saveFile, row.referer, options.maxFileSize()});
 }
 
 void StagingLookahead::beforeRow(const CrawlState& state) {
@@ -70,7 +75,8 @@ void StagingLookahead::beforeRow(const CrawlState& state) {
     }
     if (!WouldRequest(context_, row))
       continue;
-    channel.Stage(key.first, key.second, jobs);
+    channel.Stage(StagedFile{row.url, key.second, row.referer, context_.options.maxFileSize()},
+                  jobs);
     staged_.insert(key);
     if (i == 0)
       current_ = std::move(key);

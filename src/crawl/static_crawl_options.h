@@ -18,6 +18,7 @@ class StaticCrawlOptions : public CrawlOptions {
   std::string commonUrlText() const override { return commonUrlText_; }
   int speedLevel() const override { return speedLevel_; }
   int jobs() const override { return jobs_; }
+  std::optional<std::int64_t> maxFileSize() const override { return maxFileSize_; }
 
   void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
   void setValue(Check check, int value) { values_[static_cast<std::size_t>(check)] = value; }
@@ -25,6 +26,7 @@ class StaticCrawlOptions : public CrawlOptions {
   void setCommonUrlText(std::string text) { commonUrlText_ = std::move(text); }
   void setSpeedLevel(int level) { speedLevel_ = level; }
   void setJobs(int jobs) { jobs_ = jobs; }
+  void setMaxFileSize(std::optional<std::int64_t> bytes) { maxFileSize_ = bytes; }
 
   static constexpr const char* kBuiltInUserSetText = "gif,jpg,jpeg,png";
   static constexpr int kDefaultJobs = 6;  // as many connections to one host as a browser opens
@@ -36,6 +38,7 @@ class StaticCrawlOptions : public CrawlOptions {
   std::string commonUrlText_;
   int speedLevel_ = 0;
   int jobs_ = kDefaultJobs;
+  std::optional<std::int64_t> maxFileSize_;
 };
 
 }  // namespace harvel

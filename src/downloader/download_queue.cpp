@@ -1,10 +1,34 @@
 #include "downloader/download_queue.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace harvel {
+namespace {
 
-DownloadQueue::DownloadQueue() : loop_([this](CURL*, int result) { finished(result); }) {}
+bool IsPassing(const DownloadNotice& notice) {
+  if (notice.reason == failure::kHttpStatus)
+    return notice.httpStatus == 429 || notice.httpStatus == 503;
+  return notice.reason == failure::kRefused || notice.reason == failure::kReset ||
+         notice.reason == failure::kTimeout;
+}
+
+DownloadNotice Failed(const char* reason, std::string text) {
+  DownloadNotice notice;
+  notice.landed = false;
+  notice.reason = reason;
+  notice.reasonText = std::move(text);
+  return notice;
+}
+
+}  // namespace
+
+DownloadQueue::DownloadQueue(DownloadLimits limits)
+    : limits_(limits), loop_([this](CURL*, int result) { finished(result); }) {
+  downloader_.setSpeedLimit(limits_.speed);
+  retryTimer_.setSingleShot(true);
+  QObject::connect(&retryTimer_, &QTimer::timeout, [this] { retry(); });
+}
 
 DownloadQueue::~DownloadQueue() {
   stop();
@@ -13,13 +37,14 @@ DownloadQueue::~DownloadQueue() {
 void DownloadQueue::post(std::optional<DownloadRequest> request, Done done) {
   if (stopped_)
     return;
-  jobs_.push_back(Job{std::move(request), std::move(done)});
+  jobs_.push_back(Job{std::move(request), std::move(done), 0, {}});
   startNext();
 }
 
 void DownloadQueue::stop() {
   stopped_ = true;
   jobs_.clear();
+  retryTimer_.stop();
   if (running_) {
     loop_.stop(downloader_.handle());
     downloader_.abandon();
@@ -36,33 +61,77 @@ void DownloadQueue::startNext() {
   while (!running_ && !stopped_ && !jobs_.empty()) {
     running_ = std::move(jobs_.front());
     jobs_.pop_front();
-    if (running_->request && downloader_.begin(*running_->request)) {
-      if (!loop_.start(downloader_.handle())) {
-        downloader_.abandon();
-      } else if (!running_ || downloader_.createFile()) {
-        continue;  // finished already, or running with its file made while the server answers
-      } else {
-        loop_.stop(downloader_.handle());
-        downloader_.abandon();
-      }
-    }
-    Job job = std::move(*running_);
-    running_.reset();
-    job.done(false);  // nothing to download: answered in turn all the same
+    running_->started = Clock::now();
+    begin();
   }
   starting_ = false;
+}
+
+// Starts the running job's transfer; a job that cannot start is answered at once.
+void DownloadQueue::begin() {
+  if (!running_->request) {
+    answer(Failed(failure::kBadRequest, "the request names no URL or no file"));
+    return;
+  }
+  if (!downloader_.begin(*running_->request)) {
+    answer(downloader_.failure());
+    return;
+  }
+  if (!loop_.start(downloader_.handle())) {
+    downloader_.abandon();
+    answer(Failed(failure::kOther, "libcurl refused the transfer"));
+    return;
+  }
+  if (!running_ || retryTimer_.isActive())
+    return;  // ended already
+  // The file is made while the server answers.
+  if (!downloader_.createFile()) {
+    loop_.stop(downloader_.handle());
+    const DownloadNotice failed = downloader_.failure();
+    downloader_.abandon();
+    answer(failed);
+  }
+}
+
+void DownloadQueue::retry() {
+  if (!running_ || stopped_)
+    return;
+  starting_ = true;
+  begin();
+  starting_ = false;
+  startNext();
+}
+
+std::chrono::milliseconds DownloadQueue::pauseBeforeRetry() const {
+  if (const auto asked = downloader_.retryAfter()) {
+    return std::min<std::chrono::milliseconds>(*asked, limits_.longestRetryPause);
+  }
+  return limits_.retryPause;
 }
 
 void DownloadQueue::finished(int result) {
   if (!running_)
     return;
-  const bool downloaded = downloader_.finish(result);
-  Job job = std::move(*running_);
-  running_.reset();
-  job.done(downloaded);
+  DownloadNotice notice = downloader_.finish(result);
+  if (!notice.landed && IsPassing(notice) && running_->retries < limits_.retries) {
+    ++running_->retries;
+    const auto pause = pauseBeforeRetry();
+    loop_.stop(downloader_.handle());
+    retryTimer_.start(pause);
+    return;
+  }
+  answer(std::move(notice));
   // libcurl's own clean-up after the notice, which waits for nothing of it.
   loop_.stop(downloader_.handle());
   startNext();
+}
+
+void DownloadQueue::answer(DownloadNotice notice) {
+  Job job = std::move(*running_);
+  running_.reset();
+  notice.elapsedMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - job.started).count();
+  job.done(std::move(notice));
 }
 
 }  // namespace harvel

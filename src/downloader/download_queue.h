@@ -1,24 +1,31 @@
 #pragma once
 
+#include <QTimer>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
 
 #include "downloader/curl_event_loop.h"
+#include "downloader/download_limits.h"
 #include "downloader/file_download.h"
+#include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 
 namespace harvel {
 
 // Runs downloads one after another, in the order they were posted, from the
 // program's event loop: the program stays responsive while a download runs.
+// A download that failed for a passing reason (the connection refused or
+// broken, a time-out, HTTP 429 or 503) is tried again after a pause, on a
+// timer of the event loop; only its last try is answered.
 class DownloadQueue {
  public:
-  // Called from the event loop when a job has ended: true when the file is in
-  // place.
-  using Done = std::function<void(bool downloaded)>;
+  // Called from the event loop when a job has ended: how it ended (the count
+  // is left to the caller).
+  using Done = std::function<void(DownloadNotice result)>;
 
-  DownloadQueue();
+  explicit DownloadQueue(DownloadLimits limits = {});
   ~DownloadQueue();  // stop()
   DownloadQueue(const DownloadQueue&) = delete;
   DownloadQueue& operator=(const DownloadQueue&) = delete;
@@ -31,15 +38,24 @@ class DownloadQueue {
   void stop();
 
  private:
+  using Clock = std::chrono::steady_clock;
   struct Job {
     std::optional<DownloadRequest> request;
     Done done;
+    int retries = 0;
+    Clock::time_point started;
   };
   void startNext();
+  void begin();
+  void retry();
   void finished(int result);
+  void answer(DownloadNotice notice);
+  std::chrono::milliseconds pauseBeforeRetry() const;
 
+  DownloadLimits limits_;
   FileDownloader downloader_;
   CurlEventLoop loop_;
+  QTimer retryTimer_;
   std::deque<Job> jobs_;
   std::optional<Job> running_;
   bool stopped_ = false;

@@ -5,6 +5,7 @@
 #include "common/number_text.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
+#include "downloader/protocol/hello.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
 
@@ -28,7 +29,8 @@ void Send(QLocalSocket& socket, std::string_view frame) {
 
 }  // namespace
 
-DownloadServer::DownloadServer(QObject* parent) : QObject(parent) {
+DownloadServer::DownloadServer(DownloadLimits limits, QObject* parent)
+    : QObject(parent), queue_(limits), staged_(limits) {
   connect(&server_, &QLocalServer::newConnection, this, &DownloadServer::acceptConnections);
 }
 
@@ -93,20 +95,24 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         emit closeRequested();
         return;
       case MessageKind::Request:
+      case MessageKind::FieldRequest:
         handleRequest(socket, *message);
         break;
       case MessageKind::Hello:
-        Send(*socket, EncodeHello(Hello{kProtocolVersion, {std::string(kStagingCapability)}}));
+        Send(*socket,
+             EncodeHello(Hello{kChannelVersion,
+                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage}}));
         break;
       case MessageKind::Stage:
         if (const auto order = ParseStage(*message))
-          staged_.stage(socket, order->url, order->folder, order->jobs);
+          staged_.stage(socket, *order);
         break;
       case MessageKind::Unstage:
         if (const auto order = ParseUnstage(*message))
           staged_.unstage(socket, order->url, order->folder);
         break;
       case MessageKind::Notice:
+      case MessageKind::FieldNotice:
         break;  // notices go the other way
     }
     if (clients_.count(socket) == 0)
@@ -117,43 +123,54 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
 }
 
 void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message) {
-  auto slot = std::make_shared<bool>(false);
-  clients_[socket].answers.push_back(slot);
+  auto answer = std::make_shared<Answer>();
+  answer->requestKind = message.kind;
+  clients_[socket].answers.push_back(answer);
   QPointer<QLocalSocket> client(socket);
   std::optional<DownloadRequest> request = ParseRequest(message);
+  const auto done = [this, client, answer](DownloadNotice notice) {
+    ready(client, answer, std::move(notice));
+  };
   if (request) {
     const bool staged =
-        staged_.take(socket, *request, [this, client, slot, request](bool, bool retry) {
+        staged_.take(socket, *request, [this, done, request](DownloadNotice notice, bool retry) {
+          // A copy that failed here, not at the server, is fetched again the
+          // ordinary way, as it would have been without staging.
           if (retry) {
-            queue_.post(request, [this, client, slot](bool) { ready(client, slot); });
+            queue_.post(request, done);
           } else {
-            ready(client, slot);
+            done(std::move(notice));
           }
         });
     if (staged)
       return;
   }
-  queue_.post(std::move(request), [this, client, slot](bool) { ready(client, slot); });
+  queue_.post(std::move(request), done);
 }
 
 void DownloadServer::ready(const QPointer<QLocalSocket>& socket,
-                           const std::shared_ptr<bool>& slot) {
-  *slot = true;
+                           const std::shared_ptr<Answer>& answer, DownloadNotice notice) {
+  answer->ready = true;
+  answer->notice = std::move(notice);
   auto found = socket ? clients_.find(socket.data()) : clients_.end();
   if (found == clients_.end()) {
-    answer(nullptr);  // the client has gone: its notice is lost, the count advances
+    // The client has gone: its notice is lost, the count advances.
+    send(nullptr, answer->requestKind, std::move(answer->notice));
     return;
   }
   auto& answers = found->second.answers;
-  while (!answers.empty() && *answers.front()) {
+  while (!answers.empty() && answers.front()->ready) {
+    const std::shared_ptr<Answer> due = std::move(answers.front());
     answers.pop_front();
-    answer(socket.data());
+    send(socket.data(), due->requestKind, std::move(due->notice));
   }
 }
 
-void DownloadServer::answer(QLocalSocket* socket) {
+void DownloadServer::send(QLocalSocket* socket, MessageKind requestKind, DownloadNotice result) {
   // The count advances even when the client has gone and the notice is lost.
-  const std::string notice = EncodeNotice(DecimalText(downloadCount_));
+  result.count = DecimalText(downloadCount_);
+  const std::string notice = requestKind == MessageKind::FieldRequest ? EncodeFieldNotice(result)
+                                                                      : EncodeNotice(result.count);
   if (downloadCount_ < std::numeric_limits<std::int64_t>::max())
     ++downloadCount_;
   if (socket != nullptr && socket->state() == QLocalSocket::ConnectedState)

@@ -12,22 +12,25 @@
 #include "downloader/download_queue.h"
 #include "downloader/instance_lock.h"
 #include "downloader/protocol/frame.h"
+#include "downloader/protocol/notice.h"
 #include "downloader/staged_transfers.h"
 
 namespace harvel {
 
 // VeskDownloaderFrm: listens on the downloader's local socket and serves
 // requests from any number of clients, one at a time in arrival order. Each
-// request gets exactly one notice, the decimal DownloadCount, on the
-// connection that carried it, after its download has ended, in the order the
-// client sent them; DownloadCount then grows by one. A close message ends the
-// program at once. A client that said hello may stage files (fetching ahead):
-// its requests for them are answered from the staged copies.
+// request gets exactly one notice on the connection that carried it, after its
+// download has ended, in the order the client sent them: a version-1 request
+// the decimal DownloadCount, a version-2 request a field notice with the count
+// and how the download ended. DownloadCount then grows by one. A hello is
+// answered with this program's version and features. A client that said hello
+// may stage files (fetching ahead): its requests for them are answered from
+// the staged copies. A close message ends the program at once.
 class DownloadServer : public QObject {
   Q_OBJECT
 
  public:
-  explicit DownloadServer(QObject* parent = nullptr);
+  explicit DownloadServer(DownloadLimits limits = {}, QObject* parent = nullptr);
   ~DownloadServer() override;
 
   // Starts listening. False with `error` set when the socket folder cannot be
@@ -42,13 +45,20 @@ class DownloadServer : public QObject {
   void acceptConnections();
   void readFrom(QLocalSocket* socket);
   void handleRequest(QLocalSocket* socket, const Message& message);
-  // The download behind `slot` has ended: the notices now due go out in order.
-  void ready(const QPointer<QLocalSocket>& socket, const std::shared_ptr<bool>& slot);
-  void answer(QLocalSocket* socket);
+  // One request's notice, sent once it and every request before it have ended.
+  struct Answer {
+    MessageKind requestKind = MessageKind::Request;
+    bool ready = false;
+    DownloadNotice notice;
+  };
+  // The download behind `answer` has ended: the notices now due go out in order.
+  void ready(const QPointer<QLocalSocket>& socket, const std::shared_ptr<Answer>& answer,
+             DownloadNotice notice);
+  void send(QLocalSocket* socket, MessageKind requestKind, DownloadNotice notice);
 
   struct Client {
     FrameDecoder decoder;
-    std::deque<std::shared_ptr<bool>> answers;  // one per request, true once it has ended
+    std::deque<std::shared_ptr<Answer>> answers;  // one per request, in order
   };
 
   QLocalServer server_;

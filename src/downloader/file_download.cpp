@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,15 +16,13 @@
 #include <string>
 
 #include "common/path_text.h"
+#include "common/url_scheme.h"
 
 namespace harvel {
 namespace {
 
-// A dead server is given up after this long; a stalled one once it has sent
-// less than kLowSpeedBytes a second for kLowSpeedSeconds.
+// A dead server is given up after this long.
 constexpr long kConnectTimeoutSeconds = 30;
-constexpr long kLowSpeedBytes = 1;
-constexpr long kLowSpeedSeconds = 60;
 constexpr long kMaxRedirects = 10;
 
 // A new file named `prefix` and six random letters or digits, opened for
@@ -43,15 +42,38 @@ int CreateTemporaryFile(const std::string& prefix, unsigned mode, std::string& p
   return -1;
 }
 
-bool HttpErrorStatus(CURL* easy) {
-  const char* scheme = nullptr;
+long ResponseCode(CURL* easy) {
   long status = 0;
-  curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-  const bool http =
-      scheme != nullptr && (std::strcmp(scheme, "HTTP") == 0 || std::strcmp(scheme, "HTTPS") == 0 ||
-                            std::strcmp(scheme, "http") == 0 || std::strcmp(scheme, "https") == 0);
-  return http && status >= 400;
+  return status;
+}
+
+bool IsHttp(CURL* easy) {
+  const char* scheme = nullptr;
+  curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
+  return scheme != nullptr && (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0);
+}
+
+bool HttpErrorStatus(CURL* easy) {
+  return IsHttp(easy) && ResponseCode(easy) >= 400;
+}
+
+// The reason for a file that cannot be made, written or put in place.
+const char* FileReason(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return failure::kDiskFull;
+    case ENAMETOOLONG:
+      return failure::kNameTooLong;
+    default:
+      return failure::kUnwritable;
+  }
+}
+
+std::string FileReasonText(int error, const std::string& path) {
+  return std::string(std::strerror(error)) + ": " + path;
 }
 
 constexpr const char* kTempPrefix = ".VeskDownloader-";
@@ -99,9 +121,8 @@ FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
   curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytes);
-  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
-  curl_easy_setopt(easy_, CURLOPT_FAILONERROR, 1L);
+  setSpeedLimit(SpeedLimit{});
+  curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
   curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy_, CURLOPT_USERAGENT, "VeskDownloader/1.0");
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &FileDownloader::writeBody);
@@ -113,15 +134,43 @@ FileDownloader::~FileDownloader() {
   curl_easy_cleanup(easy_);
 }
 
+void FileDownloader::setSpeedLimit(SpeedLimit limit) {
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, limit.bytesPerSecond);
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limit.window.count()));
+}
+
+void FileDownloader::fail(const char* reason, std::string text) {
+  failure_ = DownloadNotice{};
+  failure_.landed = false;
+  failure_.reason = reason;
+  failure_.reasonText = std::move(text);
+}
+
 bool FileDownloader::begin(const DownloadRequest& request) {
   namespace fs = std::filesystem;
   abandon();
   const fs::path target = PathFromText(request.path);
-  if (!target.is_absolute() || !target.has_filename())
+  if (!target.is_absolute() || !target.has_filename()) {
+    fail(failure::kBadRequest, "not an absolute file path: " + request.path);
     return false;
+  }
+  if (!IsDownloadableUrl(request.url)) {
+    fail(failure::kScheme, "only http, https and ftp are downloaded");
+    return false;
+  }
   folder_ = TextFromPath(target.parent_path());
   targetPath_ = TextFromPath(target);
+  maxSize_ = request.maxSize;
+  received_ = 0;
+  tooLarge_ = false;
+  httpError_ = false;
+  writeErrno_ = 0;
+  errorText_[0] = '\0';
   curl_easy_setopt(easy_, CURLOPT_URL, request.url.c_str());
+  curl_easy_setopt(easy_, CURLOPT_REFERER,
+                   request.referer.empty() ? nullptr : request.referer.c_str());
+  curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE,
+                   static_cast<curl_off_t>(request.maxSize.value_or(0)));
   begun_ = true;
   return true;
 }
@@ -135,8 +184,11 @@ bool FileDownloader::createFile() {
     RemoveLeftovers(folder_);
   // Created with the mode a program writing the file directly would give it.
   fd_ = CreateTemporaryFile(folder_ + "/" + kTempPrefix, fileMode_, tempPath_);
-  if (fd_ < 0)
-    return false;       // no such folder, or not writable
+  if (fd_ < 0) {  // no such folder, or not writable
+    writeErrno_ = errno;
+    fail(FileReason(writeErrno_), FileReasonText(writeErrno_, folder_));
+    return false;
+  }
   flock(fd_, LOCK_EX);  // marks the file as being written (see RemoveLeftovers)
   return true;
 }
@@ -144,70 +196,188 @@ bool FileDownloader::createFile() {
 size_t FileDownloader::writeBody(char* data, size_t size, size_t count, void* self) {
   // Straight to the file: libcurl hands over up to 16 KiB at a time, so a
   // buffer of our own would only add a copy.
+  // Returning less than was handed over makes libcurl end the transfer as failed.
   auto& downloader = *static_cast<FileDownloader*>(self);
-  if (!downloader.createFile())
-    return 0;  // makes libcurl end the transfer as failed
   const size_t total = size * count;
+  if (HttpErrorStatus(downloader.easy_)) {
+    downloader.httpError_ = true;  // an error page is not a file
+    return 0;
+  }
+  downloader.received_ += static_cast<std::int64_t>(total);
+  if (downloader.maxSize_ && downloader.received_ > *downloader.maxSize_) {
+    downloader.tooLarge_ = true;
+    return 0;
+  }
+  if (!downloader.createFile())
+    return 0;
   size_t written = 0;
   while (written < total) {
     const ssize_t n = write(downloader.fd_, data + written, total - written);
     if (n < 0 && errno == EINTR)
       continue;
-    if (n <= 0)
+    if (n <= 0) {
+      downloader.writeErrno_ = n < 0 ? errno : ENOSPC;
       return 0;
+    }
     written += static_cast<size_t>(n);
   }
   return total;
 }
 
-bool FileDownloader::finish(int result) {
-  if (!begun_)
-    return false;
-  begun_ = false;
-  // An empty file is a file too: it is made here when no byte came.
-  const bool ok = result == CURLE_OK && !HttpErrorStatus(easy_) && createFile();
-  if (fd_ < 0)
-    return false;
-  const bool closed = close(fd_) == 0;
-  fd_ = -1;
-  if (ok && closed && rename(tempPath_.c_str(), targetPath_.c_str()) == 0)
-    return true;
-  unlink(tempPath_.c_str());
-  return false;
+std::optional<std::chrono::seconds> FileDownloader::retryAfter() const {
+  curl_off_t seconds = 0;
+  if (curl_easy_getinfo(easy_, CURLINFO_RETRY_AFTER, &seconds) != CURLE_OK || seconds <= 0)
+    return std::nullopt;
+  return std::chrono::seconds(seconds);
 }
 
-bool FileDownloader::beginStaged(const std::string& url, const std::string& folder) {
-  return begin(DownloadRequest{url, folder + "/" + kTempPrefix});
-}
+// How the transfer went, before the file is put in place.
+DownloadNotice FileDownloader::outcome(int result) {
+  DownloadNotice notice;
+  notice.httpStatus = static_cast<int>(ResponseCode(easy_));
+  curl_off_t bytes = 0;
+  curl_easy_getinfo(easy_, CURLINFO_SIZE_DOWNLOAD_T, &bytes);
+  notice.bytes = httpError_ ? 0 : static_cast<std::int64_t>(bytes);
+  const char* type = nullptr;
+  if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type != nullptr)
+    notice.contentType = type;
+  const char* finalUrl = nullptr;
+  if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl)
+    notice.finalUrl = finalUrl;
 
-FileDownloader::Kept FileDownloader::keep(int result) {
-  if (!begun_)
-    return Kept::Failed;
-  begun_ = false;
-  if (result == CURLE_HTTP_RETURNED_ERROR || (result == CURLE_OK && HttpErrorStatus(easy_))) {
-    abandon();
-    return Kept::Refused;
+  const auto code = static_cast<CURLcode>(result);
+  const std::string curlText = errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(code);
+  const auto failed = [&](const char* reason, std::string text) {
+    notice.landed = false;
+    notice.reason = reason;
+    notice.reasonText = std::move(text);
+  };
+  if (HttpErrorStatus(easy_)) {
+    failed(failure::kHttpStatus, "HTTP " + std::to_string(notice.httpStatus));
+  } else if (tooLarge_ || code == CURLE_FILESIZE_EXCEEDED) {
+    failed(failure::kTooLarge, "larger than " + std::to_string(maxSize_.value_or(0)) + " bytes");
+  } else if (writeErrno_ != 0) {
+    failed(FileReason(writeErrno_), FileReasonText(writeErrno_, folder_));
+  } else {
+    switch (code) {
+      case CURLE_OK:
+        break;
+      case CURLE_COULDNT_CONNECT:
+        failed(failure::kRefused, curlText);
+        break;
+      case CURLE_OPERATION_TIMEDOUT:
+        // libcurl says "Operation too slow" when the least speed was not kept.
+        failed(
+            std::strstr(errorText_, "too slow") != nullptr ? failure::kTooSlow : failure::kTimeout,
+            curlText);
+        break;
+      case CURLE_RECV_ERROR:
+      case CURLE_SEND_ERROR:
+      case CURLE_GOT_NOTHING:
+        failed(failure::kReset, curlText);
+        break;
+      case CURLE_PARTIAL_FILE:
+        failed(failure::kCutOff, curlText);
+        break;
+      case CURLE_COULDNT_RESOLVE_HOST:
+      case CURLE_COULDNT_RESOLVE_PROXY:
+        failed(failure::kNameLookup, curlText);
+        break;
+      case CURLE_PEER_FAILED_VERIFICATION:
+      case CURLE_SSL_CERTPROBLEM:
+      case CURLE_SSL_ISSUER_ERROR:
+      case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+      case CURLE_SSL_CACERT_BADFILE:
+        failed(failure::kCertificate, curlText);
+        break;
+      case CURLE_UNSUPPORTED_PROTOCOL:
+        failed(failure::kScheme, curlText);
+        break;
+      default:
+        failed(failure::kOther, curlText);
+        break;
+    }
   }
-  if (result != CURLE_OK || !createFile()) {
+  return notice;
+}
+
+DownloadNotice FileDownloader::finish(int result) {
+  if (!begun_) {
+    fail(failure::kOther, "no download was under way");
+    return failure_;
+  }
+  begun_ = false;
+  DownloadNotice notice = outcome(result);
+  // An empty file is a file too: it is made here when no byte came.
+  if (notice.landed && !createFile()) {
+    notice.landed = false;
+    notice.reason = failure_.reason;
+    notice.reasonText = failure_.reasonText;
+    return notice;
+  }
+  if (fd_ < 0)
+    return notice;
+  const int closed = close(fd_) == 0 ? 0 : errno;
+  fd_ = -1;
+  if (notice.landed && closed != 0) {
+    notice.landed = false;
+    notice.reason = FileReason(closed);
+    notice.reasonText = FileReasonText(closed, folder_);
+  }
+  if (notice.landed) {
+    if (rename(tempPath_.c_str(), targetPath_.c_str()) == 0)
+      return notice;
+    const int error = errno;
+    notice.landed = false;
+    notice.reason = FileReason(error);
+    notice.reasonText = FileReasonText(error, targetPath_);
+  }
+  unlink(tempPath_.c_str());
+  return notice;
+}
+
+bool FileDownloader::beginStaged(const DownloadRequest& request) {
+  return begin(request);
+}
+
+DownloadNotice FileDownloader::keep(int result) {
+  if (!begun_) {
+    fail(failure::kOther, "no download was under way");
+    return failure_;
+  }
+  begun_ = false;
+  DownloadNotice notice = outcome(result);
+  if (notice.landed && !createFile()) {
+    notice.landed = false;
+    notice.reason = failure_.reason;
+    notice.reasonText = failure_.reasonText;
+  }
+  if (!notice.landed) {
     abandon();
-    return Kept::Failed;
+    return notice;
   }
   kept_ = true;
-  return Kept::Kept;
+  return notice;
 }
 
-bool FileDownloader::commit(const std::string& path) {
-  if (!kept_ || fd_ < 0)
-    return false;
+DownloadNotice FileDownloader::commit(DownloadNotice kept, const std::string& path) {
+  if (!kept_ || fd_ < 0 || !kept.landed) {
+    abandon();
+    return kept;
+  }
   kept_ = false;
-  const bool closed = close(fd_) == 0;
+  const int closed = close(fd_) == 0 ? 0 : errno;
   fd_ = -1;
-  const std::filesystem::path target = PathFromText(path);
-  if (closed && target.is_absolute() && target.has_filename() &&
-      rename(tempPath_.c_str(), path.c_str()) == 0)
-    return true;
+  const int renamed = closed != 0                                    ? closed
+                      : rename(tempPath_.c_str(), path.c_str()) == 0 ? 0
+                                                                     : errno;
+  if (renamed == 0)
+    return kept;
   unlink(tempPath_.c_str());
-  return false;
+  kept.landed = false;
+  kept.reason = FileReason(renamed);
+  kept.reasonText = FileReasonText(renamed, path);
+  return kept;
 }
 
 void FileDownloader::abandon() {

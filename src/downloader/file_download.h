@@ -1,9 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 
+#include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 
 typedef void CURL;
@@ -19,15 +23,30 @@ namespace harvel {
 // into place only when the download succeeded: a failed download leaves no file
 // behind and an existing file at the path untouched. Temporary files that a
 // killed downloader left are removed the first time a folder is written to.
+//
+// The page that linked the file goes out as the Referer. A file larger than
+// the request's max size is refused, by its Content-Length before any byte and
+// by what arrives otherwise. A transfer that stays under the least speed for
+// the whole of its window is given up.
 class FileDownloader {
  public:
+  // The least speed a transfer must keep: under `bytesPerSecond` for `window`
+  // gives it up.
+  struct SpeedLimit {
+    long bytesPerSecond = 1024;
+    std::chrono::seconds window{30};
+  };
+
   FileDownloader();
   ~FileDownloader();  // abandon()
   FileDownloader(const FileDownloader&) = delete;
   FileDownloader& operator=(const FileDownloader&) = delete;
 
+  void setSpeedLimit(SpeedLimit limit);
+
   // Prepares the download of `request`: the handle's URL and where the file
-  // goes. False for a path that is not absolute or names no file.
+  // goes. False for a path that is not absolute or names no file, or a URL
+  // that is not http, https or ftp; failure() then tells which.
   bool begin(const DownloadRequest& request);
 
   // The handle whose transfer fetches the begun download.
@@ -39,27 +58,33 @@ class FileDownloader {
   bool createFile();
 
   // The transfer ended with `result` (a CURLcode): the file is moved into place
-  // when it succeeded. True when the file is there.
-  bool finish(int result);
+  // when it succeeded. How it ended (the count left empty).
+  DownloadNotice finish(int result);
+
+  // Why the last begin() or createFile() failed, as a failed notice.
+  const DownloadNotice& failure() const { return failure_; }
+
+  // The pause the server asked for before the next try (Retry-After), if any.
+  std::optional<std::chrono::seconds> retryAfter() const;
 
   // Gives up the begun download, if any: its temporary file is removed.
   void abandon();
 
-  // Fetching ahead: the target's name is not known while the transfer runs.
-  // beginStaged() prepares a download into a hidden file in `folder`; keep()
-  // ends the transfer but keeps that file, still locked, until commit() moves
-  // it to its name or abandon() removes it.
-  enum class Kept {
-    Kept,     // the body is in the hidden file
-    Refused,  // the server answered with an error status: nothing to keep
-    Failed,   // the transfer or the file failed here: worth trying again
-  };
-  bool beginStaged(const std::string& url, const std::string& folder);
-  Kept keep(int result);
-  bool commit(const std::string& path);
+  // Fetching ahead: the file's name is not known while the transfer runs.
+  // beginStaged() prepares the download of `request` into a hidden file in the
+  // folder of `request.path` (its name is not used); keep() ends the transfer
+  // like finish() but keeps a landed file hidden, still locked, until
+  // commit() moves it to its name or abandon() removes it.
+  bool beginStaged(const DownloadRequest& request);
+  DownloadNotice keep(int result);
+  // `kept` is what keep() said; the same, or a failure when the file cannot
+  // be moved to `path`.
+  DownloadNotice commit(DownloadNotice kept, const std::string& path);
 
  private:
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
+  void fail(const char* reason, std::string text);
+  DownloadNotice outcome(int result);
 
   CURL* easy_;
   bool begun_ = false;
@@ -69,6 +94,13 @@ class FileDownloader {
   std::string targetPath_;
   bool kept_ = false;  // keep() holds the file for commit()
   unsigned fileMode_;
+  std::optional<std::int64_t> maxSize_;
+  std::int64_t received_ = 0;
+  bool tooLarge_ = false;   // more arrived than the max size
+  bool httpError_ = false;  // the server answered 400 or more: its page is not kept
+  int writeErrno_ = 0;      // why the file could not be made or written
+  DownloadNotice failure_;
+  char errorText_[256] = {};  // libcurl's own words on the last failure
 };
 
 }  // namespace harvel

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "downloader/download_limits.h"
 #include "downloader/download_server.h"
 #include "downloader/start_check.h"
 
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     // GLib's, and every request takes a few.
     qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
-    harvel::DownloadServer server;
+    harvel::DownloadServer server(harvel::LimitsFromEnvironment());
     QObject::connect(&server, &harvel::DownloadServer::closeRequested, &app,
                      &QCoreApplication::quit);
     QString error;

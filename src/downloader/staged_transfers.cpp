@@ -16,10 +16,20 @@ std::string FolderOfPath(const std::string& path) {
   return TextFromPath(PathFromText(path).parent_path());
 }
 
+// Failures that a download made at the time of the request might not meet.
+bool WorthAnotherTry(const DownloadNotice& notice) {
+  if (notice.landed)
+    return false;
+  if (notice.reason == failure::kHttpStatus)
+    return notice.httpStatus == 429 || notice.httpStatus == 503;
+  return notice.reason != failure::kTooLarge && notice.reason != failure::kScheme &&
+         notice.reason != failure::kBadRequest;
+}
+
 }  // namespace
 
-StagedTransfers::StagedTransfers()
-    : loop_([this](CURL* easy, int result) { finished(easy, result); }) {}
+StagedTransfers::StagedTransfers(DownloadLimits limits)
+    : limits_(limits), loop_([this](CURL* easy, int result) { finished(easy, result); }) {}
 
 StagedTransfers::~StagedTransfers() {
   stop();
@@ -31,22 +41,21 @@ StagedTransfers::Transfer* StagedTransfers::find(Client client, const std::strin
   if (queue == clients_.end())
     return nullptr;
   for (auto& transfer : queue->second.transfers) {
-    if (transfer->takenPath.empty() && transfer->url == url && transfer->folder == folder)
+    if (transfer->takenPath.empty() && transfer->order.url == url &&
+        transfer->order.folder == folder)
       return transfer.get();
   }
   return nullptr;
 }
 
-void StagedTransfers::stage(Client client, const std::string& url, const std::string& folder,
-                            int jobs) {
+void StagedTransfers::stage(Client client, const StageOrder& order) {
   ClientQueue& queue = clients_[client];
-  queue.jobs = std::max(1, jobs);
-  if (find(client, url, folder) != nullptr)
+  queue.jobs = std::max(1, order.jobs);
+  if (find(client, order.url, order.folder) != nullptr)
     return;  // staged already
   auto transfer = std::make_unique<Transfer>();
   transfer->client = client;
-  transfer->url = url;
-  transfer->folder = folder;
+  transfer->order = order;
   queue.transfers.push_back(std::move(transfer));
   startMore(client);
 }
@@ -62,6 +71,11 @@ bool StagedTransfers::take(Client client, const DownloadRequest& request, Taken 
   Transfer* transfer = find(client, request.url, FolderOfPath(request.path));
   if (transfer == nullptr)
     return false;
+  if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize) {
+    remove(*transfer);  // fetched otherwise than asked now: of no use
+    startMore(client);
+    return false;
+  }
   transfer->takenPath = request.path;
   transfer->taken = std::move(taken);
   switch (transfer->state) {
@@ -98,7 +112,7 @@ void StagedTransfers::dropClient(Client client) {
   }
   clients_.erase(client);
   for (Taken& taken : unanswered)
-    taken(false, false);
+    taken(DownloadNotice{}, false);
 }
 
 void StagedTransfers::stop() {
@@ -121,8 +135,11 @@ std::size_t StagedTransfers::stagedCount() const {
 }
 
 std::unique_ptr<FileDownloader> StagedTransfers::freeDownloader() {
-  if (idle_.empty())
-    return std::make_unique<FileDownloader>();
+  if (idle_.empty()) {
+    auto file = std::make_unique<FileDownloader>();
+    file->setSpeedLimit(limits_.speed);
+    return file;
+  }
   std::unique_ptr<FileDownloader> file = std::move(idle_.back());
   idle_.pop_back();
   return file;
@@ -152,10 +169,14 @@ void StagedTransfers::startMore(Client client) {
 
 void StagedTransfers::start(Transfer& transfer) {
   transfer.state = State::Running;
+  transfer.started = std::chrono::steady_clock::now();
   transfer.file = freeDownloader();
   FileDownloader& file = *transfer.file;
   CURL* easy = file.handle();
-  if (file.beginStaged(transfer.url, transfer.folder)) {
+  const StageOrder& order = transfer.order;
+  // The name is given by the request that takes the copy.
+  if (file.beginStaged(
+          DownloadRequest{order.url, order.folder + "/staged", order.referer, order.maxSize})) {
     running_[easy] = &transfer;
     if (loop_.start(easy)) {
       // Made while the server answers; a folder that cannot be written to
@@ -168,7 +189,8 @@ void StagedTransfers::start(Transfer& transfer) {
   }
   // Never started: a failure here, worth trying again as an ordinary request.
   transfer.state = State::Done;
-  transfer.kept = FileDownloader::Kept::Failed;
+  transfer.kept = file.failure();
+  transfer.kept.landed = false;
   file.abandon();
   if (transfer.taken)
     answer(transfer);
@@ -182,6 +204,9 @@ void StagedTransfers::finished(CURL* easy, int result) {
   running_.erase(found);
   transfer.state = State::Done;
   transfer.kept = transfer.file->keep(result);
+  transfer.kept.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - transfer.started)
+                                .count();
   // libcurl's own clean-up, which waits for nothing of it.
   loop_.stop(easy);
   const Client client = transfer.client;
@@ -191,21 +216,12 @@ void StagedTransfers::finished(CURL* easy, int result) {
 }
 
 void StagedTransfers::answer(Transfer& transfer) {
-  bool landed = false;
-  bool retry = false;
-  switch (transfer.kept) {
-    case FileDownloader::Kept::Kept:
-      landed = transfer.file->commit(transfer.takenPath);
-      break;
-    case FileDownloader::Kept::Refused:
-      break;
-    case FileDownloader::Kept::Failed:
-      retry = true;
-      break;
-  }
+  const bool retry = WorthAnotherTry(transfer.kept);
+  DownloadNotice notice =
+      retry ? transfer.kept : transfer.file->commit(transfer.kept, transfer.takenPath);
   Taken taken = std::move(transfer.taken);
   remove(transfer);
-  taken(landed, retry);
+  taken(std::move(notice), retry);
 }
 
 void StagedTransfers::remove(Transfer& transfer) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
@@ -8,8 +9,11 @@
 #include <vector>
 
 #include "downloader/curl_event_loop.h"
+#include "downloader/download_limits.h"
 #include "downloader/file_download.h"
+#include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
+#include "downloader/protocol/staging_messages.h"
 
 namespace harvel {
 
@@ -18,26 +22,29 @@ namespace harvel {
 // order they were staged, into hidden files in their target folders, all
 // transfers driven by one libcurl multi handle from the event loop (one easy
 // handle per transfer; connections to a server are reused). A request for a
-// staged URL into the same folder is answered from the staged copy, renamed
-// into place under the name the request gives. Clients never see each other's
+// staged URL with the same Referer and size limit into the same folder is
+// answered from the staged copy, renamed into place under the name the
+// request gives. Clients never see each other's
 // copies; a copy that is unstaged, or whose client leaves, is removed.
 class StagedTransfers {
  public:
   using Client = const void*;
-  // How a request taken from the staged copies ended: `landed` when the file
-  // is in place; `retry` when the transfer failed here rather than at the
-  // server (a write error, a dropped connection), so the request is best
-  // downloaded again as it would have been without staging.
-  using Taken = std::function<void(bool landed, bool retry)>;
+  // How a request taken from the staged copies ended (the count left empty);
+  // `retry` when the copy failed for a reason that a download made now might
+  // not meet (the connection, the disk, a server asking to come back later):
+  // the request is then best downloaded the ordinary way, as it would have
+  // been without staging, and `notice` means nothing.
+  using Taken = std::function<void(DownloadNotice notice, bool retry)>;
 
-  StagedTransfers();
+  explicit StagedTransfers(DownloadLimits limits = {});
   ~StagedTransfers();  // stop()
   StagedTransfers(const StagedTransfers&) = delete;
   StagedTransfers& operator=(const StagedTransfers&) = delete;
 
-  void stage(Client client, const std::string& url, const std::string& folder, int jobs);
+  void stage(Client client, const StageOrder& order);
   void unstage(Client client, const std::string& url, const std::string& folder);
-  // False when `client` has no copy of `request`'s URL staged into its folder;
+  // False when `client` has no copy of `request`'s URL staged into its folder
+  // with its Referer and size limit;
   // otherwise `taken` is called once the copy is in place or has failed
   // (from inside this call when it is ready).
   bool take(Client client, const DownloadRequest& request, Taken taken);
@@ -54,11 +61,11 @@ class StagedTransfers {
   enum class State { Waiting, Running, Done };
   struct Transfer {
     Client client;
-    std::string url;
-    std::string folder;
+    StageOrder order;
     State state = State::Waiting;
     std::unique_ptr<FileDownloader> file;
-    FileDownloader::Kept kept = FileDownloader::Kept::Failed;
+    DownloadNotice kept;
+    std::chrono::steady_clock::time_point started;
     std::string takenPath;  // set once a request has asked for it
     Taken taken;
   };
@@ -75,6 +82,7 @@ class StagedTransfers {
   void remove(Transfer& transfer);  // ends it and forgets it
   std::unique_ptr<FileDownloader> freeDownloader();
 
+  DownloadLimits limits_;
   CurlEventLoop loop_;
   std::map<Client, ClientQueue> clients_;
   std::map<CURL*, Transfer*> running_;

@@ -11,6 +11,9 @@
 #include "common/number_text.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
+#include "downloader/protocol/hello.h"
+#include "downloader/protocol/notice.h"
+#include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
 
 namespace harvel {
@@ -22,6 +25,32 @@ constexpr int kStartPollMs = 20;
 // reconnection may still reach a downloader that is dying (its socket accepts
 // until the process is gone), and then the next attempt starts a new one.
 constexpr int kMaxResends = 2;
+
+DownloadRequest ProtocolRequest(const FileRequest& request) {
+  return DownloadRequest{request.url, request.path, request.referer, request.maxSize};
+}
+
+// The frame of a request without its referer: the referer is left out when
+// it would not fit, the URL and path never.
+bool FitsWithoutReferer(const FileRequest& request) {
+  DownloadRequest plain = ProtocolRequest(request);
+  plain.referer.clear();
+  return FieldRequestLength(plain) - kFrameHeaderLength <= kMaxPayloadLength;
+}
+
+DownloadOutcome OutcomeOf(const DownloadNotice& notice) {
+  DownloadOutcome outcome;
+  outcome.landed = notice.landed;
+  outcome.reason = notice.reason;
+  outcome.reasonText = notice.reasonText;
+  outcome.httpStatus = notice.httpStatus;
+  outcome.bytes = notice.bytes;
+  outcome.elapsedMs = notice.elapsedMs;
+  outcome.contentType = notice.contentType;
+  outcome.finalUrl = notice.finalUrl;
+  outcome.detailed = notice.detailed;
+  return outcome;
+}
 
 QString DownloaderProgram(const QString& folder) {
 #ifdef Q_OS_WIN
@@ -54,57 +83,73 @@ bool DownloaderChannel::find() {
     errorText_ = QString::fromStdString(endpointError);
     return false;
   }
-  // Twice at most: once with the hello, once without it for a downloader that
-  // dropped the connection on it.
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    auto* socket = new QLocalSocket(this);
-    socket->connectToServer(QString::fromStdString(*endpoint));
-    if (!socket->waitForConnected(kConnectWaitMs)) {
-      errorText_ = socket->errorString();
-      delete socket;
-      return false;
-    }
-    if (greet(*socket)) {
-      attach(socket);
-      return true;
-    }
-    delete socket;
+  QLocalSocket* socket = connectSocket(*endpoint);
+  if (socket == nullptr)
+    return false;
+  if (greet(*socket)) {
+    const int agreed = version_;
+    const bool stages = peerStages_;
+    attach(socket);
+    version_ = agreed;
+    peerStages_ = stages;
+    return true;
   }
-  errorText_ = QStringLiteral("the downloader closed the connection at once");
-  return false;
+  const bool droppedAtHello = socket->state() != QLocalSocket::ConnectedState;
+  delete socket;
+  if (!droppedAtHello)
+    return false;
+  // An older downloader drops a client at the hello: speak version 1 to it.
+  socket = connectSocket(*endpoint);
+  if (socket == nullptr)
+    return false;
+  attach(socket);
+  version_ = kChannelVersion1;
+  return true;
+}
+
+QLocalSocket* DownloaderChannel::connectSocket(const std::string& endpoint) {
+  auto* socket = new QLocalSocket(this);
+  socket->connectToServer(QString::fromStdString(endpoint));
+  if (!socket->waitForConnected(kConnectWaitMs)) {
+    errorText_ = socket->errorString();
+    delete socket;
+    return nullptr;
+  }
+  return socket;
 }
 
 bool DownloaderChannel::greet(QLocalSocket& socket) {
-  peerVersion_ = 1;
-  peerStages_ = false;
-  decoder_ = FrameDecoder{};
-  if (legacyPeer_)
-    return true;
-  const std::string hello = EncodeHello(Hello{kProtocolVersion, {}});
-  socket.write(hello.data(), static_cast<qint64>(hello.size()));
+  const std::string hello = EncodeHello(Hello{kChannelVersion, {}});
+  if (socket.write(hello.data(), static_cast<qint64>(hello.size())) !=
+      static_cast<qint64>(hello.size())) {
+    errorText_ = socket.errorString();
+    return false;
+  }
   socket.flush();
+  FrameDecoder decoder;
   QDeadlineTimer deadline(kConnectWaitMs);
   while (!deadline.hasExpired()) {
     if (socket.bytesAvailable() == 0 &&
         !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
-      if (socket.state() == QLocalSocket::ConnectedState)
-        continue;
-      legacyPeer_ = true;  // it knows no hello: one request at a time from now on
-      return false;
+      break;
     }
     const QByteArray bytes = socket.readAll();
-    decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    if (auto message = decoder_.next()) {
-      if (const auto answer = ParseHello(*message)) {
-        peerVersion_ = answer->version;
-        peerStages_ = answer->can(kStagingCapability);
-      }
+    decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (auto message = decoder.next()) {
+      if (message->kind != MessageKind::Hello)
+        break;
+      const Hello answer = ParseHello(*message);
+      version_ = AgreedVersion(kChannelVersion, answer.version);
+      peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
       return true;
     }
-    if (decoder_.failed())
-      return false;
+    if (decoder.failed())
+      break;
   }
-  return true;  // no answer in time: one request at a time on this connection
+  errorText_ = socket.state() == QLocalSocket::ConnectedState
+                   ? QStringLiteral("the downloader did not answer the hello")
+                   : socket.errorString();
+  return false;
 }
 
 bool DownloaderChannel::connectOrStart() {
@@ -145,12 +190,14 @@ bool DownloaderChannel::startDownloader() {
     return false;
   }
   startedDownloader_ = true;
-  legacyPeer_ = false;  // the one started here is this program's own
   return true;
 }
 
 void DownloaderChannel::attach(QLocalSocket* socket) {
-  socket_ = socket;  // greet() has made the decoder fresh
+  socket_ = socket;
+  decoder_ = FrameDecoder{};
+  version_ = kChannelVersion1;
+  peerStages_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -186,12 +233,24 @@ bool DownloaderChannel::send(const std::string& frame) {
   return true;
 }
 
-void DownloaderChannel::Downloading(const std::string& url, const std::string& path,
-                                    std::weak_ptr<Mailbox> mailbox) {
-  pending_.push_back(Pending{EncodeRequest(url, path), std::move(mailbox)});
+bool DownloaderChannel::CanCarry(const FileRequest& request) const {
+  return FitsWithoutReferer(request);
+}
+
+std::string DownloaderChannel::requestFrame(const FileRequest& request) const {
+  if (version_ < kChannelVersion)
+    return EncodeRequest(request.url, request.path);
+  DownloadRequest sent = ProtocolRequest(request);
+  if (FieldRequestLength(sent) - kFrameHeaderLength > kMaxPayloadLength)
+    sent.referer.clear();
+  return EncodeFieldRequest(sent);
+}
+
+void DownloaderChannel::Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) {
+  pending_.push_back(Pending{request, std::move(mailbox)});
   if (recovering_)
     return;  // the recovery under way sends it
-  if (!send(pending_.back().frame))
+  if (!send(requestFrame(pending_.back().request)))
     recover();
 }
 
@@ -199,10 +258,10 @@ bool DownloaderChannel::canStage() const {
   return isConnected() && peerStages_ && !recovering_;
 }
 
-void DownloaderChannel::Stage(const std::string& url, const std::string& folder, int jobs) {
+void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
   // A staging order that cannot be delivered is only a lost head start.
   if (canStage())
-    send(EncodeStage(StageOrder{url, folder, jobs}));
+    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs}));
 }
 
 void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {
@@ -216,14 +275,17 @@ void DownloaderChannel::readNotices() {
   const QByteArray bytes = socket_->readAll();
   decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder_.next()) {
-    if (message->kind != MessageKind::Notice || pending_.empty())
+    const std::optional<DownloadNotice> notice = ParseNotice(*message);
+    if (!notice || pending_.empty())
       continue;
     const Pending done = std::move(pending_.front());
     pending_.pop_front();
     // A notice for a crawl window that has been unloaded is dropped.
-    const std::string text = countText(message->text);
-    if (auto box = done.mailbox.lock())
+    const std::string text = countText(notice->count);
+    if (auto box = done.mailbox.lock()) {
+      box->outcome = OutcomeOf(*notice);
       box->text = text;
+    }
   }
   if (decoder_.failed()) {
     errorText_ = QStringLiteral("the downloader sent a broken message: %1")
@@ -262,7 +324,7 @@ void DownloaderChannel::recover() {
     if (lastCountWritten_ >= 0)
       countOffset_ = lastCountWritten_ + 1;
     for (auto& request : pending_) {
-      if (request.resends >= kMaxResends || !send(request.frame)) {
+      if (request.resends >= kMaxResends || !send(requestFrame(request.request))) {
         recovering_ = false;
         failPending();
         return;

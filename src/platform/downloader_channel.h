@@ -21,8 +21,12 @@ namespace harvel {
 //   - connectOrStart(): "found" means a connection to the downloader's socket
 //     succeeds. When nothing answers, `VeskDownloader wake` is started from
 //     `programFolder` and the channel waits, bounded, until it accepts.
-//   - Downloading(): sends the request `URL,path`; the notice that comes back
-//     on this connection is written into the mailbox if it still exists.
+//   - Each connection starts with the hello: version 2 when the downloader
+//     answers it, version 1 (a new connection without hello) when it drops
+//     the connection at the unknown message, as an older one does.
+//   - Downloading(): sends the request; the notice that comes back on this
+//     connection is written into the mailbox if it still exists, its outcome
+//     first and then its count.
 //   - When the connection drops or a request cannot be delivered, the
 //     downloader is found or started again and the unanswered requests are
 //     sent again (each at most twice); if that fails, each waiting mailbox gets
@@ -30,11 +34,8 @@ namespace harvel {
 //   - A restarted downloader counts from 0 again, and a crawl goes on only when
 //     its mailbox text changes: after a restart the channel shifts the counts
 //     it writes past the last one it wrote, so they keep growing.
-//   - Each new connection starts with a hello that states this side's protocol
-//     version; a downloader that answers with the staging capability is asked
-//     to fetch ahead (Stage, Unstage). An older downloader, which drops a
-//     connection that begins with a message it does not know, is connected to
-//     again without the hello and gets one request at a time.
+//   - A downloader whose hello says "stage" is asked to fetch ahead (Stage,
+//     Unstage); any other gets one request at a time.
 //   - close(): sends the close message. The desktop program always closes the
 //     downloader at exit; harvel-cli only when startedDownloader().
 class DownloaderChannel : public QObject, public DownloadChannel {
@@ -55,15 +56,15 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool startedDownloader() const { return startedDownloader_; }
   const QString& errorText() const { return errorText_; }
 
-  void Downloading(const std::string& url, const std::string& path,
-                   std::weak_ptr<Mailbox> mailbox) override;
+  using DownloadChannel::Downloading;
+  void Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) override;
+  bool CanCarry(const FileRequest& request) const override;
   bool canStage() const override;
-  void Stage(const std::string& url, const std::string& folder, int jobs) override;
+  void Stage(const StagedFile& file, int jobs) override;
   void Unstage(const std::string& url, const std::string& folder) override;
 
-  // The protocol version of the downloader now connected: 1 for one that knows
-  // no hello, 0 while not connected.
-  int peerVersion() const { return isConnected() ? peerVersion_ : 0; }
+  // The channel version the connection speaks (0 when not connected).
+  int version() const { return isConnected() ? version_ : 0; }
 
   // Sends the close message to the downloader (finding it first when there is
   // no connection) and drops the connection. Unanswered requests are dropped.
@@ -74,17 +75,18 @@ class DownloaderChannel : public QObject, public DownloadChannel {
 
  private:
   struct Pending {
-    std::string frame;
+    FileRequest request;
     std::weak_ptr<Mailbox> mailbox;
     int resends = 0;
   };
 
   bool startDownloader();
-  // Says hello on a new connection; false when the peer dropped it.
+  QLocalSocket* connectSocket(const std::string& endpoint);
   bool greet(QLocalSocket& socket);
   void attach(QLocalSocket* socket);
   void detach();
   bool send(const std::string& frame);
+  std::string requestFrame(const FileRequest& request) const;
   void readNotices();
   void connectionLost();
   void recover();
@@ -94,12 +96,11 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   QString programFolder_;
   QLocalSocket* socket_ = nullptr;
   FrameDecoder decoder_;
+  int version_ = 0;  // the version the connection speaks
   std::deque<Pending> pending_;
   bool startedDownloader_ = false;
   bool recovering_ = false;
-  bool legacyPeer_ = false;  // the downloader found knows no hello
-  int peerVersion_ = 1;
-  bool peerStages_ = false;
+  bool peerStages_ = false;       // the downloader fetches ahead (its hello says "stage")
   std::int64_t countOffset_ = 0;  // added to the downloader's counts after a restart
   std::int64_t lastCountWritten_ = -1;
   QString errorText_;

@@ -7,9 +7,11 @@
 
 namespace harvel::test {
 
-void FakeSiteChannel::Downloading(const std::string& url, const std::string& path,
-                                  std::weak_ptr<Mailbox> mailbox) {
+void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) {
+  const std::string& url = request.url;
+  const std::string& path = request.path;
   requests.push_back(url + "," + path);
+  referers.push_back(request.referer);
   if (onRequest)
     onRequest(url);
   if (!failure.empty()) {
@@ -20,17 +22,32 @@ void FakeSiteChannel::Downloading(const std::string& url, const std::string& pat
   if (!answers)
     return;
   pump_.post(std::chrono::milliseconds(5), [this, url, path, mailbox] {
-    if (auto page = site.find(url); page != site.end()) {
+    DownloadOutcome outcome;
+    outcome.detailed = true;
+    if (auto failed = failures.find(url); failed != failures.end()) {
+      outcome.landed = false;
+      outcome.reason = failed->second;
+      outcome.reasonText = failed->second;
+    } else if (auto page = site.find(url); page != site.end()) {
       std::ofstream(PathFromText(path), std::ios::binary) << page->second;
+      outcome.bytes = static_cast<std::int64_t>(page->second.size());
+      outcome.httpStatus = 200;
+    } else {
+      outcome.landed = false;
+      outcome.reason = "http-status";
+      outcome.reasonText = "HTTP 404 Not Found";
+      outcome.httpStatus = 404;
     }
     ++notices;
-    if (auto box = mailbox.lock())
+    if (auto box = mailbox.lock()) {
+      box->outcome = outcome;
       box->text = std::to_string(notices);
+    }
   });
 }
 
-void FakeSiteChannel::Stage(const std::string& url, const std::string& folder, int jobs) {
-  staged.push_back(url + "," + folder + " " + std::to_string(jobs));
+void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
+  staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
 }
 
 void FakeSiteChannel::Unstage(const std::string& url, const std::string& folder) {

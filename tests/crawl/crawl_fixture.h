@@ -16,19 +16,26 @@ namespace harvel::test {
 
 // A downloader over an in-memory site: each request writes the page (if the
 // site has it) to the requested path after a short virtual delay and then posts
-// the notice, a running count, through the event pump.
+// the notice, a running count, through the event pump. A URL the site lacks
+// ends as a failed download (HTTP 404).
 class FakeSiteChannel : public DownloadChannel {
  public:
   explicit FakeSiteChannel(FakeEventPump& pump) : pump_(pump) {}
 
-  void Downloading(const std::string& url, const std::string& path,
-                   std::weak_ptr<Mailbox> mailbox) override;
+  using DownloadChannel::Downloading;
+  void Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) override;
+  bool CanCarry(const FileRequest& request) const override {
+    return request.url.size() + request.path.size() <= maxRequestLength;
+  }
   bool canStage() const override { return stages; }
-  void Stage(const std::string& url, const std::string& folder, int jobs) override;
+  void Stage(const StagedFile& file, int jobs) override;
   void Unstage(const std::string& url, const std::string& folder) override;
 
   std::map<std::string, std::string> site;                // URL -> body
   std::vector<std::string> requests;                      // "url,path" in the order sent
+  std::vector<std::string> referers;                      // the referer of each request
+  std::map<std::string, std::string> failures;            // URL -> reason: fails with it
+  std::size_t maxRequestLength = 1 << 20;                 // what CanCarry lets through
   std::function<void(const std::string& url)> onRequest;  // runs inside each request
   bool answers = true;                                    // false: no notice ever comes
   std::string failure;  // when set, the channel reports this error instead

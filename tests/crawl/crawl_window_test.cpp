@@ -170,6 +170,7 @@ TEST_F(CrawlTest, DropsANoticeThatComesAfterTheWindowClosed) {
   channel.onRequest = nullptr;
   pump.waitForEvents(Ms(100));  // the notice comes, finds no mailbox
   EXPECT_EQ(channel.notices, 1);
+  channel.site["http://h.test/b.gif"] = "GIF89a";
   EXPECT_EQ(crawl("http://h.test/b.gif"), CrawlOutcome::Completed);
   EXPECT_EQ(observer.status2.back(), "ダウンロード総数:1 (残りの数：0 )");
 }

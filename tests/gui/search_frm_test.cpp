@@ -160,7 +160,7 @@ TEST_F(SearchFrmTest, UnloadedClosesTheWindowByItself) {
 // With the real engine behind it: closing the window marks the crawl closed.
 class NoDownloads : public DownloadChannel {
  public:
-  void Downloading(const std::string&, const std::string&, std::weak_ptr<Mailbox>) override {}
+  void Downloading(const FileRequest&, std::weak_ptr<Mailbox>) override {}
 };
 class NoShell : public Shell {
  public:

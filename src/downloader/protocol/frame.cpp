@@ -1,9 +1,11 @@
 #include "downloader/protocol/frame.h"
 
+#include <utility>
+
 namespace harvel {
 namespace {
 
-constexpr std::size_t kHeaderLength = 5;
+constexpr std::size_t kHeaderLength = kFrameHeaderLength;
 constexpr std::size_t kUrlLengthLength = 4;
 
 void AppendLength(std::string& out, std::size_t length) {
@@ -35,8 +37,16 @@ bool KnownKind(char kind) {
          kind == static_cast<char>(MessageKind::Notice) ||
          kind == static_cast<char>(MessageKind::Close) ||
          kind == static_cast<char>(MessageKind::Hello) ||
+         kind == static_cast<char>(MessageKind::FieldRequest) ||
+         kind == static_cast<char>(MessageKind::FieldNotice) ||
          kind == static_cast<char>(MessageKind::Stage) ||
          kind == static_cast<char>(MessageKind::Unstage);
+}
+
+bool CarriesFields(MessageKind kind) {
+  return kind == MessageKind::Hello || kind == MessageKind::FieldRequest ||
+         kind == MessageKind::FieldNotice || kind == MessageKind::Stage ||
+         kind == MessageKind::Unstage;
 }
 
 }  // namespace
@@ -55,12 +65,12 @@ std::string EncodeNotice(std::string_view text) {
   return Frame(MessageKind::Notice, text);
 }
 
-std::string EncodeFrame(MessageKind kind, std::string_view payload) {
-  return Frame(kind, payload);
-}
-
 std::string EncodeClose() {
   return Frame(MessageKind::Close, {});
+}
+
+std::string EncodeFieldMessage(MessageKind kind, const Fields& fields) {
+  return Frame(kind, EncodeFields(fields));
 }
 
 void FrameDecoder::feed(std::string_view bytes) {
@@ -110,7 +120,16 @@ std::optional<Message> FrameDecoder::next() {
     message.urlLength = ReadLength(payload);
     payload.remove_prefix(kUrlLengthLength);
   }
-  message.text.assign(payload);
+  if (CarriesFields(kind)) {
+    auto fields = DecodeFields(payload);
+    if (!fields) {
+      error_ = "fields whose lengths do not add up";
+      return std::nullopt;
+    }
+    message.fields = std::move(*fields);
+  } else {
+    message.text.assign(payload);
+  }
   consumed_ += kHeaderLength + length;
   return message;
 }

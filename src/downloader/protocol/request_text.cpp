@@ -1,18 +1,71 @@
 #include "downloader/protocol/request_text.h"
 
 namespace harvel {
+namespace {
 
-std::optional<DownloadRequest> ParseRequest(const Message& request) {
-  if (request.kind != MessageKind::Request)
-    return std::nullopt;
+constexpr const char* kUrlKey = "url";
+constexpr const char* kPathKey = "path";
+constexpr const char* kRefererKey = "referer";
+constexpr const char* kMaxSizeKey = "max-size";
+
+Fields RequestFields(const DownloadRequest& request) {
+  Fields fields{{kUrlKey, request.url}, {kPathKey, request.path}};
+  if (!request.referer.empty())
+    fields.emplace_back(kRefererKey, request.referer);
+  if (request.maxSize)
+    fields.emplace_back(kMaxSizeKey, std::to_string(*request.maxSize));
+  return fields;
+}
+
+std::optional<DownloadRequest> ParseTextRequest(const Message& request) {
   const std::string& text = request.text;
   const std::size_t comma = request.urlLength;
   if (comma == 0 || comma >= text.size() || text[comma] != ',')
     return std::nullopt;
-  DownloadRequest parsed{text.substr(0, comma), text.substr(comma + 1)};
+  DownloadRequest parsed{text.substr(0, comma), text.substr(comma + 1), {}, {}};
   if (parsed.path.empty())
     return std::nullopt;
   return parsed;
+}
+
+std::optional<DownloadRequest> ParseFieldRequest(const Message& request) {
+  DownloadRequest parsed;
+  const auto url = FieldValue(request.fields, kUrlKey);
+  const auto path = FieldValue(request.fields, kPathKey);
+  if (!url || !path || url->empty() || path->empty())
+    return std::nullopt;
+  parsed.url = *url;
+  parsed.path = *path;
+  if (const auto referer = FieldValue(request.fields, kRefererKey))
+    parsed.referer = *referer;
+  if (FieldValue(request.fields, kMaxSizeKey)) {
+    const auto maxSize = NumberField(request.fields, kMaxSizeKey);
+    if (!maxSize || *maxSize < 0)
+      return std::nullopt;
+    parsed.maxSize = *maxSize;
+  }
+  return parsed;
+}
+
+}  // namespace
+
+std::string EncodeFieldRequest(const DownloadRequest& request) {
+  return EncodeFieldMessage(MessageKind::FieldRequest, RequestFields(request));
+}
+
+std::size_t FieldRequestLength(const DownloadRequest& request) {
+  std::size_t length = kFrameHeaderLength;
+  for (const auto& [key, value] : RequestFields(request))
+    length += 8 + key.size() + value.size();
+  return length;
+}
+
+std::optional<DownloadRequest> ParseRequest(const Message& request) {
+  if (request.kind == MessageKind::Request)
+    return ParseTextRequest(request);
+  if (request.kind == MessageKind::FieldRequest)
+    return ParseFieldRequest(request);
+  return std::nullopt;
 }
 
 }  // namespace harvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -7,16 +8,26 @@
 
 namespace harvel {
 
-// A download request taken apart: the URL before the separating comma, the
-// local path after it.
+// A download request taken apart: the URL, the local path, and in version 2
+// the page that linked the file (sent as the Referer) and a size limit.
 struct DownloadRequest {
   std::string url;
   std::string path;
+  std::string referer;                  // empty: none
+  std::optional<std::int64_t> maxSize;  // bytes; a larger file is refused
 };
 
-// nullopt when the request carries no download: no separating comma where the
-// frame says the URL ends, an empty URL or an empty path. Such a request is
-// still answered with a notice.
+// The version-2 request frame (kind Q) with the fields url, path and, when
+// set, referer and max-size.
+std::string EncodeFieldRequest(const DownloadRequest& request);
+
+// The length of that frame, without building it.
+std::size_t FieldRequestLength(const DownloadRequest& request);
+
+// Either kind of request. nullopt when the request carries no download: no
+// separating comma where the frame says the URL ends, an empty URL or an
+// empty path, a negative max size. Such a request is still answered with a
+// notice.
 std::optional<DownloadRequest> ParseRequest(const Message& request);
 
 }  // namespace harvel

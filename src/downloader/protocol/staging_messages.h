@@ -1,48 +1,38 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "downloader/protocol/frame.h"
 
 namespace harvel {
 
-// The protocol version this program speaks. Version 1 knows only requests,
-// notices and close; a peer of version 2 or later answers a hello.
-inline constexpr int kProtocolVersion = 2;
-// The capability of a downloader that fetches ahead (Stage, Unstage).
-inline constexpr std::string_view kStagingCapability = "stage";
+// The feature of a downloader that fetches ahead: it takes Stage and Unstage
+// messages from a client that has said hello.
+inline constexpr const char* kFeatureStage = "stage";
 
-// A field list: each field is its name and its value, each written as a
-// 4-byte big-endian length and the bytes. Unknown names are ignored by the
-// reader, so later versions can add fields.
-using Fields = std::vector<std::pair<std::string, std::string>>;
-std::string EncodeFields(const Fields& fields);
-// nullopt when the payload is not a well-formed field list.
-std::optional<Fields> DecodeFields(std::string_view payload);
-std::optional<std::string> FieldValue(const Fields& fields, std::string_view name);
-
-struct Hello {
-  int version = 0;
-  std::vector<std::string> capabilities;
-  bool can(std::string_view capability) const;
-};
-std::string EncodeHello(const Hello& hello);
-std::optional<Hello> ParseHello(const Message& message);
-
-// Stage: fetch `url` into a hidden file in `folder`, at most `jobs` transfers
-// of this client at once. Unstage names the same URL and folder.
+// Stage: fetch `url` into a hidden file in `folder`, sent with `referer` and
+// refused over `maxSize` exactly as a request with them would be; at most
+// `jobs` transfers of this client at once. A later request for the same URL,
+// Referer and size limit into a file of that folder is answered from the
+// copy. Unstage names the URL and folder of a copy that will not be asked for.
 struct StageOrder {
   std::string url;
   std::string folder;
+  std::string referer;
+  std::optional<std::int64_t> maxSize;
   int jobs = 1;
 };
+inline constexpr int kMaxStageJobs = 16;
+
+// Fields: url, folder, jobs and, when set, referer and max-size.
 std::string EncodeStage(const StageOrder& order);
+// Fields: url, folder.
 std::string EncodeUnstage(std::string_view url, std::string_view folder);
-// nullopt when a field is missing or the URL or folder is empty.
+// nullopt when the URL or the folder is missing or empty; jobs is brought
+// into 1 to kMaxStageJobs.
 std::optional<StageOrder> ParseStage(const Message& message);
 std::optional<StageOrder> ParseUnstage(const Message& message);
 

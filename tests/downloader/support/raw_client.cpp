@@ -18,12 +18,18 @@ void RawClient::sendBytes(const std::string& bytes) {
 
 std::optional<std::string> RawClient::notice(std::chrono::milliseconds timeout) {
   QDeadlineTimer deadline(timeout);
+  while (auto next = message(std::chrono::milliseconds(deadline.remainingTime()))) {
+    if (next->kind == MessageKind::Notice)
+      return next->text;
+  }
+  return std::nullopt;
+}
+
+std::optional<Message> RawClient::message(std::chrono::milliseconds timeout) {
+  QDeadlineTimer deadline(timeout);
   for (;;) {
-    if (auto message = decoder_.next()) {
-      if (message->kind == MessageKind::Notice)
-        return message->text;
-      continue;
-    }
+    if (auto next = decoder_.next())
+      return next;
     if (deadline.hasExpired() || socket_.state() != QLocalSocket::ConnectedState) {
       return std::nullopt;
     }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "downloader/protocol/frame.h"
+#include "downloader/protocol/request_text.h"
 
 namespace harvel::test {
 
@@ -17,10 +18,14 @@ class RawClient {
   void request(const std::string& url, const std::string& path) {
     sendBytes(EncodeRequest(url, path));
   }
+  void request(const DownloadRequest& request) { sendBytes(EncodeFieldRequest(request)); }
   void close() { sendBytes(EncodeClose()); }
 
   // The next notice's text, or nullopt when none comes in time.
   std::optional<std::string> notice(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+  // The next message of any kind, or nullopt when none comes in time.
+  std::optional<Message> message(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
   // True when the downloader hangs up within the time.
   bool waitForHangUp(std::chrono::milliseconds timeout = std::chrono::seconds(5));

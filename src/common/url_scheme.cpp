@@ -1,0 +1,28 @@
+#include "common/url_scheme.h"
+
+#include <cctype>
+#include <string>
+
+namespace harvel {
+
+bool IsDownloadableUrl(std::string_view url) {
+  std::size_t end = 0;
+  while (end < url.size()) {
+    const auto c = static_cast<unsigned char>(url[end]);
+    const bool schemeChar = std::isalpha(c) != 0 ||
+                            (end > 0 && (std::isdigit(c) != 0 || c == '+' || c == '-' || c == '.'));
+    if (!schemeChar)
+      break;
+    ++end;
+  }
+  if (end == 0 || end >= url.size() || url[end] != ':')
+    return true;  // no scheme
+  if (end + 1 < url.size() && std::isdigit(static_cast<unsigned char>(url[end + 1])) != 0)
+    return true;  // a host and its port
+  std::string scheme(url.substr(0, end));
+  for (char& c : scheme)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return scheme == "http" || scheme == "https" || scheme == "ftp";
+}
+
+}  // namespace harvel

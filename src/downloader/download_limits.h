@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+
+#include "downloader/file_download.h"
+
+namespace harvel {
+
+// How long VeskDownloader holds on to a download that goes badly.
+struct DownloadLimits {
+  FileDownloader::SpeedLimit speed;                    // under 1 KiB/s for 30 s gives a transfer up
+  int retries = 2;                                     // further tries after a passing failure
+  std::chrono::milliseconds retryPause{2000};          // when the server names none
+  std::chrono::milliseconds longestRetryPause{30000};  // the most a Retry-After gets
+};
+
+// The limits, with the ones named in the environment variable
+// VESKDOWNLOADER_TEST_LIMITS taken from there: tests use it so as not to wait
+// half a minute for a slow transfer. Its form is "name=value,...", names
+// low-speed-bytes, low-speed-seconds, retries, retry-pause-ms; others and
+// values that are no whole numbers are passed over.
+DownloadLimits LimitsFromEnvironment();
+
+}  // namespace harvel

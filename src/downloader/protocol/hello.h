@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "downloader/protocol/frame.h"
+
+namespace harvel {
+
+// The channel's versions. Version 1: requests `URL,path` (R) answered by the
+// bare count (N). Version 2: the hello (H), then field requests (Q) answered
+// by field notices (O) that say how each download ended.
+inline constexpr int kChannelVersion1 = 1;
+inline constexpr int kChannelVersion = 2;
+
+// What a peer states in its hello: the highest version it speaks and what it
+// can do ("referer", "max-size", ...). The client sends its hello first on a
+// new connection; the downloader answers with its own; both then speak the
+// lower version. A downloader that knows no hello drops the connection at the
+// unknown kind: the client then connects again and speaks version 1. A client
+// that sends no hello is spoken to in version 1.
+struct Hello {
+  int version = kChannelVersion1;
+  std::vector<std::string> features;
+
+  bool has(std::string_view feature) const;
+};
+
+std::string EncodeHello(const Hello& hello);
+
+// A hello message's contents; a missing or broken version reads as 1.
+Hello ParseHello(const Message& message);
+
+// The version two peers speak: the lower of the two, at least 1.
+int AgreedVersion(int mine, int theirs);
+
+// The features VeskDownloader states.
+inline constexpr const char* kFeatureReferer = "referer";
+inline constexpr const char* kFeatureMaxSize = "max-size";
+inline constexpr const char* kFeatureRetry = "retry";
+
+}  // namespace harvel

@@ -1,0 +1,68 @@
+#include "downloader/protocol/notice.h"
+
+namespace harvel {
+namespace {
+
+constexpr const char* kCountKey = "count";
+constexpr const char* kOutcomeKey = "outcome";
+constexpr const char* kReasonKey = "reason";
+constexpr const char* kReasonTextKey = "reason-text";
+constexpr const char* kHttpStatusKey = "http-status";
+constexpr const char* kBytesKey = "bytes";
+constexpr const char* kElapsedKey = "elapsed-ms";
+constexpr const char* kContentTypeKey = "content-type";
+constexpr const char* kFinalUrlKey = "final-url";
+constexpr const char* kLanded = "landed";
+constexpr const char* kFailed = "failed";
+
+std::string Text(std::optional<std::string_view> value) {
+  return value ? std::string(*value) : std::string();
+}
+
+}  // namespace
+
+std::string EncodeFieldNotice(const DownloadNotice& notice) {
+  Fields fields{
+      {kCountKey, notice.count},
+      {kOutcomeKey, notice.landed ? kLanded : kFailed},
+      {kReasonKey, notice.reason},
+      {kReasonTextKey, notice.reasonText},
+      {kHttpStatusKey, std::to_string(notice.httpStatus)},
+      {kBytesKey, std::to_string(notice.bytes)},
+      {kElapsedKey, std::to_string(notice.elapsedMs)},
+  };
+  if (!notice.contentType.empty())
+    fields.emplace_back(kContentTypeKey, notice.contentType);
+  if (!notice.finalUrl.empty())
+    fields.emplace_back(kFinalUrlKey, notice.finalUrl);
+  return EncodeFieldMessage(MessageKind::FieldNotice, fields);
+}
+
+std::optional<DownloadNotice> ParseNotice(const Message& message) {
+  DownloadNotice notice;
+  if (message.kind == MessageKind::Notice) {
+    notice.count = message.text;
+    return notice;
+  }
+  if (message.kind != MessageKind::FieldNotice)
+    return std::nullopt;
+  const Fields& fields = message.fields;
+  notice.detailed = true;
+  notice.count = Text(FieldValue(fields, kCountKey));
+  // Anything but "landed" is a failure: a notice never claims a file it did not name.
+  notice.landed = FieldValue(fields, kOutcomeKey) == std::string_view(kLanded);
+  notice.reason = Text(FieldValue(fields, kReasonKey));
+  notice.reasonText = Text(FieldValue(fields, kReasonTextKey));
+  if (const auto status = NumberField(fields, kHttpStatusKey);
+      status && *status >= 0 && *status < 1000)
+    notice.httpStatus = static_cast<int>(*status);
+  notice.bytes = NumberField(fields, kBytesKey).value_or(0);
+  notice.elapsedMs = NumberField(fields, kElapsedKey).value_or(0);
+  notice.contentType = Text(FieldValue(fields, kContentTypeKey));
+  notice.finalUrl = Text(FieldValue(fields, kFinalUrlKey));
+  if (!notice.landed && notice.reason.empty())
+    notice.reason = failure::kOther;
+  return notice;
+}
+
+}  // namespace harvel

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "downloader/protocol/frame.h"
+
+namespace harvel {
+
+// Why a download did not land: the codes a version-2 notice carries in its
+// `reason` field. A reader shows an unknown code as it is.
+namespace failure {
+inline constexpr const char* kHttpStatus = "http-status";      // the server answered 400 or more
+inline constexpr const char* kTimeout = "timeout";             // no connection or no answer in time
+inline constexpr const char* kRefused = "connection-refused";  // nobody listens there
+inline constexpr const char* kReset = "connection-reset";      // the connection broke
+inline constexpr const char* kCutOff = "cut-off";              // fewer bytes came than announced
+inline constexpr const char* kNameLookup = "name-lookup";      // the host name is unknown
+inline constexpr const char* kCertificate = "certificate";  // the server's certificate is refused
+inline constexpr const char* kDiskFull = "disk-full";
+inline constexpr const char* kNameTooLong = "name-too-long";  // the file system refuses the name
+inline constexpr const char* kUnwritable = "unwritable";      // the folder cannot be written to
+inline constexpr const char* kScheme = "refused-scheme";      // not http, https or ftp
+inline constexpr const char* kTooLarge = "too-large";         // over the request's max size
+inline constexpr const char* kTooSlow = "too-slow";           // under the least speed for too long
+inline constexpr const char* kBadRequest = "bad-request";     // no URL or no absolute path
+inline constexpr const char* kOther = "other";
+}  // namespace failure
+
+// How one download ended. Version 1 carries only `count` (as text); version 2
+// carries every field (see EncodeFieldNotice).
+struct DownloadNotice {
+  std::string count;  // the decimal DownloadCount, as in version 1
+  bool landed = true;
+  std::string reason;      // a failure code; empty when the file landed
+  std::string reasonText;  // the same for people: "HTTP 404 Not Found", ...
+  int httpStatus = 0;      // the last HTTP status seen; 0 when none
+  std::int64_t bytes = 0;  // body bytes received
+  std::int64_t elapsedMs = 0;
+  std::string contentType;  // the server's Content-Type, when given
+  std::string finalUrl;     // the URL after redirects
+  bool detailed = false;    // read from a version-2 notice
+};
+
+// The version-2 notice frame (kind O). Fields: count, outcome ("landed" or
+// "failed"), reason, reason-text, http-status, bytes, elapsed-ms,
+// content-type, final-url.
+std::string EncodeFieldNotice(const DownloadNotice& notice);
+
+// Either kind of notice. A version-1 notice reads as landed with only the
+// count, since it tells nothing more. nullopt for other messages.
+std::optional<DownloadNotice> ParseNotice(const Message& message);
+
+}  // namespace harvel

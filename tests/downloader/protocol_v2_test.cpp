@@ -1,0 +1,154 @@
+// The version-2 messages: the hello, field requests and field notices.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "downloader/protocol/fields.h"
+#include "downloader/protocol/frame.h"
+#include "downloader/protocol/hello.h"
+#include "downloader/protocol/notice.h"
+#include "downloader/protocol/request_text.h"
+
+namespace harvel {
+namespace {
+
+std::vector<Message> Decode(const std::string& bytes, std::size_t pieceSize) {
+  FrameDecoder decoder;
+  std::vector<Message> messages;
+  for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
+    decoder.feed(std::string_view(bytes).substr(at, pieceSize));
+    while (auto message = decoder.next())
+      messages.push_back(*message);
+  }
+  EXPECT_FALSE(decoder.failed()) << decoder.error();
+  return messages;
+}
+
+TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
+  DownloadRequest request{std::string("http://e.test/a,b\0c.gif?x=1", 27), "/h/画像, 集\r\n/a.gif",
+                          "http://e.test/page.html", 1234567890123};
+  const std::string frame = EncodeFieldRequest(request);
+  EXPECT_EQ(frame.size(), FieldRequestLength(request));
+  for (std::size_t piece : {std::size_t{1}, std::size_t{5}, frame.size()}) {
+    const auto messages = Decode(frame, piece);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, MessageKind::FieldRequest);
+    const auto parsed = ParseRequest(messages[0]);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->url, request.url);
+    EXPECT_EQ(parsed->path, request.path);
+    EXPECT_EQ(parsed->referer, request.referer);
+    EXPECT_EQ(parsed->maxSize, request.maxSize);
+  }
+
+  // Without the optional fields they stay unset.
+  const auto plain =
+      ParseRequest(Decode(EncodeFieldRequest({"http://e.test/a", "/p/a", "", {}}), 64)[0]);
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->referer, "");
+  EXPECT_FALSE(plain->maxSize);
+}
+
+TEST(ChannelVersion2, FieldRequestsThatCarryNoDownload) {
+  const auto parse = [](const Fields& fields) {
+    return ParseRequest(Decode(EncodeFieldMessage(MessageKind::FieldRequest, fields), 64)[0]);
+  };
+  EXPECT_FALSE(parse({{"path", "/p/a"}})) << "no URL";
+  EXPECT_FALSE(parse({{"url", "http://a/"}, {"path", ""}})) << "empty path";
+  EXPECT_FALSE(parse({{"url", "http://a/"}, {"path", "/p"}, {"max-size", "-1"}}));
+  EXPECT_FALSE(parse({{"url", "http://a/"}, {"path", "/p"}, {"max-size", "12kB"}}));
+  // Keys a reader does not know are passed over.
+  const auto later = parse({{"staging", "yes"}, {"url", "http://a/"}, {"path", "/p"}});
+  ASSERT_TRUE(later);
+  EXPECT_EQ(later->url, "http://a/");
+}
+
+TEST(ChannelVersion2, NoticesTellHowTheDownloadEnded) {
+  DownloadNotice failed;
+  failed.count = "41";
+  failed.landed = false;
+  failed.reason = failure::kHttpStatus;
+  failed.reasonText = "HTTP 404 Not Found";
+  failed.httpStatus = 404;
+  failed.bytes = 12;
+  failed.elapsedMs = 250;
+  failed.contentType = "text/html; charset=utf-8";
+  failed.finalUrl = "http://e.test/moved/a.gif";
+  const auto read = ParseNotice(Decode(EncodeFieldNotice(failed), 3)[0]);
+  ASSERT_TRUE(read);
+  EXPECT_TRUE(read->detailed);
+  EXPECT_EQ(read->count, "41");
+  EXPECT_FALSE(read->landed);
+  EXPECT_EQ(read->reason, failure::kHttpStatus);
+  EXPECT_EQ(read->reasonText, "HTTP 404 Not Found");
+  EXPECT_EQ(read->httpStatus, 404);
+  EXPECT_EQ(read->bytes, 12);
+  EXPECT_EQ(read->elapsedMs, 250);
+  EXPECT_EQ(read->contentType, failed.contentType);
+  EXPECT_EQ(read->finalUrl, failed.finalUrl);
+
+  DownloadNotice landed;
+  landed.count = "0";
+  const auto ok = ParseNotice(Decode(EncodeFieldNotice(landed), 64)[0]);
+  ASSERT_TRUE(ok);
+  EXPECT_TRUE(ok->landed);
+  EXPECT_EQ(ok->reason, "");
+
+  // A notice that names no outcome claims no file.
+  const auto vague =
+      ParseNotice(Decode(EncodeFieldMessage(MessageKind::FieldNotice, {{"count", "3"}}), 64)[0]);
+  ASSERT_TRUE(vague);
+  EXPECT_FALSE(vague->landed);
+  EXPECT_EQ(vague->reason, failure::kOther);
+
+  // A version-1 notice says only that the download ended.
+  const auto old = ParseNotice(Decode(EncodeNotice("7"), 64)[0]);
+  ASSERT_TRUE(old);
+  EXPECT_FALSE(old->detailed);
+  EXPECT_TRUE(old->landed);
+  EXPECT_EQ(old->count, "7");
+  EXPECT_FALSE(ParseNotice(Decode(EncodeClose(), 64)[0]));
+}
+
+TEST(ChannelVersion2, TheHelloAgreesOnTheLowerVersion) {
+  const auto messages = Decode(EncodeHello(Hello{kChannelVersion, {"referer", "max-size"}}), 2);
+  ASSERT_EQ(messages.size(), 1u);
+  ASSERT_EQ(messages[0].kind, MessageKind::Hello);
+  const Hello hello = ParseHello(messages[0]);
+  EXPECT_EQ(hello.version, kChannelVersion);
+  EXPECT_TRUE(hello.has("referer"));
+  EXPECT_TRUE(hello.has("max-size"));
+  EXPECT_FALSE(hello.has("staging"));
+
+  EXPECT_EQ(AgreedVersion(2, 7), 2);
+  EXPECT_EQ(AgreedVersion(2, 1), 1);
+  EXPECT_EQ(AgreedVersion(2, 0), 1);
+  const Hello broken =
+      ParseHello(Decode(EncodeFieldMessage(MessageKind::Hello, {{"version", "two"}}), 64)[0]);
+  EXPECT_EQ(broken.version, kChannelVersion1);
+  EXPECT_TRUE(broken.features.empty());
+}
+
+TEST(ChannelVersion2, FieldsWhoseLengthsDoNotAddUpBreakTheStream) {
+  const std::vector<std::string> payloads = {
+      std::string("\x00\x00\x00\x05url", 7),                       // key runs past the end
+      std::string("\x00\x00\x00\x03url\x00\x00\x00\x09http", 15),  // value runs past the end
+      std::string("\x00\x00\x00\x03url\x00\x00", 9),               // value length cut short
+  };
+  for (const std::string& payload : payloads) {
+    std::string frame("Q");
+    const auto length = static_cast<std::uint32_t>(payload.size());
+    for (int shift = 24; shift >= 0; shift -= 8)
+      frame.push_back(static_cast<char>((length >> shift) & 0xff));
+    frame += payload;
+    FrameDecoder decoder;
+    decoder.feed(frame);
+    EXPECT_FALSE(decoder.next());
+    EXPECT_TRUE(decoder.failed());
+  }
+  EXPECT_EQ(DecodeFields(""), Fields{});
+}
+
+}  // namespace
+}  // namespace harvel

@@ -1,0 +1,170 @@
+// Which channel version the crawl's side speaks: version 2 with a downloader
+// that answers the hello, version 1 with an older one that drops a client at
+// the hello.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "downloader/protocol/frame.h"
+#include "downloader_process.h"
+#include "platform/downloader_channel.h"
+#include "platform/qt_event_pump.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
+  QtEventPump pump;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline)
+      return false;
+    pump.waitForEvents(50ms);
+  }
+  return true;
+}
+
+// A downloader of version 1 on the downloader's socket, on a thread of its own:
+// it drops a connection at the first byte of a kind it does not know and
+// answers each `R` with the running count, downloading nothing.
+class OldDownloader {
+ public:
+  OldDownloader() {
+    listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = test::EndpointPath();
+    std::filesystem::remove(path);
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    bound_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+             listen(listener_, 8) == 0;
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~OldDownloader() {
+    stop_ = true;
+    thread_.join();
+    close(listener_);
+    std::filesystem::remove(test::EndpointPath());
+  }
+  bool bound() const { return bound_; }
+  int connections() const { return connections_; }
+  int requests() const { return requests_; }
+
+ private:
+  bool readable(int fd) {
+    pollfd one{fd, POLLIN, 0};
+    return poll(&one, 1, 50) > 0;
+  }
+
+  void serve() {
+    while (!stop_) {
+      if (!readable(listener_))
+        continue;
+      const int client = accept(listener_, nullptr, nullptr);
+      if (client < 0)
+        continue;
+      ++connections_;
+      talk(client);
+      close(client);
+    }
+  }
+
+  void talk(int client) {
+    FrameDecoder decoder;
+    while (!stop_) {
+      if (!readable(client))
+        continue;
+      char bytes[4096];
+      const ssize_t count = read(client, bytes, sizeof bytes);
+      if (count <= 0)
+        return;
+      decoder.feed(std::string_view(bytes, static_cast<std::size_t>(count)));
+      while (auto message = decoder.next()) {
+        if (message->kind != MessageKind::Request)
+          return;  // a kind version 1 does not know: the client is dropped
+        const std::string notice = EncodeNotice(std::to_string(requests_++));
+        if (write(client, notice.data(), notice.size()) < 0)
+          return;
+      }
+    }
+  }
+
+  int listener_ = -1;
+  bool bound_ = false;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> connections_{0};
+  std::atomic<int> requests_{0};
+  std::thread thread_;
+};
+
+TEST(ChannelVersion, AnOlderDownloaderThatDropsTheHelloIsSpokenToInVersion1) {
+  test::KillRunningDownloader();
+  OldDownloader old;
+  ASSERT_TRUE(old.bound());
+  DownloaderChannel channel(QString::fromStdString(test::ProgramFolderOfBuild()));
+  ASSERT_TRUE(channel.find()) << channel.errorText().toStdString();
+  EXPECT_EQ(channel.version(), 1);
+  EXPECT_EQ(old.connections(), 2);
+
+  auto mailbox = std::make_shared<Mailbox>();
+  channel.Downloading(
+      FileRequest{"http://127.0.0.1:9/a.gif", "/tmp/a.gif", "http://127.0.0.1:9/", 100}, mailbox);
+  ASSERT_TRUE(PumpUntil([&] { return !mailbox->text.empty(); }));
+  EXPECT_EQ(mailbox->text, "0");
+  // A version-1 notice tells nothing more: the file counts as landed, as it always did.
+  EXPECT_TRUE(mailbox->outcome.landed);
+  EXPECT_FALSE(mailbox->outcome.detailed);
+  EXPECT_EQ(old.requests(), 1);
+}
+
+TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {
+  test::TestSiteServer site;
+  site.routes().Get("/a.gif", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("GIF89a", "image/gif");
+  });
+  site.start();
+  test::TempFolder out;
+  test::DownloaderProcess downloader;
+  ASSERT_TRUE(downloader.start());
+  DownloaderChannel channel(QString::fromStdString(test::ProgramFolderOfBuild()));
+  ASSERT_TRUE(channel.find()) << channel.errorText().toStdString();
+  EXPECT_EQ(channel.version(), 2);
+
+  auto landed = std::make_shared<Mailbox>();
+  channel.Downloading(FileRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), "", {}},
+                      landed);
+  ASSERT_TRUE(PumpUntil([&] { return !landed->text.empty(); }));
+  EXPECT_EQ(landed->text, "0");
+  EXPECT_TRUE(landed->outcome.detailed);
+  EXPECT_TRUE(landed->outcome.landed);
+
+  auto missing = std::make_shared<Mailbox>();
+  channel.Downloading(FileRequest{site.url("/none.gif"), (out.path() / "b.gif").string(), "", {}},
+                      missing);
+  ASSERT_TRUE(PumpUntil([&] { return !missing->text.empty(); }));
+  EXPECT_EQ(missing->text, "1");
+  EXPECT_FALSE(missing->outcome.landed);
+  EXPECT_FALSE(std::filesystem::exists(out.path() / "b.gif"));
+
+  // What no frame can carry is refused before it is sent.
+  const std::string huge(1 << 20, 'a');
+  EXPECT_FALSE(channel.CanCarry(FileRequest{"http://e.test/" + huge, "/tmp/x", "", {}}));
+  EXPECT_TRUE(channel.CanCarry(FileRequest{"http://e.test/x", "/tmp/x", huge, {}}));
+  site.stop();
+}
+
+}  // namespace
+}  // namespace harvel
