@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -95,24 +96,43 @@ std::vector<std::string> CaseNames() {
   return names;
 }
 
+// Every file under `dir` with its bytes.
+std::map<std::string, std::string> LandedBytes(const fs::path& dir) {
+  std::map<std::string, std::string> bytes;
+  for (const std::string& file : LandedFiles(dir))
+    bytes[file] = test::ReadFile(dir / file);
+  return bytes;
+}
+
+fs::path SiteFolderOf(const fs::path& folder) {
+  return fs::is_directory(folder / "site")
+             ? folder / "site"
+             : fs::path(HARVEL_E2E_SITES) / Lines(folder / "site").at(0);
+}
+
+// harvel-cli with the case's arguments into `dir`, with `extra` before them.
+test::CliRun RunCase(const fs::path& folder, const test::TestSiteServer& site,
+                     const test::TempFolder& dir, const QStringList& extra = {}) {
+  QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.text())};
+  arguments << extra;
+  const std::string base = site.url("");
+  for (const std::string& line : Lines(folder / "args")) {
+    arguments << QString::fromStdString(Replaced(line, "{site}", base));
+  }
+  return test::RunCli(arguments);
+}
+
 class CliCase : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(CliCase, LandsWhatTheCaseSays) {
   const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
-  const fs::path siteFolder = fs::is_directory(folder / "site")
-                                  ? folder / "site"
-                                  : fs::path(HARVEL_E2E_SITES) / Lines(folder / "site").at(0);
+  const fs::path siteFolder = SiteFolderOf(folder);
   test::TestSiteServer site;
   site.mount(siteFolder.string());
   site.start();
   test::TempFolder dir;
 
-  QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.text())};
-  const std::string base = site.url("");
-  for (const std::string& line : Lines(folder / "args")) {
-    arguments << QString::fromStdString(Replaced(line, "{site}", base));
-  }
-  const test::CliRun run = test::RunCli(arguments);
+  const test::CliRun run = RunCase(folder, site, dir);
   ASSERT_TRUE(run.finished) << "harvel-cli did not end in time";
 
   const auto exitLines = Lines(folder / "exit");
@@ -142,6 +162,23 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   }
   // The downloader this run started is closed again.
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, std::chrono::seconds(5)));
+}
+
+// Several downloads in flight change only the time a crawl takes: the same
+// files with the same bytes under the same names, the same texts and status.
+TEST_P(CliCase, LandsTheSameWithOneDownloadAtATimeAsWithSix) {
+  const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
+  test::TestSiteServer site;
+  site.mount(SiteFolderOf(folder).string());
+  site.start();
+  test::TempFolder one, six;
+  const test::CliRun serial = RunCase(folder, site, one, {QStringLiteral("--jobs"), "1"});
+  const test::CliRun overlapped = RunCase(folder, site, six, {QStringLiteral("--jobs"), "6"});
+  ASSERT_TRUE(serial.finished && overlapped.finished) << "harvel-cli did not end in time";
+  EXPECT_EQ(overlapped.exitCode, serial.exitCode) << overlapped.err;
+  EXPECT_EQ(LandedBytes(six.path()), LandedBytes(one.path()));
+  EXPECT_EQ(Replaced(overlapped.out, six.text(), "DIR"), Replaced(serial.out, one.text(), "DIR"));
+  EXPECT_EQ(Replaced(overlapped.err, six.text(), "DIR"), Replaced(serial.err, one.text(), "DIR"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliCase, ::testing::ValuesIn(CaseNames()),
