@@ -70,6 +70,7 @@ void MainFrm::bindOptions() {
   options_.bind(Check::CommonURL, CommonURLChk);
   options_.bindUserSetText(UserSetTxt);
   options_.bindCommonUrlText(CommonURLTxt);
+  options_.bindJobs(JobsSpin);
   options_.bindSpeedLevel(&SpeedLevel);
 }
 
