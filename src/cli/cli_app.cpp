@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/flushing_event_pump.h"
 #include "cli/interrupt_watcher.h"
+#include "cli/outcome_tally.h"
 #include "cli/progress_printer.h"
 #include "common/path_text.h"
 #include "crawl/crawl_window.h"
@@ -133,9 +134,12 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
                                                 terminal_.stdoutIsTerminal
                                                     ? ProgressPrinter::Style::RedrawnLine
                                                     : ProgressPrinter::Style::Lines,
-                                                terminal_.columns);
-    window.setObserver(printer.get());
+                                                terminal_.columns, command.verbose);
   }
+  OutcomeTally tally(err_, printer.get());
+  if (printer)
+    tally.setBeforeError([&printer] { printer->endLine(); });
+  window.setObserver(&tally);
   InterruptWatcher interrupt([&window] { window.unload(); });
 
   int status = kCompleted;
@@ -163,6 +167,10 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
     printer->unloaded();
   if (channel.startedDownloader())
     channel.close();
+  if (!command.quiet)
+    out_ << tally.summary() << '\n' << std::flush;
+  if (status == kCompleted && tally.failed() > 0)
+    status = kSomeFilesFailed;
   return status;
 }
 

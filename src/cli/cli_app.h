@@ -11,8 +11,9 @@ namespace harvel {
 // harvel-cli: reads the command line, makes sure VeskDownloader runs, crawls
 // each target with the engine and closes the downloader at the end if it
 // started it. Needs a QCoreApplication. Exit status: 0 when every crawl
-// completed, 1 when the downloader cannot be started or reached (or a crawl
-// was interrupted), 2 for a usage error.
+// completed and every requested file landed, 3 when the crawls completed but
+// some file did not land, 1 when the downloader cannot be started or reached
+// (or a crawl was interrupted), 2 for a usage error.
 class CliApp {
  public:
   struct Terminal {
@@ -28,6 +29,7 @@ class CliApp {
   static constexpr int kCompleted = 0;
   static constexpr int kFailed = 1;
   static constexpr int kUsageError = 2;
+  static constexpr int kSomeFilesFailed = 3;
 
  private:
   int usageError(const std::string& message);

@@ -25,6 +25,7 @@ struct CliCommand {
   std::string dir = ".";       // Harvel's folder: target folders are made inside it
   StaticCrawlOptions options;  // the main window's built-in states, "open folder" off
   bool quiet = false;
+  bool verbose = false;  // a line for each request as it ended
 };
 
 }  // namespace harvel

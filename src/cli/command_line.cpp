@@ -94,7 +94,7 @@ class Parser {
         equals == std::string::npos ? std::nullopt : std::optional(arg.substr(equals + 1));
     const bool takesValue = name == "--dir" || name == "--suffixes" || name == "--filter" ||
                             name == "--speed" || name == "--list" || name == "--row" ||
-                            name == "--show-list" || name == "--jobs";
+                            name == "--show-list" || name == "--max-size" || name == "--jobs";
     if (inline_ && !takesValue) {
       fail("option '" + name + "' takes no value: '" + arg + "'");
       return;
@@ -105,6 +105,8 @@ class Parser {
       version_ = true;
     } else if (name == "--quiet" || name == "-q") {
       command_.quiet = true;
+    } else if (name == "--verbose" || name == "-v") {
+      command_.verbose = true;
     } else if (name == "--open-folder") {
       command_.options.set(Check::FolderOpen, true);
     } else if (!takesValue && switchFlag(name)) {
@@ -148,6 +150,10 @@ class Parser {
       if (!speed || *speed > 5)
         return fail("--speed " + text + ": the speed is a number from 0 to 5");
       command_.options.setSpeedLevel(static_cast<int>(*speed));
+    } else if (name == "--max-size") {
+      if (!AllDigits(text) || text.size() > 18 || std::stoll(text) < 1)
+        return fail("--max-size " + text + ": the size is a whole number of bytes, at least 1");
+      command_.options.setMaxFileSize(std::stoll(text));
     } else if (name == "--jobs") {
       const auto jobs = SmallNumber(text);
       if (!jobs || *jobs < 1 || *jobs > StaticCrawlOptions::kMaxJobs)
@@ -230,11 +236,19 @@ Options (defaults in brackets):
   --filter TEXT                      collect only URLs that contain TEXT [off]
   --open-folder                      open the folder when the crawl is complete [off]
   --speed N                          0 (fastest) to 5 (gentlest on the server) [0]
+  --max-size BYTES                   refuse files larger than BYTES [no limit]
   --jobs N                           downloads at once at speed 0, 1 to 16 (1: one at a time) [6]
   --quiet                            print nothing but errors
+  --verbose                          a line for each request: URL, local path, outcome,
+                                     HTTP status, bytes and time
 
-Exit status: 0 when every crawl completed, 1 when the downloader cannot be
-started or reached, 2 for a usage error.
+Each file that did not land gets a line on standard error (URL, local path,
+reason); the last line tells how many files landed and failed.
+
+Exit status: 0 when every crawl completed and every requested file landed,
+3 when the crawls completed but some requested file did not land, 1 when the
+downloader cannot be started or reached (or the crawl was interrupted), 2 for
+a usage error.
 )";
 }
 

@@ -3,10 +3,11 @@
 namespace harvel {
 namespace {
 
-// One line, whatever the text holds.
+// One line, whatever the text holds: no control character (a line break, an
+// escape sequence from a hostile URL) reaches the terminal.
 std::string SingleLine(std::string text) {
   for (char& c : text) {
-    if (c == '\n' || c == '\r')
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
       c = ' ';
   }
   return text;
@@ -31,8 +32,8 @@ std::string CutToColumns(const std::string& text, int columns) {
 
 }  // namespace
 
-ProgressPrinter::ProgressPrinter(std::ostream& out, Style style, int width)
-    : out_(out), style_(style), width_(width > 1 ? width : 80) {}
+ProgressPrinter::ProgressPrinter(std::ostream& out, Style style, int width, bool verbose)
+    : out_(out), style_(style), width_(width > 1 ? width : 80), verbose_(verbose) {}
 
 void ProgressPrinter::statusTextChanged(int, const std::string& text) {
   show(text);
@@ -42,7 +43,20 @@ void ProgressPrinter::captionChanged(const std::string& text) {
   show(text);
 }
 
+void ProgressPrinter::requestEnded(const RequestRecord& record) {
+  if (!verbose_)
+    return;
+  if (style_ == Style::RedrawnLine)
+    out_ << (lineOpen_ ? "\r\x1b[K" : "");
+  lineOpen_ = false;
+  out_ << SingleLine(RequestRecordText(record)) << '\n';
+}
+
 void ProgressPrinter::unloaded() {
+  endLine();
+}
+
+void ProgressPrinter::endLine() {
   if (style_ == Style::RedrawnLine && lineOpen_) {
     out_ << '\n';
     lineOpen_ = false;

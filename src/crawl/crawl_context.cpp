@@ -69,11 +69,14 @@ void CrawlContext::setStatus(const CrawlState& of, int panel, std::string text) 
     observer->statusTextChanged(panel, target);
 }
 
-void CrawlContext::insertRow(CrawlState& of, std::size_t index, CrawlTarget row) {
+void CrawlContext::insertRow(CrawlState& of, std::size_t index, CrawlTarget row,
+                             std::string referer) {
   if (of.closed)
     return;
   index = std::min(index, of.rows.size());
   of.rows.insert(of.rows.begin() + static_cast<std::ptrdiff_t>(index), std::move(row));
+  of.referers.resize(of.rows.size() - 1);
+  of.referers.insert(of.referers.begin() + static_cast<std::ptrdiff_t>(index), std::move(referer));
   if (observer)
     observer->rowInserted(index, of.rows[index]);
 }
@@ -82,6 +85,8 @@ void CrawlContext::removeFirstRow(CrawlState& of) {
   if (of.closed || of.rows.empty())
     return;
   of.rows.pop_front();
+  if (!of.referers.empty())
+    of.referers.pop_front();
   if (observer)
     observer->rowRemoved(0);
 }

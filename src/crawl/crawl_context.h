@@ -43,7 +43,7 @@ struct CrawlContext {
 
   void setCaption(const CrawlState& of, std::string text);
   void setStatus(const CrawlState& of, int panel, std::string text);
-  void insertRow(CrawlState& of, std::size_t index, CrawlTarget row);
+  void insertRow(CrawlState& of, std::size_t index, CrawlTarget row, std::string referer = {});
   void removeFirstRow(CrawlState& of);
 };
 

@@ -84,7 +84,7 @@ class CrawlDriver {
   Step handleRow() {
     const CrawlTarget row = s_.rows.front();
     s_.CurURL = row.url;
-    referer_ = row.referer;
+    referer_ = s_.referers.empty() ? std::string() : s_.referers.front();
     s_.SaveFolder = context_.harvelFolder + "/" + row.title;
     s_.SaveFile = s_.SaveFolder + "/" + GetFileName(s_.CurURL);
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))

@@ -16,6 +16,9 @@ namespace harvel {
 // see the `closed` mark after the window has let go of the state.
 struct CrawlState {
   std::deque<CrawlTarget> rows;  // the crawl list ListView1; row 1 is the front
+  // Beside each row: the page whose links brought it (sent as the Referer);
+  // empty for a row the user started.
+  std::deque<std::string> referers;
   std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();  // GetTxt
   bool closed = false;   // the window was unloaded: the crawl stops at its next yield
   bool running = false;  // a SearchStart is working this list

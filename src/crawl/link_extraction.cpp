@@ -46,9 +46,9 @@ void ExamineLink(CrawlContext& context, CrawlState& state, const LinkResolver& r
 
   const bool pictureFirst = options.on(Check::PicFastDown) && IsPictureEnding(LastFour(url));
   const std::size_t position = pictureFirst ? 1 : state.rows.size();
-  context.insertRow(
-      state, position,
-      CrawlTarget{state.rows.front().title, url, DecimalText(state.Level), state.CurURL});
+  context.insertRow(state, position,
+                    CrawlTarget{state.rows.front().title, url, DecimalText(state.Level)},
+                    state.CurURL);
   state.visited.Record(url);
 }
 

@@ -26,7 +26,7 @@ std::string FolderOf(const CrawlContext& context, const CrawlTarget& row) {
 
 }  // namespace
 
-bool WouldRequest(const CrawlContext& context, const CrawlTarget& row) {
+bool WouldRequest(const CrawlContext& context, const CrawlTarget& row, const std::string& referer) {
   if (TitleLeadsOutside(row.title))
     return false;
   const CrawlOptions& options = context.options;
@@ -45,8 +45,8 @@ bool WouldRequest(const CrawlContext& context, const CrawlTarget& row) {
   if (Contains(below(), kMailto))
     return false;
   // Rows the driver fails without a request.
-  return IsDownloadableUrl(row.url) && context.channel.CanCarry(FileRequest{
-                                           row.url, saveFile, row.referer, options.maxFileSize()});
+  return IsDownloadableUrl(row.url) &&
+         context.channel.CanCarry(FileRequest{row.url, saveFile, referer, options.maxFileSize()});
 }
 
 void StagingLookahead::beforeRow(const CrawlState& state) {
@@ -73,10 +73,10 @@ void StagingLookahead::beforeRow(const CrawlState& state) {
         current_ = std::move(key);
       continue;
     }
-    if (!WouldRequest(context_, row))
+    const std::string referer = i < state.referers.size() ? state.referers[i] : std::string();
+    if (!WouldRequest(context_, row, referer))
       continue;
-    channel.Stage(StagedFile{row.url, key.second, row.referer, context_.options.maxFileSize()},
-                  jobs);
+    channel.Stage(StagedFile{row.url, key.second, referer, context_.options.maxFileSize()}, jobs);
     staged_.insert(key);
     if (i == 0)
       current_ = std::move(key);

@@ -16,7 +16,9 @@ namespace harvel {
 // rows). The answer may turn out wrong by the time the row is handled (an
 // option changed, an earlier row's file landed under the same name); that only
 // costs a transfer made for nothing.
-bool WouldRequest(const CrawlContext& context, const CrawlTarget& row);
+// `referer` is the page that brought the row (empty for a row the user started).
+bool WouldRequest(const CrawlContext& context, const CrawlTarget& row,
+                  const std::string& referer = {});
 
 // Keeps the downloader fetching ahead of the crawl at speed level 0: before
 // each row it stages the rows at the top of the crawl list that the current

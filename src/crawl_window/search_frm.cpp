@@ -30,6 +30,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       StatusBar1(new QStatusBar(this)),
       panel1_(new QLabel(QStringLiteral("Harvel"), StatusBar1)),
       panel2_(new QLabel(StatusBar1)),
+      failures_(new FailurePanel(StatusBar1)),
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
   setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));
@@ -62,6 +63,8 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   panel2_->setMinimumWidth(kPanelMinimum);
   StatusBar1->addWidget(panel1_, 0);
   StatusBar1->addWidget(panel2_, 1);
+  StatusBar1->addWidget(failures_, 0);
+  failures_->hide();  // until the first file fails
 
   // The mailbox: the engine keeps the text; this box is never shown.
   GetTxt->setObjectName(QStringLiteral("GetTxt"));
@@ -141,6 +144,11 @@ void SearchFrm::captionChanged(const std::string& text) {
   setWindowTitle(QString::fromStdString(text));
 }
 
+void SearchFrm::requestEnded(const RequestRecord& record) {
+  if (!record.outcome.landed)
+    failures_->add(record);
+}
+
 void SearchFrm::showWindow() {
   show();
   raise();
@@ -153,6 +161,7 @@ void SearchFrm::loaded() {
   setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));
   panel1_->setText(QStringLiteral("Harvel"));
   panel2_->clear();
+  failures_->clear();
   GetTxt->clear();
 }
 

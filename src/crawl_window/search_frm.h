@@ -13,6 +13,7 @@
 
 #include "crawl/crawl_observer.h"
 #include "crawl_window/crawl_list_model.h"
+#include "crawl_window/failure_panel.h"
 
 namespace harvel {
 
@@ -35,6 +36,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
   void flushRows();
   QTreeView* listView() const { return ListView1; }
   QString statusPanelText(int panel) const;
+  // The panel that counts the files that did not land (hidden until one fails).
+  FailurePanel* failurePanel() const { return failures_; }
   bool crawlLoaded() const { return loaded_; }
 
   // Lays the list out above the status bar; a window lower than the status bar
@@ -48,6 +51,7 @@ class SearchFrm : public QWidget, public CrawlObserver {
   void rowRemoved(std::size_t index) override;
   void statusTextChanged(int panel, const std::string& text) override;
   void captionChanged(const std::string& text) override;
+  void requestEnded(const RequestRecord& record) override;
   void showWindow() override;
   void loaded() override;
   void unloaded() override;
@@ -72,6 +76,7 @@ class SearchFrm : public QWidget, public CrawlObserver {
   QStatusBar* StatusBar1;
   QLabel* panel1_;
   QLabel* panel2_;
+  FailurePanel* failures_;
   QLineEdit* GetTxt;
 };
 

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "common/path_text.h"
 #include "common/url_scheme.h"
@@ -72,8 +74,31 @@ const char* FileReason(int error) {
   }
 }
 
+// The first words of a failure's text say what happened in the same words
+// every time; libcurl's or the system's own words follow.
+const char* ReasonPhrase(std::string_view reason) {
+  static const std::pair<const char*, const char*> kPhrases[] = {
+      {failure::kTimeout, "timed out"},         {failure::kRefused, "connection refused"},
+      {failure::kReset, "connection reset"},    {failure::kCutOff, "cut off"},
+      {failure::kNameLookup, "host not found"}, {failure::kCertificate, "certificate refused"},
+      {failure::kDiskFull, "disk full"},        {failure::kNameTooLong, "name too long"},
+      {failure::kUnwritable, "cannot write"},   {failure::kScheme, "refused scheme"},
+      {failure::kTooLarge, "too large"},        {failure::kTooSlow, "too slow"},
+      {failure::kBadRequest, "bad request"},
+  };
+  for (const auto& [code, phrase] : kPhrases) {
+    if (reason == code)
+      return phrase;
+  }
+  return "failed";
+}
+
+std::string ReasonText(const char* reason, const std::string& detail) {
+  return std::string(ReasonPhrase(reason)) + ": " + detail;
+}
+
 std::string FileReasonText(int error, const std::string& path) {
-  return std::string(std::strerror(error)) + ": " + path;
+  return ReasonText(FileReason(error), std::string(std::strerror(error)) + ": " + path);
 }
 
 constexpr const char* kTempPrefix = ".VeskDownloader-";
@@ -151,11 +176,12 @@ bool FileDownloader::begin(const DownloadRequest& request) {
   abandon();
   const fs::path target = PathFromText(request.path);
   if (!target.is_absolute() || !target.has_filename()) {
-    fail(failure::kBadRequest, "not an absolute file path: " + request.path);
+    fail(failure::kBadRequest,
+         ReasonText(failure::kBadRequest, "not an absolute file path: " + request.path));
     return false;
   }
   if (!IsDownloadableUrl(request.url)) {
-    fail(failure::kScheme, "only http, https and ftp are downloaded");
+    fail(failure::kScheme, ReasonText(failure::kScheme, "only http, https and ftp are downloaded"));
     return false;
   }
   folder_ = TextFromPath(target.parent_path());
@@ -235,9 +261,8 @@ std::optional<std::chrono::seconds> FileDownloader::retryAfter() const {
 DownloadNotice FileDownloader::outcome(int result) {
   DownloadNotice notice;
   notice.httpStatus = static_cast<int>(ResponseCode(easy_));
-  curl_off_t bytes = 0;
-  curl_easy_getinfo(easy_, CURLINFO_SIZE_DOWNLOAD_T, &bytes);
-  notice.bytes = httpError_ ? 0 : static_cast<std::int64_t>(bytes);
+  // The body as it was written, after any content encoding was undone.
+  notice.bytes = httpError_ ? 0 : received_;
   const char* type = nullptr;
   if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type != nullptr)
     notice.contentType = type;
@@ -247,17 +272,21 @@ DownloadNotice FileDownloader::outcome(int result) {
 
   const auto code = static_cast<CURLcode>(result);
   const std::string curlText = errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(code);
-  const auto failed = [&](const char* reason, std::string text) {
+  const auto failed = [&](const char* reason, const std::string& detail) {
     notice.landed = false;
     notice.reason = reason;
-    notice.reasonText = std::move(text);
+    notice.reasonText = reason == failure::kOther ? detail : ReasonText(reason, detail);
   };
   if (HttpErrorStatus(easy_)) {
-    failed(failure::kHttpStatus, "HTTP " + std::to_string(notice.httpStatus));
+    notice.landed = false;
+    notice.reason = failure::kHttpStatus;
+    notice.reasonText = "HTTP " + std::to_string(notice.httpStatus);
   } else if (tooLarge_ || code == CURLE_FILESIZE_EXCEEDED) {
     failed(failure::kTooLarge, "larger than " + std::to_string(maxSize_.value_or(0)) + " bytes");
   } else if (writeErrno_ != 0) {
-    failed(FileReason(writeErrno_), FileReasonText(writeErrno_, folder_));
+    notice.landed = false;
+    notice.reason = FileReason(writeErrno_);
+    notice.reasonText = FileReasonText(writeErrno_, folder_);
   } else {
     switch (code) {
       case CURLE_OK:

@@ -12,6 +12,7 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   const std::string& path = request.path;
   requests.push_back(url + "," + path);
   referers.push_back(request.referer);
+  maxSizes.push_back(request.maxSize.value_or(-1));
   if (onRequest)
     onRequest(url);
   if (!failure.empty()) {

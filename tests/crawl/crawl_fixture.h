@@ -34,6 +34,7 @@ class FakeSiteChannel : public DownloadChannel {
   std::map<std::string, std::string> site;                // URL -> body
   std::vector<std::string> requests;                      // "url,path" in the order sent
   std::vector<std::string> referers;                      // the referer of each request
+  std::vector<std::int64_t> maxSizes;                     // each request's max size, or -1
   std::map<std::string, std::string> failures;            // URL -> reason: fails with it
   std::size_t maxRequestLength = 1 << 20;                 // what CanCarry lets through
   std::function<void(const std::string& url)> onRequest;  // runs inside each request
@@ -64,6 +65,11 @@ class RecordingObserver : public CrawlObserver {
   void showWindow() override { events.push_back("show"); }
   void loaded() override { events.push_back("loaded"); }
   void unloaded() override { events.push_back("unloaded"); }
+  void downloadFailed(const std::string& url, const std::string& path,
+                      const std::string& reason) override {
+    failures.push_back(url + " " + path + " " + reason);
+  }
+  void requestEnded(const RequestRecord& record) override { records.push_back(record); }
 
   std::vector<std::string> events;
   std::vector<std::string> queued;  // "url level" of every row inserted after the first
@@ -71,6 +77,8 @@ class RecordingObserver : public CrawlObserver {
   std::function<void()> onInsert;  // runs after each of those rows
   std::function<void(const std::string&)> onCaption;
   std::vector<std::string> status1, status2;
+  std::vector<std::string> failures;  // "url path reason"
+  std::vector<RequestRecord> records;
 };
 
 // A crawl window over a temporary Harvel folder, a virtual-clock pump and an

@@ -124,11 +124,11 @@ TEST(RequestText, RequestsThatCarryNoDownload) {
   EXPECT_FALSE(ParseRequest(DecodeAll(EncodeRequest("", ""), 64)[0])) << "only the comma";
 
   // The URL length must point at the separating comma.
-  Message noComma{MessageKind::Request, "http://a/b.gif/p/b.gif", 14};
+  Message noComma{MessageKind::Request, "http://a/b.gif/p/b.gif", 14, {}};
   EXPECT_FALSE(ParseRequest(noComma));
-  Message pastTheEnd{MessageKind::Request, "http://a/b.gif,/p", 400};
+  Message pastTheEnd{MessageKind::Request, "http://a/b.gif,/p", 400, {}};
   EXPECT_FALSE(ParseRequest(pastTheEnd));
-  Message notice{MessageKind::Notice, "http://a/b.gif,/p", 14};
+  Message notice{MessageKind::Notice, "http://a/b.gif,/p", 14, {}};
   EXPECT_FALSE(ParseRequest(notice));
 }
 

@@ -5,19 +5,29 @@
 //   site/    the web site; its root is the server's root. Or a file `site`
 //            naming a site shared by several cases, in sites/
 //   args     harvel-cli's arguments, one a line; {site} stands for the site's
-//            base URL (the runner puts --dir in front)
+//            base URL, {closed} for the base URL of a port where nothing
+//            listens (the runner puts --dir in front)
 //   files    every file that must land under --dir, one relative path a line;
 //            nothing else may land. A file whose name is held by exactly one file
 //            of the site must be an exact copy of it.
 //   mail     (optional) the lines of the メールアドレス.txt that landed
 //   totals   the last totals line the crawl must print
 //   exit     (optional) the exit status, 0 when missing
+//   stderr   (optional) lines that standard error must hold, each the start of
+//            a line there, in any order; {site}, {closed} and {dir} (the --dir
+//            folder) are replaced. Without this file standard error is empty.
+//   stdout   (optional) the same for standard output
+//
+// Besides the site's files every server answers /cut-off/<name> with a body
+// that ends long before its announced length. The downloader is told to wait
+// only a moment before it tries a failed download again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -86,6 +96,30 @@ std::string LastTotalsLine(const std::string& output) {
   return last;
 }
 
+// Each expected line must start some line of `output`.
+void ExpectLinesStart(const std::string& output, const std::vector<std::string>& expected,
+                      const char* stream) {
+  std::vector<std::string> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  for (const std::string& want : expected) {
+    const bool found = std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.rfind(want, 0) == 0;
+    });
+    EXPECT_TRUE(found) << stream << " lacks a line starting \"" << want << "\":\n" << output;
+  }
+}
+
+// A base URL that no server answers: a port that was just let go.
+std::string ClosedBaseUrl() {
+  test::TestSiteServer gone;
+  gone.start();
+  std::string url = gone.url("");
+  gone.stop();
+  return url;
+}
+
 std::vector<std::string> CaseNames() {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(HARVEL_E2E_CASES)) {
@@ -110,16 +144,46 @@ fs::path SiteFolderOf(const fs::path& folder) {
              : fs::path(HARVEL_E2E_SITES) / Lines(folder / "site").at(0);
 }
 
-// harvel-cli with the case's arguments into `dir`, with `extra` before them.
+// Serves the case's site, and under /cut-off/ bodies that end before their length.
+void ServeCase(test::TestSiteServer& site, const fs::path& siteFolder) {
+  site.mount(siteFolder.string());
+  site.routes().Get(R"(/cut-off/.*)", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(100000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
+      const std::string part(1000, 'x');
+      sink.write(part.data(), part.size());
+      return false;
+    });
+  });
+  site.start();
+}
+
+// A line of a case file with {site}, {closed} and {dir} filled in.
+std::string Substituted(const std::string& line, const test::TestSiteServer& site,
+                        const std::string& closed, const test::TempFolder& dir) {
+  return Replaced(Replaced(Replaced(line, "{site}", site.url("")), "{closed}", closed), "{dir}",
+                  dir.text());
+}
+
+// harvel-cli with the case's arguments into `dir`, with `extra` before them;
+// {closed} in the arguments stands for `closed`, a base URL nobody answers.
 test::CliRun RunCase(const fs::path& folder, const test::TestSiteServer& site,
-                     const test::TempFolder& dir, const QStringList& extra = {}) {
+                     const test::TempFolder& dir, const std::string& closed,
+                     const QStringList& extra = {}) {
   QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.text())};
   arguments << extra;
-  const std::string base = site.url("");
   for (const std::string& line : Lines(folder / "args")) {
-    arguments << QString::fromStdString(Replaced(line, "{site}", base));
+    arguments << QString::fromStdString(Substituted(line, site, closed, dir));
   }
-  return test::RunCli(arguments);
+  qputenv("VESKDOWNLOADER_TEST_LIMITS", "retry-pause-ms=50");
+  test::CliRun run = test::RunCli(arguments);
+  qunsetenv("VESKDOWNLOADER_TEST_LIMITS");
+  return run;
+}
+
+// An output with `dir` and the times of --verbose lines made the same for any run.
+std::string Comparable(const std::string& output, const test::TempFolder& dir) {
+  static const std::regex kSeconds(R"(\d+\.\d+ s\b)");
+  return std::regex_replace(Replaced(output, dir.text(), "DIR"), kSeconds, "T s");
 }
 
 class CliCase : public ::testing::TestWithParam<std::string> {};
@@ -128,11 +192,11 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
   const fs::path siteFolder = SiteFolderOf(folder);
   test::TestSiteServer site;
-  site.mount(siteFolder.string());
-  site.start();
+  ServeCase(site, siteFolder);
   test::TempFolder dir;
 
-  const test::CliRun run = RunCase(folder, site, dir);
+  const std::string closed = ClosedBaseUrl();
+  const test::CliRun run = RunCase(folder, site, dir, closed);
   ASSERT_TRUE(run.finished) << "harvel-cli did not end in time";
 
   const auto exitLines = Lines(folder / "exit");
@@ -160,6 +224,16 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   if (!totals.empty()) {
     EXPECT_EQ(LastTotalsLine(run.out), totals.front()) << run.out;
   }
+  for (const char* stream : {"stderr", "stdout"}) {
+    std::vector<std::string> expectedLines;
+    for (const std::string& line : Lines(folder / stream))
+      expectedLines.push_back(Substituted(line, site, closed, dir));
+    const std::string& output = std::string(stream) == "stderr" ? run.err : run.out;
+    ExpectLinesStart(output, expectedLines, stream);
+  }
+  if (!fs::exists(folder / "stderr")) {
+    EXPECT_EQ(run.err, "");
+  }
   // The downloader this run started is closed again.
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, std::chrono::seconds(5)));
 }
@@ -169,16 +243,17 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
 TEST_P(CliCase, LandsTheSameWithOneDownloadAtATimeAsWithSix) {
   const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
   test::TestSiteServer site;
-  site.mount(SiteFolderOf(folder).string());
-  site.start();
+  ServeCase(site, SiteFolderOf(folder));
   test::TempFolder one, six;
-  const test::CliRun serial = RunCase(folder, site, one, {QStringLiteral("--jobs"), "1"});
-  const test::CliRun overlapped = RunCase(folder, site, six, {QStringLiteral("--jobs"), "6"});
+  const std::string closed = ClosedBaseUrl();
+  const test::CliRun serial = RunCase(folder, site, one, closed, {QStringLiteral("--jobs"), "1"});
+  const test::CliRun overlapped =
+      RunCase(folder, site, six, closed, {QStringLiteral("--jobs"), "6"});
   ASSERT_TRUE(serial.finished && overlapped.finished) << "harvel-cli did not end in time";
   EXPECT_EQ(overlapped.exitCode, serial.exitCode) << overlapped.err;
   EXPECT_EQ(LandedBytes(six.path()), LandedBytes(one.path()));
-  EXPECT_EQ(Replaced(overlapped.out, six.text(), "DIR"), Replaced(serial.out, one.text(), "DIR"));
-  EXPECT_EQ(Replaced(overlapped.err, six.text(), "DIR"), Replaced(serial.err, one.text(), "DIR"));
+  EXPECT_EQ(Comparable(overlapped.out, six), Comparable(serial.out, one));
+  EXPECT_EQ(Comparable(overlapped.err, six), Comparable(serial.err, one));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliCase, ::testing::ValuesIn(CaseNames()),

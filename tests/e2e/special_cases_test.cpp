@@ -36,6 +36,10 @@ std::set<std::string> FilesIn(const fs::path& folder) {
   return names;
 }
 
+// The site's missing.gif and drop.gif never land: a crawl of it that completes
+// exits with this status.
+constexpr int kCompletedWithFailures = 3;
+
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
@@ -99,17 +103,46 @@ TEST_F(CliEndToEnd, FailedDownloadsLeaveNoFileAndKeepTheOldOneAndRedirectsAreFol
   WriteFile(dir_.path() / "T" / "drop.gif", "old picture");
   const auto run = test::RunCli(crawl("T"));
   ASSERT_TRUE(run.finished);
-  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.exitCode, kCompletedWithFailures) << run.err;
   EXPECT_EQ(ReadFile(dir_.path() / "T" / "drop.gif"), "old picture");
   EXPECT_EQ(ReadFile(dir_.path() / "T" / "moved.gif"), "GIF-moved");
   EXPECT_EQ(FilesIn(dir_.path()),
             (std::set<std::string>{"T/a.gif", "T/drop.gif", "T/moved.gif", "T/slow.png"}));
+  const std::string folder = dir_.text() + "/T/";
+  EXPECT_NE(run.err.find("harvel-cli: failed: " + site_.url("/missing.gif") + " -> " + folder +
+                         "missing.gif: HTTP 404\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("harvel-cli: failed: " + site_.url("/drop.gif") + " -> " + folder +
+                         "drop.gif: cut off: "),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("\nharvel-cli: 4 landed, 2 failed\n"), std::string::npos) << run.out;
+}
+
+TEST_F(CliEndToEnd, ALinkTooLongToSendIsAFailedFileAndTheCrawlGoesOn) {
+  const std::string longName(1100000, 'x');
+  site_.routes().Get("/long.html", [longName](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<img src=\"" + longName + ".gif\"><img src=\"javascript:x().gif\">" +
+                        "<img src=\"a.gif\">",
+                    "text/html");
+  });
+  const auto run = test::RunCli({QStringLiteral("--dir"), Q(dir_.text()), QStringLiteral("T"),
+                                 Q(site_.url("/long.html")), QStringLiteral("0")});
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, kCompletedWithFailures) << run.err.substr(0, 300);
+  EXPECT_EQ(FilesIn(dir_.path()), std::set<std::string>{"T/a.gif"});
+  EXPECT_NE(run.err.find(".gif: the link is too long to send to the downloader\n"),
+            std::string::npos);
+  EXPECT_NE(run.err.find("harvel-cli: failed: javascript:x().gif -> "), std::string::npos);
+  EXPECT_EQ(run.err.find("cannot be reached"), std::string::npos);
+  EXPECT_NE(run.out.find("harvel-cli: 2 landed, 2 failed\n"), std::string::npos);
 }
 
 TEST_F(CliEndToEnd, ATitleWithACommaGetsTheRightFilesInTheRightFolder) {
   const auto run = test::RunCli(crawl("Tom, Jerry", "0"));
   ASSERT_TRUE(run.finished);
-  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.exitCode, kCompletedWithFailures) << run.err;
   EXPECT_EQ(ReadFile(dir_.path() / "Tom, Jerry" / "a.gif"), "GIF-a");
   EXPECT_EQ(ReadFile(dir_.path() / "Tom, Jerry" / "moved.gif"), "GIF-moved");
   EXPECT_FALSE(fs::exists(dir_.path() / "Tom")) << "the path must not be cut at the comma";
@@ -118,7 +151,7 @@ TEST_F(CliEndToEnd, ATitleWithACommaGetsTheRightFilesInTheRightFolder) {
 TEST_F(CliEndToEnd, StartsTheDownloaderWhenAbsentAndClosesItAgain) {
   ASSERT_FALSE(test::DownloaderAnswers());
   const auto run = test::RunCli(crawl("T", "0"));
-  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.exitCode, kCompletedWithFailures) << run.err;
   EXPECT_TRUE(fs::exists(dir_.path() / "T" / "a.gif"));
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 5s));
 }
@@ -128,7 +161,7 @@ TEST_F(CliEndToEnd, UsesARunningDownloaderAndLeavesItRunning) {
   ASSERT_TRUE(running.start());
   const auto pid = test::RunningDownloaderPid();
   const auto run = test::RunCli(crawl("T", "0"));
-  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.exitCode, kCompletedWithFailures) << run.err;
   EXPECT_TRUE(fs::exists(dir_.path() / "T" / "a.gif"));
   EXPECT_EQ(running.process().state(), QProcess::Running);
   EXPECT_EQ(test::RunningDownloaderPid(), pid) << "no second downloader";
@@ -144,7 +177,7 @@ TEST_F(CliEndToEnd, ADownloaderKilledMidCrawlIsStartedAgainAndTheCrawlCompletes)
     cli.kill();
   ASSERT_TRUE(finished) << cli.readAllStandardOutput().toStdString()
                         << cli.readAllStandardError().toStdString();
-  EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  EXPECT_EQ(cli.exitCode(), kCompletedWithFailures) << cli.readAllStandardError().toStdString();
   EXPECT_EQ(ReadFile(dir_.path() / "T" / "slow.png"), std::string(30, 'p'));
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 5s)) << "the restarted one is closed too";
   // Copies fetched ahead by the killed downloader went with the next one's first file.
@@ -207,8 +240,8 @@ TEST_F(CliEndToEnd, UsageErrorsEndWithStatusTwoNamingTheArgumentAndWriteNothing)
 
 TEST_F(CliEndToEnd, QuietPrintsNothingAndTheDefaultPrintsEveryText) {
   const auto quiet = test::RunCli(QStringList{"--quiet"} + crawl("Q", "0"));
-  EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
-  EXPECT_EQ(quiet.out, "");
+  EXPECT_EQ(quiet.exitCode, kCompletedWithFailures) << quiet.err;
+  EXPECT_EQ(quiet.out, "");  // failure lines go to standard error
   const auto loud = test::RunCli(crawl("L", "0"));
   EXPECT_NE(loud.out.find("ダウンロード中...\n"), std::string::npos) << loud.out;
   EXPECT_NE(loud.out.find("ダウンロードが完了しました(2秒後に自動で閉じます)\n"), std::string::npos)
@@ -234,12 +267,12 @@ TEST_F(CliEndToEnd, ListFilesAreShownAndCrawledRowByRow) {
   EXPECT_EQ(shown.out, "一つ目\t" + url + "\t0\nTwo, too\t" + url + "\t0\n");
 
   const auto second = test::RunCli({"--dir", Q(dir_.text()), "--list", Q(list), "--row", "2"});
-  EXPECT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_EQ(second.exitCode, kCompletedWithFailures) << second.err;
   EXPECT_TRUE(fs::exists(dir_.path() / "Two, too" / "a.gif"));
   EXPECT_FALSE(fs::exists(dir_.path() / "一つ目"));
 
   const auto all = test::RunCli({"--dir", Q(dir_.text()), "--list", Q(list), "--quiet"});
-  EXPECT_EQ(all.exitCode, 0) << all.err;
+  EXPECT_EQ(all.exitCode, kCompletedWithFailures) << all.err;
   EXPECT_TRUE(fs::exists(dir_.path() / "一つ目" / "a.gif"));
 
   const auto past = test::RunCli({"--dir", Q(dir_.text()), "--list", Q(list), "--row", "3"});

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "crawl/crawl_observer.h"
+
+namespace harvel {
+
+// Counts the requested files that landed and failed across all crawls of one
+// run, writes one line per failure to `err`, and passes every report on to
+// `next` (the progress printer, or nobody when quiet).
+class OutcomeTally : public CrawlObserver {
+ public:
+  OutcomeTally(std::ostream& err, CrawlObserver* next) : err_(err), next_(next) {}
+
+  // Runs before a failure line is written: ends a progress line that is being
+  // redrawn on the same terminal.
+  void setBeforeError(std::function<void()> hook) { beforeError_ = std::move(hook); }
+
+  std::int64_t landed() const { return landed_; }
+  std::int64_t failed() const { return failed_; }
+
+  // "harvel-cli: 12 landed, 3 failed".
+  std::string summary() const;
+
+  void downloadFailed(const std::string& url, const std::string& path,
+                      const std::string& reason) override;
+  void requestEnded(const RequestRecord& record) override;
+
+  void rowInserted(std::size_t index, const CrawlTarget& row) override {
+    if (next_)
+      next_->rowInserted(index, row);
+  }
+  void rowRemoved(std::size_t index) override {
+    if (next_)
+      next_->rowRemoved(index);
+  }
+  void statusTextChanged(int panel, const std::string& text) override {
+    if (next_)
+      next_->statusTextChanged(panel, text);
+  }
+  void captionChanged(const std::string& text) override {
+    if (next_)
+      next_->captionChanged(text);
+  }
+  void showWindow() override {
+    if (next_)
+      next_->showWindow();
+  }
+  void loaded() override {
+    if (next_)
+      next_->loaded();
+  }
+  void unloaded() override {
+    if (next_)
+      next_->unloaded();
+  }
+
+ private:
+  std::ostream& err_;
+  CrawlObserver* next_;
+  std::function<void()> beforeError_;
+  std::int64_t landed_ = 0;
+  std::int64_t failed_ = 0;
+};
+
+}  // namespace harvel

@@ -1,0 +1,118 @@
+// The crawl window's failure panel: hidden until a file fails, then 失敗:N with
+// the latest failures in its tool tip.
+#include <gtest/gtest.h>
+
+#include <QStatusBar>
+
+#include "common/event_pump.h"
+#include "crawl/crawl_window.h"
+#include "crawl/static_crawl_options.h"
+#include "crawl_window/search_frm.h"
+#include "qstring_printer.h"
+
+namespace harvel::test {
+namespace {
+
+RequestRecord Failed(int n) {
+  RequestRecord record{"http://127.0.0.1/" + std::to_string(n) + ".gif",
+                       "/h/site/" + std::to_string(n) + ".gif",
+                       {}};
+  record.outcome.landed = false;
+  record.outcome.reason = "http-status";
+  record.outcome.reasonText = "HTTP 404";
+  record.outcome.httpStatus = 404;
+  return record;
+}
+
+TEST(FailurePanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
+  SearchFrm frm{SearchFrmServices{}};
+  frm.show();
+  frm.loaded();
+  FailurePanel* panel = frm.failurePanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->parentWidget(), frm.findChild<QStatusBar*>(QStringLiteral("StatusBar1")));
+  EXPECT_FALSE(panel->isVisible());
+
+  RequestRecord landed{"http://127.0.0.1/ok.gif", "/h/site/ok.gif", {}};
+  frm.requestEnded(landed);
+  EXPECT_FALSE(panel->isVisible());
+
+  RequestRecord hostile = Failed(1);
+  hostile.url = "http://127.0.0.1/<b>x</b>\r\nforged.gif";
+  frm.requestEnded(hostile);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(panel->text(), QStringLiteral("失敗:1"));
+  const QString tip = panel->toolTip();
+  EXPECT_TRUE(
+      tip.contains(QStringLiteral("&lt;b&gt;x&lt;/b&gt;  forged.gif -&gt; /h/site/1.gif: "
+                                  "failed (HTTP 404), HTTP 404, 0 bytes, 0.000 s")))
+      << tip.toStdString();
+
+  for (int n = 2; n <= 25; ++n)
+    frm.requestEnded(Failed(n));
+  EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
+  ASSERT_EQ(panel->latest().size(), FailurePanel::kListed);
+  EXPECT_TRUE(panel->latest().back().startsWith(QStringLiteral("http://127.0.0.1/25.gif")));
+  EXPECT_TRUE(panel->latest().front().startsWith(QStringLiteral("http://127.0.0.1/6.gif")));
+  EXPECT_TRUE(panel->toolTip().contains(QStringLiteral("(5)")));
+
+  // A new crawl starts without failures.
+  frm.loaded();
+  EXPECT_FALSE(panel->isVisible());
+  EXPECT_EQ(panel->failures(), 0);
+  frm.close();
+}
+
+// Every request fails at once, its notice written while the call is under way.
+class FailingChannel : public DownloadChannel {
+ public:
+  void Downloading(const FileRequest&, std::weak_ptr<Mailbox> mailbox) override {
+    if (auto box = mailbox.lock()) {
+      box->outcome = DownloadOutcome{};
+      box->outcome.landed = false;
+      box->outcome.reason = "connection-refused";
+      box->outcome.reasonText = "connection refused";
+      box->text = std::to_string(++notices_);
+    }
+  }
+
+ private:
+  int notices_ = 0;
+};
+class NoShell : public Shell {
+ public:
+  void openFolder(const std::string&) override {}
+};
+class IdlePump : public EventPump {
+ public:
+  void processPendingEvents() override {}
+  void waitForEvents(std::chrono::milliseconds) override {}
+};
+
+TEST(FailurePanel, CountsTheEnginesFailedRequests) {
+  StaticCrawlOptions options;
+  IdlePump pump;
+  FailingChannel channel;
+  NoShell shell;
+  CrawlWindow crawl(options, pump, channel, shell, "/nonexistent-harvel-folder");
+  crawl.setCompletionPauseMs(0);
+  SearchFrm frm{SearchFrmServices{[&crawl] { crawl.unload(); }, {}}};
+  crawl.setObserver(&frm);
+  frm.show();
+
+  crawl.appendRow({"t", "http://127.0.0.1:1/a.gif", "0"});
+  crawl.appendRow({"t", "javascript:void(0).gif", "0"});
+  EXPECT_EQ(crawl.start({"t", "http://127.0.0.1:1/b.gif", "0"}), CrawlOutcome::Completed);
+  // Two requests failed and one row could not be sent; the window has closed
+  // itself at completion and keeps what it showed.
+  EXPECT_EQ(frm.failurePanel()->failures(), 3);
+  EXPECT_EQ(frm.failurePanel()->text(), QStringLiteral("失敗:3"));
+  EXPECT_TRUE(frm.failurePanel()->latest()[1].startsWith(
+      QStringLiteral("javascript:void(0).gif -> /nonexistent-harvel-folder/t/")))
+      << frm.failurePanel()->latest()[1].toStdString();
+  EXPECT_TRUE(frm.failurePanel()->latest()[2].contains(QStringLiteral("connection refused")));
+  crawl.setObserver(nullptr);
+}
+
+}  // namespace
+}  // namespace harvel::test
