@@ -16,14 +16,18 @@ std::string FolderOfPath(const std::string& path) {
   return TextFromPath(PathFromText(path).parent_path());
 }
 
-// Failures that a download made at the time of the request might not meet.
+// Failures that a download made at the time of the request might not meet:
+// the ones the ordinary queue tries again itself, and the ones that happened
+// here (the folder, the disk). A server's answer (an error status, a body cut
+// off, a transfer too slow) would only be met again.
 bool WorthAnotherTry(const DownloadNotice& notice) {
   if (notice.landed)
     return false;
   if (notice.reason == failure::kHttpStatus)
     return notice.httpStatus == 429 || notice.httpStatus == 503;
-  return notice.reason != failure::kTooLarge && notice.reason != failure::kScheme &&
-         notice.reason != failure::kBadRequest;
+  return notice.reason == failure::kRefused || notice.reason == failure::kReset ||
+         notice.reason == failure::kTimeout || notice.reason == failure::kUnwritable ||
+         notice.reason == failure::kDiskFull || notice.reason == failure::kOther;
 }
 
 }  // namespace
