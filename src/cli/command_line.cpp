@@ -95,7 +95,7 @@ class Parser {
         equals == std::string::npos ? std::nullopt : std::optional(arg.substr(equals + 1));
     const bool takesValue = name == "--dir" || name == "--suffixes" || name == "--filter" ||
                             name == "--speed" || name == "--list" || name == "--row" ||
-                            name == "--show-list" || name == "--max-size";
+                            name == "--show-list" || name == "--max-size" || name == "--jobs";
     if (inline_ && !takesValue) {
       fail("option '" + name + "' takes no value: '" + arg + "'");
       return;
@@ -155,6 +155,11 @@ class Parser {
       if (!AllDigits(text) || text.size() > 18 || std::stoll(text) < 1)
         return fail("--max-size " + text + ": the size is a whole number of bytes, at least 1");
       command_.options.setMaxFileSize(std::stoll(text));
+    } else if (name == "--jobs") {
+      const auto jobs = SmallNumber(text);
+      if (!jobs || *jobs < 1 || *jobs > StaticCrawlOptions::kMaxJobs)
+        return fail("--jobs " + text + ": the number of downloads at once is from 1 to 16");
+      command_.options.setJobs(static_cast<int>(*jobs));
     } else if (name == "--row") {
       const auto row = SmallNumber(text);
       if (!row || *row < 1)
@@ -236,6 +241,7 @@ Options (defaults in brackets):
   --open-folder                      open the folder when the crawl is complete [off]
   --speed N                          0 (fastest) to 5 (gentlest on the server) [0]
   --max-size BYTES                   refuse files larger than BYTES [no limit]
+  --jobs N                           downloads at once at speed 0, 1 to 16 (1: one at a time) [6]
   --quiet                            print nothing but errors
   --verbose                          a line for each request: URL, local path, outcome,
                                      HTTP status, bytes and time

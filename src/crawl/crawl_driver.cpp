@@ -20,6 +20,7 @@
 #include "crawl/modern/untyped_picture.h"
 #include "crawl/page_reader.h"
 #include "crawl/sequential_name.h"
+#include "crawl/staging_lookahead.h"
 #include "crawl/title_check.h"
 #include "crawl/type_decision.h"
 #include "crawl/wait_speed.h"
@@ -66,6 +67,7 @@ class CrawlDriver {
   enum class Step { Next, Closed, ChannelFailed };
 
   CrawlOutcome finish(CrawlOutcome outcome) {
+    lookahead_.dropAll();
     s_.running = false;
     return outcome;
   }
@@ -97,6 +99,7 @@ class CrawlDriver {
       std::error_code error;
       std::filesystem::create_directory(PathFromText(s_.SaveFolder), error);
     }
+    lookahead_.beforeRow(s_);
     if (!pace())
       return Step::Closed;
 
@@ -167,6 +170,7 @@ class CrawlDriver {
     context_.setStatus(s_, 1, kStatusDownloading);
     // Copied before the call: the notice may come while the call is under way.
     s_.TmpStr = s_.mailbox->text;
+    lookahead_.requested(s_.CurURL, s_.SaveFolder);
     context_.channel.Downloading(request, s_.mailbox);
     if (s_.closed)
       return Step::Closed;
@@ -281,6 +285,7 @@ class CrawlDriver {
   const CrawlOptions& options_;
   std::shared_ptr<CrawlState> state_;  // keeps the state alive after the window lets go
   CrawlState& s_;
+  StagingLookahead lookahead_{context_};
   std::string referer_;  // the page that linked the row being handled
 };
 

@@ -38,6 +38,9 @@ class CrawlOptions {
   virtual std::string userSetText() const = 0;    // UserSetTxt, the suffix list
   virtual std::string commonUrlText() const = 0;  // CommonURLTxt, the URL filter
   virtual int speedLevel() const = 0;             // SpeedLevel, 0 (fast) to 5 (slow)
+  // 同時ダウンロード数: how many files may be fetched at once at speed level 0
+  // (1 to 16). 1 asks for one file at a time.
+  virtual int jobs() const { return 1; }
   // The largest file the downloader is to keep, in bytes; nullopt: no limit.
   virtual std::optional<std::int64_t> maxFileSize() const { return std::nullopt; }
 };

@@ -17,6 +17,15 @@ struct FileRequest {
   std::optional<std::int64_t> maxSize;  // bytes; nullopt: no limit
 };
 
+// A file fetched ahead of its row: like a FileRequest, but its name in
+// `folder` is given only by the request that asks for it.
+struct StagedFile {
+  std::string url;
+  std::string folder;
+  std::string referer;
+  std::optional<std::int64_t> maxSize;
+};
+
 // How a requested file ended.
 struct DownloadOutcome {
   bool landed = true;
@@ -66,6 +75,17 @@ class DownloadChannel {
     (void)request;
     return true;
   }
+
+  // Fetching ahead. A channel that can stage has the downloader fetch `file`
+  // into a hidden file in its folder, up to `jobs` of them at once, before the
+  // crawl reaches its row; a later Downloading() of the same URL, Referer and
+  // size limit into that folder is then answered from the staged copy, moved
+  // into place under the name given then. A staged copy that is never asked
+  // for is removed by Unstage() or when the connection ends. Staging never
+  // changes what a crawl collects, only how soon its files are there.
+  virtual bool canStage() const { return false; }
+  virtual void Stage(const StagedFile& /*file*/, int /*jobs*/) {}
+  virtual void Unstage(const std::string& /*url*/, const std::string& /*folder*/) {}
 };
 
 }  // namespace harvel

@@ -17,6 +17,7 @@ class StaticCrawlOptions : public CrawlOptions {
   std::string userSetText() const override { return userSetText_; }
   std::string commonUrlText() const override { return commonUrlText_; }
   int speedLevel() const override { return speedLevel_; }
+  int jobs() const override { return jobs_; }
   std::optional<std::int64_t> maxFileSize() const override { return maxFileSize_; }
 
   void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
@@ -24,15 +25,19 @@ class StaticCrawlOptions : public CrawlOptions {
   void setUserSetText(std::string text) { userSetText_ = std::move(text); }
   void setCommonUrlText(std::string text) { commonUrlText_ = std::move(text); }
   void setSpeedLevel(int level) { speedLevel_ = level; }
+  void setJobs(int jobs) { jobs_ = jobs; }
   void setMaxFileSize(std::optional<std::int64_t> bytes) { maxFileSize_ = bytes; }
 
   static constexpr const char* kBuiltInUserSetText = "gif,jpg,jpeg,png";
+  static constexpr int kDefaultJobs = 6;  // as many connections to one host as a browser opens
+  static constexpr int kMaxJobs = 16;
 
  private:
   std::array<int, static_cast<std::size_t>(Check::ModernPages) + 1> values_{};
   std::string userSetText_ = kBuiltInUserSetText;
   std::string commonUrlText_;
   int speedLevel_ = 0;
+  int jobs_ = kDefaultJobs;
   std::optional<std::int64_t> maxFileSize_;
 };
 

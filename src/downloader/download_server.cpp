@@ -7,6 +7,7 @@
 #include "downloader/protocol/frame_send.h"
 #include "downloader/protocol/hello.h"
 #include "downloader/protocol/request_text.h"
+#include "downloader/protocol/staging_messages.h"
 
 namespace harvel {
 namespace {
@@ -30,20 +31,22 @@ void Send(QLocalSocket& socket, std::string_view frame) {
 
 DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds idleTimeout,
                                QObject* parent)
-    : QObject(parent), queue_(limits) {
+    : QObject(parent), queue_(limits), staged_(limits) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
   idleTimer_.setSingleShot(true);
   idleTimer_.setInterval(idleTimeout);
   connect(&idleTimer_, &QTimer::timeout, this, [this] {
     queue_.stop();
+    staged_.stop();
     emit idle();
   });
 }
 
 DownloadServer::~DownloadServer() {
   queue_.stop();
+  staged_.stop();
   // The sockets go with the listener; their handlers must not run on a half-destroyed object.
-  for (auto& [socket, decoder] : decoders_)
+  for (auto& [socket, client] : clients_)
     socket->disconnect(this);
   listener_.close();
 }
@@ -62,8 +65,10 @@ bool DownloadServer::listen(QString& error) {
     return false;
   }
   // What a downloader that was killed left half written goes first.
-  if (temporaryFileRecord_.open(*endpoint + ".writing"))
+  if (temporaryFileRecord_.open(*endpoint + ".writing")) {
     queue_.setTemporaryFileRecord(&temporaryFileRecord_);
+    staged_.setTemporaryFileRecord(&temporaryFileRecord_);
+  }
   if (!listener_.listen(*endpoint, error))
     return false;
   idleTimer_.start();
@@ -72,56 +77,113 @@ bool DownloadServer::listen(QString& error) {
 
 void DownloadServer::accept(QLocalSocket* socket) {
   idleTimer_.stop();
-  decoders_.emplace(socket, FrameDecoder{});
+  clients_.emplace(socket, Client{});
   connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
   connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-    decoders_.erase(socket);
+    clients_.erase(socket);
+    // Its transfers end and its staged copies go.
+    staged_.dropClient(socket);
     socket->deleteLater();
-    if (decoders_.empty())
+    if (clients_.empty())
       idleTimer_.start();
   });
   readFrom(socket);
 }
 
 void DownloadServer::readFrom(QLocalSocket* socket) {
-  auto found = decoders_.find(socket);
-  if (found == decoders_.end())
+  auto found = clients_.find(socket);
+  if (found == clients_.end())
     return;
-  FrameDecoder& decoder = found->second;
+  FrameDecoder& decoder = found->second.decoder;
   const QByteArray bytes = socket->readAll();
   decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder.next()) {
-    if (message->kind == MessageKind::Close) {
-      queue_.stop();
-      emit closeRequested();
+    switch (message->kind) {
+      case MessageKind::Close:
+        queue_.stop();
+        staged_.stop();
+        emit closeRequested();
+        return;
+      case MessageKind::Request:
+      case MessageKind::FieldRequest:
+        handleRequest(socket, *message);
+        break;
+      case MessageKind::Hello:
+        Send(*socket,
+             EncodeHello(Hello{kChannelVersion,
+                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage}}));
+        break;
+      case MessageKind::Stage:
+        if (const auto order = ParseStage(*message))
+          staged_.stage(socket, *order);
+        break;
+      case MessageKind::Unstage:
+        if (const auto order = ParseUnstage(*message))
+          staged_.unstage(socket, order->url, order->folder);
+        break;
+      case MessageKind::Notice:
+      case MessageKind::FieldNotice:
+        break;  // notices go the other way
+    }
+    if (clients_.count(socket) == 0)
       return;
-    }
-    if (message->kind == MessageKind::Hello) {
-      Send(*socket,
-           EncodeHello(Hello{kChannelVersion, {kFeatureReferer, kFeatureMaxSize, kFeatureRetry}}));
-      continue;
-    }
-    if (message->kind != MessageKind::Request && message->kind != MessageKind::FieldRequest)
-      continue;  // notices go the other way
-    QPointer<QLocalSocket> client(socket);
-    const MessageKind kind = message->kind;
-    queue_.post(ParseRequest(*message), [this, client, kind](DownloadNotice notice) {
-      answer(client, kind, std::move(notice));
-    });
   }
   if (decoder.failed())
     socket->abort();  // a client that speaks garbage is dropped
 }
 
-void DownloadServer::answer(const QPointer<QLocalSocket>& socket, MessageKind requestKind,
-                            DownloadNotice result) {
+void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message) {
+  auto answer = std::make_shared<Answer>();
+  answer->requestKind = message.kind;
+  clients_[socket].answers.push_back(answer);
+  QPointer<QLocalSocket> client(socket);
+  std::optional<DownloadRequest> request = ParseRequest(message);
+  const auto done = [this, client, answer](DownloadNotice notice) {
+    ready(client, answer, std::move(notice));
+  };
+  if (request) {
+    const bool staged =
+        staged_.take(socket, *request, [this, done, request](DownloadNotice notice, bool retry) {
+          // A copy that failed here, not at the server, is fetched again the
+          // ordinary way, as it would have been without staging.
+          if (retry) {
+            queue_.post(request, done);
+          } else {
+            done(std::move(notice));
+          }
+        });
+    if (staged)
+      return;
+  }
+  queue_.post(std::move(request), done);
+}
+
+void DownloadServer::ready(const QPointer<QLocalSocket>& socket,
+                           const std::shared_ptr<Answer>& answer, DownloadNotice notice) {
+  answer->ready = true;
+  answer->notice = std::move(notice);
+  auto found = socket ? clients_.find(socket.data()) : clients_.end();
+  if (found == clients_.end()) {
+    // The client has gone: its notice is lost, the count advances.
+    send(nullptr, answer->requestKind, std::move(answer->notice));
+    return;
+  }
+  auto& answers = found->second.answers;
+  while (!answers.empty() && answers.front()->ready) {
+    const std::shared_ptr<Answer> due = std::move(answers.front());
+    answers.pop_front();
+    send(socket.data(), due->requestKind, std::move(due->notice));
+  }
+}
+
+void DownloadServer::send(QLocalSocket* socket, MessageKind requestKind, DownloadNotice result) {
   // The count advances even when the client has gone and the notice is lost.
   result.count = DecimalText(downloadCount_);
   const std::string notice = requestKind == MessageKind::FieldRequest ? EncodeFieldNotice(result)
                                                                       : EncodeNotice(result.count);
   if (downloadCount_ < std::numeric_limits<std::int64_t>::max())
     ++downloadCount_;
-  if (socket && socket->state() == QLocalSocket::ConnectedState)
+  if (socket != nullptr && socket->state() == QLocalSocket::ConnectedState)
     Send(*socket, notice);
 }
 

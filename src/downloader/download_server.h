@@ -6,13 +6,16 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <memory>
 
 #include "downloader/download_queue.h"
 #include "downloader/instance_lock.h"
 #include "downloader/local_listener.h"
 #include "downloader/protocol/frame.h"
 #include "downloader/protocol/notice.h"
+#include "downloader/staged_transfers.h"
 #include "downloader/temporary_file_record.h"
 
 namespace harvel {
@@ -20,12 +23,14 @@ namespace harvel {
 // VeskDownloaderFrm: listens on the downloader's local socket and serves
 // requests from any number of clients, one at a time in arrival order. Each
 // request gets exactly one notice on the connection that carried it, after its
-// download has ended: a version-1 request the decimal DownloadCount, a
-// version-2 request a field notice with the count and how the download ended.
-// DownloadCount then grows by one. A hello is answered with this program's
-// version and features. A close message ends the program at once. With no
-// client connected for `idleTimeout`, the program ends too: a client that was
-// killed never closes it.
+// download has ended, in the order the client sent them: a version-1 request
+// the decimal DownloadCount, a version-2 request a field notice with the count
+// and how the download ended. DownloadCount then grows by one. A hello is
+// answered with this program's version and features. A client that said hello
+// may stage files (fetching ahead): its requests for them are answered from
+// the staged copies. A close message ends the program at once. With no client
+// connected for `idleTimeout`, the program ends too: a client that was killed
+// never closes it.
 class DownloadServer : public QObject {
   Q_OBJECT
 
@@ -50,14 +55,30 @@ class DownloadServer : public QObject {
  private:
   void accept(QLocalSocket* socket);
   void readFrom(QLocalSocket* socket);
-  void answer(const QPointer<QLocalSocket>& socket, MessageKind requestKind, DownloadNotice notice);
+  void handleRequest(QLocalSocket* socket, const Message& message);
+  // One request's notice, sent once it and every request before it have ended.
+  struct Answer {
+    MessageKind requestKind = MessageKind::Request;
+    bool ready = false;
+    DownloadNotice notice;
+  };
+  // The download behind `answer` has ended: the notices now due go out in order.
+  void ready(const QPointer<QLocalSocket>& socket, const std::shared_ptr<Answer>& answer,
+             DownloadNotice notice);
+  void send(QLocalSocket* socket, MessageKind requestKind, DownloadNotice notice);
+
+  struct Client {
+    FrameDecoder decoder;
+    std::deque<std::shared_ptr<Answer>> answers;  // one per request, in order
+  };
 
   InstanceLock lock_;
   TemporaryFileRecord temporaryFileRecord_;
   LocalListener listener_;
   QTimer idleTimer_;
-  std::map<QLocalSocket*, FrameDecoder> decoders_;
+  std::map<QLocalSocket*, Client> clients_;
   DownloadQueue queue_;
+  StagedTransfers staged_;
   std::int64_t downloadCount_ = 0;
 };
 

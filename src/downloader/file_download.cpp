@@ -43,6 +43,8 @@ int CreateTemporaryFile(const std::string& prefix, unsigned mode, std::string& p
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST)
       return fd;
+    if (record != nullptr)
+      record->forget(path);  // somebody else's file
   }
   return -1;
 }
@@ -343,13 +345,61 @@ DownloadNotice FileDownloader::finish(int result) {
   return notice;
 }
 
+bool FileDownloader::beginStaged(const DownloadRequest& request) {
+  return begin(request);
+}
+
+DownloadNotice FileDownloader::keep(int result) {
+  if (!begun_) {
+    fail(failure::kOther, "no download was under way");
+    return failure_;
+  }
+  begun_ = false;
+  DownloadNotice notice = outcome(result);
+  if (notice.landed && !createFile()) {
+    notice.landed = false;
+    notice.reason = failure_.reason;
+    notice.reasonText = failure_.reasonText;
+  }
+  if (!notice.landed) {
+    abandon();
+    return notice;
+  }
+  kept_ = true;
+  return notice;
+}
+
+DownloadNotice FileDownloader::commit(DownloadNotice kept, const std::string& path) {
+  if (!kept_ || fd_ < 0 || !kept.landed) {
+    abandon();
+    return kept;
+  }
+  kept_ = false;
+  const int closed = close(fd_) == 0 ? 0 : errno;
+  fd_ = -1;
+  const int renamed = closed != 0                                    ? closed
+                      : rename(tempPath_.c_str(), path.c_str()) == 0 ? 0
+                                                                     : errno;
+  if (renamed == 0) {
+    forgetTemporaryFile();
+    return kept;
+  }
+  unlink(tempPath_.c_str());
+  forgetTemporaryFile();
+  kept.landed = false;
+  kept.reason = FileReason(renamed);
+  kept.reasonText = FileReasonText(renamed, path);
+  return kept;
+}
+
 void FileDownloader::forgetTemporaryFile() {
   if (record_ != nullptr)
-    record_->forget();
+    record_->forget(tempPath_);
 }
 
 void FileDownloader::abandon() {
   begun_ = false;
+  kept_ = false;
   if (fd_ < 0)
     return;
   close(fd_);

@@ -80,6 +80,17 @@ class FileDownloader {
   // Gives up the begun download, if any: its temporary file is removed.
   void abandon();
 
+  // Fetching ahead: the file's name is not known while the transfer runs.
+  // beginStaged() prepares the download of `request` into a hidden file in the
+  // folder of `request.path` (its name is not used); keep() ends the transfer
+  // like finish() but keeps a landed file hidden, still locked, until
+  // commit() moves it to its name or abandon() removes it.
+  bool beginStaged(const DownloadRequest& request);
+  DownloadNotice keep(int result);
+  // `kept` is what keep() said; the same, or a failure when the file cannot
+  // be moved to `path`.
+  DownloadNotice commit(DownloadNotice kept, const std::string& path);
+
  private:
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
   void forgetTemporaryFile();
@@ -93,6 +104,7 @@ class FileDownloader {
   std::string tempPath_;
   std::string targetPath_;
   TemporaryFileRecord* record_ = nullptr;
+  bool kept_ = false;  // keep() holds the file for commit()
   unsigned fileMode_;
   std::optional<std::int64_t> maxSize_;
   std::int64_t received_ = 0;

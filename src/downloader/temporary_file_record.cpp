@@ -46,7 +46,8 @@ std::string ReadRecord(int fd) {
 
 TemporaryFileRecord::~TemporaryFileRecord() {
   if (fd_ >= 0) {
-    forget();
+    paths_.clear();
+    write();
     close(fd_);
   }
 }
@@ -55,27 +56,45 @@ bool TemporaryFileRecord::open(const std::string& recordPath) {
   const int fd = ::open(recordPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0)
     return false;
+  // Paths are separated by zero bytes, which no path holds.
   const std::string left = ReadRecord(fd);
-  if (!left.empty())
-    RemoveLeftover(left);
+  std::size_t start = 0;
+  while (start < left.size()) {
+    std::size_t end = left.find('\0', start);
+    if (end == std::string::npos)
+      end = left.size();
+    if (end > start)
+      RemoveLeftover(left.substr(start, end - start));
+    start = end + 1;
+  }
   fd_ = fd;
-  forget();
+  write();
   return true;
 }
 
 void TemporaryFileRecord::remember(const std::string& path) {
   if (fd_ < 0)
     return;
-  // The record only guides a clean-up: a short write leaves a name that
-  // matches no file.
-  if (pwrite(fd_, path.data(), path.size(), 0) == static_cast<ssize_t>(path.size())) {
-    [[maybe_unused]] const int cut = ftruncate(fd_, static_cast<off_t>(path.size()));
-  }
+  paths_.insert(path);
+  write();
 }
 
-void TemporaryFileRecord::forget() {
-  if (fd_ >= 0) {
-    [[maybe_unused]] const int cut = ftruncate(fd_, 0);
+void TemporaryFileRecord::forget(const std::string& path) {
+  if (fd_ < 0 || paths_.erase(path) == 0)
+    return;
+  write();
+}
+
+// The record only guides a clean-up: a short write leaves names that match no
+// file.
+void TemporaryFileRecord::write() {
+  std::string text;
+  for (const std::string& path : paths_) {
+    text += path;
+    text += '\0';
+  }
+  if (pwrite(fd_, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size())) {
+    [[maybe_unused]] const int cut = ftruncate(fd_, static_cast<off_t>(text.size()));
   }
 }
 

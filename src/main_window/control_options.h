@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSpinBox>
 #include <array>
 #include <cstdint>
 
@@ -18,12 +19,14 @@ class ControlOptions : public CrawlOptions {
   void bindUserSetText(QLineEdit* edit) { userSetTxt_ = edit; }
   void bindCommonUrlText(QLineEdit* edit) { commonURLTxt_ = edit; }
   void bindSpeedLevel(const std::int16_t* speedLevel) { speedLevel_ = speedLevel; }
+  void bindJobs(QSpinBox* jobs) { jobs_ = jobs; }
 
   // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
   int value(Check check) const override;
   std::string userSetText() const override;
   std::string commonUrlText() const override;
   int speedLevel() const override { return speedLevel_ ? *speedLevel_ : 0; }
+  int jobs() const override { return jobs_ ? jobs_->value() : 1; }
 
   // The value a check state stands for.
   static int ValueOf(Qt::CheckState state);
@@ -33,6 +36,7 @@ class ControlOptions : public CrawlOptions {
   QPointer<QLineEdit> userSetTxt_;
   QPointer<QLineEdit> commonURLTxt_;
   const std::int16_t* speedLevel_ = nullptr;
+  QPointer<QSpinBox> jobs_;
 };
 
 }  // namespace harvel

@@ -72,6 +72,7 @@ void MainFrm::bindOptions() {
   options_.bind(Check::ModernPages, ModernPageChk);
   options_.bindUserSetText(UserSetTxt);
   options_.bindCommonUrlText(CommonURLTxt);
+  options_.bindJobs(JobsSpin);
   options_.bindSpeedLevel(&SpeedLevel);
 }
 

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTreeView>
 #include <cstdint>
 #include <memory>
@@ -115,6 +116,7 @@ class MainFrm : public QMainWindow {
   QCheckBox* CommonURLChk = nullptr;
   QLineEdit* CommonURLTxt = nullptr;
   QSlider* Slider1 = nullptr;
+  QSpinBox* JobsSpin = nullptr;  // 同時ダウンロード数
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
 };

@@ -1,8 +1,10 @@
 // The controls of the main window, laid out as designed in twips.
 #include <QMenuBar>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <algorithm>
 
+#include "crawl/static_crawl_options.h"
 #include "main_window/harvel_addresses.h"
 #include "main_window/main_frm.h"
 #include "widgets/list_view.h"
@@ -96,6 +98,15 @@ void MainFrm::buildControls() {
 
   HPBtn = new PictureButton(QStringLiteral("HPBtn"), Text("HPを見に行く"),
                             TwipsRect(120, 7080, 1815, 375), client);
+  // How many files are fetched at once at the fastest pacing; not stored.
+  MakeLabel("Label11", "同時ダウンロード数", TwipsRect(2160, 7140, 1935, 255), client)
+      ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  JobsSpin = new QSpinBox(client);
+  JobsSpin->setObjectName(QStringLiteral("JobsSpin"));
+  JobsSpin->setGeometry(TwipsRect(4200, 7080, 735, 375));
+  JobsSpin->setRange(1, StaticCrawlOptions::kMaxJobs);
+  JobsSpin->setValue(StaticCrawlOptions::kDefaultJobs);
+  JobsSpin->setAccessibleName(Text("同時ダウンロード数"));
 
   auto* line1 = new QFrame(client);
   line1->setObjectName(QStringLiteral("Line1"));

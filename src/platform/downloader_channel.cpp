@@ -19,6 +19,7 @@
 #include "downloader/protocol/hello.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
+#include "downloader/protocol/staging_messages.h"
 
 namespace harvel {
 namespace {
@@ -106,8 +107,10 @@ bool DownloaderChannel::find() {
     return false;
   if (greet(*socket)) {
     const int agreed = version_;
+    const bool stages = peerStages_;
     attach(socket);
     version_ = agreed;
+    peerStages_ = stages;
     return true;
   }
   const bool droppedAtHello = socket->state() != QLocalSocket::ConnectedState;
@@ -154,7 +157,9 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
     if (auto message = decoder.next()) {
       if (message->kind != MessageKind::Hello)
         break;
-      version_ = AgreedVersion(kChannelVersion, ParseHello(*message).version);
+      const Hello answer = ParseHello(*message);
+      version_ = AgreedVersion(kChannelVersion, answer.version);
+      peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
       return true;
     }
     if (decoder.failed())
@@ -265,6 +270,7 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   socket_ = socket;
   decoder_ = FrameDecoder{};
   version_ = kChannelVersion1;
+  peerStages_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -319,6 +325,21 @@ void DownloaderChannel::Downloading(const FileRequest& request, std::weak_ptr<Ma
     return;  // the recovery under way sends it
   if (!send(requestFrame(pending_.back().request)))
     recover();
+}
+
+bool DownloaderChannel::canStage() const {
+  return isConnected() && peerStages_ && !recovering_;
+}
+
+void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
+  // A staging order that cannot be delivered is only a lost head start.
+  if (canStage())
+    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs}));
+}
+
+void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {
+  if (canStage())
+    send(EncodeUnstage(url, folder));
 }
 
 void DownloaderChannel::readNotices() {

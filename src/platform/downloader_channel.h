@@ -36,6 +36,8 @@ namespace harvel {
 //   - A restarted downloader counts from 0 again, and a crawl goes on only when
 //     its mailbox text changes: after a restart the channel shifts the counts
 //     it writes past the last one it wrote, so they keep growing.
+//   - A downloader whose hello says "stage" is asked to fetch ahead (Stage,
+//     Unstage); any other gets one request at a time.
 //   - close(): sends the close message. The desktop program always closes the
 //     downloader at exit; harvel-cli only when startedDownloader().
 class DownloaderChannel : public QObject, public DownloadChannel {
@@ -64,6 +66,9 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   using DownloadChannel::Downloading;
   void Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) override;
   bool CanCarry(const FileRequest& request) const override;
+  bool canStage() const override;
+  void Stage(const StagedFile& file, int jobs) override;
+  void Unstage(const std::string& url, const std::string& folder) override;
 
   // The channel version the connection speaks (0 when not connected).
   int version() const { return isConnected() ? version_ : 0; }
@@ -108,6 +113,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool stopStarting_ = false;
   qint64 startedPid_ = 0;
   QEventLoop* pauseLoop_ = nullptr;  // the wait under way, if any
+  bool peerStages_ = false;          // the downloader fetches ahead (its hello says "stage")
   std::int64_t countOffset_ = 0;     // added to the downloader's counts after a restart
   std::int64_t lastCountWritten_ = -1;
   QString errorText_;

@@ -41,6 +41,7 @@ TEST(CommandLine, ATargetWithTheMainWindowsBuiltInOptions) {
     EXPECT_EQ(options.value(off), 0) << static_cast<int>(off);
   }
   EXPECT_EQ(options.speedLevel(), 0);
+  EXPECT_EQ(options.jobs(), 6);
   EXPECT_EQ(options.userSetText(), "gif,jpg,jpeg,png");
 }
 
@@ -87,6 +88,11 @@ TEST(CommandLine, EveryFlagSetsItsControl) {
   EXPECT_EQ(Parsed({"--no-gif", "--gif", "T", "u"}).options.value(Check::Gif), 1);
 }
 
+TEST(CommandLine, JobsFromOneToSixteen) {
+  EXPECT_EQ(Parsed({"--jobs", "1", "T", "u"}).options.jobs(), 1);
+  EXPECT_EQ(Parsed({"--jobs=16", "T", "u"}).options.jobs(), 16);
+}
+
 TEST(CommandLine, TitlesAndLevelsAreKeptAsTyped) {
   EXPECT_EQ(Parsed({"Tom, Jerry", "http://e.test/a,b", "2.5"}).target,
             (CrawlTarget{"Tom, Jerry", "http://e.test/a,b", "2.5"}));
@@ -118,6 +124,8 @@ TEST(CommandLine, UsageErrorsNameTheBadArgument) {
   EXPECT_NE(Error({"--speed", "9", "T", "u"}).find("--speed 9"), std::string::npos);
   EXPECT_NE(Error({"--speed", "-1", "T", "u"}).find("--speed -1"), std::string::npos);
   EXPECT_NE(Error({"--speed=fast", "T", "u"}).find("--speed fast"), std::string::npos);
+  EXPECT_NE(Error({"--jobs", "0", "T", "u"}).find("--jobs 0"), std::string::npos);
+  EXPECT_NE(Error({"--jobs=17", "T", "u"}).find("--jobs 17"), std::string::npos);
   EXPECT_NE(Error({"--colour", "T", "u"}).find("--colour"), std::string::npos);
   EXPECT_NE(Error({"--gif=1", "T", "u"}).find("--gif"), std::string::npos);
   EXPECT_NE(Error({"T"}).find("missing URL"), std::string::npos);

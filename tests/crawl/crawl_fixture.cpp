@@ -57,6 +57,14 @@ void FakeSiteChannel::answer(const std::string& url, const std::string& path,
   }
 }
 
+void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
+  staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
+}
+
+void FakeSiteChannel::Unstage(const std::string& url, const std::string& folder) {
+  unstaged.push_back(url + "," + folder);
+}
+
 void RecordingObserver::rowInserted(std::size_t index, const CrawlTarget& row) {
   events.push_back("insert " + std::to_string(index) + " " + row.url + " " + row.level);
   if (index == 0)

@@ -27,6 +27,9 @@ class FakeSiteChannel : public DownloadChannel {
   bool CanCarry(const FileRequest& request) const override {
     return request.url.size() + request.path.size() <= maxRequestLength;
   }
+  bool canStage() const override { return stages; }
+  void Stage(const StagedFile& file, int jobs) override;
+  void Unstage(const std::string& url, const std::string& folder) override;
 
   std::map<std::string, std::string> site;                // URL -> body
   std::vector<std::string> requests;                      // "url,path" in the order sent
@@ -40,6 +43,9 @@ class FakeSiteChannel : public DownloadChannel {
   bool answersInsideTheCall = false;  // true: the notice is written before Downloading returns
   std::string failure;                // when set, the channel reports this error instead
   int notices = 0;
+  bool stages = false;                // answers canStage()
+  std::vector<std::string> staged;    // "url,folder jobs" of every Stage()
+  std::vector<std::string> unstaged;  // "url,folder" of every Unstage()
 
  private:
   void answer(const std::string& url, const std::string& path,

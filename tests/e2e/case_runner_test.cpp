@@ -29,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -131,15 +132,24 @@ std::vector<std::string> CaseNames() {
   return names;
 }
 
-class CliCase : public ::testing::TestWithParam<std::string> {};
+// Every file under `dir` with its bytes.
+std::map<std::string, std::string> LandedBytes(const fs::path& dir) {
+  std::map<std::string, std::string> bytes;
+  for (const std::string& file : LandedFiles(dir))
+    bytes[file] = test::ReadFile(dir / file);
+  return bytes;
+}
 
-TEST_P(CliCase, LandsWhatTheCaseSays) {
-  const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
-  const fs::path siteFolder = fs::is_directory(folder / "site")
-                                  ? folder / "site"
-                                  : fs::path(HARVEL_E2E_SITES) / Lines(folder / "site").at(0);
-  test::TestSiteServer site;
-  site.mount(siteFolder.string());
+fs::path SiteFolderOf(const fs::path& folder) {
+  return fs::is_directory(folder / "site")
+             ? folder / "site"
+             : fs::path(HARVEL_E2E_SITES) / Lines(folder / "site").at(0);
+}
+
+// Serves the case's site with the Content-Types its `types` file gives, and
+// under /cut-off/ bodies that end before their length.
+void ServeCase(test::TestSiteServer& site, const fs::path& folder) {
+  site.mount(SiteFolderOf(folder).string());
   std::map<std::string, std::string> types;
   for (const std::string& line : Lines(folder / "types")) {
     const std::size_t space = line.find(' ');
@@ -160,21 +170,48 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
     });
   });
   site.start();
+}
+
+// A line of a case file with {site}, {closed} and {dir} filled in.
+std::string Substituted(const std::string& line, const test::TestSiteServer& site,
+                        const std::string& closed, const test::TempFolder& dir) {
+  return Replaced(Replaced(Replaced(line, "{site}", site.url("")), "{closed}", closed), "{dir}",
+                  dir.text());
+}
+
+// harvel-cli with the case's arguments into `dir`, with `extra` before them;
+// {closed} in the arguments stands for `closed`, a base URL nobody answers.
+test::CliRun RunCase(const fs::path& folder, const test::TestSiteServer& site,
+                     const test::TempFolder& dir, const std::string& closed,
+                     const QStringList& extra = {}) {
+  QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.text())};
+  arguments << extra;
+  for (const std::string& line : Lines(folder / "args")) {
+    arguments << QString::fromStdString(Substituted(line, site, closed, dir));
+  }
+  qputenv("VESKDOWNLOADER_TEST_LIMITS", "retry-pause-ms=50");
+  test::CliRun run = test::RunCli(arguments);
+  qunsetenv("VESKDOWNLOADER_TEST_LIMITS");
+  return run;
+}
+
+// An output with `dir` and the times of --verbose lines made the same for any run.
+std::string Comparable(const std::string& output, const test::TempFolder& dir) {
+  static const std::regex kSeconds(R"(\d+\.\d+ s\b)");
+  return std::regex_replace(Replaced(output, dir.text(), "DIR"), kSeconds, "T s");
+}
+
+class CliCase : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(CliCase, LandsWhatTheCaseSays) {
+  const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
+  const fs::path siteFolder = SiteFolderOf(folder);
+  test::TestSiteServer site;
+  ServeCase(site, folder);
   test::TempFolder dir;
 
   const std::string closed = ClosedBaseUrl();
-  const std::string base = site.url("");
-  const auto substituted = [&](const std::string& line) {
-    return Replaced(Replaced(Replaced(line, "{site}", base), "{closed}", closed), "{dir}",
-                    dir.text());
-  };
-  QStringList arguments{QStringLiteral("--dir"), QString::fromStdString(dir.text())};
-  for (const std::string& line : Lines(folder / "args")) {
-    arguments << QString::fromStdString(substituted(line));
-  }
-  qputenv("VESKDOWNLOADER_TEST_LIMITS", "retry-pause-ms=50");
-  const test::CliRun run = test::RunCli(arguments);
-  qunsetenv("VESKDOWNLOADER_TEST_LIMITS");
+  const test::CliRun run = RunCase(folder, site, dir, closed);
   ASSERT_TRUE(run.finished) << "harvel-cli did not end in time";
 
   const auto exitLines = Lines(folder / "exit");
@@ -205,7 +242,7 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   for (const char* stream : {"stderr", "stdout"}) {
     std::vector<std::string> expectedLines;
     for (const std::string& line : Lines(folder / stream))
-      expectedLines.push_back(substituted(line));
+      expectedLines.push_back(Substituted(line, site, closed, dir));
     const std::string& output = std::string(stream) == "stderr" ? run.err : run.out;
     ExpectLinesStart(output, expectedLines, stream);
   }
@@ -214,6 +251,24 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   }
   // The downloader this run started is closed again.
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, std::chrono::seconds(5)));
+}
+
+// Several downloads in flight change only the time a crawl takes: the same
+// files with the same bytes under the same names, the same texts and status.
+TEST_P(CliCase, LandsTheSameWithOneDownloadAtATimeAsWithSix) {
+  const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
+  test::TestSiteServer site;
+  ServeCase(site, folder);
+  test::TempFolder one, six;
+  const std::string closed = ClosedBaseUrl();
+  const test::CliRun serial = RunCase(folder, site, one, closed, {QStringLiteral("--jobs"), "1"});
+  const test::CliRun overlapped =
+      RunCase(folder, site, six, closed, {QStringLiteral("--jobs"), "6"});
+  ASSERT_TRUE(serial.finished && overlapped.finished) << "harvel-cli did not end in time";
+  EXPECT_EQ(overlapped.exitCode, serial.exitCode) << overlapped.err;
+  EXPECT_EQ(LandedBytes(six.path()), LandedBytes(one.path()));
+  EXPECT_EQ(Comparable(overlapped.out, six), Comparable(serial.out, one));
+  EXPECT_EQ(Comparable(overlapped.err, six), Comparable(serial.err, one));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliCase, ::testing::ValuesIn(CaseNames()),

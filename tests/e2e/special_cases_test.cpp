@@ -180,6 +180,8 @@ TEST_F(CliEndToEnd, ADownloaderKilledMidCrawlIsStartedAgainAndTheCrawlCompletes)
   EXPECT_EQ(cli.exitCode(), kCompletedWithFailures) << cli.readAllStandardError().toStdString();
   EXPECT_EQ(ReadFile(dir_.path() / "T" / "slow.png"), std::string(30, 'p'));
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 5s)) << "the restarted one is closed too";
+  // Copies fetched ahead by the killed downloader went with the next one's first file.
+  EXPECT_EQ(FilesIn(dir_.path()), (std::set<std::string>{"T/a.gif", "T/moved.gif", "T/slow.png"}));
 }
 
 TEST_F(CliEndToEnd, CtrlCStopsTheCrawlAndClosesTheDownloaderItStarted) {
@@ -193,6 +195,9 @@ TEST_F(CliEndToEnd, CtrlCStopsTheCrawlAndClosesTheDownloaderItStarted) {
   EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(cli.exitCode(), 1);
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, 5s));
+  // No copy fetched ahead and no partial file stays behind.
+  for (const std::string& file : FilesIn(dir_.path()))
+    EXPECT_EQ(file.find(".VeskDownloader-"), std::string::npos) << file;
 }
 
 TEST_F(CliEndToEnd, ADownloaderThatCannotBeStartedEndsWithStatusOne) {

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 
@@ -334,6 +335,18 @@ TEST_F(MainFrmTest, SliderSetsSpeedLevel) {
   slider->setValue(0);
   EXPECT_EQ(frm->speedLevel(), 0);
   EXPECT_EQ(frm->options().speedLevel(), 0);
+}
+
+TEST_F(MainFrmTest, JobsSpinSetsTheDownloadsAtOnce) {
+  auto* jobs = control<QSpinBox>("JobsSpin");
+  EXPECT_EQ(jobs->minimum(), 1);
+  EXPECT_EQ(jobs->maximum(), 16);
+  EXPECT_EQ(jobs->value(), 6);
+  EXPECT_EQ(frm->options().jobs(), 6);
+  jobs->setValue(1);
+  EXPECT_EQ(frm->options().jobs(), 1);
+  jobs->setValue(99);
+  EXPECT_EQ(frm->options().jobs(), 16);
 }
 
 TEST_F(MainFrmTest, UpDownStepsTheTypedNumberWithinZeroToTen) {

@@ -117,6 +117,7 @@ TEST(ChannelVersion, AnOlderDownloaderThatDropsTheHelloIsSpokenToInVersion1) {
   DownloaderChannel channel(QString::fromStdString(test::ProgramFolderOfBuild()));
   ASSERT_TRUE(channel.find()) << channel.errorText().toStdString();
   EXPECT_EQ(channel.version(), 1);
+  EXPECT_FALSE(channel.canStage());  // one request at a time
 
   auto mailbox = std::make_shared<Mailbox>();
   channel.Downloading(
@@ -143,6 +144,7 @@ TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {
   DownloaderChannel channel(QString::fromStdString(test::ProgramFolderOfBuild()));
   ASSERT_TRUE(channel.find()) << channel.errorText().toStdString();
   EXPECT_EQ(channel.version(), 2);
+  EXPECT_TRUE(channel.canStage());
 
   auto landed = std::make_shared<Mailbox>();
   channel.Downloading(FileRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), "", {}},

@@ -38,12 +38,15 @@ bool KnownKind(char kind) {
          kind == static_cast<char>(MessageKind::Close) ||
          kind == static_cast<char>(MessageKind::Hello) ||
          kind == static_cast<char>(MessageKind::FieldRequest) ||
-         kind == static_cast<char>(MessageKind::FieldNotice);
+         kind == static_cast<char>(MessageKind::FieldNotice) ||
+         kind == static_cast<char>(MessageKind::Stage) ||
+         kind == static_cast<char>(MessageKind::Unstage);
 }
 
 bool CarriesFields(MessageKind kind) {
   return kind == MessageKind::Hello || kind == MessageKind::FieldRequest ||
-         kind == MessageKind::FieldNotice;
+         kind == MessageKind::FieldNotice || kind == MessageKind::Stage ||
+         kind == MessageKind::Unstage;
 }
 
 }  // namespace

@@ -21,6 +21,8 @@ enum class MessageKind : char {
   Hello = 'H',         // both ways, first on a connection: version and features
   FieldRequest = 'Q',  // crawl -> downloader, version 2: a download request
   FieldNotice = 'O',   // downloader -> crawl, version 2: how a download ended
+  Stage = 'S',         // crawl -> downloader, with "stage": fetch ahead into a folder
+  Unstage = 'U',       // crawl -> downloader, with "stage": a staged copy is not wanted
 };
 
 // One decoded message. Texts are UTF-8 and carried byte for byte.

@@ -1,0 +1,54 @@
+#include "downloader/protocol/staging_messages.h"
+
+#include <algorithm>
+
+#include "downloader/protocol/fields.h"
+
+namespace harvel {
+namespace {
+
+std::optional<StageOrder> ParseTarget(const Message& message, MessageKind kind) {
+  if (message.kind != kind)
+    return std::nullopt;
+  const auto url = FieldValue(message.fields, "url");
+  const auto folder = FieldValue(message.fields, "folder");
+  if (!url || !folder || url->empty() || folder->empty())
+    return std::nullopt;
+  StageOrder order{std::string(*url), std::string(*folder), {}, {}, 1};
+  if (const auto referer = FieldValue(message.fields, "referer"))
+    order.referer = std::string(*referer);
+  if (const auto maxSize = NumberField(message.fields, "max-size")) {
+    if (*maxSize < 0)
+      return std::nullopt;
+    order.maxSize = *maxSize;
+  }
+  if (const auto jobs = NumberField(message.fields, "jobs"))
+    order.jobs = static_cast<int>(std::clamp<long long>(*jobs, 1, kMaxStageJobs));
+  return order;
+}
+
+}  // namespace
+
+std::string EncodeStage(const StageOrder& order) {
+  Fields fields{{"url", order.url}, {"folder", order.folder}, {"jobs", std::to_string(order.jobs)}};
+  if (!order.referer.empty())
+    fields.emplace_back("referer", order.referer);
+  if (order.maxSize)
+    fields.emplace_back("max-size", std::to_string(*order.maxSize));
+  return EncodeFieldMessage(MessageKind::Stage, fields);
+}
+
+std::string EncodeUnstage(std::string_view url, std::string_view folder) {
+  return EncodeFieldMessage(MessageKind::Unstage,
+                            {{"url", std::string(url)}, {"folder", std::string(folder)}});
+}
+
+std::optional<StageOrder> ParseStage(const Message& message) {
+  return ParseTarget(message, MessageKind::Stage);
+}
+
+std::optional<StageOrder> ParseUnstage(const Message& message) {
+  return ParseTarget(message, MessageKind::Unstage);
+}
+
+}  // namespace harvel

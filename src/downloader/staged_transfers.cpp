@@ -1,0 +1,250 @@
+#include "downloader/staged_transfers.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+#include "common/path_text.h"
+
+namespace harvel {
+namespace {
+
+// Handles kept for reuse when no transfer needs them.
+constexpr std::size_t kIdleHandles = 16;
+
+std::string FolderOfPath(const std::string& path) {
+  return TextFromPath(PathFromText(path).parent_path());
+}
+
+// Failures that a download made at the time of the request might not meet:
+// the ones the ordinary queue tries again itself, and the ones that happened
+// here (the folder, the disk). A server's answer (an error status, a body cut
+// off, a transfer too slow) would only be met again.
+bool WorthAnotherTry(const DownloadNotice& notice) {
+  if (notice.landed)
+    return false;
+  if (notice.reason == failure::kHttpStatus)
+    return notice.httpStatus == 429 || notice.httpStatus == 503;
+  return notice.reason == failure::kRefused || notice.reason == failure::kReset ||
+         notice.reason == failure::kTimeout || notice.reason == failure::kUnwritable ||
+         notice.reason == failure::kDiskFull || notice.reason == failure::kOther;
+}
+
+}  // namespace
+
+StagedTransfers::StagedTransfers(DownloadLimits limits)
+    : limits_(limits), loop_([this](CURL* easy, int result) { finished(easy, result); }) {}
+
+StagedTransfers::~StagedTransfers() {
+  stop();
+}
+
+StagedTransfers::Transfer* StagedTransfers::find(Client client, const std::string& url,
+                                                 const std::string& folder) {
+  auto queue = clients_.find(client);
+  if (queue == clients_.end())
+    return nullptr;
+  for (auto& transfer : queue->second.transfers) {
+    if (transfer->takenPath.empty() && transfer->order.url == url &&
+        transfer->order.folder == folder)
+      return transfer.get();
+  }
+  return nullptr;
+}
+
+void StagedTransfers::stage(Client client, const StageOrder& order) {
+  ClientQueue& queue = clients_[client];
+  queue.jobs = std::max(1, order.jobs);
+  if (find(client, order.url, order.folder) != nullptr)
+    return;  // staged already
+  auto transfer = std::make_unique<Transfer>();
+  transfer->client = client;
+  transfer->order = order;
+  queue.transfers.push_back(std::move(transfer));
+  startMore(client);
+}
+
+void StagedTransfers::unstage(Client client, const std::string& url, const std::string& folder) {
+  if (Transfer* transfer = find(client, url, folder)) {
+    remove(*transfer);
+    startMore(client);
+  }
+}
+
+bool StagedTransfers::take(Client client, const DownloadRequest& request, Taken taken) {
+  Transfer* transfer = find(client, request.url, FolderOfPath(request.path));
+  if (transfer == nullptr)
+    return false;
+  if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize) {
+    remove(*transfer);  // fetched otherwise than asked now: of no use
+    startMore(client);
+    return false;
+  }
+  transfer->takenPath = request.path;
+  transfer->taken = std::move(taken);
+  switch (transfer->state) {
+    case State::Done:
+      answer(*transfer);
+      break;
+    case State::Waiting: {
+      // Asked for before its turn: it goes first among the waiting ones.
+      auto& transfers = clients_[client].transfers;
+      auto at = std::find_if(transfers.begin(), transfers.end(),
+                             [&](const auto& t) { return t.get() == transfer; });
+      auto first = std::find_if(transfers.begin(), transfers.end(),
+                                [](const auto& t) { return t->state == State::Waiting; });
+      std::rotate(first, at, std::next(at));
+      startMore(client);
+      break;
+    }
+    case State::Running:
+      break;  // answered when it ends
+  }
+  return true;
+}
+
+void StagedTransfers::dropClient(Client client) {
+  auto queue = clients_.find(client);
+  if (queue == clients_.end())
+    return;
+  std::vector<Taken> unanswered;
+  while (!queue->second.transfers.empty()) {
+    Transfer& transfer = *queue->second.transfers.front();
+    if (transfer.taken)
+      unanswered.push_back(std::move(transfer.taken));
+    remove(transfer);
+  }
+  clients_.erase(client);
+  for (Taken& taken : unanswered)
+    taken(DownloadNotice{}, false);
+}
+
+void StagedTransfers::stop() {
+  for (auto& [client, queue] : clients_) {
+    while (!queue.transfers.empty())
+      remove(*queue.transfers.front());
+  }
+  clients_.clear();
+}
+
+std::size_t StagedTransfers::runningCount() const {
+  return running_.size();
+}
+
+std::size_t StagedTransfers::stagedCount() const {
+  std::size_t count = 0;
+  for (const auto& [client, queue] : clients_)
+    count += queue.transfers.size();
+  return count;
+}
+
+std::unique_ptr<FileDownloader> StagedTransfers::freeDownloader() {
+  if (idle_.empty()) {
+    auto file = std::make_unique<FileDownloader>();
+    file->setSpeedLimit(limits_.speed);
+    file->setRecord(record_);
+    return file;
+  }
+  std::unique_ptr<FileDownloader> file = std::move(idle_.back());
+  idle_.pop_back();
+  return file;
+}
+
+void StagedTransfers::startMore(Client client) {
+  // A transfer that ends at once is finished from inside start(): the loop
+  // below, already at work, goes on with the next one.
+  if (starting_)
+    return;
+  starting_ = true;
+  for (;;) {
+    auto queue = clients_.find(client);
+    if (queue == clients_.end())
+      break;
+    auto& transfers = queue->second.transfers;
+    const auto running = std::count_if(transfers.begin(), transfers.end(),
+                                       [](const auto& t) { return t->state == State::Running; });
+    auto next = std::find_if(transfers.begin(), transfers.end(),
+                             [](const auto& t) { return t->state == State::Waiting; });
+    if (running >= queue->second.jobs || next == transfers.end())
+      break;
+    start(**next);
+  }
+  starting_ = false;
+}
+
+void StagedTransfers::start(Transfer& transfer) {
+  transfer.state = State::Running;
+  transfer.started = std::chrono::steady_clock::now();
+  transfer.file = freeDownloader();
+  FileDownloader& file = *transfer.file;
+  CURL* easy = file.handle();
+  const StageOrder& order = transfer.order;
+  // The name is given by the request that takes the copy.
+  if (file.beginStaged(
+          DownloadRequest{order.url, order.folder + "/staged", order.referer, order.maxSize})) {
+    running_[easy] = &transfer;
+    if (loop_.start(easy)) {
+      // Made while the server answers; a folder that cannot be written to
+      // fails the transfer at its first byte.
+      if (running_.count(easy) > 0)
+        file.createFile();
+      return;
+    }
+    running_.erase(easy);
+  }
+  // Never started: a failure here, worth trying again as an ordinary request.
+  transfer.state = State::Done;
+  transfer.kept = file.failure();
+  transfer.kept.landed = false;
+  file.abandon();
+  if (transfer.taken)
+    answer(transfer);
+}
+
+void StagedTransfers::finished(CURL* easy, int result) {
+  auto found = running_.find(easy);
+  if (found == running_.end())
+    return;
+  Transfer& transfer = *found->second;
+  running_.erase(found);
+  transfer.state = State::Done;
+  transfer.kept = transfer.file->keep(result);
+  transfer.kept.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - transfer.started)
+                                .count();
+  // libcurl's own clean-up, which waits for nothing of it.
+  loop_.stop(easy);
+  const Client client = transfer.client;
+  if (transfer.taken)
+    answer(transfer);
+  startMore(client);
+}
+
+void StagedTransfers::answer(Transfer& transfer) {
+  const bool retry = WorthAnotherTry(transfer.kept);
+  DownloadNotice notice =
+      retry ? transfer.kept : transfer.file->commit(transfer.kept, transfer.takenPath);
+  Taken taken = std::move(transfer.taken);
+  remove(transfer);
+  taken(std::move(notice), retry);
+}
+
+void StagedTransfers::remove(Transfer& transfer) {
+  if (transfer.file) {
+    CURL* easy = transfer.file->handle();
+    if (running_.erase(easy) > 0)
+      loop_.stop(easy);
+    transfer.file->abandon();
+    if (idle_.size() < kIdleHandles)
+      idle_.push_back(std::move(transfer.file));
+  }
+  auto queue = clients_.find(transfer.client);
+  if (queue == clients_.end())
+    return;
+  auto& transfers = queue->second.transfers;
+  transfers.erase(std::remove_if(transfers.begin(), transfers.end(),
+                                 [&](const auto& t) { return t.get() == &transfer; }),
+                  transfers.end());
+}
+
+}  // namespace harvel

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "downloader/curl_event_loop.h"
+#include "downloader/download_limits.h"
+#include "downloader/file_download.h"
+#include "downloader/protocol/notice.h"
+#include "downloader/protocol/request_text.h"
+#include "downloader/protocol/staging_messages.h"
+#include "downloader/temporary_file_record.h"
+
+namespace harvel {
+
+// Fetching ahead for the crawls that asked for it: each client's staged files
+// are downloaded, up to the number of jobs it asked for at once and in the
+// order they were staged, into hidden files in their target folders, all
+// transfers driven by one libcurl multi handle from the event loop (one easy
+// handle per transfer; connections to a server are reused). A request for a
+// staged URL with the same Referer and size limit into the same folder is
+// answered from the staged copy, renamed into place under the name the
+// request gives. Clients never see each other's
+// copies; a copy that is unstaged, or whose client leaves, is removed.
+class StagedTransfers {
+ public:
+  using Client = const void*;
+  // How a request taken from the staged copies ended (the count left empty);
+  // `retry` when the copy failed for a reason that a download made now might
+  // not meet (the connection, the disk, a server asking to come back later):
+  // the request is then best downloaded the ordinary way, as it would have
+  // been without staging, and `notice` means nothing.
+  using Taken = std::function<void(DownloadNotice notice, bool retry)>;
+
+  explicit StagedTransfers(DownloadLimits limits = {});
+  ~StagedTransfers();  // stop()
+  StagedTransfers(const StagedTransfers&) = delete;
+  StagedTransfers& operator=(const StagedTransfers&) = delete;
+
+  void stage(Client client, const StageOrder& order);
+  void unstage(Client client, const std::string& url, const std::string& folder);
+  // False when `client` has no copy of `request`'s URL staged into its folder
+  // with its Referer and size limit;
+  // otherwise `taken` is called once the copy is in place or has failed
+  // (from inside this call when it is ready).
+  bool take(Client client, const DownloadRequest& request, Taken taken);
+  // The client left: its transfers end and its copies are removed; takes not
+  // yet answered are answered as failed.
+  void dropClient(Client client);
+  // Everything ends at once, nobody is answered.
+  void stop();
+
+  // Where the temporary files of the transfers are named; none by default.
+  void setTemporaryFileRecord(TemporaryFileRecord* record) { record_ = record; }
+
+  std::size_t runningCount() const;  // transfers under way, all clients
+  std::size_t stagedCount() const;   // copies held or on their way, all clients
+
+ private:
+  enum class State { Waiting, Running, Done };
+  struct Transfer {
+    Client client;
+    StageOrder order;
+    State state = State::Waiting;
+    std::unique_ptr<FileDownloader> file;
+    DownloadNotice kept;
+    std::chrono::steady_clock::time_point started;
+    std::string takenPath;  // set once a request has asked for it
+    Taken taken;
+  };
+  struct ClientQueue {
+    int jobs = 1;
+    std::deque<std::unique_ptr<Transfer>> transfers;  // in the order staged
+  };
+
+  Transfer* find(Client client, const std::string& url, const std::string& folder);
+  void startMore(Client client);
+  void start(Transfer& transfer);
+  void finished(CURL* easy, int result);
+  void answer(Transfer& transfer);  // a taken transfer that is done
+  void remove(Transfer& transfer);  // ends it and forgets it
+  std::unique_ptr<FileDownloader> freeDownloader();
+
+  DownloadLimits limits_;
+  TemporaryFileRecord* record_ = nullptr;
+  CurlEventLoop loop_;
+  std::map<Client, ClientQueue> clients_;
+  std::map<CURL*, Transfer*> running_;
+  std::vector<std::unique_ptr<FileDownloader>> idle_;  // reused handles
+  bool starting_ = false;
+};
+
+}  // namespace harvel

@@ -1,0 +1,197 @@
+// Fetching ahead in the real VeskDownloader: staged copies answer requests,
+// keep each client's notices in order, and never outlive their client.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QThread>
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "downloader/protocol/hello.h"
+#include "downloader/protocol/notice.h"
+#include "downloader/protocol/staging_messages.h"
+#include "downloader_process.h"
+#include "raw_client.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// Everything in `folder`, hidden files included, sorted.
+Strings Names(const std::filesystem::path& folder) {
+  Strings names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Waits, bounded, until `folder` holds exactly `expected`.
+bool FolderBecomes(const std::filesystem::path& folder, const Strings& expected) {
+  for (int i = 0; i < 250; ++i) {
+    if (Names(folder) == expected)
+      return true;
+    QCoreApplication::processEvents();
+    QThread::msleep(20);
+  }
+  ADD_FAILURE() << "the folder holds " << ::testing::PrintToString(Names(folder));
+  return false;
+}
+
+class StagingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    site.routes().Get("/moved.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect("/target.gif");
+    });
+    site.routes().Get("/missing.gif", [](const httplib::Request&, httplib::Response& res) {
+      res.status = 404;
+      res.set_content("not here", "text/html");
+    });
+    site.serveSlowly("/slow.gif", "image/gif", 400, 's');
+    // Last: the first route that matches answers.
+    site.routes().Get(R"(/(\w+)\.gif)",
+                      [this](const httplib::Request& req, httplib::Response& res) {
+                        ++hits;
+                        res.set_content("GIF89a " + req.matches[1].str(), "image/gif");
+                      });
+    site.start();
+    ASSERT_TRUE(downloader.start());
+  }
+
+  // A client that has said hello and seen the downloader state "stage".
+  bool greet(RawClient& client) {
+    if (!client.connect())
+      return false;
+    client.sendBytes(EncodeHello(Hello{kChannelVersion, {}}));
+    const auto answer = client.message();
+    return answer && answer->kind == MessageKind::Hello && ParseHello(*answer).has(kFeatureStage);
+  }
+
+  void stage(RawClient& client, const std::string& name, const std::filesystem::path& folder,
+             int jobs = 4) {
+    client.sendBytes(EncodeStage(StageOrder{site.url("/" + name), folder.string(), {}, {}, jobs}));
+  }
+
+  // Requests `name` into `folder` as `as`; the notice that answers it.
+  std::optional<DownloadNotice> take(RawClient& client, const std::string& name,
+                                     const std::filesystem::path& folder, const std::string& as) {
+    client.request(DownloadRequest{site.url("/" + name), (folder / as).string(), {}, {}});
+    const auto message = client.message();
+    return message ? ParseNotice(*message) : std::nullopt;
+  }
+
+  TestSiteServer site;
+  DownloaderProcess downloader;
+  TempFolder out;
+  std::atomic<int> hits{0};
+};
+
+TEST_F(StagingTest, AStagedCopyAnswersItsRequestUnderTheNameGivenThen) {
+  RawClient client;
+  ASSERT_TRUE(greet(client));
+  for (const char* name : {"a.gif", "b.gif", "moved.gif", "missing.gif"})
+    stage(client, name, out.path());
+  // Every transfer is made once, ahead of the request.
+  for (int i = 0; i < 100 && hits < 3; ++i)
+    QThread::msleep(20);
+  EXPECT_EQ(hits, 3);  // a, b, and target.gif behind the redirect
+
+  const auto a = take(client, "a.gif", out.path(), "a(1).gif");
+  ASSERT_TRUE(a);
+  EXPECT_TRUE(a->landed);
+  EXPECT_EQ(a->count, "0");
+  EXPECT_EQ(out.read("a(1).gif"), "GIF89a a");
+  const auto moved = take(client, "moved.gif", out.path(), "moved.gif");
+  ASSERT_TRUE(moved);
+  EXPECT_TRUE(moved->landed);
+  EXPECT_EQ(moved->finalUrl, site.url("/target.gif"));
+  EXPECT_EQ(out.read("moved.gif"), "GIF89a target");
+  const auto missing = take(client, "missing.gif", out.path(), "missing.gif");
+  ASSERT_TRUE(missing);
+  EXPECT_FALSE(missing->landed);
+  EXPECT_EQ(missing->httpStatus, 404);
+  EXPECT_EQ(hits, 3) << "answered from the copies, nothing fetched again";
+
+  // A URL that was not staged is downloaded as ever; the copy never asked for
+  // goes when it is unstaged.
+  const auto c = take(client, "c.gif", out.path(), "c.gif");
+  ASSERT_TRUE(c);
+  EXPECT_TRUE(c->landed);
+  EXPECT_EQ(c->count, "3");
+  client.sendBytes(EncodeUnstage(site.url("/b.gif"), out.path().string()));
+  EXPECT_TRUE(FolderBecomes(out.path(), {"a(1).gif", "c.gif", "moved.gif"}));
+}
+
+TEST_F(StagingTest, AClientThatLeavesTakesItsCopiesAndTransfersWithIt) {
+  {
+    RawClient client;
+    ASSERT_TRUE(greet(client));
+    stage(client, "a.gif", out.path());
+    stage(client, "slow.gif", out.path());
+    for (int i = 0; i < 250 && !site.slowStarted(); ++i)
+      QThread::msleep(20);
+    ASSERT_TRUE(site.slowStarted());
+  }
+  EXPECT_TRUE(FolderBecomes(out.path(), {}));
+  site.finishSlowAnswers();
+  // The downloader goes on serving others.
+  RawClient next;
+  ASSERT_TRUE(greet(next));
+  const auto b = take(next, "b.gif", out.path(), "b.gif");
+  ASSERT_TRUE(b);
+  EXPECT_TRUE(b->landed);
+}
+
+TEST_F(StagingTest, TwoClientsKeepTheirOwnCopiesAndTheirNoticesInOrder) {
+  TempFolder other;
+  RawClient first, second;
+  ASSERT_TRUE(greet(first));
+  ASSERT_TRUE(greet(second));
+  stage(first, "slow.gif", out.path(), 2);
+  stage(first, "a.gif", out.path(), 2);
+  stage(second, "a.gif", other.path(), 2);
+  // The second client's request for the first client's copy is its own download.
+  const auto theirs = take(second, "b.gif", out.path(), "b.gif");
+  ASSERT_TRUE(theirs);
+  EXPECT_TRUE(theirs->landed);
+
+  // Asked for in order: the slow one first, so a.gif's notice waits for it.
+  first.request(DownloadRequest{site.url("/slow.gif"), (out.path() / "slow.gif").string(), {}, {}});
+  first.request(DownloadRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), {}, {}});
+  site.finishSlowAnswers();
+  const auto slow = first.message();
+  const auto a = first.message();
+  ASSERT_TRUE(slow && a);
+  EXPECT_LT(std::stoll(ParseNotice(*slow)->count), std::stoll(ParseNotice(*a)->count));
+  EXPECT_EQ(out.read("a.gif"), "GIF89a a");
+
+  const auto own = take(second, "a.gif", other.path(), "mine.gif");
+  ASSERT_TRUE(own);
+  EXPECT_TRUE(own->landed);
+  EXPECT_EQ(Names(other.path()), Strings{"mine.gif"});
+}
+
+TEST_F(StagingTest, ACopyThatCannotBeWrittenIsFetchedAgainWhenAskedFor) {
+  // The folder does not exist while the copy is fetched; by the time of the
+  // request it does, and the file lands as it would have without staging.
+  const std::filesystem::path later = out.path() / "later";
+  RawClient client;
+  ASSERT_TRUE(greet(client));
+  stage(client, "a.gif", later);
+  for (int i = 0; i < 100 && hits < 1; ++i)
+    QThread::msleep(20);
+  std::filesystem::create_directory(later);
+  const auto a = take(client, "a.gif", later, "a.gif");
+  ASSERT_TRUE(a);
+  EXPECT_TRUE(a->landed) << a->reasonText;
+  EXPECT_EQ(Names(later), Strings{"a.gif"});
+}
+
+}  // namespace
+}  // namespace harvel::test
