@@ -4,6 +4,8 @@
 #include <map>
 #include <optional>
 
+#include "crawl/option_table.h"
+
 namespace harvel {
 namespace {
 
@@ -11,20 +13,37 @@ constexpr const char* kDefaultLevel = "3";
 
 // --gif / --no-gif and the like: each mirrors one check box.
 const std::map<std::string, Check>& SwitchFlags() {
-  static const std::map<std::string, Check> flags = {
-      {"gif", Check::Gif},
-      {"jpeg", Check::Jpeg},
-      {"png", Check::Png},
-      {"html", Check::Htm},
-      {"mail", Check::Mail},
-      {"other", Check::Other},
-      {"text-links", Check::TextGet},
-      {"pictures-first", Check::PicFastDown},
-      {"number", Check::Renban},
-      {"cgi", Check::CGI},
-      {"modern-pages", Check::ModernPages},
-  };
+  static const std::map<std::string, Check> flags = [] {
+    std::map<std::string, Check> table;
+    for (const CheckOption& option : kCheckOptions) {
+      if (option.cliFlag)
+        table.emplace(option.cliFlag, option.check);
+    }
+    return table;
+  }();
   return flags;
+}
+
+// The --help lines of the switches of the options first to last, in table order:
+// the flags in a column 35 wide, then the words and the built-in state.
+std::string SwitchHelp(Check first, Check last) {
+  constexpr std::size_t kFlagColumn = 35;
+  const std::string continuation(2 + kFlagColumn, ' ');
+  std::string text;
+  for (std::size_t i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
+    const CheckOption& option = kCheckOptions[i];
+    if (!option.cliFlag)
+      continue;
+    std::string flags = std::string("--") + option.cliFlag + ", --no-" + option.cliFlag;
+    flags.append(flags.size() < kFlagColumn ? kFlagColumn - flags.size() : 2, ' ');
+    std::string words = option.help;
+    for (std::size_t at = words.find('\n'); at != std::string::npos;
+         at = words.find('\n', at + 1)) {
+      words.insert(at + 1, continuation);
+    }
+    text += "  " + flags + words + (option.onByDefault ? " [on]\n" : " [off]\n");
+  }
+  return text;
 }
 
 bool AllDigits(const std::string& text) {
@@ -157,7 +176,7 @@ class Parser {
       command_.options.setMaxFileSize(std::stoll(text));
     } else if (name == "--jobs") {
       const auto jobs = SmallNumber(text);
-      if (!jobs || *jobs < 1 || *jobs > StaticCrawlOptions::kMaxJobs)
+      if (!jobs || *jobs < 1 || *jobs > kMaxJobs)
         return fail("--jobs " + text + ": the number of downloads at once is from 1 to 16");
       command_.options.setJobs(static_cast<int>(*jobs));
     } else if (name == "--row") {
@@ -224,20 +243,10 @@ started, when it is not running, from harvel-cli's folder or else from
 
 Options (defaults in brackets):
   --dir DIR                          folder that target folders are made in [.]
-  --gif, --no-gif                    collect GIF pictures [on]
-  --jpeg, --no-jpeg                  collect JPEG pictures [on]
-  --png, --no-png                    collect PNG pictures [on]
-  --html, --no-html                  keep HTML pages [off]
-  --mail, --no-mail                  collect mail addresses into メールアドレス.txt [off]
-  --other, --no-other                collect other files [off]
-  --suffixes LIST                    collect only names ending in LIST (comma-separated) [off]
-  --text-links, --no-text-links      take links only from files that are not binary [on]
-  --pictures-first, --no-pictures-first  download pictures first [on]
-  --number, --no-number              number files instead of overwriting them [off]
-  --cgi, --no-cgi                    follow and collect CGI links [on]
-  --modern-pages, --no-modern-pages  read pages with an HTML5 parser: srcset, CSS,
-                                     lazy loading, names without queries [off]
-  --filter TEXT                      collect only URLs that contain TEXT [off]
+)" + SwitchHelp(Check::Gif, Check::Other) +
+         R"(  --suffixes LIST                    collect only names ending in LIST (comma-separated) [off]
+)" + SwitchHelp(Check::TextGet, Check::ModernPages) +
+         R"(  --filter TEXT                      collect only URLs that contain TEXT [off]
   --open-folder                      open the folder when the crawl is complete [off]
   --speed N                          0 (fastest) to 5 (gentlest on the server) [0]
   --max-size BYTES                   refuse files larger than BYTES [no limit]

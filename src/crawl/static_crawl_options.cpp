@@ -3,11 +3,8 @@
 namespace harvel {
 
 StaticCrawlOptions::StaticCrawlOptions() {
-  // The main window's built-in states.
-  for (Check check : {Check::Gif, Check::Jpeg, Check::Png, Check::FolderOpen, Check::TextGet,
-                      Check::PicFastDown, Check::CGI}) {
-    set(check, true);
-  }
+  for (const CheckOption& option : kCheckOptions)
+    set(option.check, option.onByDefault);
 }
 
 }  // namespace harvel

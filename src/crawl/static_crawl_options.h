@@ -4,10 +4,11 @@
 #include <string>
 
 #include "crawl/crawl_options.h"
+#include "crawl/option_table.h"
 
 namespace harvel {
 
-// Option values held in memory, starting at the main window's built-in states.
+// Option values held in memory, starting at the built-in states of kCheckOptions.
 // Used by harvel-cli and by tests; the desktop program reads its controls instead.
 class StaticCrawlOptions : public CrawlOptions {
  public:
@@ -28,17 +29,13 @@ class StaticCrawlOptions : public CrawlOptions {
   void setJobs(int jobs) { jobs_ = jobs; }
   void setMaxFileSize(std::optional<std::int64_t> bytes) { maxFileSize_ = bytes; }
 
-  static constexpr const char* kBuiltInUserSetText = "gif,jpg,jpeg,png";
-  static constexpr int kDefaultJobs = 6;  // as many connections to one host as a browser opens
-  static constexpr int kMaxJobs = 16;
-
  private:
-  std::array<int, static_cast<std::size_t>(Check::ModernPages) + 1> values_{};
+  std::array<int, kCheckCount> values_{};
   std::string userSetText_ = kBuiltInUserSetText;
   std::string commonUrlText_;
-  int speedLevel_ = 0;
+  int speedLevel_ = kDefaultSpeedLevel;
   int jobs_ = kDefaultJobs;
-  std::optional<std::int64_t> maxFileSize_;
+  std::optional<std::int64_t> maxFileSize_ = kDefaultMaxFileSize;
 };
 
 }  // namespace harvel

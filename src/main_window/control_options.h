@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "crawl/crawl_options.h"
+#include "crawl/option_table.h"
 
 namespace harvel {
 
@@ -32,7 +33,7 @@ class ControlOptions : public CrawlOptions {
   static int ValueOf(Qt::CheckState state);
 
  private:
-  std::array<QPointer<QCheckBox>, static_cast<std::size_t>(Check::ModernPages) + 1> boxes_{};
+  std::array<QPointer<QCheckBox>, kCheckCount> boxes_{};
   QPointer<QLineEdit> userSetTxt_;
   QPointer<QLineEdit> commonURLTxt_;
   const std::int16_t* speedLevel_ = nullptr;

@@ -99,8 +99,8 @@ CrawlTarget MainFrm::editedRow() const {
 
 void MainFrm::Form_Load() {
   list_.append({kBuiltInRowTitle, kHomePageUrl, kBuiltInRowLevel});
-  Slider1->setValue(0);
-  SpeedLevel = 0;
+  Slider1->setValue(kDefaultSpeedLevel);
+  SpeedLevel = kDefaultSpeedLevel;
   setWindowTitle(QStringLiteral("Harvel Ver.%1.%2.%3")
                      .arg(kHarvelVersionMajor)
                      .arg(kHarvelVersionMinor)

@@ -4,7 +4,7 @@
 #include <QStatusBar>
 #include <algorithm>
 
-#include "crawl/static_crawl_options.h"
+#include "crawl/option_table.h"
 #include "main_window/harvel_addresses.h"
 #include "main_window/main_frm.h"
 #include "widgets/list_view.h"
@@ -39,11 +39,12 @@ QLineEdit* MakeTextBox(const char* name, const char* text, const QRect& geometry
   return edit;
 }
 
-QCheckBox* MakeCheckBox(const char* name, const char* caption, bool ticked, const QRect& geometry,
-                        QWidget* parent) {
-  auto* box = new QCheckBox(Text(caption), parent);
+// A check box with the caption and starting state kCheckOptions gives the option.
+QCheckBox* MakeCheckBox(const char* name, Check check, const QRect& geometry, QWidget* parent) {
+  const CheckOption& option = OptionOf(check);
+  auto* box = new QCheckBox(Text(option.caption), parent);
   box->setObjectName(QString::fromLatin1(name));
-  box->setChecked(ticked);
+  box->setChecked(option.onByDefault);
   box->setGeometry(geometry);
   return box;
 }
@@ -104,8 +105,8 @@ void MainFrm::buildControls() {
   JobsSpin = new QSpinBox(client);
   JobsSpin->setObjectName(QStringLiteral("JobsSpin"));
   JobsSpin->setGeometry(TwipsRect(4200, 7080, 735, 375));
-  JobsSpin->setRange(1, StaticCrawlOptions::kMaxJobs);
-  JobsSpin->setValue(StaticCrawlOptions::kDefaultJobs);
+  JobsSpin->setRange(1, kMaxJobs);
+  JobsSpin->setValue(kDefaultJobs);
   JobsSpin->setAccessibleName(Text("同時ダウンロード数"));
 
   auto* line1 = new QFrame(client);
@@ -174,37 +175,32 @@ void MainFrm::buildControls() {
 
 void MainFrm::buildOptionFrames(QWidget* client) {
   Frame1 = MakeFrame("Frame1", "収集する形式", TwipsRect(5520, 2640, 4455, 1935), client);
-  UserSetChk = MakeCheckBox("UserSetChk", "細かく指定する(カンマ区切り)", false,
-                            TwipsRect(240, 240, 3015, 375), Frame1);
+  UserSetChk = MakeCheckBox("UserSetChk", Check::UserSet, TwipsRect(240, 240, 3015, 375), Frame1);
   UserSetTxt =
-      MakeTextBox("UserSetTxt", "gif,jpg,jpeg,png", TwipsRect(360, 600, 3855, 270), Frame1);
+      MakeTextBox("UserSetTxt", kBuiltInUserSetText, TwipsRect(360, 600, 3855, 270), Frame1);
   UserSetTxt->setEnabled(false);
-  GifChk = MakeCheckBox("GifChk", "GIF", true, TwipsRect(240, 960, 855, 495), Frame1);
-  JpegChk = MakeCheckBox("JpegChk", "JPEG", true, TwipsRect(1320, 960, 855, 495), Frame1);
-  PngChk = MakeCheckBox("PngChk", "PNG", true, TwipsRect(2880, 960, 855, 495), Frame1);
-  HtmChk = MakeCheckBox("HtmChk", "HTML", false, TwipsRect(240, 1320, 855, 495), Frame1);
-  MailChk =
-      MakeCheckBox("MailChk", "メールアドレス", false, TwipsRect(1320, 1320, 1455, 495), Frame1);
-  OtherChk = MakeCheckBox("OtherChk", "その他", false, TwipsRect(2880, 1320, 855, 495), Frame1);
+  GifChk = MakeCheckBox("GifChk", Check::Gif, TwipsRect(240, 960, 855, 495), Frame1);
+  JpegChk = MakeCheckBox("JpegChk", Check::Jpeg, TwipsRect(1320, 960, 855, 495), Frame1);
+  PngChk = MakeCheckBox("PngChk", Check::Png, TwipsRect(2880, 960, 855, 495), Frame1);
+  HtmChk = MakeCheckBox("HtmChk", Check::Htm, TwipsRect(240, 1320, 855, 495), Frame1);
+  MailChk = MakeCheckBox("MailChk", Check::Mail, TwipsRect(1320, 1320, 1455, 495), Frame1);
+  OtherChk = MakeCheckBox("OtherChk", Check::Other, TwipsRect(2880, 1320, 855, 495), Frame1);
 
   Frame3 = MakeFrame("Frame3", "その他", TwipsRect(5520, 4680, 4455, 2895), client);
   // The long captions may use the frame's width up to its right border.
   const int wide = TwipsToPixels(4455 - 120) - 6;
   // Eight rows share the frame: the check boxes stand 315 twips apart.
-  FolderOpenChk = MakeCheckBox("FolderOpenChk", "取得完了後フォルダを開く", true,
-                               TwipsRect(120, 240, 3255, 315), Frame3);
-  TextGetChk = MakeCheckBox("TextGetChk", "バイナリファイル以外からリンク先を得る", true,
-                            TwipsRect(120, 555, 3735, 315), Frame3);
-  PicFastDownChk = MakeCheckBox("PicFastDownChk", "画像ファイルを優先的にダウンロード", true,
-                                TwipsRect(120, 870, 4095, 315), Frame3);
-  RenbanChk = MakeCheckBox("RenbanChk", "ファイル名が同じ場合連番をつける(上書きしない)", false,
-                           TwipsRect(120, 1185, 4095, 315), Frame3);
-  CGIChk = MakeCheckBox("CGIChk", "CGI関連のファイルも巡回・取得する", true,
-                        TwipsRect(120, 1500, 3615, 315), Frame3);
-  ModernPageChk = MakeCheckBox("ModernPageChk", "ページを詳しく解析する(srcset・CSS・遅延読み込み)",
-                               false, TwipsRect(120, 1815, 4095, 315), Frame3);
-  CommonURLChk = MakeCheckBox("CommonURLChk", "以下のURLを含むファイルのみダウンロード", false,
-                              TwipsRect(120, 2130, 4095, 315), Frame3);
+  FolderOpenChk =
+      MakeCheckBox("FolderOpenChk", Check::FolderOpen, TwipsRect(120, 240, 3255, 315), Frame3);
+  TextGetChk = MakeCheckBox("TextGetChk", Check::TextGet, TwipsRect(120, 555, 3735, 315), Frame3);
+  PicFastDownChk =
+      MakeCheckBox("PicFastDownChk", Check::PicFastDown, TwipsRect(120, 870, 4095, 315), Frame3);
+  RenbanChk = MakeCheckBox("RenbanChk", Check::Renban, TwipsRect(120, 1185, 4095, 315), Frame3);
+  CGIChk = MakeCheckBox("CGIChk", Check::CGI, TwipsRect(120, 1500, 3615, 315), Frame3);
+  ModernPageChk =
+      MakeCheckBox("ModernPageChk", Check::ModernPages, TwipsRect(120, 1815, 4095, 315), Frame3);
+  CommonURLChk =
+      MakeCheckBox("CommonURLChk", Check::CommonURL, TwipsRect(120, 2130, 4095, 315), Frame3);
   for (QCheckBox* box : {FolderOpenChk, TextGetChk, PicFastDownChk, RenbanChk, CGIChk,
                          ModernPageChk, CommonURLChk}) {
     box->resize(std::max(box->width(), wide), box->height());

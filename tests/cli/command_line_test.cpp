@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "crawl/option_table.h"
+
 namespace harvel {
 namespace {
 
@@ -86,6 +88,27 @@ TEST(CommandLine, EveryFlagSetsItsControl) {
   EXPECT_EQ(options.speedLevel(), 5);
   // The later of two opposite flags wins.
   EXPECT_EQ(Parsed({"--no-gif", "--gif", "T", "u"}).options.value(Check::Gif), 1);
+}
+
+TEST(CommandLine, SwitchesAndDefaultsFollowTheOptionTable) {
+  const std::string help = UsageText();
+  const CrawlOptions& defaults = Parsed({"T", "http://example.test/"}).options;
+  for (const CheckOption& option : kCheckOptions) {
+    // harvel-cli opens no folder unless asked; every other option starts as the window's.
+    const bool expected = option.check != Check::FolderOpen && option.onByDefault;
+    EXPECT_EQ(defaults.value(option.check), expected ? 1 : 0) << option.name;
+    if (!option.cliFlag)
+      continue;
+    const std::string flag = std::string("--") + option.cliFlag;
+    const std::string noFlag = std::string("--no-") + option.cliFlag;
+    EXPECT_EQ(Parsed({flag, "T", "u"}).options.value(option.check), 1) << flag;
+    EXPECT_EQ(Parsed({flag, noFlag, "T", "u"}).options.value(option.check), 0) << noFlag;
+    const std::size_t line = help.find("  " + flag + ", " + noFlag + " ");
+    ASSERT_NE(line, std::string::npos) << flag;
+    const std::string words =
+        std::string(option.help).substr(0, std::string(option.help).find('\n'));
+    EXPECT_NE(help.find(words, line), std::string::npos) << flag;
+  }
 }
 
 TEST(CommandLine, JobsFromOneToSixteen) {

@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "crawl/option_table.h"
 #include "main_frm_fixture.h"
 #include "main_window/picture_button.h"
 #include "main_window/up_down.h"
@@ -150,6 +151,25 @@ TEST_F(MainFrmTest, OptionsAreReadLiveFromTheControls) {
     EXPECT_EQ(options.value(check), 1) << name;
     box(name)->setChecked(false);
     EXPECT_EQ(options.value(check), 0) << name;
+  }
+}
+
+TEST_F(MainFrmTest, CheckBoxesFollowTheOptionTable) {
+  const QList<QCheckBox*> boxes = frm->findChildren<QCheckBox*>();
+  EXPECT_EQ(static_cast<std::size_t>(boxes.size()), kCheckCount);
+  for (const CheckOption& option : kCheckOptions) {
+    const QString caption = QString::fromUtf8(option.caption);
+    QCheckBox* found = nullptr;
+    for (QCheckBox* candidate : boxes) {
+      if (candidate->text() == caption)
+        found = candidate;
+    }
+    ASSERT_NE(found, nullptr) << option.name;
+    EXPECT_EQ(found->isChecked(), option.onByDefault) << option.name;
+    EXPECT_EQ(frm->options().value(option.check), option.onByDefault ? 1 : 0) << option.name;
+    // The box with the caption is the one the crawl reads for the option.
+    found->setChecked(!option.onByDefault);
+    EXPECT_EQ(frm->options().value(option.check), option.onByDefault ? 0 : 1) << option.name;
   }
 }
 
