@@ -27,4 +27,10 @@ std::string ControlOptions::commonUrlText() const {
   return commonURLTxt_ ? commonURLTxt_->text().toStdString() : std::string();
 }
 
+std::optional<std::int64_t> ControlOptions::maxFileSize() const {
+  if (!maxFileSizeKb_ || maxFileSizeKb_->value() <= 0)
+    return std::nullopt;
+  return std::int64_t{maxFileSizeKb_->value()} * 1024;
+}
+
 }  // namespace harvel

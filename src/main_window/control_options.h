@@ -21,6 +21,8 @@ class ControlOptions : public CrawlOptions {
   void bindCommonUrlText(QLineEdit* edit) { commonURLTxt_ = edit; }
   void bindSpeedLevel(const std::int16_t* speedLevel) { speedLevel_ = speedLevel; }
   void bindJobs(QSpinBox* jobs) { jobs_ = jobs; }
+  // A spin box in KB whose 0 stands for no limit.
+  void bindMaxFileSize(QSpinBox* kilobytes) { maxFileSizeKb_ = kilobytes; }
 
   // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
   int value(Check check) const override;
@@ -28,6 +30,7 @@ class ControlOptions : public CrawlOptions {
   std::string commonUrlText() const override;
   int speedLevel() const override { return speedLevel_ ? *speedLevel_ : 0; }
   int jobs() const override { return jobs_ ? jobs_->value() : 1; }
+  std::optional<std::int64_t> maxFileSize() const override;
 
   // The value a check state stands for.
   static int ValueOf(Qt::CheckState state);
@@ -38,6 +41,7 @@ class ControlOptions : public CrawlOptions {
   QPointer<QLineEdit> commonURLTxt_;
   const std::int16_t* speedLevel_ = nullptr;
   QPointer<QSpinBox> jobs_;
+  QPointer<QSpinBox> maxFileSizeKb_;
 };
 
 }  // namespace harvel

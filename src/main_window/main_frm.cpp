@@ -73,6 +73,7 @@ void MainFrm::bindOptions() {
   options_.bindUserSetText(UserSetTxt);
   options_.bindCommonUrlText(CommonURLTxt);
   options_.bindJobs(JobsSpin);
+  options_.bindMaxFileSize(MaxSizeSpin);
   options_.bindSpeedLevel(&SpeedLevel);
 }
 

@@ -116,7 +116,8 @@ class MainFrm : public QMainWindow {
   QCheckBox* CommonURLChk = nullptr;
   QLineEdit* CommonURLTxt = nullptr;
   QSlider* Slider1 = nullptr;
-  QSpinBox* JobsSpin = nullptr;  // 同時ダウンロード数
+  QSpinBox* JobsSpin = nullptr;     // 同時ダウンロード数
+  QSpinBox* MaxSizeSpin = nullptr;  // 最大ファイルサイズ, in KB; 0: no limit
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
 };

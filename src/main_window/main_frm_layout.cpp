@@ -19,6 +19,8 @@ namespace {
 constexpr int kClientWidth = TwipsToPixels(10020);
 constexpr int kClientHeight = TwipsToPixels(8040);
 constexpr int kStatusBarHeight = TwipsToPixels(375);
+// The largest value the file-size box takes, in KB: about 100 GB, eight digits that fit the box.
+constexpr int kMaxFileSizeKb = 99'999'999;
 
 QString Text(const char* utf8) {
   return QString::fromUtf8(utf8);
@@ -81,6 +83,18 @@ void MainFrm::buildControls() {
                                 TwipsRect(3240, 5280, 975, 375), client);
   DelBtn = new PictureButton(QStringLiteral("DelBtn"), Text("削除"),
                              TwipsRect(4320, 5280, 975, 375), client);
+  // The largest file a crawl keeps, in KB (0: no limit); not stored. It takes the
+  // free place left of the list's buttons, the only one the layout has.
+  MakeLabel("Label12", "最大ファイルサイズ", TwipsRect(120, 5340, 1620, 255), client)
+      ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  MaxSizeSpin = new QSpinBox(client);
+  MaxSizeSpin->setObjectName(QStringLiteral("MaxSizeSpin"));
+  MaxSizeSpin->setGeometry(TwipsRect(1800, 5280, 1335, 375));
+  MaxSizeSpin->setRange(0, kMaxFileSizeKb);
+  MaxSizeSpin->setSpecialValueText(Text("制限なし"));
+  MaxSizeSpin->setSuffix(QStringLiteral(" KB"));
+  MaxSizeSpin->setValue(0);
+  MaxSizeSpin->setAccessibleName(Text("最大ファイルサイズ(KB)"));
 
   Frame2 = MakeFrame("Frame2", "優先度", TwipsRect(120, 5760, 4455, 1215), client);
   Slider1 = new QSlider(Qt::Horizontal, Frame2);
@@ -157,7 +171,8 @@ void MainFrm::buildControls() {
   setStatusBar(statusBar1);
 
   // The tab order follows the eye: list, its buttons, then the right column.
-  QWidget::setTabOrder(ListView1, AllDelBtn);
+  QWidget::setTabOrder(ListView1, MaxSizeSpin);
+  QWidget::setTabOrder(MaxSizeSpin, AllDelBtn);
   QWidget::setTabOrder(AllDelBtn, DelBtn);
   QWidget::setTabOrder(DelBtn, Slider1);
   QWidget::setTabOrder(Slider1, HPBtn);

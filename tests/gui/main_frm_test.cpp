@@ -369,6 +369,25 @@ TEST_F(MainFrmTest, JobsSpinSetsTheDownloadsAtOnce) {
   EXPECT_EQ(frm->options().jobs(), 16);
 }
 
+TEST_F(MainFrmTest, MaxSizeSpinLimitsTheFileSize) {
+  auto* maxSize = control<QSpinBox>("MaxSizeSpin");
+  EXPECT_EQ(maxSize->value(), 0);
+  EXPECT_EQ(maxSize->text(), QStringLiteral("制限なし"));
+  EXPECT_EQ(frm->options().maxFileSize(), std::nullopt);
+  // Its caption fits the label, and it stays clear of the list's buttons.
+  auto* label = control<QLabel>("Label12");
+  EXPECT_EQ(label->text(), QStringLiteral("最大ファイルサイズ"));
+  EXPECT_LE(label->sizeHint().width(), label->width());
+  EXPECT_LT(maxSize->geometry().right(), control<QWidget>("AllDelBtn")->geometry().left());
+
+  maxSize->setValue(1);
+  EXPECT_EQ(frm->options().maxFileSize(), std::optional<std::int64_t>(1024));
+  maxSize->setValue(maxSize->maximum());
+  EXPECT_EQ(frm->options().maxFileSize(), std::int64_t{maxSize->maximum()} * 1024);
+  maxSize->setValue(0);
+  EXPECT_EQ(frm->options().maxFileSize(), std::nullopt);
+}
+
 TEST_F(MainFrmTest, UpDownStepsTheTypedNumberWithinZeroToTen) {
   auto* upDown = control<UpDown>("UpDown1");
   QLineEdit* level = edit("LevelTxt");
