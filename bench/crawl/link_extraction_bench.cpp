@@ -78,10 +78,9 @@ void BM_SearchStr(benchmark::State& bench) {
     state.rows.push_back({"site", "http://h.test/dir/page.html", "32767"});
     state.CurURL = "http://h.test/dir/page.html";
     state.Level = 32767;
-    state.PageText = page;
     bench.ResumeTiming();
     for (const char* key : {"src=", "SRC=", "href=", "HREF="})
-      SearchStr(context, state, key);
+      SearchStr(context, state, page, key);
     benchmark::DoNotOptimize(state.rows.size());
     bench.PauseTiming();
     context.unload();
@@ -116,14 +115,13 @@ void BM_QueueBehindRows(benchmark::State& bench) {
     state.rows.push_back({"site", url, "3"});
     state.visited.Record(url);
   }
-  state.PageText = page;
   std::int64_t round = 0;
   for (auto _ : bench) {
     // Every round scans the page from another folder, so its links are new.
     state.CurURL = "http://h.test/r" + std::to_string(round++) + "/page.html";
     state.Level = 32767;
-    SearchStr(context, state, "src=");
-    SearchStr(context, state, "href=");
+    SearchStr(context, state, page, "src=");
+    SearchStr(context, state, page, "href=");
     bench.PauseTiming();
     state.rows.erase(state.rows.begin() + 1, state.rows.begin() + 1 + kPictures);
     state.rows.resize(state.rows.size() - kPages);

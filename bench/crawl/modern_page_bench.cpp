@@ -92,10 +92,9 @@ void BM_ClassicScanOfTheSamePage(benchmark::State& bench) {
     state.rows.push_back({"site", kPageUrl, "32767"});
     state.CurURL = kPageUrl;
     state.Level = 32767;
-    state.PageText = page;
     bench.ResumeTiming();
     for (const char* key : {"src=", "SRC=", "href=", "HREF="})
-      SearchStr(context, state, key);
+      SearchStr(context, state, page, key);
     benchmark::DoNotOptimize(state.rows.size());
     bench.PauseTiming();
     context.unload();

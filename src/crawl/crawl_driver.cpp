@@ -242,20 +242,22 @@ class CrawlDriver {
   Step readPage() {
     if (options_.on(Check::ModernPages))
       return ReadModernPage(context_, s_) == ScanEnd::Closed ? Step::Closed : Step::Next;
-    const PageRead read = ReadPage(s_.SaveFile, s_.PageText, [this] { return pace(); });
+    // The page read for links, starting with CR LF.
+    std::string page;
+    const PageRead read = ReadPage(s_.SaveFile, page, [this] { return pace(); });
     if (read == PageRead::Stopped)
       return Step::Closed;
     if (read != PageRead::Read)
       return Step::Next;  // no links and no keep rule
 
     for (const char* key : {"src=", "SRC="}) {
-      if (SearchStr(context_, s_, key) == ScanEnd::Closed)
+      if (SearchStr(context_, s_, page, key) == ScanEnd::Closed)
         return Step::Closed;
     }
     // Page links taken by the "src=" scans have lowered the level already.
     if (s_.Level > 0) {
       for (const char* key : {"href=", "HREF="}) {
-        if (SearchStr(context_, s_, key) == ScanEnd::Closed)
+        if (SearchStr(context_, s_, page, key) == ScanEnd::Closed)
           return Step::Closed;
       }
     }

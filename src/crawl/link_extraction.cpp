@@ -53,8 +53,8 @@ void ExamineLink(CrawlContext& context, CrawlState& state, const LinkResolver& r
 
 }  // namespace
 
-ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view key) {
-  const std::string_view page = state.PageText;
+ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,
+                  std::string_view key) {
   const LinkResolver resolver(state.CurURL);
   std::size_t scanPos = 0;
   for (;;) {
