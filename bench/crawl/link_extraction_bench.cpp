@@ -6,25 +6,14 @@
 #include "crawl/crawl_context.h"
 #include "crawl/link_extraction.h"
 #include "crawl/static_crawl_options.h"
+#include "idle_crawl_services.h"
 
 namespace harvel {
 namespace {
 
-class IdlePump : public EventPump {
- public:
-  void processPendingEvents() override {}
-  void waitForEvents(std::chrono::milliseconds) override {}
-};
-
-class NoChannel : public DownloadChannel {
- public:
-  void Downloading(const FileRequest&, std::weak_ptr<Mailbox>) override {}
-};
-
-class NoShell : public Shell {
- public:
-  void openFolder(const std::string&) override {}
-};
+using bench::IdlePump;
+using bench::NoChannel;
+using bench::NoShell;
 
 // A page text as the driver builds it: lines behind CR LF (at most 999 of them),
 // ordinary markup with a link every 300 bytes or so, some of them repeated, some
