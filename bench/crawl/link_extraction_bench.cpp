@@ -6,25 +6,14 @@
 #include "crawl/crawl_context.h"
 #include "crawl/link_extraction.h"
 #include "crawl/static_crawl_options.h"
+#include "idle_crawl_services.h"
 
 namespace harvel {
 namespace {
 
-class IdlePump : public EventPump {
- public:
-  void processPendingEvents() override {}
-  void waitForEvents(std::chrono::milliseconds) override {}
-};
-
-class NoChannel : public DownloadChannel {
- public:
-  void Downloading(const FileRequest&, std::weak_ptr<Mailbox>) override {}
-};
-
-class NoShell : public Shell {
- public:
-  void openFolder(const std::string&) override {}
-};
+using bench::IdlePump;
+using bench::NoChannel;
+using bench::NoShell;
 
 // A page text as the driver builds it: lines behind CR LF (at most 999 of them),
 // ordinary markup with a link every 300 bytes or so, some of them repeated, some
@@ -78,10 +67,9 @@ void BM_SearchStr(benchmark::State& bench) {
     state.rows.push_back({"site", "http://h.test/dir/page.html", "32767"});
     state.CurURL = "http://h.test/dir/page.html";
     state.Level = 32767;
-    state.PageText = page;
     bench.ResumeTiming();
     for (const char* key : {"src=", "SRC=", "href=", "HREF="})
-      SearchStr(context, state, key);
+      SearchStr(context, state, page, key);
     benchmark::DoNotOptimize(state.rows.size());
     bench.PauseTiming();
     context.unload();
@@ -116,14 +104,13 @@ void BM_QueueBehindRows(benchmark::State& bench) {
     state.rows.push_back({"site", url, "3"});
     state.visited.Record(url);
   }
-  state.PageText = page;
   std::int64_t round = 0;
   for (auto _ : bench) {
     // Every round scans the page from another folder, so its links are new.
     state.CurURL = "http://h.test/r" + std::to_string(round++) + "/page.html";
     state.Level = 32767;
-    SearchStr(context, state, "src=");
-    SearchStr(context, state, "href=");
+    SearchStr(context, state, page, "src=");
+    SearchStr(context, state, page, "href=");
     bench.PauseTiming();
     state.rows.erase(state.rows.begin() + 1, state.rows.begin() + 1 + kPictures);
     state.rows.resize(state.rows.size() - kPages);

@@ -9,25 +9,14 @@
 #include "crawl/modern/modern_links.h"
 #include "crawl/modern/page_references.h"
 #include "crawl/static_crawl_options.h"
+#include "idle_crawl_services.h"
 
 namespace harvel {
 namespace {
 
-class IdlePump : public EventPump {
- public:
-  void processPendingEvents() override {}
-  void waitForEvents(std::chrono::milliseconds) override {}
-};
-
-class NoChannel : public DownloadChannel {
- public:
-  void Downloading(const FileRequest&, std::weak_ptr<Mailbox>) override {}
-};
-
-class NoShell : public Shell {
- public:
-  void openFolder(const std::string&) override {}
-};
+using bench::IdlePump;
+using bench::NoChannel;
+using bench::NoShell;
 
 // Posts of a blog, one after another: nested markup, text, lazy pictures with
 // srcset, CSS backgrounds, links; every 7th picture repeats an earlier one.
@@ -92,10 +81,9 @@ void BM_ClassicScanOfTheSamePage(benchmark::State& bench) {
     state.rows.push_back({"site", kPageUrl, "32767"});
     state.CurURL = kPageUrl;
     state.Level = 32767;
-    state.PageText = page;
     bench.ResumeTiming();
     for (const char* key : {"src=", "SRC=", "href=", "HREF="})
-      SearchStr(context, state, key);
+      SearchStr(context, state, page, key);
     benchmark::DoNotOptimize(state.rows.size());
     bench.PauseTiming();
     context.unload();

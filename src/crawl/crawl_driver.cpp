@@ -95,15 +95,13 @@ class CrawlDriver {
       s_.Level = *level;
     // A title that leads out of Harvel's folder gets nothing written for it.
     const bool folderIsSafe = !TitleIsRefused(row.title);
-    if (folderIsSafe) {
-      std::error_code error;
-      std::filesystem::create_directory(PathFromText(s_.SaveFolder), error);
-    }
+    // A folder that cannot be made fails the row: nothing is asked for it.
+    const bool folderIsMade = folderIsSafe && makeSaveFolder();
     lookahead_.beforeRow(s_);
     if (!pace())
       return Step::Closed;
 
-    if (folderIsSafe) {
+    if (folderIsMade) {
       const Step step = fetchRow();
       if (step != Step::Next)
         return step;
@@ -114,6 +112,16 @@ class CrawlDriver {
       return Step::Closed;
     context_.setStatus(s_, 2, TotalsText(s_.DownCnt, s_.rows.size()));
     return Step::Next;
+  }
+
+  bool makeSaveFolder() {
+    std::error_code error;
+    std::filesystem::create_directory(PathFromText(s_.SaveFolder), error);
+    if (!error)
+      return true;
+    reportFailed(s_.CurURL, s_.SaveFile, "folder",
+                 "the folder " + s_.SaveFolder + " cannot be made: " + error.message());
+    return false;
   }
 
   // Numbering, the type decision, the "=" filter, mail rows, the request and its
@@ -135,11 +143,15 @@ class CrawlDriver {
 
     const std::size_t mailto = belowHarvelFolder().find(kMailto);
     if (mailto != std::string::npos) {
-      if (options_.on(Check::Mail)) {
-        AppendMailAddress(s_.SaveFolder,
-                          std::string(belowHarvelFolder().substr(mailto + kMailto.size())));
+      if (!options_.on(Check::Mail) ||
+          AppendMailAddress(s_.SaveFolder,
+                            std::string(belowHarvelFolder().substr(mailto + kMailto.size())))) {
+        ++s_.DownCnt;
+      } else {
+        const std::string mailFile = MailAddressFilePath(s_.SaveFolder);
+        reportFailed(s_.CurURL, mailFile, "mail-file",
+                     "the address cannot be written to " + mailFile);
       }
-      ++s_.DownCnt;
     } else {
       if (options_.on(Check::ModernPages) && !ClaimSaveFile(s_))
         return Step::Next;
@@ -160,11 +172,13 @@ class CrawlDriver {
     // What the downloader would refuse or the channel cannot carry is a failed
     // row at once; the crawl goes on.
     if (!IsDownloadableUrl(request.url)) {
-      reportRefused(request, "refused-scheme", "only http, https and ftp are downloaded");
+      reportFailed(request.url, request.path, "refused-scheme",
+                   "only http, https and ftp are downloaded");
       return Step::Next;
     }
     if (!context_.channel.CanCarry(request)) {
-      reportRefused(request, "too-long", "the link is too long to send to the downloader");
+      reportFailed(request.url, request.path, "too-long",
+                   "the link is too long to send to the downloader");
       return Step::Next;
     }
     context_.setStatus(s_, 1, kStatusDownloading);
@@ -186,13 +200,16 @@ class CrawlDriver {
     return Step::Next;
   }
 
-  void reportRefused(const FileRequest& request, const char* reason, const char* text) {
+  // A row that failed before or without a request: it is reported as a failed
+  // download is.
+  void reportFailed(const std::string& url, const std::string& path, const char* reason,
+                    std::string text) {
     DownloadOutcome outcome;
     outcome.landed = false;
     outcome.reason = reason;
-    outcome.reasonText = text;
+    outcome.reasonText = std::move(text);
     outcome.detailed = true;
-    report(RequestRecord{request.url, request.path, outcome});
+    report(RequestRecord{url, path, std::move(outcome)});
   }
 
   void report(const RequestRecord& record) {
@@ -225,20 +242,22 @@ class CrawlDriver {
   Step readPage() {
     if (options_.on(Check::ModernPages))
       return ReadModernPage(context_, s_) == ScanEnd::Closed ? Step::Closed : Step::Next;
-    const PageRead read = ReadPage(s_.SaveFile, s_.PageText, [this] { return pace(); });
+    // The page read for links, starting with CR LF.
+    std::string page;
+    const PageRead read = ReadPage(s_.SaveFile, page, [this] { return pace(); });
     if (read == PageRead::Stopped)
       return Step::Closed;
     if (read != PageRead::Read)
       return Step::Next;  // no links and no keep rule
 
     for (const char* key : {"src=", "SRC="}) {
-      if (SearchStr(context_, s_, key) == ScanEnd::Closed)
+      if (SearchStr(context_, s_, page, key) == ScanEnd::Closed)
         return Step::Closed;
     }
     // Page links taken by the "src=" scans have lowered the level already.
     if (s_.Level > 0) {
       for (const char* key : {"href=", "HREF="}) {
-        if (SearchStr(context_, s_, key) == ScanEnd::Closed)
+        if (SearchStr(context_, s_, page, key) == ScanEnd::Closed)
           return Step::Closed;
       }
     }

@@ -34,7 +34,6 @@ struct CrawlState {
   std::string SaveFile;    // SaveFolder / the local file name (numbered when asked)
   std::int16_t Level = 0;  // its remaining link depth; lowered by each page link taken
   std::string TmpStr;      // the mailbox text copied just before a request
-  std::string PageText;    // the page read for links, starting with CR LF
 };
 
 }  // namespace harvel

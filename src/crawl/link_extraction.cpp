@@ -36,25 +36,30 @@ void ExamineLink(CrawlContext& context, CrawlState& state, const LinkResolver& r
     case LinkType::Continue:
       break;
   }
-  if (options.on(Check::CommonURL) && !Contains(url, options.commonUrlText()))
-    return;
-  if (state.visited.URLBufCheck(url) != 0)
-    return;
-  if (state.rows.empty())
-    return;
-
-  const bool pictureFirst = options.on(Check::PicFastDown) && IsPictureEnding(LastFour(url));
-  const std::size_t position = pictureFirst ? 1 : state.rows.size();
-  context.insertRow(state, position,
-                    CrawlTarget{state.rows.front().title, url, DecimalText(state.Level)},
-                    state.CurURL);
-  state.visited.Record(url);
+  QueueLink(context, state, url, state.Level, IsPictureEnding(LastFour(url)));
 }
 
 }  // namespace
 
-ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view key) {
-  const std::string_view page = state.PageText;
+bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
+               bool picture) {
+  const CrawlOptions& options = context.options;
+  if (options.on(Check::CommonURL) && !Contains(url, options.commonUrlText()))
+    return false;
+  if (state.visited.URLBufCheck(url) != 0)
+    return false;
+  if (state.rows.empty())
+    return false;
+  const bool pictureFirst = options.on(Check::PicFastDown) && picture;
+  const std::size_t position = pictureFirst ? 1 : state.rows.size();
+  context.insertRow(state, position, CrawlTarget{state.rows.front().title, url, DecimalText(level)},
+                    state.CurURL);
+  state.visited.Record(url);
+  return true;
+}
+
+ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,
+                  std::string_view key) {
   const LinkResolver resolver(state.CurURL);
   std::size_t scanPos = 0;
   for (;;) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "crawl/crawl_context.h"
@@ -12,12 +14,20 @@ enum class ScanEnd {
   Closed,    // the crawl window was closed during the scan
 };
 
-// SearchStr: one scan of `state.PageText` for `key` ("src=", "SRC=", "href=",
-// "HREF="). The text between the next two double quotes after each occurrence is
-// a link when it holds a "."; it is resolved against CurURL, passed through the
-// type options, the HTML rule, the URL filter and the visited-URL buffer, and
-// queued as a new row (pictures right behind row 1 while PicFastDownChk is on).
-// Paces with WaitSpeed after every occurrence and stops once the window closes.
-ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view key);
+// Queues `url` as a new row of `level` under row 1's title, with the page's URL
+// as its referer, unless the URL filter or the visited-URL buffer keeps it out:
+// right behind row 1 when it is a `picture` and PicFastDownChk is on, else at
+// the end. False when it was not queued.
+bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
+               bool picture);
+
+// SearchStr: one scan of `page` (the row's page as read for links) for `key` ("src=", "SRC=",
+// "href=", "HREF="). The text between the next two double quotes after each occurrence is a link
+// when it holds a "."; it is resolved against CurURL, passed through the type options, the HTML
+// rule, the URL filter and the visited-URL buffer, and queued as a new row (pictures right behind
+// row 1 while PicFastDownChk is on). Paces with WaitSpeed after every occurrence and stops once the
+// window closes.
+ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,
+                  std::string_view key);
 
 }  // namespace harvel

@@ -6,6 +6,15 @@
 
 namespace harvel {
 
+bool IsPassingFailure(const DownloadNotice& notice) {
+  if (notice.landed)
+    return false;
+  if (notice.reason == failure::kHttpStatus)
+    return notice.httpStatus == 429 || notice.httpStatus == 503;
+  return notice.reason == failure::kRefused || notice.reason == failure::kReset ||
+         notice.reason == failure::kTimeout;
+}
+
 DownloadLimits LimitsFromEnvironment() {
   DownloadLimits limits;
   const char* text = std::getenv("VESKDOWNLOADER_TEST_LIMITS");

@@ -14,6 +14,10 @@ struct DownloadLimits {
   std::chrono::milliseconds longestRetryPause{30000};  // the most a Retry-After gets
 };
 
+// Whether a failed download may well pass when tried again after a pause: a
+// refused or broken connection, a time-out, or the server's 429 or 503.
+bool IsPassingFailure(const DownloadNotice& notice);
+
 // The limits, with the ones named in the environment variable
 // VESKDOWNLOADER_TEST_LIMITS taken from there: tests use it so as not to wait
 // half a minute for a slow transfer. Its form is "name=value,...", names

@@ -6,13 +6,6 @@
 namespace harvel {
 namespace {
 
-bool IsPassing(const DownloadNotice& notice) {
-  if (notice.reason == failure::kHttpStatus)
-    return notice.httpStatus == 429 || notice.httpStatus == 503;
-  return notice.reason == failure::kRefused || notice.reason == failure::kReset ||
-         notice.reason == failure::kTimeout;
-}
-
 DownloadNotice Failed(const char* reason, std::string text) {
   DownloadNotice notice;
   notice.landed = false;
@@ -113,7 +106,7 @@ void DownloadQueue::finished(int result) {
   if (!running_)
     return;
   DownloadNotice notice = downloader_.finish(result);
-  if (!notice.landed && IsPassing(notice) && running_->retries < limits_.retries) {
+  if (IsPassingFailure(notice) && running_->retries < limits_.retries) {
     ++running_->retries;
     const auto pause = pauseBeforeRetry();
     loop_.stop(downloader_.handle());

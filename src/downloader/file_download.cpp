@@ -307,11 +307,12 @@ DownloadNotice FileDownloader::outcome(int result) {
   return notice;
 }
 
-DownloadNotice FileDownloader::finish(int result) {
-  if (!begun_) {
-    fail(failure::kOther, "no download was under way");
-    return failure_;
-  }
+DownloadNotice FileDownloader::notBegun() {
+  fail(failure::kOther, "no download was under way");
+  return failure_;
+}
+
+DownloadNotice FileDownloader::endTransfer(int result) {
   begun_ = false;
   DownloadNotice notice = outcome(result);
   // An empty file is a file too: it is made here when no byte came.
@@ -319,8 +320,14 @@ DownloadNotice FileDownloader::finish(int result) {
     notice.landed = false;
     notice.reason = failure_.reason;
     notice.reasonText = failure_.reasonText;
-    return notice;
   }
+  return notice;
+}
+
+DownloadNotice FileDownloader::finish(int result) {
+  if (!begun_)
+    return notBegun();
+  DownloadNotice notice = endTransfer(result);
   if (fd_ < 0)
     return notice;
   const int closed = close(fd_) == 0 ? 0 : errno;
@@ -350,17 +357,9 @@ bool FileDownloader::beginStaged(const DownloadRequest& request) {
 }
 
 DownloadNotice FileDownloader::keep(int result) {
-  if (!begun_) {
-    fail(failure::kOther, "no download was under way");
-    return failure_;
-  }
-  begun_ = false;
-  DownloadNotice notice = outcome(result);
-  if (notice.landed && !createFile()) {
-    notice.landed = false;
-    notice.reason = failure_.reason;
-    notice.reasonText = failure_.reasonText;
-  }
+  if (!begun_)
+    return notBegun();
+  DownloadNotice notice = endTransfer(result);
   if (!notice.landed) {
     abandon();
     return notice;

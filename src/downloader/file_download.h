@@ -96,6 +96,10 @@ class FileDownloader {
   void forgetTemporaryFile();
   void fail(const char* reason, std::string text);
   DownloadNotice outcome(int result);
+  // finish() or keep() without a begun download: a failure.
+  DownloadNotice notBegun();
+  // The begun transfer ended with `result`: how, with the file made if it landed.
+  DownloadNotice endTransfer(int result);
 
   CURL* easy_;
   bool begun_ = false;

@@ -23,10 +23,7 @@ std::string FolderOfPath(const std::string& path) {
 bool WorthAnotherTry(const DownloadNotice& notice) {
   if (notice.landed)
     return false;
-  if (notice.reason == failure::kHttpStatus)
-    return notice.httpStatus == 429 || notice.httpStatus == 503;
-  return notice.reason == failure::kRefused || notice.reason == failure::kReset ||
-         notice.reason == failure::kTimeout || notice.reason == failure::kUnwritable ||
+  return IsPassingFailure(notice) || notice.reason == failure::kUnwritable ||
          notice.reason == failure::kDiskFull || notice.reason == failure::kOther;
 }
 

@@ -1,8 +1,6 @@
 #include "list_file/file_bytes.h"
 
-#ifndef _WIN32
 #include <unistd.h>
-#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -35,12 +33,7 @@ std::FILE* CreateTemporaryFile(const fs::path& target, fs::path& name) {
 // list would be empty: the bytes are on the disk before the new file takes the
 // old one's place.
 bool FlushToDisk(std::FILE* file) {
-#ifdef _WIN32
-  (void)file;
-  return true;
-#else
   return fsync(fileno(file)) == 0;
-#endif
 }
 
 bool MayWrite(const fs::path& path) {

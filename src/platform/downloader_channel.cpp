@@ -1,11 +1,8 @@
 #include "platform/downloader_channel.h"
 
-#ifdef Q_OS_UNIX
 #include <signal.h>
-#endif
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -20,6 +17,7 @@
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
+#include "platform/program_folder.h"
 
 namespace harvel {
 namespace {
@@ -57,15 +55,6 @@ DownloadOutcome OutcomeOf(const DownloadNotice& notice) {
   return outcome;
 }
 
-QString DownloaderProgram(const QString& folder) {
-#ifdef Q_OS_WIN
-  return QDir(folder).filePath(QStringLiteral("VeskDownloader.exe"));
-#else
-  return QDir(folder).filePath(QStringLiteral("VeskDownloader"));
-#endif
-}
-
-#ifdef Q_OS_UNIX
 // False when the process `pid` is known to be gone or to run something else
 // than a program started with `wake` (its number may have been given to
 // another process since).
@@ -77,7 +66,6 @@ bool StillRunsWake(qint64 pid) {
     return false;
   return cmdline.readAll().endsWith(QByteArrayLiteral("\0wake\0"));
 }
-#endif
 
 }  // namespace
 
@@ -237,15 +225,13 @@ void DownloaderChannel::endStartedDownloader() {
     detach();
     return;
   }
-#ifdef Q_OS_UNIX
   // Not listening yet: it has nothing under way and can be ended outright.
   if (startedPid_ > 0 && StillRunsWake(startedPid_))
     ::kill(static_cast<pid_t>(startedPid_), SIGTERM);
-#endif
 }
 
 bool DownloaderChannel::startDownloader() {
-  const QString program = DownloaderProgram(programFolder_);
+  const QString program = QString::fromStdString(DownloaderProgramIn(programFolder_.toStdString()));
   if (!QFileInfo(program).isExecutable()) {
     errorText_ = QStringLiteral("cannot start the downloader: %1 is missing").arg(program);
     return false;
@@ -288,7 +274,6 @@ bool DownloaderChannel::send(const std::string& frame) {
   if (!isConnected())
     return false;
   std::string_view rest = frame;
-#ifdef Q_OS_UNIX
   // Straight into the socket when nothing waits in its buffer.
   if (socket_->bytesToWrite() == 0) {
     const auto sent = SendWithoutWaiting(static_cast<int>(socket_->socketDescriptor()), frame);
@@ -298,7 +283,6 @@ bool DownloaderChannel::send(const std::string& frame) {
     if (rest.empty())
       return true;
   }
-#endif
   const auto size = static_cast<qint64>(rest.size());
   if (socket_->write(rest.data(), size) != size)
     return false;

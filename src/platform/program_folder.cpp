@@ -18,11 +18,7 @@ QString Q(const std::string& text) {
 }
 
 bool HoldsDownloader(const QString& folder) {
-#ifdef Q_OS_WIN
-  const QFileInfo program(QDir(folder).filePath(QStringLiteral("VeskDownloader.exe")));
-#else
-  const QFileInfo program(QDir(folder).filePath(QStringLiteral("VeskDownloader")));
-#endif
+  const QFileInfo program(Q(DownloaderProgramIn(folder.toStdString())));
   return program.isFile() && program.isExecutable();
 }
 
@@ -46,6 +42,10 @@ bool IsInstalled(const QString& programFolder) {
 }
 
 }  // namespace
+
+std::string DownloaderProgramIn(const std::string& folder) {
+  return QDir(Q(folder)).filePath(QStringLiteral("VeskDownloader")).toStdString();
+}
 
 std::string ProgramFolder() {
   return QCoreApplication::applicationDirPath().toStdString();

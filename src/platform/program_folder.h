@@ -14,6 +14,9 @@ std::string ProgramFolder();
 // `programFolder` itself, so that an error names the first place looked at.
 std::string DownloaderFolder(const std::string& programFolder);
 
+// The path of the VeskDownloader program in `folder`.
+std::string DownloaderProgramIn(const std::string& folder);
+
 // Harvel's folder, where the desktop program makes a folder for each title:
 // `programFolder` when files can be made in it and it is not an installed bin
 // folder (one whose VeskDownloader is in ../libexec/harvel), otherwise

@@ -53,6 +53,46 @@ TEST_F(CrawlTest, AMailRowStillCountsAndMakesNoRequest) {
   EXPECT_TRUE(observer.failures.empty());
 }
 
+TEST_F(CrawlTest, ARowWhoseFolderCannotBeMadeFailsWithoutARequest) {
+  folder.write("blocked", "a plain file, not a folder");
+  channel.site["http://h.test/a.gif"] = "GIF89a";
+  channel.site["http://h.test/b.gif"] = "GIF89a";
+  window.appendRow({"blocked", "http://h.test/a.gif", "0"});
+  window.appendRow({"site", "http://h.test/b.gif", "0"});
+  EXPECT_EQ(window.SearchStart(), CrawlOutcome::Completed);
+
+  EXPECT_EQ(requestedUrls(), Strings{"http://h.test/b.gif"});
+  ASSERT_EQ(observer.failures.size(), 1u);
+  const std::string expected = "http://h.test/a.gif " + folder.text() +
+                               "/blocked/a.gif the folder " + folder.text() +
+                               "/blocked cannot be made: ";
+  EXPECT_EQ(observer.failures[0].rfind(expected, 0), 0u) << observer.failures[0];
+  ASSERT_EQ(observer.records.size(), 2u);
+  EXPECT_FALSE(observer.records[0].outcome.landed);
+  EXPECT_EQ(observer.records[0].outcome.reason, "folder");
+  EXPECT_TRUE(observer.records[1].outcome.landed);
+  EXPECT_EQ(file("blocked"), "a plain file, not a folder");
+  EXPECT_EQ(observer.status2.back(), "ダウンロード総数:1 (残りの数：0 )");
+}
+
+TEST_F(CrawlTest, AMailAddressThatCannotBeWrittenFailsAndIsNotCounted) {
+  options.set(Check::Mail, true);
+  folder.write("site/メールアドレス.txt/inside", "");  // a folder where the file belongs
+  channel.site[kPage] = R"(<a href="mailto:a@h.test"><a href="mailto:b@h.test">)";
+  EXPECT_EQ(crawl(kPage, "1"), CrawlOutcome::Completed);
+
+  EXPECT_EQ(requestedUrls(), Strings{kPage});
+  const std::string mailFile = folder.text() + "/site/メールアドレス.txt";
+  const std::string reason = " the address cannot be written to " + mailFile;
+  EXPECT_EQ(observer.failures, (Strings{"mailto:a@h.test " + mailFile + reason,
+                                        "mailto:b@h.test " + mailFile + reason}));
+  ASSERT_EQ(observer.records.size(), 3u);
+  EXPECT_EQ(observer.records[1].outcome.reason, "mail-file");
+  EXPECT_FALSE(observer.records[2].outcome.landed);
+  // The page is not kept, and neither address counts.
+  EXPECT_EQ(observer.status2.back(), "ダウンロード総数:0 (残りの数：0 )");
+}
+
 TEST_F(CrawlTest, RowsThatCannotBeSentFailWithoutARequestAndTheCrawlGoesOn) {
   options.set(Check::Other, true);
   const std::string longLink = "http://h.test/dir/" + std::string(300, 'x') + ".gif";

@@ -5,21 +5,12 @@
 
 #include "downloader/protocol/frame.h"
 #include "downloader/protocol/request_text.h"
+#include "frame_pieces.h"
 
 namespace harvel {
 namespace {
 
-std::vector<Message> DecodeAll(const std::string& bytes, std::size_t pieceSize) {
-  FrameDecoder decoder;
-  std::vector<Message> messages;
-  for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
-    decoder.feed(std::string_view(bytes).substr(at, pieceSize));
-    while (auto message = decoder.next())
-      messages.push_back(*message);
-  }
-  EXPECT_FALSE(decoder.failed()) << decoder.error();
-  return messages;
-}
+using test::DecodeInPieces;
 
 struct AwkwardRequest {
   const char* name;
@@ -45,7 +36,7 @@ TEST(ProtocolFraming, RequestsSurviveEveryAwkwardTextWhateverTheReadSizes) {
   for (const auto& request : AwkwardRequests()) {
     const std::string frame = EncodeRequest(request.url, request.path);
     for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{7}, frame.size()}) {
-      const auto messages = DecodeAll(frame, piece);
+      const auto messages = DecodeInPieces(frame, piece);
       ASSERT_EQ(messages.size(), 1u) << request.name << " piece " << piece;
       EXPECT_EQ(messages[0].kind, MessageKind::Request);
       // The request text stays `URL,path`.
@@ -62,7 +53,7 @@ TEST(ProtocolFraming, NoticesAndCloseRoundTrip) {
   const std::string stream = EncodeNotice("0") + EncodeNotice("9223372036854775807") +
                              EncodeNotice("") + EncodeClose() + EncodeNotice("改行\nあり");
   for (std::size_t piece : {std::size_t{1}, std::size_t{2}, stream.size()}) {
-    const auto messages = DecodeAll(stream, piece);
+    const auto messages = DecodeInPieces(stream, piece);
     ASSERT_EQ(messages.size(), 5u);
     EXPECT_EQ(messages[0].text, "0");
     EXPECT_EQ(messages[1].text, "9223372036854775807");
@@ -76,7 +67,7 @@ TEST(ProtocolFraming, NoticesAndCloseRoundTrip) {
 TEST(ProtocolFraming, SeveralRequestsInOneReadComeOutInOrder) {
   const std::string stream = EncodeRequest("http://a/1", "/p/1") + EncodeRequest("", "") +
                              EncodeRequest("http://a/3", "/p/3");
-  const auto messages = DecodeAll(stream, stream.size());
+  const auto messages = DecodeInPieces(stream, stream.size());
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[0].text, "http://a/1,/p/1");
   EXPECT_EQ(messages[1].text, ",");
@@ -113,15 +104,16 @@ TEST(ProtocolFraming, AbsurdLengthsAndUnknownKindsBreakTheStream) {
 
 TEST(ProtocolFraming, TheLargestAllowedFrameIsAccepted) {
   const std::string text(kMaxPayloadLength, 'x');
-  const auto messages = DecodeAll(EncodeNotice(text), 65536);
+  const auto messages = DecodeInPieces(EncodeNotice(text), 65536);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text.size(), kMaxPayloadLength);
 }
 
 TEST(RequestText, RequestsThatCarryNoDownload) {
-  EXPECT_FALSE(ParseRequest(DecodeAll(EncodeRequest("", "/p/a.gif"), 64)[0])) << "empty URL";
-  EXPECT_FALSE(ParseRequest(DecodeAll(EncodeRequest("http://a/b", ""), 64)[0])) << "empty path";
-  EXPECT_FALSE(ParseRequest(DecodeAll(EncodeRequest("", ""), 64)[0])) << "only the comma";
+  EXPECT_FALSE(ParseRequest(DecodeInPieces(EncodeRequest("", "/p/a.gif"), 64)[0])) << "empty URL";
+  EXPECT_FALSE(ParseRequest(DecodeInPieces(EncodeRequest("http://a/b", ""), 64)[0]))
+      << "empty path";
+  EXPECT_FALSE(ParseRequest(DecodeInPieces(EncodeRequest("", ""), 64)[0])) << "only the comma";
 
   // The URL length must point at the separating comma.
   Message noComma{MessageKind::Request, "http://a/b.gif/p/b.gif", 14, {}};

@@ -9,21 +9,12 @@
 #include "downloader/protocol/hello.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
+#include "frame_pieces.h"
 
 namespace harvel {
 namespace {
 
-std::vector<Message> Decode(const std::string& bytes, std::size_t pieceSize) {
-  FrameDecoder decoder;
-  std::vector<Message> messages;
-  for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
-    decoder.feed(std::string_view(bytes).substr(at, pieceSize));
-    while (auto message = decoder.next())
-      messages.push_back(*message);
-  }
-  EXPECT_FALSE(decoder.failed()) << decoder.error();
-  return messages;
-}
+using test::DecodeInPieces;
 
 TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
   DownloadRequest request{std::string("http://e.test/a,b\0c.gif?x=1", 27), "/h/画像, 集\r\n/a.gif",
@@ -31,7 +22,7 @@ TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
   const std::string frame = EncodeFieldRequest(request);
   EXPECT_EQ(frame.size(), FieldRequestLength(request));
   for (std::size_t piece : {std::size_t{1}, std::size_t{5}, frame.size()}) {
-    const auto messages = Decode(frame, piece);
+    const auto messages = DecodeInPieces(frame, piece);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, MessageKind::FieldRequest);
     const auto parsed = ParseRequest(messages[0]);
@@ -44,7 +35,7 @@ TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
 
   // Without the optional fields they stay unset.
   const auto plain =
-      ParseRequest(Decode(EncodeFieldRequest({"http://e.test/a", "/p/a", "", {}}), 64)[0]);
+      ParseRequest(DecodeInPieces(EncodeFieldRequest({"http://e.test/a", "/p/a", "", {}}), 64)[0]);
   ASSERT_TRUE(plain);
   EXPECT_EQ(plain->referer, "");
   EXPECT_FALSE(plain->maxSize);
@@ -52,7 +43,8 @@ TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
 
 TEST(ChannelVersion2, FieldRequestsThatCarryNoDownload) {
   const auto parse = [](const Fields& fields) {
-    return ParseRequest(Decode(EncodeFieldMessage(MessageKind::FieldRequest, fields), 64)[0]);
+    return ParseRequest(
+        DecodeInPieces(EncodeFieldMessage(MessageKind::FieldRequest, fields), 64)[0]);
   };
   EXPECT_FALSE(parse({{"path", "/p/a"}})) << "no URL";
   EXPECT_FALSE(parse({{"url", "http://a/"}, {"path", ""}})) << "empty path";
@@ -75,7 +67,7 @@ TEST(ChannelVersion2, NoticesTellHowTheDownloadEnded) {
   failed.elapsedMs = 250;
   failed.contentType = "text/html; charset=utf-8";
   failed.finalUrl = "http://e.test/moved/a.gif";
-  const auto read = ParseNotice(Decode(EncodeFieldNotice(failed), 3)[0]);
+  const auto read = ParseNotice(DecodeInPieces(EncodeFieldNotice(failed), 3)[0]);
   ASSERT_TRUE(read);
   EXPECT_TRUE(read->detailed);
   EXPECT_EQ(read->count, "41");
@@ -90,29 +82,30 @@ TEST(ChannelVersion2, NoticesTellHowTheDownloadEnded) {
 
   DownloadNotice landed;
   landed.count = "0";
-  const auto ok = ParseNotice(Decode(EncodeFieldNotice(landed), 64)[0]);
+  const auto ok = ParseNotice(DecodeInPieces(EncodeFieldNotice(landed), 64)[0]);
   ASSERT_TRUE(ok);
   EXPECT_TRUE(ok->landed);
   EXPECT_EQ(ok->reason, "");
 
   // A notice that names no outcome claims no file.
-  const auto vague =
-      ParseNotice(Decode(EncodeFieldMessage(MessageKind::FieldNotice, {{"count", "3"}}), 64)[0]);
+  const auto vague = ParseNotice(
+      DecodeInPieces(EncodeFieldMessage(MessageKind::FieldNotice, {{"count", "3"}}), 64)[0]);
   ASSERT_TRUE(vague);
   EXPECT_FALSE(vague->landed);
   EXPECT_EQ(vague->reason, failure::kOther);
 
   // A version-1 notice says only that the download ended.
-  const auto old = ParseNotice(Decode(EncodeNotice("7"), 64)[0]);
+  const auto old = ParseNotice(DecodeInPieces(EncodeNotice("7"), 64)[0]);
   ASSERT_TRUE(old);
   EXPECT_FALSE(old->detailed);
   EXPECT_TRUE(old->landed);
   EXPECT_EQ(old->count, "7");
-  EXPECT_FALSE(ParseNotice(Decode(EncodeClose(), 64)[0]));
+  EXPECT_FALSE(ParseNotice(DecodeInPieces(EncodeClose(), 64)[0]));
 }
 
 TEST(ChannelVersion2, TheHelloAgreesOnTheLowerVersion) {
-  const auto messages = Decode(EncodeHello(Hello{kChannelVersion, {"referer", "max-size"}}), 2);
+  const auto messages =
+      DecodeInPieces(EncodeHello(Hello{kChannelVersion, {"referer", "max-size"}}), 2);
   ASSERT_EQ(messages.size(), 1u);
   ASSERT_EQ(messages[0].kind, MessageKind::Hello);
   const Hello hello = ParseHello(messages[0]);
@@ -124,8 +117,8 @@ TEST(ChannelVersion2, TheHelloAgreesOnTheLowerVersion) {
   EXPECT_EQ(AgreedVersion(2, 7), 2);
   EXPECT_EQ(AgreedVersion(2, 1), 1);
   EXPECT_EQ(AgreedVersion(2, 0), 1);
-  const Hello broken =
-      ParseHello(Decode(EncodeFieldMessage(MessageKind::Hello, {{"version", "two"}}), 64)[0]);
+  const Hello broken = ParseHello(
+      DecodeInPieces(EncodeFieldMessage(MessageKind::Hello, {{"version", "two"}}), 64)[0]);
   EXPECT_EQ(broken.version, kChannelVersion1);
   EXPECT_TRUE(broken.features.empty());
 }

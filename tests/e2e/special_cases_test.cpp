@@ -139,6 +139,19 @@ TEST_F(CliEndToEnd, ALinkTooLongToSendIsAFailedFileAndTheCrawlGoesOn) {
   EXPECT_NE(run.out.find("harvel-cli: 2 landed, 2 failed\n"), std::string::npos);
 }
 
+TEST_F(CliEndToEnd, ATitleFolderThatCannotBeMadeIsAFailedRow) {
+  WriteFile(dir_.path() / "B", "a plain file");
+  const auto run = test::RunCli(crawl("B"));
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, kCompletedWithFailures) << run.err;
+  EXPECT_EQ(ReadFile(dir_.path() / "B"), "a plain file");
+  EXPECT_NE(run.err.find("harvel-cli: failed: " + site_.url("/index.html") + " -> " + dir_.text() +
+                         "/B/index.html: the folder " + dir_.text() + "/B cannot be made: "),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("harvel-cli: 0 landed, 1 failed\n"), std::string::npos) << run.out;
+}
+
 TEST_F(CliEndToEnd, ATitleWithACommaGetsTheRightFilesInTheRightFolder) {
   const auto run = test::RunCli(crawl("Tom, Jerry", "0"));
   ASSERT_TRUE(run.finished);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QStatusBar>
+#include <QTemporaryDir>
 
 #include "common/event_pump.h"
 #include "crawl/crawl_window.h"
@@ -94,7 +95,9 @@ TEST(FailurePanel, CountsTheEnginesFailedRequests) {
   IdlePump pump;
   FailingChannel channel;
   NoShell shell;
-  CrawlWindow crawl(options, pump, channel, shell, "/nonexistent-harvel-folder");
+  QTemporaryDir harvelFolder;
+  ASSERT_TRUE(harvelFolder.isValid());
+  CrawlWindow crawl(options, pump, channel, shell, harvelFolder.path().toStdString());
   crawl.setCompletionPauseMs(0);
   SearchFrm frm{SearchFrmServices{[&crawl] { crawl.unload(); }, {}}};
   crawl.setObserver(&frm);
@@ -108,7 +111,7 @@ TEST(FailurePanel, CountsTheEnginesFailedRequests) {
   EXPECT_EQ(frm.failurePanel()->failures(), 3);
   EXPECT_EQ(frm.failurePanel()->text(), QStringLiteral("失敗:3"));
   EXPECT_TRUE(frm.failurePanel()->latest()[1].startsWith(
-      QStringLiteral("javascript:void(0).gif -> /nonexistent-harvel-folder/t/")))
+      QStringLiteral("javascript:void(0).gif -> ") + harvelFolder.path() + QStringLiteral("/t/")))
       << frm.failurePanel()->latest()[1].toStdString();
   EXPECT_TRUE(frm.failurePanel()->latest()[2].contains(QStringLiteral("connection refused")));
   crawl.setObserver(nullptr);

@@ -3,7 +3,8 @@
 # header when only that header of a folder may be used. docs/architecture.md
 # draws this table; the target_link_libraries lines of src/ follow it.
 
-# Every folder under src/ that holds C++ files, each a layer of its own.
+# Every folder under src/ that holds C++ files, each a layer of its own; a
+# folder inside one (crawl/modern) belongs to it unless it has a row here.
 set(harvel_layers
   common list_file crawl downloader/protocol downloader
   platform widgets crawl_window main_window cli app)

@@ -18,6 +18,7 @@
 #include "downloader_process.h"
 #include "platform/downloader_channel.h"
 #include "platform/qt_event_pump.h"
+#include "pump_until.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
 
@@ -26,16 +27,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
-  QtEventPump pump;
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline)
-      return false;
-    pump.waitForEvents(50ms);
-  }
-  return true;
-}
+using test::PumpUntil;
 
 // A downloader of version 1 on the downloader's socket, on a thread of its own:
 // it drops a connection at the first byte of a kind it does not know and

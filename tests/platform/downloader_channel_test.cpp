@@ -14,6 +14,7 @@
 
 #include "downloader_process.h"
 #include "platform/qt_event_pump.h"
+#include "pump_until.h"
 #include "scoped_env.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
@@ -24,17 +25,7 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-// Runs the event loop until `done` holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
-  QtEventPump pump;
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline)
-      return false;
-    pump.waitForEvents(50ms);
-  }
-  return true;
-}
+using test::PumpUntil;
 
 QString BuildFolder() {
   return QString::fromStdString(test::ProgramFolderOfBuild());

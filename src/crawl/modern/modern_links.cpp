@@ -4,8 +4,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "common/number_text.h"
 #include "common/path_text.h"
+#include "crawl/link_extraction.h"
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/url_ending.h"
 #include "crawl/type_decision.h"
@@ -40,19 +40,10 @@ void ExamineReference(CrawlContext& context, CrawlState& state, const PageRefere
     }
   }
   const std::string& url = reference.url;
-  if (options.on(Check::CommonURL) && !Contains(url, options.commonUrlText()))
-    return;
-  if (state.visited.URLBufCheck(url) != 0)
-    return;
-  if (state.rows.empty())
-    return;
   const bool picture = type == ReferenceType::Untyped ||
                        IsPictureTypeEnding(UrlEnding(url), reference.kind == ReferenceKind::Icon);
-  const bool pictureFirst = options.on(Check::PicFastDown) && picture;
-  const std::size_t position = pictureFirst ? 1 : state.rows.size();
-  context.insertRow(state, position, CrawlTarget{state.rows.front().title, url, DecimalText(level)},
-                    state.CurURL);
-  state.visited.Record(url);
+  if (!QueueLink(context, state, url, level, picture))
+    return;
   if (type == ReferenceType::Untyped)
     state.modern.untypedPictures.insert(url);
   if (type == ReferenceType::Html && IsScriptPageEnding(UrlEnding(url)))
