@@ -14,7 +14,7 @@ DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overr
       channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
                                                                       : overrides.programFolder)) {
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
-  crawlWindow_ = std::make_unique<CrawlWindow>(
+  crawlWindow_ = std::make_unique<CrawlSession>(
       mainFrm_->options(), pump_, channel_, overrides.shell ? *overrides.shell : qtShell_, folder);
   searchFrm_ = std::make_unique<SearchFrm>(
       SearchFrmServices{[this] { crawlWindow_->unload(); },

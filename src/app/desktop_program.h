@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 #include "crawl/shell.h"
 #include "crawl_window/search_frm.h"
 #include "main_window/main_frm.h"
@@ -43,7 +43,7 @@ class DesktopProgram {
 
   MainFrm& mainFrm() { return *mainFrm_; }
   SearchFrm& searchFrm() { return *searchFrm_; }
-  CrawlWindow& crawlWindow() { return *crawlWindow_; }
+  CrawlSession& crawlSession() { return *crawlWindow_; }
   DownloaderChannel& channel() { return channel_; }
 
  private:
@@ -55,7 +55,7 @@ class DesktopProgram {
   QtShell qtShell_;
   DownloaderChannel channel_;
   std::unique_ptr<MainFrm> mainFrm_;
-  std::unique_ptr<CrawlWindow> crawlWindow_;
+  std::unique_ptr<CrawlSession> crawlWindow_;
   std::unique_ptr<SearchFrm> searchFrm_;
 };
 

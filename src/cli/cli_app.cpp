@@ -11,7 +11,7 @@
 #include "cli/outcome_tally.h"
 #include "cli/progress_printer.h"
 #include "common/path_text.h"
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 #include "crawl/title_check.h"
 #include "list_file/list_file.h"
 #include "platform/downloader_channel.h"
@@ -126,7 +126,7 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
     return kCompleted;
 
   DownloaderChannel channel(QString::fromStdString(programFolder_));
-  CrawlWindow* running = nullptr;  // the crawl window, once there is one
+  CrawlSession* running = nullptr;  // the crawl window, once there is one
   InterruptWatcher interrupt([&channel, &running] {
     channel.stopStarting();  // also a downloader being waited for
     if (running != nullptr)
@@ -145,7 +145,7 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   QtEventPump qtPump;
   FlushingEventPump pump(qtPump, out_);
   QtShell shell;
-  CrawlWindow window(command.options, pump, channel, shell, *folder);
+  CrawlSession window(command.options, pump, channel, shell, *folder);
   window.setCompletionPauseMs(0);  // no window to leave on the screen
   std::unique_ptr<ProgressPrinter> printer;
   if (!command.quiet) {

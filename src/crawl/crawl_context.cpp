@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 
 namespace harvel {
 namespace {
@@ -32,7 +32,7 @@ void CrawlContext::load() {
   // The suffix list is taken once here, and only while UserSetChk is on.
   if (options.value(Check::UserSet) == 1)
     userExt = SplitUserExt(options.userSetText());
-  caption = CrawlWindow::kCaptionCrawling;
+  caption = CrawlSession::kCaptionCrawling;
   status1 = "Harvel";
   status2.clear();
   if (observer)
@@ -42,7 +42,7 @@ void CrawlContext::load() {
 void CrawlContext::unload() {
   if (!state)
     return;
-  setCaption(*state, CrawlWindow::kCaptionClosing);
+  setCaption(*state, CrawlSession::kCaptionClosing);
   // A driver still holding the state sees the mark at its next yield; dropping
   // the mailbox makes a late notice find no window.
   state->closed = true;

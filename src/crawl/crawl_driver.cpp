@@ -271,7 +271,7 @@ class CrawlDriver {
 
   // nullopt when a target was started during the pause: the crawl goes on with it.
   std::optional<CrawlOutcome> complete() {
-    context_.setCaption(s_, CrawlWindow::kCaptionCompleted);
+    context_.setCaption(s_, CrawlSession::kCaptionCompleted);
     // Without a pause the pending events are still handled once, so a start
     // made meanwhile is taken.
     if (context_.completionPauseMs > 0) {
@@ -282,7 +282,7 @@ class CrawlDriver {
     if (s_.closed)
       return CrawlOutcome::Closed;
     if (!s_.rows.empty()) {
-      context_.setCaption(s_, CrawlWindow::kCaptionCrawling);
+      context_.setCaption(s_, CrawlSession::kCaptionCrawling);
       return std::nullopt;
     }
     if (options_.on(Check::FolderOpen) && !s_.SaveFolder.empty()) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "crawl/crawl_context.h"
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 
 namespace harvel {
 

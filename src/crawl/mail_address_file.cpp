@@ -6,12 +6,12 @@
 #include <system_error>
 
 #include "common/path_text.h"
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 
 namespace harvel {
 
 std::string MailAddressFilePath(const std::string& saveFolder) {
-  return saveFolder + "/" + CrawlWindow::kMailFileName;
+  return saveFolder + "/" + CrawlSession::kMailFileName;
 }
 
 bool AppendMailAddress(const std::string& saveFolder, std::string address) {

@@ -2,7 +2,7 @@
 
 #include <QCloseEvent>
 
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 #include "widgets/list_view.h"
 #include "widgets/twips.h"
 #include "widgets/window_font.h"
@@ -31,7 +31,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       failures_(new FailurePanel(StatusBar1)),
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
-  setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));
+  setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
   setFont(WindowFont(font()));
 
   ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -80,7 +80,7 @@ void SearchFrm::resizeEvent(QResizeEvent*) {
 void SearchFrm::Form_Unload() {
   if (!loaded_)
     return;
-  setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionClosing));
+  setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionClosing));
   if (services_.unloadCrawl)
     services_.unloadCrawl();
 }
@@ -141,7 +141,7 @@ void SearchFrm::loaded() {
   resize(kClientWidth, kClientHeight);  // each crawl opens the window at its design size
   pending_.clear();
   model_.clear();
-  setWindowTitle(QString::fromUtf8(CrawlWindow::kCaptionCrawling));
+  setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
   panel1_->setText(QStringLiteral("Harvel"));
   panel2_->clear();
   failures_->clear();

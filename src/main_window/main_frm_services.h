@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/crawl_target.h"
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 
 namespace harvel {
 

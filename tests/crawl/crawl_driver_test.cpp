@@ -125,7 +125,7 @@ TEST_F(CrawlTest, SkipsLocalPathsHoldingAnEqualsSignUnlessCgiIsOn) {
 TEST_F(CrawlTest, LooksForEqualsSignsAndMailtoBelowHarvelsFolderOnly) {
   options.set(Check::CGI, false);
   folder.write("h=1 mailto:x/.keep", "");
-  CrawlWindow elsewhere{options, pump, channel, shell, folder.text() + "/h=1 mailto:x"};
+  CrawlSession elsewhere{options, pump, channel, shell, folder.text() + "/h=1 mailto:x"};
   EXPECT_EQ(elsewhere.start(CrawlTarget{"site", "http://h.test/ok.gif", "3"}),
             CrawlOutcome::Completed);
   EXPECT_EQ(requestedUrls(), Strings{"http://h.test/ok.gif"});

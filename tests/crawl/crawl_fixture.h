@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 #include "crawl/static_crawl_options.h"
 #include "fake_event_pump.h"
 #include "temp_folder.h"
@@ -105,7 +105,7 @@ class CrawlTest : public ::testing::Test {
   FakeSiteChannel channel{pump};
   RecordingShell shell;
   RecordingObserver observer;
-  CrawlWindow window{options, pump, channel, shell, folder.text()};
+  CrawlSession window{options, pump, channel, shell, folder.text()};
 };
 
 }  // namespace harvel::test

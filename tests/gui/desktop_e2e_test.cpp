@@ -140,7 +140,7 @@ TEST_F(DesktopEndToEnd, DoubleClickCollectsTheFilesAndTheWindowClosesItself) {
   EXPECT_EQ(captions.front(), QStringLiteral("巡回中・・・"));
   EXPECT_LE(captions.end() - completion, 2);  // then only the closing text
   EXPECT_FALSE(program->searchFrm().isVisible());
-  EXPECT_FALSE(program->crawlWindow().isLoaded());
+  EXPECT_FALSE(program->crawlSession().isLoaded());
   EXPECT_EQ(program->searchFrm().statusPanelText(2),
             QStringLiteral("ダウンロード総数:3 (残りの数：0 )"));
   EXPECT_EQ(shell.opened, std::vector<std::string>{folder.string()});
@@ -191,7 +191,7 @@ TEST_F(DesktopEndToEnd, ATitleNamingHarvelsOwnFolderIsRefusedWithAMessage) {
       << messages[0].toStdString();
   EXPECT_FALSE(fs::exists(harvelFolder.path() / "harvel"));
   EXPECT_FALSE(fs::exists(harvelFolder.path() / "index.html"));
-  EXPECT_FALSE(program->crawlWindow().isLoaded());
+  EXPECT_FALSE(program->crawlSession().isLoaded());
 }
 
 TEST_F(DesktopEndToEnd, ClosingTheCrawlWindowMidCrawlStopsRequests) {
@@ -229,7 +229,7 @@ TEST_F(DesktopEndToEnd, ClosingTheCrawlWindowMidCrawlStopsRequests) {
   ASSERT_GE(requestsAtClose, 3);
   EXPECT_EQ(program->searchFrm().windowTitle(), QStringLiteral("スレッドを終了しています..."));
   EXPECT_FALSE(program->searchFrm().isVisible());
-  EXPECT_FALSE(program->crawlWindow().isLoaded());
+  EXPECT_FALSE(program->crawlSession().isLoaded());
   // A request already under way may finish; nothing new is asked for.
   QTest::qWait(500);
   EXPECT_LE(requests.load(), requestsAtClose + 1);

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 #include "common/event_pump.h"
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 #include "crawl/static_crawl_options.h"
 #include "crawl_window/search_frm.h"
 #include "qstring_printer.h"
@@ -97,7 +97,7 @@ TEST(FailurePanel, CountsTheEnginesFailedRequests) {
   NoShell shell;
   QTemporaryDir harvelFolder;
   ASSERT_TRUE(harvelFolder.isValid());
-  CrawlWindow crawl(options, pump, channel, shell, harvelFolder.path().toStdString());
+  CrawlSession crawl(options, pump, channel, shell, harvelFolder.path().toStdString());
   crawl.setCompletionPauseMs(0);
   SearchFrm frm{SearchFrmServices{[&crawl] { crawl.unload(); }, {}}};
   crawl.setObserver(&frm);

@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "common/event_pump.h"
+#include "crawl/crawl_session.h"
 #include "crawl/crawl_state.h"
-#include "crawl/crawl_window.h"
 #include "crawl/static_crawl_options.h"
 #include "qstring_printer.h"
 
@@ -191,7 +191,7 @@ TEST(SearchFrmWithEngine, ShowsTheEnginesListAndClosingUnloadsIt) {
   IdlePump pump;
   NoDownloads channel;
   NoShell shell;
-  CrawlWindow crawl(options, pump, channel, shell, "/nonexistent-harvel-folder");
+  CrawlSession crawl(options, pump, channel, shell, "/nonexistent-harvel-folder");
   SearchFrm frm{SearchFrmServices{[&crawl] { crawl.unload(); },
                                   [&crawl] {
                                     const CrawlState* state = crawl.state();

@@ -18,8 +18,8 @@ function(expect_refusal check)
 endfunction()
 
 expect_refusal(check_layers.cmake
-  "src/common/reads_crawl.h (common) includes crawl/crawl_window.h (crawl)"
-  "src/platform/uses_engine.h (platform) includes crawl/crawl_window.h (crawl)"
+  "src/common/reads_crawl.h (common) includes crawl/crawl_session.h (crawl)"
+  "src/platform/uses_engine.h (platform) includes crawl/crawl_session.h (crawl)"
   "src/gadgets/unknown_folder.h lies in a folder that has no row"
   "the targets of src/platform link crawl, which its row does not allow"
   "src/widgets/unlinked.h includes common/path_text.h, but no target of src/widgets links it"

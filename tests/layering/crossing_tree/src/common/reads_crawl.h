@@ -2,4 +2,4 @@
 #pragma once
 
 #include "common/path_text.h"
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"

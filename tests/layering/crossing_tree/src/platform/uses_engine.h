@@ -1,5 +1,5 @@
 // Platform may use the crawl's interfaces but not the rest of the engine.
 #pragma once
 
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 #include "crawl/download_channel.h"

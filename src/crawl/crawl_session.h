@@ -30,14 +30,14 @@ enum class CrawlOutcome {
 // state, the mailbox, the caption and status texts, and the crawl driver.
 // The desktop program keeps one for its whole run, harvel-cli makes one per
 // crawl; it is loaded for a crawl and unloaded at its end.
-class CrawlWindow {
+class CrawlSession {
  public:
   // `harvelFolder` is Harvel's folder (UTF-8): every target folder is made inside it.
-  CrawlWindow(const CrawlOptions& options, EventPump& pump, DownloadChannel& channel, Shell& shell,
-              std::string harvelFolder);
-  ~CrawlWindow();
-  CrawlWindow(const CrawlWindow&) = delete;
-  CrawlWindow& operator=(const CrawlWindow&) = delete;
+  CrawlSession(const CrawlOptions& options, EventPump& pump, DownloadChannel& channel, Shell& shell,
+               std::string harvelFolder);
+  ~CrawlSession();
+  CrawlSession(const CrawlSession&) = delete;
+  CrawlSession& operator=(const CrawlSession&) = delete;
 
   void setObserver(CrawlObserver* observer);  // nullptr: nobody watches
 

@@ -1,4 +1,4 @@
-#include "crawl/crawl_window.h"
+#include "crawl/crawl_session.h"
 
 #include "crawl/crawl_context.h"
 #include "crawl/crawl_driver.h"
@@ -7,25 +7,25 @@
 
 namespace harvel {
 
-struct CrawlWindow::Impl : CrawlContext {
+struct CrawlSession::Impl : CrawlContext {
   using CrawlContext::CrawlContext;
 };
 
-CrawlWindow::CrawlWindow(const CrawlOptions& options, EventPump& pump, DownloadChannel& channel,
-                         Shell& shell, std::string harvelFolder)
+CrawlSession::CrawlSession(const CrawlOptions& options, EventPump& pump, DownloadChannel& channel,
+                           Shell& shell, std::string harvelFolder)
     : impl_(std::make_unique<Impl>(options, pump, channel, shell, std::move(harvelFolder))) {}
 
-CrawlWindow::~CrawlWindow() = default;
+CrawlSession::~CrawlSession() = default;
 
-void CrawlWindow::setObserver(CrawlObserver* observer) {
+void CrawlSession::setObserver(CrawlObserver* observer) {
   impl_->observer = observer;
 }
 
-void CrawlWindow::setCompletionPauseMs(std::int32_t ms) {
+void CrawlSession::setCompletionPauseMs(std::int32_t ms) {
   impl_->completionPauseMs = ms;
 }
 
-CrawlOutcome CrawlWindow::start(const CrawlTarget& target) {
+CrawlOutcome CrawlSession::start(const CrawlTarget& target) {
   if (TitleIsRefused(target.title)) {
     impl_->errorText =
         "タイトル「" + target.title +
@@ -39,44 +39,44 @@ CrawlOutcome CrawlWindow::start(const CrawlTarget& target) {
   return SearchStart();
 }
 
-bool CrawlWindow::isLoaded() const {
+bool CrawlSession::isLoaded() const {
   return impl_->state != nullptr;
 }
 
-void CrawlWindow::load() {
+void CrawlSession::load() {
   impl_->load();
 }
 
-void CrawlWindow::appendRow(const CrawlTarget& row) {
+void CrawlSession::appendRow(const CrawlTarget& row) {
   impl_->load();
   impl_->insertRow(*impl_->state, impl_->state->rows.size(), row);
 }
 
-void CrawlWindow::unload() {
+void CrawlSession::unload() {
   impl_->unload();
 }
 
-CrawlOutcome CrawlWindow::SearchStart() {
+CrawlOutcome CrawlSession::SearchStart() {
   return harvel::SearchStart(*impl_);
 }
 
-std::string CrawlWindow::caption() const {
+std::string CrawlSession::caption() const {
   return impl_->caption;
 }
 
-std::string CrawlWindow::statusText(int panel) const {
+std::string CrawlSession::statusText(int panel) const {
   return panel == 1 ? impl_->status1 : panel == 2 ? impl_->status2 : std::string();
 }
 
-std::string CrawlWindow::errorText() const {
+std::string CrawlSession::errorText() const {
   return impl_->errorText;
 }
 
-const CrawlState* CrawlWindow::state() const {
+const CrawlState* CrawlSession::state() const {
   return impl_->state.get();
 }
 
-const std::optional<std::vector<std::string>>& CrawlWindow::userExt() const {
+const std::optional<std::vector<std::string>>& CrawlSession::userExt() const {
   return impl_->userExt;
 }
 

@@ -45,7 +45,7 @@ TEST_F(CrawlTest, TakesTheSuffixListOnlyAtALoadWithUserSetOn) {
 }
 
 TEST_F(CrawlTest, MakesTargetFoldersInsideHarvelsFolder) {
-  CrawlWindow slashed(options, pump, channel, shell, folder.text() + "//");
+  CrawlSession slashed(options, pump, channel, shell, folder.text() + "//");
   EXPECT_EQ(slashed.start({"サイト", "http://h.test/a.gif", "0"}), CrawlOutcome::Completed);
   EXPECT_EQ(channel.requests, Strings{"http://h.test/a.gif," + folder.text() + "/サイト/a.gif"});
   EXPECT_TRUE(std::filesystem::is_directory(folder.path() / u8"サイト"));
@@ -110,7 +110,7 @@ TEST_F(CrawlTest, ClosingDuringAScanQueuesNoFurtherLink) {
 
 TEST_F(CrawlTest, ClosingDuringTheCompletionPauseOpensNoFolder) {
   observer.onCaption = [&](const std::string& caption) {
-    if (caption == CrawlWindow::kCaptionCompleted)
+    if (caption == CrawlSession::kCaptionCompleted)
       pump.post(Ms(1000), [&] { window.unload(); });
   };
   EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Closed);
@@ -121,7 +121,7 @@ TEST_F(CrawlTest, AStartDuringTheCompletionPauseIsCrawledBeforeClosing) {
   CrawlOutcome second = CrawlOutcome::Completed;
   bool started = false;
   observer.onCaption = [&](const std::string& caption) {
-    if (caption != CrawlWindow::kCaptionCompleted || std::exchange(started, true))
+    if (caption != CrawlSession::kCaptionCompleted || std::exchange(started, true))
       return;
     pump.post(Ms(1000), [&] { second = crawl("http://h.test/b.gif", "0", "second"); });
   };
@@ -148,7 +148,7 @@ TEST_F(CrawlTest, ACompletionPauseOfZeroStillTakesAStartMadeMeanwhile) {
   CrawlOutcome second = CrawlOutcome::Completed;
   bool started = false;
   observer.onCaption = [&](const std::string& caption) {
-    if (caption != CrawlWindow::kCaptionCompleted || std::exchange(started, true))
+    if (caption != CrawlSession::kCaptionCompleted || std::exchange(started, true))
       return;
     pump.post(Ms(0), [&] { second = crawl("http://h.test/b.gif", "0", "second"); });
   };
