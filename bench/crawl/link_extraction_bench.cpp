@@ -7,6 +7,7 @@
 #include "crawl/link_extraction.h"
 #include "crawl/static_crawl_options.h"
 #include "idle_crawl_services.h"
+#include "timed_page_scan.h"
 
 namespace harvel {
 namespace {
@@ -55,27 +56,11 @@ void BM_SearchStr(benchmark::State& bench) {
   const std::string page = GeneratePage(static_cast<std::size_t>(bench.range(0)));
   StaticCrawlOptions options;
   options.set(Check::Other, true);
-  IdlePump pump;
-  NoChannel channel;
-  NoShell shell;
-  CrawlContext context(options, pump, channel, shell, "/tmp/harvel-bench");
-  for (auto _ : bench) {
-    // Setting the window up and tearing it down is not part of the scan.
-    bench.PauseTiming();
-    context.load();
-    CrawlState& state = *context.state;
-    state.rows.push_back({"site", "http://h.test/dir/page.html", "32767"});
-    state.CurURL = "http://h.test/dir/page.html";
-    state.Level = 32767;
-    bench.ResumeTiming();
-    for (const char* key : {"src=", "SRC=", "href=", "HREF="})
-      SearchStr(context, state, page, key);
-    benchmark::DoNotOptimize(state.rows.size());
-    bench.PauseTiming();
-    context.unload();
-    bench.ResumeTiming();
-  }
-  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations()) * bench.range(0));
+  bench::TimePageScan(bench, options, "http://h.test/dir/page.html",
+                      [&page](CrawlContext& context, CrawlState& state) {
+                        for (const char* key : {"src=", "SRC=", "href=", "HREF="})
+                          SearchStr(context, state, page, key);
+                      });
 }
 BENCHMARK(BM_SearchStr)->Arg(64 << 10)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
 

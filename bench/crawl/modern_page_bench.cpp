@@ -9,14 +9,10 @@
 #include "crawl/modern/modern_links.h"
 #include "crawl/modern/page_references.h"
 #include "crawl/static_crawl_options.h"
-#include "idle_crawl_services.h"
+#include "timed_page_scan.h"
 
 namespace harvel {
 namespace {
-
-using bench::IdlePump;
-using bench::NoChannel;
-using bench::NoShell;
 
 // Posts of a blog, one after another: nested markup, text, lazy pictures with
 // srcset, CSS backgrounds, links; every 7th picture repeats an earlier one.
@@ -45,51 +41,19 @@ void BM_ModernReader(benchmark::State& bench) {
   const std::string page = GenerateModernPage(static_cast<std::size_t>(bench.range(0)));
   StaticCrawlOptions options;
   options.set(Check::ModernPages, true);
-  IdlePump pump;
-  NoChannel channel;
-  NoShell shell;
-  CrawlContext context(options, pump, channel, shell, "/tmp/harvel-bench");
-  for (auto _ : bench) {
-    bench.PauseTiming();
-    context.load();
-    CrawlState& state = *context.state;
-    state.rows.push_back({"site", kPageUrl, "32767"});
-    state.CurURL = kPageUrl;
-    state.Level = 32767;
-    bench.ResumeTiming();
+  bench::TimePageScan(bench, options, kPageUrl, [&page](CrawlContext& context, CrawlState& state) {
     QueueReferences(context, state, ReadPageReferences(page, kPageUrl));
-    benchmark::DoNotOptimize(state.rows.size());
-    bench.PauseTiming();
-    context.unload();
-    bench.ResumeTiming();
-  }
-  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations()) * bench.range(0));
+  });
 }
 BENCHMARK(BM_ModernReader)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
 
 void BM_ClassicScanOfTheSamePage(benchmark::State& bench) {
   const std::string page = GenerateModernPage(static_cast<std::size_t>(bench.range(0)));
-  StaticCrawlOptions options;
-  IdlePump pump;
-  NoChannel channel;
-  NoShell shell;
-  CrawlContext context(options, pump, channel, shell, "/tmp/harvel-bench");
-  for (auto _ : bench) {
-    bench.PauseTiming();
-    context.load();
-    CrawlState& state = *context.state;
-    state.rows.push_back({"site", kPageUrl, "32767"});
-    state.CurURL = kPageUrl;
-    state.Level = 32767;
-    bench.ResumeTiming();
-    for (const char* key : {"src=", "SRC=", "href=", "HREF="})
-      SearchStr(context, state, page, key);
-    benchmark::DoNotOptimize(state.rows.size());
-    bench.PauseTiming();
-    context.unload();
-    bench.ResumeTiming();
-  }
-  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations()) * bench.range(0));
+  bench::TimePageScan(bench, StaticCrawlOptions{}, kPageUrl,
+                      [&page](CrawlContext& context, CrawlState& state) {
+                        for (const char* key : {"src=", "SRC=", "href=", "HREF="})
+                          SearchStr(context, state, page, key);
+                      });
 }
 BENCHMARK(BM_ClassicScanOfTheSamePage)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
 

@@ -9,6 +9,7 @@
 #include "crawl/crawl_session.h"
 #include "crawl/static_crawl_options.h"
 #include "crawl_window/search_frm.h"
+#include "idle_engine_services.h"
 #include "qstring_printer.h"
 
 namespace harvel::test {
@@ -79,15 +80,6 @@ class FailingChannel : public DownloadChannel {
 
  private:
   int notices_ = 0;
-};
-class NoShell : public Shell {
- public:
-  void openFolder(const std::string&) override {}
-};
-class IdlePump : public EventPump {
- public:
-  void processPendingEvents() override {}
-  void waitForEvents(std::chrono::milliseconds) override {}
 };
 
 TEST(FailurePanel, CountsTheEnginesFailedRequests) {

@@ -11,6 +11,7 @@
 #include "crawl/crawl_session.h"
 #include "crawl/crawl_state.h"
 #include "crawl/static_crawl_options.h"
+#include "idle_engine_services.h"
 #include "qstring_printer.h"
 
 namespace harvel::test {
@@ -175,15 +176,6 @@ TEST_F(SearchFrmTest, UnloadedClosesTheWindowByItself) {
 class NoDownloads : public DownloadChannel {
  public:
   void Downloading(const FileRequest&, std::weak_ptr<Mailbox>) override {}
-};
-class NoShell : public Shell {
- public:
-  void openFolder(const std::string&) override {}
-};
-class IdlePump : public EventPump {
- public:
-  void processPendingEvents() override {}
-  void waitForEvents(std::chrono::milliseconds) override {}
 };
 
 TEST(SearchFrmWithEngine, ShowsTheEnginesListAndClosingUnloadsIt) {
