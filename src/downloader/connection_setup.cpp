@@ -155,7 +155,8 @@ std::string ConnectionSetup::environment(const std::string& name) const {
 
 std::string ConnectionSetup::environmentProxy(const std::string& url) const {
   const std::size_t schemeEnd = url.find("://");
-  const std::string scheme = schemeEnd == std::string::npos ? "http" : Lower(url.substr(0, schemeEnd));
+  const std::string scheme =
+      schemeEnd == std::string::npos ? "http" : Lower(url.substr(0, schemeEnd));
   // As curl: http_proxy only in small letters, the others in either.
   std::vector<std::string> names{scheme + "_proxy"};
   if (scheme != "http")

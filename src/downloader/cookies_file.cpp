@@ -22,9 +22,8 @@ bool IsFlag(std::string_view field) {
 bool IsExpiry(std::string_view field) {
   if (!field.empty() && field.front() == '-')
     field.remove_prefix(1);
-  return !field.empty() && std::all_of(field.begin(), field.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  return !field.empty() &&
+         std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::vector<std::string_view> Fields(std::string_view line) {
