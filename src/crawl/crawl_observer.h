@@ -10,6 +10,7 @@ namespace harvel {
 
 // What a crawl window shows, reported as it changes. A window batches it into
 // its views; a terminal prints lines. Every call comes on the crawl's thread.
+// A call added here is passed on by CrawlObserverList and OutcomeTally too.
 class CrawlObserver {
  public:
   virtual ~CrawlObserver() = default;
@@ -27,6 +28,9 @@ class CrawlObserver {
                               const std::string& reason) {
     (void)url, (void)path, (void)reason;
   }
+
+  // A file is asked of the downloader; requestEnded follows for it.
+  virtual void requestStarted(const FileRequest& request) { (void)request; }
 
   // Every request as it ended, landed or not (for verbose output).
   virtual void requestEnded(const RequestRecord& record) { (void)record; }
