@@ -28,7 +28,7 @@ TEST(OutcomeTally, CountsFilesAndWritesOneLinePerFailureOnTheErrorStream) {
   std::ostringstream out, err;
   ProgressPrinter printer(out, ProgressPrinter::Style::RedrawnLine, 80, true);
   OutcomeTally tally(err, &printer);
-  tally.setBeforeError([&printer] { printer.endLine(); });
+  tally.setBeforeError([&printer] { printer.clearLine(); });
 
   tally.statusTextChanged(1, "ダウンロード中...");
   tally.requestEnded(Record("a.gif", true));
@@ -42,14 +42,15 @@ TEST(OutcomeTally, CountsFilesAndWritesOneLinePerFailureOnTheErrorStream) {
   EXPECT_EQ(tally.summary(), "harvel-cli: 1 landed, 1 failed");
   // No escape sequence of a hostile URL reaches the terminal.
   EXPECT_EQ(err.str(), "harvel-cli: failed: http://e.test/b [2J.gif -> /h/site/b.gif: HTTP 404\n");
-  // The verbose lines replace the redrawn line, which goes on below them;
-  // the failure line found it ended.
-  EXPECT_EQ(
-      out.str(),
-      "\rダウンロード中...\x1b[K\r\x1b[K"
-      "http://e.test/a.gif -> /h/site/a.gif: landed, HTTP 200, 6 bytes, 1.500 s\n"
-      "\r処理中...\x1b[K\r\x1b[K"
-      "http://e.test/b.gif -> /h/site/b.gif: failed (HTTP 404), HTTP 404, 0 bytes, 1.500 s\n");
+  // The verbose lines and the failure line (on the other stream) go above the
+  // redrawn line, which comes back below them with the totals.
+  EXPECT_EQ(out.str(),
+            "\r0 landed, 0 failed, 0 left, 0.0 files/s\x1b[K\r\x1b[K"
+            "http://e.test/a.gif -> /h/site/a.gif: landed, HTTP 200, 6 bytes, 1.500 s\n"
+            "\r1 landed, 0 failed, 0 left, 0.0 files/s\x1b[K\r\x1b[K"
+            "http://e.test/b.gif -> /h/site/b.gif: failed (HTTP 404), HTTP 404, 0 bytes, 1.500 s\n"
+            "\r1 landed, 1 failed, 0 left, 0.0 files/s\x1b[K\r\x1b[K"
+            "\r1 landed, 1 failed, 0 left, 0.0 files/s\x1b[K\n");
 }
 
 TEST(OutcomeTally, QuietRunsStillCountAndReportFailures) {
