@@ -21,8 +21,11 @@ DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overr
                         [this] {
                           const CrawlState* state = crawlWindow_->state();
                           return state && state->mailbox ? state->mailbox->text : std::string();
-                        }});
-  crawlWindow_->setObserver(searchFrm_.get());
+                        },
+                        [this](const std::string& path) { qtShell_.openFile(path); }});
+  observers_.add(searchFrm_.get());
+  observers_.add(&mainFrm_->lastCrawlPanel());
+  crawlWindow_->setObserver(&observers_);
 }
 
 DesktopProgram::~DesktopProgram() {

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "app/desktop_program.h"
@@ -146,6 +148,44 @@ TEST_F(DesktopEndToEnd, DoubleClickCollectsTheFilesAndTheWindowClosesItself) {
   EXPECT_EQ(shell.opened, std::vector<std::string>{folder.string()});
   EXPECT_TRUE(messages.empty());
   EXPECT_FALSE(ended);
+}
+
+TEST_F(DesktopEndToEnd, TheMainWindowKeepsTheLastCrawlsFailuresUntilTheNextCrawl) {
+  server.routes().Get("/album.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(
+        "<img src=\"a.gif\"><img src=\"gone1.gif\"><img src=\"gone2.gif\">"
+        "<img src=\"gone3.gif\">\r\n",
+        "text/html");
+  });
+  server.routes().Get("/a.gif", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(kGif, "image/gif");
+  });
+  server.start();  // the gone pictures answer 404
+  crawlFromTheList(QStringLiteral("album"), server.url("/album.html"), QStringLiteral("0"));
+  ASSERT_FALSE(timedOut);
+  EXPECT_FALSE(program->searchFrm().isVisible());  // closed by itself, 失敗:3 with it
+
+  auto* panel = control<QLabel>("StatusBar1LastCrawl");
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(panel->text(), QStringLiteral("前回の巡回: 取得 2 / 失敗 3"));
+  for (const char* name : {"gone1.gif", "gone2.gif", "gone3.gif"}) {
+    EXPECT_TRUE(panel->toolTip().contains(
+        QString::fromStdString(server.url("/") + name + " -&gt; " + harvelFolder.text() +
+                               "/album/" + name + ": failed (HTTP 404)")))
+        << panel->toolTip().toStdString();
+  }
+
+  // The next crawl takes it away from its start.
+  std::optional<bool> shownAtCompletion;
+  QObject::connect(&program->searchFrm(), &QWidget::windowTitleChanged, [&] {
+    if (program->searchFrm().windowTitle().startsWith(QStringLiteral("ダウンロードが完了")))
+      shownAtCompletion = panel->isVisible();
+  });
+  crawlFromTheList(QStringLiteral("one"), server.url("/a.gif"), QStringLiteral("0"));
+  ASSERT_TRUE(shownAtCompletion.has_value());
+  EXPECT_FALSE(*shownAtCompletion);
+  EXPECT_FALSE(panel->isVisible());  // that crawl had no failures
 }
 
 TEST_F(DesktopEndToEnd, AHarvelFolderThatIsNotThereYetIsMadeForTheFirstCrawl) {
