@@ -92,7 +92,8 @@ int main(int argc, char** argv) {
   }
   const QString output = QString::fromLocal8Bit(argv[1]);
 
-  // A small picture gallery whose pictures come in slowly enough to be watched.
+  // A small picture gallery whose pictures come in slowly enough to be watched,
+  // even six at a time.
   harvel::test::TestSiteServer server;
   std::string index = "<html><body>\r\n";
   for (int i = 1; i <= 60; ++i) {
@@ -108,12 +109,12 @@ int main(int argc, char** argv) {
     photos.push_back(Photo(i));
   server.routes().Get(R"(/gallery/photo(\d+)\.jpg)",
                       [&photos](const httplib::Request& req, httplib::Response& res) {
-                        std::this_thread::sleep_for(120ms);
+                        std::this_thread::sleep_for(600ms);
                         const auto n = std::stoul(req.matches[1].str());
                         res.set_content(photos[std::min<std::size_t>(n, 60)], "image/jpeg");
                       });
   server.routes().Get(R"(/gallery/.*\.html)", [](const httplib::Request&, httplib::Response& res) {
-    std::this_thread::sleep_for(120ms);
+    std::this_thread::sleep_for(600ms);
     res.set_content("<html></html>", "text/html");
   });
   server.start();
@@ -153,7 +154,7 @@ int main(int argc, char** argv) {
     search.close();  // ends the first crawl
     QTimer::singleShot(500ms, &mainFrm, [&] {
       search.setThumbnailsShown(true);
-      QTimer::singleShot(4s, &mainFrm, [&] {
+      QTimer::singleShot(3s, &mainFrm, [&] {
         search.move(300, 200);
         Wait(800ms);
         if (!Grab(search, output + QStringLiteral("/screenshot-thumbnails.png")))
