@@ -11,6 +11,8 @@ namespace harvel {
 
 DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overrides)
     : harvelFolder_(folder),
+      settings_(overrides.configFolder.isEmpty() ? SettingsStore::DefaultFolder()
+                                                 : overrides.configFolder),
       channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
                                                                       : overrides.programFolder)) {
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
@@ -23,6 +25,8 @@ DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overr
                           return state && state->mailbox ? state->mailbox->text : std::string();
                         },
                         [this](const std::string& path) { qtShell_.openFile(path); }});
+  mainFrm_->settingsDialog().display().watchThumbnails(
+      [this](bool shown) { searchFrm_->setThumbnailsShown(shown); });
   observers_.add(searchFrm_.get());
   observers_.add(&mainFrm_->lastCrawlPanel());
   crawlWindow_->setObserver(&observers_);
@@ -50,6 +54,10 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
   services.endProgram = overrides.endProgram;
   services.showMessage = overrides.showMessage;
   services.openUrl = overrides.openUrl;
+  services.keptSettings.read = [this](const QString& key) { return settings_.value(key); };
+  services.keptSettings.write = [this](const QString& key, const QVariant& value) {
+    settings_.setValue(key, value);
+  };
   return services;
 }
 

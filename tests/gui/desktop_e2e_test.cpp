@@ -2,7 +2,9 @@
 // real engine, the real VeskDownloader and a real HTTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QCheckBox>
+#include <QImage>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -186,6 +188,55 @@ TEST_F(DesktopEndToEnd, TheMainWindowKeepsTheLastCrawlsFailuresUntilTheNextCrawl
   ASSERT_TRUE(shownAtCompletion.has_value());
   EXPECT_FALSE(*shownAtCompletion);
   EXPECT_FALSE(panel->isVisible());  // that crawl had no failures
+}
+
+TEST_F(DesktopEndToEnd, TheThumbnailSettingIsKeptBetweenRunsAndTheStripShowsWhatLands) {
+  QImage picture(40, 30, QImage::Format_RGB32);
+  picture.fill(Qt::blue);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(picture.save(&buffer, "PNG"));
+  server.routes().Get("/pictures.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<img src=\"blue\"><img src=\"plain.txt\">\r\n", "text/html");
+  });
+  server.routes().Get("/blue", [png](const httplib::Request&, httplib::Response& res) {
+    res.set_content(png.toStdString(), "image/png");
+  });
+  server.routes().Get("/plain.txt", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("text", "text/plain");
+  });
+  server.start();
+  test::TempFolder config;
+  overrides.configFolder = QString::fromStdString(config.text());
+  auto run = [this] {
+    program = std::make_unique<DesktopProgram>(harvelFolder.text(), overrides);
+    program->start();
+    return program->mainFrm().findChild<QCheckBox*>(QStringLiteral("ThumbnailsChk"));
+  };
+
+  QCheckBox* box = run();
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(box->isChecked());  // off at first
+  EXPECT_FALSE(program->searchFrm().thumbnailsShown());
+  box->click();
+  EXPECT_TRUE(program->searchFrm().thumbnailsShown());
+
+  box = run();  // the next run of the program
+  EXPECT_TRUE(box->isChecked());
+  EXPECT_TRUE(program->searchFrm().thumbnailsShown());
+  EXPECT_TRUE(fs::exists(config.path() / "harvel.conf"));
+
+  // その他 takes the picture without a name ending and the text file too.
+  control<QCheckBox>("OtherChk")->setChecked(true);
+  crawlFromTheList(QStringLiteral("pictures"), server.url("/pictures.html"), QStringLiteral("0"));
+  ASSERT_FALSE(timedOut);
+  const ThumbnailStrip& strip = *program->searchFrm().thumbnails();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return strip.decodesUnderWay() == 0; }, 10000));
+  ASSERT_EQ(strip.shown().size(), 1u);
+  EXPECT_EQ(strip.shown()[0].path.toStdString(), harvelFolder.text() + "/pictures/blue");
+  EXPECT_EQ(strip.shown()[0].state, ThumbnailStrip::State::Drawn);
+  EXPECT_EQ(strip.shown()[0].thumbnail.pixels, QSize(40, 30));
 }
 
 TEST_F(DesktopEndToEnd, AHarvelFolderThatIsNotThereYetIsMadeForTheFirstCrawl) {
