@@ -4,9 +4,9 @@
 
 #include <QBuffer>
 #include <QCheckBox>
-#include <QImage>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -198,9 +198,9 @@ TEST_F(DesktopEndToEnd, TheThumbnailSettingIsKeptBetweenRunsAndTheStripShowsWhat
   buffer.open(QIODevice::WriteOnly);
   ASSERT_TRUE(picture.save(&buffer, "PNG"));
   server.routes().Get("/pictures.html", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("<img src=\"blue\"><img src=\"plain.txt\">\r\n", "text/html");
+    res.set_content("<img src=\"blue.dat\"><img src=\"plain.txt\">\r\n", "text/html");
   });
-  server.routes().Get("/blue", [png](const httplib::Request&, httplib::Response& res) {
+  server.routes().Get("/blue.dat", [png](const httplib::Request&, httplib::Response& res) {
     res.set_content(png.toStdString(), "image/png");
   });
   server.routes().Get("/plain.txt", [](const httplib::Request&, httplib::Response& res) {
@@ -227,14 +227,14 @@ TEST_F(DesktopEndToEnd, TheThumbnailSettingIsKeptBetweenRunsAndTheStripShowsWhat
   EXPECT_TRUE(program->searchFrm().thumbnailsShown());
   EXPECT_TRUE(fs::exists(config.path() / "harvel.conf"));
 
-  // その他 takes the picture without a name ending and the text file too.
+  // その他 takes the picture named as no picture and the text file too.
   control<QCheckBox>("OtherChk")->setChecked(true);
   crawlFromTheList(QStringLiteral("pictures"), server.url("/pictures.html"), QStringLiteral("0"));
   ASSERT_FALSE(timedOut);
   const ThumbnailStrip& strip = *program->searchFrm().thumbnails();
   ASSERT_TRUE(QTest::qWaitFor([&] { return strip.decodesUnderWay() == 0; }, 10000));
   ASSERT_EQ(strip.shown().size(), 1u);
-  EXPECT_EQ(strip.shown()[0].path.toStdString(), harvelFolder.text() + "/pictures/blue");
+  EXPECT_EQ(strip.shown()[0].path.toStdString(), harvelFolder.text() + "/pictures/blue.dat");
   EXPECT_EQ(strip.shown()[0].state, ThumbnailStrip::State::Drawn);
   EXPECT_EQ(strip.shown()[0].thumbnail.pixels, QSize(40, 30));
 }

@@ -125,6 +125,9 @@ int main(int argc, char** argv) {
   overrides.programFolder = QCoreApplication::applicationDirPath().toStdString();
   overrides.shell = &shell;
   overrides.openUrl = [](const QUrl&) {};
+  // The settings as they are at first, whatever the user has set.
+  harvel::test::TempFolder config;
+  overrides.configFolder = QString::fromStdString(config.text());
   harvel::DesktopProgram program(folder.text(), overrides);
   program.start();
   harvel::MainFrm& mainFrm = program.mainFrm();
