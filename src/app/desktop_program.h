@@ -46,7 +46,7 @@ class DesktopProgram {
 
   MainFrm& mainFrm() { return *mainFrm_; }
   SearchFrm& searchFrm() { return *searchFrm_; }
-  CrawlSession& crawlSession() { return *crawlWindow_; }
+  CrawlSession& crawlSession() { return *crawlSession_; }
   DownloaderChannel& channel() { return channel_; }
 
  private:
@@ -59,7 +59,7 @@ class DesktopProgram {
   QtShell qtShell_;
   DownloaderChannel channel_;
   std::unique_ptr<MainFrm> mainFrm_;
-  std::unique_ptr<CrawlSession> crawlWindow_;
+  std::unique_ptr<CrawlSession> crawlSession_;
   std::unique_ptr<SearchFrm> searchFrm_;
   CrawlObserverList observers_;  // the crawl window and the main window's last-crawl panel
 };

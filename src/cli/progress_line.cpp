@@ -15,7 +15,7 @@ constexpr int kLeastForName = 8;
 
 std::string ProgressLineText(const ProgressTotals& totals, int columns) {
   std::string line =
-      std::to_string(totals.landed) + " landed, " + std::to_string(totals.failed) + " failed";
+      std::to_string(totals.fetched) + " fetched, " + std::to_string(totals.failed) + " failed";
   for (const auto& [name, count] : totals.otherEnds) {
     if (count != 0)
       line += ", " + std::to_string(count) + " " + TerminalLine(name);

@@ -59,8 +59,9 @@ void ProgressPrinter::requestStarted(const FileRequest& request) {
 }
 
 void ProgressPrinter::requestEnded(const RequestRecord& record) {
+  // Further ends of a request are counted here into totals_.otherEnds.
   if (record.outcome.landed) {
-    ++totals_.landed;
+    ++totals_.fetched;
   } else {
     ++totals_.failed;
   }
@@ -71,12 +72,6 @@ void ProgressPrinter::requestEnded(const RequestRecord& record) {
     lineOpen_ = false;
     out_ << SingleLine(RequestRecordText(record)) << '\n';
   }
-  if (style_ == Style::RedrawnLine)
-    redraw();
-}
-
-void ProgressPrinter::downloadFailed(const std::string&, const std::string&, const std::string&) {
-  // The failure's own line has just been written below the line: draw it again.
   if (style_ == Style::RedrawnLine)
     redraw();
 }
@@ -121,7 +116,8 @@ void ProgressPrinter::redraw() {
   }
   if (startedAt_) {
     const double seconds = std::chrono::duration<double>(clock_() - *startedAt_).count();
-    totals_.filesPerSecond = static_cast<double>(totals_.landed) / std::max(seconds, kLeastSeconds);
+    totals_.filesPerSecond =
+        static_cast<double>(totals_.fetched) / std::max(seconds, kLeastSeconds);
   }
   // The last column is left free: a line that fills it wraps on some terminals.
   std::string line = ProgressLineText(totals_, width_ - 1);

@@ -14,7 +14,7 @@ namespace harvel {
 // Shows a crawl in a terminal. For pipes and files: every status text and
 // caption the crawl window would show, as one line each. For a terminal: one
 // line redrawn in place that always holds the run's totals (ProgressLineText):
-// files landed and failed, rows left, files a second and the file under way.
+// files fetched and failed, rows left, files a second and the file under way.
 // When verbose, each request as it ended is a line of its own
 // (RequestRecordText).
 class ProgressPrinter : public CrawlObserver {
@@ -36,14 +36,12 @@ class ProgressPrinter : public CrawlObserver {
   void captionChanged(const std::string& text) override;
   void requestStarted(const FileRequest& request) override;
   void requestEnded(const RequestRecord& record) override;
-  void downloadFailed(const std::string& url, const std::string& path,
-                      const std::string& reason) override;
   void loaded() override;
   void unloaded() override;
 
   // Takes the redrawn line off the terminal and writes everything out, so that
   // a line on another stream of the same terminal (a failure) stands alone;
-  // the next report draws the line again below it.
+  // the next report (the crawl's next status text) draws it again below.
   void clearLine();
   // Ends the redrawn line, if one is open, and writes everything out.
   void endLine();

@@ -24,11 +24,6 @@ class CrawlObserverList : public CrawlObserver {
     for (CrawlObserver* o : observers_)
       o->statusTextChanged(panel, text);
   }
-  void downloadFailed(const std::string& url, const std::string& path,
-                      const std::string& reason) override {
-    for (CrawlObserver* o : observers_)
-      o->downloadFailed(url, path, reason);
-  }
   void requestStarted(const FileRequest& request) override {
     for (CrawlObserver* o : observers_)
       o->requestStarted(request);

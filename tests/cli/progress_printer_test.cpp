@@ -81,7 +81,6 @@ TEST(ProgressPrinter, TheRedrawnLineAlwaysHoldsTheTotalsAndTheFileUnderWay) {
   printer.requestStarted({"http://127.0.0.1/gone.gif", "/h/t/gone.gif", {}, {}});
   printer.requestEnded(Ended("gone.gif", false));
   printer.clearLine();  // a failure line is written on the other stream here
-  printer.downloadFailed("http://127.0.0.1/gone.gif", "/h/t/gone.gif", "HTTP 404");
   printer.rowRemoved(0);
   printer.statusTextChanged(2, "ダウンロード総数:1 (残りの数：2 )");
   printer.unloaded();
@@ -89,20 +88,19 @@ TEST(ProgressPrinter, TheRedrawnLineAlwaysHoldsTheTotalsAndTheFileUnderWay) {
   const std::vector<std::string> drawings = Drawings(out.str());
   // A drawing that would show nothing new is left out.
   EXPECT_EQ(drawings, (std::vector<std::string>{
-                          "0 landed, 0 failed, 4 left, 0.0 files/s  写真.jpg",
-                          "1 landed, 0 failed, 4 left, 0.5 files/s",
-                          "1 landed, 0 failed, 3 left, 0.5 files/s  gone.gif",
-                          "1 landed, 1 failed, 3 left, 0.5 files/s",
+                          "0 fetched, 0 failed, 4 left, 0.0 files/s  写真.jpg",
+                          "1 fetched, 0 failed, 4 left, 0.5 files/s",
+                          "1 fetched, 0 failed, 3 left, 0.5 files/s  gone.gif",
+                          "1 fetched, 1 failed, 3 left, 0.5 files/s",
                           "",  // cleared for the failure line
-                          "1 landed, 1 failed, 3 left, 0.5 files/s",
-                          "1 landed, 1 failed, 2 left, 0.5 files/s",
+                          "1 fetched, 1 failed, 2 left, 0.5 files/s",
                       }));
   EXPECT_EQ(out.str().back(), '\n');  // the last totals stay on the screen
 }
 
 TEST(ProgressLine, FitsTheTerminalWithWideAndHostileNames) {
   ProgressTotals totals;
-  totals.landed = 12;
+  totals.fetched = 12;
   totals.failed = 3;
   totals.otherEnds = {{"already collected", 0}, {"too small", 7}};
   totals.left = 340;
@@ -112,11 +110,11 @@ TEST(ProgressLine, FitsTheTerminalWithWideAndHostileNames) {
       "2J\xff"
       "写真アルバム-0042.jpg";
   EXPECT_EQ(ProgressLineText(totals, 200),
-            "12 landed, 3 failed, 7 too small, 340 left, 4.2 files/s  "
+            "12 fetched, 3 failed, 7 too small, 340 left, 4.2 files/s  "
             " ]0;title  2J?写真アルバム-0042.jpg");
   // Narrower: the totals stay whole, the name keeps its end.
-  EXPECT_EQ(ProgressLineText(totals, 73),
-            "12 landed, 3 failed, 7 too small, 340 left, 4.2 files/s  ...バム-0042.jpg");
+  EXPECT_EQ(ProgressLineText(totals, 74),
+            "12 fetched, 3 failed, 7 too small, 340 left, 4.2 files/s  ...バム-0042.jpg");
   for (int columns = 1; columns <= 100; ++columns) {
     const std::string line = ProgressLineText(totals, columns);
     EXPECT_LE(TerminalColumns(line), columns) << line;

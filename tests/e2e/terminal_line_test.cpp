@@ -79,7 +79,7 @@ TEST(TerminalLine, HoldsTheTotalsAllTheTimeWithinTheTerminalsWidth) {
   ASSERT_TRUE(run.finished) << run.out;
   EXPECT_EQ(run.exitCode, 3) << run.out;
 
-  const std::regex totals(R"(\d+ landed, \d+ failed, \d+ left, \d+\.\d files/s( .*)?)");
+  const std::regex totals(R"(\d+ fetched, \d+ failed, \d+ left, \d+\.\d files/s( .*)?)");
   int lines = 0;
   int withAName = 0;
   std::string last;
@@ -95,9 +95,10 @@ TEST(TerminalLine, HoldsTheTotalsAllTheTimeWithinTheTerminalsWidth) {
   }
   EXPECT_GE(lines, 13);
   EXPECT_GE(withAName, 12);  // the file under way
-  EXPECT_EQ(last.substr(0, 29), "13 landed, 1 failed, 0 left, ") << last;
+  EXPECT_EQ(last.substr(0, 30), "13 fetched, 1 failed, 0 left, ") << last;
   EXPECT_NE(run.out.find("harvel-cli: failed: "), std::string::npos);
-  EXPECT_NE(run.out.find("\nharvel-cli: 13 landed, 1 failed\n"), std::string::npos) << run.out;
+  // The page was read for its links and removed: it was fetched, but it did not stay.
+  EXPECT_NE(run.out.find("\nharvel-cli: 12 landed, 1 failed\n"), std::string::npos) << run.out;
 }
 
 }  // namespace
