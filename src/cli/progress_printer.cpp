@@ -85,8 +85,8 @@ void ProgressPrinter::loaded() {
 
 void ProgressPrinter::unloaded() {
   totals_.fileUnderWay.clear();
-  if (style_ == Style::RedrawnLine && lineOpen_)
-    redraw();  // the crawl's last totals stay on the screen
+  if (style_ == Style::RedrawnLine && drawnSinceEnd_)
+    redraw();  // the crawl's last totals stay on the screen, also after a failure line
   endLine();
 }
 
@@ -103,6 +103,7 @@ void ProgressPrinter::endLine() {
     out_ << '\n';
     lineOpen_ = false;
   }
+  drawnSinceEnd_ = false;
   out_ << std::flush;
 }
 
@@ -126,6 +127,7 @@ void ProgressPrinter::redraw() {
   out_ << '\r' << line << "\x1b[K";
   shown_ = std::move(line);
   lineOpen_ = true;
+  drawnSinceEnd_ = true;
 }
 
 }  // namespace harvel

@@ -56,7 +56,8 @@ class ProgressPrinter : public CrawlObserver {
   int width_;
   bool verbose_;
   bool lineOpen_ = false;
-  std::string shown_;  // the redrawn line as it stands
+  std::string shown_;           // the redrawn line as it stands
+  bool drawnSinceEnd_ = false;  // drawn since the line was last ended
   std::function<int()> columns_;
   Clock clock_ = [] { return std::chrono::steady_clock::now(); };
   std::optional<std::chrono::steady_clock::time_point> startedAt_;
