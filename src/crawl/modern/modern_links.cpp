@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/path_text.h"
+#include "crawl/landed_file.h"
 #include "crawl/link_extraction.h"
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/url_ending.h"
@@ -104,12 +105,8 @@ ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state) {
   page.reset();
   if (QueueReferences(context, state, references) == ScanEnd::Closed)
     return ScanEnd::Closed;
-  const bool dropped = ModernPageIsDropped(context, state);
-  if (dropped) {
-    std::error_code error;
-    std::filesystem::remove(PathFromText(state.SaveFile), error);
-    --state.DownCnt;
-  }
+  if (ModernPageIsDropped(context, state))
+    DropLandedFile(state);
   return Paced(context, state) ? ScanEnd::Finished : ScanEnd::Closed;
 }
 
