@@ -1,7 +1,11 @@
-#include "crawl/modern/nesting_limit.h"
+#include "crawl/modern/parser_input.h"
 
+#include <algorithm>
 #include <array>
-#include <utility>
+#include <initializer_list>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "crawl/modern/url_ending.h"
@@ -9,117 +13,607 @@
 namespace harvel {
 namespace {
 
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
 bool IsLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool IsNameChar(char c) {
-  return IsLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == ':' || c == '_';
-}
-
-// Elements that open nothing: void elements, and those that the parser closes
-// by themselves at the next of their kind (p, li, td, a ...), which real pages
-// rarely close.
-bool OpensNothing(std::string_view name) {
-  static constexpr std::array<std::string_view, 39> kNames = {
-      "a",     "nobr",   "button",   "area",     "base",     "br",      "col",    "embed",
-      "hr",    "img",    "input",    "link",     "meta",     "param",   "source", "track",
-      "wbr",   "keygen", "frame",    "image",    "basefont", "bgsound", "p",      "li",
-      "dt",    "dd",     "option",   "optgroup", "td",       "th",      "tr",     "thead",
-      "tbody", "tfoot",  "colgroup", "rb",       "rt",       "rp",      "html"};
-  for (std::string_view known : kNames) {
+bool OneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+  for (std::string_view known : names) {
     if (name == known)
       return true;
   }
   return false;
 }
 
+using NameSet = std::unordered_set<std::string_view>;
+
+bool IsHeading(std::string_view name) {
+  return name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
+}
+
+// Elements that hold nothing.
+bool IsVoid(std::string_view name) {
+  static const NameSet kNames = {
+      "area", "base",  "basefont", "bgsound", "br",   "col",   "embed",  "frame", "hr", "image",
+      "img",  "input", "keygen",   "link",    "meta", "param", "source", "track", "wbr"};
+  return kNames.contains(name);
+}
+
+// The formatting elements that the parser reopens; "a" is kept for its links.
+bool IsFormatting(std::string_view name) {
+  return OneOf(name, {"b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike",
+                      "strong", "tt", "u"});
+}
+
 // Elements whose content is text up to their end tag.
-bool HoldsRawText(std::string_view name) {
-  return name == "script" || name == "style" || name == "textarea" || name == "title" ||
-         name == "xmp" || name == "noembed" || name == "noframes" || name == "iframe";
+bool HoldsText(std::string_view name) {
+  return OneOf(name,
+               {"script", "style", "xmp", "iframe", "noembed", "noframes", "textarea", "title"});
 }
 
-std::size_t FindNoCase(std::string_view text, std::string_view lowerWord, std::size_t from) {
-  for (std::size_t at = text.find('<', from); at != std::string_view::npos;
-       at = text.find('<', at + 1)) {
-    if (AsciiLower(text.substr(at, lowerWord.size())) == lowerWord)
-      return at;
+bool IsSpecialHtml(std::string_view name) {
+  static const NameSet kNames = {
+      "address",  "applet",     "area",     "article",    "aside",    "base",      "basefont",
+      "bgsound",  "blockquote", "body",     "br",         "button",   "caption",   "center",
+      "col",      "colgroup",   "dd",       "details",    "dir",      "div",       "dl",
+      "dt",       "embed",      "fieldset", "figcaption", "figure",   "footer",    "form",
+      "frame",    "frameset",   "head",     "header",     "hgroup",   "hr",        "html",
+      "iframe",   "img",        "input",    "keygen",     "li",       "link",      "listing",
+      "main",     "marquee",    "menu",     "meta",       "nav",      "noembed",   "noframes",
+      "noscript", "object",     "ol",       "p",          "param",    "plaintext", "pre",
+      "script",   "search",     "section",  "select",     "source",   "style",     "summary",
+      "table",    "tbody",      "td",       "template",   "textarea", "tfoot",     "th",
+      "thead",    "title",      "tr",       "track",      "ul",       "wbr",       "xmp"};
+  return IsHeading(name) || kNames.contains(name);
+}
+
+// Start tags that end svg or MathML content.
+bool LeavesForeignContent(std::string_view name) {
+  static const NameSet kNames = {
+      "b",   "big",   "blockquote", "body",  "br",    "center", "code",   "dd",
+      "div", "dl",    "dt",         "em",    "embed", "head",   "hr",     "i",
+      "img", "li",    "listing",    "menu",  "meta",  "nobr",   "ol",     "p",
+      "pre", "ruby",  "s",          "small", "span",  "strong", "strike", "sub",
+      "sup", "table", "tt",         "u",     "ul",    "var"};
+  return IsHeading(name) || kNames.contains(name);
+}
+
+enum class Space { Html, Svg, Math };
+
+// What an open element is to the parser's scopes, as bits.
+enum Category : unsigned {
+  kSpecial = 1u << 0,    // an end tag of another element stops at it
+  kBoundary = 1u << 1,   // the edge of the default scope
+  kButton = 1u << 2,     // the edge of the button scope
+  kTableEdge = 1u << 3,  // the edge of the table scope
+  kListStop = 1u << 4,   // stops a list item from closing an earlier one
+  kListEdge = 1u << 5,   // the edge of the list item scope
+  kHeadingElement = 1u << 6,
+  kCell = 1u << 7,
+  kRow = 1u << 8,
+  kRowGroup = 1u << 9,
+  kDefinition = 1u << 10,  // dd or dt
+};
+constexpr std::size_t kCategoryCount = 11;
+
+bool IsIntegrationPoint(std::string_view name, Space space) {
+  if (space == Space::Svg)
+    return OneOf(name, {"foreignobject", "desc", "title"});
+  if (space == Space::Math)
+    return OneOf(name, {"mi", "mo", "mn", "ms", "mtext", "annotation-xml"});
+  return false;
+}
+
+unsigned CategoriesOf(std::string_view name, Space space) {
+  if (space != Space::Html)
+    return IsIntegrationPoint(name, space) ? kSpecial | kBoundary | kListStop : 0u;
+  unsigned categories = 0;
+  if (IsSpecialHtml(name)) {
+    categories |= kSpecial;
+    if (!OneOf(name, {"address", "div", "p"}))
+      categories |= kListStop;
   }
-  return std::string_view::npos;
+  if (OneOf(name,
+            {"applet", "caption", "html", "table", "td", "th", "marquee", "object", "template"}))
+    categories |= kBoundary;
+  if (name == "button")
+    categories |= kButton;
+  if (OneOf(name, {"html", "table", "template"}))
+    categories |= kTableEdge;
+  if (OneOf(name, {"ol", "ul"}))
+    categories |= kListEdge;
+  if (IsHeading(name))
+    categories |= kHeadingElement;
+  if (OneOf(name, {"td", "th"}))
+    categories |= kCell;
+  if (name == "tr")
+    categories |= kRow;
+  if (OneOf(name, {"tbody", "thead", "tfoot"}))
+    categories |= kRowGroup;
+  if (OneOf(name, {"dd", "dt"}))
+    categories |= kDefinition;
+  return categories;
 }
 
-// The position just behind the ">" that ends the tag whose name ends at `from`.
-std::size_t TagEnd(std::string_view page, std::size_t from) {
-  std::size_t pos = from;
-  while (pos < page.size() && page[pos] != '>') {
-    const char c = page[pos];
-    if ((c == '"' || c == '\'') && pos > 0 && page[pos - 1] == '=') {
-      const std::size_t close = page.find(c, pos + 1);
-      if (close == std::string_view::npos)
-        return page.size();
-      pos = close + 1;
+struct Attribute {
+  std::string_view name;
+  std::string_view value;
+  bool hasValue = false;
+};
+
+struct Tag {
+  std::string name;  // lower case
+  std::vector<Attribute> attributes;
+  bool selfClosing = false;
+};
+
+// The open elements as the parser will hold them, with the positions of each
+// name and each category so that every question about scope is answered in
+// constant time.
+class OpenElements {
+ public:
+  static constexpr std::size_t kNamesKept = 256;
+
+  struct Element {
+    std::string name;
+    Space space;
+    unsigned categories;
+  };
+
+  std::size_t size() const { return elements_.size(); }
+  const Element* top() const { return elements_.empty() ? nullptr : &elements_.back(); }
+
+  void push(std::string name, Space space) {
+    const unsigned categories = CategoriesOf(name, space);
+    const int at = static_cast<int>(elements_.size());
+    byName_[name].push_back(at);
+    for (std::size_t i = 0; i < kCategoryCount; ++i) {
+      if (categories & (1u << i))
+        byCategory_[i].push_back(at);
+    }
+    elements_.push_back(Element{std::move(name), space, categories});
+  }
+
+  void pop() {
+    const Element& element = elements_.back();
+    const auto positions = byName_.find(element.name);
+    positions->second.pop_back();
+    // Names that are no longer open go once there are many, so that a page
+    // of countless made-up names does not keep one entry for each.
+    if (positions->second.empty() && byName_.size() > kNamesKept)
+      byName_.erase(positions);
+    for (std::size_t i = 0; i < kCategoryCount; ++i) {
+      if (element.categories & (1u << i))
+        byCategory_[i].pop_back();
+    }
+    elements_.pop_back();
+  }
+
+  // Pops the element at `at` and every one above it.
+  void popTo(int at) {
+    while (static_cast<int>(elements_.size()) > at)
+      pop();
+  }
+
+  int topmost(std::string_view name) const {
+    const auto found = byName_.find(std::string(name));
+    return found == byName_.end() || found->second.empty() ? -1 : found->second.back();
+  }
+
+  int topmost(unsigned categories) const {
+    int at = -1;
+    for (std::size_t i = 0; i < kCategoryCount; ++i) {
+      if ((categories & (1u << i)) && !byCategory_[i].empty())
+        at = std::max(at, byCategory_[i].back());
+    }
+    return at;
+  }
+
+  // `found` when no element of `edges` lies above it (it may be one itself);
+  // else -1.
+  int inScope(int found, unsigned edges) const {
+    return found >= 0 && found >= topmost(edges) ? found : -1;
+  }
+
+ private:
+  std::vector<Element> elements_;
+  std::unordered_map<std::string, std::vector<int>> byName_;
+  std::array<std::vector<int>, kCategoryCount> byCategory_;
+};
+
+class ParserInputWriter {
+ public:
+  ParserInputWriter(std::string_view page, int nestingLimit)
+      : page_(page), limit_(static_cast<std::size_t>(nestingLimit)) {
+    out_.reserve(page.size() + page.size() / 8);
+  }
+
+  std::string run() {
+    while (pos_ < page_.size()) {
+      const std::size_t open = page_.find('<', pos_);
+      if (open == std::string_view::npos) {
+        out_.append(page_.substr(pos_));
+        break;
+      }
+      out_.append(page_.substr(pos_, open - pos_));
+      pos_ = open;
+      markup();
+    }
+    return std::move(out_);
+  }
+
+ private:
+  bool at(std::size_t offset, char c) const {
+    return pos_ + offset < page_.size() && page_[pos_ + offset] == c;
+  }
+
+  void skipPast(char c) {
+    const std::size_t end = page_.find(c, pos_);
+    pos_ = end == std::string_view::npos ? page_.size() : end + 1;
+  }
+
+  // At a "<": a tag, a comment, a doctype, or text.
+  void markup() {
+    if (page_.compare(pos_, 4, "<!--") == 0) {
+      skipComment();
+    } else if (at(1, '!') || at(1, '?')) {
+      skipPast('>');  // a doctype or something the parser takes for a comment
+    } else if (at(1, '/') && pos_ + 2 < page_.size() && IsLetter(page_[pos_ + 2])) {
+      pos_ += 2;
+      if (std::optional<Tag> tag = readTag())
+        endTag(*tag);
+    } else if (at(1, '/') && at(2, '>')) {
+      pos_ += 3;
+    } else if (at(1, '/') && pos_ + 2 < page_.size()) {
+      skipPast('>');
+    } else if (pos_ + 1 < page_.size() && IsLetter(page_[pos_ + 1])) {
+      ++pos_;
+      if (std::optional<Tag> tag = readTag())
+        startTag(*tag);
     } else {
-      ++pos;
+      out_ += "&lt;";
+      ++pos_;
     }
   }
-  return pos < page.size() ? pos + 1 : page.size();
-}
+
+  void skipComment() {
+    pos_ += 4;
+    if (at(0, '>')) {
+      ++pos_;
+      return;
+    }
+    if (at(0, '-') && at(1, '>')) {
+      pos_ += 2;
+      return;
+    }
+    for (std::size_t dashes = page_.find("--", pos_); dashes != std::string_view::npos;
+         dashes = page_.find("--", dashes + 1)) {
+      if (page_.compare(dashes + 2, 1, ">") == 0) {
+        pos_ = dashes + 3;
+        return;
+      }
+      if (page_.compare(dashes + 2, 2, "!>") == 0) {
+        pos_ = dashes + 4;
+        return;
+      }
+    }
+    pos_ = page_.size();
+  }
+
+  // The name and attributes of a tag whose name starts at pos_; nullopt when
+  // the page ends inside it (the parser drops such a tag).
+  std::optional<Tag> readTag() {
+    Tag tag;
+    const std::size_t nameStart = pos_;
+    while (pos_ < page_.size() && !IsSpace(page_[pos_]) && page_[pos_] != '/' && page_[pos_] != '>')
+      ++pos_;
+    tag.name = AsciiLower(page_.substr(nameStart, pos_ - nameStart));
+    for (;;) {
+      while (pos_ < page_.size() && IsSpace(page_[pos_]))
+        ++pos_;
+      if (pos_ >= page_.size())
+        return std::nullopt;
+      const char c = page_[pos_];
+      if (c == '>') {
+        ++pos_;
+        return tag;
+      }
+      if (c == '/') {
+        ++pos_;
+        if (at(0, '>')) {
+          ++pos_;
+          tag.selfClosing = true;
+          return tag;
+        }
+        continue;
+      }
+      Attribute attribute;
+      const std::size_t start = pos_++;  // a name may start with "="
+      while (pos_ < page_.size() && !IsSpace(page_[pos_]) && page_[pos_] != '/' &&
+             page_[pos_] != '>' && page_[pos_] != '=')
+        ++pos_;
+      attribute.name = page_.substr(start, pos_ - start);
+      while (pos_ < page_.size() && IsSpace(page_[pos_]))
+        ++pos_;
+      if (at(0, '=')) {
+        ++pos_;
+        while (pos_ < page_.size() && IsSpace(page_[pos_]))
+          ++pos_;
+        if (pos_ >= page_.size())
+          return std::nullopt;
+        attribute.hasValue = true;
+        const char quote = page_[pos_];
+        if (quote == '"' || quote == '\'') {
+          const std::size_t close = page_.find(quote, pos_ + 1);
+          if (close == std::string_view::npos)
+            return std::nullopt;
+          attribute.value = page_.substr(pos_ + 1, close - pos_ - 1);
+          pos_ = close + 1;
+        } else {
+          const std::size_t valueStart = pos_;
+          while (pos_ < page_.size() && !IsSpace(page_[pos_]) && page_[pos_] != '>')
+            ++pos_;
+          attribute.value = page_.substr(valueStart, pos_ - valueStart);
+        }
+      }
+      tag.attributes.push_back(attribute);
+    }
+  }
+
+  bool inForeignContent() const {
+    const OpenElements::Element* top = open_.top();
+    return top != nullptr && top->space != Space::Html &&
+           !IsIntegrationPoint(top->name, top->space);
+  }
+
+  // The attributes the parser gets: the first kAttributeLimit, and for html and
+  // body tags what is left of the limit they share.
+  void limitAttributes(Tag& tag) {
+    std::size_t keep = kAttributeLimit;
+    int* shared = tag.name == "html"   ? &htmlAttributes_
+                  : tag.name == "body" ? &bodyAttributes_
+                                       : nullptr;
+    if (shared != nullptr)
+      keep = static_cast<std::size_t>(kAttributeLimit - *shared);
+    if (tag.attributes.size() > keep)
+      tag.attributes.resize(keep);
+    if (shared != nullptr)
+      *shared += static_cast<int>(tag.attributes.size());
+  }
+
+  void startTag(Tag& tag) {
+    limitAttributes(tag);
+    Space space = Space::Html;
+    if (inForeignContent()) {
+      bool leaves = LeavesForeignContent(tag.name);
+      if (tag.name == "font") {
+        for (const Attribute& attribute : tag.attributes) {
+          const std::string name = AsciiLower(attribute.name);
+          leaves = leaves || name == "color" || name == "face" || name == "size";
+        }
+      }
+      if (leaves) {
+        while (inForeignContent())
+          open_.pop();
+      } else {
+        space = open_.top()->space;
+      }
+    }
+    if (tag.name == "svg")
+      space = Space::Svg;
+    else if (tag.name == "math")
+      space = Space::Math;
+    if (space == Space::Html && IsFormatting(tag.name))
+      tag.name = "span";
+    if (space != Space::Html && tag.selfClosing) {
+      write(tag);
+      return;
+    }
+    if (space == Space::Html) {
+      if (HoldsText(tag.name)) {
+        textElement(tag);
+        return;
+      }
+      if (tag.name == "plaintext") {
+        write(tag);
+        appendText(page_.substr(pos_));
+        pos_ = page_.size();
+        return;
+      }
+      if (OneOf(tag.name, {"html", "body", "head"}) || IsVoid(tag.name)) {
+        write(tag);
+        return;
+      }
+      if (!closeBefore(tag.name))
+        return;  // the parser ignores it
+    }
+    if (open_.size() >= limit_) {
+      // Beyond the limit an element is left out, or closed at once when it has
+      // attributes to read; what it holds follows it.
+      if (!tag.attributes.empty()) {
+        write(tag);
+        out_ += "</" + tag.name + ">";
+      }
+      return;
+    }
+    write(tag);
+    open_.push(tag.name, space);
+    if (tag.name == "form")
+      formOpen_ = true;
+  }
+
+  // What the parser closes before an HTML start tag; false when it ignores the tag.
+  bool closeBefore(std::string_view name) {
+    const bool table =
+        OneOf(name, {"td", "th", "tr", "tbody", "thead", "tfoot", "caption", "colgroup"});
+    if (table && open_.topmost(kTableEdge) < 0)
+      return false;  // table parts outside a table
+    if (name == "form" && formOpen_)
+      return false;
+    if (OneOf(name, {"td", "th"})) {
+      closeFound(open_.inScope(open_.topmost(kCell), kTableEdge));
+      openImplied(true);
+    }
+    if (name == "tr") {
+      closeFound(open_.inScope(open_.topmost(kRow), kTableEdge));
+      openImplied(false);
+    }
+    if (OneOf(name, {"tbody", "thead", "tfoot"}))
+      closeFound(open_.inScope(open_.topmost(kRowGroup), kTableEdge));
+    if (name == "li")
+      closeFound(open_.inScope(open_.topmost("li"), kListStop));
+    if (OneOf(name, {"dd", "dt"}))
+      closeFound(open_.inScope(open_.topmost(kDefinition), kListStop));
+    if (name == "button")
+      closeFound(open_.inScope(open_.topmost("button"), kBoundary));
+    if (name == "a")
+      closeFound(open_.inScope(open_.topmost("a"), kSpecial));
+    if (OneOf(name, {"option", "optgroup"}) && open_.top() && open_.top()->name == "option")
+      open_.pop();
+    if (name == "optgroup" && open_.top() && open_.top()->name == "optgroup")
+      open_.pop();
+    if (ClosesParagraph(name))
+      closeFound(open_.inScope(open_.topmost("p"), kBoundary | kButton));
+    if (IsHeading(name) && open_.top() && IsHeading(open_.top()->name))
+      open_.pop();
+    return true;
+  }
+
+  static bool ClosesParagraph(std::string_view name) {
+    static const NameSet kNames = {
+        "address", "article", "aside",    "blockquote", "center", "details", "dialog",  "dir",
+        "div",     "dl",      "fieldset", "figcaption", "figure", "footer",  "header",  "hgroup",
+        "main",    "menu",    "nav",      "ol",         "p",      "search",  "section", "summary",
+        "ul",      "pre",     "listing",  "form",       "dd",     "dt",      "li",      "xmp"};
+    return IsHeading(name) || kNames.contains(name);
+  }
+
+  // A row without a body, and a cell without a row, are given one by the
+  // parser.
+  void openImplied(bool cell) {
+    if (open_.size() + 2 > limit_)
+      return;
+    if (open_.inScope(open_.topmost(kRowGroup), kTableEdge) < 0)
+      open_.push("tbody", Space::Html);
+    if (cell && open_.inScope(open_.topmost(kRow), kTableEdge) < 0)
+      open_.push("tr", Space::Html);
+  }
+
+  void closeFound(int at) {
+    if (at >= 0)
+      open_.popTo(at);
+  }
+
+  void endTag(Tag& tag) {
+    std::string& name = tag.name;
+    if (IsFormatting(name) && !(name == "font" && open_.topmost("font") >= 0))
+      name = "span";
+    int found = -1;
+    if (name == "form") {
+      if (!formOpen_)
+        return;
+      formOpen_ = false;
+      // The parser takes the form out from under what it holds; counted as
+      // open here unless nothing is open above it.
+      if (open_.top() != nullptr && open_.top()->name == "form")
+        open_.pop();
+      out_ += "</form>";
+      return;
+    }
+    if (IsHeading(name)) {
+      found = open_.inScope(open_.topmost(kHeadingElement), kBoundary);
+    } else if (name == "p") {
+      found = open_.inScope(open_.topmost("p"), kBoundary | kButton);
+    } else if (name == "li") {
+      found = open_.inScope(open_.topmost("li"), kBoundary | kListEdge);
+    } else if (OneOf(name, {"body", "html", "head", "br"})) {
+      return;
+    } else if (IsSpecialHtml(name)) {
+      found = open_.inScope(open_.topmost(name), kBoundary);
+    } else {
+      found = open_.inScope(open_.topmost(name), kSpecial);
+    }
+    if (found < 0)
+      return;  // it would close nothing: the parser is spared the search
+    open_.popTo(found);
+    out_ += "</" + name + ">";
+  }
+
+  // An element whose content is text: its start tag, the text up to its end
+  // tag, and the end tag.
+  void textElement(const Tag& tag) {
+    write(tag);
+    const std::string end = "</" + tag.name;
+    std::size_t close = pos_;
+    for (;;) {
+      close = page_.find("</", close);
+      if (close == std::string_view::npos)
+        break;
+      const std::size_t after = close + end.size();
+      if (AsciiLower(page_.substr(close, end.size())) == end &&
+          (after >= page_.size() || IsSpace(page_[after]) || page_[after] == '/' ||
+           page_[after] == '>'))
+        break;
+      close += 2;
+    }
+    if (close == std::string_view::npos) {
+      appendText(page_.substr(pos_));
+      pos_ = page_.size();
+      return;
+    }
+    appendText(page_.substr(pos_, close - pos_));
+    pos_ = close + 2;
+    readTag();  // the end tag, whose attributes mean nothing
+    out_ += end + ">";
+  }
+
+  void appendText(std::string_view text) {
+    for (std::size_t open = text.find('<'); open != std::string_view::npos; open = text.find('<')) {
+      out_.append(text.substr(0, open));
+      out_ += "&lt;";
+      text.remove_prefix(open + 1);
+    }
+    out_.append(text);
+  }
+
+  void write(const Tag& tag) {
+    out_ += '<';
+    out_ += tag.name;
+    for (const Attribute& attribute : tag.attributes) {
+      out_ += ' ';
+      out_.append(attribute.name);
+      if (!attribute.hasValue)
+        continue;
+      out_ += "=\"";
+      for (char c : attribute.value) {
+        if (c == '"')
+          out_ += "&quot;";
+        else
+          out_ += c;
+      }
+      out_ += '"';
+    }
+    out_ += tag.selfClosing ? "/>" : ">";
+  }
+
+  std::string_view page_;
+  std::size_t limit_;
+  std::size_t pos_ = 0;
+  std::string out_;
+  OpenElements open_;
+  int htmlAttributes_ = 0;
+  int bodyAttributes_ = 0;
+  bool formOpen_ = false;
+};
 
 }  // namespace
 
-std::optional<std::string> LimitNesting(std::string_view page, int limit) {
-  std::vector<std::pair<std::size_t, std::size_t>> dropped;  // [begin, end) of tags
-  int depth = 0;
-  std::size_t pos = 0;
-  while ((pos = page.find('<', pos)) != std::string_view::npos) {
-    const std::size_t open = pos;
-    if (page.compare(pos, 4, "<!--") == 0) {
-      const std::size_t end = page.find("-->", pos + 4);
-      pos = end == std::string_view::npos ? page.size() : end + 3;
-      continue;
-    }
-    const bool endTag = pos + 1 < page.size() && page[pos + 1] == '/';
-    const std::size_t nameStart = pos + (endTag ? 2 : 1);
-    if (nameStart >= page.size() || !IsLetter(page[nameStart])) {
-      ++pos;
-      continue;
-    }
-    std::size_t nameEnd = nameStart;
-    while (nameEnd < page.size() && IsNameChar(page[nameEnd]))
-      ++nameEnd;
-    const std::string name = AsciiLower(page.substr(nameStart, nameEnd - nameStart));
-    pos = TagEnd(page, nameEnd);
-    if (endTag) {
-      if (!OpensNothing(name) && depth > 0)
-        --depth;
-      continue;
-    }
-    if (HoldsRawText(name)) {
-      const std::size_t end = FindNoCase(page, "</" + name, pos);
-      pos = end == std::string_view::npos ? page.size() : end;
-      continue;
-    }
-    const bool selfClosing = pos >= 2 && page[pos - 1] == '>' && page[pos - 2] == '/';
-    if (OpensNothing(name) || selfClosing)
-      continue;
-    if (depth >= limit) {
-      dropped.emplace_back(open, pos);
-    } else {
-      ++depth;
-    }
-  }
-  if (dropped.empty())
-    return std::nullopt;
-  std::string kept;
-  kept.reserve(page.size());
-  std::size_t from = 0;
-  for (const auto& [begin, end] : dropped) {
-    kept.append(page.substr(from, begin - from));
-    from = end;
-  }
-  kept.append(page.substr(from));
-  return kept;
+std::string ParserInput(std::string_view page, int nestingLimit) {
+  return ParserInputWriter(page, nestingLimit).run();
 }
 
 }  // namespace harvel
