@@ -1,13 +1,10 @@
 #include "crawl/modern/parser_input.h"
 
-#include <algorithm>
-#include <array>
-#include <initializer_list>
 #include <optional>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
+#include "crawl/modern/html_elements.h"
+#include "crawl/modern/open_elements.h"
 #include "crawl/modern/url_ending.h"
 
 namespace harvel {
@@ -21,124 +18,6 @@ bool IsLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool OneOf(std::string_view name, std::initializer_list<std::string_view> names) {
-  for (std::string_view known : names) {
-    if (name == known)
-      return true;
-  }
-  return false;
-}
-
-using NameSet = std::unordered_set<std::string_view>;
-
-bool IsHeading(std::string_view name) {
-  return name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
-}
-
-// Elements that hold nothing.
-bool IsVoid(std::string_view name) {
-  static const NameSet kNames = {
-      "area", "base",  "basefont", "bgsound", "br",   "col",   "embed",  "frame", "hr", "image",
-      "img",  "input", "keygen",   "link",    "meta", "param", "source", "track", "wbr"};
-  return kNames.contains(name);
-}
-
-// The formatting elements that the parser reopens; "a" is kept for its links.
-bool IsFormatting(std::string_view name) {
-  return OneOf(name, {"b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike",
-                      "strong", "tt", "u"});
-}
-
-// Elements whose content is text up to their end tag.
-bool HoldsText(std::string_view name) {
-  return OneOf(name,
-               {"script", "style", "xmp", "iframe", "noembed", "noframes", "textarea", "title"});
-}
-
-bool IsSpecialHtml(std::string_view name) {
-  static const NameSet kNames = {
-      "address",  "applet",     "area",     "article",    "aside",    "base",      "basefont",
-      "bgsound",  "blockquote", "body",     "br",         "button",   "caption",   "center",
-      "col",      "colgroup",   "dd",       "details",    "dir",      "div",       "dl",
-      "dt",       "embed",      "fieldset", "figcaption", "figure",   "footer",    "form",
-      "frame",    "frameset",   "head",     "header",     "hgroup",   "hr",        "html",
-      "iframe",   "img",        "input",    "keygen",     "li",       "link",      "listing",
-      "main",     "marquee",    "menu",     "meta",       "nav",      "noembed",   "noframes",
-      "noscript", "object",     "ol",       "p",          "param",    "plaintext", "pre",
-      "script",   "search",     "section",  "select",     "source",   "style",     "summary",
-      "table",    "tbody",      "td",       "template",   "textarea", "tfoot",     "th",
-      "thead",    "title",      "tr",       "track",      "ul",       "wbr",       "xmp"};
-  return IsHeading(name) || kNames.contains(name);
-}
-
-// Start tags that end svg or MathML content.
-bool LeavesForeignContent(std::string_view name) {
-  static const NameSet kNames = {
-      "b",   "big",   "blockquote", "body",  "br",    "center", "code",   "dd",
-      "div", "dl",    "dt",         "em",    "embed", "head",   "hr",     "i",
-      "img", "li",    "listing",    "menu",  "meta",  "nobr",   "ol",     "p",
-      "pre", "ruby",  "s",          "small", "span",  "strong", "strike", "sub",
-      "sup", "table", "tt",         "u",     "ul",    "var"};
-  return IsHeading(name) || kNames.contains(name);
-}
-
-enum class Space { Html, Svg, Math };
-
-// What an open element is to the parser's scopes, as bits.
-enum Category : unsigned {
-  kSpecial = 1u << 0,    // an end tag of another element stops at it
-  kBoundary = 1u << 1,   // the edge of the default scope
-  kButton = 1u << 2,     // the edge of the button scope
-  kTableEdge = 1u << 3,  // the edge of the table scope
-  kListStop = 1u << 4,   // stops a list item from closing an earlier one
-  kListEdge = 1u << 5,   // the edge of the list item scope
-  kHeadingElement = 1u << 6,
-  kCell = 1u << 7,
-  kRow = 1u << 8,
-  kRowGroup = 1u << 9,
-  kDefinition = 1u << 10,  // dd or dt
-};
-constexpr std::size_t kCategoryCount = 11;
-
-bool IsIntegrationPoint(std::string_view name, Space space) {
-  if (space == Space::Svg)
-    return OneOf(name, {"foreignobject", "desc", "title"});
-  if (space == Space::Math)
-    return OneOf(name, {"mi", "mo", "mn", "ms", "mtext", "annotation-xml"});
-  return false;
-}
-
-unsigned CategoriesOf(std::string_view name, Space space) {
-  if (space != Space::Html)
-    return IsIntegrationPoint(name, space) ? kSpecial | kBoundary | kListStop : 0u;
-  unsigned categories = 0;
-  if (IsSpecialHtml(name)) {
-    categories |= kSpecial;
-    if (!OneOf(name, {"address", "div", "p"}))
-      categories |= kListStop;
-  }
-  if (OneOf(name,
-            {"applet", "caption", "html", "table", "td", "th", "marquee", "object", "template"}))
-    categories |= kBoundary;
-  if (name == "button")
-    categories |= kButton;
-  if (OneOf(name, {"html", "table", "template"}))
-    categories |= kTableEdge;
-  if (OneOf(name, {"ol", "ul"}))
-    categories |= kListEdge;
-  if (IsHeading(name))
-    categories |= kHeadingElement;
-  if (OneOf(name, {"td", "th"}))
-    categories |= kCell;
-  if (name == "tr")
-    categories |= kRow;
-  if (OneOf(name, {"tbody", "thead", "tfoot"}))
-    categories |= kRowGroup;
-  if (OneOf(name, {"dd", "dt"}))
-    categories |= kDefinition;
-  return categories;
-}
-
 struct Attribute {
   std::string_view name;
   std::string_view value;
@@ -149,80 +28,6 @@ struct Tag {
   std::string name;  // lower case
   std::vector<Attribute> attributes;
   bool selfClosing = false;
-};
-
-// The open elements as the parser will hold them, with the positions of each
-// name and each category so that every question about scope is answered in
-// constant time.
-class OpenElements {
- public:
-  static constexpr std::size_t kNamesKept = 256;
-
-  struct Element {
-    std::string name;
-    Space space;
-    unsigned categories;
-  };
-
-  std::size_t size() const { return elements_.size(); }
-  const Element* top() const { return elements_.empty() ? nullptr : &elements_.back(); }
-
-  void push(std::string name, Space space) {
-    const unsigned categories = CategoriesOf(name, space);
-    const int at = static_cast<int>(elements_.size());
-    byName_[name].push_back(at);
-    for (std::size_t i = 0; i < kCategoryCount; ++i) {
-      if (categories & (1u << i))
-        byCategory_[i].push_back(at);
-    }
-    elements_.push_back(Element{std::move(name), space, categories});
-  }
-
-  void pop() {
-    const Element& element = elements_.back();
-    const auto positions = byName_.find(element.name);
-    positions->second.pop_back();
-    // Names that are no longer open go once there are many, so that a page
-    // of countless made-up names does not keep one entry for each.
-    if (positions->second.empty() && byName_.size() > kNamesKept)
-      byName_.erase(positions);
-    for (std::size_t i = 0; i < kCategoryCount; ++i) {
-      if (element.categories & (1u << i))
-        byCategory_[i].pop_back();
-    }
-    elements_.pop_back();
-  }
-
-  // Pops the element at `at` and every one above it.
-  void popTo(int at) {
-    while (static_cast<int>(elements_.size()) > at)
-      pop();
-  }
-
-  int topmost(std::string_view name) const {
-    const auto found = byName_.find(std::string(name));
-    return found == byName_.end() || found->second.empty() ? -1 : found->second.back();
-  }
-
-  int topmost(unsigned categories) const {
-    int at = -1;
-    for (std::size_t i = 0; i < kCategoryCount; ++i) {
-      if ((categories & (1u << i)) && !byCategory_[i].empty())
-        at = std::max(at, byCategory_[i].back());
-    }
-    return at;
-  }
-
-  // `found` when no element of `edges` lies above it (it may be one itself);
-  // else -1.
-  int inScope(int found, unsigned edges) const {
-    return found >= 0 && found >= topmost(edges) ? found : -1;
-  }
-
- private:
-  std::vector<Element> elements_;
-  std::unordered_map<std::string, std::vector<int>> byName_;
-  std::array<std::vector<int>, kCategoryCount> byCategory_;
 };
 
 class ParserInputWriter {
@@ -481,15 +286,6 @@ class ParserInputWriter {
     if (IsHeading(name) && open_.top() && IsHeading(open_.top()->name))
       open_.pop();
     return true;
-  }
-
-  static bool ClosesParagraph(std::string_view name) {
-    static const NameSet kNames = {
-        "address", "article", "aside",    "blockquote", "center", "details", "dialog",  "dir",
-        "div",     "dl",      "fieldset", "figcaption", "figure", "footer",  "header",  "hgroup",
-        "main",    "menu",    "nav",      "ol",         "p",      "search",  "section", "summary",
-        "ul",      "pre",     "listing",  "form",       "dd",     "dt",      "li",      "xmp"};
-    return IsHeading(name) || kNames.contains(name);
   }
 
   // A row without a body, and a cell without a row, are given one by the
