@@ -1,14 +1,9 @@
 #include "crawl/modern/html_elements.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <array>
 
 namespace harvel {
-namespace {
-
-using NameSet = std::unordered_set<std::string_view>;
-
-}  // namespace
-
 bool OneOf(std::string_view name, std::initializer_list<std::string_view> names) {
   for (std::string_view known : names) {
     if (name == known)
@@ -22,10 +17,11 @@ bool IsHeading(std::string_view name) {
 }
 
 bool IsVoid(std::string_view name) {
-  static const NameSet kNames = {
-      "area", "base",  "basefont", "bgsound", "br",   "col",   "embed",  "frame", "hr", "image",
-      "img",  "input", "keygen",   "link",    "meta", "param", "source", "track", "wbr"};
-  return kNames.contains(name);
+  static constexpr auto kNames = std::to_array<std::string_view>(
+      {"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "image", "img",
+       "input", "keygen", "link", "meta", "param", "source", "track", "wbr"});
+  static_assert(std::ranges::is_sorted(kNames));
+  return std::ranges::binary_search(kNames, name);
 }
 
 bool IsFormatting(std::string_view name) {
@@ -39,29 +35,31 @@ bool HoldsText(std::string_view name) {
 }
 
 bool IsSpecialHtml(std::string_view name) {
-  static const NameSet kNames = {
-      "address",  "applet",     "area",     "article",    "aside",    "base",      "basefont",
-      "bgsound",  "blockquote", "body",     "br",         "button",   "caption",   "center",
-      "col",      "colgroup",   "dd",       "details",    "dir",      "div",       "dl",
-      "dt",       "embed",      "fieldset", "figcaption", "figure",   "footer",    "form",
-      "frame",    "frameset",   "head",     "header",     "hgroup",   "hr",        "html",
-      "iframe",   "img",        "input",    "keygen",     "li",       "link",      "listing",
-      "main",     "marquee",    "menu",     "meta",       "nav",      "noembed",   "noframes",
-      "noscript", "object",     "ol",       "p",          "param",    "plaintext", "pre",
-      "script",   "search",     "section",  "select",     "source",   "style",     "summary",
-      "table",    "tbody",      "td",       "template",   "textarea", "tfoot",     "th",
-      "thead",    "title",      "tr",       "track",      "ul",       "wbr",       "xmp"};
-  return IsHeading(name) || kNames.contains(name);
+  static constexpr auto kNames = std::to_array<std::string_view>(
+      {"address",  "applet",     "area",     "article",    "aside",    "base",      "basefont",
+       "bgsound",  "blockquote", "body",     "br",         "button",   "caption",   "center",
+       "col",      "colgroup",   "dd",       "details",    "dir",      "div",       "dl",
+       "dt",       "embed",      "fieldset", "figcaption", "figure",   "footer",    "form",
+       "frame",    "frameset",   "head",     "header",     "hgroup",   "hr",        "html",
+       "iframe",   "img",        "input",    "keygen",     "li",       "link",      "listing",
+       "main",     "marquee",    "menu",     "meta",       "nav",      "noembed",   "noframes",
+       "noscript", "object",     "ol",       "p",          "param",    "plaintext", "pre",
+       "script",   "search",     "section",  "select",     "source",   "style",     "summary",
+       "table",    "tbody",      "td",       "template",   "textarea", "tfoot",     "th",
+       "thead",    "title",      "tr",       "track",      "ul",       "wbr",       "xmp"});
+  static_assert(std::ranges::is_sorted(kNames));
+  return IsHeading(name) || std::ranges::binary_search(kNames, name);
 }
 
 bool LeavesForeignContent(std::string_view name) {
-  static const NameSet kNames = {
-      "b",   "big",   "blockquote", "body",  "br",    "center", "code",   "dd",
-      "div", "dl",    "dt",         "em",    "embed", "head",   "hr",     "i",
-      "img", "li",    "listing",    "menu",  "meta",  "nobr",   "ol",     "p",
-      "pre", "ruby",  "s",          "small", "span",  "strong", "strike", "sub",
-      "sup", "table", "tt",         "u",     "ul",    "var"};
-  return IsHeading(name) || kNames.contains(name);
+  static constexpr auto kNames = std::to_array<std::string_view>(
+      {"b",   "big",   "blockquote", "body",  "br",    "center", "code",   "dd",
+       "div", "dl",    "dt",         "em",    "embed", "head",   "hr",     "i",
+       "img", "li",    "listing",    "menu",  "meta",  "nobr",   "ol",     "p",
+       "pre", "ruby",  "s",          "small", "span",  "strike", "strong", "sub",
+       "sup", "table", "tt",         "u",     "ul",    "var"});
+  static_assert(std::ranges::is_sorted(kNames));
+  return IsHeading(name) || std::ranges::binary_search(kNames, name);
 }
 
 bool IsIntegrationPoint(std::string_view name, Space space) {
@@ -104,12 +102,13 @@ unsigned CategoriesOf(std::string_view name, Space space) {
 }
 
 bool ClosesParagraph(std::string_view name) {
-  static const NameSet kNames = {
-      "address", "article", "aside",    "blockquote", "center", "details", "dialog",  "dir",
-      "div",     "dl",      "fieldset", "figcaption", "figure", "footer",  "header",  "hgroup",
-      "main",    "menu",    "nav",      "ol",         "p",      "search",  "section", "summary",
-      "ul",      "pre",     "listing",  "form",       "dd",     "dt",      "li",      "xmp"};
-  return IsHeading(name) || kNames.contains(name);
+  static constexpr auto kNames = std::to_array<std::string_view>(
+      {"address", "article", "aside",  "blockquote", "center",   "dd",         "details", "dialog",
+       "dir",     "div",     "dl",     "dt",         "fieldset", "figcaption", "figure",  "footer",
+       "form",    "header",  "hgroup", "li",         "listing",  "main",       "menu",    "nav",
+       "ol",      "p",       "pre",    "search",     "section",  "summary",    "ul",      "xmp"});
+  static_assert(std::ranges::is_sorted(kNames));
+  return IsHeading(name) || std::ranges::binary_search(kNames, name);
 }
 
 }  // namespace harvel
