@@ -11,6 +11,8 @@ namespace harvel {
 
 DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overrides)
     : harvelFolder_(folder),
+      settings_(overrides.configFolder.isEmpty() ? SettingsStore::DefaultFolder()
+                                                 : overrides.configFolder),
       channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
                                                                       : overrides.programFolder)) {
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
@@ -47,6 +49,10 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
   services.endProgram = overrides.endProgram;
   services.showMessage = overrides.showMessage;
   services.openUrl = overrides.openUrl;
+  services.keptSettings.read = [this](const QString& key) { return settings_.value(key); };
+  services.keptSettings.write = [this](const QString& key, const QVariant& value) {
+    settings_.setValue(key, value);
+  };
   return services;
 }
 

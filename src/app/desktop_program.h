@@ -13,6 +13,7 @@
 #include "platform/downloader_channel.h"
 #include "platform/qt_event_pump.h"
 #include "platform/qt_shell.h"
+#include "platform/settings_store.h"
 
 namespace harvel {
 
@@ -24,6 +25,7 @@ struct DesktopOverrides {
   std::function<void(const QString&)> showMessage;  // message boxes
   std::function<void()> endProgram;                 // QCoreApplication::exit
   std::function<void(const QUrl&)> openUrl;         // the browser
+  QString configFolder;  // where settings are kept; empty: ~/.config/harvel
 };
 
 // The desktop program put together: the main window, the crawl engine with its
@@ -50,6 +52,7 @@ class DesktopProgram {
   MainFrmServices services(const DesktopOverrides& overrides);
 
   std::string harvelFolder_;
+  SettingsStore settings_;
   QTranslator qtTexts_;
   QtEventPump pump_;
   QtShell qtShell_;

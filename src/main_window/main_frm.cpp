@@ -25,6 +25,7 @@ MainFrm::MainFrm(MainFrmServices services, QWidget* parent)
     services_.endProgram = [] { QCoreApplication::exit(0); };
   }
   buildControls();
+  settingsDialog_ = new SettingsDialog(services_.keptSettings, this);
   bindOptions();
 
   connect(AddBtn, &QAbstractButton::clicked, this, &MainFrm::AddBtn_Click);

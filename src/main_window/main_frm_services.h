@@ -7,6 +7,7 @@
 
 #include "common/crawl_target.h"
 #include "crawl/crawl_session.h"
+#include "main_window/kept_settings.h"
 
 namespace harvel {
 
@@ -34,6 +35,8 @@ struct MainFrmServices {
   std::function<void(const QUrl& page)> openUrl;
   // Tells the user something went wrong (a message box by default).
   std::function<void(const QString& text)> showMessage;
+  // The settings kept between runs (the 詳細設定 dialog's 表示 and 接続).
+  KeptSettings keptSettings;
 };
 
 }  // namespace harvel
