@@ -214,12 +214,8 @@ class CrawlDriver {
   }
 
   void report(const RequestRecord& record) {
-    if (context_.observer == nullptr)
-      return;
-    context_.observer->requestEnded(record);
-    if (!record.outcome.landed) {
-      context_.observer->downloadFailed(record.url, record.path, FailureReasonText(record.outcome));
-    }
+    if (context_.observer != nullptr)
+      context_.observer->requestEnded(record);
   }
 
   Step waitForNotice() {

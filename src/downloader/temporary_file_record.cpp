@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "downloader/file_download.h"
+#include "downloader/temporary_file.h"
 
 namespace harvel {
 namespace {
@@ -121,11 +121,11 @@ bool TemporaryFileRecord::write() {
 }
 
 bool TemporaryFileRecord::IsTemporaryName(const std::string& path) {
-  const std::string_view prefix = FileDownloader::kTemporaryPrefix;
+  const std::string_view prefix = TemporaryFile::kPrefix;
   const std::size_t slash = path.rfind('/');
   const std::string_view name =
       std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
-  if (name.size() != prefix.size() + FileDownloader::kTemporarySuffixLength ||
+  if (name.size() != prefix.size() + TemporaryFile::kSuffixLength ||
       name.substr(0, prefix.size()) != prefix)
     return false;
   return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
