@@ -9,6 +9,7 @@
 
 #include "common/number_text.h"
 #include "common/path_text.h"
+#include "crawl/landed_file.h"
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
 #include "crawl/modern/modern_file_name.h"
@@ -255,11 +256,8 @@ class CrawlDriver {
           return Step::Closed;
       }
     }
-    if (PageIsDropped(s_.SaveFile, options_, context_.userExt)) {
-      std::error_code error;
-      std::filesystem::remove(PathFromText(s_.SaveFile), error);
-      --s_.DownCnt;
-    }
+    if (PageIsDropped(s_.SaveFile, options_, context_.userExt))
+      DropLandedFile(s_);
     return pace() ? Step::Next : Step::Closed;
   }
 
