@@ -26,6 +26,21 @@ void Check(bool condition) {
     std::abort();
 }
 
+// `message` read by `parse` and written again by `encode`; that frame must
+// read back the same. "" when `parse` refuses it.
+template <typename Parse, typename Encode>
+std::string ReadBack(const Message& message, Parse parse, Encode encode) {
+  const auto value = parse(message);
+  if (!value)
+    return {};
+  const std::string again = encode(*value);
+  harvel::FrameDecoder decoder;
+  decoder.feed(again);
+  const auto reread = decoder.next();
+  Check(reread && parse(*reread) && encode(*parse(*reread)) == again);
+  return again;
+}
+
 // What a reader makes of `message`, written again in the reader's own terms.
 std::string Read(const Message& message) {
   std::string seen(1, static_cast<char>(message.kind));
@@ -37,15 +52,7 @@ std::string Read(const Message& message) {
       break;
     case MessageKind::Request:
     case MessageKind::FieldRequest:
-      if (const auto request = harvel::ParseRequest(message)) {
-        const std::string again = harvel::EncodeFieldRequest(*request);
-        harvel::FrameDecoder decoder;
-        decoder.feed(again);
-        const auto reread = decoder.next();
-        Check(reread && harvel::ParseRequest(*reread) &&
-              harvel::EncodeFieldRequest(*harvel::ParseRequest(*reread)) == again);
-        seen += again;
-      }
+      seen += ReadBack(message, harvel::ParseRequest, harvel::EncodeFieldRequest);
       break;
     case MessageKind::Notice:
     case MessageKind::FieldNotice:
@@ -53,15 +60,7 @@ std::string Read(const Message& message) {
         seen += harvel::EncodeFieldNotice(*notice);
       break;
     case MessageKind::Stage:
-      if (const auto order = harvel::ParseStage(message)) {
-        const std::string again = harvel::EncodeStage(*order);
-        harvel::FrameDecoder decoder;
-        decoder.feed(again);
-        const auto reread = decoder.next();
-        Check(reread && harvel::ParseStage(*reread) &&
-              harvel::EncodeStage(*harvel::ParseStage(*reread)) == again);
-        seen += again;
-      }
+      seen += ReadBack(message, harvel::ParseStage, harvel::EncodeStage);
       break;
     case MessageKind::Unstage:
       if (const auto order = harvel::ParseUnstage(message))
