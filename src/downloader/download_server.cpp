@@ -28,6 +28,11 @@ void Send(QLocalSocket& socket, std::string_view frame) {
     socket.write(frame.data(), static_cast<qint64>(frame.size()));
 }
 
+bool HoldsZeroByte(const DownloadRequest& request) {
+  return request.url.find('\0') != std::string::npos ||
+         request.path.find('\0') != std::string::npos;
+}
+
 }  // namespace
 
 DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds idleTimeout,
@@ -146,7 +151,9 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
     ready(client, answer, std::move(notice));
   };
   const std::shared_ptr<const ConnectionSetup> connection = clients_[socket].connection;
-  if (request) {
+  // A URL or path holding a zero byte is refused as a bad request before any
+  // staged copy is looked at: the C calls would see a shorter text.
+  if (request && !HoldsZeroByte(*request)) {
     const bool staged =
         staged_.take(socket, *request, connection,
                      [this, done, request, connection](DownloadNotice notice, bool retry) {
