@@ -1,6 +1,7 @@
 #include "platform/downloader_channel.h"
 
 #include <QDeadlineTimer>
+#include <utility>
 
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
@@ -55,9 +56,11 @@ bool DownloaderChannel::connectToRunning() {
   if (greet(*socket)) {
     const int agreed = version_;
     const bool stages = peerStages_;
+    const bool tells = peerTellsLanded_;
     attach(socket);
     version_ = agreed;
     peerStages_ = stages;
+    peerTellsLanded_ = tells;
     return true;
   }
   const bool droppedAtHello = socket->state() != QLocalSocket::ConnectedState;
@@ -107,6 +110,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       const Hello answer = ParseHello(*message);
       version_ = AgreedVersion(kChannelVersion, answer.version);
       peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
+      peerTellsLanded_ = peerStages_ && answer.has(kFeatureStageLanded);
       return true;
     }
     if (decoder.failed())
@@ -169,6 +173,8 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   decoder_ = FrameDecoder{};
   version_ = kChannelVersion1;
   peerStages_ = false;
+  peerTellsLanded_ = false;
+  landed_.clear();  // the copies of an earlier connection are gone
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -230,12 +236,21 @@ bool DownloaderChannel::canStage() const {
 void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
   // A staging order that cannot be delivered is only a lost head start.
   if (canStage())
-    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs}));
+    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs,
+                                file.tellLanded && peerTellsLanded_}));
 }
 
 void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {
   if (canStage())
     send(EncodeUnstage(url, folder));
+}
+
+bool DownloaderChannel::tellsLanded() const {
+  return canStage() && peerTellsLanded_;
+}
+
+std::vector<LandedCopy> DownloaderChannel::takeLandedCopies() {
+  return std::exchange(landed_, {});
 }
 
 void DownloaderChannel::readNotices() {
@@ -244,8 +259,13 @@ void DownloaderChannel::readNotices() {
   const QByteArray bytes = socket_->readAll();
   decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder_.next()) {
-    if (const std::optional<DownloadNotice> notice = ParseNotice(*message))
+    if (message->kind == MessageKind::Landed) {
+      if (const std::optional<LandedMessage> landed = ParseLanded(*message))
+        landed_.push_back(LandedCopy{landed->url, landed->folder, landed->path,
+                                     landed->contentType});
+    } else if (const std::optional<DownloadNotice> notice = ParseNotice(*message)) {
       pending_.answer(*notice);
+    }
   }
   if (decoder_.failed()) {
     errorText_ = QStringLiteral("the downloader sent a broken message: %1")

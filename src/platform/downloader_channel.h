@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "crawl/download_channel.h"
 #include "downloader/protocol/frame.h"
@@ -66,6 +67,8 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool canStage() const override;
   void Stage(const StagedFile& file, int jobs) override;
   void Unstage(const std::string& url, const std::string& folder) override;
+  bool tellsLanded() const override;
+  std::vector<LandedCopy> takeLandedCopies() override;
 
   // The channel version the connection speaks (0 when not connected).
   int version() const { return isConnected() ? version_ : 0; }
@@ -98,6 +101,8 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   PendingRequests pending_;
   bool recovering_ = false;
   bool peerStages_ = false;  // the downloader fetches ahead (its hello says "stage")
+  bool peerTellsLanded_ = false;  // ... and tells of landed copies ("stage-landed")
+  std::vector<LandedCopy> landed_;  // told of, not yet taken
   QString errorText_;
 };
 
