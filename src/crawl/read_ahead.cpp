@@ -72,8 +72,7 @@ void ReadPageAhead(const CrawlContext& context, const std::string& copyPath,
 }
 
 void ReadModernPageAhead(const CrawlContext& context, const std::string& copyPath,
-                         const std::string& pageUrl, std::int16_t level,
-                         Predictions& predictions) {
+                         const std::string& pageUrl, std::int16_t level, Predictions& predictions) {
   const std::optional<std::string> text = ReadModernPageFile(copyPath);
   if (!text)
     return;
@@ -97,8 +96,8 @@ bool MayBeReadForLinks(const CrawlOptions& options, const std::string& saveFile,
   return IsPageTypeEnding(ending) || ending == "cgi" || facts.scriptPage;
 }
 
-bool IsReadForLinks(const CrawlOptions& options, const std::string& saveFile,
-                    const RowFacts& facts, std::string_view contentType) {
+bool IsReadForLinks(const CrawlOptions& options, const std::string& saveFile, const RowFacts& facts,
+                    std::string_view contentType) {
   if (!MayBeReadForLinks(options, saveFile, facts))
     return false;
   if (!options.on(Check::ModernPages))

@@ -27,8 +27,8 @@ inline constexpr std::uintmax_t kReadAheadLimit = std::uintmax_t{2} << 20;
 // only when `contentType` (once known) calls it HTML.
 bool MayBeReadForLinks(const CrawlOptions& options, const std::string& saveFile,
                        const RowFacts& facts);
-bool IsReadForLinks(const CrawlOptions& options, const std::string& saveFile,
-                    const RowFacts& facts, std::string_view contentType);
+bool IsReadForLinks(const CrawlOptions& options, const std::string& saveFile, const RowFacts& facts,
+                    std::string_view contentType);
 
 // Reads the landed copy at `copyPath` of the page row `page` as the crawl will
 // read that row when it reaches it: the same reader under the current options,

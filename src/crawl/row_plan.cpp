@@ -52,7 +52,7 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
       return plan;  // every number is taken: skip rather than overwrite
     plan.saveFile = std::move(*numbered);
   }
-  const RowFacts rowFacts = facts != nullptr                       ? *facts
+  const RowFacts rowFacts = facts != nullptr                 ? *facts
                             : options.on(Check::ModernPages) ? FactsOf(state, row.url)
                                                              : RowFacts{};
   if (!RowWanted(below(), rowFacts, options, context.userExt,

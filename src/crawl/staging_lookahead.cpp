@@ -136,8 +136,8 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
   if (plan.action != RowAction::Request)
     return;
   const RowFacts facts = predicted != nullptr ? predicted->facts : FactsOf(state, row.url);
-  const bool page = context_.channel.tellsLanded() &&
-                    MayBeReadForLinks(context_.options, plan.saveFile, facts);
+  const bool page =
+      context_.channel.tellsLanded() && MayBeReadForLinks(context_.options, plan.saveFile, facts);
   const FileRequest& request = plan.request;
   context_.channel.Stage(
       StagedFile{request.url, plan.saveFolder, request.referer, request.maxSize, page}, jobs());

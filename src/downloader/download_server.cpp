@@ -122,10 +122,9 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         handleRequest(socket, *message);
         break;
       case MessageKind::Hello:
-        Send(*socket,
-             EncodeHello(Hello{kChannelVersion,
-                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
-                                kFeatureStageLanded}}));
+        Send(*socket, EncodeHello(Hello{kChannelVersion,
+                                        {kFeatureReferer, kFeatureMaxSize, kFeatureRetry,
+                                         kFeatureStage, kFeatureStageLanded}}));
         break;
       case MessageKind::Stage:
         if (const auto order = ParseStage(*message))

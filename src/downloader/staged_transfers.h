@@ -68,8 +68,8 @@ class StagedTransfers {
 
   // Called when the copy of an order that asked to be told (tellLanded) has
   // landed and waits to be asked for: where it lies, and how it ended.
-  using Landed = std::function<void(Client client, const StageOrder& order,
-                                    const std::string& path, const DownloadNotice& notice)>;
+  using Landed = std::function<void(Client client, const StageOrder& order, const std::string& path,
+                                    const DownloadNotice& notice)>;
   void setLandedListener(Landed landed) { landed_ = std::move(landed); }
 
   // Where the temporary files of the transfers are named; none by default.

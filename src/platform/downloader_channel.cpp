@@ -261,8 +261,8 @@ void DownloaderChannel::readNotices() {
   while (auto message = decoder_.next()) {
     if (message->kind == MessageKind::Landed) {
       if (const std::optional<LandedMessage> landed = ParseLanded(*message))
-        landed_.push_back(LandedCopy{landed->url, landed->folder, landed->path,
-                                     landed->contentType});
+        landed_.push_back(
+            LandedCopy{landed->url, landed->folder, landed->path, landed->contentType});
     } else if (const std::optional<DownloadNotice> notice = ParseNotice(*message)) {
       pending_.answer(*notice);
     }

@@ -100,8 +100,8 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   int version_ = 0;  // the version the connection speaks
   PendingRequests pending_;
   bool recovering_ = false;
-  bool peerStages_ = false;  // the downloader fetches ahead (its hello says "stage")
-  bool peerTellsLanded_ = false;  // ... and tells of landed copies ("stage-landed")
+  bool peerStages_ = false;         // the downloader fetches ahead (its hello says "stage")
+  bool peerTellsLanded_ = false;    // ... and tells of landed copies ("stage-landed")
   std::vector<LandedCopy> landed_;  // told of, not yet taken
   QString errorText_;
 };

@@ -51,8 +51,7 @@ bool ModernPageIsDropped(const CrawlContext& context, const CrawlState& state) {
 
 }  // namespace
 
-std::optional<TakenReference> TakeReference(const CrawlOptions& options,
-                                            const UserExtList& userExt,
+std::optional<TakenReference> TakeReference(const CrawlOptions& options, const UserExtList& userExt,
                                             const PageReference& reference, std::int16_t rowLevel,
                                             std::int16_t& level) {
   const ReferenceType type = ClassifyReference(reference, options, userExt);

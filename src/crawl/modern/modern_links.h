@@ -20,8 +20,7 @@ struct TakenReference : TakenLink {
 // depth `rowLevel`: nullopt when it is not taken. A page link taken uses up
 // one of `level` (the row's depth left); a frame takes the level below the
 // row's without using it up.
-std::optional<TakenReference> TakeReference(const CrawlOptions& options,
-                                            const UserExtList& userExt,
+std::optional<TakenReference> TakeReference(const CrawlOptions& options, const UserExtList& userExt,
                                             const PageReference& reference, std::int16_t rowLevel,
                                             std::int16_t& level);
 
