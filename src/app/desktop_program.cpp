@@ -23,8 +23,13 @@ DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overr
                         [this] {
                           const CrawlState* state = crawlSession_->state();
                           return state && state->mailbox ? state->mailbox->text : std::string();
-                        }});
-  crawlSession_->setObserver(searchFrm_.get());
+                        },
+                        [this](const std::string& path) { qtShell_.openFile(path); }});
+  mainFrm_->settingsDialog().display().watchThumbnails(
+      [this](bool shown) { searchFrm_->setThumbnailsShown(shown); });
+  observers_.add(searchFrm_.get());
+  observers_.add(&mainFrm_->lastCrawlPanel());
+  crawlSession_->setObserver(&observers_);
 }
 
 DesktopProgram::~DesktopProgram() {
@@ -40,6 +45,15 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
     return false;
   };
   services.startCrawl = [this](const CrawlTarget& row) {
+    // A row added to a running crawl goes with that crawl's settings.
+    if (!crawlSession_->isLoaded()) {
+      const auto applied = channel_.applySettings(mainFrm_->settingsDialog().connectionSettings());
+      if (applied != DownloaderChannel::SettingsResult::Applied) {
+        CrawlStartResult refused;
+        refused.settingsError = channel_.errorText().toStdString();
+        return refused;
+      }
+    }
     MakeFolder(harvelFolder_);  // the pictures folder's Harvel may not be there yet
     const CrawlOutcome outcome = crawlSession_->start(row);
     return CrawlStartResult{outcome, crawlSession_->errorText()};

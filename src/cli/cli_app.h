@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "platform/downloader_channel.h"
 
 namespace harvel {
 
@@ -19,6 +21,7 @@ class CliApp {
   struct Terminal {
     bool stdoutIsTerminal = false;
     int columns = 80;
+    std::function<int()> currentColumns;  // the width now, when it can change
   };
 
   // `programFolder`: where VeskDownloader is started from.
@@ -34,6 +37,11 @@ class CliApp {
  private:
   int usageError(const std::string& message);
   int showList(const CliCommand& command);
+  // The connection settings for the next crawl: kCompleted, or the exit
+  // status of settings that cannot be used (the reason told); a warning is
+  // told once.
+  int applySettings(DownloaderChannel& channel, const ConnectionSettings& settings,
+                    std::string& warned);
   int crawl(const CliCommand& command, const std::vector<CrawlTarget>& targets,
             const std::vector<std::string>& labels);
 

@@ -24,6 +24,7 @@ enum class MessageKind : char {
   Stage = 'S',         // crawl -> downloader, with "stage": fetch ahead into a folder
   Unstage = 'U',       // crawl -> downloader, with "stage": a staged copy is not wanted
   Landed = 'L',        // downloader -> crawl, with "stage-landed": a staged copy has landed
+  Settings = 'P',      // both ways, with "settings": a crawl's connection settings; the answer
 };
 
 // One decoded message. Texts are UTF-8 and carried byte for byte.
