@@ -14,17 +14,13 @@
 #include <thread>
 
 #include "app/desktop_program.h"
+#include "idle_services.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-class NoShell : public harvel::Shell {
- public:
-  void openFolder(const std::string&) override {}
-};
 
 bool Grab(QWidget& window, const QString& path) {
   const QRect frame = window.frameGeometry();
@@ -71,7 +67,7 @@ int main(int argc, char** argv) {
   server.start();
 
   harvel::test::TempFolder folder;
-  NoShell shell;
+  harvel::test::NoShell shell;
   harvel::DesktopOverrides overrides;
   overrides.programFolder = QCoreApplication::applicationDirPath().toStdString();
   overrides.shell = &shell;
