@@ -1,5 +1,6 @@
 #include "crawl/modern/modern_types.h"
 
+#include <optional>
 #include <string>
 
 #include "crawl/modern/url_ending.h"
@@ -19,12 +20,8 @@ std::string_view NameOf(std::string_view path) {
 }  // namespace
 
 bool PictureBoxWanted(std::string_view ending, const CrawlOptions& options) {
-  if (ending == "gif")
-    return options.on(Check::Gif);
-  if (ending == "jpg" || ending == "jpeg")
-    return options.on(Check::Jpeg);
-  if (ending == "png")
-    return options.on(Check::Png);
+  if (const std::optional<Check> box = PictureCheck(ending))
+    return options.on(*box);
   return AnyPictureBox(options);
 }
 
@@ -69,15 +66,15 @@ ReferenceType ClassifyReference(const PageReference& reference, const CrawlOptio
   return options.on(Check::Other) ? ReferenceType::Continue : ReferenceType::Skip;
 }
 
-bool RowWanted(std::string_view saveFile, const CrawlState& state, const CrawlOptions& options,
-               const UserExtList& userExt, const BinaryTest& isBinary) {
+bool RowWanted(std::string_view saveFile, const std::string& url, const CrawlState& state,
+               const CrawlOptions& options, const UserExtList& userExt,
+               const BinaryTest& isBinary) {
   if (!options.on(Check::ModernPages))
     return RowIsWanted(saveFile, options, userExt, isBinary);
   const std::string ending = NameEnding(NameOf(saveFile));
   if (IsPageTypeEnding(ending))
     return true;
-  if (state.modern.untypedPictures.contains(state.CurURL) ||
-      state.modern.scriptPages.contains(state.CurURL)) {
+  if (state.modern.untypedPictures.contains(url) || state.modern.scriptPages.contains(url)) {
     return true;  // its type is known once it has landed
   }
   if (options.on(Check::UserSet))
