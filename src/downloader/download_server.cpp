@@ -39,6 +39,14 @@ DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds 
                                QObject* parent)
     : QObject(parent), queue_(limits), staged_(limits) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
+  staged_.setLandedListener([this](StagedTransfers::Client client, const StageOrder& order,
+                                   const std::string& path, const DownloadNotice& notice) {
+    // The client's own socket, while it is connected.
+    auto found = clients_.find(const_cast<QLocalSocket*>(client));
+    if (found != clients_.end())
+      Send(*found->first,
+           EncodeLanded(LandedMessage{order.url, order.folder, path, notice.contentType}));
+  });
   idleTimer_.setSingleShot(true);
   idleTimer_.setInterval(idleTimeout);
   connect(&idleTimer_, &QTimer::timeout, this, [this] {
@@ -117,7 +125,7 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
       case MessageKind::Hello:
         Send(*socket, EncodeHello(Hello{kChannelVersion,
                                         {kFeatureReferer, kFeatureMaxSize, kFeatureRetry,
-                                         kFeatureStage, kFeatureSettings}}));
+                                         kFeatureStage, kFeatureStageLanded, kFeatureSettings}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
@@ -132,6 +140,7 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Notice:
       case MessageKind::FieldNotice:
+      case MessageKind::Landed:
         break;  // notices go the other way
     }
     if (clients_.count(socket) == 0)

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <utility>
 
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
@@ -84,10 +85,12 @@ bool DownloaderChannel::connectToRunning() {
   if (greet(*socket)) {
     const int agreed = version_;
     const bool stages = peerStages_;
+    const bool tells = peerTellsLanded_;
     const bool takesSettings = peerTakesSettings_;
     attach(socket);
     version_ = agreed;
     peerStages_ = stages;
+    peerTellsLanded_ = tells;
     peerTakesSettings_ = takesSettings;
     return true;
   }
@@ -138,6 +141,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       const Hello answer = ParseHello(*message);
       version_ = AgreedVersion(kChannelVersion, answer.version);
       peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
+      peerTellsLanded_ = peerStages_ && answer.has(kFeatureStageLanded);
       peerTakesSettings_ = version_ >= kChannelVersion && answer.has(kFeatureSettings);
       return true;
     }
@@ -201,6 +205,8 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   decoder_ = FrameDecoder{};
   version_ = kChannelVersion1;
   peerStages_ = false;
+  peerTellsLanded_ = false;
+  landed_.clear();  // the copies of an earlier connection are gone
   peerTakesSettings_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
@@ -263,12 +269,21 @@ bool DownloaderChannel::canStage() const {
 void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
   // A staging order that cannot be delivered is only a lost head start.
   if (canStage())
-    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs}));
+    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs,
+                                file.tellLanded && peerTellsLanded_}));
 }
 
 void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {
   if (canStage())
     send(EncodeUnstage(url, folder));
+}
+
+bool DownloaderChannel::tellsLanded() const {
+  return canStage() && peerTellsLanded_;
+}
+
+std::vector<LandedCopy> DownloaderChannel::takeLandedCopies() {
+  return std::exchange(landed_, {});
 }
 
 void DownloaderChannel::readNotices() {
@@ -277,7 +292,11 @@ void DownloaderChannel::readNotices() {
   const QByteArray bytes = socket_->readAll();
   decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder_.next()) {
-    if (message->kind == MessageKind::Settings) {
+    if (message->kind == MessageKind::Landed) {
+      if (const std::optional<LandedMessage> landed = ParseLanded(*message))
+        landed_.push_back(
+            LandedCopy{landed->url, landed->folder, landed->path, landed->contentType});
+    } else if (message->kind == MessageKind::Settings) {
       settingsAnswer_ = ParseSettingsAnswer(*message);
     } else if (const std::optional<DownloadNotice> notice = ParseNotice(*message)) {
       pending_.answer(*notice);
