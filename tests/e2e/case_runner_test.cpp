@@ -162,13 +162,7 @@ void ServeCase(test::TestSiteServer& site, const fs::path& folder) {
           response.set_header("Content-Type", type->second);
         }
       });
-  site.routes().Get(R"(/cut-off/.*)", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content_provider(100000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
-      const std::string part(1000, 'x');
-      sink.write(part.data(), part.size());
-      return false;
-    });
-  });
+  site.serveCutOff(R"(/cut-off/.*)");
   site.start();
 }
 
