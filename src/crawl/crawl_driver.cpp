@@ -19,6 +19,7 @@
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/untyped_picture.h"
 #include "crawl/page_reader.h"
+#include "crawl/picture_minimum.h"
 #include "crawl/sequential_name.h"
 #include "crawl/staging_lookahead.h"
 #include "crawl/title_check.h"
@@ -168,7 +169,8 @@ class CrawlDriver {
   }
 
   Step requestDownload(bool& landed) {
-    FileRequest request{s_.CurURL, s_.SaveFile, referer_, options_.maxFileSize()};
+    FileRequest request{s_.CurURL, s_.SaveFile, referer_, options_.maxFileSize(),
+                        MinimumPictureFor(s_.SaveFile, s_.CurURL, s_, options_)};
     // What the downloader would refuse or the channel cannot carry is a failed
     // row at once; the crawl goes on.
     if (!IsDownloadableUrl(request.url)) {
@@ -194,7 +196,8 @@ class CrawlDriver {
       return step;
     const DownloadOutcome outcome = s_.mailbox->outcome;
     report(RequestRecord{request.url, request.path, outcome});
-    landed = outcome.landed;
+    // A picture left out as too small is neither counted nor read.
+    landed = outcome.landed && !outcome.tooSmall;
     if (landed)
       ++s_.DownCnt;
     return Step::Next;
@@ -216,7 +219,7 @@ class CrawlDriver {
     if (context_.observer == nullptr)
       return;
     context_.observer->requestEnded(record);
-    if (!record.outcome.landed) {
+    if (!record.outcome.landed && !record.outcome.tooSmall) {
       context_.observer->downloadFailed(record.url, record.path, FailureReasonText(record.outcome));
     }
   }

@@ -5,6 +5,7 @@
 #include "common/is_binary_file.h"
 #include "common/url_scheme.h"
 #include "crawl/file_name.h"
+#include "crawl/picture_minimum.h"
 #include "crawl/sequential_name.h"
 #include "crawl/title_check.h"
 #include "crawl/type_decision.h"
@@ -45,8 +46,8 @@ bool WouldRequest(const CrawlContext& context, const CrawlTarget& row, const std
   if (Contains(below(), kMailto))
     return false;
   // Rows the driver fails without a request.
-  return IsDownloadableUrl(row.url) &&
-         context.channel.CanCarry(FileRequest{row.url, saveFile, referer, options.maxFileSize()});
+  return IsDownloadableUrl(row.url) && context.channel.CanCarry(FileRequest{
+                                           row.url, saveFile, referer, options.maxFileSize(), {}});
 }
 
 void StagingLookahead::beforeRow(const CrawlState& state) {
@@ -76,7 +77,11 @@ void StagingLookahead::beforeRow(const CrawlState& state) {
     const std::string referer = i < state.referers.size() ? state.referers[i] : std::string();
     if (!WouldRequest(context_, row, referer))
       continue;
-    channel.Stage(StagedFile{row.url, key.second, referer, context_.options.maxFileSize()}, jobs);
+    // The request will carry the same minimum: the row's name ends the same.
+    const PictureSize minimum =
+        MinimumPictureFor(GetFileName(row.url), row.url, state, context_.options);
+    channel.Stage(StagedFile{row.url, key.second, referer, context_.options.maxFileSize(), minimum},
+                  jobs);
     staged_.insert(key);
     if (i == 0)
       current_ = std::move(key);

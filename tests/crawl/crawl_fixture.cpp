@@ -13,6 +13,7 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   requests.push_back(url + "," + path);
   referers.push_back(request.referer);
   maxSizes.push_back(request.maxSize.value_or(-1));
+  minPictures.push_back(request.minPicture);
   if (onRequest)
     onRequest(url);
   if (!failure.empty()) {
@@ -23,21 +24,28 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   if (!answers)
     return;
   if (answersInsideTheCall) {
-    answer(url, path, mailbox);
+    answer(request, mailbox);
     return;
   }
-  pump_.post(std::chrono::milliseconds(5),
-             [this, url, path, mailbox] { answer(url, path, mailbox); });
+  pump_.post(std::chrono::milliseconds(5), [this, request, mailbox] { answer(request, mailbox); });
 }
 
-void FakeSiteChannel::answer(const std::string& url, const std::string& path,
-                             const std::weak_ptr<Mailbox>& mailbox) {
+void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mailbox>& mailbox) {
+  const std::string& url = request.url;
+  const std::string& path = request.path;
   DownloadOutcome outcome;
   outcome.detailed = true;
+  const auto picture = pictureSizes.find(url);
   if (auto failed = failures.find(url); failed != failures.end()) {
     outcome.landed = false;
     outcome.reason = failed->second;
     outcome.reasonText = failed->second;
+  } else if (picture != pictureSizes.end() && request.minPicture.isSet() &&
+             IsSmallerThan(picture->second, request.minPicture)) {
+    outcome.landed = false;
+    outcome.reason = "too-small";
+    outcome.httpStatus = 200;
+    outcome.tooSmall = picture->second;
   } else if (auto page = site.find(url); page != site.end()) {
     std::ofstream(PathFromText(path), std::ios::binary) << page->second;
     outcome.bytes = static_cast<std::int64_t>(page->second.size());
@@ -58,6 +66,7 @@ void FakeSiteChannel::answer(const std::string& url, const std::string& path,
 }
 
 void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
+  stagedMinPictures[file.url] = file.minPicture;
   staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
 }
 

@@ -95,6 +95,19 @@ TEST_F(StagingTest, StagesEveryRequestedFileAndLeavesNothingStagedAtTheEnd) {
   EXPECT_EQ(files.front(), "a(1).gif=GIF89a a.gif");
 }
 
+TEST_F(StagingTest, AStagedRowCarriesTheMinimumItsRequestWillCarry) {
+  options.setMinimumPicture({100, 100});
+  channel.pictureSizes["http://h.test/a.gif"] = {16, 16};
+  ASSERT_EQ(crawl(kStart, "1"), CrawlOutcome::Completed);
+  for (std::size_t i = 0; i < channel.requests.size(); ++i) {
+    const std::string url = requestedUrls()[i];
+    ASSERT_EQ(channel.stagedMinPictures.count(url), 1u) << url;
+    EXPECT_EQ(channel.stagedMinPictures[url], channel.minPictures[i]) << url;
+  }
+  EXPECT_EQ(channel.stagedMinPictures["http://h.test/p1.html"], PictureSize{});
+  EXPECT_EQ(channel.stagedMinPictures["http://h.test/a.gif"], (PictureSize{100, 100}));
+}
+
 TEST_F(StagingTest, AnOptionTurnedOffDuringTheCrawlDropsTheRowsStagedForIt) {
   // GifChk goes off once the start page's links are queued: a.gif was staged
   // under the old options, is never asked for, and its copy is dropped.

@@ -9,6 +9,7 @@
 #include "downloader/protocol/hello.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
+#include "downloader/protocol/staging_messages.h"
 #include "frame_pieces.h"
 
 namespace harvel {
@@ -101,6 +102,35 @@ TEST(ChannelVersion2, NoticesTellHowTheDownloadEnded) {
   EXPECT_TRUE(old->landed);
   EXPECT_EQ(old->count, "7");
   EXPECT_FALSE(ParseNotice(DecodeInPieces(EncodeClose(), 64)[0]));
+}
+
+TEST(ChannelVersion2, AMinimumPictureGoesOutAndATooSmallPictureComesBack) {
+  DownloadRequest request{"http://e.test/a.jpg", "/p/a.jpg", "", {}, {400, 300}};
+  const auto parsed = ParseRequest(DecodeInPieces(EncodeFieldRequest(request), 7)[0]);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->minPicture, (PictureSize{400, 300}));
+  const auto stage = ParseStage(DecodeInPieces(
+      EncodeStage(StageOrder{"http://e.test/a.jpg", "/p", "", {}, 2, {400, 0}}), 64)[0]);
+  ASSERT_TRUE(stage);
+  EXPECT_EQ(stage->minPicture, (PictureSize{400, 0}));
+  // No minimum, no field: an older downloader sees the request it always saw.
+  EXPECT_EQ(EncodeFieldRequest({"http://e.test/a.jpg", "/p/a.jpg", "", {}, {}}),
+            EncodeFieldRequest({"http://e.test/a.jpg", "/p/a.jpg", "", {}}));
+  EXPECT_FALSE(ParseRequest(DecodeInPieces(
+      EncodeFieldMessage(MessageKind::FieldRequest,
+                         {{"url", "http://a/"}, {"path", "/p"}, {"min-picture", "big"}}),
+      64)[0]));
+
+  DownloadNotice small;
+  small.landed = false;
+  small.reason = kTooSmallReason;
+  small.tooSmall = PictureSize{120, 90};
+  const auto read = ParseNotice(DecodeInPieces(EncodeFieldNotice(small), 64)[0]);
+  ASSERT_TRUE(read);
+  EXPECT_FALSE(read->landed);
+  EXPECT_EQ(read->tooSmall, (PictureSize{120, 90}));
+  const auto failed = ParseNotice(DecodeInPieces(EncodeFieldNotice(DownloadNotice{}), 64)[0]);
+  EXPECT_FALSE(failed->tooSmall);
 }
 
 TEST(ChannelVersion2, TheHelloAgreesOnTheLowerVersion) {

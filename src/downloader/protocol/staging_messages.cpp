@@ -22,6 +22,12 @@ std::optional<StageOrder> ParseTarget(const Message& message, MessageKind kind) 
       return std::nullopt;
     order.maxSize = *maxSize;
   }
+  if (const auto minPicture = FieldValue(message.fields, "min-picture")) {
+    const std::optional<PictureSize> size = ParsePictureSize(*minPicture);
+    if (!size)
+      return std::nullopt;
+    order.minPicture = *size;
+  }
   if (const auto jobs = NumberField(message.fields, "jobs"))
     order.jobs = static_cast<int>(std::clamp<long long>(*jobs, 1, kMaxStageJobs));
   return order;
@@ -35,6 +41,8 @@ std::string EncodeStage(const StageOrder& order) {
     fields.emplace_back("referer", order.referer);
   if (order.maxSize)
     fields.emplace_back("max-size", std::to_string(*order.maxSize));
+  if (order.minPicture.isSet())
+    fields.emplace_back("min-picture", PictureSizeText(order.minPicture));
   return EncodeFieldMessage(MessageKind::Stage, fields);
 }
 
