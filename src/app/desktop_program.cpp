@@ -16,19 +16,19 @@ DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overr
       channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
                                                                       : overrides.programFolder)) {
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
-  crawlWindow_ = std::make_unique<CrawlSession>(
+  crawlSession_ = std::make_unique<CrawlSession>(
       mainFrm_->options(), pump_, channel_, overrides.shell ? *overrides.shell : qtShell_, folder);
   searchFrm_ = std::make_unique<SearchFrm>(
-      SearchFrmServices{[this] { crawlWindow_->unload(); },
+      SearchFrmServices{[this] { crawlSession_->unload(); },
                         [this] {
-                          const CrawlState* state = crawlWindow_->state();
+                          const CrawlState* state = crawlSession_->state();
                           return state && state->mailbox ? state->mailbox->text : std::string();
                         }});
-  crawlWindow_->setObserver(searchFrm_.get());
+  crawlSession_->setObserver(searchFrm_.get());
 }
 
 DesktopProgram::~DesktopProgram() {
-  crawlWindow_->setObserver(nullptr);
+  crawlSession_->setObserver(nullptr);
 }
 
 MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
@@ -41,8 +41,8 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
   };
   services.startCrawl = [this](const CrawlTarget& row) {
     MakeFolder(harvelFolder_);  // the pictures folder's Harvel may not be there yet
-    const CrawlOutcome outcome = crawlWindow_->start(row);
-    return CrawlStartResult{outcome, crawlWindow_->errorText()};
+    const CrawlOutcome outcome = crawlSession_->start(row);
+    return CrawlStartResult{outcome, crawlSession_->errorText()};
   };
   services.closeCrawlWindow = [this] { searchFrm_->close(); };
   services.closeDownloader = [this] { channel_.close(); };

@@ -45,7 +45,7 @@ class DesktopProgram {
 
   MainFrm& mainFrm() { return *mainFrm_; }
   SearchFrm& searchFrm() { return *searchFrm_; }
-  CrawlSession& crawlSession() { return *crawlWindow_; }
+  CrawlSession& crawlSession() { return *crawlSession_; }
   DownloaderChannel& channel() { return channel_; }
 
  private:
@@ -58,7 +58,7 @@ class DesktopProgram {
   QtShell qtShell_;
   DownloaderChannel channel_;
   std::unique_ptr<MainFrm> mainFrm_;
-  std::unique_ptr<CrawlSession> crawlWindow_;
+  std::unique_ptr<CrawlSession> crawlSession_;
   std::unique_ptr<SearchFrm> searchFrm_;
 };
 

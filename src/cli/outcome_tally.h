@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "crawl/crawl_observer.h"
@@ -11,7 +12,9 @@ namespace harvel {
 
 // Counts the requested files that landed and failed across all crawls of one
 // run, writes one line per failure to `err`, and passes every report on to
-// `next` (the progress printer, or nobody when quiet).
+// `next` (the progress printer, or nobody when quiet). What landed is counted
+// by what stays: a page read only for its links is removed after reading and
+// not counted, and a file landed twice under one name counts once.
 class OutcomeTally : public CrawlObserver {
  public:
   OutcomeTally(std::ostream& err, CrawlObserver* next) : err_(err), next_(next) {}
@@ -20,14 +23,13 @@ class OutcomeTally : public CrawlObserver {
   // redrawn on the same terminal.
   void setBeforeError(std::function<void()> hook) { beforeError_ = std::move(hook); }
 
-  std::int64_t landed() const { return landed_; }
+  // The files that landed and are in their folders now.
+  std::int64_t landed() const;
   std::int64_t failed() const { return failed_; }
 
   // "harvel-cli: 12 landed, 3 failed".
   std::string summary() const;
 
-  void downloadFailed(const std::string& url, const std::string& path,
-                      const std::string& reason) override;
   void requestEnded(const RequestRecord& record) override;
 
   void rowInserted(std::size_t index, const CrawlTarget& row) override {
@@ -63,7 +65,7 @@ class OutcomeTally : public CrawlObserver {
   std::ostream& err_;
   CrawlObserver* next_;
   std::function<void()> beforeError_;
-  std::int64_t landed_ = 0;
+  std::set<std::string> landedPaths_;
   std::int64_t failed_ = 0;
 };
 

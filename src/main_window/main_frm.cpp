@@ -170,11 +170,7 @@ void MainFrm::ListView1_DblClick() {
   const CrawlStartResult result = services_.startCrawl(row);
   switch (result.outcome) {
     case CrawlOutcome::TitleRefused:
-      services_.showMessage(
-          QStringLiteral(
-              "「%1」はフォルダの名前に使えないため、巡回を始めませんでした。\n"
-              "空でも「.」「..」でもなく、「/」「\\」や制御文字を含まないタイトルにしてください。")
-              .arg(QString::fromStdString(row.title)));
+      services_.showMessage(QString::fromStdString(result.errorText));
       break;
     case CrawlOutcome::ChannelFailed:
       services_.showMessage(

@@ -14,7 +14,7 @@ namespace harvel {
 // How a crawl start ended, as the main window needs to know it.
 struct CrawlStartResult {
   CrawlOutcome outcome = CrawlOutcome::Completed;
-  std::string errorText;  // why the downloader could not be reached, if it could not
+  std::string errorText;  // the message for a refused title or a downloader out of reach
 };
 
 // What the main window asks of the rest of the program. The program wires these
