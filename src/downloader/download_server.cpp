@@ -109,9 +109,9 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         handleRequest(socket, *message);
         break;
       case MessageKind::Hello:
-        Send(*socket,
-             EncodeHello(Hello{kChannelVersion,
-                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage}}));
+        Send(*socket, EncodeHello(Hello{kChannelVersion,
+                                        {kFeatureReferer, kFeatureMaxSize, kFeatureRetry,
+                                         kFeatureStage, kFeatureMinPicture}}));
         break;
       case MessageKind::Stage:
         if (const auto order = ParseStage(*message))

@@ -72,7 +72,8 @@ bool StagedTransfers::take(Client client, const DownloadRequest& request, Taken 
   Transfer* transfer = find(client, request.url, FolderOfPath(request.path));
   if (transfer == nullptr)
     return false;
-  if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize) {
+  if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize ||
+      transfer->order.minPicture != request.minPicture) {
     remove(*transfer);  // fetched otherwise than asked now: of no use
     startMore(client);
     return false;

@@ -15,7 +15,8 @@ namespace {
 constexpr int kConnectWaitMs = 1000;
 
 DownloadRequest ProtocolRequest(const FileRequest& request) {
-  return DownloadRequest{request.url, request.path, request.referer, request.maxSize};
+  return DownloadRequest{request.url, request.path, request.referer, request.maxSize,
+                         request.minPicture};
 }
 
 // The frame of a request without its referer: the referer is left out when
@@ -55,9 +56,11 @@ bool DownloaderChannel::connectToRunning() {
   if (greet(*socket)) {
     const int agreed = version_;
     const bool stages = peerStages_;
+    const bool judges = peerJudgesPictures_;
     attach(socket);
     version_ = agreed;
     peerStages_ = stages;
+    peerJudgesPictures_ = judges;
     return true;
   }
   const bool droppedAtHello = socket->state() != QLocalSocket::ConnectedState;
@@ -107,6 +110,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       const Hello answer = ParseHello(*message);
       version_ = AgreedVersion(kChannelVersion, answer.version);
       peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
+      peerJudgesPictures_ = version_ >= kChannelVersion && answer.has(kFeatureMinPicture);
       return true;
     }
     if (decoder.failed())
@@ -169,6 +173,7 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   decoder_ = FrameDecoder{};
   version_ = kChannelVersion1;
   peerStages_ = false;
+  peerJudgesPictures_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -212,6 +217,9 @@ std::string DownloaderChannel::requestFrame(const FileRequest& request) const {
   DownloadRequest sent = ProtocolRequest(request);
   if (FieldRequestLength(sent) - kFrameHeaderLength > kMaxPayloadLength)
     sent.referer.clear();
+  // A downloader that cannot judge pictures keeps them all, as it always did.
+  if (!peerJudgesPictures_)
+    sent.minPicture = {};
   return EncodeFieldRequest(sent);
 }
 
@@ -230,7 +238,8 @@ bool DownloaderChannel::canStage() const {
 void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
   // A staging order that cannot be delivered is only a lost head start.
   if (canStage())
-    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs}));
+    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs,
+                                peerJudgesPictures_ ? file.minPicture : PictureSize{}}));
 }
 
 void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {

@@ -98,6 +98,8 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   PendingRequests pending_;
   bool recovering_ = false;
   bool peerStages_ = false;  // the downloader fetches ahead (its hello says "stage")
+  // The downloader judges pictures by their headers (its hello says "min-picture").
+  bool peerJudgesPictures_ = false;
   QString errorText_;
 };
 

@@ -25,7 +25,7 @@ std::optional<DownloadRequest> ParseTextRequest(const Message& request) {
   const std::size_t comma = request.urlLength;
   if (comma == 0 || comma >= text.size() || text[comma] != ',')
     return std::nullopt;
-  DownloadRequest parsed{text.substr(0, comma), text.substr(comma + 1), {}, {}};
+  DownloadRequest parsed{text.substr(0, comma), text.substr(comma + 1), {}, {}, {}};
   if (parsed.path.empty())
     return std::nullopt;
   return parsed;

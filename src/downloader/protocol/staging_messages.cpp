@@ -14,7 +14,7 @@ std::optional<StageOrder> ParseTarget(const Message& message, MessageKind kind) 
   const auto folder = FieldValue(message.fields, "folder");
   if (!url || !folder || url->empty() || folder->empty())
     return std::nullopt;
-  StageOrder order{std::string(*url), std::string(*folder), {}, {}, 1};
+  StageOrder order{std::string(*url), std::string(*folder), {}, {}, 1, {}};
   if (const auto referer = FieldValue(message.fields, "referer"))
     order.referer = std::string(*referer);
   if (const auto maxSize = NumberField(message.fields, "max-size")) {
