@@ -1,4 +1,4 @@
-#include "crawl_window/failure_panel.h"
+#include "crawl_window/count_panel.h"
 
 namespace harvel {
 namespace {
@@ -15,21 +15,22 @@ QString OneLine(const std::string& text) {
 
 }  // namespace
 
-FailurePanel::FailurePanel(QWidget* parent) : QLabel(parent) {
-  setObjectName(QStringLiteral("StatusBar1Failures"));
+CountPanel::CountPanel(const char* name, const QString& caption, QWidget* parent)
+    : QLabel(parent), caption_(caption) {
+  setObjectName(QString::fromLatin1(name));
   hide();
 }
 
-void FailurePanel::add(const RequestRecord& record) {
-  ++failures_;
+void CountPanel::add(const RequestRecord& record) {
+  ++count_;
   latest_.append(OneLine(RequestRecordText(record)));
   while (latest_.size() > kListed)
     latest_.removeFirst();
-  setText(QStringLiteral("失敗:%1").arg(failures_));
+  setText(QStringLiteral("%1:%2").arg(caption_).arg(count_));
   // Shown as plain lines: a URL holding "<" is not markup.
   QString tip = QStringLiteral("<p style='white-space:pre'>");
-  if (failures_ > latest_.size())
-    tip += QStringLiteral("… (%1)<br>").arg(failures_ - latest_.size());
+  if (count_ > latest_.size())
+    tip += QStringLiteral("… (%1)<br>").arg(count_ - latest_.size());
   tip += latest_.join(QLatin1Char('\n'))
              .toHtmlEscaped()
              .replace(QLatin1Char('\n'), QStringLiteral("<br>"));
@@ -38,8 +39,8 @@ void FailurePanel::add(const RequestRecord& record) {
   show();
 }
 
-void FailurePanel::clear() {
-  failures_ = 0;
+void CountPanel::clear() {
+  count_ = 0;
   latest_.clear();
   QLabel::clear();
   setToolTip(QString());
