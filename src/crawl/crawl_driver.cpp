@@ -7,11 +7,8 @@
 #include <system_error>
 #include <utility>
 
-#include "common/is_binary_file.h"
 #include "common/number_text.h"
 #include "common/path_text.h"
-#include "common/url_scheme.h"
-#include "crawl/file_name.h"
 #include "crawl/landed_file.h"
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
@@ -20,8 +17,7 @@
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/untyped_picture.h"
 #include "crawl/page_reader.h"
-#include "crawl/picture_minimum.h"
-#include "crawl/sequential_name.h"
+#include "crawl/row_plan.h"
 #include "crawl/staging_lookahead.h"
 #include "crawl/title_check.h"
 #include "crawl/type_decision.h"
@@ -91,8 +87,8 @@ class CrawlDriver {
     const CrawlTarget row = s_.rows.front();
     s_.CurURL = row.url;
     referer_ = s_.referers.empty() ? std::string() : s_.referers.front();
-    s_.SaveFolder = context_.harvelFolder + "/" + row.title;
-    s_.SaveFile = s_.SaveFolder + "/" + RowFileName(options_, s_.CurURL);
+    s_.SaveFolder = RowFolder(context_, row);
+    s_.SaveFile = RowSaveFile(context_, s_.SaveFolder, s_.CurURL);
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
       s_.Level = *level;
     // A title that leads out of Harvel's folder gets nothing written for it.
@@ -104,7 +100,7 @@ class CrawlDriver {
       return Step::Closed;
 
     if (folderIsMade) {
-      const Step step = fetchRow();
+      const Step step = fetchRow(row);
       if (step != Step::Next)
         return step;
     }
@@ -126,60 +122,60 @@ class CrawlDriver {
     return false;
   }
 
-  // Numbering, the type decision, the "=" filter, mail rows, the request and its
-  // notice, and the page. Returning Next goes on with removing the row.
-  Step fetchRow() {
-    if (options_.on(Check::Renban) && !Contains(belowHarvelFolder(), kMailto) &&
-        OrdinaryFileExists(s_.SaveFile)) {
-      std::optional<std::string> numbered = FirstFreeNumberedName(s_.SaveFile);
-      if (!numbered)
-        return Step::Next;  // every number is taken: skip rather than overwrite
-      s_.SaveFile = std::move(*numbered);
-    }
-    const bool wanted = RowWanted(belowHarvelFolder(), s_, options_, context_.userExt,
-                                  [this] { return IsBinaryFile(s_.SaveFile); });
-    if (!wanted)
-      return Step::Next;
-    if (Contains(belowHarvelFolder(), "=") && !options_.on(Check::CGI))
-      return Step::Next;
-
-    const std::size_t mailto = belowHarvelFolder().find(kMailto);
-    if (mailto != std::string::npos) {
-      if (!options_.on(Check::Mail) ||
-          AppendMailAddress(s_.SaveFolder,
-                            std::string(belowHarvelFolder().substr(mailto + kMailto.size())))) {
-        ++s_.DownCnt;
-      } else {
-        const std::string mailFile = MailAddressFilePath(s_.SaveFolder);
-        reportFailed(s_.CurURL, mailFile, "mail-file",
-                     "the address cannot be written to " + mailFile);
-      }
-    } else {
-      if (options_.on(Check::ModernPages) && !ClaimSaveFile(s_))
+  // The row's plan (numbering, the type decision, the "=" filter, mail rows,
+  // the scheme, what the channel carries), the request and its notice, and the
+  // page. Returning Next goes on with removing the row.
+  Step fetchRow(const CrawlTarget& row) {
+    const RowPlan plan = PlanRow(context_, s_, row, referer_);
+    s_.SaveFile = plan.saveFile;
+    switch (plan.action) {
+      case RowAction::Skip:
         return Step::Next;
-      bool landed = false;
-      const Step step = requestDownload(landed);
-      if (step != Step::Next || !landed)
-        return step;  // a file that did not land is not read for links
-      if (options_.on(Check::ModernPages))
-        AfterModernDownload(context_, s_, referer_.empty());
+      case RowAction::Mail:
+        writeMailAddress();
+        break;
+      case RowAction::RefusedScheme:
+      case RowAction::TooLong:
+      case RowAction::Request: {
+        if (plan.claim)
+          RecordClaim(s_.modern, plan.unclaimedFile, *plan.claim, s_.CurURL);
+        bool landed = false;
+        const Step step = requestDownload(plan, landed);
+        if (step != Step::Next || !landed)
+          return step;  // a file that did not land is not read for links
+        if (options_.on(Check::ModernPages))
+          AfterModernDownload(context_, s_, referer_.empty());
+        break;
+      }
     }
     if (!RowIsPage(s_, options_))
       return Step::Next;
     return readPage();
   }
 
-  Step requestDownload(bool& landed) {
-    FileRequest request{s_.CurURL, s_.SaveFile, referer_, options_.maxFileSize(),
-                        MinimumPictureFor(s_.SaveFile, s_.CurURL, s_, options_)};
+  void writeMailAddress() {
+    const std::size_t mailto = belowHarvelFolder().find(kMailto);
+    if (!options_.on(Check::Mail) ||
+        AppendMailAddress(s_.SaveFolder,
+                          std::string(belowHarvelFolder().substr(mailto + kMailto.size())))) {
+      ++s_.DownCnt;
+    } else {
+      const std::string mailFile = MailAddressFilePath(s_.SaveFolder);
+      reportFailed(s_.CurURL, mailFile, "mail-file",
+                   "the address cannot be written to " + mailFile);
+    }
+  }
+
+  Step requestDownload(const RowPlan& plan, bool& landed) {
+    const FileRequest& request = plan.request;
     // What the downloader would refuse or the channel cannot carry is a failed
     // row at once; the crawl goes on.
-    if (!IsDownloadableUrl(request.url)) {
+    if (plan.action == RowAction::RefusedScheme) {
       reportFailed(request.url, request.path, "refused-scheme",
                    "only http, https and ftp are downloaded");
       return Step::Next;
     }
-    if (!context_.channel.CanCarry(request)) {
+    if (plan.action == RowAction::TooLong) {
       reportFailed(request.url, request.path, "too-long",
                    "the link is too long to send to the downloader");
       return Step::Next;
@@ -187,7 +183,9 @@ class CrawlDriver {
     context_.setStatus(s_, 1, kStatusDownloading);
     // Copied before the call: the notice may come while the call is under way.
     s_.TmpStr = s_.mailbox->text;
-    lookahead_.requested(s_.CurURL, s_.SaveFolder);
+    lookahead_.requested(request.url, plan.saveFolder);
+    if (context_.observer != nullptr)
+      context_.observer->requestStarted(request);
     context_.channel.Downloading(request, s_.mailbox);
     if (s_.closed)
       return Step::Closed;

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "crawl/request_record.h"
+#include "widgets/failure_list.h"
 
 namespace harvel {
 
@@ -18,18 +19,17 @@ class CountPanel : public QLabel {
   CountPanel(const char* name, const QString& caption, QWidget* parent = nullptr);
 
   // How many requests the tool tip lists.
-  static constexpr int kListed = 20;
+  static constexpr int kListed = FailureList::kListed;
 
   void add(const RequestRecord& record);
   void clear();  // a new crawl: none counted, hidden again
 
-  int count() const { return count_; }
-  const QStringList& latest() const { return latest_; }
+  int count() const { return list_.count(); }
+  const QStringList& latest() const { return list_.latest(); }
 
  private:
   QString caption_;
-  int count_ = 0;
-  QStringList latest_;
+  FailureList list_;  // the count and the latest lines, whatever kind they are
 };
 
 }  // namespace harvel

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "crawl/crawl_session.h"
+#include "crawl_window/landed_picture.h"
 #include "widgets/list_view.h"
 #include "widgets/twips.h"
 #include "widgets/window_font.h"
@@ -30,6 +31,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       panel2_(new QLabel(StatusBar1)),
       failures_(new CountPanel("StatusBar1Failures", QStringLiteral("失敗"), StatusBar1)),
       tooSmall_(new CountPanel("StatusBar1TooSmall", QStringLiteral("小さい画像"), StatusBar1)),
+      thumbnails_(new ThumbnailStrip(this)),
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
   setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
@@ -56,6 +58,12 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   GetTxt->setReadOnly(true);
   GetTxt->hide();
 
+  thumbnails_->hide();
+  connect(thumbnails_, &ThumbnailStrip::openRequested, this, [this](const QString& path) {
+    if (services_.openPicture)
+      services_.openPicture(path.toStdString());
+  });
+
   flushTimer_.setSingleShot(true);
   flushTimer_.setInterval(kRowFlushMs);
   connect(&flushTimer_, &QTimer::timeout, this, &SearchFrm::flushRows);
@@ -68,12 +76,31 @@ QString SearchFrm::statusPanelText(int panel) const {
   return panel == 1 ? panel1_->text() : panel2_->text();
 }
 
+int SearchFrm::designHeight() const {
+  return kClientHeight + (thumbnailsShown_ ? ThumbnailStrip::kHeight : 0);
+}
+
+void SearchFrm::setThumbnailsShown(bool shown) {
+  if (shown == thumbnailsShown_)
+    return;
+  thumbnailsShown_ = shown;
+  thumbnails_->setVisible(shown);
+  if (!shown)
+    thumbnails_->clear();
+  const int strip = shown ? ThumbnailStrip::kHeight : -ThumbnailStrip::kHeight;
+  resize(width(), std::max(0, height() + strip));
+  Form_Resize();
+}
+
 void SearchFrm::Form_Resize() {
   StatusBar1->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
-  const int listHeight = height() - kStatusBarHeight;
+  const int strip = thumbnailsShown_ ? ThumbnailStrip::kHeight : 0;
+  const int listHeight = height() - kStatusBarHeight - strip;
   if (listHeight < 0)
     return;  // lower than the status bar: the list keeps its size
   ListView1->setGeometry(0, 0, width(), listHeight);
+  if (thumbnailsShown_)
+    thumbnails_->setGeometry(0, listHeight, width(), strip);
 }
 
 void SearchFrm::resizeEvent(QResizeEvent*) {
@@ -134,6 +161,8 @@ void SearchFrm::requestEnded(const RequestRecord& record) {
     tooSmall_->add(record);
   else if (!record.outcome.landed)
     failures_->add(record);
+  if (thumbnailsShown_ && IsLandedPicture(record))
+    thumbnails_->add(QString::fromStdString(record.path));
 }
 
 void SearchFrm::showWindow() {
@@ -143,7 +172,7 @@ void SearchFrm::showWindow() {
 
 void SearchFrm::loaded() {
   loaded_ = true;
-  resize(kClientWidth, kClientHeight);  // each crawl opens the window at its design size
+  resize(kClientWidth, designHeight());  // each crawl opens the window at its design size
   pending_.clear();
   model_.clear();
   setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
@@ -151,6 +180,7 @@ void SearchFrm::loaded() {
   panel2_->clear();
   failures_->clear();
   tooSmall_->clear();
+  thumbnails_->clear();
   GetTxt->clear();
 }
 

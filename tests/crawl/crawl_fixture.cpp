@@ -14,6 +14,19 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   referers.push_back(request.referer);
   maxSizes.push_back(request.maxSize.value_or(-1));
   minPictures.push_back(request.minPicture);
+  if (stages) {
+    const std::string key = url + "," + TextFromPath(PathFromText(path).parent_path());
+    const auto copy = held.find(key);
+    if (copy == held.end()) {
+      ++requestsWithout;
+    } else {
+      ++(copy->second == request.referer + " " + std::to_string(request.maxSize.value_or(-1)) +
+                             " " + PictureSizeText(request.minPicture)
+             ? copiesUsed
+             : copiesUnused);
+      held.erase(copy);
+    }
+  }
   if (onRequest)
     onRequest(url);
   if (!failure.empty()) {
@@ -66,12 +79,15 @@ void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mai
 }
 
 void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
-  stagedMinPictures[file.url] = file.minPicture;
   staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
+  held.emplace(file.url + "," + file.folder, file.referer + " " +
+                                                 std::to_string(file.maxSize.value_or(-1)) + " " +
+                                                 PictureSizeText(file.minPicture));
 }
 
 void FakeSiteChannel::Unstage(const std::string& url, const std::string& folder) {
   unstaged.push_back(url + "," + folder);
+  copiesUnused += static_cast<int>(held.erase(url + "," + folder));
 }
 
 void RecordingObserver::rowInserted(std::size_t index, const CrawlTarget& row) {

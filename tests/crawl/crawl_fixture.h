@@ -40,7 +40,6 @@ class FakeSiteChannel : public DownloadChannel {
   std::map<std::string, std::string> contentTypes;        // URL -> the Content-Type reported
   std::map<std::string, PictureSize> pictureSizes;        // URL -> its picture's size
   std::vector<PictureSize> minPictures;                   // each request's minimum picture
-  std::map<std::string, PictureSize> stagedMinPictures;   // URL -> the minimum it was staged with
   std::size_t maxRequestLength = 1 << 20;                 // what CanCarry lets through
   std::function<void(const std::string& url)> onRequest;  // runs inside each request
   bool answers = true;                                    // false: no notice ever comes
@@ -50,6 +49,12 @@ class FakeSiteChannel : public DownloadChannel {
   bool stages = false;                // answers canStage()
   std::vector<std::string> staged;    // "url,folder jobs" of every Stage()
   std::vector<std::string> unstaged;  // "url,folder" of every Unstage()
+  // Staged copies as the downloader keeps them: "url,folder" -> "referer max-size"
+  // of each copy not yet asked for or dropped, and how the others ended.
+  std::map<std::string, std::string> held;
+  int copiesUsed = 0;       // asked for with the Referer and limits they were staged with
+  int copiesUnused = 0;     // unstaged, or asked for otherwise
+  int requestsWithout = 0;  // requests (while staging) that found no copy
 
  private:
   void answer(const FileRequest& request, const std::weak_ptr<Mailbox>& mailbox);

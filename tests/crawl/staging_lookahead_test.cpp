@@ -9,6 +9,7 @@
 #include <set>
 
 #include "crawl/crawl_state.h"
+#include "crawl/row_plan.h"
 #include "crawl_fixture.h"
 
 namespace harvel::test {
@@ -95,19 +96,6 @@ TEST_F(StagingTest, StagesEveryRequestedFileAndLeavesNothingStagedAtTheEnd) {
   EXPECT_EQ(files.front(), "a(1).gif=GIF89a a.gif");
 }
 
-TEST_F(StagingTest, AStagedRowCarriesTheMinimumItsRequestWillCarry) {
-  options.setMinimumPicture({100, 100});
-  channel.pictureSizes["http://h.test/a.gif"] = {16, 16};
-  ASSERT_EQ(crawl(kStart, "1"), CrawlOutcome::Completed);
-  for (std::size_t i = 0; i < channel.requests.size(); ++i) {
-    const std::string url = requestedUrls()[i];
-    ASSERT_EQ(channel.stagedMinPictures.count(url), 1u) << url;
-    EXPECT_EQ(channel.stagedMinPictures[url], channel.minPictures[i]) << url;
-  }
-  EXPECT_EQ(channel.stagedMinPictures["http://h.test/p1.html"], PictureSize{});
-  EXPECT_EQ(channel.stagedMinPictures["http://h.test/a.gif"], (PictureSize{100, 100}));
-}
-
 TEST_F(StagingTest, AnOptionTurnedOffDuringTheCrawlDropsTheRowsStagedForIt) {
   // GifChk goes off once the start page's links are queued: a.gif was staged
   // under the old options, is never asked for, and its copy is dropped.
@@ -164,7 +152,8 @@ TEST_F(StagingTest, PredictsWithTheDriversDecisions) {
   options.set(Check::Other, false);
   options.set(Check::CGI, false);
   const auto would = [&](const std::string& url, const std::string& title = "site") {
-    return WouldRequest(context, CrawlTarget{title, url, "1"});
+    return PlanRow(context, CrawlState{}, CrawlTarget{title, url, "1"}, "").action ==
+           RowAction::Request;
   };
   EXPECT_TRUE(would("http://h.test/a.gif"));
   EXPECT_TRUE(would("http://h.test/page.htm"));
