@@ -45,6 +45,15 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
     return false;
   };
   services.startCrawl = [this](const CrawlTarget& row) {
+    // A row added to a running crawl goes with that crawl's settings.
+    if (!crawlSession_->isLoaded()) {
+      const auto applied = channel_.applySettings(mainFrm_->settingsDialog().connectionSettings());
+      if (applied != DownloaderChannel::SettingsResult::Applied) {
+        CrawlStartResult refused;
+        refused.settingsError = channel_.errorText().toStdString();
+        return refused;
+      }
+    }
     MakeFolder(harvelFolder_);  // the pictures folder's Harvel may not be there yet
     const CrawlOutcome outcome = crawlSession_->start(row);
     return CrawlStartResult{outcome, crawlSession_->errorText()};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "platform/downloader_channel.h"
 
 namespace harvel {
 
@@ -36,6 +37,11 @@ class CliApp {
  private:
   int usageError(const std::string& message);
   int showList(const CliCommand& command);
+  // The connection settings for the next crawl: kCompleted, or the exit
+  // status of settings that cannot be used (the reason told); a warning is
+  // told once.
+  int applySettings(DownloaderChannel& channel, const ConnectionSettings& settings,
+                    std::string& warned);
   int crawl(const CliCommand& command, const std::vector<CrawlTarget>& targets,
             const std::vector<std::string>& labels);
 

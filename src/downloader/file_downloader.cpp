@@ -52,7 +52,6 @@ FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
   setSpeedLimit(SpeedLimit{});
   curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
   curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(easy_, CURLOPT_USERAGENT, "VeskDownloader/1.0");
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &FileDownloader::writeBody);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
 }
@@ -72,7 +71,8 @@ bool FileDownloader::refuse(const char* reason, const std::string& detail) {
   return false;
 }
 
-bool FileDownloader::begin(const DownloadRequest& request) {
+bool FileDownloader::begin(const DownloadRequest& request,
+                           std::shared_ptr<const ConnectionSetup> connection) {
   abandon();
   if (HoldsZeroByte(request.url) || HoldsZeroByte(request.path))
     return refuse(failure::kBadRequest, "a zero byte in the URL or path");
@@ -81,22 +81,25 @@ bool FileDownloader::begin(const DownloadRequest& request) {
     return refuse(failure::kBadRequest, "not an absolute file path: " + request.path);
   targetPath_ = TextFromPath(target);
   return prepare(request.url, request.referer, request.maxSize, request.minPicture,
-                 TextFromPath(target.parent_path()));
+                 TextFromPath(target.parent_path()), std::move(connection));
 }
 
-bool FileDownloader::begin(const StageOrder& order) {
+bool FileDownloader::begin(const StageOrder& order,
+                           std::shared_ptr<const ConnectionSetup> connection) {
   abandon();
   if (HoldsZeroByte(order.url) || HoldsZeroByte(order.folder))
     return refuse(failure::kBadRequest, "a zero byte in the URL or folder");
   if (!PathFromText(order.folder).is_absolute())
     return refuse(failure::kBadRequest, "not an absolute folder: " + order.folder);
   targetPath_.clear();
-  return prepare(order.url, order.referer, order.maxSize, order.minPicture, order.folder);
+  return prepare(order.url, order.referer, order.maxSize, order.minPicture, order.folder,
+                 std::move(connection));
 }
 
 bool FileDownloader::prepare(const std::string& url, const std::string& referer,
                              std::optional<std::int64_t> maxSize, PictureSize minPicture,
-                             std::string folder) {
+                             std::string folder,
+                             std::shared_ptr<const ConnectionSetup> connection) {
   if (!IsDownloadableUrl(url))
     return refuse(failure::kScheme, "only http, https and ftp are downloaded");
   folder_ = std::move(folder);
@@ -110,6 +113,9 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
   writeErrno_ = 0;
   errorText_[0] = '\0';
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+  // The handle lets go of the settings it had before they may go.
+  ConnectionSetup::Apply(connection.get(), easy_, url);
+  connection_ = std::move(connection);
   curl_easy_setopt(easy_, CURLOPT_REFERER, referer.empty() ? nullptr : referer.c_str());
   curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxSize.value_or(0)));
   // A picture that is judged comes in small reads, so that a small one is

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/picture_size.h"
+#include "downloader/connection_setup.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
@@ -28,7 +29,9 @@ namespace harvel {
 // into place only when the download succeeded: a failed download leaves no file
 // behind and an existing file at the path untouched.
 //
-// The page that linked the file goes out as the Referer. A file larger than
+// The page that linked the file goes out as the Referer; the client's
+// connection settings (its cookie jar, User-Agent, headers, proxy, CA file)
+// are those given with the request, the downloader's own without. A file larger than
 // the request's max size is refused, by its Content-Length before any byte and
 // by what arrives otherwise. A transfer that stays under the least speed for
 // the whole of its window is given up.
@@ -60,13 +63,15 @@ class FileDownloader {
   // Prepares the download of `request`: the handle's URL and where the file
   // goes. False for a path that is not absolute or names no file, a URL or path
   // holding a zero byte (the C calls would see a shorter text), or a URL that
-  // is not http, https or ftp; failure() then tells which.
-  bool begin(const DownloadRequest& request);
+  // is not http, https or ftp; failure() then tells which. `connection`: the
+  // settings of the client that asked; null for the downloader's own.
+  bool begin(const DownloadRequest& request,
+             std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // Fetching ahead: prepares the download of `order` into its folder, under a
   // name not known while the transfer runs. It ends with keep() and then
   // commit() or abandon(), never with finish().
-  bool begin(const StageOrder& order);
+  bool begin(const StageOrder& order, std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // The handle whose transfer fetches the begun download.
   CURL* handle() const { return easy_; }
@@ -104,7 +109,8 @@ class FileDownloader {
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
   // What both begin()s share once the request is known to be sound.
   bool prepare(const std::string& url, const std::string& referer,
-               std::optional<std::int64_t> maxSize, PictureSize minPicture, std::string folder);
+               std::optional<std::int64_t> maxSize, PictureSize minPicture, std::string folder,
+               std::shared_ptr<const ConnectionSetup> connection);
   // Reads the picture's header from the next bytes of the body: true when they
   // show a picture smaller than the minimum.
   bool judge(const char* data, std::size_t size);
@@ -119,6 +125,8 @@ class FileDownloader {
   DownloadNotice place(DownloadNotice notice, const std::string& path);
 
   CURL* easy_;
+  // The settings the handle was last given: they must live while it uses them.
+  std::shared_ptr<const ConnectionSetup> connection_;
   bool begun_ = false;
   TemporaryFile file_;  // the file of the begun download, once made
   std::string folder_;

@@ -52,14 +52,18 @@ class StagedTransfers {
   static constexpr std::size_t kCopiesPerClient = 8 * kMaxStageJobs;
 
   // False when the client holds kCopiesPerClient copies already: the order is
-  // refused and changes nothing (its jobs count included).
-  bool stage(Client client, const StageOrder& order);
+  // refused and changes nothing (its jobs count included). `connection`: the
+  // client's settings now (null: the downloader's own); the copy is fetched
+  // with them and serves only a request made with them.
+  bool stage(Client client, const StageOrder& order,
+             std::shared_ptr<const ConnectionSetup> connection = nullptr);
   void unstage(Client client, const std::string& url, const std::string& folder);
   // False when `client` has no copy of `request`'s URL staged into its folder
-  // with its Referer, size limit and min-picture;
+  // with its Referer, size limit, min-picture and connection settings;
   // otherwise `taken` is called once the copy is in place or has failed
   // (from inside this call when it is ready).
-  bool take(Client client, const DownloadRequest& request, Taken taken);
+  bool take(Client client, const DownloadRequest& request,
+            const std::shared_ptr<const ConnectionSetup>& connection, Taken taken);
   // The client left: its transfers end and its copies are removed; takes not
   // yet answered are answered as failed.
   void dropClient(Client client);
@@ -77,6 +81,7 @@ class StagedTransfers {
   struct Transfer {
     Client client;
     StageOrder order;
+    std::shared_ptr<const ConnectionSetup> connection;
     State state = State::Waiting;
     std::unique_ptr<FileDownloader> file;  // while it runs
     std::unique_ptr<StagedCopy> copy;      // once it has landed

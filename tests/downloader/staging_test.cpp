@@ -209,7 +209,7 @@ TEST_F(StagingTest, AClientHoldsABoundedNumberOfCopiesWithoutDescriptorsAndOther
 
   // The copies beyond the limit are refused: never fetched, never made.
   const std::size_t limit = 128;
-  for (int i = 0; i < 250 && hits < static_cast<int>(limit) + 1; ++i)
+  for (int i = 0; i < 1500 && hits < static_cast<int>(limit) + 1; ++i)
     QThread::msleep(20);
   QThread::msleep(300);
   EXPECT_EQ(Names(out.path()).size(), limit);
