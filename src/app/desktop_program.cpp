@@ -47,11 +47,20 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
   services.startCrawl = [this](const CrawlTarget& row) {
     // A row added to a running crawl goes with that crawl's settings.
     if (!crawlSession_->isLoaded()) {
-      const auto applied = channel_.applySettings(mainFrm_->settingsDialog().connectionSettings());
-      if (applied != DownloaderChannel::SettingsResult::Applied) {
-        CrawlStartResult refused;
-        refused.settingsError = channel_.errorText().toStdString();
-        return refused;
+      switch (channel_.applySettings(mainFrm_->settingsDialog().connectionSettings())) {
+        case DownloaderChannel::SettingsResult::Applied:
+          break;
+        case DownloaderChannel::SettingsResult::Unreachable:
+          // Told as a crawl that lost its downloader is.
+          return CrawlStartResult{CrawlOutcome::ChannelFailed,
+                                  "the downloader (VeskDownloader) cannot be reached: " +
+                                      channel_.errorText().toStdString()};
+        case DownloaderChannel::SettingsResult::Refused:
+        case DownloaderChannel::SettingsResult::NotTaken: {
+          CrawlStartResult refused;
+          refused.settingsError = channel_.errorText().toStdString();
+          return refused;
+        }
       }
     }
     MakeFolder(harvelFolder_);  // the pictures folder's Harvel may not be there yet

@@ -15,31 +15,29 @@ bool HoldsDot(std::string_view text) {
   return text.find('.') != std::string_view::npos;
 }
 
-// One quoted link text: its resolution, its type, and whether it is queued and where.
-void ExamineLink(CrawlContext& context, CrawlState& state, const LinkResolver& resolver,
-                 std::string_view link) {
+}  // namespace
+
+std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList& userExt,
+                                  const LinkResolver& resolver, std::string_view link,
+                                  std::int16_t& level) {
   std::optional<std::string> resolved = resolver.resolve(link);
   if (!resolved || resolved->size() < 4)
-    return;
-  const std::string& url = *resolved;
-  const CrawlOptions& options = context.options;
-
-  switch (ClassifyLink(url, options, context.userExt)) {
+    return std::nullopt;
+  switch (ClassifyLink(*resolved, options, userExt)) {
     case LinkType::Skip:
-      return;
+      return std::nullopt;
     case LinkType::Html:
       // Every page link taken uses up one level, even when it is dropped below.
-      if (state.Level <= 0)
-        return;
-      --state.Level;
+      if (level <= 0)
+        return std::nullopt;
+      --level;
       break;
     case LinkType::Continue:
       break;
   }
-  QueueLink(context, state, url, state.Level, IsPictureEnding(LastFour(url)));
+  const bool picture = IsPictureEnding(LastFour(*resolved));
+  return TakenLink{std::move(*resolved), level, picture};
 }
-
-}  // namespace
 
 bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
                bool picture) {
@@ -58,9 +56,9 @@ bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url,
   return true;
 }
 
-ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,
-                  std::string_view key) {
-  const LinkResolver resolver(state.CurURL);
+ScanEnd ScanForKey(std::string_view page, std::string_view key,
+                   const std::function<void(std::string_view)>& found,
+                   const std::function<bool()>& next) {
   std::size_t scanPos = 0;
   for (;;) {
     const std::size_t keyPos = page.find(key, scanPos);
@@ -75,12 +73,28 @@ ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view pag
     if (close != std::string_view::npos) {
       const std::string_view link = page.substr(scanPos, close - scanPos);
       if (HoldsDot(link))
-        ExamineLink(context, state, resolver, link);
+        found(link);
     }
-    WaitSpeed(context.pump, context.options);
-    if (state.closed)
+    if (!next())
       return ScanEnd::Closed;
   }
+}
+
+ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,
+                  std::string_view key) {
+  const LinkResolver resolver(state.CurURL);
+  return ScanForKey(
+      page, key,
+      [&](std::string_view link) {
+        if (std::optional<TakenLink> taken =
+                TakeLink(context.options, context.userExt, resolver, link, state.Level)) {
+          QueueLink(context, state, taken->url, taken->level, taken->picture);
+        }
+      },
+      [&] {
+        WaitSpeed(context.pump, context.options);
+        return !state.closed;
+      });
 }
 
 }  // namespace harvel

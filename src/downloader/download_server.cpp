@@ -39,6 +39,14 @@ DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds 
                                QObject* parent)
     : QObject(parent), queue_(limits), staged_(limits) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
+  staged_.setLandedListener([this](StagedTransfers::Client client, const StageOrder& order,
+                                   const std::string& path, const DownloadNotice& notice) {
+    // The client's own socket, while it is connected.
+    auto found = clients_.find(const_cast<QLocalSocket*>(client));
+    if (found != clients_.end())
+      Send(*found->first,
+           EncodeLanded(LandedMessage{order.url, order.folder, path, notice.contentType}));
+  });
   idleTimer_.setSingleShot(true);
   idleTimer_.setInterval(idleTimeout);
   connect(&idleTimer_, &QTimer::timeout, this, [this] {
@@ -115,9 +123,10 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         handleRequest(socket, *message);
         break;
       case MessageKind::Hello:
-        Send(*socket, EncodeHello(Hello{kChannelVersion,
-                                        {kFeatureReferer, kFeatureMaxSize, kFeatureRetry,
-                                         kFeatureStage, kFeatureSettings, kFeatureMinPicture}}));
+        Send(*socket,
+             EncodeHello(Hello{kChannelVersion,
+                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
+                                kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
@@ -132,6 +141,7 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Notice:
       case MessageKind::FieldNotice:
+      case MessageKind::Landed:
         break;  // notices go the other way
     }
     if (clients_.count(socket) == 0)

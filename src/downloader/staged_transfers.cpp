@@ -233,8 +233,11 @@ void StagedTransfers::finished(CURL* easy, int result) {
     transfer.copy = std::make_unique<StagedCopy>(std::move(path), record_);
   releaseDownloader(transfer);
   const Client client = transfer.client;
-  if (transfer.taken)
+  if (transfer.taken) {
     answer(transfer);
+  } else if (transfer.order.tellLanded && transfer.kept.landed && transfer.copy && landed_) {
+    landed_(client, transfer.order, transfer.copy->path(), transfer.kept);
+  }
   startMore(client);
 }
 

@@ -70,6 +70,12 @@ class StagedTransfers {
   // Everything ends at once, nobody is answered.
   void stop();
 
+  // Called when the copy of an order that asked to be told (tellLanded) has
+  // landed and waits to be asked for: where it lies, and how it ended.
+  using Landed = std::function<void(Client client, const StageOrder& order, const std::string& path,
+                                    const DownloadNotice& notice)>;
+  void setLandedListener(Landed landed) { landed_ = std::move(landed); }
+
   // Where the temporary files of the transfers are named; none by default.
   void setTemporaryFileRecord(TemporaryFileRecord* record) { record_ = record; }
 
@@ -115,6 +121,7 @@ class StagedTransfers {
   std::map<CURL*, Transfer*> running_;
   std::vector<std::unique_ptr<FileDownloader>> idle_;  // reused handles
   bool starting_ = false;
+  Landed landed_;
 };
 
 }  // namespace harvel

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <utility>
 
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
@@ -86,11 +87,13 @@ bool DownloaderChannel::connectToRunning() {
     const int agreed = version_;
     const bool stages = peerStages_;
     const bool judges = peerJudgesPictures_;
+    const bool tells = peerTellsLanded_;
     const bool takesSettings = peerTakesSettings_;
     attach(socket);
     version_ = agreed;
     peerStages_ = stages;
     peerJudgesPictures_ = judges;
+    peerTellsLanded_ = tells;
     peerTakesSettings_ = takesSettings;
     return true;
   }
@@ -142,6 +145,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       version_ = AgreedVersion(kChannelVersion, answer.version);
       peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
       peerJudgesPictures_ = version_ >= kChannelVersion && answer.has(kFeatureMinPicture);
+      peerTellsLanded_ = peerStages_ && answer.has(kFeatureStageLanded);
       peerTakesSettings_ = version_ >= kChannelVersion && answer.has(kFeatureSettings);
       return true;
     }
@@ -206,6 +210,8 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   version_ = kChannelVersion1;
   peerStages_ = false;
   peerJudgesPictures_ = false;
+  peerTellsLanded_ = false;
+  landed_.clear();  // the copies of an earlier connection are gone
   peerTakesSettings_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
@@ -272,12 +278,21 @@ void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
   // A staging order that cannot be delivered is only a lost head start.
   if (canStage())
     send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs,
-                                peerJudgesPictures_ ? file.minPicture : PictureSize{}}));
+                                peerJudgesPictures_ ? file.minPicture : PictureSize{},
+                                file.tellLanded && peerTellsLanded_}));
 }
 
 void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {
   if (canStage())
     send(EncodeUnstage(url, folder));
+}
+
+bool DownloaderChannel::tellsLanded() const {
+  return canStage() && peerTellsLanded_;
+}
+
+std::vector<LandedCopy> DownloaderChannel::takeLandedCopies() {
+  return std::exchange(landed_, {});
 }
 
 void DownloaderChannel::readNotices() {
@@ -286,7 +301,11 @@ void DownloaderChannel::readNotices() {
   const QByteArray bytes = socket_->readAll();
   decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder_.next()) {
-    if (message->kind == MessageKind::Settings) {
+    if (message->kind == MessageKind::Landed) {
+      if (const std::optional<LandedMessage> landed = ParseLanded(*message))
+        landed_.push_back(
+            LandedCopy{landed->url, landed->folder, landed->path, landed->contentType});
+    } else if (message->kind == MessageKind::Settings) {
       settingsAnswer_ = ParseSettingsAnswer(*message);
     } else if (const std::optional<DownloadNotice> notice = ParseNotice(*message)) {
       pending_.answer(*notice);

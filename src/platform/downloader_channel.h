@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/connection_settings.h"
 #include "crawl/download_channel.h"
@@ -71,6 +72,8 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool canStage() const override;
   void Stage(const StagedFile& file, int jobs) override;
   void Unstage(const std::string& url, const std::string& folder) override;
+  bool tellsLanded() const override;
+  std::vector<LandedCopy> takeLandedCopies() override;
 
   enum class SettingsResult {
     Applied,
@@ -123,6 +126,8 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   PendingRequests pending_;
   bool recovering_ = false;
   bool peerStages_ = false;                // the downloader fetches ahead (its hello says "stage")
+  bool peerTellsLanded_ = false;           // ... and tells of landed copies ("stage-landed")
+  std::vector<LandedCopy> landed_;         // told of, not yet taken
   bool peerJudgesPictures_ = false;        // it judges pictures by their headers ("min-picture")
   bool peerTakesSettings_ = false;         // its hello says "settings"
   std::optional<SettingsOrder> settings_;  // given to every downloader from now on

@@ -74,8 +74,8 @@ class PictureMinimum : public ::testing::Test {
   }
 
   void stage(const std::string& name, PictureSize minimum) {
-    client.sendBytes(
-        EncodeStage(StageOrder{site.url("/" + name), out.path().string(), {}, {}, 4, minimum}));
+    client.sendBytes(EncodeStage(
+        StageOrder{site.url("/" + name), out.path().string(), {}, {}, 4, minimum, false}));
   }
 
   TestSiteServer site;

@@ -113,7 +113,7 @@ TEST(ChannelVersion2, AMinimumPictureGoesOutAndATooSmallPictureComesBack) {
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->minPicture, (PictureSize{400, 300}));
   const auto stage = ParseStage(DecodeInPieces(
-      EncodeStage(StageOrder{"http://e.test/a.jpg", "/p", "", {}, 2, {400, 0}}), 64)[0]);
+      EncodeStage(StageOrder{"http://e.test/a.jpg", "/p", "", {}, 2, {400, 0}, false}), 64)[0]);
   ASSERT_TRUE(stage);
   EXPECT_EQ(stage->minPicture, (PictureSize{400, 0}));
   // No minimum, no field: an older downloader sees the request it always saw.
