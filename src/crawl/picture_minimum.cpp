@@ -7,10 +7,11 @@
 namespace harvel {
 namespace {
 
-// The picture types whose headers the downloader reads.
+// The picture types: those whose headers the downloader reads, and SVG, which
+// it keeps as it cannot judge one.
 bool IsJudgedEnding(std::string_view ending) {
-  static constexpr std::array<std::string_view, 11> kJudged = {
-      "gif", "jpg", "jpeg", "png", "webp", "avif", "heic", "heif", "bmp", "ico", "jpe"};
+  static constexpr std::array<std::string_view, 12> kJudged = {
+      "gif", "jpg", "jpeg", "jpe", "png", "webp", "avif", "heic", "heif", "bmp", "ico", "svg"};
   for (const std::string_view judged : kJudged) {
     if (ending == judged)
       return true;

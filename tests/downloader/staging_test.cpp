@@ -100,7 +100,7 @@ TEST_F(StagingTest, ACopyThatAskedToBeToldIsAnnouncedWhereItLiesUntilTaken) {
   ASSERT_TRUE(greet(client));
   client.sendBytes(
       EncodeStage(StageOrder{site.url("/quiet.gif"), out.path().string(), {}, {}, 4, {}, false}));
-  StageOrder told{site.url("/page.gif"), out.path().string(), {}, {}, 4};
+  StageOrder told{site.url("/page.gif"), out.path().string(), {}, {}, 4, {}, false};
   told.tellLanded = true;
   client.sendBytes(EncodeStage(told));
   const auto message = client.message();
