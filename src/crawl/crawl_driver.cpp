@@ -195,7 +195,8 @@ class CrawlDriver {
       return step;
     const DownloadOutcome outcome = s_.mailbox->outcome;
     report(RequestRecord{request.url, request.path, outcome});
-    landed = outcome.landed;
+    // A picture left out as too small is neither counted nor read.
+    landed = outcome.landed && !outcome.tooSmall;
     if (landed)
       ++s_.DownCnt;
     return Step::Next;
