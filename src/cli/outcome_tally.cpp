@@ -31,8 +31,11 @@ std::int64_t OutcomeTally::landed() const {
 }
 
 std::string OutcomeTally::summary() const {
-  return "harvel-cli: " + std::to_string(landed()) + " landed, " + std::to_string(failed_) +
-         " failed";
+  std::string text =
+      "harvel-cli: " + std::to_string(landed()) + " landed, " + std::to_string(failed_) + " failed";
+  if (tooSmall_ > 0)
+    text += ", " + std::to_string(tooSmall_) + " too small";
+  return text;
 }
 
 void OutcomeTally::requestEnded(const RequestRecord& record) {
@@ -40,6 +43,10 @@ void OutcomeTally::requestEnded(const RequestRecord& record) {
     next_->requestEnded(record);
   if (record.outcome.landed) {
     landedPaths_.insert(record.path);
+    return;
+  }
+  if (record.outcome.tooSmall) {
+    ++tooSmall_;
     return;
   }
   ++failed_;

@@ -10,11 +10,11 @@
 
 namespace harvel {
 
-// Counts the requested files that landed and failed across all crawls of one
-// run, writes one line per failure to `err`, and passes every report on to
-// `next` (the progress printer, or nobody when quiet). What landed is counted
-// by what stays: a page read only for its links is removed after reading and
-// not counted, and a file landed twice under one name counts once.
+// Counts the requested files that landed, failed and were left out as too
+// small across all crawls of one run, writes one line per failure to `err`, and passes every report
+// on to `next` (the progress printer, or nobody when quiet). What landed is counted by what stays:
+// a page read only for its links is removed after reading and not counted, and a file landed twice
+// under one name counts once.
 class OutcomeTally : public CrawlObserver {
  public:
   OutcomeTally(std::ostream& err, CrawlObserver* next) : err_(err), next_(next) {}
@@ -26,8 +26,9 @@ class OutcomeTally : public CrawlObserver {
   // The files that landed and are in their folders now.
   std::int64_t landed() const;
   std::int64_t failed() const { return failed_; }
+  std::int64_t tooSmall() const { return tooSmall_; }
 
-  // "harvel-cli: 12 landed, 3 failed".
+  // "harvel-cli: 12 landed, 3 failed", then ", 5 too small" when there are any.
   std::string summary() const;
 
   void requestEnded(const RequestRecord& record) override;
@@ -71,6 +72,7 @@ class OutcomeTally : public CrawlObserver {
   std::function<void()> beforeError_;
   std::set<std::string> landedPaths_;
   std::int64_t failed_ = 0;
+  std::int64_t tooSmall_ = 0;  // pictures under the minimum: neither landed nor failed
 };
 
 }  // namespace harvel

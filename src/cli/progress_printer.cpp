@@ -58,10 +58,22 @@ void ProgressPrinter::requestStarted(const FileRequest& request) {
     redraw();
 }
 
+void ProgressPrinter::countOtherEnd(const std::string& name) {
+  for (auto& [end, count] : totals_.otherEnds) {
+    if (end == name) {
+      ++count;
+      return;
+    }
+  }
+  totals_.otherEnds.emplace_back(name, 1);
+}
+
 void ProgressPrinter::requestEnded(const RequestRecord& record) {
   // Further ends of a request are counted here into totals_.otherEnds.
   if (record.outcome.landed) {
     ++totals_.fetched;
+  } else if (record.outcome.tooSmall) {
+    countOtherEnd("too small");
   } else {
     ++totals_.failed;
   }

@@ -195,7 +195,8 @@ class CrawlDriver {
       return step;
     const DownloadOutcome outcome = s_.mailbox->outcome;
     report(RequestRecord{request.url, request.path, outcome});
-    landed = outcome.landed;
+    // A picture left out as too small is neither counted nor read.
+    landed = outcome.landed && !outcome.tooSmall;
     if (landed)
       ++s_.DownCnt;
     return Step::Next;
@@ -229,7 +230,8 @@ class CrawlDriver {
         break;
       if (options_.speedLevel() <= 0) {
         context_.pump.waitForEvents(kNoticeRound);
-        lookahead_.whileWaiting(s_);
+        if (!s_.closed)
+          lookahead_.whileWaiting(s_);
       } else {
         WaitSpeed(context_.pump, options_);
       }

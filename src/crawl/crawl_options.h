@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "common/picture_size.h"
+
 namespace harvel {
 
 // The check boxes of the main window that steer a crawl.
@@ -43,6 +45,9 @@ class CrawlOptions {
   virtual int jobs() const { return 1; }
   // The largest file the downloader is to keep, in bytes; nullopt: no limit.
   virtual std::optional<std::int64_t> maxFileSize() const { return std::nullopt; }
+  // 最小画像サイズ: pictures smaller than this are left out, judged by the
+  // downloader from their headers; 0 × 0 keeps every picture.
+  virtual PictureSize minimumPicture() const { return {}; }
 };
 
 }  // namespace harvel

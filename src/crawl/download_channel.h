@@ -7,15 +7,19 @@
 #include <utility>
 #include <vector>
 
+#include "common/picture_size.h"
+
 namespace harvel {
 
 // One file the crawl wants: where it comes from, where it goes, the page that
-// linked it (sent as the Referer; empty for a typed row) and a size limit.
+// linked it (sent as the Referer; empty for a typed row), a size limit and,
+// for a picture, the smallest size to keep.
 struct FileRequest {
   std::string url;
   std::string path;
   std::string referer;
   std::optional<std::int64_t> maxSize;  // bytes; nullopt: no limit
+  PictureSize minPicture;               // 0 × 0: not judged
 };
 
 // A file fetched ahead of its row: like a FileRequest, but its name in
@@ -25,6 +29,7 @@ struct StagedFile {
   std::string folder;
   std::string referer;
   std::optional<std::int64_t> maxSize;
+  PictureSize minPicture;
   // A page the crawl will read: the channel tells when its copy has landed
   // (takeLandedCopies), where it tellsLanded().
   bool tellLanded = false;
@@ -53,6 +58,9 @@ struct DownloadOutcome {
   // False when the downloader told nothing but that the download ended (an
   // older downloader): the file is then taken as landed, as it always was.
   bool detailed = false;
+  // Set (landed false) for a picture left out as smaller than the request's
+  // minimum: its size. Neither a download nor a failure.
+  std::optional<PictureSize> tooSmall;
 };
 
 // GetTxt, the crawl's mailbox: the downloader's notice is written into `text`.
@@ -80,7 +88,7 @@ class DownloadChannel {
 
   void Downloading(const std::string& url, const std::string& path,
                    std::weak_ptr<Mailbox> mailbox) {
-    Downloading(FileRequest{url, path, {}, {}}, std::move(mailbox));
+    Downloading(FileRequest{url, path, {}, {}, {}}, std::move(mailbox));
   }
 
   // False for a request the channel cannot carry at all (too long for its
@@ -92,8 +100,8 @@ class DownloadChannel {
 
   // Fetching ahead. A channel that can stage has the downloader fetch `file`
   // into a hidden file in its folder, up to `jobs` of them at once, before the
-  // crawl reaches its row; a later Downloading() of the same URL, Referer and
-  // size limit into that folder is then answered from the staged copy, moved
+  // crawl reaches its row; a later Downloading() of the same URL, Referer,
+  // size limit and smallest picture into that folder is then answered from the staged copy, moved
   // into place under the name given then. A staged copy that is never asked
   // for is removed by Unstage() or when the connection ends. Staging never
   // changes what a crawl collects, only how soon its files are there.

@@ -14,7 +14,10 @@ std::string FailureReasonText(const DownloadOutcome& outcome) {
 std::string RequestRecordText(const RequestRecord& record) {
   const DownloadOutcome& outcome = record.outcome;
   std::string text = record.url + " -> " + record.path + ": ";
-  text += outcome.landed ? "landed" : "failed (" + FailureReasonText(outcome) + ")";
+  if (outcome.tooSmall)
+    text += "too small (" + PictureSizeText(*outcome.tooSmall) + ")";
+  else
+    text += outcome.landed ? "landed" : "failed (" + FailureReasonText(outcome) + ")";
   text += outcome.httpStatus > 0 ? ", HTTP " + std::to_string(outcome.httpStatus) : ", HTTP -";
   text += ", " + std::to_string(outcome.bytes) + " bytes";
   char seconds[32];

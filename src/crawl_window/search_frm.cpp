@@ -29,7 +29,8 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       StatusBar1(new QStatusBar(this)),
       panel1_(new QLabel(QStringLiteral("Harvel"), StatusBar1)),
       panel2_(new QLabel(StatusBar1)),
-      failures_(new FailurePanel(StatusBar1)),
+      failures_(new CountPanel("StatusBar1Failures", QStringLiteral("失敗"), StatusBar1)),
+      tooSmall_(new CountPanel("StatusBar1TooSmall", QStringLiteral("小さい画像"), StatusBar1)),
       thumbnails_(new ThumbnailStrip(this)),
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
@@ -48,7 +49,9 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   StatusBar1->addWidget(panel1_, 0);
   StatusBar1->addWidget(panel2_, 1);
   StatusBar1->addWidget(failures_, 0);
+  StatusBar1->addWidget(tooSmall_, 0);
   failures_->hide();  // until the first file fails
+  tooSmall_->hide();  // until the first picture is left out
 
   // The mailbox: the engine keeps the text; this box is never shown.
   GetTxt->setObjectName(QStringLiteral("GetTxt"));
@@ -154,7 +157,9 @@ void SearchFrm::captionChanged(const std::string& text) {
 }
 
 void SearchFrm::requestEnded(const RequestRecord& record) {
-  if (!record.outcome.landed)
+  if (record.outcome.tooSmall)
+    tooSmall_->add(record);
+  else if (!record.outcome.landed)
     failures_->add(record);
   if (thumbnailsShown_ && IsLandedPicture(record))
     thumbnails_->add(QString::fromStdString(record.path));
@@ -174,6 +179,7 @@ void SearchFrm::loaded() {
   panel1_->setText(QStringLiteral("Harvel"));
   panel2_->clear();
   failures_->clear();
+  tooSmall_->clear();
   thumbnails_->clear();
   GetTxt->clear();
 }

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "crawl/crawl_observer.h"
+#include "crawl_window/count_panel.h"
 #include "crawl_window/crawl_list_model.h"
-#include "crawl_window/failure_panel.h"
 #include "crawl_window/thumbnail_strip.h"
 
 namespace harvel {
@@ -40,7 +40,9 @@ class SearchFrm : public QWidget, public CrawlObserver {
   QTreeView* listView() const { return ListView1; }
   QString statusPanelText(int panel) const;
   // The panel that counts the files that did not land (hidden until one fails).
-  FailurePanel* failurePanel() const { return failures_; }
+  CountPanel* failurePanel() const { return failures_; }
+  // The panel that counts the pictures left out as too small (hidden until one is).
+  CountPanel* tooSmallPanel() const { return tooSmall_; }
   bool crawlLoaded() const { return loaded_; }
 
   // The strip of the latest pictures under the list (サムネイルを表示). Off,
@@ -88,7 +90,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
   QStatusBar* StatusBar1;
   QLabel* panel1_;
   QLabel* panel2_;
-  FailurePanel* failures_;
+  CountPanel* failures_;
+  CountPanel* tooSmall_;
   ThumbnailStrip* thumbnails_;
   QLineEdit* GetTxt;
 };

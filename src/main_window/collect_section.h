@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSpinBox>
+
 #include "main_window/settings_section.h"
 
 namespace harvel {
@@ -11,6 +13,15 @@ namespace harvel {
 class CollectSection : public SettingsSection {
  public:
   explicit CollectSection(QWidget* parent);
+
+  // 最小画像サイズ: the smallest picture kept, width and height in pixels;
+  // 0 × 0 (at start) keeps every picture.
+  QSpinBox* minPictureWidth() const { return minPictureWidth_; }
+  QSpinBox* minPictureHeight() const { return minPictureHeight_; }
+
+ private:
+  QSpinBox* minPictureWidth_;
+  QSpinBox* minPictureHeight_;
 };
 
 }  // namespace harvel

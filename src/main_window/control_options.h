@@ -23,6 +23,11 @@ class ControlOptions : public CrawlOptions {
   void bindJobs(QSpinBox* jobs) { jobs_ = jobs; }
   // A spin box in KB whose 0 stands for no limit.
   void bindMaxFileSize(QSpinBox* kilobytes) { maxFileSizeKb_ = kilobytes; }
+  // Two spin boxes in pixels; 0 × 0 keeps every picture.
+  void bindMinimumPicture(QSpinBox* width, QSpinBox* height) {
+    minPictureWidth_ = width;
+    minPictureHeight_ = height;
+  }
 
   // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
   int value(Check check) const override;
@@ -31,6 +36,7 @@ class ControlOptions : public CrawlOptions {
   int speedLevel() const override { return speedLevel_ ? *speedLevel_ : 0; }
   int jobs() const override { return jobs_ ? jobs_->value() : 1; }
   std::optional<std::int64_t> maxFileSize() const override;
+  PictureSize minimumPicture() const override;
 
   // The value a check state stands for.
   static int ValueOf(Qt::CheckState state);
@@ -42,6 +48,8 @@ class ControlOptions : public CrawlOptions {
   const std::int16_t* speedLevel_ = nullptr;
   QPointer<QSpinBox> jobs_;
   QPointer<QSpinBox> maxFileSizeKb_;
+  QPointer<QSpinBox> minPictureWidth_;
+  QPointer<QSpinBox> minPictureHeight_;
 };
 
 }  // namespace harvel

@@ -75,6 +75,8 @@ void MainFrm::bindOptions() {
   options_.bindCommonUrlText(CommonURLTxt);
   options_.bindJobs(JobsSpin);
   options_.bindMaxFileSize(MaxSizeSpin);
+  options_.bindMinimumPicture(settingsDialog_->collect().minPictureWidth(),
+                              settingsDialog_->collect().minPictureHeight());
   options_.bindSpeedLevel(&SpeedLevel);
 }
 

@@ -14,13 +14,15 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   requests.push_back(url + "," + path);
   referers.push_back(request.referer);
   maxSizes.push_back(request.maxSize.value_or(-1));
+  minPictures.push_back(request.minPicture);
   if (stages) {
     const std::string key = url + "," + TextFromPath(PathFromText(path).parent_path());
     const auto copy = held.find(key);
     if (copy == held.end()) {
       ++requestsWithout;
     } else {
-      ++(copy->second == request.referer + " " + std::to_string(request.maxSize.value_or(-1))
+      ++(copy->second == request.referer + " " + std::to_string(request.maxSize.value_or(-1)) +
+                             " " + PictureSizeText(request.minPicture)
              ? copiesUsed
              : copiesUnused);
       held.erase(copy);
@@ -37,21 +39,28 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   if (!answers)
     return;
   if (answersInsideTheCall) {
-    answer(url, path, mailbox);
+    answer(request, mailbox);
     return;
   }
-  pump_.post(std::chrono::milliseconds(5),
-             [this, url, path, mailbox] { answer(url, path, mailbox); });
+  pump_.post(std::chrono::milliseconds(5), [this, request, mailbox] { answer(request, mailbox); });
 }
 
-void FakeSiteChannel::answer(const std::string& url, const std::string& path,
-                             const std::weak_ptr<Mailbox>& mailbox) {
+void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mailbox>& mailbox) {
+  const std::string& url = request.url;
+  const std::string& path = request.path;
   DownloadOutcome outcome;
   outcome.detailed = true;
+  const auto picture = pictureSizes.find(url);
   if (auto failed = failures.find(url); failed != failures.end()) {
     outcome.landed = false;
     outcome.reason = failed->second;
     outcome.reasonText = failed->second;
+  } else if (picture != pictureSizes.end() && request.minPicture.isSet() &&
+             IsSmallerThan(picture->second, request.minPicture)) {
+    outcome.landed = false;
+    outcome.reason = "too-small";
+    outcome.httpStatus = 200;
+    outcome.tooSmall = picture->second;
   } else if (auto page = site.find(url); page != site.end()) {
     std::ofstream(PathFromText(path), std::ios::binary) << page->second;
     outcome.bytes = static_cast<std::int64_t>(page->second.size());
@@ -73,8 +82,9 @@ void FakeSiteChannel::answer(const std::string& url, const std::string& path,
 
 void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
   staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
-  held.emplace(file.url + "," + file.folder,
-               file.referer + " " + std::to_string(file.maxSize.value_or(-1)));
+  held.emplace(file.url + "," + file.folder, file.referer + " " +
+                                                 std::to_string(file.maxSize.value_or(-1)) + " " +
+                                                 PictureSizeText(file.minPicture));
   if (tells && file.tellLanded)
     pump_.post(std::chrono::milliseconds(5), [this, file] { land(file); });
 }

@@ -39,5 +39,7 @@ int AgreedVersion(int mine, int theirs);
 inline constexpr const char* kFeatureReferer = "referer";
 inline constexpr const char* kFeatureMaxSize = "max-size";
 inline constexpr const char* kFeatureRetry = "retry";
+// Takes min-picture in requests and stages, and answers too-small.
+inline constexpr const char* kFeatureMinPicture = "min-picture";
 
 }  // namespace harvel

@@ -14,6 +14,8 @@ constexpr const char* kContentTypeKey = "content-type";
 constexpr const char* kFinalUrlKey = "final-url";
 constexpr const char* kLanded = "landed";
 constexpr const char* kFailed = "failed";
+constexpr const char* kTooSmall = "too-small";
+constexpr const char* kPictureSizeKey = "picture-size";
 
 std::string Text(std::optional<std::string_view> value) {
   return value ? std::string(*value) : std::string();
@@ -24,7 +26,9 @@ std::string Text(std::optional<std::string_view> value) {
 std::string EncodeFieldNotice(const DownloadNotice& notice) {
   Fields fields{
       {kCountKey, notice.count},
-      {kOutcomeKey, notice.landed ? kLanded : kFailed},
+      {kOutcomeKey, notice.tooSmall ? kTooSmall
+                    : notice.landed ? kLanded
+                                    : kFailed},
       {kReasonKey, notice.reason},
       {kReasonTextKey, notice.reasonText},
       {kHttpStatusKey, std::to_string(notice.httpStatus)},
@@ -35,6 +39,8 @@ std::string EncodeFieldNotice(const DownloadNotice& notice) {
     fields.emplace_back(kContentTypeKey, notice.contentType);
   if (!notice.finalUrl.empty())
     fields.emplace_back(kFinalUrlKey, notice.finalUrl);
+  if (notice.tooSmall)
+    fields.emplace_back(kPictureSizeKey, PictureSizeText(*notice.tooSmall));
   return EncodeFieldMessage(MessageKind::FieldNotice, fields);
 }
 
@@ -60,8 +66,12 @@ std::optional<DownloadNotice> ParseNotice(const Message& message) {
   notice.elapsedMs = NumberField(fields, kElapsedKey).value_or(0);
   notice.contentType = Text(FieldValue(fields, kContentTypeKey));
   notice.finalUrl = Text(FieldValue(fields, kFinalUrlKey));
+  if (FieldValue(fields, kOutcomeKey) == std::string_view(kTooSmall)) {
+    const auto size = FieldValue(fields, kPictureSizeKey);
+    notice.tooSmall = ParsePictureSize(size.value_or("0")).value_or(PictureSize{});
+  }
   if (!notice.landed && notice.reason.empty())
-    notice.reason = failure::kOther;
+    notice.reason = notice.tooSmall ? kTooSmallReason : failure::kOther;
   return notice;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "common/picture_size.h"
 #include "downloader/protocol/frame.h"
 
 namespace harvel {
@@ -28,6 +29,9 @@ inline constexpr const char* kBadRequest = "bad-request";     // no URL or no ab
 inline constexpr const char* kOther = "other";
 }  // namespace failure
 
+// The reason of a picture left out as smaller than the request's min-picture.
+inline constexpr const char* kTooSmallReason = "too-small";
+
 // How one download ended. Version 1 carries only `count` (as text); version 2
 // carries every field (see EncodeFieldNotice).
 struct DownloadNotice {
@@ -41,11 +45,15 @@ struct DownloadNotice {
   std::string contentType;  // the server's Content-Type, when given
   std::string finalUrl;     // the URL after redirects
   bool detailed = false;    // read from a version-2 notice
+  // A picture smaller than the request's min-picture, left out: its size.
+  // Neither landed nor failed; only sent to a client that asked for a minimum.
+  std::optional<PictureSize> tooSmall;
 };
 
-// The version-2 notice frame (kind O). Fields: count, outcome ("landed" or
-// "failed"), reason, reason-text, http-status, bytes, elapsed-ms,
-// content-type, final-url.
+// The version-2 notice frame (kind O). Fields: count, outcome ("landed",
+// "failed" or "too-small"), reason, reason-text, http-status, bytes,
+// elapsed-ms, content-type, final-url, and picture-size ("120x90") with
+// "too-small".
 std::string EncodeFieldNotice(const DownloadNotice& notice);
 
 // Either kind of notice. A version-1 notice reads as landed with only the

@@ -1,5 +1,6 @@
-// The crawl window's failure panel: hidden until a file fails, then 失敗:N with
-// the latest failures in its tool tip.
+// The crawl window's counting panels: hidden until a file fails, then 失敗:N
+// with the latest failures in its tool tip; the same for pictures left out as
+// too small, 小さい画像:N.
 #include <gtest/gtest.h>
 
 #include <QStatusBar>
@@ -26,11 +27,11 @@ RequestRecord Failed(int n) {
   return record;
 }
 
-TEST(FailurePanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
+TEST(CountPanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   SearchFrm frm{SearchFrmServices{}};
   frm.show();
   frm.loaded();
-  FailurePanel* panel = frm.failurePanel();
+  CountPanel* panel = frm.failurePanel();
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(panel->parentWidget(), frm.findChild<QStatusBar*>(QStringLiteral("StatusBar1")));
   EXPECT_FALSE(panel->isVisible());
@@ -53,15 +54,28 @@ TEST(FailurePanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   for (int n = 2; n <= 25; ++n)
     frm.requestEnded(Failed(n));
   EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
-  ASSERT_EQ(panel->latest().size(), FailurePanel::kListed);
+  ASSERT_EQ(panel->latest().size(), CountPanel::kListed);
   EXPECT_TRUE(panel->latest().back().startsWith(QStringLiteral("http://127.0.0.1/25.gif")));
   EXPECT_TRUE(panel->latest().front().startsWith(QStringLiteral("http://127.0.0.1/6.gif")));
   EXPECT_TRUE(panel->toolTip().contains(QStringLiteral("(5)")));
 
-  // A new crawl starts without failures.
+  // A picture left out is counted apart, with its size, and is no failure.
+  CountPanel* small = frm.tooSmallPanel();
+  EXPECT_FALSE(small->isVisible());
+  RequestRecord thumb = Failed(26);
+  thumb.outcome.httpStatus = 200;
+  thumb.outcome.tooSmall = PictureSize{120, 90};
+  frm.requestEnded(thumb);
+  EXPECT_TRUE(small->isVisible());
+  EXPECT_EQ(small->text(), QStringLiteral("小さい画像:1"));
+  EXPECT_TRUE(small->toolTip().contains(QStringLiteral("too small (120x90), HTTP 200")));
+  EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
+
+  // A new crawl starts without either.
   frm.loaded();
   EXPECT_FALSE(panel->isVisible());
-  EXPECT_EQ(panel->failures(), 0);
+  EXPECT_FALSE(small->isVisible());
+  EXPECT_EQ(panel->count(), 0);
   frm.close();
 }
 
@@ -82,7 +96,7 @@ class FailingChannel : public DownloadChannel {
   int notices_ = 0;
 };
 
-TEST(FailurePanel, CountsTheEnginesFailedRequests) {
+TEST(CountPanel, CountsTheEnginesFailedRequests) {
   StaticCrawlOptions options;
   IdlePump pump;
   FailingChannel channel;
@@ -100,7 +114,7 @@ TEST(FailurePanel, CountsTheEnginesFailedRequests) {
   EXPECT_EQ(crawl.start({"t", "http://127.0.0.1:1/b.gif", "0"}), CrawlOutcome::Completed);
   // Two requests failed and one row could not be sent; the window has closed
   // itself at completion and keeps what it showed.
-  EXPECT_EQ(frm.failurePanel()->failures(), 3);
+  EXPECT_EQ(frm.failurePanel()->count(), 3);
   EXPECT_EQ(frm.failurePanel()->text(), QStringLiteral("失敗:3"));
   EXPECT_TRUE(frm.failurePanel()->latest()[1].startsWith(
       QStringLiteral("javascript:void(0).gif -> ") + harvelFolder.path() + QStringLiteral("/t/")))
