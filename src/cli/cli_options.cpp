@@ -198,7 +198,7 @@ std::vector<CliOption> MakeOptions() {
        Listed::AfterCheckBoxes,
        {},
        &Connection,
-       std::string("the User-Agent to send [") + kDefaultUserAgent + "]"},
+       "the User-Agent to send [" + std::string(kDefaultUserAgent) + "]"},
       {"--header",
        nullptr,
        "'NAME: VALUE'",
