@@ -17,6 +17,7 @@
 #include "platform/downloader_channel.h"
 #include "platform/qt_event_pump.h"
 #include "platform/qt_shell.h"
+#include "record/recorded_folders.h"
 
 #ifndef HARVEL_VERSION
 #define HARVEL_VERSION "unknown"
@@ -124,6 +125,21 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   }
   if (targets.empty())
     return kCompleted;
+  // With --only-new every target's record is opened before anything is
+  // fetched: one that cannot be used ends the run here.
+  RecordedFolders records;
+  if (command.options.onlyNew()) {
+    for (const CrawlTarget& target : targets) {
+      const RecordStatus record = records.open(*folder + "/" + target.title);
+      if (record.state == RecordStatus::State::Unusable) {
+        err_ << kProgram << ": " << EscapedText(record.message)
+             << "; nothing was fetched (--forget TITLE removes a record)\n";
+        return kUsageError;
+      }
+      if (record.state == RecordStatus::State::Restarted)
+        err_ << kProgram << ": " << EscapedText(record.message) << '\n';
+    }
+  }
 
   DownloaderChannel channel(QString::fromStdString(programFolder_));
   CrawlSession* running = nullptr;  // the crawl window, once there is one
@@ -146,6 +162,7 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   FlushingEventPump pump(qtPump, out_);
   QtShell shell;
   CrawlSession window(command.options, pump, channel, shell, *folder);
+  window.setCollectedFiles(&records);
   window.setCompletionPauseMs(0);  // no window to leave on the screen
   std::unique_ptr<ProgressPrinter> printer;
   if (!command.quiet) {
@@ -177,6 +194,14 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
         break;
       case CrawlOutcome::TitleRefused:
         status = usageError(TitleRefusalText(labels[i], targets[i].title, *folder));
+        break;
+      case CrawlOutcome::RecordUnusable:
+        err_ << kProgram << ": " << window.errorText() << '\n';
+        status = kUsageError;
+        break;
+      case CrawlOutcome::RecordFailed:
+        err_ << kProgram << ": " << window.errorText() << '\n';
+        status = kFailed;
         break;
     }
   }

@@ -15,8 +15,19 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 std::string OutcomeTally::summary() const {
-  return "harvel-cli: " + std::to_string(landed_) + " landed, " + std::to_string(failed_) +
-         " failed";
+  std::string text =
+      "harvel-cli: " + std::to_string(landed_) + " landed, " + std::to_string(failed_) + " failed";
+  if (alreadyCollected_ > 0)
+    text += ", " + std::to_string(alreadyCollected_) + " already collected";
+  return text;
+}
+
+void OutcomeTally::recordRestarted(const RecordStatus& status) {
+  if (beforeError_)
+    beforeError_();
+  err_ << "harvel-cli: " << OneLine(status.message) << '\n';
+  if (next_)
+    next_->recordRestarted(status);
 }
 
 void OutcomeTally::downloadFailed(const std::string& url, const std::string& path,
@@ -33,6 +44,8 @@ void OutcomeTally::downloadFailed(const std::string& url, const std::string& pat
 void OutcomeTally::requestEnded(const RequestRecord& record) {
   if (record.outcome.landed)
     ++landed_;
+  if (record.outcome.alreadyCollected)
+    ++alreadyCollected_;
   if (next_)
     next_->requestEnded(record);
 }

@@ -9,8 +9,9 @@
 
 namespace harvel {
 
-// Counts the requested files that landed and failed across all crawls of one
-// run, writes one line per failure to `err`, and passes every report on to
+// Counts the requested files that landed, failed and were collected already
+// across all crawls of one run, writes one line per failure and per record
+// moved aside to `err`, and passes every report on to
 // `next` (the progress printer, or nobody when quiet).
 class OutcomeTally : public CrawlObserver {
  public:
@@ -22,9 +23,14 @@ class OutcomeTally : public CrawlObserver {
 
   std::int64_t landed() const { return landed_; }
   std::int64_t failed() const { return failed_; }
+  std::int64_t alreadyCollected() const { return alreadyCollected_; }
 
-  // "harvel-cli: 12 landed, 3 failed".
+  // "harvel-cli: 12 landed, 3 failed", then ", 4988 already collected" when
+  // there were any.
   std::string summary() const;
+
+  // A line on `err` before anything else is said about the record.
+  void recordRestarted(const RecordStatus& status) override;
 
   void downloadFailed(const std::string& url, const std::string& path,
                       const std::string& reason) override;
@@ -65,6 +71,7 @@ class OutcomeTally : public CrawlObserver {
   std::function<void()> beforeError_;
   std::int64_t landed_ = 0;
   std::int64_t failed_ = 0;
+  std::int64_t alreadyCollected_ = 0;
 };
 
 }  // namespace harvel

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/crawl_target.h"
+#include "crawl/collected_files.h"
 #include "crawl/request_record.h"
 
 namespace harvel {
@@ -30,6 +31,10 @@ class CrawlObserver {
 
   // Every request as it ended, landed or not (for verbose output).
   virtual void requestEnded(const RequestRecord& record) { (void)record; }
+
+  // The record of a folder could not be used as it stood: it was moved aside
+  // and a new one began (the only-new option).
+  virtual void recordRestarted(const RecordStatus& status) { (void)status; }
 
   // The crawl window's caption now reads `text`.
   virtual void captionChanged(const std::string& text) { (void)text; }

@@ -15,6 +15,12 @@ struct FileRequest {
   std::string path;
   std::string referer;
   std::optional<std::int64_t> maxSize;  // bytes; nullopt: no limit
+  // The server's ETag and Last-Modified are wanted in the outcome.
+  bool validators = false;
+  // A conditional request (either set): a file that did not change since is
+  // not fetched again and ends as not modified.
+  std::string ifNoneMatch{};
+  std::string ifModifiedSince{};
 };
 
 // A file fetched ahead of its row: like a FileRequest, but its name in
@@ -36,9 +42,19 @@ struct DownloadOutcome {
   std::int64_t elapsedMs = 0;
   std::string contentType;
   std::string finalUrl;
+  std::string etag;          // the server's validators, when asked for and given
+  std::string lastModified;  //
+  // Ends beside landing that are no failure: the server said the file did not
+  // change since the validators of a conditional request (nothing was
+  // written), or the record says the file was collected before (nothing was
+  // asked for, or the file that landed repeated one and was removed).
+  bool notModified = false;
+  bool alreadyCollected = false;
   // False when the downloader told nothing but that the download ended (an
   // older downloader): the file is then taken as landed, as it always was.
   bool detailed = false;
+
+  bool failed() const { return !landed && !notModified && !alreadyCollected; }
 };
 
 // GetTxt, the crawl's mailbox: the downloader's notice is written into `text`.

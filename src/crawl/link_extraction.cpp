@@ -39,6 +39,31 @@ void ExamineLink(CrawlContext& context, CrawlState& state, const LinkResolver& r
   QueueLink(context, state, url, state.Level, IsPictureEnding(LastFour(url)));
 }
 
+// Calls `visit` for each occurrence of `key` that a double quote follows, with
+// the link text it holds: the text up to the next double quote, when there is
+// one and the text holds a "."; an empty text when it holds no link. The next
+// search starts inside that text, so a key within it is found again. False
+// when `visit` asked to stop.
+template <typename Visit>
+bool ScanOccurrences(std::string_view page, std::string_view key, Visit visit) {
+  std::size_t scanPos = 0;
+  for (;;) {
+    const std::size_t keyPos = page.find(key, scanPos);
+    if (keyPos == std::string_view::npos)
+      return true;
+    const std::size_t open = page.find('"', keyPos);
+    if (open == std::string_view::npos)
+      return true;  // no quoted value follows
+    scanPos = open + 1;
+    const std::size_t close = page.find('"', scanPos);
+    std::string_view link;
+    if (close != std::string_view::npos && HoldsDot(page.substr(scanPos, close - scanPos)))
+      link = page.substr(scanPos, close - scanPos);
+    if (!visit(link))
+      return false;
+  }
+}
+
 }  // namespace
 
 bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
@@ -61,26 +86,35 @@ bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url,
 ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,
                   std::string_view key) {
   const LinkResolver resolver(state.CurURL);
-  std::size_t scanPos = 0;
-  for (;;) {
-    const std::size_t keyPos = page.find(key, scanPos);
-    if (keyPos == std::string_view::npos)
-      return ScanEnd::Finished;
-    const std::size_t open = page.find('"', keyPos);
-    if (open == std::string_view::npos)
-      return ScanEnd::Finished;  // no quoted value follows
-    // The next search starts inside this link text, so a key within it is found again.
-    scanPos = open + 1;
-    const std::size_t close = page.find('"', scanPos);
-    if (close != std::string_view::npos) {
-      const std::string_view link = page.substr(scanPos, close - scanPos);
-      if (HoldsDot(link))
-        ExamineLink(context, state, resolver, link);
-    }
+  const bool finished = ScanOccurrences(page, key, [&](std::string_view link) {
+    if (!link.empty())
+      ExamineLink(context, state, resolver, link);
+    WaitSpeed(context.pump, context.options);
+    return !state.closed;
+  });
+  return finished ? ScanEnd::Finished : ScanEnd::Closed;
+}
+
+std::vector<std::string> FindLinkTexts(std::string_view page, std::string_view key) {
+  std::vector<std::string> links;
+  ScanOccurrences(page, key, [&](std::string_view link) {
+    if (!link.empty())
+      links.emplace_back(link);
+    return true;
+  });
+  return links;
+}
+
+ScanEnd QueueLinkTexts(CrawlContext& context, CrawlState& state,
+                       const std::vector<std::string>& links) {
+  const LinkResolver resolver(state.CurURL);
+  for (const std::string& link : links) {
+    ExamineLink(context, state, resolver, link);
     WaitSpeed(context.pump, context.options);
     if (state.closed)
       return ScanEnd::Closed;
   }
+  return ScanEnd::Finished;
 }
 
 }  // namespace harvel

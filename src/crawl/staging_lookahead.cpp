@@ -45,8 +45,15 @@ bool WouldRequest(const CrawlContext& context, const CrawlTarget& row, const std
   if (Contains(below(), kMailto))
     return false;
   // Rows the driver fails without a request.
-  return IsDownloadableUrl(row.url) &&
-         context.channel.CanCarry(FileRequest{row.url, saveFile, referer, options.maxFileSize()});
+  if (!IsDownloadableUrl(row.url) ||
+      !context.channel.CanCarry(FileRequest{row.url, saveFile, referer, options.maxFileSize()}))
+    return false;
+  // With the only-new option, nothing the record knows is fetched ahead: a
+  // file is not asked for at all, a page only conditionally, when its row comes.
+  if (options.onlyNew() && context.collected != nullptr)
+    return context.collected->lookup(FolderOf(context, row), row.url).kind ==
+           KnownUrl::Kind::Unknown;
+  return true;
 }
 
 void StagingLookahead::beforeRow(const CrawlState& state) {

@@ -13,7 +13,8 @@ namespace harvel {
 // Whether the driver, deciding `row` now with the current options, would ask
 // the downloader for its file: the same steps and decision functions as the
 // driver (the folder check, numbering, the type decision, the "=" filter, mail
-// rows). The answer may turn out wrong by the time the row is handled (an
+// rows), and with the only-new option the record of the row's folder. The
+// answer may turn out wrong by the time the row is handled (an
 // option changed, an earlier row's file landed under the same name); that only
 // costs a transfer made for nothing.
 // `referer` is the page that brought the row (empty for a row the user started).

@@ -127,7 +127,7 @@ void SearchFrm::captionChanged(const std::string& text) {
 }
 
 void SearchFrm::requestEnded(const RequestRecord& record) {
-  if (!record.outcome.landed)
+  if (record.outcome.failed())
     failures_->add(record);
 }
 

@@ -181,6 +181,10 @@ void MainFrm::ListView1_DblClick() {
                          "巡回を中止しました。\n\n%1")
               .arg(QString::fromStdString(result.errorText)));
       break;
+    case CrawlOutcome::RecordUnusable:
+    case CrawlOutcome::RecordFailed:
+      services_.showMessage(QString::fromStdString(result.errorText));
+      break;
     case CrawlOutcome::Completed:
     case CrawlOutcome::Closed:
     case CrawlOutcome::AlreadyRunning:

@@ -15,6 +15,8 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   maxSizes.push_back(request.maxSize.value_or(-1));
   if (onRequest)
     onRequest(url);
+  if (!request.ifNoneMatch.empty() || !request.ifModifiedSince.empty())
+    conditional.push_back(url);
   if (!failure.empty()) {
     if (auto box = mailbox.lock())
       box->channelError = failure;
@@ -23,18 +25,25 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   if (!answers)
     return;
   if (answersInsideTheCall) {
-    answer(url, path, mailbox);
+    answer(request, mailbox);
     return;
   }
-  pump_.post(std::chrono::milliseconds(5),
-             [this, url, path, mailbox] { answer(url, path, mailbox); });
+  pump_.post(std::chrono::milliseconds(5), [this, request, mailbox] { answer(request, mailbox); });
 }
 
-void FakeSiteChannel::answer(const std::string& url, const std::string& path,
-                             const std::weak_ptr<Mailbox>& mailbox) {
+void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mailbox>& mailbox) {
+  const std::string& url = request.url;
+  const std::string& path = request.path;
   DownloadOutcome outcome;
   outcome.detailed = true;
-  if (auto failed = failures.find(url); failed != failures.end()) {
+  const auto etag = etags.find(url);
+  if (request.validators && etag != etags.end())
+    outcome.etag = etag->second;
+  if (etag != etags.end() && request.ifNoneMatch == etag->second) {
+    outcome.landed = false;
+    outcome.notModified = true;
+    outcome.httpStatus = 304;
+  } else if (auto failed = failures.find(url); failed != failures.end()) {
     outcome.landed = false;
     outcome.reason = failed->second;
     outcome.reasonText = failed->second;

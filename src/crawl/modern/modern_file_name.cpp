@@ -119,17 +119,16 @@ bool ClaimSaveFile(CrawlState& state) {
   auto& owners = state.modern.pathOwners;
   const auto owner = owners.find(state.SaveFile);
   if (owner != owners.end() && owner->second != state.CurURL) {
-    constexpr int kLastNumber = 32767;
     int& number = state.modern.nextNumber[state.SaveFile];
     number = std::max(number, 1);
-    for (; number <= kLastNumber; ++number) {
+    for (; number <= kLastSequenceNumber; ++number) {
       std::string candidate = NumberedName(state.SaveFile, number);
       if (!owners.contains(candidate) && !OrdinaryFileExists(candidate)) {
         state.SaveFile = std::move(candidate);
         break;
       }
     }
-    if (number > kLastNumber)
+    if (number > kLastSequenceNumber)
       return false;
   }
   owners[state.SaveFile] = state.CurURL;

@@ -96,12 +96,15 @@ ScanEnd QueueReferences(CrawlContext& context, CrawlState& state,
   return ScanEnd::Finished;
 }
 
-ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state) {
+ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state,
+                       std::optional<std::vector<PageReference>>* read) {
   std::optional<std::string> page = ReadModernPageFile(state.SaveFile);
   if (!page)
     return Paced(context, state) ? ScanEnd::Finished : ScanEnd::Closed;
   const std::vector<PageReference> references = ReadPageReferences(*page, state.CurURL);
   page.reset();
+  if (read != nullptr)
+    *read = references;
   if (QueueReferences(context, state, references) == ScanEnd::Closed)
     return ScanEnd::Closed;
   const bool dropped = ModernPageIsDropped(context, state);
