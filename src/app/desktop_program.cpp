@@ -11,22 +11,24 @@ namespace harvel {
 
 DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overrides)
     : harvelFolder_(folder),
+      settings_(overrides.configFolder.isEmpty() ? SettingsStore::DefaultFolder()
+                                                 : overrides.configFolder),
       channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
                                                                       : overrides.programFolder)) {
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
-  crawlWindow_ = std::make_unique<CrawlSession>(
+  crawlSession_ = std::make_unique<CrawlSession>(
       mainFrm_->options(), pump_, channel_, overrides.shell ? *overrides.shell : qtShell_, folder);
   searchFrm_ = std::make_unique<SearchFrm>(
-      SearchFrmServices{[this] { crawlWindow_->unload(); },
+      SearchFrmServices{[this] { crawlSession_->unload(); },
                         [this] {
-                          const CrawlState* state = crawlWindow_->state();
+                          const CrawlState* state = crawlSession_->state();
                           return state && state->mailbox ? state->mailbox->text : std::string();
                         }});
-  crawlWindow_->setObserver(searchFrm_.get());
+  crawlSession_->setObserver(searchFrm_.get());
 }
 
 DesktopProgram::~DesktopProgram() {
-  crawlWindow_->setObserver(nullptr);
+  crawlSession_->setObserver(nullptr);
 }
 
 MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
@@ -39,14 +41,18 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
   };
   services.startCrawl = [this](const CrawlTarget& row) {
     MakeFolder(harvelFolder_);  // the pictures folder's Harvel may not be there yet
-    const CrawlOutcome outcome = crawlWindow_->start(row);
-    return CrawlStartResult{outcome, crawlWindow_->errorText()};
+    const CrawlOutcome outcome = crawlSession_->start(row);
+    return CrawlStartResult{outcome, crawlSession_->errorText()};
   };
   services.closeCrawlWindow = [this] { searchFrm_->close(); };
   services.closeDownloader = [this] { channel_.close(); };
   services.endProgram = overrides.endProgram;
   services.showMessage = overrides.showMessage;
   services.openUrl = overrides.openUrl;
+  services.keptSettings.read = [this](const QString& key) { return settings_.value(key); };
+  services.keptSettings.write = [this](const QString& key, const QVariant& value) {
+    settings_.setValue(key, value);
+  };
   return services;
 }
 

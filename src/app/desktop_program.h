@@ -13,6 +13,7 @@
 #include "platform/downloader_channel.h"
 #include "platform/qt_event_pump.h"
 #include "platform/qt_shell.h"
+#include "platform/settings_store.h"
 
 namespace harvel {
 
@@ -24,6 +25,7 @@ struct DesktopOverrides {
   std::function<void(const QString&)> showMessage;  // message boxes
   std::function<void()> endProgram;                 // QCoreApplication::exit
   std::function<void(const QUrl&)> openUrl;         // the browser
+  QString configFolder;  // where settings are kept; empty: ~/.config/harvel
 };
 
 // The desktop program put together: the main window, the crawl engine with its
@@ -43,19 +45,20 @@ class DesktopProgram {
 
   MainFrm& mainFrm() { return *mainFrm_; }
   SearchFrm& searchFrm() { return *searchFrm_; }
-  CrawlSession& crawlSession() { return *crawlWindow_; }
+  CrawlSession& crawlSession() { return *crawlSession_; }
   DownloaderChannel& channel() { return channel_; }
 
  private:
   MainFrmServices services(const DesktopOverrides& overrides);
 
   std::string harvelFolder_;
+  SettingsStore settings_;
   QTranslator qtTexts_;
   QtEventPump pump_;
   QtShell qtShell_;
   DownloaderChannel channel_;
   std::unique_ptr<MainFrm> mainFrm_;
-  std::unique_ptr<CrawlSession> crawlWindow_;
+  std::unique_ptr<CrawlSession> crawlSession_;
   std::unique_ptr<SearchFrm> searchFrm_;
 };
 

@@ -142,7 +142,7 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   }
 
   DownloaderChannel channel(QString::fromStdString(programFolder_));
-  CrawlSession* running = nullptr;  // the crawl window, once there is one
+  CrawlSession* running = nullptr;  // the crawl session, once there is one
   InterruptWatcher interrupt([&channel, &running] {
     channel.stopStarting();  // also a downloader being waited for
     if (running != nullptr)
@@ -161,9 +161,9 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   QtEventPump qtPump;
   FlushingEventPump pump(qtPump, out_);
   QtShell shell;
-  CrawlSession window(command.options, pump, channel, shell, *folder);
-  window.setCollectedFiles(&records);
-  window.setCompletionPauseMs(0);  // no window to leave on the screen
+  CrawlSession session(command.options, pump, channel, shell, *folder);
+  session.setCollectedFiles(&records);
+  session.setCompletionPauseMs(0);  // no window to leave on the screen
   std::unique_ptr<ProgressPrinter> printer;
   if (!command.quiet) {
     printer = std::make_unique<ProgressPrinter>(out_,
@@ -175,12 +175,12 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   OutcomeTally tally(err_, printer.get());
   if (printer)
     tally.setBeforeError([&printer] { printer->endLine(); });
-  window.setObserver(&tally);
-  running = &window;
+  session.setObserver(&tally);
+  running = &session;
 
   int status = kCompleted;
   for (std::size_t i = 0; i < targets.size() && status == kCompleted; ++i) {
-    switch (window.start(targets[i])) {
+    switch (session.start(targets[i])) {
       case CrawlOutcome::Completed:
       case CrawlOutcome::AlreadyRunning:
         break;
@@ -189,24 +189,24 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
         status = kFailed;
         break;
       case CrawlOutcome::ChannelFailed:
-        err_ << kProgram << ": " << window.errorText() << '\n';
+        err_ << kProgram << ": " << session.errorText() << '\n';
         status = kFailed;
         break;
       case CrawlOutcome::TitleRefused:
         status = usageError(TitleRefusalText(labels[i], targets[i].title, *folder));
         break;
       case CrawlOutcome::RecordUnusable:
-        err_ << kProgram << ": " << window.errorText() << '\n';
+        err_ << kProgram << ": " << session.errorText() << '\n';
         status = kUsageError;
         break;
       case CrawlOutcome::RecordFailed:
-        err_ << kProgram << ": " << window.errorText() << '\n';
+        err_ << kProgram << ": " << session.errorText() << '\n';
         status = kFailed;
         break;
     }
   }
   running = nullptr;
-  window.setObserver(nullptr);
+  session.setObserver(nullptr);
   if (printer)
     printer->unloaded();
   if (channel.startedDownloader())

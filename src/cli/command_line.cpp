@@ -1,15 +1,16 @@
 #include "cli/command_line.h"
 
-#include <functional>
 #include <map>
 #include <optional>
 
+#include "cli/cli_options.h"
 #include "crawl/option_table.h"
 
 namespace harvel {
 namespace {
 
 constexpr const char* kDefaultLevel = "3";
+constexpr std::size_t kFlagColumn = 35;  // where the words of a --help line begin
 
 // --gif / --no-gif and the like: each mirrors one check box.
 const std::map<std::string, Check>& SwitchFlags() {
@@ -24,36 +25,54 @@ const std::map<std::string, Check>& SwitchFlags() {
   return flags;
 }
 
-// The --help lines of the switches of the options first to last, in table order:
-// the flags in a column 35 wide, then the words and the built-in state.
-std::string SwitchHelp(Check first, Check last) {
-  constexpr std::size_t kFlagColumn = 35;
+// One --help line: the flags in a column, then the words; a '\n' in the words
+// starts a continuation line.
+std::string HelpLine(std::string flags, std::string words) {
+  flags.append(flags.size() < kFlagColumn ? kFlagColumn - flags.size() : 2, ' ');
   const std::string continuation(2 + kFlagColumn, ' ');
+  for (std::size_t at = words.find('\n'); at != std::string::npos; at = words.find('\n', at + 1))
+    words.insert(at + 1, continuation);
+  return "  " + flags + words + "\n";
+}
+
+std::string HelpLine(const CliOption& option) {
+  std::string flags = option.name;
+  if (option.valueName)
+    flags += std::string(" ") + option.valueName;
+  return HelpLine(std::move(flags), option.help);
+}
+
+// The option lines of --help: those before the check boxes, each check box's
+// switch or the option that mirrors it, in the window's order, then the rest.
+std::string OptionsHelp() {
   std::string text;
-  for (std::size_t i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
-    const CheckOption& option = kCheckOptions[i];
-    if (!option.cliFlag)
-      continue;
-    std::string flags = std::string("--") + option.cliFlag + ", --no-" + option.cliFlag;
-    flags.append(flags.size() < kFlagColumn ? kFlagColumn - flags.size() : 2, ' ');
-    std::string words = option.help;
-    for (std::size_t at = words.find('\n'); at != std::string::npos;
-         at = words.find('\n', at + 1)) {
-      words.insert(at + 1, continuation);
+  for (const CliOption& option : CliOptions()) {
+    if (option.listed == CliOption::Listed::BeforeCheckBoxes)
+      text += HelpLine(option);
+  }
+  for (const CheckOption& check : kCheckOptions) {
+    if (check.cliFlag) {
+      text += HelpLine(std::string("--") + check.cliFlag + ", --no-" + check.cliFlag,
+                       std::string(check.help) + (check.onByDefault ? " [on]" : " [off]"));
     }
-    text += "  " + flags + words + (option.onByDefault ? " [on]\n" : " [off]\n");
+    for (const CliOption& option : CliOptions()) {
+      if (option.listed == CliOption::Listed::AtCheckBox && option.check == check.check)
+        text += HelpLine(option);
+    }
+  }
+  for (const CliOption& option : CliOptions()) {
+    if (option.listed == CliOption::Listed::AfterCheckBoxes)
+      text += HelpLine(option);
   }
   return text;
 }
 
-bool AllDigits(const std::string& text) {
-  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-std::optional<long> SmallNumber(const std::string& text) {
-  if (!AllDigits(text) || text.size() > 9)
-    return std::nullopt;
-  return std::stol(text);
+const CliOption* FindOption(const std::string& name) {
+  for (const CliOption& option : CliOptions()) {
+    if (name == option.name || (option.shortName && name == option.shortName))
+      return &option;
+  }
+  return nullptr;
 }
 
 class Parser {
@@ -61,7 +80,7 @@ class Parser {
   explicit Parser(const std::vector<std::string>& args) : args_(args) {}
 
   std::variant<CliCommand, UsageError> parse() {
-    command_.options.set(Check::FolderOpen, false);
+    line_.command.options.set(Check::FolderOpen, false);
     std::vector<std::string> positional;
     bool optionsEnded = false;
     for (index_ = 0; index_ < args_.size() && !failed(); ++index_) {
@@ -76,16 +95,17 @@ class Parser {
     }
     if (failed())
       return *error_;
-    if (help_)
-      command_.mode = CliMode::Help;
-    if (version_ && !help_)
-      command_.mode = CliMode::Version;
-    if (help_ || version_)
-      return command_;
+    CliCommand& command = line_.command;
+    if (line_.help)
+      command.mode = CliMode::Help;
+    if (line_.version && !line_.help)
+      command.mode = CliMode::Version;
+    if (line_.help || line_.version)
+      return command;
     targets(positional);
     if (failed())
       return *error_;
-    return command_;
+    return command;
   }
 
  private:
@@ -112,30 +132,24 @@ class Parser {
     const std::string name = arg.substr(0, equals);
     const std::optional<std::string> inline_ =
         equals == std::string::npos ? std::nullopt : std::optional(arg.substr(equals + 1));
-    const bool takesValue = name == "--dir" || name == "--suffixes" || name == "--filter" ||
-                            name == "--speed" || name == "--list" || name == "--row" ||
-                            name == "--show-list" || name == "--max-size" || name == "--jobs";
-    if (inline_ && !takesValue) {
-      fail("option '" + name + "' takes no value: '" + arg + "'");
+    const CliOption* option = FindOption(name);
+    const bool takesValue = option != nullptr && option->valueName != nullptr;
+    if (inline_ && !takesValue)
+      return fail("option '" + name + "' takes no value: '" + arg + "'");
+    if (option == nullptr) {
+      if (!switchFlag(name))
+        fail("unknown option '" + arg + "'");
       return;
     }
-    if (name == "--help" || name == "-h") {
-      help_ = true;
-    } else if (name == "--version") {
-      version_ = true;
-    } else if (name == "--quiet" || name == "-q") {
-      command_.quiet = true;
-    } else if (name == "--verbose" || name == "-v") {
-      command_.verbose = true;
-    } else if (name == "--open-folder") {
-      command_.options.set(Check::FolderOpen, true);
-    } else if (!takesValue && switchFlag(name)) {
-      // done
-    } else if (!takesValue) {
-      fail("unknown option '" + arg + "'");
-    } else if (auto text = value(name, inline_)) {
-      valueOption(name, *text);
+    std::string text;
+    if (takesValue) {
+      const std::optional<std::string> given = value(name, inline_);
+      if (!given)
+        return;
+      text = *given;
     }
+    if (std::string message = option->read(line_, name, text); !message.empty())
+      fail(std::move(message));
   }
 
   bool switchFlag(const std::string& name) {
@@ -150,60 +164,21 @@ class Parser {
     const auto found = SwitchFlags().find(flag);
     if (found == SwitchFlags().end())
       return false;
-    command_.options.set(found->second, on);
+    line_.command.options.set(found->second, on);
     return true;
   }
 
-  void valueOption(const std::string& name, const std::string& text) {
-    if (name == "--dir") {
-      if (text.empty())
-        return fail("--dir needs a folder name");
-      command_.dir = text;
-    } else if (name == "--suffixes") {
-      command_.options.set(Check::UserSet, true);
-      command_.options.setUserSetText(text);
-    } else if (name == "--filter") {
-      command_.options.set(Check::CommonURL, true);
-      command_.options.setCommonUrlText(text);
-    } else if (name == "--speed") {
-      const auto speed = SmallNumber(text);
-      if (!speed || *speed > 5)
-        return fail("--speed " + text + ": the speed is a number from 0 to 5");
-      command_.options.setSpeedLevel(static_cast<int>(*speed));
-    } else if (name == "--max-size") {
-      if (!AllDigits(text) || text.size() > 18 || std::stoll(text) < 1)
-        return fail("--max-size " + text + ": the size is a whole number of bytes, at least 1");
-      command_.options.setMaxFileSize(std::stoll(text));
-    } else if (name == "--jobs") {
-      const auto jobs = SmallNumber(text);
-      if (!jobs || *jobs < 1 || *jobs > kMaxJobs)
-        return fail("--jobs " + text + ": the number of downloads at once is from 1 to 16");
-      command_.options.setJobs(static_cast<int>(*jobs));
-    } else if (name == "--row") {
-      const auto row = SmallNumber(text);
-      if (!row || *row < 1)
-        return fail("--row " + text + ": rows are numbered from 1");
-      command_.row = *row;
-    } else if (name == "--list" || name == "--show-list") {
-      if (text.empty())
-        return fail(name + " needs a file name");
-      if (!command_.listFile.empty())
-        return fail("only one of --list and --show-list, once");
-      command_.listFile = text;
-      command_.mode = name == "--list" ? CliMode::List : CliMode::ShowList;
-    }
-  }
-
   void targets(const std::vector<std::string>& positional) {
-    if (command_.mode != CliMode::Crawl) {
+    CliCommand& command = line_.command;
+    if (command.mode != CliMode::Crawl) {
       if (!positional.empty()) {
         fail("unexpected argument '" + positional.front() + "' after a list file");
-      } else if (command_.row && command_.mode != CliMode::List) {
+      } else if (command.row && command.mode != CliMode::List) {
         fail("--row needs --list FILE");
       }
       return;
     }
-    if (command_.row)
+    if (command.row)
       return fail("--row needs --list FILE");
     if (positional.empty())
       return fail("missing TITLE and URL");
@@ -211,17 +186,15 @@ class Parser {
       return fail("missing URL after the title '" + positional[0] + "'");
     if (positional.size() > 3)
       return fail("unexpected argument '" + positional[3] + "'");
-    command_.target.title = positional[0];
-    command_.target.url = positional[1];
-    command_.target.level = positional.size() == 3 ? positional[2] : kDefaultLevel;
+    command.target.title = positional[0];
+    command.target.url = positional[1];
+    command.target.level = positional.size() == 3 ? positional[2] : kDefaultLevel;
   }
 
   const std::vector<std::string>& args_;
   std::size_t index_ = 0;
-  CliCommand command_;
+  ParsedLine line_;
   std::optional<UsageError> error_;
-  bool help_ = false;
-  bool version_ = false;
 };
 
 }  // namespace
@@ -242,19 +215,8 @@ started, when it is not running, from harvel-cli's folder or else from
 ../libexec/harvel beside it (an installed harvel-cli).
 
 Options (defaults in brackets):
-  --dir DIR                          folder that target folders are made in [.]
-)" + SwitchHelp(Check::Gif, Check::Other) +
-         R"(  --suffixes LIST                    collect only names ending in LIST (comma-separated) [off]
-)" + SwitchHelp(Check::TextGet, Check::ModernPages) +
-         R"(  --filter TEXT                      collect only URLs that contain TEXT [off]
-  --open-folder                      open the folder when the crawl is complete [off]
-  --speed N                          0 (fastest) to 5 (gentlest on the server) [0]
-  --max-size BYTES                   refuse files larger than BYTES [no limit]
-  --jobs N                           downloads at once at speed 0, 1 to 16 (1: one at a time) [6]
-  --quiet                            print nothing but errors
-  --verbose                          a line for each request: URL, local path, outcome,
-                                     HTTP status, bytes and time
-
+)" + OptionsHelp() +
+         R"(
 Each file that did not land gets a line on standard error (URL, local path,
 reason); the last line tells how many files landed and failed.
 

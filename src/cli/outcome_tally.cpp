@@ -1,5 +1,11 @@
 #include "cli/outcome_tally.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "common/path_text.h"
+#include "crawl/request_record.h"
+
 namespace harvel {
 namespace {
 
@@ -14,9 +20,19 @@ std::string OneLine(std::string text) {
 
 }  // namespace
 
+std::int64_t OutcomeTally::landed() const {
+  std::int64_t count = 0;
+  for (const std::string& path : landedPaths_) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(PathFromText(path), error))
+      ++count;
+  }
+  return count;
+}
+
 std::string OutcomeTally::summary() const {
   std::string text =
-      "harvel-cli: " + std::to_string(landed_) + " landed, " + std::to_string(failed_) + " failed";
+      "harvel-cli: " + std::to_string(landed()) + " landed, " + std::to_string(failed_) + " failed";
   if (alreadyCollected_ > 0)
     text += ", " + std::to_string(alreadyCollected_) + " already collected";
   return text;
@@ -30,24 +46,22 @@ void OutcomeTally::recordRestarted(const RecordStatus& status) {
     next_->recordRestarted(status);
 }
 
-void OutcomeTally::downloadFailed(const std::string& url, const std::string& path,
-                                  const std::string& reason) {
+void OutcomeTally::requestEnded(const RequestRecord& record) {
+  if (next_)
+    next_->requestEnded(record);
+  if (record.outcome.landed) {
+    landedPaths_.insert(record.path);
+    return;
+  }
+  if (record.outcome.alreadyCollected)
+    ++alreadyCollected_;
+  if (!record.outcome.failed())
+    return;
   ++failed_;
   if (beforeError_)
     beforeError_();
-  err_ << "harvel-cli: failed: " << OneLine(url) << " -> " << OneLine(path) << ": "
-       << OneLine(reason) << '\n';
-  if (next_)
-    next_->downloadFailed(url, path, reason);
-}
-
-void OutcomeTally::requestEnded(const RequestRecord& record) {
-  if (record.outcome.landed)
-    ++landed_;
-  if (record.outcome.alreadyCollected)
-    ++alreadyCollected_;
-  if (next_)
-    next_->requestEnded(record);
+  err_ << "harvel-cli: failed: " << OneLine(record.url) << " -> " << OneLine(record.path) << ": "
+       << OneLine(FailureReasonText(record.outcome)) << '\n';
 }
 
 }  // namespace harvel

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "crawl/crawl_observer.h"
@@ -10,9 +11,11 @@
 namespace harvel {
 
 // Counts the requested files that landed, failed and were collected already
-// across all crawls of one run, writes one line per failure and per record
-// moved aside to `err`, and passes every report on to
-// `next` (the progress printer, or nobody when quiet).
+// (the only-new option) across all crawls of one run, writes one line per
+// failure and per record moved aside to `err`, and passes every report on to
+// `next` (the progress printer, or nobody when quiet). What landed is counted
+// by what stays: a page read only for its links is removed after reading and
+// not counted, and a file landed twice under one name counts once.
 class OutcomeTally : public CrawlObserver {
  public:
   OutcomeTally(std::ostream& err, CrawlObserver* next) : err_(err), next_(next) {}
@@ -21,7 +24,8 @@ class OutcomeTally : public CrawlObserver {
   // redrawn on the same terminal.
   void setBeforeError(std::function<void()> hook) { beforeError_ = std::move(hook); }
 
-  std::int64_t landed() const { return landed_; }
+  // The files that landed and are in their folders now.
+  std::int64_t landed() const;
   std::int64_t failed() const { return failed_; }
   std::int64_t alreadyCollected() const { return alreadyCollected_; }
 
@@ -29,11 +33,8 @@ class OutcomeTally : public CrawlObserver {
   // there were any.
   std::string summary() const;
 
-  // A line on `err` before anything else is said about the record.
   void recordRestarted(const RecordStatus& status) override;
 
-  void downloadFailed(const std::string& url, const std::string& path,
-                      const std::string& reason) override;
   void requestEnded(const RequestRecord& record) override;
 
   void rowInserted(std::size_t index, const CrawlTarget& row) override {
@@ -69,7 +70,7 @@ class OutcomeTally : public CrawlObserver {
   std::ostream& err_;
   CrawlObserver* next_;
   std::function<void()> beforeError_;
-  std::int64_t landed_ = 0;
+  std::set<std::string> landedPaths_;
   std::int64_t failed_ = 0;
   std::int64_t alreadyCollected_ = 0;
 };

@@ -12,6 +12,7 @@
 #include "common/path_text.h"
 #include "common/url_scheme.h"
 #include "crawl/file_name.h"
+#include "crawl/landed_file.h"
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
 #include "crawl/modern/modern_file_name.h"
@@ -361,12 +362,8 @@ class CrawlDriver {
   }
 
   void report(const RequestRecord& record) {
-    if (context_.observer == nullptr)
-      return;
-    context_.observer->requestEnded(record);
-    if (record.outcome.failed()) {
-      context_.observer->downloadFailed(record.url, record.path, FailureReasonText(record.outcome));
-    }
+    if (context_.observer != nullptr)
+      context_.observer->requestEnded(record);
   }
 
   Step waitForNotice() {
@@ -427,11 +424,8 @@ class CrawlDriver {
       if (SearchStr(context_, s_, page, kScanKeys[key]) == ScanEnd::Closed)
         return Step::Closed;
     }
-    if (PageIsDropped(s_.SaveFile, options_, context_.userExt)) {
-      std::error_code error;
-      std::filesystem::remove(PathFromText(s_.SaveFile), error);
-      --s_.DownCnt;
-    }
+    if (PageIsDropped(s_.SaveFile, options_, context_.userExt))
+      DropLandedFile(s_);
     return pace() ? Step::Next : Step::Closed;
   }
 

@@ -22,14 +22,9 @@ class CrawlObserver {
   // StatusBar1: panel 1 or 2 now shows `text`.
   virtual void statusTextChanged(int panel, const std::string& text) { (void)panel, (void)text; }
 
-  // A requested file did not land, or its row could not be sent: `reason`
-  // says why (FailureReasonText).
-  virtual void downloadFailed(const std::string& url, const std::string& path,
-                              const std::string& reason) {
-    (void)url, (void)path, (void)reason;
-  }
-
-  // Every request as it ended, landed or not (for verbose output).
+  // Every request as it ended, landed or not, and every row that failed
+  // before or without a request (its outcome not landed; FailureReasonText
+  // says why).
   virtual void requestEnded(const RequestRecord& record) { (void)record; }
 
   // The record of a folder could not be used as it stood: it was moved aside

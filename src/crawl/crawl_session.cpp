@@ -32,9 +32,10 @@ void CrawlSession::setCompletionPauseMs(std::int32_t ms) {
 
 CrawlOutcome CrawlSession::start(const CrawlTarget& target) {
   if (TitleIsRefused(target.title)) {
-    impl_->errorText =
-        "タイトル「" + target.title +
-        "」はフォルダ名に使えません(空、「.」「..」、「/」「\\」や制御文字を含むタイトル)";
+    impl_->errorText = "「" + target.title +
+                       "」はフォルダの名前に使えないため、巡回を始めませんでした。\n"
+                       "空でも「.」「..」でもなく、「/」「\\」や制御文字を含まないタイトルにし"
+                       "てください。";
     return CrawlOutcome::TitleRefused;
   }
   const std::string folder = impl_->harvelFolder + "/" + target.title;

@@ -23,7 +23,8 @@ enum class CrawlOutcome {
   Completed,       // the crawl list ran empty; the window unloaded itself
   Closed,          // the window was closed during the crawl
   ChannelFailed,   // the downloader could not be reached; see errorText()
-  TitleRefused,    // the title would lead outside Harvel's folder; nothing was written
+  TitleRefused,    // the title would lead outside Harvel's folder; nothing was written;
+                   // errorText() is the message for the user
   AlreadyRunning,  // a crawl runs already: the row was appended and the running loop takes it
   // The only-new option is on and the target's record cannot be used (a
   // newer Harvel's, a read-only folder ...): nothing was fetched; see errorText().
@@ -34,8 +35,8 @@ enum class CrawlOutcome {
 
 // The crawl window SearchFrm without its widgets: the crawl list, the per-crawl
 // state, the mailbox, the caption and status texts, and the crawl driver.
-// The desktop program keeps one for its whole run, harvel-cli makes one per
-// crawl; it is loaded for a crawl and unloaded at its end.
+// Each front keeps one for its whole run (harvel-cli's crawls one after
+// another through the same one); it is loaded for a crawl and unloaded at its end.
 class CrawlSession {
  public:
   // `harvelFolder` is Harvel's folder (UTF-8): every target folder is made inside it.

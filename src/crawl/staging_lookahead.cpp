@@ -5,6 +5,7 @@
 #include "common/is_binary_file.h"
 #include "common/url_scheme.h"
 #include "crawl/file_name.h"
+#include "crawl/option_table.h"
 #include "crawl/sequential_name.h"
 #include "crawl/title_check.h"
 #include "crawl/type_decision.h"
@@ -63,7 +64,7 @@ void StagingLookahead::beforeRow(const CrawlState& state) {
     channel.Unstage(current_->first, current_->second);
   current_.reset();
 
-  const int jobs = std::clamp(context_.options.jobs(), 1, 16);
+  const int jobs = std::clamp(context_.options.jobs(), 1, kMaxJobs);
   if (jobs <= 1 || context_.options.speedLevel() != 0 || !channel.canStage()) {
     dropAll();
     return;

@@ -14,6 +14,27 @@ bool IsPageEnding(std::string_view ending) {
   return IsHtmlEnding(ending) || ending == ".cgi";
 }
 
+std::optional<Check> PictureCheck(std::string_view ending) {
+  if (ending == "gif")
+    return Check::Gif;
+  if (ending == "jpg" || ending == "jpeg")
+    return Check::Jpeg;
+  if (ending == "png")
+    return Check::Png;
+  return std::nullopt;
+}
+
+namespace {
+
+// PictureCheck of a classic ending: ".gif", ".jpg", "jpeg" or ".png".
+std::optional<Check> ClassicPictureCheck(std::string_view lastFour) {
+  if (lastFour.size() != 4)
+    return std::nullopt;
+  return PictureCheck(lastFour.front() == '.' ? lastFour.substr(1) : lastFour);
+}
+
+}  // namespace
+
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
@@ -25,12 +46,8 @@ bool RowIsWanted(std::string_view saveFile, const CrawlOptions& options, const U
     return true;  // pages are always fetched, to be read for links
   if (options.on(Check::UserSet))
     return IsFileType(saveFile, userExt) != 0;
-  if (ending == ".gif")
-    return options.on(Check::Gif);
-  if (ending == ".jpg" || ending == "jpeg")
-    return options.on(Check::Jpeg);
-  if (ending == ".png")
-    return options.on(Check::Png);
+  if (const std::optional<Check> box = ClassicPictureCheck(ending))
+    return options.on(*box);
   if (ending == ".cgi")
     return options.on(Check::CGI);
   if (Contains(saveFile, "mailto:"))
@@ -44,7 +61,7 @@ bool RowIsWanted(std::string_view saveFile, const CrawlOptions& options, const U
 }
 
 bool IsPictureEnding(std::string_view ending) {
-  return ending == ".gif" || ending == ".jpg" || ending == "jpeg" || ending == ".png";
+  return ClassicPictureCheck(ending).has_value();
 }
 
 LinkType ClassifyLink(std::string_view url, const CrawlOptions& options,
@@ -55,12 +72,8 @@ LinkType ClassifyLink(std::string_view url, const CrawlOptions& options,
   bool wanted = false;
   if (options.on(Check::UserSet)) {
     wanted = IsFileType(url, userExt) != 0;
-  } else if (ending == ".gif") {
-    wanted = options.on(Check::Gif);
-  } else if (ending == ".jpg" || ending == "jpeg") {
-    wanted = options.on(Check::Jpeg);
-  } else if (ending == ".png") {
-    wanted = options.on(Check::Png);
+  } else if (const std::optional<Check> box = ClassicPictureCheck(ending)) {
+    wanted = options.on(*box);
   } else if (ending == ".cgi") {
     wanted = options.on(Check::CGI);
   } else {

@@ -17,6 +17,10 @@ bool IsHtmlEnding(std::string_view ending);     // ".htm" or "html"
 bool IsPageEnding(std::string_view ending);     // ".htm", "html" or ".cgi": read for links
 bool IsPictureEnding(std::string_view ending);  // ".gif", ".jpg", "jpeg" or ".png"
 
+// The check box that decides a picture with this ending (lower case, no dot):
+// GifChk for gif, JpegChk for jpg and jpeg, PngChk for png; nullopt for others.
+std::optional<Check> PictureCheck(std::string_view ending);
+
 // How the driver decides whether the file at `saveFile` is wanted (before it is
 // requested). `isBinary` is asked only for other types while TextGetChk is on; it
 // gives true, false, or nullopt when the test cannot be made (the row is wanted).

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "downloader/file_download.h"
+#include "downloader/file_downloader.h"
 
 namespace harvel {
 

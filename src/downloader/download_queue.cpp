@@ -3,18 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "downloader/failure_reason.h"
+
 namespace harvel {
-namespace {
-
-DownloadNotice Failed(const char* reason, std::string text) {
-  DownloadNotice notice;
-  notice.landed = false;
-  notice.reason = reason;
-  notice.reasonText = std::move(text);
-  return notice;
-}
-
-}  // namespace
 
 DownloadQueue::DownloadQueue(DownloadLimits limits)
     : limits_(limits), loop_([this](CURL*, int result) { finished(result); }) {
@@ -63,7 +54,7 @@ void DownloadQueue::startNext() {
 // Starts the running job's transfer; a job that cannot start is answered at once.
 void DownloadQueue::begin() {
   if (!running_->request) {
-    answer(Failed(failure::kBadRequest, "the request names no URL or no file"));
+    answer(FailedNotice(failure::kBadRequest, "the request names no URL or no file"));
     return;
   }
   if (!downloader_.begin(*running_->request)) {
@@ -72,7 +63,7 @@ void DownloadQueue::begin() {
   }
   if (!loop_.start(downloader_.handle())) {
     downloader_.abandon();
-    answer(Failed(failure::kOther, "libcurl refused the transfer"));
+    answer(FailedNotice(failure::kOther, "libcurl refused the transfer"));
     return;
   }
   if (!running_ || retryTimer_.isActive())

@@ -8,7 +8,7 @@
 
 #include "downloader/curl_event_loop.h"
 #include "downloader/download_limits.h"
-#include "downloader/file_download.h"
+#include "downloader/file_downloader.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 

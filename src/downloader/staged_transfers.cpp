@@ -177,8 +177,7 @@ void StagedTransfers::start(Transfer& transfer) {
   CURL* easy = file.handle();
   const StageOrder& order = transfer.order;
   // The name is given by the request that takes the copy.
-  if (file.beginStaged(
-          DownloadRequest{order.url, order.folder + "/staged", order.referer, order.maxSize})) {
+  if (file.begin(order)) {
     running_[easy] = &transfer;
     if (loop_.start(easy)) {
       // Made while the server answers; a folder that cannot be written to

@@ -10,11 +10,13 @@
 
 #include "downloader/curl_event_loop.h"
 #include "downloader/download_limits.h"
-#include "downloader/file_download.h"
+#include "downloader/file_downloader.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
 #include "downloader/temporary_file_record.h"
+
+class QLocalSocket;
 
 namespace harvel {
 
@@ -29,7 +31,8 @@ namespace harvel {
 // copies; a copy that is unstaged, or whose client leaves, is removed.
 class StagedTransfers {
  public:
-  using Client = const void*;
+  // A client is one connection to the downloader: what it stages is its own.
+  using Client = const QLocalSocket*;
   // How a request taken from the staged copies ended (the count left empty);
   // `retry` when the copy failed for a reason that a download made now might
   // not meet (the connection, the disk, a server asking to come back later):

@@ -7,9 +7,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string_view>
 
-#include "downloader/file_download.h"
+#include "downloader/temporary_file.h"
 
 namespace harvel {
 namespace {
@@ -45,65 +46,86 @@ std::string ReadRecord(int fd) {
 }  // namespace
 
 TemporaryFileRecord::~TemporaryFileRecord() {
-  if (fd_ >= 0) {
+  if (!path_.empty()) {
     paths_.clear();
     write();
-    close(fd_);
   }
 }
 
 bool TemporaryFileRecord::open(const std::string& recordPath) {
-  const int fd = ::open(recordPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0)
-    return false;
-  // Paths are separated by zero bytes, which no path holds.
-  const std::string left = ReadRecord(fd);
-  std::size_t start = 0;
-  while (start < left.size()) {
-    std::size_t end = left.find('\0', start);
-    if (end == std::string::npos)
-      end = left.size();
-    if (end > start)
-      RemoveLeftover(left.substr(start, end - start));
-    start = end + 1;
+  // Only a record this downloader could have written is read: a plain file of
+  // this user with no other name. Non-blocking: a named pipe put there must
+  // not stall the open.
+  const int fd = ::open(recordPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd >= 0) {
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid() &&
+        info.st_nlink == 1) {
+      // Paths are separated by zero bytes, which no path holds.
+      const std::string left = ReadRecord(fd);
+      std::size_t start = 0;
+      while (start < left.size()) {
+        std::size_t end = left.find('\0', start);
+        if (end == std::string::npos)
+          end = left.size();
+        if (end > start)
+          RemoveLeftover(left.substr(start, end - start));
+        start = end + 1;
+      }
+    }
+    close(fd);
   }
-  fd_ = fd;
-  write();
+  path_ = recordPath;
+  if (!write()) {
+    path_.clear();
+    return false;
+  }
   return true;
 }
 
 void TemporaryFileRecord::remember(const std::string& path) {
-  if (fd_ < 0)
+  if (path_.empty())
     return;
   paths_.insert(path);
   write();
 }
 
 void TemporaryFileRecord::forget(const std::string& path) {
-  if (fd_ < 0 || paths_.erase(path) == 0)
+  if (path_.empty() || paths_.erase(path) == 0)
     return;
   write();
 }
 
-// The record only guides a clean-up: a short write leaves names that match no
-// file.
-void TemporaryFileRecord::write() {
+// The record is made anew and renamed over the old one, never written
+// through: whatever the old name leads to (a link to a file of the user's)
+// stays as it is. It only guides a clean-up: a record that cannot be written
+// leaves names that match no file.
+bool TemporaryFileRecord::write() {
   std::string text;
   for (const std::string& path : paths_) {
     text += path;
     text += '\0';
   }
-  if (pwrite(fd_, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size())) {
-    [[maybe_unused]] const int cut = ftruncate(fd_, static_cast<off_t>(text.size()));
+  const std::string fresh = path_ + ".new";
+  unlink(fresh.c_str());  // left by a downloader killed while writing: only the name goes
+  const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0)
+    return false;
+  const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  close(fd);
+  if (!written || rename(fresh.c_str(), path_.c_str()) != 0) {
+    unlink(fresh.c_str());
+    return false;
   }
+  return true;
 }
 
 bool TemporaryFileRecord::IsTemporaryName(const std::string& path) {
-  const std::string_view prefix = FileDownloader::kTemporaryPrefix;
+  const std::string_view prefix = TemporaryFile::kPrefix;
   const std::size_t slash = path.rfind('/');
   const std::string_view name =
       std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
-  if (name.size() != prefix.size() + FileDownloader::kTemporarySuffixLength ||
+  if (name.size() != prefix.size() + TemporaryFile::kSuffixLength ||
       name.substr(0, prefix.size()) != prefix)
     return false;
   return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),

@@ -10,7 +10,8 @@ namespace harvel {
 // can enter). A downloader that is killed leaves its temporary files and this
 // record behind; the next one removes exactly those files, and nothing else: a
 // file of the user's, or one a crawl saved under a similar name, is never
-// touched.
+// touched. The record is read only when it is a plain file of this user with
+// one name, and written as a new file renamed over it.
 class TemporaryFileRecord {
  public:
   TemporaryFileRecord() = default;
@@ -34,9 +35,9 @@ class TemporaryFileRecord {
   static bool IsTemporaryName(const std::string& path);
 
  private:
-  void write();
+  bool write();
 
-  int fd_ = -1;
+  std::string path_;  // the record's; empty while none is open
   std::set<std::string> paths_;
 };
 

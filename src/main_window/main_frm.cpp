@@ -25,6 +25,7 @@ MainFrm::MainFrm(MainFrmServices services, QWidget* parent)
     services_.endProgram = [] { QCoreApplication::exit(0); };
   }
   buildControls();
+  settingsDialog_ = new SettingsDialog(services_.keptSettings, this);
   bindOptions();
 
   connect(AddBtn, &QAbstractButton::clicked, this, &MainFrm::AddBtn_Click);
@@ -169,11 +170,7 @@ void MainFrm::ListView1_DblClick() {
   const CrawlStartResult result = services_.startCrawl(row);
   switch (result.outcome) {
     case CrawlOutcome::TitleRefused:
-      services_.showMessage(
-          QStringLiteral(
-              "「%1」はフォルダの名前に使えないため、巡回を始めませんでした。\n"
-              "空でも「.」「..」でもなく、「/」「\\」や制御文字を含まないタイトルにしてください。")
-              .arg(QString::fromStdString(row.title)));
+      services_.showMessage(QString::fromStdString(result.errorText));
       break;
     case CrawlOutcome::ChannelFailed:
       services_.showMessage(

@@ -17,6 +17,7 @@
 #include "main_window/list_file_dialog.h"
 #include "main_window/main_frm_services.h"
 #include "main_window/picture_button.h"
+#include "main_window/settings_dialog.h"
 #include "main_window/up_down.h"
 
 namespace harvel {
@@ -34,6 +35,8 @@ class MainFrm : public QMainWindow {
   const CrawlOptions& options() const { return options_; }
   std::int16_t speedLevel() const { return SpeedLevel; }
   ListFileDialog& listFileDialog() { return commonDialog1_; }
+  // 詳細設定: made with the window and kept for the whole run.
+  SettingsDialog& settingsDialog() { return *settingsDialog_; }
   CollectionListModel& collectionList() { return list_; }
   QString statusPanelText(int panel) const;
   int currentRow() const;  // the selected row; -1 when none is selected
@@ -63,6 +66,7 @@ class MainFrm : public QMainWindow {
   void IDM_LIST_CHANGE_Click() { ChangeBtn_Click(); }
   void IDM_LIST_DEL_Click() { DelBtn_Click(); }
   void IDM_LIST_ALLDEL_Click() { AllDelBtn_Click(); }
+  void IDM_TOOL_SETTINGS_Click();
   void IDM_HELP_HARVEL_Click();
   void IDM_HELP_HP_Click();
 
@@ -81,6 +85,7 @@ class MainFrm : public QMainWindow {
   CollectionListModel list_;
   ControlOptions options_;
   ListFileDialog commonDialog1_;
+  SettingsDialog* settingsDialog_ = nullptr;
   std::int16_t SpeedLevel = 0;
   bool unloaded_ = false;
 

@@ -1,4 +1,4 @@
-// The menu bar of the main window and the handlers of its File and Help menus.
+// The menu bar of the main window and the handlers of its File, Tools and Help menus.
 #include <QMenuBar>
 
 #include "list_file/list_file.h"
@@ -56,6 +56,10 @@ void MainFrm::buildMenus() {
   connect(AddItem(list, "IDM_LIST_ALLDEL", "クリア"), &QAction::triggered, this,
           &MainFrm::IDM_LIST_ALLDEL_Click);
 
+  QMenu* tools = AddMenu(bar, "IDM_TOOL", "ツール(&T)");
+  connect(AddItem(tools, "IDM_TOOL_SETTINGS", "詳細設定(&S)..."), &QAction::triggered, this,
+          &MainFrm::IDM_TOOL_SETTINGS_Click);
+
   QMenu* help = AddMenu(bar, "IDM_HELP", "ヘルプ");
   connect(AddItem(help, "IDM_HELP_HARVEL", "最新版を確認"), &QAction::triggered, this,
           &MainFrm::IDM_HELP_HARVEL_Click);
@@ -87,6 +91,12 @@ void MainFrm::IMD_FILE_SAVE_Click() {
 
 void MainFrm::IDM_EXIT_Click() {
   close();
+}
+
+void MainFrm::IDM_TOOL_SETTINGS_Click() {
+  settingsDialog_->show();
+  settingsDialog_->raise();
+  settingsDialog_->activateWindow();
 }
 
 void MainFrm::IDM_HELP_HARVEL_Click() {

@@ -7,13 +7,14 @@
 
 #include "common/crawl_target.h"
 #include "crawl/crawl_session.h"
+#include "main_window/kept_settings.h"
 
 namespace harvel {
 
 // How a crawl start ended, as the main window needs to know it.
 struct CrawlStartResult {
   CrawlOutcome outcome = CrawlOutcome::Completed;
-  std::string errorText;  // why the downloader could not be reached, if it could not
+  std::string errorText;  // the message for a refused title or a downloader out of reach
 };
 
 // What the main window asks of the rest of the program. The program wires these
@@ -34,6 +35,8 @@ struct MainFrmServices {
   std::function<void(const QUrl& page)> openUrl;
   // Tells the user something went wrong (a message box by default).
   std::function<void(const QString& text)> showMessage;
+  // The settings kept between runs (the 詳細設定 dialog's 表示 and 接続).
+  KeptSettings keptSettings;
 };
 
 }  // namespace harvel

@@ -1,33 +1,18 @@
 #include "platform/downloader_channel.h"
 
-#include <signal.h>
-
 #include <QDeadlineTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTimer>
-#include <charconv>
-#include <limits>
 
-#include "common/number_text.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
 #include "downloader/protocol/hello.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
-#include "platform/program_folder.h"
 
 namespace harvel {
 namespace {
 
 constexpr int kConnectWaitMs = 1000;
-constexpr int kStartPollMs = 20;
-// A request is sent again at most this often. Twice, not once: the first
-// reconnection may still reach a downloader that is dying (its socket accepts
-// until the process is gone), and then the next attempt starts a new one.
-constexpr int kMaxResends = 2;
 
 DownloadRequest ProtocolRequest(const FileRequest& request) {
   return DownloadRequest{request.url, request.path, request.referer, request.maxSize};
@@ -41,36 +26,10 @@ bool FitsWithoutReferer(const FileRequest& request) {
   return FieldRequestLength(plain) - kFrameHeaderLength <= kMaxPayloadLength;
 }
 
-DownloadOutcome OutcomeOf(const DownloadNotice& notice) {
-  DownloadOutcome outcome;
-  outcome.landed = notice.landed;
-  outcome.reason = notice.reason;
-  outcome.reasonText = notice.reasonText;
-  outcome.httpStatus = notice.httpStatus;
-  outcome.bytes = notice.bytes;
-  outcome.elapsedMs = notice.elapsedMs;
-  outcome.contentType = notice.contentType;
-  outcome.finalUrl = notice.finalUrl;
-  outcome.detailed = notice.detailed;
-  return outcome;
-}
-
-// False when the process `pid` is known to be gone or to run something else
-// than a program started with `wake` (its number may have been given to
-// another process since).
-bool StillRunsWake(qint64 pid) {
-  QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-  if (!QFileInfo::exists(QStringLiteral("/proc/self/cmdline")))
-    return true;  // no /proc to ask
-  if (!cmdline.open(QIODevice::ReadOnly))
-    return false;
-  return cmdline.readAll().endsWith(QByteArrayLiteral("\0wake\0"));
-}
-
 }  // namespace
 
 DownloaderChannel::DownloaderChannel(QString programFolder, QObject* parent)
-    : QObject(parent), programFolder_(std::move(programFolder)) {}
+    : QObject(parent), launcher_(std::move(programFolder)) {}
 
 DownloaderChannel::~DownloaderChannel() {
   detach();
@@ -80,7 +39,7 @@ bool DownloaderChannel::isConnected() const {
   return socket_ != nullptr && socket_->state() == QLocalSocket::ConnectedState;
 }
 
-bool DownloaderChannel::find() {
+bool DownloaderChannel::connectToRunning() {
   if (isConnected())
     return true;
   detach();
@@ -160,7 +119,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
 }
 
 bool DownloaderChannel::connectOrStart() {
-  if (find())
+  if (connectToRunning())
     return true;
   // A socket folder that is refused, or a socket path too long, would make the
   // started downloader end at once: said here instead of after the wait.
@@ -169,87 +128,40 @@ bool DownloaderChannel::connectOrStart() {
     errorText_ = QString::fromStdString(endpointError);
     return false;
   }
-  if (stopStarting_) {
+  if (launcher_.stopped()) {
     errorText_ = QStringLiteral("interrupted");
     return false;
   }
-  if (!startDownloader())
+  if (!launcher_.start(errorText_))
     return false;
-  return waitForStartedDownloader();
-}
-
-bool DownloaderChannel::waitForStartedDownloader() {
-  // The new downloader needs a moment before it accepts.
-  QDeadlineTimer deadline(startTimeout_);
-  while (!deadline.hasExpired()) {
-    if (find())
+  switch (launcher_.waitUntilAccepted([this] { return connectToRunning(); })) {
+    case DownloaderLauncher::Wait::Accepted:
       return true;
-    if (!pause(std::chrono::milliseconds(kStartPollMs)))
+    case DownloaderLauncher::Wait::Interrupted:
+      endStartedDownloader();
+      errorText_ = QStringLiteral("interrupted while waiting for VeskDownloader to start");
+      return false;
+    case DownloaderLauncher::Wait::TimedOut:
       break;
   }
-  if (stopStarting_) {
-    endStartedDownloader();
-    errorText_ = QStringLiteral("interrupted while waiting for VeskDownloader to start");
-    return false;
-  }
-  if (find())
-    return true;
   errorText_ = QStringLiteral("VeskDownloader was started but did not answer within %1 ms")
-                   .arg(startTimeout_.count());
+                   .arg(launcher_.startTimeout().count());
   return false;
 }
 
-bool DownloaderChannel::pause(std::chrono::milliseconds time) {
-  if (stopStarting_)
-    return false;
-  QEventLoop loop;
-  QTimer::singleShot(time, &loop, [&loop] { loop.exit(1); });
-  pauseLoop_ = &loop;
-  // 1 from the timer; anything else ended the wait early (stopStarting(), or
-  // the program quitting).
-  const bool timeUp = loop.exec() == 1;
-  pauseLoop_ = nullptr;
-  return timeUp && !stopStarting_;
-}
-
 void DownloaderChannel::stopStarting() {
-  stopStarting_ = true;
-  if (pauseLoop_ != nullptr)
-    pauseLoop_->exit(0);
+  launcher_.stopStarting();
 }
 
 void DownloaderChannel::endStartedDownloader() {
-  if (find()) {
+  if (connectToRunning()) {
     if (send(EncodeClose()))
       socket_->waitForBytesWritten(kConnectWaitMs);
     detach();
     return;
   }
   // Not listening yet: it has nothing under way and can be ended outright.
-  if (startedPid_ > 0 && StillRunsWake(startedPid_))
-    ::kill(static_cast<pid_t>(startedPid_), SIGTERM);
-}
-
-bool DownloaderChannel::startDownloader() {
-  const QString program = QString::fromStdString(DownloaderProgramIn(programFolder_.toStdString()));
-  if (!QFileInfo(program).isExecutable()) {
-    errorText_ = QStringLiteral("cannot start the downloader: %1 is missing").arg(program);
-    return false;
-  }
-  QProcess process;
-  process.setProgram(program);
-  process.setArguments({QStringLiteral("wake")});
-  process.setWorkingDirectory(programFolder_);
-  // It outlives this program: it must not hold on to our output pipes.
-  process.setStandardInputFile(QProcess::nullDevice());
-  process.setStandardOutputFile(QProcess::nullDevice());
-  process.setStandardErrorFile(QProcess::nullDevice());
-  if (!process.startDetached(&startedPid_)) {
-    errorText_ = QStringLiteral("cannot start %1: %2").arg(program, process.errorString());
-    return false;
-  }
-  startedDownloader_ = true;
-  return true;
+  launcher_.endStarted();
 }
 
 void DownloaderChannel::attach(QLocalSocket* socket) {
@@ -304,10 +216,10 @@ std::string DownloaderChannel::requestFrame(const FileRequest& request) const {
 }
 
 void DownloaderChannel::Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) {
-  pending_.push_back(Pending{request, std::move(mailbox)});
+  pending_.add(request, std::move(mailbox));
   if (recovering_)
     return;  // the recovery under way sends it
-  if (!send(requestFrame(pending_.back().request)))
+  if (!send(requestFrame(pending_.newest())))
     recover();
 }
 
@@ -332,34 +244,14 @@ void DownloaderChannel::readNotices() {
   const QByteArray bytes = socket_->readAll();
   decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder_.next()) {
-    const std::optional<DownloadNotice> notice = ParseNotice(*message);
-    if (!notice || pending_.empty())
-      continue;
-    const Pending done = std::move(pending_.front());
-    pending_.pop_front();
-    // A notice for a crawl window that has been unloaded is dropped.
-    const std::string text = countText(notice->count);
-    if (auto box = done.mailbox.lock()) {
-      box->outcome = OutcomeOf(*notice);
-      box->text = text;
-    }
+    if (const std::optional<DownloadNotice> notice = ParseNotice(*message))
+      pending_.answer(*notice);
   }
   if (decoder_.failed()) {
     errorText_ = QStringLiteral("the downloader sent a broken message: %1")
                      .arg(QString::fromStdString(decoder_.error()));
     connectionLost();
   }
-}
-
-std::string DownloaderChannel::countText(const std::string& notice) {
-  std::int64_t count = 0;
-  const auto [end, error] = std::from_chars(notice.data(), notice.data() + notice.size(), count);
-  if (error != std::errc() || end != notice.data() + notice.size() || count < 0)
-    return notice;
-  if (count <= std::numeric_limits<std::int64_t>::max() - countOffset_)
-    count += countOffset_;
-  lastCountWritten_ = count;
-  return DecimalText(count);
 }
 
 void DownloaderChannel::connectionLost() {
@@ -376,38 +268,23 @@ void DownloaderChannel::recover() {
     return;
   recovering_ = true;
   detach();
-  if (connectOrStart()) {
-    // The downloader now answering may count from 0 again.
-    if (lastCountWritten_ >= 0)
-      countOffset_ = lastCountWritten_ + 1;
-    for (auto& request : pending_) {
-      if (request.resends >= kMaxResends || !send(requestFrame(request.request))) {
-        recovering_ = false;
-        failPending();
-        return;
-      }
-      ++request.resends;
-    }
-  } else {
-    failPending();
-  }
+  const bool resent = connectOrStart() && pending_.resendAll([this](const FileRequest& request) {
+    return send(requestFrame(request));
+  });
   recovering_ = false;
+  if (!resent)
+    failPending();
 }
 
 void DownloaderChannel::failPending() {
-  const std::string message =
-      "the downloader (VeskDownloader) cannot be reached: " + errorText_.toStdString();
-  for (const auto& request : pending_) {
-    if (auto box = request.mailbox.lock())
-      box->channelError = message;
-  }
-  pending_.clear();
+  pending_.failAll("the downloader (VeskDownloader) cannot be reached: " +
+                   errorText_.toStdString());
   detach();
 }
 
 void DownloaderChannel::close() {
   pending_.clear();
-  if (!find())
+  if (!connectToRunning())
     return;
   const std::string frame = EncodeClose();
   if (send(frame))

@@ -1,17 +1,16 @@
 #pragma once
 
-#include <QEventLoop>
 #include <QLocalSocket>
 #include <QObject>
 #include <QString>
 #include <chrono>
-#include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 
 #include "crawl/download_channel.h"
 #include "downloader/protocol/frame.h"
+#include "platform/downloader_launcher.h"
+#include "platform/pending_requests.h"
 
 namespace harvel {
 
@@ -20,9 +19,8 @@ namespace harvel {
 // notices arrive as socket events).
 //
 //   - connectOrStart(): "found" means a connection to the downloader's socket
-//     succeeds. When nothing answers, `VeskDownloader wake` is started from
-//     `programFolder` and the channel waits, bounded, until it accepts. The
-//     wait runs the event loop, so windows stay responsive meanwhile.
+//     succeeds. When nothing answers, a DownloaderLauncher starts one from
+//     `programFolder` and waits, bounded, until it accepts.
 //   - Each connection starts with the hello: version 2 when the downloader
 //     answers it, version 1 (a new connection without hello) when it drops
 //     the connection at the unknown message, as an older one does.
@@ -33,9 +31,8 @@ namespace harvel {
 //     downloader is found or started again and the unanswered requests are
 //     sent again (each at most twice); if that fails, each waiting mailbox gets
 //     `channelError` and the crawl ends instead of waiting.
-//   - A restarted downloader counts from 0 again, and a crawl goes on only when
-//     its mailbox text changes: after a restart the channel shifts the counts
-//     it writes past the last one it wrote, so they keep growing.
+//   - The requests not answered yet are PendingRequests, which also shift the
+//     counts of a restarted downloader so that they keep growing.
 //   - A downloader whose hello says "stage" is asked to fetch ahead (Stage,
 //     Unstage); any other gets one request at a time.
 //   - close(): sends the close message. The desktop program always closes the
@@ -57,10 +54,10 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   void stopStarting();
 
   // Connects to a running downloader only.
-  bool find();
+  bool connectToRunning();
 
   bool isConnected() const;
-  bool startedDownloader() const { return startedDownloader_; }
+  bool startedDownloader() const { return launcher_.startedDownloader(); }
   const QString& errorText() const { return errorText_; }
 
   using DownloadChannel::Downloading;
@@ -78,18 +75,10 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   void close();
 
   // How long a started downloader has to accept connections.
-  void setStartTimeout(std::chrono::milliseconds timeout) { startTimeout_ = timeout; }
+  void setStartTimeout(std::chrono::milliseconds timeout) { launcher_.setStartTimeout(timeout); }
 
  private:
-  struct Pending {
-    FileRequest request;
-    std::weak_ptr<Mailbox> mailbox;
-    int resends = 0;
-  };
-
-  bool startDownloader();
-  bool waitForStartedDownloader();
-  bool pause(std::chrono::milliseconds time);
+  bool startAndConnect();
   void endStartedDownloader();
   QLocalSocket* connectSocket(const std::string& endpoint);
   bool greet(QLocalSocket& socket);
@@ -101,23 +90,15 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   void connectionLost();
   void recover();
   void failPending();
-  std::string countText(const std::string& notice);
 
-  QString programFolder_;
+  DownloaderLauncher launcher_;
   QLocalSocket* socket_ = nullptr;
   FrameDecoder decoder_;
   int version_ = 0;  // the version the connection speaks
-  std::deque<Pending> pending_;
-  bool startedDownloader_ = false;
+  PendingRequests pending_;
   bool recovering_ = false;
-  bool stopStarting_ = false;
-  qint64 startedPid_ = 0;
-  QEventLoop* pauseLoop_ = nullptr;  // the wait under way, if any
-  bool peerStages_ = false;          // the downloader fetches ahead (its hello says "stage")
-  std::int64_t countOffset_ = 0;     // added to the downloader's counts after a restart
-  std::int64_t lastCountWritten_ = -1;
+  bool peerStages_ = false;  // the downloader fetches ahead (its hello says "stage")
   QString errorText_;
-  std::chrono::milliseconds startTimeout_{5000};
 };
 
 }  // namespace harvel

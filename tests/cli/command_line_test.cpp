@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_options.h"
 #include "crawl/option_table.h"
 
 namespace harvel {
@@ -108,6 +109,22 @@ TEST(CommandLine, SwitchesAndDefaultsFollowTheOptionTable) {
     const std::string words =
         std::string(option.help).substr(0, std::string(option.help).find('\n'));
     EXPECT_NE(help.find(words, line), std::string::npos) << flag;
+  }
+}
+
+TEST(CommandLine, EveryOptionOfTheTableIsListedAndTakesAValueOrNone) {
+  const std::string help = UsageText();
+  for (const CliOption& option : CliOptions()) {
+    const std::string name = option.name;
+    if (option.listed != CliOption::Listed::No) {
+      const std::string shown = option.valueName ? name + " " + option.valueName : name + " ";
+      EXPECT_NE(help.find("\n  " + shown), std::string::npos) << name;
+    }
+    if (option.valueName) {
+      EXPECT_EQ(Error({"T", "u", name}), name + " needs a value");
+    } else {
+      EXPECT_NE(Error({name + "=1", "T", "u"}).find("takes no value"), std::string::npos) << name;
+    }
   }
 }
 

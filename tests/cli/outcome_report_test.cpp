@@ -2,17 +2,19 @@
 // summary, --verbose lines, and the flags that steer them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "cli/command_line.h"
 #include "cli/outcome_tally.h"
 #include "cli/progress_printer.h"
+#include "temp_folder.h"
 
 namespace harvel {
 namespace {
 
-RequestRecord Record(const std::string& name, bool landed) {
-  RequestRecord record{"http://e.test/" + name, "/h/site/" + name, {}};
+RequestRecord Record(const std::string& name, bool landed, const std::string& folder = "/h/site") {
+  RequestRecord record{"http://e.test/" + name, folder + "/" + name, {}};
   record.outcome.landed = landed;
   record.outcome.httpStatus = landed ? 200 : 404;
   record.outcome.bytes = landed ? 6 : 0;
@@ -25,44 +27,64 @@ RequestRecord Record(const std::string& name, bool landed) {
 }
 
 TEST(OutcomeTally, CountsFilesAndWritesOneLinePerFailureOnTheErrorStream) {
+  test::TempFolder folder;
+  folder.write("a.gif", "GIF89a");
   std::ostringstream out, err;
   ProgressPrinter printer(out, ProgressPrinter::Style::RedrawnLine, 80, true);
   OutcomeTally tally(err, &printer);
   tally.setBeforeError([&printer] { printer.endLine(); });
 
   tally.statusTextChanged(1, "ダウンロード中...");
-  tally.requestEnded(Record("a.gif", true));
+  tally.requestEnded(Record("a.gif", true, folder.text()));
   tally.statusTextChanged(1, "処理中...");
-  tally.requestEnded(Record("b.gif", false));
-  tally.downloadFailed("http://e.test/b\x1b[2J.gif", "/h/site/b.gif", "HTTP 404");
+  tally.requestEnded(Record("b\x1b[2J.gif", false));
   tally.unloaded();
 
   EXPECT_EQ(tally.landed(), 1);
   EXPECT_EQ(tally.failed(), 1);
   EXPECT_EQ(tally.summary(), "harvel-cli: 1 landed, 1 failed");
   // No escape sequence of a hostile URL reaches the terminal.
-  EXPECT_EQ(err.str(), "harvel-cli: failed: http://e.test/b [2J.gif -> /h/site/b.gif: HTTP 404\n");
-  // The verbose lines replace the redrawn line, which goes on below them;
-  // the failure line found it ended.
-  EXPECT_EQ(
-      out.str(),
-      "\rダウンロード中...\x1b[K\r\x1b[K"
-      "http://e.test/a.gif -> /h/site/a.gif: landed, HTTP 200, 6 bytes, 1.500 s\n"
-      "\r処理中...\x1b[K\r\x1b[K"
-      "http://e.test/b.gif -> /h/site/b.gif: failed (HTTP 404), HTTP 404, 0 bytes, 1.500 s\n");
+  EXPECT_EQ(err.str(),
+            "harvel-cli: failed: http://e.test/b [2J.gif -> /h/site/b [2J.gif: HTTP 404\n");
+  // The verbose lines replace the redrawn line, which goes on below them.
+  EXPECT_EQ(out.str(),
+            "\rダウンロード中...\x1b[K\r\x1b[K"
+            "http://e.test/a.gif -> " +
+                folder.text() +
+                "/a.gif: landed, HTTP 200, 6 bytes, 1.500 s\n"
+                "\r処理中...\x1b[K\r\x1b[K"
+                "http://e.test/b [2J.gif -> /h/site/b [2J.gif: failed (HTTP 404), "
+                "HTTP 404, 0 bytes, 1.500 s\n");
 }
 
 TEST(OutcomeTally, QuietRunsStillCountAndReportFailures) {
   std::ostringstream err;
   OutcomeTally tally(err, nullptr);
-  tally.requestEnded(Record("a.gif", false));
-  tally.downloadFailed("http://e.test/a.gif", "/h/site/a.gif", "connection refused: nobody");
+  RequestRecord refused = Record("a.gif", false);
+  refused.outcome.reason = "connection-refused";
+  refused.outcome.reasonText = "connection refused: nobody";
+  tally.requestEnded(refused);
   tally.captionChanged("巡回完了");
   EXPECT_EQ(tally.failed(), 1);
   EXPECT_EQ(tally.landed(), 0);
   EXPECT_EQ(err.str(),
             "harvel-cli: failed: http://e.test/a.gif -> /h/site/a.gif: connection refused: "
             "nobody\n");
+}
+
+// A page read for its links and then removed is not a file collected; a file
+// landed twice under one name is one file.
+TEST(OutcomeTally, LandedCountsTheFilesThatStay) {
+  test::TempFolder folder;
+  std::ostringstream err;
+  OutcomeTally tally(err, nullptr);
+  folder.write("index.html", "<img src=a.gif>");
+  tally.requestEnded(Record("index.html", true, folder.text()));
+  folder.write("a.gif", "GIF89a");
+  tally.requestEnded(Record("a.gif", true, folder.text()));
+  tally.requestEnded(Record("a.gif", true, folder.text()));
+  std::filesystem::remove(folder.path() / "index.html");
+  EXPECT_EQ(tally.summary(), "harvel-cli: 1 landed, 0 failed");
 }
 
 TEST(ProgressPrinter, WithoutVerboseRequestsPrintNothing) {

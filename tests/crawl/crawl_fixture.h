@@ -73,11 +73,11 @@ class RecordingObserver : public CrawlObserver {
   void showWindow() override { events.push_back("show"); }
   void loaded() override { events.push_back("loaded"); }
   void unloaded() override { events.push_back("unloaded"); }
-  void downloadFailed(const std::string& url, const std::string& path,
-                      const std::string& reason) override {
-    failures.push_back(url + " " + path + " " + reason);
+  void requestEnded(const RequestRecord& record) override {
+    records.push_back(record);
+    if (!record.outcome.landed)
+      failures.push_back(record.url + " " + record.path + " " + FailureReasonText(record.outcome));
   }
-  void requestEnded(const RequestRecord& record) override { records.push_back(record); }
 
   std::vector<std::string> events;
   std::vector<std::string> queued;  // "url level" of every row inserted after the first

@@ -112,6 +112,8 @@ TEST(UntypedPicture, ContentTypesGiveEndings) {
   EXPECT_EQ(PictureEndingOfContentType("image/vnd.microsoft.icon"), "ico");
   EXPECT_EQ(PictureEndingOfContentType("text/html"), "");
   EXPECT_EQ(PictureEndingOfContentType("image/../x"), "");
+  EXPECT_EQ(PictureEndingOfContentType("image/exe"), "");
+  EXPECT_EQ(PictureEndingOfContentType("image/tiff"), "");
 }
 
 TEST_F(ModernCrawlTest, QueuesEveryPictureOfAModernPage) {
@@ -195,17 +197,32 @@ TEST_F(ModernCrawlTest, AnUntypedPictureIsKeptUnderItsTypeOrDropped) {
 }
 
 TEST_F(ModernCrawlTest, TheServersContentTypeDecidesAnUntypedPicture) {
-  channel.site[kPage] = "<img src=/cdn/photo><img src=/cdn/page><img src=/cdn/untold>";
-  channel.site["http://h.test/cdn/photo"] = "bytes of a webp";
-  channel.contentTypes["http://h.test/cdn/photo"] = "image/webp";
-  channel.site["http://h.test/cdn/page"] = kJpeg;  // looks like a picture, is not one
-  channel.contentTypes["http://h.test/cdn/page"] = "text/html; charset=utf-8";
-  channel.site["http://h.test/cdn/untold"] = kJpeg;
+  const std::string webp("RIFF\x10\0\0\0WEBPVP8 ", 16);
+  const auto serve = [this](const std::string& name, const std::string& body, const char* type) {
+    channel.site["http://h.test/cdn/" + name] = body;
+    if (type != nullptr)
+      channel.contentTypes["http://h.test/cdn/" + name] = type;
+  };
+  channel.site[kPage] =
+      "<img src=/cdn/photo><img src=/cdn/page><img src=/cdn/untold><img src=/cdn/invoice.exe>"
+      "<img src=/cdn/launcher><img src=/cdn/forged><img src=/cdn/vector>";
+  serve("photo", webp, "image/webp");
+  serve("page", kJpeg, "text/html; charset=utf-8");  // looks like a picture, is not one
+  serve("untold", kJpeg, nullptr);
+  // Only a picture type of the known ones names a file, and only when the
+  // file's first bytes agree with it.
+  serve("invoice.exe", "MZ program", "image/exe");
+  serve("launcher", "[Desktop Entry]", "image/desktop");
+  serve("forged", "<html><script>", "image/jpeg");
+  serve("vector", "<?xml version=\"1.0\"?><svg/>", "image/svg+xml");
   EXPECT_EQ(crawl(kPage, "0"), CrawlOutcome::Completed);
-  EXPECT_EQ(file("site/photo.webp"), "bytes of a webp");
+  EXPECT_EQ(file("site/photo.webp"), webp);
   EXPECT_FALSE(exists("site/page"));
   EXPECT_EQ(file("site/untold.jpg"), kJpeg);
-  EXPECT_EQ(observer.status2.back(), "ダウンロード総数:2 (残りの数：0 )");
+  for (const char* name : {"invoice.exe", "launcher", "launcher.desktop", "forged", "forged.jpg"})
+    EXPECT_FALSE(exists(std::string("site/") + name)) << name;
+  EXPECT_TRUE(exists("site/vector.svg"));
+  EXPECT_EQ(observer.status2.back(), "ダウンロード総数:3 (残りの数：0 )");
 }
 
 TEST_F(ModernCrawlTest, AStartPageThatTheServerCallsHtmlIsReadWhateverItsName) {

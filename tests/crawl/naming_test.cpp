@@ -4,6 +4,7 @@
 #include <string>
 
 #include "crawl/file_name.h"
+#include "crawl/modern/modern_file_name.h"
 #include "crawl/sequential_name.h"
 #include "crawl/title_check.h"
 #include "temp_folder.h"
@@ -29,6 +30,15 @@ TEST(GetFileName, GivesIndexHtmlForNamesThatCannotBeStored) {
                           "http://h.test/a/.", "http://h.test/a/.."}) {
     EXPECT_EQ(GetFileName(url), "index.html") << url;
   }
+}
+
+TEST(FileNames, NeverHoldInvisibleFormatCharacters) {
+  // U+202E would show "pic<RLO>gpj.exe" as "picexe.jpg".
+  EXPECT_EQ(GetFileName("http://h.test/pic\u202Egpj.exe"), "pic_gpj.exe");
+  EXPECT_EQ(GetFileName("http://h.test/\uFEFFa\u200Bb\u2066c\u061C.png"), "_a_b_c_.png");
+  EXPECT_EQ(ModernFileName("http://h.test/pic%E2%80%AEgpj.exe?x=1"), "pic_gpj.exe");
+  EXPECT_EQ(ModernFileName("http://h.test/%E2%81%A7a\u200Fb.png"), "_a_b.png");
+  EXPECT_EQ(GetFileName("http://h.test/\u65E5\u672C.jpg"), "\u65E5\u672C.jpg");
 }
 
 TEST(NumberedName, PutsTheNumberIntoTheFileName) {

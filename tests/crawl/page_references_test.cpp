@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "crawl/modern/css_urls.h"
-#include "crawl/modern/nesting_limit.h"
+#include "crawl/modern/parser_input.h"
 #include "crawl/modern/srcset.h"
 
 namespace harvel {
@@ -177,18 +177,53 @@ TEST(PageReferences, DeeplyNestedMarkupIsReadInsideTheNestingLimit) {
   EXPECT_EQ(references.front(), Picture("/blog/s.gif"));
 }
 
-TEST(NestingLimit, DropsOnlyTheStartTagsBeyondTheLimit) {
-  EXPECT_EQ(LimitNesting("<div><p>a<div>b</div></div>", 2), std::nullopt);
-  EXPECT_EQ(LimitNesting("<div><b><i title='>'>x</i></b></div>", 2),
-            std::optional<std::string>("<div><b>x</i></b></div>"));
-  // Void, self-closing and raw-text elements, comments and end tags open nothing.
-  EXPECT_EQ(LimitNesting("<div><img src=a><br/><!-- <div><div> --><script><div><div></script>"
-                         "<li><p><td></div><div>",
-                         1),
-            std::nullopt);
-  // Links never nest: a page of unclosed formatting keeps every link.
-  EXPECT_EQ(LimitNesting("<b><a href=1.jpg><b><a href=2.jpg><b><a href=3.jpg>", 2),
-            std::optional<std::string>("<b><a href=1.jpg><b><a href=2.jpg><a href=3.jpg>"));
+TEST(ParserInput, HoldsOnlyWhatItCounted) {
+  // Text "<", comments and doctypes cannot hide tags; values are quoted.
+  EXPECT_EQ(ParserInput("<!DOCTYPE html><!-- <div> -->a<1<img alt='x\"y' src=a.jpg><p>", 9),
+            "a&lt;1<img alt=\"x&quot;y\" src=\"a.jpg\"><p>");
+  // Text elements keep their text, with every "<" in it written out.
+  EXPECT_EQ(ParserInput("<script>if(a<b)x='<div>'</script ><style>p{}</style>", 9),
+            "<script>if(a&lt;b)x='&lt;div>'</script><style>p{}</style>");
+  // Formatting becomes span; an end tag that closes nothing is left out.
+  EXPECT_EQ(ParserInput("<b><font color=red>x</font></i></b></div>", 9),
+            "<span><span color=\"red\">x</span></span>");
+  // Beyond the limit: left out, or closed at once when it has attributes.
+  EXPECT_EQ(ParserInput("<div><section><div><div id=a><a href=x.html>x</a></div></div>", 2),
+            "<div><section><div id=\"a\"></div><a href=\"x.html\"></a>x</div>");
+  // A form's end tag or a stray end tag cannot close what the parser keeps open.
+  EXPECT_EQ(ParserInput("<div><form><div></form><span></div></span></div>", 9),
+            "<div><form><div></form><span></div></div>");
+  std::string many = "<img";
+  for (int i = 0; i < 150; ++i)
+    many += " a" + std::to_string(i);
+  EXPECT_EQ(ParserInput(many + ">", 9).find(" a100"), std::string::npos);
+  EXPECT_NE(ParserInput(many + ">", 9).find(" a99>"), std::string::npos);
+}
+
+TEST(ParserInput, KeepsAnyPageLinearForTheParser) {
+  // Each of these made the parser's time grow with the square of its size.
+  const auto repeated = [](std::string unit, std::size_t times) {
+    std::string page;
+    for (std::size_t i = 0; i < times; ++i)
+      page += unit;
+    return page;
+  };
+  std::string attributes = "<div";
+  std::string formatting;
+  for (int i = 0; i < 20000; ++i) {
+    attributes += " a" + std::to_string(i) + "=1";
+    formatting += "<p><b x" + std::to_string(i) + ">t</p>";
+  }
+  const std::string pages[] = {
+      attributes + "><img src=after.jpg>", formatting + "<img src=after.jpg>",
+      repeated("<div></span>", 20000) + "<img src=after.jpg>",
+      repeated("<div/>", 20000) + "<img src=after.jpg>",
+      repeated("<span>", 399) + repeated("</x>", 100000) + "<img src=after.jpg>"};
+  for (const std::string& page : pages) {
+    const std::vector<PageReference> references = Read(page);
+    ASSERT_FALSE(references.empty());
+    EXPECT_EQ(references.back(), Picture("/blog/after.jpg"));
+  }
 }
 
 TEST(Srcset, TheLargestCandidateWins) {

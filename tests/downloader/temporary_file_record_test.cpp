@@ -3,6 +3,8 @@
 #include "downloader/temporary_file_record.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "temp_folder.h"
 
@@ -46,6 +48,22 @@ TEST(TemporaryFileRecord, AFileThatWasForgottenOrIsNotATemporaryFileStays) {
   ASSERT_TRUE(next.open(record));
   EXPECT_TRUE(folder.exists(".VeskDownloader-dddddd"));
   EXPECT_TRUE(folder.exists("photo.jpg"));
+}
+
+TEST(TemporaryFileRecord, ARecordThatIsAnotherNameOfAUsersFileLeavesThatFileAsItWas) {
+  test::TempFolder folder;
+  const std::string photo = folder.write("photo.jpg", std::string(5000, 'p'));
+  const std::string record = folder.file("VeskDownloaderFrm.writing");
+  ASSERT_EQ(link(photo.c_str(), record.c_str()), 0);
+  {
+    TemporaryFileRecord next;
+    ASSERT_TRUE(next.open(record));
+    next.remember(folder.file(".VeskDownloader-eeeeee"));
+  }
+  EXPECT_EQ(folder.read("photo.jpg"), std::string(5000, 'p'));
+  struct stat info {};
+  ASSERT_EQ(stat(photo.c_str(), &info), 0);
+  EXPECT_EQ(info.st_nlink, 1u);  // the record is a file of its own now
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// harvel-cli where a careless user or a hostile list meets it: titles that name
-// no folder of their own, list titles holding control characters, and Ctrl-C
-// while the downloader is being started.
+// harvel-cli where a careless user, a hostile list or a hostile page meets it:
+// titles that name no folder of their own, list titles holding control
+// characters, Ctrl-C while the downloader is being started, and an interrupt
+// while a page is read.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -107,6 +108,37 @@ TEST_F(CliSafety, CtrlCWhileTheDownloaderStartsLeavesNoDownloaderRunning) {
   std::this_thread::sleep_for(3s);
   EXPECT_FALSE(test::DownloaderAnswers());
   EXPECT_FALSE(fs::exists(dir_.path() / "T" / "a.gif"));
+}
+
+TEST_F(CliSafety, AnInterruptEndsTheCrawlWhileAHostilePageIsRead) {
+  // One tag with 150,000 attributes once held the crawl for a minute.
+  std::string page = "<div";
+  for (int i = 0; i < 150000; ++i)
+    page += " a" + std::to_string(i) + "=1";
+  page += "><img src=slow.png>";
+  site_.routes().Get("/hostile.html", [page](const httplib::Request&, httplib::Response& res) {
+    res.set_content(page, "text/html");
+  });
+  site_.serveSlowly("/slow.png", "image/png", 600, 'p');
+
+  QProcess cli;
+  cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"),
+            {"--dir", Q(dir_.text()), "--modern-pages", "T", Q(site_.url("/hostile.html")), "1"});
+  ASSERT_TRUE(cli.waitForStarted(10000));
+  const fs::path landed = dir_.path() / "T" / "hostile.html";
+  const auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (!fs::exists(landed) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(5ms);
+  ASSERT_TRUE(fs::exists(landed));
+  ::kill(static_cast<pid_t>(cli.processId()), SIGTERM);
+  // Generous for a loaded machine; the page alone took a minute to read.
+  const bool finished = cli.waitForFinished(10000);
+  if (!finished)
+    cli.kill();
+  site_.finishSlowAnswers();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(cli.exitCode(), 1);
+  EXPECT_NE(cli.readAllStandardError().toStdString().find("interrupted"), std::string::npos);
 }
 
 }  // namespace

@@ -321,11 +321,10 @@ TEST_F(MainFrmTest, DoubleClickStartsACrawlOfThatRow) {
 }
 
 TEST_F(MainFrmTest, RefusedTitlesAndALostDownloaderAreToldToTheUser) {
-  nextStart = {CrawlOutcome::TitleRefused, ""};
+  nextStart = {CrawlOutcome::TitleRefused, "「..」はフォルダの名前に使えません"};
   frm->GetBtn_Click();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_TRUE(messages[0].contains(QStringLiteral("Harvelのホームページ")))
-      << messages[0].toStdString();
+  EXPECT_EQ(messages[0], QStringLiteral("「..」はフォルダの名前に使えません"));
 
   nextStart = {CrawlOutcome::ChannelFailed, "接続が切れました"};
   frm->GetBtn_Click();
@@ -434,7 +433,7 @@ QAction* Action(MainFrm& frm, const char* name) {
 
 TEST_F(MainFrmTest, MenusAreListedExactly) {
   const QList<QAction*> menus = frm->menuBar()->actions();
-  ASSERT_EQ(menus.size(), 3);
+  ASSERT_EQ(menus.size(), 4);
   const std::vector<std::pair<QString, std::vector<std::pair<QString, QString>>>> expected = {
       {"ファイル",
        {{"IDM_FILE_OPEN", "リストファイルを開く"},
@@ -449,12 +448,13 @@ TEST_F(MainFrmTest, MenusAreListedExactly) {
         {"IDM_EDIT_SEPARATOR", ""},
         {"IDM_LIST_DEL", "削除"},
         {"IDM_LIST_ALLDEL", "クリア"}}},
+      {"ツール(&T)", {{"IDM_TOOL_SETTINGS", "詳細設定(&S)..."}}},
       {"ヘルプ",
        {{"IDM_HELP_HARVEL", "最新版を確認"},
         {"IDM_HELP_EPARATOR", ""},
         {"IDM_HELP_HP", "いろいろなソフトを公開しています"}}}};
-  const char* menuNames[] = {"IDM_FILE", "IDM_LIST", "IDM_HELP"};
-  for (int m = 0; m < 3; ++m) {
+  const char* menuNames[] = {"IDM_FILE", "IDM_LIST", "IDM_TOOL", "IDM_HELP"};
+  for (int m = 0; m < 4; ++m) {
     QMenu* menu = menus[m]->menu();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->title(), expected[m].first);

@@ -6,7 +6,7 @@
 # Every folder under src/ that holds C++ files, each a layer of its own; a
 # folder inside one (crawl/modern) belongs to it unless it has a row here.
 set(harvel_layers
-  common list_file crawl record downloader/protocol downloader
+  common picture_header list_file crawl record downloader/protocol downloader
   platform widgets crawl_window main_window cli app)
 
 # The headers of src/crawl that describe what the crawl asks of the outside
@@ -16,11 +16,12 @@ set(harvel_crawl_interfaces
   crawl/shell.h)
 
 set(harvel_allows_common)
+set(harvel_allows_picture_header common)
 set(harvel_allows_list_file common)
 set(harvel_allows_crawl common)
 set(harvel_allows_record ${harvel_crawl_interfaces} common)
 set(harvel_allows_downloader/protocol)
-set(harvel_allows_downloader downloader/protocol common)
+set(harvel_allows_downloader downloader/protocol picture_header common)
 set(harvel_allows_platform ${harvel_crawl_interfaces} downloader/protocol common)
 set(harvel_allows_widgets common)
 set(harvel_allows_crawl_window widgets crawl common)
@@ -29,4 +30,4 @@ set(harvel_allows_cli platform crawl record list_file common)
 set(harvel_allows_app main_window crawl_window widgets platform crawl list_file common)
 
 # The engine: these folders include no Qt header and link no Qt target.
-set(harvel_engine_layers common list_file crawl record downloader/protocol)
+set(harvel_engine_layers common picture_header list_file crawl record downloader/protocol)

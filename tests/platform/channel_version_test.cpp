@@ -107,7 +107,7 @@ TEST(ChannelVersion, AnOlderDownloaderThatDropsTheHelloIsSpokenToInVersion1) {
   OldDownloader old;
   ASSERT_TRUE(old.bound());
   DownloaderChannel channel(QString::fromStdString(test::ProgramFolderOfBuild()));
-  ASSERT_TRUE(channel.find()) << channel.errorText().toStdString();
+  ASSERT_TRUE(channel.connectToRunning()) << channel.errorText().toStdString();
   EXPECT_EQ(channel.version(), 1);
   EXPECT_FALSE(channel.canStage());  // one request at a time
 
@@ -134,7 +134,7 @@ TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {
   test::DownloaderProcess downloader;
   ASSERT_TRUE(downloader.start());
   DownloaderChannel channel(QString::fromStdString(test::ProgramFolderOfBuild()));
-  ASSERT_TRUE(channel.find()) << channel.errorText().toStdString();
+  ASSERT_TRUE(channel.connectToRunning()) << channel.errorText().toStdString();
   EXPECT_EQ(channel.version(), 2);
   EXPECT_TRUE(channel.canStage());
 

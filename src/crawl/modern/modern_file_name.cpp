@@ -105,6 +105,7 @@ std::string ModernFileName(const std::string& url) {
     if (IsRefused(static_cast<unsigned char>(c)))
       c = '_';
   }
+  ReplaceFormatCharacters(name);
   name = Shortened(name);
   if (name.empty() || name == "." || name == "..")
     return std::string(kIndex);

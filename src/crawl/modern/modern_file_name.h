@@ -9,8 +9,9 @@ namespace harvel {
 
 // The local name of a URL with modern pages on: the last path segment without
 // query or fragment, percent-decoded when that gives UTF-8, with characters a
-// file system refuses replaced by "_", at most 200 bytes. "index.html" for a
-// URL whose path ends with "/" or that has no path; never "", "." or "..".
+// file system refuses and invisible format characters replaced by "_", at most
+// 200 bytes. "index.html" for a URL whose path ends with "/" or that has no
+// path; never "", "." or "..".
 std::string ModernFileName(const std::string& url);
 
 // GetFileName, or ModernFileName while modern pages are on.

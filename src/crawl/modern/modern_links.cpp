@@ -5,7 +5,9 @@
 #include <system_error>
 
 #include "common/path_text.h"
+#include "crawl/landed_file.h"
 #include "crawl/link_extraction.h"
+#include "crawl/modern/background_references.h"
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/url_ending.h"
 #include "crawl/type_decision.h"
@@ -101,18 +103,16 @@ ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state,
   std::optional<std::string> page = ReadModernPageFile(state.SaveFile);
   if (!page)
     return Paced(context, state) ? ScanEnd::Finished : ScanEnd::Closed;
-  const std::vector<PageReference> references = ReadPageReferences(*page, state.CurURL);
-  page.reset();
+  const std::optional<std::vector<PageReference>> references =
+      ReadPageReferencesAside(context.pump, state.closed, std::move(*page), state.CurURL);
+  if (!references)
+    return ScanEnd::Closed;
   if (read != nullptr)
     *read = references;
-  if (QueueReferences(context, state, references) == ScanEnd::Closed)
+  if (QueueReferences(context, state, *references) == ScanEnd::Closed)
     return ScanEnd::Closed;
-  const bool dropped = ModernPageIsDropped(context, state);
-  if (dropped) {
-    std::error_code error;
-    std::filesystem::remove(PathFromText(state.SaveFile), error);
-    --state.DownCnt;
-  }
+  if (ModernPageIsDropped(context, state))
+    DropLandedFile(state);
   return Paced(context, state) ? ScanEnd::Finished : ScanEnd::Closed;
 }
 

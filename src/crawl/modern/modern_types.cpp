@@ -1,5 +1,6 @@
 #include "crawl/modern/modern_types.h"
 
+#include <optional>
 #include <string>
 
 #include "crawl/modern/url_ending.h"
@@ -19,12 +20,8 @@ std::string_view NameOf(std::string_view path) {
 }  // namespace
 
 bool PictureBoxWanted(std::string_view ending, const CrawlOptions& options) {
-  if (ending == "gif")
-    return options.on(Check::Gif);
-  if (ending == "jpg" || ending == "jpeg")
-    return options.on(Check::Jpeg);
-  if (ending == "png")
-    return options.on(Check::Png);
+  if (const std::optional<Check> box = PictureCheck(ending))
+    return options.on(*box);
   return AnyPictureBox(options);
 }
 

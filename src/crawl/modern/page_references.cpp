@@ -6,9 +6,10 @@
 #include <optional>
 #include <utility>
 
+#include "common/url_scheme.h"
 #include "crawl/link_resolver.h"
 #include "crawl/modern/css_urls.h"
-#include "crawl/modern/nesting_limit.h"
+#include "crawl/modern/parser_input.h"
 #include "crawl/modern/srcset.h"
 #include "crawl/modern/url_ending.h"
 
@@ -320,13 +321,10 @@ bool IsLeftOut(std::string_view text) {
 }  // namespace
 
 std::vector<PageReference> ReadPageReferences(std::string_view page, const std::string& pageUrl) {
-  page = page.substr(0, kModernPageLimit);
-  const std::optional<std::string> limited = LimitNesting(page, kNestingLimit);
-  if (limited)
-    page = *limited;
+  const std::string input = ParserInput(page.substr(0, kModernPageLimit), kNestingLimit);
   GumboOptions options = kGumboDefaultOptions;
   options.max_errors = 0;  // the parse errors are not wanted; keep none of them
-  GumboOutput* output = gumbo_parse_with_options(&options, page.data(), page.size());
+  GumboOutput* output = gumbo_parse_with_options(&options, input.data(), input.size());
   if (output == nullptr)
     return {};
   ReferenceCollector collector;
@@ -347,11 +345,9 @@ std::vector<PageReference> ReadPageReferences(std::string_view page, const std::
     std::optional<std::string> url = resolver.resolve(raw.text);
     if (!url)
       continue;
-    const std::string scheme = AsciiLower(url->substr(0, url->find(':')));
-    if (scheme != "http" && scheme != "https" && scheme != "ftp" &&
-        !(scheme == "mailto" && raw.kind == ReferenceKind::Link)) {
+    const std::string scheme = UrlScheme(*url);
+    if (!IsDownloadableScheme(scheme) && !(scheme == "mailto" && raw.kind == ReferenceKind::Link))
       continue;
-    }
     references.push_back(PageReference{raw.kind, std::move(*url)});
   }
   return references;

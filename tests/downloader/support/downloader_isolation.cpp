@@ -20,6 +20,8 @@ DownloaderIsolation::DownloaderIsolation() {
   chmod(runtime.c_str(), 0700);
   setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   setenv("TMPDIR", tmp.c_str(), 1);
+  // Nor the user's kept settings: the desktop program reads and writes them.
+  setenv("XDG_CONFIG_HOME", (folder_.path() / "config").c_str(), 1);
 }
 
 DownloaderIsolation::~DownloaderIsolation() {

@@ -4,11 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
+#include "downloader/protocol/staging_messages.h"
+#include "downloader/temporary_file.h"
 #include "downloader/temporary_file_record.h"
 
 typedef void CURL;
@@ -20,11 +21,9 @@ namespace harvel {
 // The transfer itself is run by the caller (CurlEventLoop): begin() prepares
 // it, finish() or abandon() ends it.
 //
-// The file is written under a temporary name in the target folder and renamed
+// The file is written as a TemporaryFile in the target folder and renamed
 // into place only when the download succeeded: a failed download leaves no file
-// behind and an existing file at the path untouched. The temporary file being
-// written is named in a TemporaryFileRecord, so that the next downloader can
-// remove it when this one is killed.
+// behind and an existing file at the path untouched.
 //
 // The page that linked the file goes out as the Referer. A file larger than
 // the request's max size is refused, by its Content-Length before any byte and
@@ -32,10 +31,6 @@ namespace harvel {
 // the whole of its window is given up.
 class FileDownloader {
  public:
-  // A temporary file's name: the prefix and this many letters or digits.
-  static constexpr const char* kTemporaryPrefix = ".VeskDownloader-";
-  static constexpr std::size_t kTemporarySuffixLength = 6;
-
   // The least speed a transfer must keep: under `bytesPerSecond` for `window`
   // gives it up.
   struct SpeedLimit {
@@ -49,7 +44,7 @@ class FileDownloader {
   FileDownloader& operator=(const FileDownloader&) = delete;
 
   // Where the temporary file being written is named; none by default.
-  void setRecord(TemporaryFileRecord* record) { record_ = record; }
+  void setRecord(TemporaryFileRecord* record) { file_.setRecord(record); }
 
   void setSpeedLimit(SpeedLimit limit);
 
@@ -58,6 +53,11 @@ class FileDownloader {
   // holding a zero byte (the C calls would see a shorter text), or a URL that
   // is not http, https or ftp; failure() then tells which.
   bool begin(const DownloadRequest& request);
+
+  // Fetching ahead: prepares the download of `order` into its folder, under a
+  // name not known while the transfer runs. It ends with keep() and then
+  // commit() or abandon(), never with finish().
+  bool begin(const StageOrder& order);
 
   // The handle whose transfer fetches the begun download.
   CURL* handle() const { return easy_; }
@@ -71,6 +71,14 @@ class FileDownloader {
   // when it succeeded. How it ended (the count left empty).
   DownloadNotice finish(int result);
 
+  // The transfer of a staged download ended with `result`, like finish(), but
+  // a landed file is kept hidden, still locked, until commit() moves it to its
+  // name or abandon() removes it.
+  DownloadNotice keep(int result);
+  // `kept` is what keep() said; the same, or a failure when the file cannot
+  // be moved to `path`.
+  DownloadNotice commit(DownloadNotice kept, const std::string& path);
+
   // Why the last begin() or createFile() failed, as a failed notice.
   const DownloadNotice& failure() const { return failure_; }
 
@@ -80,36 +88,27 @@ class FileDownloader {
   // Gives up the begun download, if any: its temporary file is removed.
   void abandon();
 
-  // Fetching ahead: the file's name is not known while the transfer runs.
-  // beginStaged() prepares the download of `request` into a hidden file in the
-  // folder of `request.path` (its name is not used); keep() ends the transfer
-  // like finish() but keeps a landed file hidden, still locked, until
-  // commit() moves it to its name or abandon() removes it.
-  bool beginStaged(const DownloadRequest& request);
-  DownloadNotice keep(int result);
-  // `kept` is what keep() said; the same, or a failure when the file cannot
-  // be moved to `path`.
-  DownloadNotice commit(DownloadNotice kept, const std::string& path);
-
  private:
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
-  void forgetTemporaryFile();
-  void fail(const char* reason, std::string text);
+  // What both begin()s share once the request is known to be sound.
+  bool prepare(const std::string& url, const std::string& referer,
+               std::optional<std::int64_t> maxSize, std::string folder);
+  bool refuse(const char* reason, const std::string& detail);
   DownloadNotice outcome(int result);
   // finish() or keep() without a begun download: a failure.
   DownloadNotice notBegun();
   // The begun transfer ended with `result`: how, with the file made if it landed.
   DownloadNotice endTransfer(int result);
+  // `notice` says how the transfer ended: a landed file is given the name
+  // `path`, any other removed.
+  DownloadNotice place(DownloadNotice notice, const std::string& path);
 
   CURL* easy_;
   bool begun_ = false;
-  int fd_ = -1;  // the temporary file of the begun download, once made
+  TemporaryFile file_;  // the file of the begun download, once made
   std::string folder_;
-  std::string tempPath_;
-  std::string targetPath_;
-  TemporaryFileRecord* record_ = nullptr;
-  bool kept_ = false;  // keep() holds the file for commit()
-  unsigned fileMode_;
+  std::string targetPath_;  // empty for a staged download
+  bool kept_ = false;       // keep() holds the file for commit()
   std::optional<std::int64_t> maxSize_;
   std::int64_t received_ = 0;
   bool tooLarge_ = false;   // more arrived than the max size

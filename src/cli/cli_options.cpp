@@ -1,0 +1,173 @@
+#include "cli/cli_options.h"
+
+#include <optional>
+
+#include "crawl/option_table.h"
+
+namespace harvel {
+namespace {
+
+using Listed = CliOption::Listed;
+
+bool AllDigits(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+std::optional<long> SmallNumber(const std::string& text) {
+  if (!AllDigits(text) || text.size() > 9)
+    return std::nullopt;
+  return std::stol(text);
+}
+
+std::string ListFile(ParsedLine& line, const std::string& name, const std::string& text) {
+  if (text.empty())
+    return name + " needs a file name";
+  CliCommand& command = line.command;
+  if (!command.listFile.empty())
+    return "only one of --list and --show-list, once";
+  command.listFile = text;
+  command.mode = name == "--list" ? CliMode::List : CliMode::ShowList;
+  return {};
+}
+
+std::vector<CliOption> MakeOptions() {
+  const std::string maxJobs = std::to_string(kMaxJobs);
+  return {
+      {"--help",
+       "-h",
+       nullptr,
+       Listed::No,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.help = true;
+         return std::string();
+       },
+       ""},
+      {"--version",
+       nullptr,
+       nullptr,
+       Listed::No,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.version = true;
+         return std::string();
+       },
+       ""},
+      {"--list", nullptr, "FILE", Listed::No, {}, &ListFile, ""},
+      {"--show-list", nullptr, "FILE", Listed::No, {}, &ListFile, ""},
+      {"--row",
+       nullptr,
+       "N",
+       Listed::No,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         const auto row = SmallNumber(text);
+         if (!row || *row < 1)
+           return "--row " + text + ": rows are numbered from 1";
+         line.command.row = *row;
+         return std::string();
+       },
+       ""},
+      {"--dir",
+       nullptr,
+       "DIR",
+       Listed::BeforeCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         if (text.empty())
+           return std::string("--dir needs a folder name");
+         line.command.dir = text;
+         return std::string();
+       },
+       "folder that target folders are made in [.]"},
+      {"--suffixes", nullptr, "LIST", Listed::AtCheckBox, Check::UserSet,
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         line.command.options.set(Check::UserSet, true);
+         line.command.options.setUserSetText(text);
+         return std::string();
+       },
+       "collect only names ending in LIST (comma-separated) [off]"},
+      {"--open-folder", nullptr, nullptr, Listed::AtCheckBox, Check::FolderOpen,
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.options.set(Check::FolderOpen, true);
+         return std::string();
+       },
+       "open the folder when the crawl is complete [off]"},
+      {"--filter", nullptr, "TEXT", Listed::AtCheckBox, Check::CommonURL,
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         line.command.options.set(Check::CommonURL, true);
+         line.command.options.setCommonUrlText(text);
+         return std::string();
+       },
+       "collect only URLs that contain TEXT [off]"},
+      {"--speed",
+       nullptr,
+       "N",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         const auto speed = SmallNumber(text);
+         if (!speed || *speed > 5)
+           return "--speed " + text + ": the speed is a number from 0 to 5";
+         line.command.options.setSpeedLevel(static_cast<int>(*speed));
+         return std::string();
+       },
+       "0 (fastest) to 5 (gentlest on the server) [" + std::to_string(kDefaultSpeedLevel) + "]"},
+      {"--max-size",
+       nullptr,
+       "BYTES",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         if (!AllDigits(text) || text.size() > 18 || std::stoll(text) < 1)
+           return "--max-size " + text + ": the size is a whole number of bytes, at least 1";
+         line.command.options.setMaxFileSize(std::stoll(text));
+         return std::string();
+       },
+       "refuse files larger than BYTES [no limit]"},
+      {"--jobs",
+       nullptr,
+       "N",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         const auto jobs = SmallNumber(text);
+         if (!jobs || *jobs < 1 || *jobs > kMaxJobs)
+           return "--jobs " + text + ": the number of downloads at once is from 1 to " +
+                  std::to_string(kMaxJobs);
+         line.command.options.setJobs(static_cast<int>(*jobs));
+         return std::string();
+       },
+       "downloads at once at speed 0, 1 to " + maxJobs + " (1: one at a time) [" +
+           std::to_string(kDefaultJobs) + "]"},
+      {"--quiet",
+       "-q",
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.quiet = true;
+         return std::string();
+       },
+       "print nothing but errors"},
+      {"--verbose",
+       "-v",
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.verbose = true;
+         return std::string();
+       },
+       "a line for each request: URL, local path, outcome,\nHTTP status, bytes and time"},
+  };
+}
+
+}  // namespace
+
+const std::vector<CliOption>& CliOptions() {
+  static const std::vector<CliOption> options = MakeOptions();
+  return options;
+}
+
+}  // namespace harvel

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace harvel {
+
+// What VeskDownloader sends when nothing else is asked for.
+inline constexpr const char* kDefaultUserAgent = "VeskDownloader/1.0";
+
+// How the downloader reaches sites for one crawl, as the user sets it once: in
+// the window's 詳細設定 dialog (kept between runs) or by harvel-cli's flags.
+// Empty texts keep the downloader's own behaviour.
+struct ConnectionSettings {
+  std::string cookiesFile;           // a cookies.txt (Netscape format), read at crawl start
+  std::string userAgent;             // empty: kDefaultUserAgent
+  std::vector<std::string> headers;  // "Name: value", sent with every request
+  std::string proxy;                 // empty: the http_proxy, https_proxy, no_proxy variables
+  std::string caCertificate;         // a PEM file of authorities trusted besides the system's
+
+  bool empty() const {
+    return cookiesFile.empty() && userAgent.empty() && headers.empty() && proxy.empty() &&
+           caCertificate.empty();
+  }
+  bool operator==(const ConnectionSettings&) const = default;
+};
+
+// Why the settings cannot be used (a header that is not "Name: value", a proxy
+// of another scheme than http, https, socks4 or socks5, a line break in a
+// text), or nullopt. The message never repeats a header's value.
+std::optional<std::string> SettingsProblem(const ConnectionSettings& settings);
+
+// The part that may be written to a file: the proxy without its password, and
+// no header that carries a login (Authorization, Proxy-Authorization, Cookie).
+ConnectionSettings KeptPart(const ConnectionSettings& settings);
+
+// `proxy` with the password of its user part left out ("http://me@host:8080").
+std::string ProxyWithoutPassword(std::string_view proxy);
+
+// Whether a header of this name carries a login or a cookie.
+bool IsSecretHeader(std::string_view header);
+
+}  // namespace harvel

@@ -1,0 +1,90 @@
+#include "downloader/failure_reason.h"
+
+#include <curl/curl.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+namespace harvel {
+namespace {
+
+const char* ReasonPhrase(std::string_view reason) {
+  static const std::pair<const char*, const char*> kPhrases[] = {
+      {failure::kTimeout, "timed out"},         {failure::kRefused, "connection refused"},
+      {failure::kReset, "connection reset"},    {failure::kCutOff, "cut off"},
+      {failure::kNameLookup, "host not found"}, {failure::kCertificate, "certificate refused"},
+      {failure::kDiskFull, "disk full"},        {failure::kNameTooLong, "name too long"},
+      {failure::kUnwritable, "cannot write"},   {failure::kScheme, "refused scheme"},
+      {failure::kTooLarge, "too large"},        {failure::kTooSlow, "too slow"},
+      {failure::kBadRequest, "bad request"},
+  };
+  for (const auto& [code, phrase] : kPhrases) {
+    if (reason == code)
+      return phrase;
+  }
+  return "failed";
+}
+
+}  // namespace
+
+DownloadNotice FailedNotice(const char* reason, std::string text) {
+  DownloadNotice notice;
+  notice.landed = false;
+  notice.reason = reason;
+  notice.reasonText = std::move(text);
+  return notice;
+}
+
+const char* FileFailureReason(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return failure::kDiskFull;
+    case ENAMETOOLONG:
+      return failure::kNameTooLong;
+    default:
+      return failure::kUnwritable;
+  }
+}
+
+const char* TransferFailureReason(int code, const char* curlText) {
+  switch (static_cast<CURLcode>(code)) {
+    case CURLE_COULDNT_CONNECT:
+      return failure::kRefused;
+    case CURLE_OPERATION_TIMEDOUT:
+      // libcurl says "Operation too slow" when the least speed was not kept.
+      return std::strstr(curlText, "too slow") != nullptr ? failure::kTooSlow : failure::kTimeout;
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+      return failure::kReset;
+    case CURLE_PARTIAL_FILE:
+      return failure::kCutOff;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return failure::kNameLookup;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_CACERT_BADFILE:
+      return failure::kCertificate;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return failure::kScheme;
+    default:
+      return failure::kOther;
+  }
+}
+
+std::string ReasonText(const char* reason, const std::string& detail) {
+  return std::string(ReasonPhrase(reason)) + ": " + detail;
+}
+
+std::string FileReasonText(int error, const std::string& path) {
+  return ReasonText(FileFailureReason(error), std::string(std::strerror(error)) + ": " + path);
+}
+
+}  // namespace harvel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "downloader/protocol/notice.h"
+
+namespace harvel {
+
+// A notice of a download that did not land, for `reason` (a failure:: code).
+DownloadNotice FailedNotice(const char* reason, std::string text);
+
+// The reason for a file that cannot be made, written or put in place, from
+// the system's error number.
+const char* FileFailureReason(int error);
+
+// The reason for a transfer that libcurl ended with `code` (a CURLcode other
+// than CURLE_OK); `curlText` is libcurl's own words on it.
+const char* TransferFailureReason(int code, const char* curlText);
+
+// A failure's text for people: the same first words for each reason every
+// time, then `detail` (libcurl's or the system's own words).
+std::string ReasonText(const char* reason, const std::string& detail);
+
+// The text of FileFailureReason(error) for the file or folder `path`.
+std::string FileReasonText(int error, const std::string& path);
+
+}  // namespace harvel

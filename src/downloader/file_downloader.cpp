@@ -1,0 +1,251 @@
+#include "downloader/file_downloader.h"
+
+#include <curl/curl.h>
+#include <strings.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "common/path_text.h"
+#include "common/url_scheme.h"
+#include "downloader/failure_reason.h"
+
+namespace harvel {
+namespace {
+
+// A dead server is given up after this long.
+constexpr long kConnectTimeoutSeconds = 30;
+constexpr long kMaxRedirects = 10;
+
+long ResponseCode(CURL* easy) {
+  long status = 0;
+  curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+  return status;
+}
+
+bool IsHttp(CURL* easy) {
+  const char* scheme = nullptr;
+  curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
+  return scheme != nullptr && (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0);
+}
+
+bool HttpErrorStatus(CURL* easy) {
+  return IsHttp(easy) && ResponseCode(easy) >= 400;
+}
+
+bool HoldsZeroByte(const std::string& text) {
+  return text.find('\0') != std::string::npos;
+}
+
+}  // namespace
+
+FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
+  curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
+  curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  setSpeedLimit(SpeedLimit{});
+  curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
+  curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(easy_, CURLOPT_USERAGENT, "VeskDownloader/1.0");
+  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &FileDownloader::writeBody);
+  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+}
+
+FileDownloader::~FileDownloader() {
+  abandon();
+  curl_easy_cleanup(easy_);
+}
+
+void FileDownloader::setSpeedLimit(SpeedLimit limit) {
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, limit.bytesPerSecond);
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limit.window.count()));
+}
+
+bool FileDownloader::refuse(const char* reason, const std::string& detail) {
+  failure_ = FailedNotice(reason, ReasonText(reason, detail));
+  return false;
+}
+
+bool FileDownloader::begin(const DownloadRequest& request) {
+  abandon();
+  if (HoldsZeroByte(request.url) || HoldsZeroByte(request.path))
+    return refuse(failure::kBadRequest, "a zero byte in the URL or path");
+  const std::filesystem::path target = PathFromText(request.path);
+  if (!target.is_absolute() || !target.has_filename())
+    return refuse(failure::kBadRequest, "not an absolute file path: " + request.path);
+  targetPath_ = TextFromPath(target);
+  return prepare(request.url, request.referer, request.maxSize, TextFromPath(target.parent_path()));
+}
+
+bool FileDownloader::begin(const StageOrder& order) {
+  abandon();
+  if (HoldsZeroByte(order.url) || HoldsZeroByte(order.folder))
+    return refuse(failure::kBadRequest, "a zero byte in the URL or folder");
+  if (!PathFromText(order.folder).is_absolute())
+    return refuse(failure::kBadRequest, "not an absolute folder: " + order.folder);
+  targetPath_.clear();
+  return prepare(order.url, order.referer, order.maxSize, order.folder);
+}
+
+bool FileDownloader::prepare(const std::string& url, const std::string& referer,
+                             std::optional<std::int64_t> maxSize, std::string folder) {
+  if (!IsDownloadableUrl(url))
+    return refuse(failure::kScheme, "only http, https and ftp are downloaded");
+  folder_ = std::move(folder);
+  maxSize_ = maxSize;
+  received_ = 0;
+  tooLarge_ = false;
+  httpError_ = false;
+  writeErrno_ = 0;
+  errorText_[0] = '\0';
+  curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(easy_, CURLOPT_REFERER, referer.empty() ? nullptr : referer.c_str());
+  curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxSize.value_or(0)));
+  begun_ = true;
+  return true;
+}
+
+bool FileDownloader::createFile() {
+  if (file_.isOpen())
+    return true;
+  if (!begun_)
+    return false;
+  writeErrno_ = file_.create(folder_);
+  if (writeErrno_ != 0) {  // no such folder, or not writable
+    failure_ = FailedNotice(FileFailureReason(writeErrno_), FileReasonText(writeErrno_, folder_));
+    return false;
+  }
+  return true;
+}
+
+size_t FileDownloader::writeBody(char* data, size_t size, size_t count, void* self) {
+  // Straight to the file: libcurl hands over up to 16 KiB at a time, so a
+  // buffer of our own would only add a copy.
+  // Returning less than was handed over makes libcurl end the transfer as failed.
+  auto& downloader = *static_cast<FileDownloader*>(self);
+  const size_t total = size * count;
+  if (HttpErrorStatus(downloader.easy_)) {
+    downloader.httpError_ = true;  // an error page is not a file
+    return 0;
+  }
+  downloader.received_ += static_cast<std::int64_t>(total);
+  if (downloader.maxSize_ && downloader.received_ > *downloader.maxSize_) {
+    downloader.tooLarge_ = true;
+    return 0;
+  }
+  if (!downloader.createFile())
+    return 0;
+  downloader.writeErrno_ = downloader.file_.write(data, total);
+  return downloader.writeErrno_ == 0 ? total : 0;
+}
+
+std::optional<std::chrono::seconds> FileDownloader::retryAfter() const {
+  curl_off_t seconds = 0;
+  if (curl_easy_getinfo(easy_, CURLINFO_RETRY_AFTER, &seconds) != CURLE_OK || seconds <= 0)
+    return std::nullopt;
+  return std::chrono::seconds(seconds);
+}
+
+// How the transfer went, before the file is put in place.
+DownloadNotice FileDownloader::outcome(int result) {
+  DownloadNotice notice;
+  const auto failed = [&](const char* reason, std::string text) {
+    notice.landed = false;
+    notice.reason = reason;
+    notice.reasonText = std::move(text);
+  };
+  if (HttpErrorStatus(easy_)) {
+    failed(failure::kHttpStatus, "HTTP " + std::to_string(ResponseCode(easy_)));
+  } else if (tooLarge_ || result == CURLE_FILESIZE_EXCEEDED) {
+    failed(failure::kTooLarge,
+           ReasonText(failure::kTooLarge,
+                      "larger than " + std::to_string(maxSize_.value_or(0)) + " bytes"));
+  } else if (writeErrno_ != 0) {
+    failed(FileFailureReason(writeErrno_), FileReasonText(writeErrno_, folder_));
+  } else if (result != CURLE_OK) {
+    const std::string curlText =
+        errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(static_cast<CURLcode>(result));
+    const char* reason = TransferFailureReason(result, errorText_);
+    failed(reason, reason == failure::kOther ? curlText : ReasonText(reason, curlText));
+  }
+  notice.httpStatus = static_cast<int>(ResponseCode(easy_));
+  // The body as it was written, after any content encoding was undone.
+  notice.bytes = httpError_ ? 0 : received_;
+  const char* type = nullptr;
+  if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type != nullptr)
+    notice.contentType = type;
+  const char* finalUrl = nullptr;
+  if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl)
+    notice.finalUrl = finalUrl;
+  return notice;
+}
+
+DownloadNotice FileDownloader::notBegun() {
+  failure_ = FailedNotice(failure::kOther, "no download was under way");
+  return failure_;
+}
+
+DownloadNotice FileDownloader::endTransfer(int result) {
+  begun_ = false;
+  DownloadNotice notice = outcome(result);
+  // An empty file is a file too: it is made here when no byte came.
+  if (notice.landed && !createFile()) {
+    notice.landed = false;
+    notice.reason = failure_.reason;
+    notice.reasonText = failure_.reasonText;
+  }
+  return notice;
+}
+
+DownloadNotice FileDownloader::place(DownloadNotice notice, const std::string& path) {
+  kept_ = false;
+  if (!notice.landed) {
+    file_.remove();
+    return notice;
+  }
+  const int error = file_.moveTo(path);
+  if (error != 0) {
+    notice.landed = false;
+    notice.reason = FileFailureReason(error);
+    notice.reasonText = FileReasonText(error, path);
+  }
+  return notice;
+}
+
+DownloadNotice FileDownloader::finish(int result) {
+  if (!begun_)
+    return notBegun();
+  return place(endTransfer(result), targetPath_);
+}
+
+DownloadNotice FileDownloader::keep(int result) {
+  if (!begun_)
+    return notBegun();
+  DownloadNotice notice = endTransfer(result);
+  if (!notice.landed) {
+    abandon();
+    return notice;
+  }
+  kept_ = true;
+  return notice;
+}
+
+DownloadNotice FileDownloader::commit(DownloadNotice kept, const std::string& path) {
+  if (!kept_) {
+    abandon();
+    return kept;
+  }
+  return place(std::move(kept), path);
+}
+
+void FileDownloader::abandon() {
+  begun_ = false;
+  kept_ = false;
+  file_.remove();
+}
+
+}  // namespace harvel

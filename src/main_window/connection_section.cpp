@@ -1,0 +1,131 @@
+#include "main_window/connection_section.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+
+namespace harvel {
+namespace {
+
+QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
+
+QLabel* Caption(const char* text, QWidget* buddy, QWidget* parent) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setBuddy(buddy);
+  return label;
+}
+
+}  // namespace
+
+ConnectionSection::ConnectionSection(KeptSettings kept, QWidget* parent)
+    : SettingsSection("ConnectionFrame", QStringLiteral("接続"), parent), kept_(std::move(kept)) {
+  auto* form = new QWidget(this);
+  auto* rows = new QFormLayout(form);
+  rows->setContentsMargins(0, 0, 0, 0);
+
+  cookiesFile_ = new FileField(
+      "CookiesFileTxt", QStringLiteral("参照(&B)..."), QStringLiteral("Cookieファイルを選ぶ"),
+      QStringLiteral("Cookieファイル (*.txt);;すべてのファイル (*)"), form);
+  cookiesFile_->edit()->setPlaceholderText(
+      QStringLiteral("ブラウザから書き出した cookies.txt (Netscape形式)"));
+  rows->addRow(Caption("Cookieファイル(&C)", cookiesFile_->edit(), form), cookiesFile_);
+  cookiesWarning_ = new QLabel(form);
+  cookiesWarning_->setObjectName(QStringLiteral("CookiesWarningLbl"));
+  cookiesWarning_->setText(
+      QStringLiteral("このファイルは他のユーザーも読めます(ログイン情報を含みます)"));
+  cookiesWarning_->setVisible(false);
+  rows->addRow(QString(), cookiesWarning_);
+
+  userAgent_ = new QLineEdit(form);
+  userAgent_->setObjectName(QStringLiteral("UserAgentTxt"));
+  userAgent_->setPlaceholderText(QStringLiteral("空欄のとき %1").arg(kDefaultUserAgent));
+  rows->addRow(Caption("User-Agent(&U)", userAgent_, form), userAgent_);
+
+  headers_ = new QPlainTextEdit(form);
+  headers_->setObjectName(QStringLiteral("HeadersTxt"));
+  headers_->setTabChangesFocus(true);
+  headers_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  headers_->setPlaceholderText(QStringLiteral("1行に1つ「名前: 値」 例: Accept-Language: ja"));
+  headers_->setFixedHeight(headers_->fontMetrics().lineSpacing() * 4 + 10);
+  rows->addRow(Caption("追加ヘッダー(&H)", headers_, form), headers_);
+
+  proxy_ = new QLineEdit(form);
+  proxy_->setObjectName(QStringLiteral("ProxyTxt"));
+  proxy_->setPlaceholderText(
+      QStringLiteral("例: http://127.0.0.1:8080 (空欄: 環境変数 http_proxy など)"));
+  rows->addRow(Caption("プロキシ(&P)", proxy_, form), proxy_);
+
+  caCertificate_ = new FileField(
+      "CaCertificateTxt", QStringLiteral("参照(&R)..."), QStringLiteral("CA証明書を選ぶ"),
+      QStringLiteral("証明書 (*.pem *.crt *.cer);;すべてのファイル (*)"), form);
+  caCertificate_->edit()->setPlaceholderText(QStringLiteral("自前の認証局の証明書 (PEM形式)"));
+  rows->addRow(Caption("CA証明書(&A)", caCertificate_->edit(), form), caCertificate_);
+
+  auto* note =
+      new QLabel(QStringLiteral("接続の設定は次の巡回から使われます。プロキシのパスワードと、"
+                                "Authorization・Cookie などログイン用のヘッダーは保存されません。"),
+                 form);
+  note->setWordWrap(true);
+  rows->addRow(note);
+  addRow(form);
+
+  load();
+  showCookiesWarning();
+  for (QLineEdit* edit : {cookiesFile_->edit(), userAgent_, proxy_, caCertificate_->edit()})
+    connect(edit, &QLineEdit::textChanged, this, [this] { keep(); });
+  connect(headers_, &QPlainTextEdit::textChanged, this, [this] { keep(); });
+  connect(cookiesFile_->edit(), &QLineEdit::textChanged, this,
+          &ConnectionSection::showCookiesWarning);
+}
+
+ConnectionSettings ConnectionSection::settings() const {
+  ConnectionSettings settings;
+  settings.cookiesFile = cookiesFile_->text().toStdString();
+  settings.userAgent = userAgent_->text().trimmed().toStdString();
+  for (const QString& line : headers_->toPlainText().split(QLatin1Char('\n'))) {
+    if (!line.trimmed().isEmpty())
+      settings.headers.push_back(line.trimmed().toStdString());
+  }
+  settings.proxy = proxy_->text().trimmed().toStdString();
+  settings.caCertificate = caCertificate_->text().toStdString();
+  return settings;
+}
+
+void ConnectionSection::load() {
+  cookiesFile_->edit()->setText(kept_.value(QStringLiteral("connection/cookiesFile")).toString());
+  userAgent_->setText(kept_.value(QStringLiteral("connection/userAgent")).toString());
+  headers_->setPlainText(
+      kept_.value(QStringLiteral("connection/headers")).toStringList().join(QLatin1Char('\n')));
+  proxy_->setText(kept_.value(QStringLiteral("connection/proxy")).toString());
+  caCertificate_->edit()->setText(
+      kept_.value(QStringLiteral("connection/caCertificate")).toString());
+}
+
+void ConnectionSection::keep() const {
+  const ConnectionSettings kept = KeptPart(settings());
+  QStringList headers;
+  for (const std::string& header : kept.headers)
+    headers.append(Text(header));
+  kept_.setValue(QStringLiteral("connection/cookiesFile"), Text(kept.cookiesFile));
+  kept_.setValue(QStringLiteral("connection/userAgent"), Text(kept.userAgent));
+  kept_.setValue(QStringLiteral("connection/headers"), headers);
+  kept_.setValue(QStringLiteral("connection/proxy"), Text(kept.proxy));
+  kept_.setValue(QStringLiteral("connection/caCertificate"), Text(kept.caCertificate));
+}
+
+void ConnectionSection::showEvent(QShowEvent* event) {
+  showCookiesWarning();
+  SettingsSection::showEvent(event);
+}
+
+// A cookies file holds the user's logins: one that others may read is pointed out.
+void ConnectionSection::showCookiesWarning() {
+  const QFileInfo file(cookiesFile_->text());
+  const bool shared = !cookiesFile_->text().isEmpty() && file.isFile() &&
+                      (file.permissions() & (QFile::ReadGroup | QFile::ReadOther));
+  cookiesWarning_->setVisible(shared);
+}
+
+}  // namespace harvel

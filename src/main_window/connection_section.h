@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "common/connection_settings.h"
+#include "main_window/file_field.h"
+#include "main_window/kept_settings.h"
+#include "main_window/settings_section.h"
+
+namespace harvel {
+
+// 接続: how the downloader reaches sites. A cookies file, the User-Agent,
+// extra headers (one "Name: value" a line), the proxy and a CA file. They are
+// kept between runs as they are typed, under "connection/", all but the
+// proxy's password and the headers that carry a login, which last for the run
+// only; a crawl takes them when it starts.
+class ConnectionSection : public SettingsSection {
+ public:
+  ConnectionSection(KeptSettings kept, QWidget* parent);
+
+  // The settings as typed (the password and login headers included).
+  ConnectionSettings settings() const;
+
+  FileField* cookiesFile() const { return cookiesFile_; }
+  FileField* caCertificate() const { return caCertificate_; }
+
+ protected:
+  // The cookies file's rights may have changed since the dialog was open last.
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void load();
+  void keep() const;
+  void showCookiesWarning();
+
+  KeptSettings kept_;
+  FileField* cookiesFile_;
+  QLabel* cookiesWarning_;
+  QLineEdit* userAgent_;
+  QPlainTextEdit* headers_;
+  QLineEdit* proxy_;
+  FileField* caCertificate_;
+};
+
+}  // namespace harvel

@@ -1,0 +1,45 @@
+#include "main_window/file_field.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+
+namespace harvel {
+
+FileField::FileField(const char* name, const QString& buttonCaption, const QString& dialogTitle,
+                     const QString& filter, QWidget* parent)
+    : QWidget(parent),
+      edit_(new QLineEdit(this)),
+      button_(new QPushButton(buttonCaption, this)),
+      dialog_(new QFileDialog(this, dialogTitle)) {
+  QString objectName = QString::fromLatin1(name);
+  edit_->setObjectName(objectName);
+  objectName.replace(QStringLiteral("Txt"), QStringLiteral("Btn"));
+  button_->setObjectName(objectName);
+  dialog_->setAcceptMode(QFileDialog::AcceptOpen);
+  dialog_->setFileMode(QFileDialog::ExistingFile);
+  dialog_->setNameFilter(filter);
+  runner_ = [](QFileDialog& dialog) -> std::optional<QString> {
+    if (dialog.exec() != QDialog::Accepted)
+      return std::nullopt;
+    return dialog.selectedFiles().value(0);
+  };
+
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(edit_, 1);
+  row->addWidget(button_);
+  connect(button_, &QPushButton::clicked, this, &FileField::browse);
+}
+
+void FileField::browse() {
+  if (!text().isEmpty()) {
+    const QFileInfo current(text());
+    dialog_->setDirectory(current.absolutePath());
+    dialog_->selectFile(current.fileName());
+  }
+  const std::optional<QString> chosen = runner_(*dialog_);
+  if (chosen && !chosen->isEmpty())
+    edit_->setText(*chosen);
+}
+
+}  // namespace harvel

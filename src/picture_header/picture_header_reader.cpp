@@ -1,0 +1,113 @@
+#include "picture_header/picture_header_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "picture_header/fixed_headers.h"
+#include "picture_header/heif_header.h"
+#include "picture_header/ico_header.h"
+#include "picture_header/jpeg_header.h"
+
+namespace harvel {
+namespace {
+
+// Enough of the start to tell the formats apart.
+constexpr std::size_t kSignature = 12;
+// No header asks for more at once (a HEIF property table is the longest).
+constexpr std::size_t kLongestLook = 65536;
+
+bool Starts(std::span<const std::uint8_t> bytes, std::size_t at, std::string_view text) {
+  return std::memcmp(bytes.data() + at, text.data(), text.size()) == 0;
+}
+
+std::unique_ptr<FormatHeader> FormatOf(std::span<const std::uint8_t> start) {
+  if (Starts(start, 0, "GIF87a") || Starts(start, 0, "GIF89a"))
+    return std::make_unique<FixedHeader>(GifSize, kGifHeader);
+  if (Starts(start, 0, "\x89PNG\r\n\x1a\n"))
+    return std::make_unique<FixedHeader>(PngSize, kPngHeader);
+  if (Starts(start, 0, "\xff\xd8\xff"))
+    return std::make_unique<JpegHeader>();
+  if (Starts(start, 0, "RIFF") && Starts(start, 8, "WEBP"))
+    return std::make_unique<FixedHeader>(WebpSize, kWebpHeader);
+  if (Starts(start, 4, "ftyp"))
+    return std::make_unique<HeifHeader>();
+  if (Starts(start, 0, "BM"))
+    return std::make_unique<FixedHeader>(BmpSize, kBmpHeader);
+  if (Starts(start, 0, std::string_view("\0\0\1\0", 4)))
+    return std::make_unique<IcoHeader>();
+  return nullptr;
+}
+
+}  // namespace
+
+PictureHeaderReader::PictureHeaderReader() : wanted_(kSignature) {}
+PictureHeaderReader::~PictureHeaderReader() = default;
+
+PictureHeaderReader::Answer PictureHeaderReader::Feed(std::span<const std::uint8_t> bytes) {
+  while (answer_ == Answer::NeedMore && !bytes.empty()) {
+    if (skip_ > 0) {
+      const std::size_t passed =
+          static_cast<std::size_t>(std::min<std::uint64_t>(skip_, bytes.size()));
+      skip_ -= passed;
+      bytes = bytes.subspan(passed);
+      continue;
+    }
+    const std::size_t taken = std::min(wanted_ - held_.size(), bytes.size());
+    held_.insert(held_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(taken));
+    bytes = bytes.subspan(taken);
+    // A look may ask for bytes already held, so look as long as they suffice.
+    while (answer_ == Answer::NeedMore && skip_ == 0 && held_.size() >= wanted_)
+      Look();
+  }
+  return answer_;
+}
+
+void PictureHeaderReader::Look() {
+  const std::span<const std::uint8_t> bytes(held_.data(), wanted_);
+  if (!format_) {
+    format_ = FormatOf(bytes);
+    if (!format_) {
+      answer_ = Answer::NotKnown;
+      return;
+    }
+    const HeaderStep first = format_->First();
+    Take(first.advance, first.read);
+    return;
+  }
+  const HeaderStep step = format_->Look(bytes, offset_);
+  switch (step.kind) {
+    case HeaderStep::Kind::Read:
+      Take(step.advance, step.read);
+      return;
+    case HeaderStep::Kind::Size:
+      answer_ = Answer::Size;
+      size_ = step.size;
+      break;
+    case HeaderStep::Kind::NotKnown:
+      answer_ = Answer::NotKnown;
+      break;
+  }
+  format_.reset();
+  held_ = {};
+}
+
+void PictureHeaderReader::Take(std::uint64_t advance, std::size_t read) {
+  // Bytes past the first 1 MiB are never waited for.
+  if (read == 0 || read > kLongestLook || advance > kReadLimit ||
+      offset_ + advance + read > kReadLimit) {
+    answer_ = Answer::NotKnown;
+    format_.reset();
+    held_ = {};
+    return;
+  }
+  if (advance <= held_.size()) {
+    held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(advance));
+  } else {
+    skip_ = advance - held_.size();
+    held_.clear();
+  }
+  offset_ += advance;
+  wanted_ = read;
+}
+
+}  // namespace harvel
