@@ -7,11 +7,8 @@
 #include <system_error>
 #include <utility>
 
-#include "common/is_binary_file.h"
 #include "common/number_text.h"
 #include "common/path_text.h"
-#include "common/url_scheme.h"
-#include "crawl/file_name.h"
 #include "crawl/landed_file.h"
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
@@ -21,6 +18,7 @@
 #include "crawl/modern/untyped_picture.h"
 #include "crawl/page_reader.h"
 #include "crawl/record_status_text.h"
+#include "crawl/row_plan.h"
 #include "crawl/sequential_name.h"
 #include "crawl/staging_lookahead.h"
 #include "crawl/title_check.h"
@@ -41,9 +39,6 @@ constexpr std::chrono::milliseconds kNoticeRound{1000};
 // its scan's index. The href scans run only while the level allows.
 constexpr const char* kScanKeys[] = {"src=", "SRC=", "href=", "HREF="};
 constexpr std::size_t kFirstHrefKey = 2;
-// How the record names the two ways of reading a page.
-constexpr const char* kScanReader = "scan";
-constexpr const char* kModernReader = "modern";
 
 DownloadOutcome FailedOutcome(const char* reason, std::string text) {
   DownloadOutcome outcome;
@@ -100,7 +95,7 @@ class CrawlDriver {
 
   // False after a call of the record that failed: the crawl stops.
   bool recordAnswered() {
-    recordError_ = context_.collected->error();
+    recordError_ = context_.collected == nullptr ? std::string() : context_.collected->error();
     return recordError_.empty();
   }
 
@@ -121,8 +116,8 @@ class CrawlDriver {
     const CrawlTarget row = s_.rows.front();
     s_.CurURL = row.url;
     referer_ = s_.referers.empty() ? std::string() : s_.referers.front();
-    s_.SaveFolder = context_.harvelFolder + "/" + row.title;
-    s_.SaveFile = s_.SaveFolder + "/" + RowFileName(options_, s_.CurURL);
+    s_.SaveFolder = RowFolder(context_, row);
+    s_.SaveFile = RowSaveFile(context_, s_.SaveFolder, s_.CurURL);
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
       s_.Level = *level;
     // A title that leads out of Harvel's folder gets nothing written for it.
@@ -136,7 +131,7 @@ class CrawlDriver {
       return Step::Closed;
 
     if (folderIsMade) {
-      const Step step = fetchRow();
+      const Step step = fetchRow(row);
       if (step != Step::Next)
         return step;
     }
@@ -171,75 +166,50 @@ class CrawlDriver {
     return true;
   }
 
-  // Numbering, the type decision, the "=" filter, mail rows, the request and its
-  // notice, and the page. Returning Next goes on with removing the row.
-  Step fetchRow() {
-    const std::string plainFile = s_.SaveFile;
-    if (options_.on(Check::Renban) && !Contains(belowHarvelFolder(), kMailto) &&
-        OrdinaryFileExists(s_.SaveFile)) {
-      std::optional<std::string> numbered = FirstFreeNumberedName(s_.SaveFile);
-      if (!numbered)
-        return Step::Next;  // every number is taken: skip rather than overwrite
-      s_.SaveFile = std::move(*numbered);
-    }
-    const bool wanted = RowWanted(belowHarvelFolder(), s_, options_, context_.userExt,
-                                  [this] { return IsBinaryFile(s_.SaveFile); });
-    if (!wanted)
-      return Step::Next;
-    if (Contains(belowHarvelFolder(), "=") && !options_.on(Check::CGI))
-      return Step::Next;
-
-    const std::size_t mailto = belowHarvelFolder().find(kMailto);
-    if (mailto != std::string::npos) {
-      if (!options_.on(Check::Mail) ||
-          AppendMailAddress(s_.SaveFolder,
-                            std::string(belowHarvelFolder().substr(mailto + kMailto.size())))) {
-        ++s_.DownCnt;
-      } else {
-        const std::string mailFile = MailAddressFilePath(s_.SaveFolder);
-        reportFailed(s_.CurURL, mailFile, "mail-file",
-                     "the address cannot be written to " + mailFile);
-      }
-    } else {
-      return fetchFile(plainFile);
-    }
-    if (!RowIsPage(s_, options_))
-      return Step::Next;
-    return readPage(false);
-  }
-
-  // A row that the downloader is asked for: with the only-new option, unless
-  // the record knows it as a file, and a page it knows conditionally.
-  Step fetchFile(const std::string& plainFile) {
-    KnownUrl known;
-    if (recording()) {
-      known = context_.collected->lookup(s_.SaveFolder, s_.CurURL);
-      if (!recordAnswered())
-        return Step::RecordFailed;
-      if (known.kind == KnownUrl::Kind::File) {
+  // The row's plan (numbering, the type decision, the "=" filter, mail rows,
+  // the scheme, what the channel carries), the request and its notice, and the
+  // page. Returning Next goes on with removing the row.
+  Step fetchRow(const CrawlTarget& row) {
+    const RowPlan plan = PlanRow(context_, s_, row, referer_);
+    if (recording() && !recordAnswered())
+      return Step::RecordFailed;
+    s_.SaveFile = plan.saveFile;
+    switch (plan.action) {
+      case RowAction::Skip:
+        return Step::Next;
+      case RowAction::Collected: {
         DownloadOutcome outcome;
         outcome.landed = false;
         outcome.alreadyCollected = true;
         outcome.detailed = true;
-        report(RequestRecord{s_.CurURL, s_.SaveFolder + "/" + known.localName, outcome});
+        report(RequestRecord{s_.CurURL, plan.saveFile, outcome});
         return Step::Next;
       }
-    }
-    if (options_.on(Check::ModernPages) && !ClaimSaveFile(s_))
-      return Step::Next;
-    FileRequest request{s_.CurURL, s_.SaveFile, referer_, options_.maxFileSize()};
-    if (recording()) {
-      request.validators = true;
-      if (known.kind == KnownUrl::Kind::Page && known.reader == pageReader()) {
-        request.ifNoneMatch = known.etag;
-        request.ifModifiedSince = known.lastModified;
+      case RowAction::Mail:
+        writeMailAddress();
+        break;
+      case RowAction::RefusedScheme:
+      case RowAction::TooLong:
+      case RowAction::Request: {
+        if (plan.claim)
+          RecordClaim(s_.modern, plan.unclaimedFile, *plan.claim, s_.CurURL);
+        return fetchFile(row, plan);
       }
     }
+    if (!RowIsPage(s_, options_))
+      return Step::Next;
+    return readPage(nullptr);
+  }
+
+  // The row's request, its notice, and what follows: an unchanged page gives
+  // its recorded links; with the only-new option a landed file goes into the
+  // record (or, repeating one of the folder, is removed), a page read its links.
+  Step fetchFile(const CrawlTarget& row, const RowPlan& plan) {
     DownloadOutcome outcome;
-    const Step step = requestDownload(request, outcome);
+    const Step step = requestDownload(plan, outcome);
     if (step != Step::Next)
       return step;
-    RequestRecord record{request.url, request.path, outcome};
+    RequestRecord record{plan.request.url, plan.request.path, outcome};
     if (outcome.notModified) {
       report(record);
       return readRecordedLinks();
@@ -252,14 +222,27 @@ class CrawlDriver {
       AfterModernDownload(context_, s_, referer_.empty());
     const bool page = RowIsPage(s_, options_);
     if (!page && recording()) {
-      const Step recorded = recordLanded(plainFile, record);
+      const Step recorded = recordLanded(RowSaveFile(context_, s_.SaveFolder, row.url), record);
       if (recorded != Step::Next)
         return recorded;
     }
     report(record);
     if (!page)
       return Step::Next;
-    return readPage(recording(), &record);
+    return readPage(recording() ? &record : nullptr);
+  }
+
+  void writeMailAddress() {
+    const std::size_t mailto = belowHarvelFolder().find(kMailto);
+    if (!options_.on(Check::Mail) ||
+        AppendMailAddress(s_.SaveFolder,
+                          std::string(belowHarvelFolder().substr(mailto + kMailto.size())))) {
+      ++s_.DownCnt;
+    } else {
+      const std::string mailFile = MailAddressFilePath(s_.SaveFolder);
+      reportFailed(s_.CurURL, mailFile, "mail-file",
+                   "the address cannot be written to " + mailFile);
+    }
   }
 
   // The landed file of the row goes into the record, or, when it repeats a
@@ -288,11 +271,6 @@ class CrawlDriver {
       record.outcome.alreadyCollected = true;
     }
     return Step::Next;
-  }
-
-  // The way pages are read now, as the record names it.
-  const char* pageReader() const {
-    return options_.on(Check::ModernPages) ? kModernReader : kScanReader;
   }
 
   // An unchanged page: the links it had when it was read, queued as reading
@@ -328,21 +306,22 @@ class CrawlDriver {
     return pace() ? Step::Next : Step::Closed;
   }
 
-  // Sends `request` and waits for its notice. What the downloader would refuse
-  // or the channel cannot carry fails at once; the crawl goes on.
-  Step requestDownload(const FileRequest& request, DownloadOutcome& outcome) {
-    if (!IsDownloadableUrl(request.url)) {
+  // Sends the plan's request and waits for its notice. What the downloader
+  // would refuse or the channel cannot carry fails at once; the crawl goes on.
+  Step requestDownload(const RowPlan& plan, DownloadOutcome& outcome) {
+    const FileRequest& request = plan.request;
+    if (plan.action == RowAction::RefusedScheme) {
       outcome = FailedOutcome("refused-scheme", "only http, https and ftp are downloaded");
       return Step::Next;
     }
-    if (!context_.channel.CanCarry(request)) {
+    if (plan.action == RowAction::TooLong) {
       outcome = FailedOutcome("too-long", "the link is too long to send to the downloader");
       return Step::Next;
     }
     context_.setStatus(s_, 1, kStatusDownloading);
     // Copied before the call: the notice may come while the call is under way.
     s_.TmpStr = s_.mailbox->text;
-    lookahead_.requested(s_.CurURL, s_.SaveFolder);
+    lookahead_.requested(request.url, plan.saveFolder);
     context_.channel.Downloading(request, s_.mailbox);
     if (s_.closed)
       return Step::Closed;
@@ -356,6 +335,8 @@ class CrawlDriver {
     return Step::Next;
   }
 
+  // A row that failed before or without a request: it is reported as a failed
+  // download is.
   void reportFailed(const std::string& url, const std::string& path, const char* reason,
                     std::string text) {
     report(RequestRecord{url, path, FailedOutcome(reason, std::move(text))});
@@ -384,10 +365,12 @@ class CrawlDriver {
     return Step::Next;
   }
 
-  // Reads the page of the row for links; with `record`, what it linked goes
-  // into the record with the validators of `landed` (a page that could not be
-  // read whole is forgotten there, so it is asked for in full next time).
-  Step readPage(bool record, const RequestRecord* landed = nullptr) {
+  // Reads the page of the row for links; with `landed` (the only-new option),
+  // what it linked goes into the record with the validators of its notice (a
+  // page that could not be read whole is forgotten there, so it is asked for
+  // in full next time).
+  Step readPage(const RequestRecord* landed) {
+    const bool record = landed != nullptr;
     PageLinks links;
     if (options_.on(Check::ModernPages)) {
       std::optional<std::vector<PageReference>> references;

@@ -10,23 +10,11 @@
 
 namespace harvel {
 
-// Whether the driver, deciding `row` now with the current options, would ask
-// the downloader for its file: the same steps and decision functions as the
-// driver (the folder check, numbering, the type decision, the "=" filter, mail
-// rows), and with the only-new option the record of the row's folder. The
-// answer may turn out wrong by the time the row is handled (an
-// option changed, an earlier row's file landed under the same name); that only
-// costs a transfer made for nothing.
-// `referer` is the page that brought the row (empty for a row the user started).
-bool WouldRequest(const CrawlContext& context, const CrawlTarget& row,
-                  const std::string& referer = {});
-
 // Keeps the downloader fetching ahead of the crawl at speed level 0: before
-// each row it stages the rows at the top of the crawl list that the current
-// options would download, so that their files are on the way while the crawl
-// still works through the rows before them. The crawl itself still handles
-// one row at a time and sends one request per wanted row; staging only makes
-// the answer come sooner.
+// each row it stages the rows at the top of the crawl list whose plan
+// (PlanRow, the driver's own decision) is a request, so that their files are on the way while the
+// crawl still works through the rows before them. The crawl itself still handles one row at a time
+// and sends one request per wanted row; staging only makes the answer come sooner.
 class StagingLookahead {
  public:
   explicit StagingLookahead(CrawlContext& context) : context_(context) {}

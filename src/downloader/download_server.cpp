@@ -27,6 +27,11 @@ void Send(QLocalSocket& socket, std::string_view frame) {
     socket.write(frame.data(), static_cast<qint64>(frame.size()));
 }
 
+bool HoldsZeroByte(const DownloadRequest& request) {
+  return request.url.find('\0') != std::string::npos ||
+         request.path.find('\0') != std::string::npos;
+}
+
 }  // namespace
 
 DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds idleTimeout,
@@ -141,7 +146,9 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
   const auto done = [this, client, answer](DownloadNotice notice) {
     ready(client, answer, std::move(notice));
   };
-  if (request) {
+  // A URL or path holding a zero byte is refused as a bad request before any
+  // staged copy is looked at: the C calls would see a shorter text.
+  if (request && !HoldsZeroByte(*request)) {
     const bool staged =
         staged_.take(socket, *request, [this, done, request](DownloadNotice notice, bool retry) {
           // A copy that failed here, not at the server, is fetched again the

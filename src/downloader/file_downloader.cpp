@@ -242,6 +242,14 @@ DownloadNotice FileDownloader::commit(DownloadNotice kept, const std::string& pa
   return place(std::move(kept), path);
 }
 
+std::string FileDownloader::releaseKept() {
+  if (!kept_)
+    return {};
+  kept_ = false;
+  begun_ = false;
+  return file_.release();
+}
+
 void FileDownloader::abandon() {
   begun_ = false;
   kept_ = false;

@@ -78,6 +78,9 @@ class FileDownloader {
   // `kept` is what keep() said; the same, or a failure when the file cannot
   // be moved to `path`.
   DownloadNotice commit(DownloadNotice kept, const std::string& path);
+  // A file that keep() holds, given up closed and still hidden: its path (see
+  // TemporaryFile::release); "" when none is kept.
+  std::string releaseKept();
 
   // Why the last begin() or createFile() failed, as a failed notice.
   const DownloadNotice& failure() const { return failure_; }

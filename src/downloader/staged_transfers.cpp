@@ -1,10 +1,12 @@
 #include "downloader/staged_transfers.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <utility>
 
 #include "common/path_text.h"
+#include "downloader/failure_reason.h"
 
 namespace harvel {
 namespace {
@@ -36,29 +38,39 @@ StagedTransfers::~StagedTransfers() {
   stop();
 }
 
+std::string StagedTransfers::Key(const std::string& url, const std::string& folder) {
+  return url + '\0' + folder;  // no URL holds a zero byte
+}
+
 StagedTransfers::Transfer* StagedTransfers::find(Client client, const std::string& url,
                                                  const std::string& folder) {
   auto queue = clients_.find(client);
   if (queue == clients_.end())
     return nullptr;
-  for (auto& transfer : queue->second.transfers) {
-    if (transfer->takenPath.empty() && transfer->order.url == url &&
-        transfer->order.folder == folder)
-      return transfer.get();
-  }
-  return nullptr;
+  const auto found = queue->second.untaken.find(Key(url, folder));
+  return found == queue->second.untaken.end() ? nullptr : found->second;
 }
 
-void StagedTransfers::stage(Client client, const StageOrder& order) {
+bool StagedTransfers::stage(Client client, const StageOrder& order) {
+  auto existing = clients_.find(client);
+  if (existing != clients_.end()) {
+    ClientQueue& queue = existing->second;
+    if (queue.untaken.contains(Key(order.url, order.folder))) {
+      queue.jobs = std::max(1, order.jobs);
+      return true;  // staged already
+    }
+    if (queue.untaken.size() >= kCopiesPerClient)
+      return false;  // refused: nothing changes
+  }
   ClientQueue& queue = clients_[client];
   queue.jobs = std::max(1, order.jobs);
-  if (find(client, order.url, order.folder) != nullptr)
-    return;  // staged already
   auto transfer = std::make_unique<Transfer>();
   transfer->client = client;
   transfer->order = order;
+  queue.untaken.emplace(Key(order.url, order.folder), transfer.get());
   queue.transfers.push_back(std::move(transfer));
   startMore(client);
+  return true;
 }
 
 void StagedTransfers::unstage(Client client, const std::string& url, const std::string& folder) {
@@ -77,6 +89,7 @@ bool StagedTransfers::take(Client client, const DownloadRequest& request, Taken 
     startMore(client);
     return false;
   }
+  clients_[client].untaken.erase(Key(transfer->order.url, transfer->order.folder));
   transfer->takenPath = request.path;
   transfer->taken = std::move(taken);
   switch (transfer->state) {
@@ -192,7 +205,7 @@ void StagedTransfers::start(Transfer& transfer) {
   transfer.state = State::Done;
   transfer.kept = file.failure();
   transfer.kept.landed = false;
-  file.abandon();
+  releaseDownloader(transfer);
   if (transfer.taken)
     answer(transfer);
 }
@@ -210,6 +223,11 @@ void StagedTransfers::finished(CURL* easy, int result) {
                                 .count();
   // libcurl's own clean-up, which waits for nothing of it.
   loop_.stop(easy);
+  // While it waits to be asked for, the copy holds neither a descriptor nor
+  // the transfer's handle, which goes to the next transfer.
+  if (std::string path = transfer.file->releaseKept(); !path.empty())
+    transfer.copy = std::make_unique<StagedCopy>(std::move(path), record_);
+  releaseDownloader(transfer);
   const Client client = transfer.client;
   if (transfer.taken)
     answer(transfer);
@@ -218,25 +236,40 @@ void StagedTransfers::finished(CURL* easy, int result) {
 
 void StagedTransfers::answer(Transfer& transfer) {
   const bool retry = WorthAnotherTry(transfer.kept);
-  DownloadNotice notice =
-      retry ? transfer.kept : transfer.file->commit(transfer.kept, transfer.takenPath);
+  DownloadNotice notice = transfer.kept;
+  if (!retry && notice.landed) {
+    const int error = transfer.copy ? transfer.copy->moveTo(transfer.takenPath) : EBADF;
+    if (error != 0) {
+      notice.landed = false;
+      notice.reason = FileFailureReason(error);
+      notice.reasonText = FileReasonText(error, transfer.takenPath);
+    }
+  }
   Taken taken = std::move(transfer.taken);
   remove(transfer);
   taken(std::move(notice), retry);
 }
 
+void StagedTransfers::releaseDownloader(Transfer& transfer) {
+  if (!transfer.file)
+    return;
+  CURL* easy = transfer.file->handle();
+  if (running_.erase(easy) > 0)
+    loop_.stop(easy);
+  transfer.file->abandon();
+  if (idle_.size() < kIdleHandles)
+    idle_.push_back(std::move(transfer.file));
+  transfer.file.reset();
+}
+
 void StagedTransfers::remove(Transfer& transfer) {
-  if (transfer.file) {
-    CURL* easy = transfer.file->handle();
-    if (running_.erase(easy) > 0)
-      loop_.stop(easy);
-    transfer.file->abandon();
-    if (idle_.size() < kIdleHandles)
-      idle_.push_back(std::move(transfer.file));
-  }
+  releaseDownloader(transfer);
+  transfer.copy.reset();
   auto queue = clients_.find(transfer.client);
   if (queue == clients_.end())
     return;
+  if (transfer.takenPath.empty())
+    queue->second.untaken.erase(Key(transfer.order.url, transfer.order.folder));
   auto& transfers = queue->second.transfers;
   transfers.erase(std::remove_if(transfers.begin(), transfers.end(),
                                  [&](const auto& t) { return t.get() == &transfer; }),

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "downloader/curl_event_loop.h"
@@ -14,6 +15,7 @@
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
+#include "downloader/staged_copy.h"
 #include "downloader/temporary_file_record.h"
 
 class QLocalSocket;
@@ -45,7 +47,13 @@ class StagedTransfers {
   StagedTransfers(const StagedTransfers&) = delete;
   StagedTransfers& operator=(const StagedTransfers&) = delete;
 
-  void stage(Client client, const StageOrder& order);
+  // Each client holds at most this many copies not yet asked for: eight for
+  // each of the most jobs a stage order can ask for, what a crawl uses.
+  static constexpr std::size_t kCopiesPerClient = 8 * kMaxStageJobs;
+
+  // False when the client holds kCopiesPerClient copies already: the order is
+  // refused and changes nothing (its jobs count included).
+  bool stage(Client client, const StageOrder& order);
   void unstage(Client client, const std::string& url, const std::string& folder);
   // False when `client` has no copy of `request`'s URL staged into its folder
   // with its Referer and size limit;
@@ -70,7 +78,8 @@ class StagedTransfers {
     Client client;
     StageOrder order;
     State state = State::Waiting;
-    std::unique_ptr<FileDownloader> file;
+    std::unique_ptr<FileDownloader> file;  // while it runs
+    std::unique_ptr<StagedCopy> copy;      // once it has landed
     DownloadNotice kept;
     std::chrono::steady_clock::time_point started;
     std::string takenPath;  // set once a request has asked for it
@@ -79,14 +88,19 @@ class StagedTransfers {
   struct ClientQueue {
     int jobs = 1;
     std::deque<std::unique_ptr<Transfer>> transfers;  // in the order staged
+    // The transfers not yet asked for, by Key(url, folder).
+    std::unordered_map<std::string, Transfer*> untaken;
   };
 
+  static std::string Key(const std::string& url, const std::string& folder);
   Transfer* find(Client client, const std::string& url, const std::string& folder);
   void startMore(Client client);
   void start(Transfer& transfer);
   void finished(CURL* easy, int result);
   void answer(Transfer& transfer);  // a taken transfer that is done
   void remove(Transfer& transfer);  // ends it and forgets it
+  // Its handle goes back to the idle ones, its transfer ended if running.
+  void releaseDownloader(Transfer& transfer);
   std::unique_ptr<FileDownloader> freeDownloader();
 
   DownloadLimits limits_;

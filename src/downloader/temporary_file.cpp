@@ -90,4 +90,12 @@ void TemporaryFile::remove() {
     record_->forget(path_);
 }
 
+std::string TemporaryFile::release() {
+  if (fd_ < 0)
+    return {};
+  ::close(fd_);
+  fd_ = -1;
+  return std::move(path_);
+}
+
 }  // namespace harvel

@@ -40,6 +40,10 @@ class TemporaryFile {
   // Closes and removes the file, if one is open.
   void remove();
 
+  // Closes the file and gives it up as it stands: its path, which stays named
+  // in the record; the caller now moves or removes it and tells the record.
+  std::string release();
+
  private:
   int fd_ = -1;
   std::string path_;

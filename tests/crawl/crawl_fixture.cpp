@@ -13,6 +13,18 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   requests.push_back(url + "," + path);
   referers.push_back(request.referer);
   maxSizes.push_back(request.maxSize.value_or(-1));
+  if (stages) {
+    const std::string key = url + "," + TextFromPath(PathFromText(path).parent_path());
+    const auto copy = held.find(key);
+    if (copy == held.end()) {
+      ++requestsWithout;
+    } else {
+      ++(copy->second == request.referer + " " + std::to_string(request.maxSize.value_or(-1))
+             ? copiesUsed
+             : copiesUnused);
+      held.erase(copy);
+    }
+  }
   if (onRequest)
     onRequest(url);
   if (!request.ifNoneMatch.empty() || !request.ifModifiedSince.empty())
@@ -68,10 +80,13 @@ void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mai
 
 void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
   staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
+  held.emplace(file.url + "," + file.folder,
+               file.referer + " " + std::to_string(file.maxSize.value_or(-1)));
 }
 
 void FakeSiteChannel::Unstage(const std::string& url, const std::string& folder) {
   unstaged.push_back(url + "," + folder);
+  copiesUnused += static_cast<int>(held.erase(url + "," + folder));
 }
 
 void RecordingObserver::rowInserted(std::size_t index, const CrawlTarget& row) {

@@ -50,6 +50,12 @@ class FakeSiteChannel : public DownloadChannel {
   bool stages = false;                // answers canStage()
   std::vector<std::string> staged;    // "url,folder jobs" of every Stage()
   std::vector<std::string> unstaged;  // "url,folder" of every Unstage()
+  // Staged copies as the downloader keeps them: "url,folder" -> "referer max-size"
+  // of each copy not yet asked for or dropped, and how the others ended.
+  std::map<std::string, std::string> held;
+  int copiesUsed = 0;       // asked for with the Referer and limits they were staged with
+  int copiesUnused = 0;     // unstaged, or asked for otherwise
+  int requestsWithout = 0;  // requests (while staging) that found no copy
 
  private:
   void answer(const FileRequest& request, const std::weak_ptr<Mailbox>& mailbox);

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "crawl/crawl_state.h"
+#include "crawl/row_plan.h"
 #include "crawl_fixture.h"
 
 namespace harvel::test {
@@ -151,7 +152,8 @@ TEST_F(StagingTest, PredictsWithTheDriversDecisions) {
   options.set(Check::Other, false);
   options.set(Check::CGI, false);
   const auto would = [&](const std::string& url, const std::string& title = "site") {
-    return WouldRequest(context, CrawlTarget{title, url, "1"});
+    return PlanRow(context, CrawlState{}, CrawlTarget{title, url, "1"}, "").action ==
+           RowAction::Request;
   };
   EXPECT_TRUE(would("http://h.test/a.gif"));
   EXPECT_TRUE(would("http://h.test/page.htm"));

@@ -193,5 +193,49 @@ TEST_F(StagingTest, ACopyThatCannotBeWrittenIsFetchedAgainWhenAskedFor) {
   EXPECT_EQ(Names(later), Strings{"a.gif"});
 }
 
+TEST_F(StagingTest, AClientHoldsABoundedNumberOfCopiesWithoutDescriptorsAndOthersAreServed) {
+  RawClient greedy;
+  ASSERT_TRUE(greet(greedy));
+  for (int i = 0; i < 1000; ++i)
+    stage(greedy, "f" + std::to_string(i) + ".gif", out.path(), 16);
+  RawClient other;
+  ASSERT_TRUE(greet(other));
+  TempFolder elsewhere;
+  const auto served = take(other, "b.gif", elsewhere.path(), "b.gif");
+  ASSERT_TRUE(served);
+  EXPECT_TRUE(served->landed);
+
+  // The copies beyond the limit are refused: never fetched, never made.
+  const std::size_t limit = 128;
+  for (int i = 0; i < 250 && hits < static_cast<int>(limit) + 1; ++i)
+    QThread::msleep(20);
+  QThread::msleep(300);
+  EXPECT_EQ(Names(out.path()).size(), limit);
+  EXPECT_EQ(hits, static_cast<int>(limit) + 1);
+  // A finished copy waiting to be asked for holds no descriptor.
+  const std::string fds = "/proc/" + std::to_string(downloader.process().processId()) + "/fd";
+  std::size_t open = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(fds))
+    ++open;
+  EXPECT_LT(open, 64u);
+  const auto refused = take(greedy, "f999.gif", out.path(), "f999.gif");
+  ASSERT_TRUE(refused);
+  EXPECT_TRUE(refused->landed);  // downloaded the ordinary way
+  EXPECT_EQ(hits, static_cast<int>(limit) + 2);
+}
+
+TEST_F(StagingTest, APathHoldingAZeroByteIsRefusedEvenForAStagedUrl) {
+  RawClient client;
+  ASSERT_TRUE(greet(client));
+  stage(client, "a.gif", out.path());
+  for (int i = 0; i < 100 && hits < 1; ++i)
+    QThread::msleep(20);
+  const auto cut = take(client, "a.gif", out.path(), std::string("a.gif\0.exe", 9));
+  ASSERT_TRUE(cut);
+  EXPECT_FALSE(cut->landed);
+  EXPECT_EQ(cut->reason, "bad-request");
+  EXPECT_FALSE(std::filesystem::exists(out.path() / "a.gif"));
+}
+
 }  // namespace
 }  // namespace harvel::test

@@ -116,23 +116,37 @@ std::string RowFileName(const CrawlOptions& options, const std::string& url) {
   return options.on(Check::ModernPages) ? ModernFileName(url) : GetFileName(url);
 }
 
-bool ClaimSaveFile(CrawlState& state) {
-  auto& owners = state.modern.pathOwners;
-  const auto owner = owners.find(state.SaveFile);
-  if (owner != owners.end() && owner->second != state.CurURL) {
-    int& number = state.modern.nextNumber[state.SaveFile];
-    number = std::max(number, 1);
-    for (; number <= kLastSequenceNumber; ++number) {
-      std::string candidate = NumberedName(state.SaveFile, number);
-      if (!owners.contains(candidate) && !OrdinaryFileExists(candidate)) {
-        state.SaveFile = std::move(candidate);
-        break;
-      }
-    }
-    if (number > kLastSequenceNumber)
-      return false;
+std::optional<SaveFileClaim> UnclaimedSaveFile(const ModernCrawlState& modern,
+                                               const std::string& saveFile,
+                                               const std::string& url) {
+  const auto& owners = modern.pathOwners;
+  const auto owner = owners.find(saveFile);
+  if (owner == owners.end() || owner->second == url)
+    return SaveFileClaim{saveFile, 0};
+  const auto next = modern.nextNumber.find(saveFile);
+  for (int number = next == modern.nextNumber.end() ? 1 : std::max(next->second, 1);
+       number <= kLastSequenceNumber; ++number) {
+    std::string candidate = NumberedName(saveFile, number);
+    if (!owners.contains(candidate) && !OrdinaryFileExists(candidate))
+      return SaveFileClaim{std::move(candidate), number};
   }
-  owners[state.SaveFile] = state.CurURL;
+  return std::nullopt;
+}
+
+void RecordClaim(ModernCrawlState& modern, const std::string& saveFile, const SaveFileClaim& claim,
+                 const std::string& url) {
+  if (claim.number > 0)
+    modern.nextNumber[saveFile] = claim.number;
+  modern.pathOwners[claim.path] = url;
+}
+
+bool ClaimSaveFile(CrawlState& state) {
+  const std::optional<SaveFileClaim> claim =
+      UnclaimedSaveFile(state.modern, state.SaveFile, state.CurURL);
+  if (!claim)
+    return false;
+  RecordClaim(state.modern, state.SaveFile, *claim, state.CurURL);
+  state.SaveFile = claim->path;
   return true;
 }
 

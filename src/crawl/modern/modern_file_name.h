@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "crawl/crawl_options.h"
@@ -17,9 +18,21 @@ std::string ModernFileName(const std::string& url);
 // GetFileName, or ModernFileName while modern pages are on.
 std::string RowFileName(const CrawlOptions& options, const std::string& url);
 
-// Makes sure no other URL of this crawl has landed at `state.SaveFile`: if one
-// has, SaveFile becomes the first numbered name that no URL owns and no file
-// holds. Then records CurURL as its owner. False when every number is taken.
+// The name `url` takes at `saveFile` so that no other URL of this crawl has
+// landed there: `saveFile` itself, or the first numbered name that no URL owns
+// and no file holds. Changes nothing; nullopt when every number is taken.
+struct SaveFileClaim {
+  std::string path;
+  int number = 0;  // the number put into `path`, 0 for `saveFile` itself
+};
+std::optional<SaveFileClaim> UnclaimedSaveFile(const ModernCrawlState& modern,
+                                               const std::string& saveFile, const std::string& url);
+// Records `url` as the owner of the name `claim` found for `saveFile`.
+void RecordClaim(ModernCrawlState& modern, const std::string& saveFile, const SaveFileClaim& claim,
+                 const std::string& url);
+
+// Both for the row of `state`: SaveFile becomes the name CurURL takes, owned by
+// it from now on. False when every number is taken.
 bool ClaimSaveFile(CrawlState& state);
 
 }  // namespace harvel

@@ -29,11 +29,11 @@ bool PictureBoxWanted(std::string_view ending, const CrawlOptions& options);
 // IsFileType on the name as it stands or in lower case.
 bool UserListWants(std::string_view name, const UserExtList& userExt);
 
-// The driver's type decision for the row of `state`, by `saveFile` (the path
-// below Harvel's folder): RowIsWanted, or with modern pages on the same rules
-// with endings in any case, the newer picture types, and untyped pictures wanted.
-bool RowWanted(std::string_view saveFile, const CrawlState& state, const CrawlOptions& options,
-               const UserExtList& userExt, const BinaryTest& isBinary);
+// The type decision for the row of `url`, by `saveFile` (the path below
+// Harvel's folder): RowIsWanted, or with modern pages on the same rules with
+// endings in any case, the newer picture types, and untyped pictures wanted.
+bool RowWanted(std::string_view saveFile, const std::string& url, const CrawlState& state,
+               const CrawlOptions& options, const UserExtList& userExt, const BinaryTest& isBinary);
 
 // Whether the row's file (state.SaveFile) is read for links: ".htm", "html"
 // or ".cgi" at its end; with modern pages on in any case, and also a typed row

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "common/crawl_target.h"
+#include "crawl/crawl_context.h"
+#include "crawl/crawl_state.h"
+#include "crawl/download_channel.h"
+#include "crawl/modern/modern_file_name.h"
+
+namespace harvel {
+
+// What the crawl does with one row.
+enum class RowAction {
+  Skip,           // nothing is asked for and nothing reported (a refused title, the
+                  // type decision, the "=" filter, every numbered name taken)
+  Mail,           // a mail row: its address goes to the mail file, no request
+  RefusedScheme,  // failed without a request: only http, https and ftp are fetched
+  TooLong,        // failed without a request: the channel cannot carry it
+  Collected,      // the only-new option: the record says the file was collected before
+  Request,        // `request` is sent to the downloader
+};
+
+// How the record names the two ways of reading a page; links recorded one way
+// are not used by the other.
+inline constexpr const char* kScanReader = "scan";
+inline constexpr const char* kModernReader = "modern";
+const char* PageReaderName(const CrawlOptions& options);
+
+struct RowPlan {
+  RowAction action = RowAction::Skip;
+  std::string saveFolder;  // SaveFolder: Harvel's folder / the row's title
+  std::string saveFile;    // SaveFile: numbered when asked, claimed with modern pages on
+  // With modern pages on: saveFile before the claim, and the claim to record
+  // when the row is handled.
+  std::string unclaimedFile;
+  std::optional<SaveFileClaim> claim;
+  // What is sent (url, path = saveFile, Referer, limits; with the only-new
+  // option the validators asked for, and a page's own for a conditional
+  // request); also what a row that fails without a request is reported with.
+  FileRequest request;
+  // The only-new option: what the record of saveFolder says of the URL.
+  KnownUrl known;
+};
+
+// The one place where a row is decided: whether the row `row`, brought by the
+// page `referer` (empty for a row the user started), is asked for under the
+// current options and the crawl's state, into which folder, under which name,
+// with which Referer and limits. The crawl driver acts on it when it handles
+// the row; the staging lookahead calls it for the rows ahead (and the rows it
+// predicts from pages read ahead) and stages exactly the requests it names.
+// Every per-row decision, and every limit sent with a request or a stage,
+// belongs here, so that the two can never disagree; it reads the options at
+// each call and changes nothing (the driver records a modern name's claim).
+// With the only-new option it asks the record of the row's folder: a row
+// whose folder's record is not open is skipped (the driver opens it first).
+// A plan made ahead may turn out wrong by the time the row is handled (an
+// option changed, an earlier row's file landed under the same name): that
+// only costs a staged copy that is dropped.
+RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const CrawlTarget& row,
+                const std::string& referer);
+
+// SaveFolder and SaveFile before numbering: Harvel's folder / title / the
+// URL's local name under the current options.
+std::string RowFolder(const CrawlContext& context, const CrawlTarget& row);
+std::string RowSaveFile(const CrawlContext& context, const std::string& folder,
+                        const std::string& url);
+
+}  // namespace harvel
