@@ -23,8 +23,13 @@ DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overr
                         [this] {
                           const CrawlState* state = crawlSession_->state();
                           return state && state->mailbox ? state->mailbox->text : std::string();
-                        }});
-  crawlSession_->setObserver(searchFrm_.get());
+                        },
+                        [this](const std::string& path) { qtShell_.openFile(path); }});
+  mainFrm_->settingsDialog().display().watchThumbnails(
+      [this](bool shown) { searchFrm_->setThumbnailsShown(shown); });
+  observers_.add(searchFrm_.get());
+  observers_.add(&mainFrm_->lastCrawlPanel());
+  crawlSession_->setObserver(&observers_);
 }
 
 DesktopProgram::~DesktopProgram() {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "crawl/crawl_observer_list.h"
 #include "crawl/crawl_session.h"
 #include "crawl/shell.h"
 #include "crawl_window/search_frm.h"
@@ -60,6 +61,7 @@ class DesktopProgram {
   std::unique_ptr<MainFrm> mainFrm_;
   std::unique_ptr<CrawlSession> crawlSession_;
   std::unique_ptr<SearchFrm> searchFrm_;
+  CrawlObserverList observers_;  // the crawl window and the main window's last-crawl panel
 };
 
 }  // namespace harvel

@@ -172,9 +172,11 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
                                                     : ProgressPrinter::Style::Lines,
                                                 terminal_.columns, command.verbose);
   }
+  if (printer && terminal_.currentColumns)
+    printer->setColumns(terminal_.currentColumns);
   OutcomeTally tally(err_, printer.get());
   if (printer)
-    tally.setBeforeError([&printer] { printer->endLine(); });
+    tally.setBeforeError([&printer] { printer->clearLine(); });
   session.setObserver(&tally);
   running = &session;
 

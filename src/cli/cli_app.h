@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ class CliApp {
   struct Terminal {
     bool stdoutIsTerminal = false;
     int columns = 80;
+    std::function<int()> currentColumns;  // the width now, when it can change
   };
 
   // `programFolder`: where VeskDownloader is started from.

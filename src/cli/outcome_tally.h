@@ -20,8 +20,8 @@ class OutcomeTally : public CrawlObserver {
  public:
   OutcomeTally(std::ostream& err, CrawlObserver* next) : err_(err), next_(next) {}
 
-  // Runs before a failure line is written: ends a progress line that is being
-  // redrawn on the same terminal.
+  // Runs before a failure line is written: takes a progress line that is being
+  // redrawn on the same terminal out of its way.
   void setBeforeError(std::function<void()> hook) { beforeError_ = std::move(hook); }
 
   // The files that landed and are in their folders now.
@@ -44,6 +44,10 @@ class OutcomeTally : public CrawlObserver {
   void rowRemoved(std::size_t index) override {
     if (next_)
       next_->rowRemoved(index);
+  }
+  void requestStarted(const FileRequest& request) override {
+    if (next_)
+      next_->requestStarted(request);
   }
   void statusTextChanged(int panel, const std::string& text) override {
     if (next_)

@@ -1,5 +1,9 @@
 #include "cli/progress_printer.h"
 
+#include <algorithm>
+
+#include "cli/terminal_text.h"
+
 namespace harvel {
 namespace {
 
@@ -13,47 +17,85 @@ std::string SingleLine(std::string text) {
   return text;
 }
 
-// Cuts UTF-8 text to about `columns` columns; characters outside ASCII are
-// counted as two (Japanese texts are mostly wide).
-std::string CutToColumns(const std::string& text, int columns) {
-  int used = 0;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : 2;
-    const int wide = lead < 0x80 ? 1 : 2;
-    if (used + wide > columns)
-      break;
-    used += wide;
-    i += length;
-  }
-  return text.substr(0, std::min(i, text.size()));
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+// The rate is taken over at least this long, so the first file does not show
+// as hundreds a second.
+constexpr double kLeastSeconds = 1.0;
 
 }  // namespace
 
 ProgressPrinter::ProgressPrinter(std::ostream& out, Style style, int width, bool verbose)
     : out_(out), style_(style), width_(width > 1 ? width : 80), verbose_(verbose) {}
 
+void ProgressPrinter::rowInserted(std::size_t, const CrawlTarget&) {
+  ++totals_.left;
+}
+
+void ProgressPrinter::rowRemoved(std::size_t) {
+  totals_.left = std::max<std::int64_t>(0, totals_.left - 1);
+}
+
 void ProgressPrinter::statusTextChanged(int, const std::string& text) {
-  show(text);
+  if (style_ == Style::Lines) {
+    out_ << SingleLine(text) << '\n';
+    return;
+  }
+  redraw();  // the totals stay on the line instead of the text
 }
 
 void ProgressPrinter::captionChanged(const std::string& text) {
-  show(text);
+  if (style_ == Style::Lines)
+    out_ << SingleLine(text) << '\n';
+}
+
+void ProgressPrinter::requestStarted(const FileRequest& request) {
+  totals_.fileUnderWay = BaseName(request.path);
+  if (style_ == Style::RedrawnLine)
+    redraw();
 }
 
 void ProgressPrinter::requestEnded(const RequestRecord& record) {
-  if (!verbose_)
-    return;
+  // Further ends of a request are counted here into totals_.otherEnds.
+  if (record.outcome.landed) {
+    ++totals_.fetched;
+  } else {
+    ++totals_.failed;
+  }
+  totals_.fileUnderWay.clear();
+  if (verbose_) {
+    if (style_ == Style::RedrawnLine)
+      out_ << (lineOpen_ ? "\r\x1b[K" : "");
+    lineOpen_ = false;
+    out_ << SingleLine(RequestRecordText(record)) << '\n';
+  }
   if (style_ == Style::RedrawnLine)
-    out_ << (lineOpen_ ? "\r\x1b[K" : "");
-  lineOpen_ = false;
-  out_ << SingleLine(RequestRecordText(record)) << '\n';
+    redraw();
+}
+
+void ProgressPrinter::loaded() {
+  totals_.left = 0;
+  totals_.fileUnderWay.clear();
+  if (!startedAt_)
+    startedAt_ = clock_();
 }
 
 void ProgressPrinter::unloaded() {
+  totals_.fileUnderWay.clear();
+  if (style_ == Style::RedrawnLine && drawnSinceEnd_)
+    redraw();  // the crawl's last totals stay on the screen, also after a failure line
   endLine();
+}
+
+void ProgressPrinter::clearLine() {
+  if (style_ == Style::RedrawnLine && lineOpen_) {
+    out_ << "\r\x1b[K";
+    lineOpen_ = false;
+  }
+  out_ << std::flush;
 }
 
 void ProgressPrinter::endLine() {
@@ -61,18 +103,31 @@ void ProgressPrinter::endLine() {
     out_ << '\n';
     lineOpen_ = false;
   }
+  drawnSinceEnd_ = false;
   out_ << std::flush;
 }
 
 // Not flushed line by line: the crawl's pump writes everything out before it
 // waits (FlushingEventPump), and unloaded() at the end.
-void ProgressPrinter::show(const std::string& text) {
-  if (style_ == Style::Lines) {
-    out_ << SingleLine(text) << '\n';
-    return;
+void ProgressPrinter::redraw() {
+  if (columns_) {
+    const int now = columns_();
+    if (now > 1)
+      width_ = now;
   }
-  out_ << '\r' << CutToColumns(SingleLine(text), width_ - 1) << "\x1b[K";
+  if (startedAt_) {
+    const double seconds = std::chrono::duration<double>(clock_() - *startedAt_).count();
+    totals_.filesPerSecond =
+        static_cast<double>(totals_.fetched) / std::max(seconds, kLeastSeconds);
+  }
+  // The last column is left free: a line that fills it wraps on some terminals.
+  std::string line = ProgressLineText(totals_, width_ - 1);
+  if (lineOpen_ && line == shown_)
+    return;
+  out_ << '\r' << line << "\x1b[K";
+  shown_ = std::move(line);
   lineOpen_ = true;
+  drawnSinceEnd_ = true;
 }
 
 }  // namespace harvel

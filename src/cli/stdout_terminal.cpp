@@ -4,14 +4,26 @@
 #include <unistd.h>
 
 namespace harvel {
+namespace {
+
+// The terminal's columns; 0 when they cannot be told.
+int StdoutColumns() {
+  winsize size{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0)
+    return 0;
+  return size.ws_col;
+}
+
+}  // namespace
 
 CliApp::Terminal StdoutTerminal() {
   CliApp::Terminal terminal;
   terminal.stdoutIsTerminal = isatty(STDOUT_FILENO) == 1;
-  winsize size{};
-  if (terminal.stdoutIsTerminal && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 &&
-      size.ws_col > 0) {
-    terminal.columns = size.ws_col;
+  if (terminal.stdoutIsTerminal) {
+    if (const int columns = StdoutColumns(); columns > 0)
+      terminal.columns = columns;
+    // A terminal window may be resized during the crawl.
+    terminal.currentColumns = StdoutColumns;
   }
   return terminal;
 }

@@ -322,6 +322,8 @@ class CrawlDriver {
     // Copied before the call: the notice may come while the call is under way.
     s_.TmpStr = s_.mailbox->text;
     lookahead_.requested(request.url, plan.saveFolder);
+    if (context_.observer != nullptr)
+      context_.observer->requestStarted(request);
     context_.channel.Downloading(request, s_.mailbox);
     if (s_.closed)
       return Step::Closed;

@@ -11,6 +11,7 @@ namespace harvel {
 
 // What a crawl window shows, reported as it changes. A window batches it into
 // its views; a terminal prints lines. Every call comes on the crawl's thread.
+// A call added here is passed on by CrawlObserverList and OutcomeTally too.
 class CrawlObserver {
  public:
   virtual ~CrawlObserver() = default;
@@ -21,6 +22,9 @@ class CrawlObserver {
 
   // StatusBar1: panel 1 or 2 now shows `text`.
   virtual void statusTextChanged(int panel, const std::string& text) { (void)panel, (void)text; }
+
+  // A file is asked of the downloader; requestEnded follows for it.
+  virtual void requestStarted(const FileRequest& request) { (void)request; }
 
   // Every request as it ended, landed or not, and every row that failed
   // before or without a request (its outcome not landed; FailureReasonText

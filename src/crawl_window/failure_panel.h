@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "crawl/request_record.h"
+#include "widgets/failure_list.h"
 
 namespace harvel {
 
@@ -17,17 +18,16 @@ class FailurePanel : public QLabel {
   explicit FailurePanel(QWidget* parent = nullptr);
 
   // How many failures the tool tip lists.
-  static constexpr int kListed = 20;
+  static constexpr int kListed = FailureList::kListed;
 
   void add(const RequestRecord& record);
   void clear();  // a new crawl: no failures, hidden again
 
-  int failures() const { return failures_; }
-  const QStringList& latest() const { return latest_; }
+  int failures() const { return list_.count(); }
+  const QStringList& latest() const { return list_.latest(); }
 
  private:
-  int failures_ = 0;
-  QStringList latest_;
+  FailureList list_;
 };
 
 }  // namespace harvel

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "crawl/crawl_session.h"
+#include "crawl_window/landed_picture.h"
 #include "widgets/list_view.h"
 #include "widgets/twips.h"
 #include "widgets/window_font.h"
@@ -29,6 +30,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       panel1_(new QLabel(QStringLiteral("Harvel"), StatusBar1)),
       panel2_(new QLabel(StatusBar1)),
       failures_(new FailurePanel(StatusBar1)),
+      thumbnails_(new ThumbnailStrip(this)),
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
   setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
@@ -53,6 +55,12 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   GetTxt->setReadOnly(true);
   GetTxt->hide();
 
+  thumbnails_->hide();
+  connect(thumbnails_, &ThumbnailStrip::openRequested, this, [this](const QString& path) {
+    if (services_.openPicture)
+      services_.openPicture(path.toStdString());
+  });
+
   flushTimer_.setSingleShot(true);
   flushTimer_.setInterval(kRowFlushMs);
   connect(&flushTimer_, &QTimer::timeout, this, &SearchFrm::flushRows);
@@ -65,12 +73,31 @@ QString SearchFrm::statusPanelText(int panel) const {
   return panel == 1 ? panel1_->text() : panel2_->text();
 }
 
+int SearchFrm::designHeight() const {
+  return kClientHeight + (thumbnailsShown_ ? ThumbnailStrip::kHeight : 0);
+}
+
+void SearchFrm::setThumbnailsShown(bool shown) {
+  if (shown == thumbnailsShown_)
+    return;
+  thumbnailsShown_ = shown;
+  thumbnails_->setVisible(shown);
+  if (!shown)
+    thumbnails_->clear();
+  const int strip = shown ? ThumbnailStrip::kHeight : -ThumbnailStrip::kHeight;
+  resize(width(), std::max(0, height() + strip));
+  Form_Resize();
+}
+
 void SearchFrm::Form_Resize() {
   StatusBar1->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
-  const int listHeight = height() - kStatusBarHeight;
+  const int strip = thumbnailsShown_ ? ThumbnailStrip::kHeight : 0;
+  const int listHeight = height() - kStatusBarHeight - strip;
   if (listHeight < 0)
     return;  // lower than the status bar: the list keeps its size
   ListView1->setGeometry(0, 0, width(), listHeight);
+  if (thumbnailsShown_)
+    thumbnails_->setGeometry(0, listHeight, width(), strip);
 }
 
 void SearchFrm::resizeEvent(QResizeEvent*) {
@@ -129,6 +156,8 @@ void SearchFrm::captionChanged(const std::string& text) {
 void SearchFrm::requestEnded(const RequestRecord& record) {
   if (record.outcome.failed())
     failures_->add(record);
+  if (thumbnailsShown_ && IsLandedPicture(record))
+    thumbnails_->add(QString::fromStdString(record.path));
 }
 
 void SearchFrm::showWindow() {
@@ -138,13 +167,14 @@ void SearchFrm::showWindow() {
 
 void SearchFrm::loaded() {
   loaded_ = true;
-  resize(kClientWidth, kClientHeight);  // each crawl opens the window at its design size
+  resize(kClientWidth, designHeight());  // each crawl opens the window at its design size
   pending_.clear();
   model_.clear();
   setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
   panel1_->setText(QStringLiteral("Harvel"));
   panel2_->clear();
   failures_->clear();
+  thumbnails_->clear();
   GetTxt->clear();
 }
 

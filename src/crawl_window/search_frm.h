@@ -14,6 +14,7 @@
 #include "crawl/crawl_observer.h"
 #include "crawl_window/crawl_list_model.h"
 #include "crawl_window/failure_panel.h"
+#include "crawl_window/thumbnail_strip.h"
 
 namespace harvel {
 
@@ -21,6 +22,8 @@ namespace harvel {
 struct SearchFrmServices {
   std::function<void()> unloadCrawl;         // Form_Unload's engine side
   std::function<std::string()> mailboxText;  // the text of the engine's mailbox
+  // Opens a landed picture with the desktop's viewer; failures are not reported.
+  std::function<void(const std::string& path)> openPicture;
 };
 
 // SearchFrm: the crawl window. Shows the engine's crawl list and progress texts
@@ -40,8 +43,14 @@ class SearchFrm : public QWidget, public CrawlObserver {
   FailurePanel* failurePanel() const { return failures_; }
   bool crawlLoaded() const { return loaded_; }
 
-  // Lays the list out above the status bar; a window lower than the status bar
-  // keeps the list as it was.
+  // The strip of the latest pictures under the list (サムネイルを表示). Off,
+  // the window is as designed; on, it is taller by the strip.
+  void setThumbnailsShown(bool shown);
+  bool thumbnailsShown() const { return thumbnailsShown_; }
+  ThumbnailStrip* thumbnails() const { return thumbnails_; }
+
+  // Lays the list out above the status bar (and the strip, when shown); a
+  // window lower than those keeps the list as it was.
   void Form_Resize();
   // The window is closing: shows that the crawl is ending and ends it.
   void Form_Unload();
@@ -61,6 +70,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  int designHeight() const;
+
   struct RowChange {
     std::size_t index;
     std::optional<CrawlTarget> inserted;  // nullopt: the row at `index` was removed
@@ -71,12 +82,14 @@ class SearchFrm : public QWidget, public CrawlObserver {
   std::vector<RowChange> pending_;
   QTimer flushTimer_;
   bool loaded_ = false;
+  bool thumbnailsShown_ = false;
 
   QTreeView* ListView1;
   QStatusBar* StatusBar1;
   QLabel* panel1_;
   QLabel* panel2_;
   FailurePanel* failures_;
+  ThumbnailStrip* thumbnails_;
   QLineEdit* GetTxt;
 };
 

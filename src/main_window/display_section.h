@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QCheckBox>
+#include <functional>
+
 #include "main_window/kept_settings.h"
 #include "main_window/settings_section.h"
 
@@ -10,8 +13,15 @@ class DisplaySection : public SettingsSection {
  public:
   DisplaySection(KeptSettings kept, QWidget* parent);
 
+  // サムネイルを表示 (off at first): the crawl window's strip of the latest
+  // pictures. `watcher` is told the setting now and at every change.
+  bool thumbnailsShown() const { return thumbnails_->isChecked(); }
+  void watchThumbnails(std::function<void(bool shown)> watcher);
+
  private:
   KeptSettings kept_;
+  QCheckBox* thumbnails_;
+  std::function<void(bool)> thumbnailsWatcher_;
 };
 
 }  // namespace harvel

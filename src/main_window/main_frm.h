@@ -14,6 +14,7 @@
 
 #include "main_window/collection_list_model.h"
 #include "main_window/control_options.h"
+#include "main_window/last_crawl_panel.h"
 #include "main_window/list_file_dialog.h"
 #include "main_window/main_frm_services.h"
 #include "main_window/picture_button.h"
@@ -39,6 +40,9 @@ class MainFrm : public QMainWindow {
   SettingsDialog& settingsDialog() { return *settingsDialog_; }
   CollectionListModel& collectionList() { return list_; }
   QString statusPanelText(int panel) const;
+  // The status bar's panel for the last crawl's failures; the program makes it
+  // an observer of each crawl.
+  LastCrawlPanel& lastCrawlPanel() { return *lastCrawl_; }
   int currentRow() const;  // the selected row; -1 when none is selected
 
   // Start-up: the built-in row, the slider, the caption, the downloader.
@@ -125,6 +129,7 @@ class MainFrm : public QMainWindow {
   QSpinBox* MaxSizeSpin = nullptr;  // 最大ファイルサイズ, in KB; 0: no limit
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
+  LastCrawlPanel* lastCrawl_ = nullptr;
 };
 
 }  // namespace harvel

@@ -168,6 +168,9 @@ void MainFrm::buildControls() {
   StatusPanel2->setMinimumWidth(1);
   statusBar1->addWidget(StatusPanel1, 0);
   statusBar1->addWidget(StatusPanel2, 1);
+  lastCrawl_ = new LastCrawlPanel(statusBar1);
+  statusBar1->addWidget(lastCrawl_, 0);
+  lastCrawl_->hide();  // until a crawl ends with failures
   setStatusBar(statusBar1);
 
   // The tab order follows the eye: list, its buttons, then the right column.

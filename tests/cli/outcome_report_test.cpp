@@ -32,7 +32,7 @@ TEST(OutcomeTally, CountsFilesAndWritesOneLinePerFailureOnTheErrorStream) {
   std::ostringstream out, err;
   ProgressPrinter printer(out, ProgressPrinter::Style::RedrawnLine, 80, true);
   OutcomeTally tally(err, &printer);
-  tally.setBeforeError([&printer] { printer.endLine(); });
+  tally.setBeforeError([&printer] { printer.clearLine(); });
 
   tally.statusTextChanged(1, "ダウンロード中...");
   tally.requestEnded(Record("a.gif", true, folder.text()));
@@ -46,15 +46,18 @@ TEST(OutcomeTally, CountsFilesAndWritesOneLinePerFailureOnTheErrorStream) {
   // No escape sequence of a hostile URL reaches the terminal.
   EXPECT_EQ(err.str(),
             "harvel-cli: failed: http://e.test/b [2J.gif -> /h/site/b [2J.gif: HTTP 404\n");
-  // The verbose lines replace the redrawn line, which goes on below them.
+  // The verbose lines and the failure line (on the other stream) go above the
+  // redrawn line, which comes back below them with the totals.
   EXPECT_EQ(out.str(),
-            "\rダウンロード中...\x1b[K\r\x1b[K"
+            "\r0 fetched, 0 failed, 0 left, 0.0 files/s\x1b[K\r\x1b[K"
             "http://e.test/a.gif -> " +
                 folder.text() +
                 "/a.gif: landed, HTTP 200, 6 bytes, 1.500 s\n"
-                "\r処理中...\x1b[K\r\x1b[K"
+                "\r1 fetched, 0 failed, 0 left, 0.0 files/s\x1b[K\r\x1b[K"
                 "http://e.test/b [2J.gif -> /h/site/b [2J.gif: failed (HTTP 404), "
-                "HTTP 404, 0 bytes, 1.500 s\n");
+                "HTTP 404, 0 bytes, 1.500 s\n"
+                "\r1 fetched, 1 failed, 0 left, 0.0 files/s\x1b[K\r\x1b[K"
+                "\r1 fetched, 1 failed, 0 left, 0.0 files/s\x1b[K\n");
 }
 
 TEST(OutcomeTally, QuietRunsStillCountAndReportFailures) {

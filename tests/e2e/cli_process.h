@@ -20,4 +20,11 @@ CliRun RunCli(const QStringList& arguments,
               std::chrono::milliseconds timeout = std::chrono::seconds(60),
               const std::string& programFolder = "");
 
+// Runs the real harvel-cli from the build's folder with its standard output
+// and error on a pseudo-terminal `columns` wide, as a person in a terminal
+// runs it. `out` holds what the terminal was sent, both streams in the order
+// they came, byte for byte (no line-end translation); `err` stays empty.
+CliRun RunCliOnTerminal(const QStringList& arguments, int columns,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
 }  // namespace harvel::test

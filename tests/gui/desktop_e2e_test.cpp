@@ -2,9 +2,12 @@
 // real engine, the real VeskDownloader and a real HTTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -14,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "app/desktop_program.h"
@@ -146,6 +150,93 @@ TEST_F(DesktopEndToEnd, DoubleClickCollectsTheFilesAndTheWindowClosesItself) {
   EXPECT_EQ(shell.opened, std::vector<std::string>{folder.string()});
   EXPECT_TRUE(messages.empty());
   EXPECT_FALSE(ended);
+}
+
+TEST_F(DesktopEndToEnd, TheMainWindowKeepsTheLastCrawlsFailuresUntilTheNextCrawl) {
+  server.routes().Get("/album.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(
+        "<img src=\"a.gif\"><img src=\"gone1.gif\"><img src=\"gone2.gif\">"
+        "<img src=\"gone3.gif\">\r\n",
+        "text/html");
+  });
+  server.routes().Get("/a.gif", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(kGif, "image/gif");
+  });
+  server.start();  // the gone pictures answer 404
+  crawlFromTheList(QStringLiteral("album"), server.url("/album.html"), QStringLiteral("0"));
+  ASSERT_FALSE(timedOut);
+  EXPECT_FALSE(program->searchFrm().isVisible());  // closed by itself, 失敗:3 with it
+
+  auto* panel = control<QLabel>("StatusBar1LastCrawl");
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(panel->text(), QStringLiteral("前回の巡回: 取得 2 / 失敗 3"));
+  for (const char* name : {"gone1.gif", "gone2.gif", "gone3.gif"}) {
+    EXPECT_TRUE(panel->toolTip().contains(
+        QString::fromStdString(server.url("/") + name + " -&gt; " + harvelFolder.text() +
+                               "/album/" + name + ": failed (HTTP 404)")))
+        << panel->toolTip().toStdString();
+  }
+
+  // The next crawl takes it away from its start.
+  std::optional<bool> shownAtCompletion;
+  QObject::connect(&program->searchFrm(), &QWidget::windowTitleChanged, [&] {
+    if (program->searchFrm().windowTitle().startsWith(QStringLiteral("ダウンロードが完了")))
+      shownAtCompletion = panel->isVisible();
+  });
+  crawlFromTheList(QStringLiteral("one"), server.url("/a.gif"), QStringLiteral("0"));
+  ASSERT_TRUE(shownAtCompletion.has_value());
+  EXPECT_FALSE(*shownAtCompletion);
+  EXPECT_FALSE(panel->isVisible());  // that crawl had no failures
+}
+
+TEST_F(DesktopEndToEnd, TheThumbnailSettingIsKeptBetweenRunsAndTheStripShowsWhatLands) {
+  QImage picture(40, 30, QImage::Format_RGB32);
+  picture.fill(Qt::blue);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(picture.save(&buffer, "PNG"));
+  server.routes().Get("/pictures.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<img src=\"blue.dat\"><img src=\"plain.txt\">\r\n", "text/html");
+  });
+  server.routes().Get("/blue.dat", [png](const httplib::Request&, httplib::Response& res) {
+    res.set_content(png.toStdString(), "image/png");
+  });
+  server.routes().Get("/plain.txt", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("text", "text/plain");
+  });
+  server.start();
+  test::TempFolder config;
+  overrides.configFolder = QString::fromStdString(config.text());
+  auto run = [this] {
+    program = std::make_unique<DesktopProgram>(harvelFolder.text(), overrides);
+    program->start();
+    return program->mainFrm().findChild<QCheckBox*>(QStringLiteral("ThumbnailsChk"));
+  };
+
+  QCheckBox* box = run();
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(box->isChecked());  // off at first
+  EXPECT_FALSE(program->searchFrm().thumbnailsShown());
+  box->click();
+  EXPECT_TRUE(program->searchFrm().thumbnailsShown());
+
+  box = run();  // the next run of the program
+  EXPECT_TRUE(box->isChecked());
+  EXPECT_TRUE(program->searchFrm().thumbnailsShown());
+  EXPECT_TRUE(fs::exists(config.path() / "harvel.conf"));
+
+  // その他 takes the picture named as no picture and the text file too.
+  control<QCheckBox>("OtherChk")->setChecked(true);
+  crawlFromTheList(QStringLiteral("pictures"), server.url("/pictures.html"), QStringLiteral("0"));
+  ASSERT_FALSE(timedOut);
+  const ThumbnailStrip& strip = *program->searchFrm().thumbnails();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return strip.decodesUnderWay() == 0; }, 10000));
+  ASSERT_EQ(strip.shown().size(), 1u);
+  EXPECT_EQ(strip.shown()[0].path.toStdString(), harvelFolder.text() + "/pictures/blue.dat");
+  EXPECT_EQ(strip.shown()[0].state, ThumbnailStrip::State::Drawn);
+  EXPECT_EQ(strip.shown()[0].thumbnail.pixels, QSize(40, 30));
 }
 
 TEST_F(DesktopEndToEnd, AHarvelFolderThatIsNotThereYetIsMadeForTheFirstCrawl) {

@@ -91,7 +91,7 @@ TEST(FailurePanel, CountsTheEnginesFailedRequests) {
   ASSERT_TRUE(harvelFolder.isValid());
   CrawlSession crawl(options, pump, channel, shell, harvelFolder.path().toStdString());
   crawl.setCompletionPauseMs(0);
-  SearchFrm frm{SearchFrmServices{[&crawl] { crawl.unload(); }, {}}};
+  SearchFrm frm{SearchFrmServices{[&crawl] { crawl.unload(); }, {}, {}}};
   crawl.setObserver(&frm);
   frm.show();
 

@@ -1,17 +1,23 @@
 // Takes the pictures of the two windows for the documentation: the main window
 // as it starts, and the crawl window in the middle of a crawl of a small site
-// served on 127.0.0.1. Run under a display (scripts/take-screenshots starts one).
+// served on 127.0.0.1, as designed and with its strip of thumbnails. Run under a
+// display (scripts/take-screenshots starts one).
 //
 //   harvel_screenshot_tool OUTPUT_FOLDER
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "app/desktop_program.h"
 #include "temp_folder.h"
@@ -43,6 +49,39 @@ void Wait(std::chrono::milliseconds time) {
   loop.exec();
 }
 
+// A small landscape in JPEG: sky, sun and hills in colours of its own.
+std::string Photo(int n) {
+  const QSize size = n % 3 == 0 ? QSize(300, 400) : QSize(480, 320);
+  QImage image(size, QImage::Format_RGB32);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const int hue = (n * 47) % 360;
+  QLinearGradient sky(0, 0, 0, size.height());
+  sky.setColorAt(0, QColor::fromHsv(hue, 120, 250));
+  sky.setColorAt(1, QColor::fromHsv((hue + 40) % 360, 60, 255));
+  painter.fillRect(image.rect(), sky);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor::fromHsv((hue + 180) % 360, 200, 255));
+  painter.drawEllipse(QPoint(size.width() * (2 + n % 5) / 8, size.height() / 4), 40, 40);
+  for (int hill = 0; hill < 3; ++hill) {
+    QPainterPath path;
+    const int base = size.height() * (5 + hill) / 9;
+    path.moveTo(0, size.height());
+    path.lineTo(0, base);
+    path.cubicTo(size.width() / 3, base - 90 + hill * 30, size.width() * 2 / 3,
+                 base + 60 - (n % 4) * 20, size.width(), base - 20);
+    path.lineTo(size.width(), size.height());
+    painter.setBrush(QColor::fromHsv((hue + 90 + hill * 25) % 360, 160, 180 - hill * 40));
+    painter.drawPath(path);
+  }
+  painter.end();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "JPEG", 85);
+  return bytes.toStdString();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,20 +92,30 @@ int main(int argc, char** argv) {
   }
   const QString output = QString::fromLocal8Bit(argv[1]);
 
-  // A small picture gallery whose pictures come in slowly enough to be watched.
+  // A small picture gallery whose pictures come in slowly enough to be watched,
+  // even six at a time.
   harvel::test::TestSiteServer server;
   std::string index = "<html><body>\r\n";
   for (int i = 1; i <= 60; ++i) {
-    index += "<a href=\"photo" + std::to_string(i) + ".html\"><img src=\"thumb" +
-             std::to_string(i) + ".gif\"></a>\r\n";
+    index += "<a href=\"photo" + std::to_string(i) + ".html\"><img src=\"photo" +
+             std::to_string(i) + ".jpg\"></a>\r\n";
   }
   server.routes().Get("/gallery/index.html",
                       [index](const httplib::Request&, httplib::Response& res) {
                         res.set_content(index, "text/html");
                       });
-  server.routes().Get(R"(/gallery/.*)", [](const httplib::Request&, httplib::Response& res) {
-    std::this_thread::sleep_for(120ms);
-    res.set_content("GIF89a picture", "image/gif");
+  std::vector<std::string> photos;
+  for (int i = 0; i <= 60; ++i)
+    photos.push_back(Photo(i));
+  server.routes().Get(R"(/gallery/photo(\d+)\.jpg)",
+                      [&photos](const httplib::Request& req, httplib::Response& res) {
+                        std::this_thread::sleep_for(600ms);
+                        const auto n = std::stoul(req.matches[1].str());
+                        res.set_content(photos[std::min<std::size_t>(n, 60)], "image/jpeg");
+                      });
+  server.routes().Get(R"(/gallery/.*\.html)", [](const httplib::Request&, httplib::Response& res) {
+    std::this_thread::sleep_for(600ms);
+    res.set_content("<html></html>", "text/html");
   });
   server.start();
 
@@ -76,6 +125,9 @@ int main(int argc, char** argv) {
   overrides.programFolder = QCoreApplication::applicationDirPath().toStdString();
   overrides.shell = &shell;
   overrides.openUrl = [](const QUrl&) {};
+  // The settings as they are at first, whatever the user has set.
+  harvel::test::TempFolder config;
+  overrides.configFolder = QString::fromStdString(config.text());
   harvel::DesktopProgram program(folder.text(), overrides);
   program.start();
   harvel::MainFrm& mainFrm = program.mainFrm();
@@ -93,15 +145,27 @@ int main(int argc, char** argv) {
   list->setCurrentIndex(list->model()->index(1, 0));
   mainFrm.ListView1_Click();
 
+  // The crawl window as designed, then, in a second crawl, with its thumbnails.
+  harvel::SearchFrm& search = program.searchFrm();
   QTimer shooter;
   shooter.setSingleShot(true);
   QObject::connect(&shooter, &QTimer::timeout, [&] {
-    harvel::SearchFrm& search = program.searchFrm();
     search.move(300, 260);  // at the size each crawl opens it with
     Wait(1200ms);
     if (!Grab(search, output + QStringLiteral("/screenshot-crawl.png")))
       status = 1;
-    mainFrm.close();  // exit: ends the crawl and closes the downloader
+    search.close();  // ends the first crawl
+    QTimer::singleShot(500ms, &mainFrm, [&] {
+      search.setThumbnailsShown(true);
+      QTimer::singleShot(3s, &mainFrm, [&] {
+        search.move(300, 200);
+        Wait(800ms);
+        if (!Grab(search, output + QStringLiteral("/screenshot-thumbnails.png")))
+          status = 1;
+        mainFrm.close();  // exit: ends the crawl and closes the downloader
+      });
+      mainFrm.GetBtn_Click();
+    });
   });
   shooter.start(3s);
   QTimer::singleShot(0, &mainFrm, [&] { mainFrm.GetBtn_Click(); });

@@ -24,7 +24,7 @@ CrawlTarget Row(int n) {
 // The crawl window on its own, driven through the observer calls the engine makes.
 class SearchFrmTest : public ::testing::Test {
  protected:
-  SearchFrm frm{SearchFrmServices{[this] { ++unloads; }, [this] { return mailbox; }}};
+  SearchFrm frm{SearchFrmServices{[this] { ++unloads; }, [this] { return mailbox; }, {}}};
   int unloads = 0;
   std::string mailbox;
 
@@ -189,7 +189,8 @@ TEST(SearchFrmWithEngine, ShowsTheEnginesListAndClosingUnloadsIt) {
                                     const CrawlState* state = crawl.state();
                                     return state && state->mailbox ? state->mailbox->text
                                                                    : std::string();
-                                  }}};
+                                  },
+                                  {}}};
   crawl.setObserver(&frm);
 
   crawl.appendRow({"t", "http://127.0.0.1:1/a.html", "1"});

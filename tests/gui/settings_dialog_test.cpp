@@ -69,7 +69,7 @@ TEST_F(SettingsDialogTest, OpensFromTheMenuWithoutBlockingAndKeepsItsValuesWhenC
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("詳細設定"));
   // Sections without controls stay hidden.
   EXPECT_FALSE(dialog.collect().isVisibleTo(&dialog));
-  EXPECT_FALSE(dialog.display().isVisibleTo(&dialog));
+  EXPECT_TRUE(dialog.display().isVisibleTo(&dialog));
   EXPECT_TRUE(dialog.connection().isVisibleTo(&dialog));
 
   edit("UserAgentTxt")->setText(QStringLiteral("Mozilla/5.0 test"));

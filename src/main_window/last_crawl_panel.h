@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QLabel>
+
+#include "crawl/crawl_observer.h"
+#include "widgets/failure_list.h"
+
+namespace harvel {
+
+// The main window's status-bar panel for the last crawl that had failures:
+// "前回の巡回: 取得 N / 失敗 M", its tool tip the latest failures with their
+// reasons (as the crawl window's 失敗:N panel lists them). It appears when
+// such a crawl ends, since the crawl window closes itself soon after, and
+// stays until the next crawl starts. 取得 counts every requested file that
+// landed, pages read for links included.
+class LastCrawlPanel : public QLabel, public CrawlObserver {
+  Q_OBJECT
+ public:
+  explicit LastCrawlPanel(QWidget* parent = nullptr);
+
+  int landed() const { return landed_; }
+  const FailureList& failures() const { return failures_; }
+
+  // CrawlObserver
+  void loaded() override;
+  void requestEnded(const RequestRecord& record) override;
+  void unloaded() override;
+
+ private:
+  int landed_ = 0;
+  FailureList failures_;
+};
+
+}  // namespace harvel
