@@ -7,6 +7,8 @@
 namespace harvel {
 namespace {
 
+constexpr const char* kAlreadyCollected = "already collected";
+
 // One line, whatever the text holds: no control character (a line break, an
 // escape sequence from a hostile URL) reaches the terminal.
 std::string SingleLine(std::string text) {
@@ -62,7 +64,16 @@ void ProgressPrinter::requestEnded(const RequestRecord& record) {
   // Further ends of a request are counted here into totals_.otherEnds.
   if (record.outcome.landed) {
     ++totals_.fetched;
-  } else {
+  } else if (record.outcome.alreadyCollected) {
+    auto& ends = totals_.otherEnds;
+    const auto found = std::find_if(ends.begin(), ends.end(),
+                                    [](const auto& end) { return end.first == kAlreadyCollected; });
+    if (found == ends.end()) {
+      ends.emplace(ends.begin(), kAlreadyCollected, 1);  // first of them on the summary line
+    } else {
+      ++found->second;
+    }
+  } else if (record.outcome.failed()) {
     ++totals_.failed;
   }
   totals_.fileUnderWay.clear();

@@ -114,9 +114,9 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         handleRequest(socket, *message);
         break;
       case MessageKind::Hello:
-        Send(*socket,
-             EncodeHello(Hello{kChannelVersion,
-                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage}}));
+        Send(*socket, EncodeHello(Hello{kChannelVersion,
+                                        {kFeatureReferer, kFeatureMaxSize, kFeatureRetry,
+                                         kFeatureStage, kFeatureConditional}}));
         break;
       case MessageKind::Stage:
         if (const auto order = ParseStage(*message))
@@ -143,7 +143,13 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
   clients_[socket].answers.push_back(answer);
   QPointer<QLocalSocket> client(socket);
   std::optional<DownloadRequest> request = ParseRequest(message);
-  const auto done = [this, client, answer](DownloadNotice notice) {
+  // The server's validators go only to a client that asked for them.
+  const bool validators = request && request->validators;
+  const auto done = [this, client, answer, validators](DownloadNotice notice) {
+    if (!validators) {
+      notice.etag.clear();
+      notice.lastModified.clear();
+    }
     ready(client, answer, std::move(notice));
   };
   // A URL or path holding a zero byte is refused as a bad request before any

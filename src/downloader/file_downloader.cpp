@@ -38,6 +38,26 @@ bool HoldsZeroByte(const std::string& text) {
   return text.find('\0') != std::string::npos;
 }
 
+// A validator goes back to the server as a header line of its own: one that
+// could end the line or start another (it came from a record on disk) is not
+// sent, nor one longer than any server gives.
+bool SendableValidator(const std::string& value) {
+  constexpr std::size_t kLongest = 1024;
+  return !value.empty() && value.size() <= kLongest &&
+         value.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
+
+// The value of the response header `name` of the last response (after
+// redirects), as the server gave it; "" when there is none.
+std::string ResponseHeader(CURL* easy, const char* name) {
+  curl_header* header = nullptr;
+  if (curl_easy_header(easy, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK ||
+      header == nullptr || header->value == nullptr)
+    return {};
+  std::string value = header->value;
+  return SendableValidator(value) ? value : std::string();
+}
+
 }  // namespace
 
 FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
@@ -58,6 +78,7 @@ FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
 FileDownloader::~FileDownloader() {
   abandon();
   curl_easy_cleanup(easy_);
+  curl_slist_free_all(conditionalHeaders_);
 }
 
 void FileDownloader::setSpeedLimit(SpeedLimit limit) {
@@ -78,7 +99,20 @@ bool FileDownloader::begin(const DownloadRequest& request) {
   if (!target.is_absolute() || !target.has_filename())
     return refuse(failure::kBadRequest, "not an absolute file path: " + request.path);
   targetPath_ = TextFromPath(target);
-  return prepare(request.url, request.referer, request.maxSize, TextFromPath(target.parent_path()));
+  if (!prepare(request.url, request.referer, request.maxSize, TextFromPath(target.parent_path())))
+    return false;
+  setConditional(request);
+  return true;
+}
+
+void FileDownloader::setConditional(const DownloadRequest& request) {
+  if (SendableValidator(request.ifNoneMatch))
+    conditionalHeaders_ =
+        curl_slist_append(conditionalHeaders_, ("If-None-Match: " + request.ifNoneMatch).c_str());
+  if (SendableValidator(request.ifModifiedSince))
+    conditionalHeaders_ = curl_slist_append(
+        conditionalHeaders_, ("If-Modified-Since: " + request.ifModifiedSince).c_str());
+  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, conditionalHeaders_);
 }
 
 bool FileDownloader::begin(const StageOrder& order) {
@@ -97,6 +131,9 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
     return refuse(failure::kScheme, "only http, https and ftp are downloaded");
   folder_ = std::move(folder);
   maxSize_ = maxSize;
+  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, nullptr);
+  curl_slist_free_all(conditionalHeaders_);
+  conditionalHeaders_ = nullptr;
   received_ = 0;
   tooLarge_ = false;
   httpError_ = false;
@@ -171,6 +208,9 @@ DownloadNotice FileDownloader::outcome(int result) {
         errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(static_cast<CURLcode>(result));
     const char* reason = TransferFailureReason(result, errorText_);
     failed(reason, reason == failure::kOther ? curlText : ReasonText(reason, curlText));
+  } else if (conditionalHeaders_ != nullptr && IsHttp(easy_) && ResponseCode(easy_) == 304) {
+    notice.landed = false;
+    notice.notModified = true;
   }
   notice.httpStatus = static_cast<int>(ResponseCode(easy_));
   // The body as it was written, after any content encoding was undone.
@@ -181,6 +221,10 @@ DownloadNotice FileDownloader::outcome(int result) {
   const char* finalUrl = nullptr;
   if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl)
     notice.finalUrl = finalUrl;
+  if (IsHttp(easy_)) {
+    notice.etag = ResponseHeader(easy_, "ETag");
+    notice.lastModified = ResponseHeader(easy_, "Last-Modified");
+  }
   return notice;
 }
 

@@ -13,6 +13,7 @@
 #include "downloader/temporary_file_record.h"
 
 typedef void CURL;
+struct curl_slist;
 
 namespace harvel {
 
@@ -24,6 +25,10 @@ namespace harvel {
 // The file is written as a TemporaryFile in the target folder and renamed
 // into place only when the download succeeded: a failed download leaves no file
 // behind and an existing file at the path untouched.
+//
+// A conditional request sends its validators (If-None-Match,
+// If-Modified-Since); the server's 304 then ends it as not modified, with no
+// file written. Every notice carries the server's ETag and Last-Modified.
 //
 // The page that linked the file goes out as the Referer. A file larger than
 // the request's max size is refused, by its Content-Length before any byte and
@@ -105,6 +110,7 @@ class FileDownloader {
   // `notice` says how the transfer ended: a landed file is given the name
   // `path`, any other removed.
   DownloadNotice place(DownloadNotice notice, const std::string& path);
+  void setConditional(const DownloadRequest& request);
 
   CURL* easy_;
   bool begun_ = false;
@@ -117,6 +123,7 @@ class FileDownloader {
   bool tooLarge_ = false;   // more arrived than the max size
   bool httpError_ = false;  // the server answered 400 or more: its page is not kept
   int writeErrno_ = 0;      // why the file could not be made or written
+  curl_slist* conditionalHeaders_ = nullptr;  // the begun request's validators, if any
   DownloadNotice failure_;
   char errorText_[256] = {};  // libcurl's own words on the last failure
 };

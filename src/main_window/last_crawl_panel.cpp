@@ -18,7 +18,7 @@ void LastCrawlPanel::loaded() {
 void LastCrawlPanel::requestEnded(const RequestRecord& record) {
   if (record.outcome.landed) {
     ++landed_;
-  } else {
+  } else if (record.outcome.failed()) {
     failures_.add(QString::fromStdString(RequestRecordText(record)));
   }
 }

@@ -55,9 +55,11 @@ bool DownloaderChannel::connectToRunning() {
   if (greet(*socket)) {
     const int agreed = version_;
     const bool stages = peerStages_;
+    const bool conditional = peerConditional_;
     attach(socket);
     version_ = agreed;
     peerStages_ = stages;
+    peerConditional_ = conditional;
     return true;
   }
   const bool droppedAtHello = socket->state() != QLocalSocket::ConnectedState;
@@ -107,6 +109,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       const Hello answer = ParseHello(*message);
       version_ = AgreedVersion(kChannelVersion, answer.version);
       peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
+      peerConditional_ = version_ >= kChannelVersion && answer.has(kFeatureConditional);
       return true;
     }
     if (decoder.failed())
@@ -169,6 +172,7 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   decoder_ = FrameDecoder{};
   version_ = kChannelVersion1;
   peerStages_ = false;
+  peerConditional_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -210,8 +214,21 @@ std::string DownloaderChannel::requestFrame(const FileRequest& request) const {
   if (version_ < kChannelVersion)
     return EncodeRequest(request.url, request.path);
   DownloadRequest sent = ProtocolRequest(request);
-  if (FieldRequestLength(sent) - kFrameHeaderLength > kMaxPayloadLength)
+  // Only a downloader that states "conditional" is asked for validators.
+  if (peerConditional_) {
+    sent.validators = request.validators;
+    sent.ifNoneMatch = request.ifNoneMatch;
+    sent.ifModifiedSince = request.ifModifiedSince;
+  }
+  const auto tooLong = [&] {
+    return FieldRequestLength(sent) - kFrameHeaderLength > kMaxPayloadLength;
+  };
+  if (tooLong())
     sent.referer.clear();
+  if (tooLong()) {
+    sent.ifNoneMatch.clear();
+    sent.ifModifiedSince.clear();
+  }
   return EncodeFieldRequest(sent);
 }
 

@@ -98,6 +98,9 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   PendingRequests pending_;
   bool recovering_ = false;
   bool peerStages_ = false;  // the downloader fetches ahead (its hello says "stage")
+  // The downloader gives validators and answers conditional requests (its
+  // hello says "conditional").
+  bool peerConditional_ = false;
   QString errorText_;
 };
 

@@ -25,6 +25,9 @@ DownloadOutcome OutcomeOf(const DownloadNotice& notice) {
   outcome.contentType = notice.contentType;
   outcome.finalUrl = notice.finalUrl;
   outcome.detailed = notice.detailed;
+  outcome.etag = notice.etag;
+  outcome.lastModified = notice.lastModified;
+  outcome.notModified = notice.notModified;
   return outcome;
 }
 

@@ -39,5 +39,7 @@ int AgreedVersion(int mine, int theirs);
 inline constexpr const char* kFeatureReferer = "referer";
 inline constexpr const char* kFeatureMaxSize = "max-size";
 inline constexpr const char* kFeatureRetry = "retry";
+// Validators in notices, conditional requests and the outcome "not-modified".
+inline constexpr const char* kFeatureConditional = "conditional";
 
 }  // namespace harvel

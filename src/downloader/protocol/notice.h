@@ -41,11 +41,17 @@ struct DownloadNotice {
   std::string contentType;  // the server's Content-Type, when given
   std::string finalUrl;     // the URL after redirects
   bool detailed = false;    // read from a version-2 notice
+  // Feature "conditional": the server's validators, for a request that asked
+  // for them, and a conditional request that the server answered with 304
+  // (outcome "not-modified": no file was written, none was touched).
+  std::string etag;
+  std::string lastModified;
+  bool notModified = false;
 };
 
-// The version-2 notice frame (kind O). Fields: count, outcome ("landed" or
-// "failed"), reason, reason-text, http-status, bytes, elapsed-ms,
-// content-type, final-url.
+// The version-2 notice frame (kind O). Fields: count, outcome ("landed",
+// "failed" or "not-modified"), reason, reason-text, http-status, bytes,
+// elapsed-ms, content-type, final-url, etag, last-modified.
 std::string EncodeFieldNotice(const DownloadNotice& notice);
 
 // Either kind of notice. A version-1 notice reads as landed with only the

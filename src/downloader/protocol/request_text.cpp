@@ -7,6 +7,9 @@ constexpr const char* kUrlKey = "url";
 constexpr const char* kPathKey = "path";
 constexpr const char* kRefererKey = "referer";
 constexpr const char* kMaxSizeKey = "max-size";
+constexpr const char* kValidatorsKey = "validators";
+constexpr const char* kIfNoneMatchKey = "if-none-match";
+constexpr const char* kIfModifiedSinceKey = "if-modified-since";
 
 Fields RequestFields(const DownloadRequest& request) {
   Fields fields{{kUrlKey, request.url}, {kPathKey, request.path}};
@@ -14,6 +17,12 @@ Fields RequestFields(const DownloadRequest& request) {
     fields.emplace_back(kRefererKey, request.referer);
   if (request.maxSize)
     fields.emplace_back(kMaxSizeKey, std::to_string(*request.maxSize));
+  if (request.validators)
+    fields.emplace_back(kValidatorsKey, "1");
+  if (!request.ifNoneMatch.empty())
+    fields.emplace_back(kIfNoneMatchKey, request.ifNoneMatch);
+  if (!request.ifModifiedSince.empty())
+    fields.emplace_back(kIfModifiedSinceKey, request.ifModifiedSince);
   return fields;
 }
 
@@ -22,7 +31,9 @@ std::optional<DownloadRequest> ParseTextRequest(const Message& request) {
   const std::size_t comma = request.urlLength;
   if (comma == 0 || comma >= text.size() || text[comma] != ',')
     return std::nullopt;
-  DownloadRequest parsed{text.substr(0, comma), text.substr(comma + 1), {}, {}};
+  DownloadRequest parsed;
+  parsed.url = text.substr(0, comma);
+  parsed.path = text.substr(comma + 1);
   if (parsed.path.empty())
     return std::nullopt;
   return parsed;
@@ -44,6 +55,11 @@ std::optional<DownloadRequest> ParseFieldRequest(const Message& request) {
       return std::nullopt;
     parsed.maxSize = *maxSize;
   }
+  parsed.validators = FieldValue(request.fields, kValidatorsKey) == std::string_view("1");
+  if (const auto etag = FieldValue(request.fields, kIfNoneMatchKey))
+    parsed.ifNoneMatch = *etag;
+  if (const auto since = FieldValue(request.fields, kIfModifiedSinceKey))
+    parsed.ifModifiedSince = *since;
   return parsed;
 }
 
