@@ -17,6 +17,7 @@
 #include "platform/downloader_channel.h"
 #include "platform/qt_event_pump.h"
 #include "platform/qt_shell.h"
+#include "record/record_file.h"
 #include "record/recorded_folders.h"
 
 #ifndef HARVEL_VERSION
@@ -74,6 +75,8 @@ int CliApp::run(const std::vector<std::string>& args) {
       return kCompleted;
     case CliMode::ShowList:
       return showList(command);
+    case CliMode::Forget:
+      return forget(command);
     case CliMode::Crawl:
       return crawl(command, {command.target}, {"the title"});
     case CliMode::List:
@@ -110,6 +113,31 @@ int CliApp::showList(const CliCommand& command) {
   }
   out_ << std::flush;
   return kCompleted;
+}
+
+// Scripts call it: it asks nothing, and no file of the folder is touched.
+int CliApp::forget(const CliCommand& command) {
+  const auto folder = HarvelFolder(command.dir);
+  if (!folder)
+    return usageError("--dir " + command.dir + ": no such folder");
+  const std::string& title = command.forgetTitle;
+  if (TitleIsRefused(title))
+    return usageError(TitleRefusalText("--forget", title, *folder));
+  std::string error;
+  switch (ForgetFolderRecord(*folder + "/" + title, error)) {
+    case ForgetResult::Forgotten:
+      if (!command.quiet)
+        out_ << kProgram << ": the record of '" << EscapedText(title) << "' was removed\n";
+      return kCompleted;
+    case ForgetResult::NoRecord:
+      if (!command.quiet)
+        out_ << kProgram << ": '" << EscapedText(title) << "' has no record\n";
+      return kCompleted;
+    case ForgetResult::Refused:
+      break;
+  }
+  err_ << kProgram << ": " << EscapedText(error) << '\n';
+  return kFailed;
 }
 
 int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& targets,

@@ -36,6 +36,7 @@ class CliApp {
  private:
   int usageError(const std::string& message);
   int showList(const CliCommand& command);
+  int forget(const CliCommand& command);
   int crawl(const CliCommand& command, const std::vector<CrawlTarget>& targets,
             const std::vector<std::string>& labels);
 
