@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "crawl/crawl_observer.h"
+#include "crawl_window/count_panel.h"
 #include "crawl_window/crawl_list_model.h"
-#include "crawl_window/failure_panel.h"
 #include "crawl_window/thumbnail_strip.h"
 
 namespace harvel {
@@ -39,8 +39,10 @@ class SearchFrm : public QWidget, public CrawlObserver {
   void flushRows();
   QTreeView* listView() const { return ListView1; }
   QString statusPanelText(int panel) const;
-  // The panel that counts the files that did not land (hidden until one fails).
-  FailurePanel* failurePanel() const { return failures_; }
+  // The panels that count the files that did not land and those collected
+  // before (the only-new option), each hidden until its first.
+  CountPanel* failurePanel() const { return failures_; }
+  CountPanel* collectedPanel() const { return collected_; }
   bool crawlLoaded() const { return loaded_; }
 
   // The strip of the latest pictures under the list (サムネイルを表示). Off,
@@ -61,6 +63,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
   void statusTextChanged(int panel, const std::string& text) override;
   void captionChanged(const std::string& text) override;
   void requestEnded(const RequestRecord& record) override;
+  // A record moved aside: said in a box that does not stop the crawl.
+  void recordRestarted(const RecordStatus& status) override;
   void showWindow() override;
   void loaded() override;
   void unloaded() override;
@@ -88,7 +92,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
   QStatusBar* StatusBar1;
   QLabel* panel1_;
   QLabel* panel2_;
-  FailurePanel* failures_;
+  CountPanel* failures_;
+  CountPanel* collected_;
   ThumbnailStrip* thumbnails_;
   QLineEdit* GetTxt;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCheckBox>
+
 #include "main_window/settings_section.h"
 
 namespace harvel {
@@ -11,6 +13,13 @@ namespace harvel {
 class CollectSection : public SettingsSection {
  public:
   explicit CollectSection(QWidget* parent);
+
+  // 取得済みのファイルは取得しない (off at first): each title's folder keeps a
+  // record of what landed, and nothing recorded is asked for again.
+  QCheckBox* onlyNew() const { return onlyNew_; }
+
+ private:
+  QCheckBox* onlyNew_;
 };
 
 }  // namespace harvel

@@ -23,6 +23,7 @@ class ControlOptions : public CrawlOptions {
   void bindJobs(QSpinBox* jobs) { jobs_ = jobs; }
   // A spin box in KB whose 0 stands for no limit.
   void bindMaxFileSize(QSpinBox* kilobytes) { maxFileSizeKb_ = kilobytes; }
+  void bindOnlyNew(QCheckBox* box) { onlyNew_ = box; }
 
   // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
   int value(Check check) const override;
@@ -31,6 +32,7 @@ class ControlOptions : public CrawlOptions {
   int speedLevel() const override { return speedLevel_ ? *speedLevel_ : 0; }
   int jobs() const override { return jobs_ ? jobs_->value() : 1; }
   std::optional<std::int64_t> maxFileSize() const override;
+  bool onlyNew() const override { return onlyNew_ && onlyNew_->isChecked(); }
 
   // The value a check state stands for.
   static int ValueOf(Qt::CheckState state);
@@ -42,6 +44,7 @@ class ControlOptions : public CrawlOptions {
   const std::int16_t* speedLevel_ = nullptr;
   QPointer<QSpinBox> jobs_;
   QPointer<QSpinBox> maxFileSizeKb_;
+  QPointer<QCheckBox> onlyNew_;
 };
 
 }  // namespace harvel

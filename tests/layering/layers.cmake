@@ -27,7 +27,7 @@ set(harvel_allows_widgets common)
 set(harvel_allows_crawl_window widgets crawl common)
 set(harvel_allows_main_window widgets crawl list_file common)
 set(harvel_allows_cli platform crawl record list_file common)
-set(harvel_allows_app main_window crawl_window widgets platform crawl list_file common)
+set(harvel_allows_app main_window crawl_window widgets platform crawl record list_file common)
 
 # The engine: these folders include no Qt header and link no Qt target.
 set(harvel_engine_layers common picture_header list_file crawl record downloader/protocol)

@@ -1,5 +1,5 @@
-// The crawl window's failure panel: hidden until a file fails, then 失敗:N with
-// the latest failures in its tool tip.
+// The crawl window's count panels: 失敗:N and 取得済:N, each hidden until its
+// first, with the latest in its tool tip.
 #include <gtest/gtest.h>
 
 #include <QStatusBar>
@@ -30,7 +30,7 @@ TEST(FailurePanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   SearchFrm frm{SearchFrmServices{}};
   frm.show();
   frm.loaded();
-  FailurePanel* panel = frm.failurePanel();
+  CountPanel* panel = frm.failurePanel();
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(panel->parentWidget(), frm.findChild<QStatusBar*>(QStringLiteral("StatusBar1")));
   EXPECT_FALSE(panel->isVisible());
@@ -53,7 +53,7 @@ TEST(FailurePanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   for (int n = 2; n <= 25; ++n)
     frm.requestEnded(Failed(n));
   EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
-  ASSERT_EQ(panel->latest().size(), FailurePanel::kListed);
+  ASSERT_EQ(panel->latest().size(), CountPanel::kListed);
   EXPECT_TRUE(panel->latest().back().startsWith(QStringLiteral("http://127.0.0.1/25.gif")));
   EXPECT_TRUE(panel->latest().front().startsWith(QStringLiteral("http://127.0.0.1/6.gif")));
   EXPECT_TRUE(panel->toolTip().contains(QStringLiteral("(5)")));
@@ -61,7 +61,7 @@ TEST(FailurePanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   // A new crawl starts without failures.
   frm.loaded();
   EXPECT_FALSE(panel->isVisible());
-  EXPECT_EQ(panel->failures(), 0);
+  EXPECT_EQ(panel->count(), 0);
   frm.close();
 }
 
@@ -100,7 +100,7 @@ TEST(FailurePanel, CountsTheEnginesFailedRequests) {
   EXPECT_EQ(crawl.start({"t", "http://127.0.0.1:1/b.gif", "0"}), CrawlOutcome::Completed);
   // Two requests failed and one row could not be sent; the window has closed
   // itself at completion and keeps what it showed.
-  EXPECT_EQ(frm.failurePanel()->failures(), 3);
+  EXPECT_EQ(frm.failurePanel()->count(), 3);
   EXPECT_EQ(frm.failurePanel()->text(), QStringLiteral("失敗:3"));
   EXPECT_TRUE(frm.failurePanel()->latest()[1].startsWith(
       QStringLiteral("javascript:void(0).gif -> ") + harvelFolder.path() + QStringLiteral("/t/")))
