@@ -48,6 +48,24 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
     return false;
   };
   services.startCrawl = [this](const CrawlTarget& row) {
+    // A row added to a running crawl goes with that crawl's settings.
+    if (!crawlSession_->isLoaded()) {
+      switch (channel_.applySettings(mainFrm_->settingsDialog().connectionSettings())) {
+        case DownloaderChannel::SettingsResult::Applied:
+          break;
+        case DownloaderChannel::SettingsResult::Unreachable:
+          // Told as a crawl that lost its downloader is.
+          return CrawlStartResult{CrawlOutcome::ChannelFailed,
+                                  "the downloader (VeskDownloader) cannot be reached: " +
+                                      channel_.errorText().toStdString()};
+        case DownloaderChannel::SettingsResult::Refused:
+        case DownloaderChannel::SettingsResult::NotTaken: {
+          CrawlStartResult refused;
+          refused.settingsError = channel_.errorText().toStdString();
+          return refused;
+        }
+      }
+    }
     MakeFolder(harvelFolder_);  // the pictures folder's Harvel may not be there yet
     const CrawlOutcome outcome = crawlSession_->start(row);
     return CrawlStartResult{outcome, crawlSession_->errorText()};

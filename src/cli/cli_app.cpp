@@ -140,6 +140,28 @@ int CliApp::forget(const CliCommand& command) {
   return kFailed;
 }
 
+int CliApp::applySettings(DownloaderChannel& channel, const ConnectionSettings& settings,
+                          std::string& warned) {
+  const DownloaderChannel::SettingsResult result = channel.applySettings(settings);
+  const std::string warning = channel.settingsWarning().toStdString();
+  if (!warning.empty() && warning != warned) {
+    err_ << kProgram << ": warning: " << warning << '\n';
+    warned = warning;
+  }
+  switch (result) {
+    case DownloaderChannel::SettingsResult::Applied:
+      return kCompleted;
+    case DownloaderChannel::SettingsResult::Refused:
+      err_ << kProgram << ": " << channel.errorText().toStdString() << '\n';
+      return kUsageError;
+    case DownloaderChannel::SettingsResult::NotTaken:
+    case DownloaderChannel::SettingsResult::Unreachable:
+      break;
+  }
+  err_ << kProgram << ": " << channel.errorText().toStdString() << '\n';
+  return kFailed;
+}
+
 int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& targets,
                   const std::vector<std::string>& labels) {
   const auto folder = HarvelFolder(command.dir);
@@ -209,7 +231,12 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   running = &session;
 
   int status = kCompleted;
+  std::string warned;
   for (std::size_t i = 0; i < targets.size() && status == kCompleted; ++i) {
+    // Each crawl starts with the settings and a fresh cookie jar.
+    status = applySettings(channel, command.connection, warned);
+    if (status != kCompleted)
+      break;
     switch (session.start(targets[i])) {
       case CrawlOutcome::Completed:
       case CrawlOutcome::AlreadyRunning:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "platform/downloader_channel.h"
 
 namespace harvel {
 
@@ -37,6 +38,11 @@ class CliApp {
   int usageError(const std::string& message);
   int showList(const CliCommand& command);
   int forget(const CliCommand& command);
+  // The connection settings for the next crawl: kCompleted, or the exit
+  // status of settings that cannot be used (the reason told); a warning is
+  // told once.
+  int applySettings(DownloaderChannel& channel, const ConnectionSettings& settings,
+                    std::string& warned);
   int crawl(const CliCommand& command, const std::vector<CrawlTarget>& targets,
             const std::vector<std::string>& labels);
 

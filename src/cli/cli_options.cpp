@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "common/connection_settings.h"
 #include "crawl/option_table.h"
 
 namespace harvel {
@@ -30,6 +31,33 @@ std::string ListFile(ParsedLine& line, const std::string& name, const std::strin
   command.listFile = text;
   command.mode = name == "--list" ? CliMode::List : CliMode::ShowList;
   return {};
+}
+
+// A connection setting as given: an empty text, or why it cannot be used
+// (never repeating a header's value or a proxy's password).
+std::string Connection(ParsedLine& line, const std::string& name, const std::string& text) {
+  ConnectionSettings& settings = line.command.connection;
+  if (name == "--cookies") {
+    settings.cookiesFile = text;
+  } else if (name == "--user-agent") {
+    settings.userAgent = text;
+  } else if (name == "--header") {
+    settings.headers.push_back(text);
+  } else if (name == "--proxy") {
+    settings.proxy = text;
+  } else {
+    settings.caCertificate = text;
+  }
+  if (text.empty() && name != "--user-agent")
+    return name + " needs a value";
+  const std::optional<std::string> problem = SettingsProblem(settings);
+  if (!problem)
+    return {};
+  if (name == "--header")
+    return "--header needs 'Name: value' on one line";
+  if (name == "--proxy")
+    return "--proxy " + ProxyWithoutPassword(text) + ": " + *problem;
+  return name + ": " + *problem;
 }
 
 std::vector<CliOption> MakeOptions() {
@@ -168,6 +196,42 @@ std::vector<CliOption> MakeOptions() {
        "record in DIR/TITLE/.harvel what landed, and take\n"
        "nothing recorded again (deleted files stay deleted);\n"
        "pages are read again only when they changed [off]"},
+      {"--cookies",
+       nullptr,
+       "FILE",
+       Listed::AfterCheckBoxes,
+       {},
+       &Connection,
+       "send the cookies of a cookies.txt file (Netscape format,\nas browser extensions export "
+       "it) to their sites [none]"},
+      {"--user-agent",
+       nullptr,
+       "TEXT",
+       Listed::AfterCheckBoxes,
+       {},
+       &Connection,
+       std::string("the User-Agent to send [") + kDefaultUserAgent + "]"},
+      {"--header",
+       nullptr,
+       "'NAME: VALUE'",
+       Listed::AfterCheckBoxes,
+       {},
+       &Connection,
+       "send this header with every request (repeatable)"},
+      {"--proxy",
+       nullptr,
+       "URL",
+       Listed::AfterCheckBoxes,
+       {},
+       &Connection,
+       "go through this http, https or socks5 proxy\n[http_proxy, https_proxy, no_proxy]"},
+      {"--ca-certificate",
+       nullptr,
+       "FILE",
+       Listed::AfterCheckBoxes,
+       {},
+       &Connection,
+       "also trust the authorities of this PEM file [the system's]"},
       {"--quiet",
        "-q",
        nullptr,

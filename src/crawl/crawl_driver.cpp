@@ -360,6 +360,7 @@ class CrawlDriver {
         break;
       if (options_.speedLevel() <= 0) {
         context_.pump.waitForEvents(kNoticeRound);
+        lookahead_.whileWaiting(s_);
       } else {
         WaitSpeed(context_.pump, options_);
       }

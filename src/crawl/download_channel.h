@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace harvel {
 
@@ -30,6 +31,19 @@ struct StagedFile {
   std::string folder;
   std::string referer;
   std::optional<std::int64_t> maxSize;
+  // A page the crawl will read: the channel tells when its copy has landed
+  // (takeLandedCopies), where it tellsLanded().
+  bool tellLanded = false;
+};
+
+// A staged copy that has landed, for a StagedFile that asked to be told: the
+// hidden file that holds it until a request takes it or it is unstaged, and
+// the Content-Type the server gave.
+struct LandedCopy {
+  std::string url;
+  std::string folder;
+  std::string path;
+  std::string contentType;
 };
 
 // How a requested file ended.
@@ -102,6 +116,11 @@ class DownloadChannel {
   virtual bool canStage() const { return false; }
   virtual void Stage(const StagedFile& /*file*/, int /*jobs*/) {}
   virtual void Unstage(const std::string& /*url*/, const std::string& /*folder*/) {}
+  // Whether the channel tells of staged copies that have landed; if so, the
+  // copies that landed since the last call, for files staged with tellLanded.
+  // A copy told of stays where it is until it is asked for or unstaged.
+  virtual bool tellsLanded() const { return false; }
+  virtual std::vector<LandedCopy> takeLandedCopies() { return {}; }
 };
 
 }  // namespace harvel

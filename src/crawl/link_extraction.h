@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "crawl/crawl_context.h"
 #include "crawl/crawl_state.h"
+#include "crawl/link_resolver.h"
 
 namespace harvel {
 
@@ -21,6 +24,27 @@ enum class ScanEnd {
 // the end. False when it was not queued.
 bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
                bool picture);
+
+// A link that a page's scan takes: what QueueLink is given.
+struct TakenLink {
+  std::string url;
+  std::int16_t level = 0;
+  bool picture = false;
+};
+
+// The type stage and the HTML rule for the quoted link text `link` found on
+// the page `resolver` resolves against: nullopt when it is not taken. A page
+// link taken uses up one of `level`, the page row's remaining depth.
+std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList& userExt,
+                                  const LinkResolver& resolver, std::string_view link,
+                                  std::int16_t& level);
+
+// The scan of SearchStr without its queueing: `found` gets each quoted link
+// text holding a "." after an occurrence of `key`, and `next` runs after every
+// occurrence; false from it stops the scan (Closed).
+ScanEnd ScanForKey(std::string_view page, std::string_view key,
+                   const std::function<void(std::string_view)>& found,
+                   const std::function<bool()>& next);
 
 // SearchStr: one scan of `page` (the row's page as read for links) for `key` ("src=", "SRC=",
 // "href=", "HREF="). The text between the next two double quotes after each occurrence is a link

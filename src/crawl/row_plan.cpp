@@ -33,7 +33,7 @@ std::string RowSaveFile(const CrawlContext& context, const std::string& folder,
 }
 
 RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const CrawlTarget& row,
-                const std::string& referer) {
+                const std::string& referer, const RowFacts* facts) {
   const CrawlOptions& options = context.options;
   RowPlan plan;
   plan.saveFolder = RowFolder(context, row);
@@ -56,7 +56,10 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
       return plan;  // every number is taken: skip rather than overwrite
     plan.saveFile = std::move(*numbered);
   }
-  if (!RowWanted(below(), row.url, state, options, context.userExt,
+  const RowFacts rowFacts = facts != nullptr                 ? *facts
+                            : options.on(Check::ModernPages) ? FactsOf(state, row.url)
+                                                             : RowFacts{};
+  if (!RowWanted(below(), rowFacts, options, context.userExt,
                  [&] { return IsBinaryFile(plan.saveFile); })) {
     return plan;
   }

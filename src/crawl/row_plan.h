@@ -8,6 +8,7 @@
 #include "crawl/crawl_state.h"
 #include "crawl/download_channel.h"
 #include "crawl/modern/modern_file_name.h"
+#include "crawl/modern/modern_types.h"
 
 namespace harvel {
 
@@ -58,8 +59,10 @@ struct RowPlan {
 // A plan made ahead may turn out wrong by the time the row is handled (an
 // option changed, an earlier row's file landed under the same name): that
 // only costs a staged copy that is dropped.
+// `facts`: what the page said of a row that the crawl has not queued yet (one
+// predicted from a page read ahead); else the crawl's own state tells.
 RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const CrawlTarget& row,
-                const std::string& referer);
+                const std::string& referer, const RowFacts* facts = nullptr);
 
 // SaveFolder and SaveFile before numbering: Harvel's folder / title / the
 // URL's local name under the current options.

@@ -17,53 +17,188 @@ constexpr std::size_t kStagedPerRowAhead = 2;
 
 }  // namespace
 
-void StagingLookahead::beforeRow(const CrawlState& state) {
-  DownloadChannel& channel = context_.channel;
-  // The row handled before was staged but never asked for.
-  if (current_ && staged_.erase(*current_) > 0)
-    channel.Unstage(current_->first, current_->second);
-  current_.reset();
+int StagingLookahead::jobs() const {
+  return std::clamp(context_.options.jobs(), 1, kMaxJobs);
+}
 
-  const int jobs = std::clamp(context_.options.jobs(), 1, kMaxJobs);
-  if (jobs <= 1 || context_.options.speedLevel() != 0 || !channel.canStage()) {
+bool StagingLookahead::staging() const {
+  return jobs() > 1 && context_.options.speedLevel() == 0 && context_.channel.canStage();
+}
+
+void StagingLookahead::beforeRow(const CrawlState& state) {
+  // The row handled before was staged but never asked for.
+  if (current_ && staged_.count(*current_) > 0)
+    drop(*current_);
+  current_.reset();
+  // The crawl has read the page handled before (if it was a page): what was
+  // predicted from it is now in the crawl's list, or was predicted wrong.
+  if (!handling_.empty())
+    settle(state, handling_);
+  handling_ = state.rows.empty() ? std::string() : state.rows.front().url;
+
+  if (!staging()) {
     dropAll();
     return;
   }
-  const std::size_t ahead = kRowsAheadPerJob * static_cast<std::size_t>(jobs);
-  const std::size_t room = kStagedPerRowAhead * ahead;
-  // Row 1 itself is staged too: pictures that the last page put in front have
-  // not been seen yet, and the first of them is handled now.
-  // Row 1 always finds room: it is asked for next.
-  for (std::size_t i = 0; i < state.rows.size() && i < ahead && (i == 0 || staged_.size() < room);
-       ++i) {
-    const CrawlTarget& row = state.rows[i];
-    Key key{row.url, RowFolder(context_, row)};
-    if (staged_.count(key) > 0) {
-      if (i == 0)
-        current_ = std::move(key);
+  readLandedPages(state);
+  stageAhead(state, 0);
+}
+
+void StagingLookahead::whileWaiting(const CrawlState& state) {
+  if (staging() && readLandedPages(state))
+    stageAhead(state, 1);
+}
+
+bool StagingLookahead::readLandedPages(const CrawlState& state) {
+  DownloadChannel& channel = context_.channel;
+  if (!channel.tellsLanded())
+    return false;
+  bool read = false;
+  for (const LandedCopy& landed : channel.takeLandedCopies()) {
+    const auto copy = staged_.find(landed.url);
+    if (copy == staged_.end() || copy->second.folder != landed.folder || !copy->second.page ||
+        readAhead_.count(landed.url) > 0 ||
+        !IsReadForLinks(context_.options, copy->second.saveFile, copy->second.facts,
+                        landed.contentType)) {
       continue;
     }
-    const std::string referer = i < state.referers.size() ? state.referers[i] : std::string();
-    const RowPlan plan = PlanRow(context_, state, row, referer);
-    // A page the record knows is asked for conditionally when its row comes.
-    if (plan.action != RowAction::Request || plan.known.kind != KnownUrl::Kind::Unknown)
+    std::vector<PredictedRow> rows =
+        ReadAhead(context_, copy->second.row, landed.path, [&](const std::string& url) {
+          return state.visited.URLBufCheck(url) != 0 || predicted_.count(url) > 0;
+        });
+    for (const PredictedRow& row : rows)
+      predicted_.insert(row.row.url);
+    readAhead_.emplace(landed.url, std::move(rows));
+    read = true;
+  }
+  return read;
+}
+
+void StagingLookahead::stageAhead(const CrawlState& state, std::size_t fromRow) {
+  const std::size_t ahead = kRowsAheadPerJob * static_cast<std::size_t>(jobs());
+  const std::size_t room = kStagedPerRowAhead * ahead;
+  std::size_t looked = 0;
+  // What pages read ahead queue at the end of the list: looked at once the
+  // list itself is used up.
+  std::vector<const PredictedRow*> later;
+  const auto predictionsOf = [&](const std::string& url, bool picturesFirst) {
+    const auto page = readAhead_.find(url);
+    if (page == readAhead_.end())
+      return;
+    // Each picture goes right behind the page, before those found earlier.
+    const std::vector<PredictedRow>& rows = page->second;
+    for (auto row = rows.rbegin(); row != rows.rend() && looked < ahead; ++row) {
+      if (!row->picture || !picturesFirst)
+        continue;
+      consider(state, row->row, url, &*row, false);
+      ++looked;
+    }
+    for (const PredictedRow& row : rows) {
+      if (!row.picture || !picturesFirst)
+        later.push_back(&row);
+    }
+  };
+  const bool picturesFirst = context_.options.on(Check::PicFastDown);
+  std::size_t i = 0;
+  // Row 1 always finds room: it is asked for next.
+  for (; i < state.rows.size() && looked < ahead && (i == 0 || staged_.size() < room); ++i) {
+    const CrawlTarget& row = state.rows[i];
+    if (i >= fromRow) {
+      const std::string referer = i < state.referers.size() ? state.referers[i] : std::string();
+      consider(state, row, referer, nullptr, i == 0);
+    }
+    ++looked;
+    predictionsOf(row.url, picturesFirst);
+  }
+  if (i < state.rows.size())
+    return;
+  for (std::size_t j = 0; j < later.size() && looked < ahead && staged_.size() < room; ++j) {
+    const PredictedRow& row = *later[j];
+    consider(state, row.row, row.referer, &row, false);
+    ++looked;
+    predictionsOf(row.row.url, picturesFirst);
+  }
+}
+
+void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
+                                const std::string& referer, const PredictedRow* predicted,
+                                bool first) {
+  if (const auto copy = staged_.find(row.url); copy != staged_.end()) {
+    if (first && copy->second.folder == RowFolder(context_, row))
+      current_ = row.url;
+    return;
+  }
+  // A predicted row that the crawl has queued meanwhile from another page.
+  if (predicted != nullptr && state.visited.URLBufCheck(row.url) != 0)
+    return;
+  const RowPlan plan =
+      PlanRow(context_, state, row, referer, predicted != nullptr ? &predicted->facts : nullptr);
+  // A page the record knows is asked for conditionally when its row comes.
+  if (plan.action != RowAction::Request || plan.known.kind != KnownUrl::Kind::Unknown)
+    return;
+  const RowFacts facts = predicted != nullptr ? predicted->facts : FactsOf(state, row.url);
+  const bool page =
+      context_.channel.tellsLanded() && MayBeReadForLinks(context_.options, plan.saveFile, facts);
+  const FileRequest& request = plan.request;
+  context_.channel.Stage(
+      StagedFile{request.url, plan.saveFolder, request.referer, request.maxSize, page}, jobs());
+  staged_.emplace(row.url, Copy{plan.saveFolder, row, plan.saveFile, facts, page,
+                                predicted != nullptr ? predicted->referer : std::string()});
+  if (first)
+    current_ = row.url;
+}
+
+void StagingLookahead::settle(const CrawlState& state, const std::string& page) {
+  const auto found = readAhead_.find(page);
+  if (found == readAhead_.end())
+    return;
+  const std::vector<PredictedRow> rows = std::move(found->second);
+  readAhead_.erase(found);
+  for (const PredictedRow& row : rows) {
+    predicted_.erase(row.row.url);
+    const auto copy = staged_.find(row.row.url);
+    if (copy == staged_.end() || copy->second.fromPage != page)
       continue;
-    const FileRequest& request = plan.request;
-    channel.Stage(StagedFile{request.url, plan.saveFolder, request.referer, request.maxSize}, jobs);
-    staged_.insert(key);
-    if (i == 0)
-      current_ = std::move(key);
+    if (state.visited.URLBufCheck(row.row.url) != 0) {
+      copy->second.fromPage.clear();  // in the crawl's list now: its row decides it
+    } else {
+      drop(row.row.url);
+    }
+  }
+}
+
+void StagingLookahead::drop(const std::string& url) {
+  const auto copy = staged_.find(url);
+  if (copy != staged_.end()) {
+    context_.channel.Unstage(url, copy->second.folder);
+    staged_.erase(copy);
+  }
+  // What a page predicted goes with it, unless the crawl has queued it.
+  const auto page = readAhead_.find(url);
+  if (page == readAhead_.end())
+    return;
+  const std::vector<PredictedRow> rows = std::move(page->second);
+  readAhead_.erase(page);
+  for (const PredictedRow& row : rows) {
+    predicted_.erase(row.row.url);
+    const auto predicted = staged_.find(row.row.url);
+    if (predicted != staged_.end() && predicted->second.fromPage == url)
+      drop(row.row.url);
   }
 }
 
 void StagingLookahead::requested(const std::string& url, const std::string& folder) {
-  staged_.erase(Key{url, folder});
+  const auto copy = staged_.find(url);
+  if (copy != staged_.end() && copy->second.folder == folder)
+    staged_.erase(copy);
 }
 
 void StagingLookahead::dropAll() {
-  for (const Key& key : staged_)
-    context_.channel.Unstage(key.first, key.second);
+  for (const auto& [url, copy] : staged_)
+    context_.channel.Unstage(url, copy.folder);
   staged_.clear();
+  readAhead_.clear();
+  predicted_.clear();
   current_.reset();
 }
 

@@ -1,20 +1,31 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
-#include <set>
 #include <string>
-#include <utility>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "common/crawl_target.h"
 #include "crawl/crawl_context.h"
+#include "crawl/read_ahead.h"
 
 namespace harvel {
 
 // Keeps the downloader fetching ahead of the crawl at speed level 0: before
 // each row it stages the rows at the top of the crawl list whose plan
-// (PlanRow, the driver's own decision) is a request, so that their files are on the way while the
-// crawl still works through the rows before them. The crawl itself still handles one row at a time
-// and sends one request per wanted row; staging only makes the answer come sooner.
+// (PlanRow, the driver's own decision) is a request, so that their files are
+// on the way while the crawl still works through the rows before them.
+//
+// Pages are read ahead: when the staged copy of a page the crawl will read has
+// landed (the channel tells), its links are read with the same reader and
+// options into the lookahead's own scratch state, and the rows the crawl will
+// queue when it reaches that page are staged as if they were in its list
+// already (a page's pictures right behind it). The crawl itself handles one
+// row at a time, reads each page it requested as it got it, and sends one
+// request per wanted row; a prediction that turns out wrong only costs a copy
+// that is dropped once the crawl has read that page.
 class StagingLookahead {
  public:
   explicit StagingLookahead(CrawlContext& context) : context_(context) {}
@@ -24,20 +35,45 @@ class StagingLookahead {
 
   // Row 1 of `state` is about to be handled.
   void beforeRow(const CrawlState& state);
+  // The crawl waits for a notice: pages that landed meanwhile are read ahead.
+  void whileWaiting(const CrawlState& state);
   // The driver asks for `url` into `folder` now; a staged copy is used up.
   void requested(const std::string& url, const std::string& folder);
   // Every staged copy not asked for is removed (the crawl ends, or a pacing
-  // other than the fastest is chosen).
+  // other than the fastest is chosen), and every prediction forgotten.
   void dropAll();
 
   std::size_t stagedCount() const { return staged_.size(); }
+  // Rows predicted from pages read ahead that the crawl has not read yet.
+  std::size_t predictedCount() const { return predicted_.size(); }
 
  private:
-  using Key = std::pair<std::string, std::string>;  // URL, folder
+  struct Copy {
+    std::string folder;
+    CrawlTarget row;
+    std::string saveFile;  // as planned
+    RowFacts facts;
+    bool page = false;     // the crawl may read it for links: told of when it lands
+    std::string fromPage;  // the page read ahead that predicted it; empty for a list row
+  };
+
+  int jobs() const;
+  bool staging() const;
+  bool readLandedPages(const CrawlState& state);
+  // `fromRow`: 1 while row 1's own request is under way.
+  void stageAhead(const CrawlState& state, std::size_t fromRow);
+  void consider(const CrawlState& state, const CrawlTarget& row, const std::string& referer,
+                const PredictedRow* predicted, bool first);
+  void settle(const CrawlState& state, const std::string& page);
+  void drop(const std::string& url);
 
   CrawlContext& context_;
-  std::set<Key> staged_;
-  std::optional<Key> current_;  // row 1 when it was staged
+  std::unordered_map<std::string, Copy> staged_;  // by URL
+  // Pages read ahead, by URL: the rows the crawl will queue when it reads them.
+  std::unordered_map<std::string, std::vector<PredictedRow>> readAhead_;
+  std::unordered_set<std::string> predicted_;  // the URLs of those rows
+  std::optional<std::string> current_;         // row 1, when it was staged
+  std::string handling_;                       // row 1 at the last beforeRow
 };
 
 }  // namespace harvel

@@ -18,10 +18,11 @@ DownloadQueue::~DownloadQueue() {
   stop();
 }
 
-void DownloadQueue::post(std::optional<DownloadRequest> request, Done done) {
+void DownloadQueue::post(std::optional<DownloadRequest> request, Done done,
+                         std::shared_ptr<const ConnectionSetup> connection) {
   if (stopped_)
     return;
-  jobs_.push_back(Job{std::move(request), std::move(done), 0, {}});
+  jobs_.push_back(Job{std::move(request), std::move(done), std::move(connection), 0, {}});
   startNext();
 }
 
@@ -57,7 +58,7 @@ void DownloadQueue::begin() {
     answer(FailedNotice(failure::kBadRequest, "the request names no URL or no file"));
     return;
   }
-  if (!downloader_.begin(*running_->request)) {
+  if (!downloader_.begin(*running_->request, running_->connection)) {
     answer(downloader_.failure());
     return;
   }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "downloader/curl_event_loop.h"
@@ -34,7 +35,9 @@ class DownloadQueue {
   void setTemporaryFileRecord(TemporaryFileRecord* record) { downloader_.setRecord(record); }
 
   // A job without a request downloads nothing; its `done` still comes in turn.
-  void post(std::optional<DownloadRequest> request, Done done);
+  // `connection`: the settings of the client that asked (null: the downloader's own).
+  void post(std::optional<DownloadRequest> request, Done done,
+            std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // Ends the running download at once (leaving no file) and drops the jobs not
   // yet started; nobody is answered any more.
@@ -45,6 +48,7 @@ class DownloadQueue {
   struct Job {
     std::optional<DownloadRequest> request;
     Done done;
+    std::shared_ptr<const ConnectionSetup> connection;
     int retries = 0;
     Clock::time_point started;
   };

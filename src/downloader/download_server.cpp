@@ -7,6 +7,7 @@
 #include "downloader/protocol/frame_send.h"
 #include "downloader/protocol/hello.h"
 #include "downloader/protocol/request_text.h"
+#include "downloader/protocol/settings_message.h"
 #include "downloader/protocol/staging_messages.h"
 
 namespace harvel {
@@ -38,6 +39,14 @@ DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds 
                                QObject* parent)
     : QObject(parent), queue_(limits), staged_(limits) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
+  staged_.setLandedListener([this](StagedTransfers::Client client, const StageOrder& order,
+                                   const std::string& path, const DownloadNotice& notice) {
+    // The client's own socket, while it is connected.
+    auto found = clients_.find(const_cast<QLocalSocket*>(client));
+    if (found != clients_.end())
+      Send(*found->first,
+           EncodeLanded(LandedMessage{order.url, order.folder, path, notice.contentType}));
+  });
   idleTimer_.setSingleShot(true);
   idleTimer_.setInterval(idleTimeout);
   connect(&idleTimer_, &QTimer::timeout, this, [this] {
@@ -114,13 +123,17 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         handleRequest(socket, *message);
         break;
       case MessageKind::Hello:
-        Send(*socket, EncodeHello(Hello{kChannelVersion,
-                                        {kFeatureReferer, kFeatureMaxSize, kFeatureRetry,
-                                         kFeatureStage, kFeatureConditional}}));
+        Send(*socket,
+             EncodeHello(Hello{kChannelVersion,
+                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
+                                kFeatureStageLanded, kFeatureSettings, kFeatureConditional}}));
+        break;
+      case MessageKind::Settings:
+        applySettings(socket, *message);
         break;
       case MessageKind::Stage:
         if (const auto order = ParseStage(*message))
-          staged_.stage(socket, *order);
+          staged_.stage(socket, *order, found->second.connection);
         break;
       case MessageKind::Unstage:
         if (const auto order = ParseUnstage(*message))
@@ -128,6 +141,7 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Notice:
       case MessageKind::FieldNotice:
+      case MessageKind::Landed:
         break;  // notices go the other way
     }
     if (clients_.count(socket) == 0)
@@ -152,23 +166,33 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
     }
     ready(client, answer, std::move(notice));
   };
+  const std::shared_ptr<const ConnectionSetup> connection = clients_[socket].connection;
   // A URL or path holding a zero byte is refused as a bad request before any
   // staged copy is looked at: the C calls would see a shorter text.
   if (request && !HoldsZeroByte(*request)) {
     const bool staged =
-        staged_.take(socket, *request, [this, done, request](DownloadNotice notice, bool retry) {
-          // A copy that failed here, not at the server, is fetched again the
-          // ordinary way, as it would have been without staging.
-          if (retry) {
-            queue_.post(request, done);
-          } else {
-            done(std::move(notice));
-          }
-        });
+        staged_.take(socket, *request, connection,
+                     [this, done, request, connection](DownloadNotice notice, bool retry) {
+                       // A copy that failed here, not at the server, is fetched again the
+                       // ordinary way, as it would have been without staging.
+                       if (retry) {
+                         queue_.post(request, done, connection);
+                       } else {
+                         done(std::move(notice));
+                       }
+                     });
     if (staged)
       return;
   }
-  queue_.post(std::move(request), done);
+  queue_.post(std::move(request), done, connection);
+}
+
+void DownloadServer::applySettings(QLocalSocket* socket, const Message& message) {
+  SettingsAnswer answer;
+  // Refused settings leave the client with those it had.
+  if (auto connection = ConnectionSetup::Make(ParseSettings(message), answer))
+    clients_[socket].connection = std::move(connection);
+  Send(*socket, EncodeSettingsAnswer(answer));
 }
 
 void DownloadServer::ready(const QPointer<QLocalSocket>& socket,

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "downloader/connection_setup.h"
 #include "downloader/download_queue.h"
 #include "downloader/instance_lock.h"
 #include "downloader/local_listener.h"
@@ -28,8 +29,9 @@ namespace harvel {
 // and how the download ended. DownloadCount then grows by one. A hello is
 // answered with this program's version and features. A client that said hello
 // may stage files (fetching ahead): its requests for them are answered from
-// the staged copies. A close message ends the program at once. With no client
-// connected for `idleTimeout`, the program ends too: a client that was killed
+// the staged copies, and may give its connection settings (cookies, headers,
+// proxy, ...), which its later requests and staged files use. A close message ends the program at
+// once. With no client connected for `idleTimeout`, the program ends too: a client that was killed
 // never closes it.
 class DownloadServer : public QObject {
   Q_OBJECT
@@ -56,6 +58,8 @@ class DownloadServer : public QObject {
   void accept(QLocalSocket* socket);
   void readFrom(QLocalSocket* socket);
   void handleRequest(QLocalSocket* socket, const Message& message);
+  // A settings message: the client's new connection settings, answered.
+  void applySettings(QLocalSocket* socket, const Message& message);
   // One request's notice, sent once it and every request before it have ended.
   struct Answer {
     MessageKind requestKind = MessageKind::Request;
@@ -69,6 +73,9 @@ class DownloadServer : public QObject {
 
   struct Client {
     FrameDecoder decoder;
+    // Its connection settings, from its latest settings message: each one
+    // starts a fresh cookie jar. Null until then: the downloader's own.
+    std::shared_ptr<const ConnectionSetup> connection;
     std::deque<std::shared_ptr<Answer>> answers;  // one per request, in order
   };
 

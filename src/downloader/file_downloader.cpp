@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/path_text.h"
 #include "common/url_scheme.h"
@@ -70,7 +71,6 @@ FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
   setSpeedLimit(SpeedLimit{});
   curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
   curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(easy_, CURLOPT_USERAGENT, "VeskDownloader/1.0");
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &FileDownloader::writeBody);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
 }
@@ -91,7 +91,8 @@ bool FileDownloader::refuse(const char* reason, const std::string& detail) {
   return false;
 }
 
-bool FileDownloader::begin(const DownloadRequest& request) {
+bool FileDownloader::begin(const DownloadRequest& request,
+                           std::shared_ptr<const ConnectionSetup> connection) {
   abandon();
   if (HoldsZeroByte(request.url) || HoldsZeroByte(request.path))
     return refuse(failure::kBadRequest, "a zero byte in the URL or path");
@@ -99,47 +100,59 @@ bool FileDownloader::begin(const DownloadRequest& request) {
   if (!target.is_absolute() || !target.has_filename())
     return refuse(failure::kBadRequest, "not an absolute file path: " + request.path);
   targetPath_ = TextFromPath(target);
-  if (!prepare(request.url, request.referer, request.maxSize, TextFromPath(target.parent_path())))
+  if (!prepare(request.url, request.referer, request.maxSize, TextFromPath(target.parent_path()),
+               std::move(connection)))
     return false;
   setConditional(request);
   return true;
 }
 
 void FileDownloader::setConditional(const DownloadRequest& request) {
+  std::vector<std::string> lines;
   if (SendableValidator(request.ifNoneMatch))
-    conditionalHeaders_ =
-        curl_slist_append(conditionalHeaders_, ("If-None-Match: " + request.ifNoneMatch).c_str());
+    lines.push_back("If-None-Match: " + request.ifNoneMatch);
   if (SendableValidator(request.ifModifiedSince))
-    conditionalHeaders_ = curl_slist_append(
-        conditionalHeaders_, ("If-Modified-Since: " + request.ifModifiedSince).c_str());
+    lines.push_back("If-Modified-Since: " + request.ifModifiedSince);
+  if (lines.empty())
+    return;
+  for (const curl_slist* header = connection_ ? connection_->headers() : nullptr; header != nullptr;
+       header = header->next)
+    conditionalHeaders_ = curl_slist_append(conditionalHeaders_, header->data);
+  for (const std::string& line : lines)
+    conditionalHeaders_ = curl_slist_append(conditionalHeaders_, line.c_str());
   curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, conditionalHeaders_);
 }
 
-bool FileDownloader::begin(const StageOrder& order) {
+bool FileDownloader::begin(const StageOrder& order,
+                           std::shared_ptr<const ConnectionSetup> connection) {
   abandon();
   if (HoldsZeroByte(order.url) || HoldsZeroByte(order.folder))
     return refuse(failure::kBadRequest, "a zero byte in the URL or folder");
   if (!PathFromText(order.folder).is_absolute())
     return refuse(failure::kBadRequest, "not an absolute folder: " + order.folder);
   targetPath_.clear();
-  return prepare(order.url, order.referer, order.maxSize, order.folder);
+  return prepare(order.url, order.referer, order.maxSize, order.folder, std::move(connection));
 }
 
 bool FileDownloader::prepare(const std::string& url, const std::string& referer,
-                             std::optional<std::int64_t> maxSize, std::string folder) {
+                             std::optional<std::int64_t> maxSize, std::string folder,
+                             std::shared_ptr<const ConnectionSetup> connection) {
   if (!IsDownloadableUrl(url))
     return refuse(failure::kScheme, "only http, https and ftp are downloaded");
   folder_ = std::move(folder);
   maxSize_ = maxSize;
-  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, nullptr);
-  curl_slist_free_all(conditionalHeaders_);
-  conditionalHeaders_ = nullptr;
   received_ = 0;
   tooLarge_ = false;
   httpError_ = false;
   writeErrno_ = 0;
   errorText_[0] = '\0';
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+  // The handle lets go of the settings it had before they may go.
+  ConnectionSetup::Apply(connection.get(), easy_, url);
+  connection_ = std::move(connection);
+  // Apply() gave the handle the client's headers: the last request's list goes.
+  curl_slist_free_all(conditionalHeaders_);
+  conditionalHeaders_ = nullptr;
   curl_easy_setopt(easy_, CURLOPT_REFERER, referer.empty() ? nullptr : referer.c_str());
   curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxSize.value_or(0)));
   begun_ = true;

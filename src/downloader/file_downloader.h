@@ -3,9 +3,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "downloader/connection_setup.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
@@ -27,10 +29,13 @@ namespace harvel {
 // behind and an existing file at the path untouched.
 //
 // A conditional request sends its validators (If-None-Match,
-// If-Modified-Since); the server's 304 then ends it as not modified, with no
-// file written. Every notice carries the server's ETag and Last-Modified.
+// If-Modified-Since) beside the client's headers; the server's 304 then ends
+// it as not modified, with no file written. Every notice carries the server's
+// ETag and Last-Modified.
 //
-// The page that linked the file goes out as the Referer. A file larger than
+// The page that linked the file goes out as the Referer; the client's
+// connection settings (its cookie jar, User-Agent, headers, proxy, CA file)
+// are those given with the request, the downloader's own without. A file larger than
 // the request's max size is refused, by its Content-Length before any byte and
 // by what arrives otherwise. A transfer that stays under the least speed for
 // the whole of its window is given up.
@@ -56,13 +61,15 @@ class FileDownloader {
   // Prepares the download of `request`: the handle's URL and where the file
   // goes. False for a path that is not absolute or names no file, a URL or path
   // holding a zero byte (the C calls would see a shorter text), or a URL that
-  // is not http, https or ftp; failure() then tells which.
-  bool begin(const DownloadRequest& request);
+  // is not http, https or ftp; failure() then tells which. `connection`: the
+  // settings of the client that asked; null for the downloader's own.
+  bool begin(const DownloadRequest& request,
+             std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // Fetching ahead: prepares the download of `order` into its folder, under a
   // name not known while the transfer runs. It ends with keep() and then
   // commit() or abandon(), never with finish().
-  bool begin(const StageOrder& order);
+  bool begin(const StageOrder& order, std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // The handle whose transfer fetches the begun download.
   CURL* handle() const { return easy_; }
@@ -100,7 +107,8 @@ class FileDownloader {
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
   // What both begin()s share once the request is known to be sound.
   bool prepare(const std::string& url, const std::string& referer,
-               std::optional<std::int64_t> maxSize, std::string folder);
+               std::optional<std::int64_t> maxSize, std::string folder,
+               std::shared_ptr<const ConnectionSetup> connection);
   bool refuse(const char* reason, const std::string& detail);
   DownloadNotice outcome(int result);
   // finish() or keep() without a begun download: a failure.
@@ -113,6 +121,8 @@ class FileDownloader {
   void setConditional(const DownloadRequest& request);
 
   CURL* easy_;
+  // The settings the handle was last given: they must live while it uses them.
+  std::shared_ptr<const ConnectionSetup> connection_;
   bool begun_ = false;
   TemporaryFile file_;  // the file of the begun download, once made
   std::string folder_;
@@ -123,7 +133,8 @@ class FileDownloader {
   bool tooLarge_ = false;   // more arrived than the max size
   bool httpError_ = false;  // the server answered 400 or more: its page is not kept
   int writeErrno_ = 0;      // why the file could not be made or written
-  curl_slist* conditionalHeaders_ = nullptr;  // the begun request's validators, if any
+  // The client's headers and the begun request's validators, when it has any.
+  curl_slist* conditionalHeaders_ = nullptr;
   DownloadNotice failure_;
   char errorText_[256] = {};  // libcurl's own words on the last failure
 };

@@ -22,6 +22,7 @@ class StagedCopy {
   // copy is removed.
   int moveTo(const std::string& path);
   void remove();
+  const std::string& path() const { return path_; }
 
  private:
   std::string path_;  // empty once moved or removed

@@ -51,7 +51,8 @@ StagedTransfers::Transfer* StagedTransfers::find(Client client, const std::strin
   return found == queue->second.untaken.end() ? nullptr : found->second;
 }
 
-bool StagedTransfers::stage(Client client, const StageOrder& order) {
+bool StagedTransfers::stage(Client client, const StageOrder& order,
+                            std::shared_ptr<const ConnectionSetup> connection) {
   auto existing = clients_.find(client);
   if (existing != clients_.end()) {
     ClientQueue& queue = existing->second;
@@ -67,6 +68,7 @@ bool StagedTransfers::stage(Client client, const StageOrder& order) {
   auto transfer = std::make_unique<Transfer>();
   transfer->client = client;
   transfer->order = order;
+  transfer->connection = std::move(connection);
   queue.untaken.emplace(Key(order.url, order.folder), transfer.get());
   queue.transfers.push_back(std::move(transfer));
   startMore(client);
@@ -80,11 +82,13 @@ void StagedTransfers::unstage(Client client, const std::string& url, const std::
   }
 }
 
-bool StagedTransfers::take(Client client, const DownloadRequest& request, Taken taken) {
+bool StagedTransfers::take(Client client, const DownloadRequest& request,
+                           const std::shared_ptr<const ConnectionSetup>& connection, Taken taken) {
   Transfer* transfer = find(client, request.url, FolderOfPath(request.path));
   if (transfer == nullptr)
     return false;
-  if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize) {
+  if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize ||
+      transfer->connection != connection) {
     remove(*transfer);  // fetched otherwise than asked now: of no use
     startMore(client);
     return false;
@@ -190,7 +194,7 @@ void StagedTransfers::start(Transfer& transfer) {
   CURL* easy = file.handle();
   const StageOrder& order = transfer.order;
   // The name is given by the request that takes the copy.
-  if (file.begin(order)) {
+  if (file.begin(order, transfer.connection)) {
     running_[easy] = &transfer;
     if (loop_.start(easy)) {
       // Made while the server answers; a folder that cannot be written to
@@ -229,8 +233,11 @@ void StagedTransfers::finished(CURL* easy, int result) {
     transfer.copy = std::make_unique<StagedCopy>(std::move(path), record_);
   releaseDownloader(transfer);
   const Client client = transfer.client;
-  if (transfer.taken)
+  if (transfer.taken) {
     answer(transfer);
+  } else if (transfer.order.tellLanded && transfer.kept.landed && transfer.copy && landed_) {
+    landed_(client, transfer.order, transfer.copy->path(), transfer.kept);
+  }
   startMore(client);
 }
 

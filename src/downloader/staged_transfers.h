@@ -52,19 +52,29 @@ class StagedTransfers {
   static constexpr std::size_t kCopiesPerClient = 8 * kMaxStageJobs;
 
   // False when the client holds kCopiesPerClient copies already: the order is
-  // refused and changes nothing (its jobs count included).
-  bool stage(Client client, const StageOrder& order);
+  // refused and changes nothing (its jobs count included). `connection`: the
+  // client's settings now (null: the downloader's own); the copy is fetched
+  // with them and serves only a request made with them.
+  bool stage(Client client, const StageOrder& order,
+             std::shared_ptr<const ConnectionSetup> connection = nullptr);
   void unstage(Client client, const std::string& url, const std::string& folder);
   // False when `client` has no copy of `request`'s URL staged into its folder
-  // with its Referer and size limit;
+  // with its Referer, size limit and connection settings;
   // otherwise `taken` is called once the copy is in place or has failed
   // (from inside this call when it is ready).
-  bool take(Client client, const DownloadRequest& request, Taken taken);
+  bool take(Client client, const DownloadRequest& request,
+            const std::shared_ptr<const ConnectionSetup>& connection, Taken taken);
   // The client left: its transfers end and its copies are removed; takes not
   // yet answered are answered as failed.
   void dropClient(Client client);
   // Everything ends at once, nobody is answered.
   void stop();
+
+  // Called when the copy of an order that asked to be told (tellLanded) has
+  // landed and waits to be asked for: where it lies, and how it ended.
+  using Landed = std::function<void(Client client, const StageOrder& order, const std::string& path,
+                                    const DownloadNotice& notice)>;
+  void setLandedListener(Landed landed) { landed_ = std::move(landed); }
 
   // Where the temporary files of the transfers are named; none by default.
   void setTemporaryFileRecord(TemporaryFileRecord* record) { record_ = record; }
@@ -77,6 +87,7 @@ class StagedTransfers {
   struct Transfer {
     Client client;
     StageOrder order;
+    std::shared_ptr<const ConnectionSetup> connection;
     State state = State::Waiting;
     std::unique_ptr<FileDownloader> file;  // while it runs
     std::unique_ptr<StagedCopy> copy;      // once it has landed
@@ -110,6 +121,7 @@ class StagedTransfers {
   std::map<CURL*, Transfer*> running_;
   std::vector<std::unique_ptr<FileDownloader>> idle_;  // reused handles
   bool starting_ = false;
+  Landed landed_;
 };
 
 }  // namespace harvel

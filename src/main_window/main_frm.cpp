@@ -174,6 +174,12 @@ void MainFrm::ListView1_DblClick() {
     return;
   const CrawlTarget row = list_.row(currentRow());  // the list may change during the crawl
   const CrawlStartResult result = services_.startCrawl(row);
+  if (!result.settingsError.empty()) {
+    services_.showMessage(
+        QStringLiteral("詳細設定の接続の設定を使えないため、巡回を始めませんでした。\n\n%1")
+            .arg(QString::fromStdString(result.settingsError)));
+    return;
+  }
   switch (result.outcome) {
     case CrawlOutcome::TitleRefused:
       services_.showMessage(QString::fromStdString(result.errorText));

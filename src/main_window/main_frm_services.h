@@ -15,6 +15,9 @@ namespace harvel {
 struct CrawlStartResult {
   CrawlOutcome outcome = CrawlOutcome::Completed;
   std::string errorText;  // the message for a refused title or a downloader out of reach
+  // Set when the 詳細設定 dialog's connection settings cannot be used: why.
+  // Nothing was crawled then.
+  std::string settingsError = {};
 };
 
 // What the main window asks of the rest of the program. The program wires these
@@ -24,7 +27,8 @@ struct MainFrmServices {
   // cannot be reached.
   std::function<bool(QString* error)> findOrStartDownloader;
   // Crawl start for one row: the crawl window's start, which returns when the
-  // crawl is over (or at once when a crawl runs already).
+  // crawl is over (or at once when a crawl runs already). A new crawl starts
+  // with the 詳細設定 dialog's connection settings.
   std::function<CrawlStartResult(const CrawlTarget& row)> startCrawl;
   // Form_Unload, in this order: close the crawl window, tell the downloader to
   // close, end the program.

@@ -1,6 +1,8 @@
 #include "platform/downloader_channel.h"
 
 #include <QDeadlineTimer>
+#include <QFileInfo>
+#include <utility>
 
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
@@ -13,6 +15,34 @@ namespace harvel {
 namespace {
 
 constexpr int kConnectWaitMs = 1000;
+// The downloader reads the cookies file before it answers the settings.
+constexpr int kSettingsWaitMs = 10000;
+
+// The variables by which curl and wget pick a proxy.
+constexpr const char* kProxyVariables[] = {"http_proxy", "https_proxy", "HTTPS_PROXY",
+                                           "ftp_proxy",  "FTP_PROXY",   "all_proxy",
+                                           "ALL_PROXY",  "no_proxy",    "NO_PROXY"};
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty())
+    return path;
+  return QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+}
+
+SettingsOrder OrderOf(const ConnectionSettings& settings) {
+  SettingsOrder order{AbsolutePath(settings.cookiesFile),
+                      settings.userAgent,
+                      settings.headers,
+                      settings.proxy,
+                      AbsolutePath(settings.caCertificate),
+                      {}};
+  for (const char* name : kProxyVariables) {
+    const QByteArray value = qgetenv(name);
+    if (!value.isEmpty() && !value.contains('\n'))
+      order.environment.push_back(std::string(name) + "=" + value.toStdString());
+  }
+  return order;
+}
 
 DownloadRequest ProtocolRequest(const FileRequest& request) {
   return DownloadRequest{request.url, request.path, request.referer, request.maxSize};
@@ -55,10 +85,14 @@ bool DownloaderChannel::connectToRunning() {
   if (greet(*socket)) {
     const int agreed = version_;
     const bool stages = peerStages_;
+    const bool tells = peerTellsLanded_;
+    const bool takesSettings = peerTakesSettings_;
     const bool conditional = peerConditional_;
     attach(socket);
     version_ = agreed;
     peerStages_ = stages;
+    peerTellsLanded_ = tells;
+    peerTakesSettings_ = takesSettings;
     peerConditional_ = conditional;
     return true;
   }
@@ -110,6 +144,8 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       version_ = AgreedVersion(kChannelVersion, answer.version);
       peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
       peerConditional_ = version_ >= kChannelVersion && answer.has(kFeatureConditional);
+      peerTellsLanded_ = peerStages_ && answer.has(kFeatureStageLanded);
+      peerTakesSettings_ = version_ >= kChannelVersion && answer.has(kFeatureSettings);
       return true;
     }
     if (decoder.failed())
@@ -173,6 +209,9 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   version_ = kChannelVersion1;
   peerStages_ = false;
   peerConditional_ = false;
+  peerTellsLanded_ = false;
+  landed_.clear();  // the copies of an earlier connection are gone
+  peerTakesSettings_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -247,12 +286,21 @@ bool DownloaderChannel::canStage() const {
 void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
   // A staging order that cannot be delivered is only a lost head start.
   if (canStage())
-    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs}));
+    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs,
+                                file.tellLanded && peerTellsLanded_}));
 }
 
 void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {
   if (canStage())
     send(EncodeUnstage(url, folder));
+}
+
+bool DownloaderChannel::tellsLanded() const {
+  return canStage() && peerTellsLanded_;
+}
+
+std::vector<LandedCopy> DownloaderChannel::takeLandedCopies() {
+  return std::exchange(landed_, {});
 }
 
 void DownloaderChannel::readNotices() {
@@ -261,14 +309,64 @@ void DownloaderChannel::readNotices() {
   const QByteArray bytes = socket_->readAll();
   decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder_.next()) {
-    if (const std::optional<DownloadNotice> notice = ParseNotice(*message))
+    if (message->kind == MessageKind::Landed) {
+      if (const std::optional<LandedMessage> landed = ParseLanded(*message))
+        landed_.push_back(
+            LandedCopy{landed->url, landed->folder, landed->path, landed->contentType});
+    } else if (message->kind == MessageKind::Settings) {
+      settingsAnswer_ = ParseSettingsAnswer(*message);
+    } else if (const std::optional<DownloadNotice> notice = ParseNotice(*message)) {
       pending_.answer(*notice);
+    }
   }
   if (decoder_.failed()) {
     errorText_ = QStringLiteral("the downloader sent a broken message: %1")
                      .arg(QString::fromStdString(decoder_.error()));
     connectionLost();
   }
+}
+
+DownloaderChannel::SettingsResult DownloaderChannel::applySettings(
+    const ConnectionSettings& settings) {
+  settingsWarning_.clear();
+  settings_.reset();
+  if (!connectOrStart())
+    return SettingsResult::Unreachable;
+  if (!peerTakesSettings_) {
+    if (settings.empty())
+      return SettingsResult::Applied;  // it keeps its own, as it always did
+    errorText_ = QStringLiteral(
+        "the running VeskDownloader is an older one that cannot use cookies, a User-Agent, "
+        "headers, a proxy or a CA file; it ends by itself a minute after its last crawl");
+    return SettingsResult::NotTaken;
+  }
+  settings_ = OrderOf(settings);
+  const SettingsResult result = sendSettings();
+  if (result != SettingsResult::Applied)
+    settings_.reset();
+  return result;
+}
+
+DownloaderChannel::SettingsResult DownloaderChannel::sendSettings() {
+  settingsAnswer_.reset();
+  if (!send(EncodeSettings(*settings_))) {
+    errorText_ = QStringLiteral("the settings could not be sent to the downloader");
+    return SettingsResult::Unreachable;
+  }
+  QDeadlineTimer deadline(kSettingsWaitMs);
+  // The answer comes through readNotices(), as the notices do.
+  while (!settingsAnswer_ && isConnected() && !deadline.hasExpired())
+    socket_->waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+  if (!settingsAnswer_) {
+    errorText_ = QStringLiteral("the downloader did not answer the settings");
+    return SettingsResult::Unreachable;
+  }
+  settingsWarning_ = QString::fromStdString(settingsAnswer_->warning);
+  if (!settingsAnswer_->applied()) {
+    errorText_ = QString::fromStdString(settingsAnswer_->error);
+    return SettingsResult::Refused;
+  }
+  return SettingsResult::Applied;
 }
 
 void DownloaderChannel::connectionLost() {
@@ -285,9 +383,13 @@ void DownloaderChannel::recover() {
     return;
   recovering_ = true;
   detach();
-  const bool resent = connectOrStart() && pending_.resendAll([this](const FileRequest& request) {
-    return send(requestFrame(request));
-  });
+  // A restarted downloader gets the crawl's settings before its requests; one
+  // that cannot take them any more ends the crawl rather than going on without.
+  const bool resent =
+      connectOrStart() &&
+      (!settings_ || (peerTakesSettings_ && sendSettings() == SettingsResult::Applied)) &&
+      pending_.resendAll(
+          [this](const FileRequest& request) { return send(requestFrame(request)); });
   recovering_ = false;
   if (!resent)
     failPending();

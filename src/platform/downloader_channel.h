@@ -6,9 +6,12 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "common/connection_settings.h"
 #include "crawl/download_channel.h"
 #include "downloader/protocol/frame.h"
+#include "downloader/protocol/settings_message.h"
 #include "platform/downloader_launcher.h"
 #include "platform/pending_requests.h"
 
@@ -35,6 +38,9 @@ namespace harvel {
 //     counts of a restarted downloader so that they keep growing.
 //   - A downloader whose hello says "stage" is asked to fetch ahead (Stage,
 //     Unstage); any other gets one request at a time.
+//   - applySettings() gives a downloader whose hello says "settings" the
+//     connection settings of the crawl about to start (a fresh cookie jar
+//     each time), and gives them again to a downloader it reconnects to.
 //   - close(): sends the close message. The desktop program always closes the
 //     downloader at exit; harvel-cli only when startedDownloader().
 class DownloaderChannel : public QObject, public DownloadChannel {
@@ -66,6 +72,26 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool canStage() const override;
   void Stage(const StagedFile& file, int jobs) override;
   void Unstage(const std::string& url, const std::string& folder) override;
+  bool tellsLanded() const override;
+  std::vector<LandedCopy> takeLandedCopies() override;
+
+  enum class SettingsResult {
+    Applied,
+    Refused,      // the downloader cannot use them: errorText() tells why
+    NotTaken,     // the running downloader is an older one that takes no settings
+    Unreachable,  // no downloader, or it did not answer: errorText() tells why
+  };
+  // The connection settings of the crawl about to start, given to the
+  // downloader (connecting first when needed), which answers before this
+  // returns: its fresh cookie jar holds the cookies file's cookies. The
+  // cookies and CA files are named by absolute paths, and the proxy
+  // variables of this program's environment go with them. A downloader that
+  // takes no settings is fine for the defaults only. The settings are given
+  // again to any downloader the channel reconnects to during the crawl.
+  SettingsResult applySettings(const ConnectionSettings& settings);
+  // What the downloader said the user should know about the settings last
+  // applied (a cookies file others may read); empty when nothing.
+  const QString& settingsWarning() const { return settingsWarning_; }
 
   // The channel version the connection speaks (0 when not connected).
   int version() const { return isConnected() ? version_ : 0; }
@@ -87,6 +113,8 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool send(const std::string& frame);
   std::string requestFrame(const FileRequest& request) const;
   void readNotices();
+  // Sends settings_ and waits for the answer: Applied, Refused or Unreachable.
+  SettingsResult sendSettings();
   void connectionLost();
   void recover();
   void failPending();
@@ -97,7 +125,13 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   int version_ = 0;  // the version the connection speaks
   PendingRequests pending_;
   bool recovering_ = false;
-  bool peerStages_ = false;  // the downloader fetches ahead (its hello says "stage")
+  bool peerStages_ = false;                // the downloader fetches ahead (its hello says "stage")
+  bool peerTellsLanded_ = false;           // ... and tells of landed copies ("stage-landed")
+  std::vector<LandedCopy> landed_;         // told of, not yet taken
+  bool peerTakesSettings_ = false;         // its hello says "settings"
+  std::optional<SettingsOrder> settings_;  // given to every downloader from now on
+  std::optional<SettingsAnswer> settingsAnswer_;  // the answer being waited for
+  QString settingsWarning_;
   // The downloader gives validators and answers conditional requests (its
   // hello says "conditional").
   bool peerConditional_ = false;

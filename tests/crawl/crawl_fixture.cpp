@@ -1,5 +1,6 @@
 #include "crawl_fixture.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "common/path_text.h"
@@ -24,6 +25,7 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
              : copiesUnused);
       held.erase(copy);
     }
+    removeCopy(key);
   }
   if (onRequest)
     onRequest(url);
@@ -82,11 +84,37 @@ void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
   staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
   held.emplace(file.url + "," + file.folder,
                file.referer + " " + std::to_string(file.maxSize.value_or(-1)));
+  if (tells && file.tellLanded)
+    pump_.post(std::chrono::milliseconds(5), [this, file] { land(file); });
 }
 
 void FakeSiteChannel::Unstage(const std::string& url, const std::string& folder) {
   unstaged.push_back(url + "," + folder);
   copiesUnused += static_cast<int>(held.erase(url + "," + folder));
+  removeCopy(url + "," + folder);
+}
+
+void FakeSiteChannel::land(const StagedFile& file) {
+  const std::string key = file.url + "," + file.folder;
+  const auto page = site.find(file.url);
+  if (held.count(key) == 0 || page == site.end())
+    return;
+  const std::string path = file.folder + "/.copy-" + std::to_string(++copiesMade_);
+  std::ofstream out(PathFromText(path), std::ios::binary);
+  if (!(out << page->second))
+    return;
+  copyFiles[key] = path;
+  const auto type = contentTypes.find(file.url);
+  landed.push_back(LandedCopy{file.url, file.folder, path,
+                              type == contentTypes.end() ? std::string() : type->second});
+}
+
+void FakeSiteChannel::removeCopy(const std::string& key) {
+  const auto copy = copyFiles.find(key);
+  if (copy == copyFiles.end())
+    return;
+  std::filesystem::remove(PathFromText(copy->second));
+  copyFiles.erase(copy);
 }
 
 void RecordingObserver::rowInserted(std::size_t index, const CrawlTarget& row) {

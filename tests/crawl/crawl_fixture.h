@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "crawl/crawl_session.h"
@@ -30,6 +31,8 @@ class FakeSiteChannel : public DownloadChannel {
   bool canStage() const override { return stages; }
   void Stage(const StagedFile& file, int jobs) override;
   void Unstage(const std::string& url, const std::string& folder) override;
+  bool tellsLanded() const override { return tells; }
+  std::vector<LandedCopy> takeLandedCopies() override { return std::exchange(landed, {}); }
 
   std::map<std::string, std::string> site;          // URL -> body
   std::vector<std::string> requests;                // "url,path" in the order sent
@@ -56,11 +59,19 @@ class FakeSiteChannel : public DownloadChannel {
   int copiesUsed = 0;       // asked for with the Referer and limits they were staged with
   int copiesUnused = 0;     // unstaged, or asked for otherwise
   int requestsWithout = 0;  // requests (while staging) that found no copy
+  // Copies staged to be told of land as hidden files in their folder, with
+  // the site's page as it is then, 5 ms after they are staged.
+  bool tells = false;
+  std::vector<LandedCopy> landed;                // not yet taken
+  std::map<std::string, std::string> copyFiles;  // "url,folder" -> the hidden file
 
  private:
   void answer(const FileRequest& request, const std::weak_ptr<Mailbox>& mailbox);
+  void land(const StagedFile& file);
+  void removeCopy(const std::string& key);
 
   FakeEventPump& pump_;
+  int copiesMade_ = 0;
 };
 
 class RecordingShell : public Shell {

@@ -1,8 +1,8 @@
 // The row plan is the one decision the crawl and its lookahead share: over
-// random options and both page readers, every request the crawl sends was
-// staged first with the same folder, Referer and limits, no staged copy goes
-// unused, and the crawl asks for and lands exactly what it does one file at a
-// time.
+// random options and both page readers, with pages read ahead, every request
+// the crawl sends was staged first with the same folder, Referer and limits, no
+// staged copy goes unused, and the crawl asks for and lands exactly what it
+// does one file at a time.
 #include "crawl/row_plan.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +23,7 @@ class RowPlanTest : public CrawlTest {
  protected:
   RowPlanTest() {
     channel.stages = true;
+    channel.tells = true;  // pages are read ahead
     auto& site = channel.site;
     site[kStart] =
         R"(<img src="a.gif"><img src="b.JPG"><img src="c.png"><img src="pic.php?id=1">)"
@@ -96,6 +97,7 @@ TEST_F(RowPlanTest, TheLookaheadStagesExactlyWhatTheCrawlAsksForUnderAnyOptions)
     EXPECT_EQ(channel.requestsWithout, 0);
     EXPECT_EQ(channel.copiesUnused, 0);
     EXPECT_TRUE(channel.held.empty());
+    EXPECT_TRUE(channel.copyFiles.empty());
     EXPECT_EQ(channel.copiesUsed, static_cast<int>(requests.size()));
 
     options.setJobs(1);

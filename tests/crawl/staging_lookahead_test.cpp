@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "crawl/crawl_state.h"
 #include "crawl/row_plan.h"
@@ -144,6 +145,70 @@ TEST_F(StagingTest, ClosingTheWindowDropsEveryCopyNotAskedFor) {
   EXPECT_FALSE(dropped.empty());
   for (const std::string& key : staged)
     EXPECT_TRUE(requestKeys().count(key) + dropped.count(key) == 1) << key;
+}
+
+// Pages read ahead: the pictures of a page whose staged copy has landed are
+// staged before the crawl reaches the page, and the crawl sees nothing of it.
+TEST_F(StagingTest, APageLandedAheadHasItsPicturesStagedBeforeTheCrawlReachesIt) {
+  const auto crawlAfresh = [this](bool tells) {
+    std::filesystem::remove_all(folder.path() / "site");
+    channel.requests.clear();
+    channel.staged.clear();
+    channel.copiesUnused = 0;
+    channel.tells = tells;
+    observer.events.clear();
+    Strings stagedAtP1;
+    channel.onRequest = [&](const std::string& url) {
+      if (url == "http://h.test/p1.html")
+        stagedAtP1 = channel.staged;
+    };
+    EXPECT_EQ(crawl(kStart, "1"), CrawlOutcome::Completed);
+    EXPECT_EQ(channel.copiesUnused, 0);
+    EXPECT_TRUE(channel.copyFiles.empty());
+    return std::make_tuple(stagedAtP1, channel.requests, observer.events, tree());
+  };
+  const auto [staged, requests, events, files] = crawlAfresh(true);
+  const std::string d = "http://h.test/d.gif," + folderText() + " 6";
+  EXPECT_EQ(std::count(staged.begin(), staged.end(), d), 1);
+  const auto [stagedBefore, requestsBefore, eventsBefore, filesBefore] = crawlAfresh(false);
+  EXPECT_EQ(std::count(stagedBefore.begin(), stagedBefore.end(), d), 0);
+  // Everything the crawl did and reported is what it is without reading ahead.
+  EXPECT_EQ(requests, requestsBefore);
+  EXPECT_EQ(events, eventsBefore);
+  EXPECT_EQ(files, filesBefore);
+}
+
+TEST_F(StagingTest, RowsPredictedFromAPageAreDroppedWhenAnOptionChangesBeforeItIsRead) {
+  channel.tells = true;
+  channel.onRequest = [this](const std::string& url) {
+    if (url == "http://h.test/p1.html")
+      options.set(Check::Gif, false);
+  };
+  ASSERT_EQ(crawl(kStart, "1"), CrawlOutcome::Completed);
+  const std::string d = "http://h.test/d.gif," + folderText();
+  EXPECT_EQ(std::count(channel.staged.begin(), channel.staged.end(), d + " 6"), 1);
+  EXPECT_EQ(std::count(channel.unstaged.begin(), channel.unstaged.end(), d), 1);
+  const Strings urls = requestedUrls();
+  EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://h.test/d.gif"), 0);
+  EXPECT_TRUE(channel.held.empty());
+  EXPECT_TRUE(channel.copyFiles.empty());
+}
+
+TEST_F(StagingTest, APageThatChangedAfterItWasReadAheadIsReadAsTheCrawlGetsIt) {
+  channel.tells = true;
+  channel.site["http://h.test/x.gif"] = "GIF89a x";
+  channel.onRequest = [this](const std::string& url) {
+    if (url == "http://h.test/p1.html")
+      channel.site[url] = R"(<img src="x.gif">)";
+  };
+  ASSERT_EQ(crawl(kStart, "1"), CrawlOutcome::Completed);
+  const Strings urls = requestedUrls();
+  EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://h.test/x.gif"), 1);
+  EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://h.test/d.gif"), 0);
+  EXPECT_TRUE(exists("site/x.gif"));
+  EXPECT_FALSE(exists("site/d.gif"));
+  EXPECT_EQ(channel.copiesUnused, 2);  // d.gif and e.gif, staged from the old page
+  EXPECT_TRUE(channel.held.empty());
 }
 
 TEST_F(StagingTest, PredictsWithTheDriversDecisions) {

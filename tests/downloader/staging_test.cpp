@@ -92,6 +92,34 @@ class StagingTest : public ::testing::Test {
   std::atomic<int> hits{0};
 };
 
+// A stage order that asks to be told hears where its copy lies once it has
+// landed; one that does not ask hears nothing but its notices.
+TEST_F(StagingTest, ACopyThatAskedToBeToldIsAnnouncedWhereItLiesUntilTaken) {
+  RawClient client;
+  ASSERT_TRUE(greet(client));
+  client.sendBytes(EncodeStage(StageOrder{site.url("/quiet.gif"), out.path().string(), {}, {}, 4}));
+  StageOrder told{site.url("/page.gif"), out.path().string(), {}, {}, 4};
+  told.tellLanded = true;
+  client.sendBytes(EncodeStage(told));
+  const auto message = client.message();
+  ASSERT_TRUE(message);
+  const std::optional<LandedMessage> landed = ParseLanded(*message);
+  ASSERT_TRUE(landed);
+  EXPECT_EQ(landed->url, told.url);
+  EXPECT_EQ(landed->folder, told.folder);
+  EXPECT_EQ(landed->contentType, "image/gif");
+  EXPECT_EQ(std::filesystem::path(landed->path).parent_path(), out.path());
+  EXPECT_EQ(out.read(std::filesystem::path(landed->path).filename().string()), "GIF89a page");
+
+  const auto quiet = take(client, "quiet.gif", out.path(), "quiet.gif");
+  ASSERT_TRUE(quiet);  // the next message is the notice: nothing was told of quiet.gif
+  EXPECT_TRUE(quiet->landed);
+  const auto page = take(client, "page.gif", out.path(), "page.gif");
+  ASSERT_TRUE(page);
+  EXPECT_TRUE(page->landed);
+  EXPECT_TRUE(FolderBecomes(out.path(), {"page.gif", "quiet.gif"}));
+}
+
 TEST_F(StagingTest, AStagedCopyAnswersItsRequestUnderTheNameGivenThen) {
   RawClient client;
   ASSERT_TRUE(greet(client));
@@ -207,7 +235,7 @@ TEST_F(StagingTest, AClientHoldsABoundedNumberOfCopiesWithoutDescriptorsAndOther
 
   // The copies beyond the limit are refused: never fetched, never made.
   const std::size_t limit = 128;
-  for (int i = 0; i < 250 && hits < static_cast<int>(limit) + 1; ++i)
+  for (int i = 0; i < 1500 && hits < static_cast<int>(limit) + 1; ++i)
     QThread::msleep(20);
   QThread::msleep(300);
   EXPECT_EQ(Names(out.path()).size(), limit);

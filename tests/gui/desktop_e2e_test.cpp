@@ -380,6 +380,51 @@ TEST_F(DesktopEndToEnd, ClosingTheCrawlWindowMidCrawlStopsRequests) {
   EXPECT_EQ(captions.front(), QStringLiteral("巡回中・・・"));
 }
 
+TEST_F(DesktopEndToEnd, TheSettingsDialogsCookiesFileOpensAMembersSiteAndABadOneIsTold) {
+  std::atomic<int> requests{0};
+  const auto member = [&requests](const httplib::Request& req) {
+    ++requests;
+    return req.get_header_value("Cookie").find("login=m3mber") != std::string::npos;
+  };
+  server.routes().Get("/m/index.html",
+                      [member](const httplib::Request& req, httplib::Response& res) {
+                        if (!member(req))
+                          res.status = 403;
+                        res.set_content("<img src=\"a.gif\">", "text/html");
+                      });
+  server.routes().Get("/m/a.gif", [member](const httplib::Request& req, httplib::Response& res) {
+    if (!member(req))
+      res.status = 403;
+    res.set_content(kGif, "image/gif");
+  });
+  server.start();
+  // The settings are kept in a folder of this test's own.
+  test::TempFolder files;
+  overrides.configFolder = QString::fromStdString(files.file("config"));
+  program = std::make_unique<DesktopProgram>(harvelFolder.text(), overrides);
+  program->start();
+  const std::string cookies =
+      files.write("cookies.txt", "127.0.0.1\tFALSE\t/m\tFALSE\t0\tlogin\tm3mber\n");
+  QLineEdit* cookiesFile = program->mainFrm().settingsDialog().connection().cookiesFile()->edit();
+  cookiesFile->setText(QString::fromStdString(cookies));
+
+  crawlFromTheList(QStringLiteral("members"), server.url("/m/index.html"), QStringLiteral("1"));
+  ASSERT_FALSE(timedOut);
+  EXPECT_EQ(test::ReadFile(harvelFolder.path() / "members" / "a.gif"), kGif);
+  EXPECT_TRUE(messages.empty());
+
+  const int before = requests;
+  cookiesFile->setText(QString::fromStdString(files.write("cookies.json", "{}")));
+  crawlFromTheList(QStringLiteral("members2"), server.url("/m/index.html"), QStringLiteral("1"));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].startsWith(QStringLiteral("詳細設定の接続の設定を使えないため")))
+      << messages[0].toStdString();
+  EXPECT_TRUE(messages[0].contains(QStringLiteral("Netscape"))) << messages[0].toStdString();
+  EXPECT_EQ(requests, before);
+  EXPECT_FALSE(fs::exists(harvelFolder.path() / "members2"));
+  EXPECT_FALSE(program->crawlSession().isLoaded());
+}
+
 TEST_F(DesktopEndToEnd, ExitClosesTheCrawlWindowAndTheDownloader) {
   ASSERT_TRUE(test::DownloaderAnswers());
   QAction* exit = nullptr;

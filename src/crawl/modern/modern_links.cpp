@@ -24,32 +24,14 @@ bool Paced(CrawlContext& context, const CrawlState& state) {
 // One reference: its type, its level, and whether it is queued and where.
 void ExamineReference(CrawlContext& context, CrawlState& state, const PageReference& reference,
                       std::int16_t rowLevel) {
-  const CrawlOptions& options = context.options;
-  const ReferenceType type = ClassifyReference(reference, options, context.userExt);
-  if (type == ReferenceType::Skip)
+  const std::optional<TakenReference> taken =
+      TakeReference(context.options, context.userExt, reference, rowLevel, state.Level);
+  if (!taken || !QueueLink(context, state, taken->url, taken->level, taken->picture))
     return;
-  std::int16_t level = state.Level;
-  if (type == ReferenceType::Html) {
-    if (reference.kind == ReferenceKind::Frame) {
-      if (rowLevel <= 0)
-        return;
-      level = static_cast<std::int16_t>(rowLevel - 1);
-    } else {
-      // Every page link taken uses up one level, even when it is dropped below.
-      if (state.Level <= 0)
-        return;
-      level = --state.Level;
-    }
-  }
-  const std::string& url = reference.url;
-  const bool picture = type == ReferenceType::Untyped ||
-                       IsPictureTypeEnding(UrlEnding(url), reference.kind == ReferenceKind::Icon);
-  if (!QueueLink(context, state, url, level, picture))
-    return;
-  if (type == ReferenceType::Untyped)
-    state.modern.untypedPictures.insert(url);
-  if (type == ReferenceType::Html && IsScriptPageEnding(UrlEnding(url)))
-    state.modern.scriptPages.insert(url);
+  if (taken->facts.untypedPicture)
+    state.modern.untypedPictures.insert(taken->url);
+  if (taken->facts.scriptPage)
+    state.modern.scriptPages.insert(taken->url);
 }
 
 // The HTML keep rule, with the ending in any case; a page that the server
@@ -68,6 +50,36 @@ bool ModernPageIsDropped(const CrawlContext& context, const CrawlState& state) {
 }
 
 }  // namespace
+
+std::optional<TakenReference> TakeReference(const CrawlOptions& options, const UserExtList& userExt,
+                                            const PageReference& reference, std::int16_t rowLevel,
+                                            std::int16_t& level) {
+  const ReferenceType type = ClassifyReference(reference, options, userExt);
+  if (type == ReferenceType::Skip)
+    return std::nullopt;
+  std::int16_t queuedLevel = level;
+  if (type == ReferenceType::Html) {
+    if (reference.kind == ReferenceKind::Frame) {
+      if (rowLevel <= 0)
+        return std::nullopt;
+      queuedLevel = static_cast<std::int16_t>(rowLevel - 1);
+    } else {
+      // Every page link taken uses up one level, even when it is dropped below.
+      if (level <= 0)
+        return std::nullopt;
+      queuedLevel = --level;
+    }
+  }
+  const std::string& url = reference.url;
+  TakenReference taken;
+  taken.url = url;
+  taken.level = queuedLevel;
+  taken.picture = type == ReferenceType::Untyped ||
+                  IsPictureTypeEnding(UrlEnding(url), reference.kind == ReferenceKind::Icon);
+  taken.facts.untypedPicture = type == ReferenceType::Untyped;
+  taken.facts.scriptPage = type == ReferenceType::Html && IsScriptPageEnding(UrlEnding(url));
+  return taken;
+}
 
 std::optional<std::string> ReadModernPageFile(const std::string& path) {
   const std::filesystem::path filePath = PathFromText(path);

@@ -7,9 +7,24 @@
 #include "crawl/crawl_context.h"
 #include "crawl/crawl_state.h"
 #include "crawl/link_extraction.h"
+#include "crawl/modern/modern_types.h"
 #include "crawl/modern/page_references.h"
 
 namespace harvel {
+
+// A reference that a modern page's reading takes: what QueueLink is given,
+// and what the page says of it.
+struct TakenReference : TakenLink {
+  RowFacts facts;
+};
+
+// The type stage and the level rules for one reference of a page row of
+// depth `rowLevel`: nullopt when it is not taken. A page link taken uses up
+// one of `level` (the row's depth left); a frame takes the level below the
+// row's without using it up.
+std::optional<TakenReference> TakeReference(const CrawlOptions& options, const UserExtList& userExt,
+                                            const PageReference& reference, std::int16_t rowLevel,
+                                            std::int16_t& level);
 
 // Reads up to kModernPageLimit bytes of the file at `path`; nullopt when it is
 // no ordinary file or cannot be read.

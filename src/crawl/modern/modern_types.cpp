@@ -66,15 +66,19 @@ ReferenceType ClassifyReference(const PageReference& reference, const CrawlOptio
   return options.on(Check::Other) ? ReferenceType::Continue : ReferenceType::Skip;
 }
 
-bool RowWanted(std::string_view saveFile, const std::string& url, const CrawlState& state,
-               const CrawlOptions& options, const UserExtList& userExt,
-               const BinaryTest& isBinary) {
+RowFacts FactsOf(const CrawlState& state, const std::string& url) {
+  return RowFacts{state.modern.untypedPictures.contains(url),
+                  state.modern.scriptPages.contains(url)};
+}
+
+bool RowWanted(std::string_view saveFile, const RowFacts& facts, const CrawlOptions& options,
+               const UserExtList& userExt, const BinaryTest& isBinary) {
   if (!options.on(Check::ModernPages))
     return RowIsWanted(saveFile, options, userExt, isBinary);
   const std::string ending = NameEnding(NameOf(saveFile));
   if (IsPageTypeEnding(ending))
     return true;
-  if (state.modern.untypedPictures.contains(url) || state.modern.scriptPages.contains(url)) {
+  if (facts.untypedPicture || facts.scriptPage) {
     return true;  // its type is known once it has landed
   }
   if (options.on(Check::UserSet))

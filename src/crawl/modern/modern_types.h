@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "crawl/crawl_options.h"
@@ -29,11 +30,20 @@ bool PictureBoxWanted(std::string_view ending, const CrawlOptions& options);
 // IsFileType on the name as it stands or in lower case.
 bool UserListWants(std::string_view name, const UserExtList& userExt);
 
-// The type decision for the row of `url`, by `saveFile` (the path below
-// Harvel's folder): RowIsWanted, or with modern pages on the same rules with
-// endings in any case, the newer picture types, and untyped pictures wanted.
-bool RowWanted(std::string_view saveFile, const std::string& url, const CrawlState& state,
-               const CrawlOptions& options, const UserExtList& userExt, const BinaryTest& isBinary);
+// What the page that queued a row said of it, with modern pages on. The crawl
+// keeps it in its ModernCrawlState; a row predicted from a page read ahead
+// carries its own.
+struct RowFacts {
+  bool untypedPicture = false;  // a picture without a known ending
+  bool scriptPage = false;      // a page link whose name does not say "page"
+};
+RowFacts FactsOf(const CrawlState& state, const std::string& url);
+
+// The type decision for a row by `saveFile` (the path below Harvel's folder):
+// RowIsWanted, or with modern pages on the same rules with endings in any
+// case, the newer picture types, and untyped pictures and script pages wanted.
+bool RowWanted(std::string_view saveFile, const RowFacts& facts, const CrawlOptions& options,
+               const UserExtList& userExt, const BinaryTest& isBinary);
 
 // Whether the row's file (state.SaveFile) is read for links: ".htm", "html"
 // or ".cgi" at its end; with modern pages on in any case, and also a typed row

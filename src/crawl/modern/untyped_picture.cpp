@@ -104,12 +104,14 @@ std::optional<std::string> NoticeContentType(const Mailbox& mailbox) {
   return mailbox.outcome.contentType;
 }
 
+bool IsHtmlContentType(std::string_view contentType) {
+  const std::string lower = AsciiLower(Trimmed(contentType));
+  return lower.starts_with("text/html") || lower.starts_with("application/xhtml+xml");
+}
+
 bool NoticeSaysHtml(const Mailbox& mailbox) {
   const std::optional<std::string> type = NoticeContentType(mailbox);
-  if (!type)
-    return false;
-  const std::string lower = AsciiLower(Trimmed(*type));
-  return lower.starts_with("text/html") || lower.starts_with("application/xhtml+xml");
+  return type && IsHtmlContentType(*type);
 }
 
 void AfterModernDownload(CrawlContext& context, CrawlState& state, bool typedRow) {

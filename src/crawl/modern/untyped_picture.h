@@ -30,6 +30,9 @@ std::optional<std::string> NoticeContentType(const Mailbox& mailbox);
 // ending; anything else is deleted again and not counted.
 void SettleUntypedPicture(CrawlContext& context, CrawlState& state);
 
+// True for an HTML page's Content-Type.
+bool IsHtmlContentType(std::string_view contentType);
+
 // True when the notice in `mailbox` reports an HTML page.
 bool NoticeSaysHtml(const Mailbox& mailbox);
 

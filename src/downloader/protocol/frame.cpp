@@ -40,13 +40,16 @@ bool KnownKind(char kind) {
          kind == static_cast<char>(MessageKind::FieldRequest) ||
          kind == static_cast<char>(MessageKind::FieldNotice) ||
          kind == static_cast<char>(MessageKind::Stage) ||
-         kind == static_cast<char>(MessageKind::Unstage);
+         kind == static_cast<char>(MessageKind::Unstage) ||
+         kind == static_cast<char>(MessageKind::Landed) ||
+         kind == static_cast<char>(MessageKind::Settings);
 }
 
 bool CarriesFields(MessageKind kind) {
   return kind == MessageKind::Hello || kind == MessageKind::FieldRequest ||
          kind == MessageKind::FieldNotice || kind == MessageKind::Stage ||
-         kind == MessageKind::Unstage;
+         kind == MessageKind::Unstage || kind == MessageKind::Landed ||
+         kind == MessageKind::Settings;
 }
 
 }  // namespace

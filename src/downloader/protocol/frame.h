@@ -23,6 +23,8 @@ enum class MessageKind : char {
   FieldNotice = 'O',   // downloader -> crawl, version 2: how a download ended
   Stage = 'S',         // crawl -> downloader, with "stage": fetch ahead into a folder
   Unstage = 'U',       // crawl -> downloader, with "stage": a staged copy is not wanted
+  Landed = 'L',        // downloader -> crawl, with "stage-landed": a staged copy has landed
+  Settings = 'P',      // both ways, with "settings": a crawl's connection settings; the answer
 };
 
 // One decoded message. Texts are UTF-8 and carried byte for byte.

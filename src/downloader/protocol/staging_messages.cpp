@@ -22,6 +22,7 @@ std::optional<StageOrder> ParseTarget(const Message& message, MessageKind kind) 
       return std::nullopt;
     order.maxSize = *maxSize;
   }
+  order.tellLanded = NumberField(message.fields, "tell-landed") == 1;
   if (const auto jobs = NumberField(message.fields, "jobs"))
     order.jobs = static_cast<int>(std::clamp<long long>(*jobs, 1, kMaxStageJobs));
   return order;
@@ -35,6 +36,8 @@ std::string EncodeStage(const StageOrder& order) {
     fields.emplace_back("referer", order.referer);
   if (order.maxSize)
     fields.emplace_back("max-size", std::to_string(*order.maxSize));
+  if (order.tellLanded)
+    fields.emplace_back("tell-landed", "1");
   return EncodeFieldMessage(MessageKind::Stage, fields);
 }
 
@@ -49,6 +52,27 @@ std::optional<StageOrder> ParseStage(const Message& message) {
 
 std::optional<StageOrder> ParseUnstage(const Message& message) {
   return ParseTarget(message, MessageKind::Unstage);
+}
+
+std::string EncodeLanded(const LandedMessage& landed) {
+  Fields fields{{"url", landed.url}, {"folder", landed.folder}, {"path", landed.path}};
+  if (!landed.contentType.empty())
+    fields.emplace_back("content-type", landed.contentType);
+  return EncodeFieldMessage(MessageKind::Landed, fields);
+}
+
+std::optional<LandedMessage> ParseLanded(const Message& message) {
+  if (message.kind != MessageKind::Landed)
+    return std::nullopt;
+  const auto url = FieldValue(message.fields, "url");
+  const auto folder = FieldValue(message.fields, "folder");
+  const auto path = FieldValue(message.fields, "path");
+  if (!url || !folder || !path || url->empty() || folder->empty() || path->empty())
+    return std::nullopt;
+  LandedMessage landed{std::string(*url), std::string(*folder), std::string(*path), {}};
+  if (const auto type = FieldValue(message.fields, "content-type"))
+    landed.contentType = std::string(*type);
+  return landed;
 }
 
 }  // namespace harvel

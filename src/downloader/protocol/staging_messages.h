@@ -12,6 +12,9 @@ namespace harvel {
 // The feature of a downloader that fetches ahead: it takes Stage and Unstage
 // messages from a client that has said hello.
 inline constexpr const char* kFeatureStage = "stage";
+// The feature of a downloader that tells a client of a staged copy that has
+// landed, when its stage order asked for it (Landed).
+inline constexpr const char* kFeatureStageLanded = "stage-landed";
 
 // Stage: fetch `url` into a hidden file in `folder`, sent with `referer` and
 // refused over `maxSize` exactly as a request with them would be; at most
@@ -24,6 +27,18 @@ struct StageOrder {
   std::string referer;
   std::optional<std::int64_t> maxSize;
   int jobs = 1;
+  // Tell the client once the copy has landed (field "tell-landed", sent only
+  // to a downloader that states "stage-landed").
+  bool tellLanded = false;
+};
+
+// Landed: the copy of a stage order that asked to be told has landed and lies
+// at `path` until it is asked for or unstaged.
+struct LandedMessage {
+  std::string url;
+  std::string folder;
+  std::string path;
+  std::string contentType;
 };
 inline constexpr int kMaxStageJobs = 16;
 
@@ -35,5 +50,9 @@ std::string EncodeUnstage(std::string_view url, std::string_view folder);
 // into 1 to kMaxStageJobs.
 std::optional<StageOrder> ParseStage(const Message& message);
 std::optional<StageOrder> ParseUnstage(const Message& message);
+// Fields: url, folder, path and, when known, content-type.
+std::string EncodeLanded(const LandedMessage& landed);
+// nullopt when the URL, the folder or the path is missing or empty.
+std::optional<LandedMessage> ParseLanded(const Message& message);
 
 }  // namespace harvel

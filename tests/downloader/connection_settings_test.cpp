@@ -1,0 +1,121 @@
+// Connection settings in the real VeskDownloader: each client has a cookie jar
+// of its own, each settings message starts a fresh one, and a cookies file
+// that cannot be used is refused with its reason, never with its cookies.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "downloader/protocol/notice.h"
+#include "downloader/protocol/settings_message.h"
+#include "downloader_process.h"
+#include "raw_client.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel::test {
+namespace {
+
+class ConnectionSettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    site.routes().Get("/set", [](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Set-Cookie", "session=k33p-me; Path=/");
+      res.set_content("set", "text/html");
+    });
+    site.routes().Get("/check", [](const httplib::Request& req, httplib::Response& res) {
+      if (req.get_header_value("Cookie").find("session=k33p-me") == std::string::npos)
+        res.status = 403;
+      res.set_content("checked", "image/gif");
+    });
+    site.start();
+    ASSERT_TRUE(downloader.start());
+  }
+
+  SettingsAnswer settle(RawClient& client, const SettingsOrder& order = {}) {
+    client.sendBytes(EncodeSettings(order));
+    const auto answer = client.message();
+    EXPECT_TRUE(answer && answer->kind == MessageKind::Settings);
+    return answer ? ParseSettingsAnswer(*answer) : SettingsAnswer{"no answer", ""};
+  }
+
+  // Fetches `path` of the site for `client`; true when it landed.
+  bool fetch(RawClient& client, const std::string& path) {
+    client.request(
+        DownloadRequest{site.url(path), files.file("got" + std::to_string(++count)), "", {}});
+    const auto message = client.message();
+    const auto notice = message ? ParseNotice(*message) : std::nullopt;
+    EXPECT_TRUE(notice) << path;
+    return notice && notice->landed;
+  }
+
+  TestSiteServer site;
+  DownloaderProcess downloader;
+  TempFolder files;
+  int count = 0;
+};
+
+TEST_F(ConnectionSettingsTest, EachClientKeepsItsOwnCookiesUntilItsNextSettings) {
+  RawClient first, second;
+  ASSERT_TRUE(first.connect());
+  ASSERT_TRUE(second.connect());
+  ASSERT_TRUE(settle(first).applied());
+  ASSERT_TRUE(settle(second).applied());
+
+  EXPECT_FALSE(fetch(first, "/check"));
+  EXPECT_TRUE(fetch(first, "/set"));
+  EXPECT_TRUE(fetch(first, "/check"));
+  EXPECT_FALSE(fetch(second, "/check")) << "another client's cookie";
+
+  ASSERT_TRUE(settle(first).applied());
+  EXPECT_FALSE(fetch(first, "/check")) << "a new crawl's jar starts empty";
+
+  // A client without settings keeps no cookies, as before.
+  RawClient plain;
+  ASSERT_TRUE(plain.connect());
+  EXPECT_TRUE(fetch(plain, "/set"));
+  EXPECT_FALSE(fetch(plain, "/check"));
+
+  // Nothing of the jar was written to disk.
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(
+           std::filesystem::path(getenv("TMPDIR")).parent_path())) {
+    if (entry.is_regular_file()) {
+      EXPECT_EQ(ReadFile(entry.path()).find("k33p-me"), std::string::npos) << entry.path();
+    }
+  }
+}
+
+TEST_F(ConnectionSettingsTest, ACookiesFileIsReadAtTheStartAndRefusedWithItsReason) {
+  RawClient client;
+  ASSERT_TRUE(client.connect());
+  const std::string good = files.write(
+      "cookies.txt",
+      "# Netscape HTTP Cookie File\n\n127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tk33p-me\r\n"
+      "#HttpOnly_.other.test\tTRUE\t/\tTRUE\t2000000000\tother\tv\n");
+  chmod(good.c_str(), 0600);
+  SettingsAnswer answer = settle(client, {good, "", {}, "", "", {}});
+  EXPECT_TRUE(answer.applied()) << answer.error;
+  EXPECT_EQ(answer.warning, "");
+  EXPECT_TRUE(fetch(client, "/check"));
+
+  chmod(good.c_str(), 0644);
+  answer = settle(client, {good, "", {}, "", "", {}});
+  EXPECT_TRUE(answer.applied());
+  EXPECT_NE(answer.warning.find("can be read by other users"), std::string::npos);
+
+  const std::string json = files.write("cookies.json",
+                                       "[{\"name\": \"session\", \"value\": "
+                                       "\"t0p-s3cret\"}]\n");
+  answer = settle(client, {json, "", {}, "", "", {}});
+  EXPECT_EQ(answer.error,
+            "the cookies file " + json + " is not in the Netscape cookies.txt format (line 1)");
+  answer = settle(client, {files.file("none.txt"), "", {}, "", "", {}});
+  EXPECT_EQ(answer.error, "cannot read the cookies file " + files.file("none.txt") +
+                              ": No such file or directory");
+  // Refused settings leave the client with those it had.
+  EXPECT_TRUE(fetch(client, "/check"));
+}
+
+}  // namespace
+}  // namespace harvel::test
