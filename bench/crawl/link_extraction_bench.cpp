@@ -6,15 +6,15 @@
 #include "crawl/crawl_context.h"
 #include "crawl/link_extraction.h"
 #include "crawl/static_crawl_options.h"
-#include "idle_crawl_services.h"
+#include "idle_services.h"
 #include "timed_page_scan.h"
 
 namespace harvel {
 namespace {
 
-using bench::IdlePump;
-using bench::NoChannel;
-using bench::NoShell;
+using test::IdlePump;
+using test::NoChannel;
+using test::NoShell;
 
 // A page text as the driver builds it: lines behind CR LF (at most 999 of them),
 // ordinary markup with a link every 300 bytes or so, some of them repeated, some

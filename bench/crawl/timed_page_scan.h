@@ -7,7 +7,7 @@
 
 #include "crawl/crawl_context.h"
 #include "crawl/static_crawl_options.h"
-#include "idle_crawl_services.h"
+#include "idle_services.h"
 
 namespace harvel::bench {
 
@@ -17,9 +17,9 @@ namespace harvel::bench {
 template <typename Scan>
 void TimePageScan(benchmark::State& bench, const StaticCrawlOptions& options,
                   const std::string& pageUrl, Scan scan) {
-  IdlePump pump;
-  NoChannel channel;
-  NoShell shell;
+  test::IdlePump pump;
+  test::NoChannel channel;
+  test::NoShell shell;
   CrawlContext context(options, pump, channel, shell, "/tmp/harvel-bench");
   for (auto _ : bench) {
     bench.PauseTiming();

@@ -2,7 +2,9 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 
 namespace harvel {
 namespace {
@@ -80,16 +82,158 @@ std::optional<std::string> UrlText(CURLU* url) {
   return result;
 }
 
+// A link that resolves to the base's folder followed by the link itself, as
+// libcurl would resolve it: letters, digits, "-", "_", "." and "/" only, not
+// starting with "/", without empty, "." or ".." segments. Most links of a
+// page are such; they are joined without parsing a URL.
+bool IsPlainRelative(std::string_view link) {
+  if (link.empty() || link.front() == '/')
+    return false;
+  std::size_t segmentStart = 0;
+  for (std::size_t i = 0; i <= link.size(); ++i) {
+    if (i == link.size() || link[i] == '/') {
+      const std::string_view segment = link.substr(segmentStart, i - segmentStart);
+      if ((segment.empty() && i < link.size()) || segment == "." || segment == "..")
+        return false;
+      segmentStart = i + 1;
+      continue;
+    }
+    const char c = link[i];
+    if (!IsAsciiAlpha(c) && !IsAsciiDigit(c) && c != '-' && c != '_' && c != '.')
+      return false;
+  }
+  return true;
+}
+
+// A path of plain segments: letters, digits, "-", "_" and ".", none empty, "."
+// or "..", each behind a "/" (a "/" alone is the root).
+bool IsPlainPath(std::string_view path) {
+  return path == "/" || (path.size() > 1 && path.front() == '/' && IsPlainRelative(path.substr(1)));
+}
+
+bool IsCanonicalByte(std::string_view digits) {
+  return !digits.empty() && digits.size() <= 3 && (digits.size() == 1 || digits.front() != '0') &&
+         std::all_of(digits.begin(), digits.end(), IsAsciiDigit) &&
+         std::stoi(std::string(digits)) <= 255;
+}
+
+// A host libcurl keeps as written: lower-case labels of letters, digits and
+// "-"; a host whose labels all start with a digit only as four canonical
+// numbers (libcurl rewrites other numeric forms).
+bool IsPlainHost(std::string_view host) {
+  if (host.empty() || host.front() == '.' || host.back() == '.' || host.front() == '-')
+    return false;
+  bool named = false;
+  int labels = 0;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= host.size(); ++i) {
+    if (i < host.size() && host[i] != '.') {
+      const char c = host[i];
+      if (!(c >= 'a' && c <= 'z') && !IsAsciiDigit(c) && c != '-')
+        return false;
+      continue;
+    }
+    if (i == start)
+      return false;  // an empty label
+    named = named || !IsAsciiDigit(host[start]);
+    ++labels;
+    start = i + 1;
+  }
+  if (named)
+    return true;
+  if (labels != 4)
+    return false;
+  for (std::size_t begin = 0; begin < host.size();) {
+    const std::size_t end = std::min(host.find('.', begin), host.size());
+    if (!IsCanonicalByte(host.substr(begin, end - begin)))
+      return false;
+    begin = end + 1;
+  }
+  return true;
+}
+
+// An absolute http or https link that libcurl writes back exactly as it is:
+// a lower-case scheme, a plain host, a port of 1 to 65535 without leading
+// zeros, and a plain path.
+bool IsPlainAbsolute(std::string_view link) {
+  std::size_t rest = 0;
+  if (link.starts_with("http://")) {
+    rest = 7;
+  } else if (link.starts_with("https://")) {
+    rest = 8;
+  } else {
+    return false;
+  }
+  const std::size_t pathStart = link.find('/', rest);
+  if (pathStart == std::string_view::npos)
+    return false;
+  std::string_view authority = link.substr(rest, pathStart - rest);
+  if (const std::size_t colon = authority.find(':'); colon != std::string_view::npos) {
+    const std::string_view port = authority.substr(colon + 1);
+    if (port.empty() || port.size() > 5 || port.front() == '0' ||
+        !std::all_of(port.begin(), port.end(), IsAsciiDigit) ||
+        std::stoi(std::string(port)) > 65535)
+      return false;
+    authority = authority.substr(0, colon);
+  }
+  return IsPlainHost(authority) && IsPlainPath(link.substr(pathStart));
+}
+
+// The base URL as libcurl writes it, up to and including the last "/" of its
+// path; "" when that cannot be told.
+std::string FolderOf(const std::string& url) {
+  const std::size_t authority = url.find("://");
+  if (authority == std::string::npos)
+    return {};
+  const std::size_t pathStart = url.find('/', authority + 3);
+  if (pathStart == std::string::npos)
+    return {};
+  const std::size_t pathEnd = url.find_first_of("?#", pathStart);
+  const std::size_t lastSlash = url.rfind('/', pathEnd == std::string::npos ? url.size() : pathEnd);
+  // An authority holding "?" or "#" is no plain one.
+  if (url.find_first_of("?#", authority) < pathStart)
+    return {};
+  return url.substr(0, lastSlash + 1);
+}
+
 }  // namespace
 
 struct LinkResolver::Base {
   UrlHandle url;
+  std::string folder;         // FolderOf the base, for plain relative links
+  std::size_t pathStart = 0;  // where the path starts in `folder`
+
+  // The link joined without parsing a URL, when it is a plain relative one
+  // ("a/b.gif", "../b.gif", "/b.gif"); nullopt otherwise.
+  std::optional<std::string> join(std::string_view link) const {
+    if (folder.empty())
+      return std::nullopt;
+    if (link.size() > 1 && link.front() == '/' && link[1] != '/') {
+      if (!IsPlainRelative(link.substr(1)))
+        return std::nullopt;
+      return folder.substr(0, pathStart) + std::string(link);
+    }
+    std::size_t end = folder.size();
+    while (link.starts_with("../")) {
+      link.remove_prefix(3);
+      // Above the root is the root.
+      if (end - 1 > pathStart)
+        end = folder.rfind('/', end - 2) + 1;
+    }
+    if (!IsPlainRelative(link))
+      return std::nullopt;
+    return folder.substr(0, end) + std::string(link);
+  }
 };
 
 LinkResolver::LinkResolver(const std::string& base) {
   UrlHandle url(curl_url());
   if (url && curl_url_set(url.get(), CURLUPART_URL, base.c_str(), kFlags) == CURLUE_OK) {
-    base_ = std::make_unique<Base>(Base{std::move(url)});
+    const std::optional<std::string> text = UrlText(url.get());
+    const bool web = text && IsWebScheme(SchemeOf(*text));
+    const std::string folder = web ? FolderOf(*text) : std::string();
+    const std::size_t pathStart = folder.empty() ? 0 : folder.find('/', folder.find("://") + 3);
+    base_ = std::make_unique<Base>(Base{std::move(url), folder, pathStart});
   }
 }
 
@@ -99,8 +243,12 @@ std::optional<std::string> LinkResolver::resolve(std::string_view link) const {
   const std::string scheme = SchemeOf(link);
   if (!scheme.empty() && !IsWebScheme(scheme))
     return std::string(link);
+  if (IsPlainAbsolute(link))
+    return std::string(link);
   if (!base_)
     return std::nullopt;
+  if (std::optional<std::string> joined = base_->join(link))
+    return joined;
   UrlHandle url(curl_url_dup(base_->url.get()));
   if (!url)
     return std::nullopt;

@@ -45,6 +45,8 @@ class DownloadServer : public QObject {
   // Starts listening. False with `error` set when the socket folder cannot be
   // had, another downloader runs already, or the socket cannot be made.
   bool listen(QString& error);
+  // The copies staged by every client since the start.
+  const StagedTransfers& staged() const { return staged_; }
 
  signals:
   // A client sent the close message; the running download has been stopped.

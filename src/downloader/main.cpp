@@ -29,6 +29,14 @@ int main(int argc, char** argv) {
     QString error;
     if (server.listen(error)) {
       status = app.exec();
+      // For benchmarks: how many staged copies were of use.
+      if (const QByteArray counts = qgetenv("VESKDOWNLOADER_STAGING_COUNTS"); !counts.isEmpty()) {
+        if (std::FILE* file = std::fopen(counts.constData(), "a")) {
+          std::fprintf(file, "staged %zu unused %zu\n", server.staged().copiesStaged(),
+                       server.staged().copiesUnused());
+          std::fclose(file);
+        }
+      }
     } else {
       std::fprintf(stderr, "VeskDownloader: %s\n", qUtf8Printable(error));
     }

@@ -71,6 +71,7 @@ bool StagedTransfers::stage(Client client, const StageOrder& order,
   transfer->connection = std::move(connection);
   queue.untaken.emplace(Key(order.url, order.folder), transfer.get());
   queue.transfers.push_back(std::move(transfer));
+  ++copiesStaged_;
   startMore(client);
   return true;
 }
@@ -275,8 +276,10 @@ void StagedTransfers::remove(Transfer& transfer) {
   auto queue = clients_.find(transfer.client);
   if (queue == clients_.end())
     return;
-  if (transfer.takenPath.empty())
+  if (transfer.takenPath.empty()) {
     queue->second.untaken.erase(Key(transfer.order.url, transfer.order.folder));
+    ++copiesUnused_;
+  }
   auto& transfers = queue->second.transfers;
   transfers.erase(std::remove_if(transfers.begin(), transfers.end(),
                                  [&](const auto& t) { return t.get() == &transfer; }),

@@ -81,6 +81,9 @@ class StagedTransfers {
 
   std::size_t runningCount() const;  // transfers under way, all clients
   std::size_t stagedCount() const;   // copies held or on their way, all clients
+  // Since the start: copies staged, and those removed without being asked for.
+  std::size_t copiesStaged() const { return copiesStaged_; }
+  std::size_t copiesUnused() const { return copiesUnused_; }
 
  private:
   enum class State { Waiting, Running, Done };
@@ -122,6 +125,8 @@ class StagedTransfers {
   std::vector<std::unique_ptr<FileDownloader>> idle_;  // reused handles
   bool starting_ = false;
   Landed landed_;
+  std::size_t copiesStaged_ = 0;
+  std::size_t copiesUnused_ = 0;
 };
 
 }  // namespace harvel

@@ -1,7 +1,9 @@
 #include "crawl/link_resolver.h"
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace harvel {
@@ -28,6 +30,52 @@ TEST(ResolveLink, ResolvesRelativeLinksAsABrowserDoes) {
   };
   for (const auto& [link, expected] : cases) {
     EXPECT_EQ(ResolveLink(kBase, link), expected) << link;
+  }
+}
+
+// Plain relative links are joined to the base's folder without parsing a URL:
+// the result must be libcurl's own, whatever the base.
+TEST(ResolveLink, JoinsPlainRelativeLinksAsLibcurlResolvesThem) {
+  const auto curlResolved = [](const std::string& base, const std::string& link) {
+    CURLU* url = curl_url();
+    curl_url_set(url, CURLUPART_URL, base.c_str(), CURLU_NON_SUPPORT_SCHEME);
+    char* text = nullptr;
+    if (curl_url_set(url, CURLUPART_URL, link.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
+      curl_url_cleanup(url);
+      return std::string();
+    }
+    curl_url_get(url, CURLUPART_URL, &text, 0);
+    std::string result = text != nullptr ? text : "";
+    curl_free(text);
+    curl_url_cleanup(url);
+    return result;
+  };
+  std::mt19937 random(7);
+  const std::string alphabet = "aZ09-_./";
+  for (const std::string base :
+       {"http://h.test/dir/page.html", "HTTP://H.test:80/a/b/?q=1/2#f/g", "http://h.test",
+        "https://u:p@h.test/%7Ex/p.php?x", "ftp://h.test/pub/", "http://[::1]:8080/x/y"}) {
+    const LinkResolver resolver(base);
+    for (int i = 0; i < 400; ++i) {
+      std::string link = i % 3 == 0 ? "../" : i % 3 == 1 ? "/" : "";
+      for (int n = std::uniform_int_distribution(1, 12)(random); n > 0; --n)
+        link +=
+            alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+      EXPECT_EQ(resolver.resolve(link).value_or(""), curlResolved(base, link))
+          << base << " + " << link;
+    }
+  }
+  // Absolute links that libcurl writes back as they are, and some it rewrites.
+  const LinkResolver resolver("http://h.test/");
+  const std::string hostAlphabet = "a0x1.-9:";
+  for (int i = 0; i < 2000; ++i) {
+    std::string link = i % 2 == 0 ? "http://" : "https://";
+    for (int n = std::uniform_int_distribution(1, 10)(random); n > 0; --n)
+      link += hostAlphabet[std::uniform_int_distribution<std::size_t>(0, 7)(random)];
+    link += "/";
+    for (int n = std::uniform_int_distribution(0, 6)(random); n > 0; --n)
+      link += alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+    EXPECT_EQ(resolver.resolve(link).value_or(""), curlResolved("http://h.test/", link)) << link;
   }
 }
 

@@ -20,14 +20,8 @@ namespace harvel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FilesIn;
 using namespace std::chrono_literals;
-
-std::set<std::string> FilesIn(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.insert(entry.path().filename().string());
-  return names;
-}
 
 class DownloadOutcomes : public ::testing::Test {
  protected:
@@ -53,14 +47,7 @@ class DownloadOutcomes : public ::testing::Test {
       }
       res.set_content("finally", "image/gif");
     });
-    // Promises 100000 bytes, sends 1000 and hangs up.
-    site_.routes().Get("/cut.gif", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content_provider(100000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
-        const std::string part(1000, 'x');
-        sink.write(part.data(), part.size());
-        return false;
-      });
-    });
+    site_.serveCutOff("/cut.gif");
     // A page with validators: unchanged for a request that names its ETag.
     site_.routes().Get("/page.html", [](const httplib::Request& request, httplib::Response& res) {
       res.set_header("ETag", "\"v2\"");

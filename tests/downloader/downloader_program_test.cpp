@@ -22,17 +22,9 @@ namespace harvel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FilesIn;
 using test::ReadFile;
 using test::WriteFile;
-
-// Every file in `folder`, so a test can tell that no temporary file was left.
-std::set<std::string> FilesIn(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.insert(entry.path().filename().string());
-  }
-  return names;
-}
 
 class DownloaderProgram : public ::testing::Test {
  protected:
@@ -53,14 +45,7 @@ class DownloaderProgram : public ::testing::Test {
       res.status = 500;
       res.set_content("oops", "text/plain");
     });
-    // Promises 100000 bytes, sends 1000 and hangs up.
-    site_.routes().Get("/drop.gif", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content_provider(100000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
-        const std::string part(1000, 'x');
-        sink.write(part.data(), part.size());
-        return false;
-      });
-    });
+    site_.serveCutOff("/drop.gif");
     site_.routes().Get("/moved.gif", [](const httplib::Request&, httplib::Response& res) {
       res.set_redirect("/a.gif");
     });
@@ -188,11 +173,11 @@ TEST_F(DownloaderProgram, RequestsThatCarryNoDownloadStillGetTheirNotice) {
 TEST_F(DownloaderProgram, ServesSeveralClientsOneAfterAnotherInArrivalOrder) {
   test::RawClient second;
   ASSERT_TRUE(second.connect());
-  // Arrival order: each request is given a moment to arrive before the next.
+  // Arrival order: each request has been read before the next is sent.
   client_.request(site_.url("/slow.gif"), (folder() / "1.gif").string());
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(client_.sync());
   second.request(site_.url("/b.png"), (folder() / "2.png").string());
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(second.sync());
   client_.request(site_.url("/a.gif"), (folder() / "3.gif").string());
   site_.finishSlowAnswers();
   EXPECT_EQ(client_.notice(), "0");
@@ -203,7 +188,7 @@ TEST_F(DownloaderProgram, ServesSeveralClientsOneAfterAnotherInArrivalOrder) {
 
 TEST_F(DownloaderProgram, StaysResponsiveWhileADownloadRuns) {
   client_.request(site_.url("/slow.gif"), (folder() / "slow.gif").string());
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  ASSERT_TRUE(site_.waitForSlowStart());
   // A new client can connect and queue its request behind the slow one.
   test::RawClient second;
   ASSERT_TRUE(second.connect());
@@ -215,7 +200,7 @@ TEST_F(DownloaderProgram, StaysResponsiveWhileADownloadRuns) {
 
 TEST_F(DownloaderProgram, CloseEndsTheProgramAtOnceEvenMidDownload) {
   client_.request(site_.url("/slow.gif"), (folder() / "slow.gif").string());
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(site_.waitForSlowStart());
   const auto start = std::chrono::steady_clock::now();
   test::RawClient closer;
   ASSERT_TRUE(closer.connect());

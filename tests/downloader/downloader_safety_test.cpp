@@ -18,15 +18,9 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+using test::FilesIn;
 using test::ReadFile;
 using test::WriteFile;
-
-std::set<std::string> FilesIn(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.insert(entry.path().filename().string());
-  return names;
-}
 
 class DownloaderSafety : public ::testing::Test {
  protected:

@@ -162,9 +162,7 @@ TEST_F(StagingTest, AClientThatLeavesTakesItsCopiesAndTransfersWithIt) {
     ASSERT_TRUE(greet(client));
     stage(client, "a.gif", out.path());
     stage(client, "slow.gif", out.path());
-    for (int i = 0; i < 250 && !site.slowStarted(); ++i)
-      QThread::msleep(20);
-    ASSERT_TRUE(site.slowStarted());
+    ASSERT_TRUE(site.waitForSlowStart());
   }
   EXPECT_TRUE(FolderBecomes(out.path(), {}));
   site.finishSlowAnswers();

@@ -162,13 +162,7 @@ void ServeCase(test::TestSiteServer& site, const fs::path& folder) {
           response.set_header("Content-Type", type->second);
         }
       });
-  site.routes().Get(R"(/cut-off/.*)", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content_provider(100000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
-      const std::string part(1000, 'x');
-      sink.write(part.data(), part.size());
-      return false;
-    });
-  });
+  site.serveCutOff(R"(/cut-off/.*)");
   site.start();
 }
 
@@ -257,22 +251,31 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, std::chrono::seconds(5)));
 }
 
-// Several downloads in flight change only the time a crawl takes: the same
-// files with the same bytes under the same names, the same texts and status.
+// Several downloads in flight, with pages read ahead, change only the time a
+// crawl takes: the same files with the same bytes under the same names, the
+// same texts and status; with either page reader.
 TEST_P(CliCase, LandsTheSameWithOneDownloadAtATimeAsWithSix) {
   const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
   test::TestSiteServer site;
   ServeCase(site, folder);
-  test::TempFolder one, six;
   const std::string closed = ClosedBaseUrl();
-  const test::CliRun serial = RunCase(folder, site, one, closed, {QStringLiteral("--jobs"), "1"});
-  const test::CliRun overlapped =
-      RunCase(folder, site, six, closed, {QStringLiteral("--jobs"), "6"});
-  ASSERT_TRUE(serial.finished && overlapped.finished) << "harvel-cli did not end in time";
-  EXPECT_EQ(overlapped.exitCode, serial.exitCode) << overlapped.err;
-  EXPECT_EQ(LandedBytes(six.path()), LandedBytes(one.path()));
-  EXPECT_EQ(Comparable(overlapped.out, six), Comparable(serial.out, one));
-  EXPECT_EQ(Comparable(overlapped.err, six), Comparable(serial.err, one));
+  const auto args = Lines(folder / "args");
+  std::vector<QStringList> readers{{}};
+  if (std::find(args.begin(), args.end(), "--modern-pages") == args.end())
+    readers.push_back({QStringLiteral("--modern-pages")});
+  for (const QStringList& reader : readers) {
+    SCOPED_TRACE(reader.join(' ').toStdString());
+    test::TempFolder one, six;
+    const test::CliRun serial =
+        RunCase(folder, site, one, closed, QStringList{QStringLiteral("--jobs"), "1"} + reader);
+    const test::CliRun overlapped =
+        RunCase(folder, site, six, closed, QStringList{QStringLiteral("--jobs"), "6"} + reader);
+    ASSERT_TRUE(serial.finished && overlapped.finished) << "harvel-cli did not end in time";
+    EXPECT_EQ(overlapped.exitCode, serial.exitCode) << overlapped.err;
+    EXPECT_EQ(LandedBytes(six.path()), LandedBytes(one.path()));
+    EXPECT_EQ(Comparable(overlapped.out, six), Comparable(serial.out, one));
+    EXPECT_EQ(Comparable(overlapped.err, six), Comparable(serial.err, one));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliCase, ::testing::ValuesIn(CaseNames()),

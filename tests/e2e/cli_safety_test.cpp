@@ -3,10 +3,14 @@
 // characters, Ctrl-C while the downloader is being started, and an interrupt
 // while a page is read.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QProcess>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +30,17 @@ namespace fs = std::filesystem;
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+// Waits until the process `pid` (not a child of ours) has ended.
+bool ProcessEnds(long pid, std::chrono::milliseconds timeout) {
+  const int handle = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+  if (handle < 0)
+    return errno == ESRCH;  // gone already
+  pollfd ended{handle, POLLIN, 0};
+  const bool done = poll(&ended, 1, static_cast<int>(timeout.count())) == 1;
+  close(handle);
+  return done;
 }
 
 class CliSafety : public ::testing::Test {
@@ -79,13 +94,15 @@ TEST_F(CliSafety, ShowListEscapesControlCharacters) {
 }
 
 TEST_F(CliSafety, CtrlCWhileTheDownloaderStartsLeavesNoDownloaderRunning) {
-  // harvel-cli beside a VeskDownloader that takes two seconds to start.
+  // harvel-cli beside a VeskDownloader that takes two seconds to start and
+  // writes its process number first.
   test::TempFolder programs;
   fs::copy_file(test::ProgramFolderOfBuild() + "/harvel-cli", programs.path() / "harvel-cli");
   const fs::path started = programs.path() / "started";
   std::ofstream(programs.path() / "VeskDownloader")
-      << "#!/bin/sh\ntouch '" << started.string() << "'\nsleep 2\nexec '"
-      << test::DownloaderProgram() << "' \"$@\"\n";
+      << "#!/bin/sh\necho $$ > '" << started.string() << ".part'\nmv '" << started.string()
+      << ".part' '" << started.string() << "'\nsleep 2\nexec '" << test::DownloaderProgram()
+      << "' \"$@\"\n";
   chmod((programs.path() / "VeskDownloader").c_str(), 0755);
 
   QProcess cli;
@@ -104,8 +121,8 @@ TEST_F(CliSafety, CtrlCWhileTheDownloaderStartsLeavesNoDownloaderRunning) {
   EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(cli.exitCode(), 1);
   EXPECT_NE(cli.readAllStandardError().toStdString().find("interrupted"), std::string::npos);
-  // Past the moment the slow one would have run the real downloader.
-  std::this_thread::sleep_for(3s);
+  // The slow starter was ended before it could run the real downloader.
+  EXPECT_TRUE(ProcessEnds(std::stol(test::ReadFile(started)), 20s));
   EXPECT_FALSE(test::DownloaderAnswers());
   EXPECT_FALSE(fs::exists(dir_.path() / "T" / "a.gif"));
 }

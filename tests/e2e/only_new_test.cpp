@@ -12,7 +12,6 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 
 #include "cli_process.h"
 #include "downloader_process.h"
@@ -48,7 +47,7 @@ class ChangingSite {
   void start() { server_.start(); }
   void stop() { server_.stop(); }
   std::string url(const std::string& path) const { return server_.url(path); }
-  bool slowStarted() const { return server_.slowStarted(); }
+  bool waitForSlowStart() { return server_.waitForSlowStart(std::chrono::seconds(30)); }
 
   // The paths asked for since the last call, and those asked conditionally.
   Strings asked() {
@@ -189,10 +188,7 @@ TEST_P(KilledCrawl, RunAgainFetchesOnlyWhatHadNotLanded) {
   cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"),
             crawl({"--jobs", "1", "--no-pictures-first"}));
   ASSERT_TRUE(cli.waitForStarted(10000));
-  const auto deadline = std::chrono::steady_clock::now() + 30s;
-  while (!site_.slowStarted() && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(10ms);
-  ASSERT_TRUE(site_.slowStarted());
+  ASSERT_TRUE(site_.waitForSlowStart());
   if (killCli) {
     ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
     test::KillRunningDownloader();

@@ -22,19 +22,9 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+using test::FilesIn;
 using test::ReadFile;
 using test::WriteFile;
-
-std::set<std::string> FilesIn(const fs::path& folder) {
-  std::set<std::string> names;
-  if (!fs::exists(folder))
-    return names;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file())
-      names.insert(fs::relative(entry.path(), folder).string());
-  }
-  return names;
-}
 
 // The site's missing.gif and drop.gif never land: a crawl of it that completes
 // exits with this status.
@@ -58,12 +48,7 @@ class CliEndToEnd : public ::testing::Test {
     });
     site_.routes().Get("/missing.gif",
                        [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
-    site_.routes().Get("/drop.gif", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content_provider(50000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
-        sink.write("partial", 7);
-        return false;
-      });
-    });
+    site_.serveCutOff("/drop.gif");
     site_.routes().Get("/moved.gif", [](const httplib::Request&, httplib::Response& res) {
       res.set_redirect("/real/target.gif");
     });
@@ -83,11 +68,7 @@ class CliEndToEnd : public ::testing::Test {
   void startCrawlUntilTheSlowDownload(QProcess& cli) {
     cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl("T"));
     ASSERT_TRUE(cli.waitForStarted(10000));
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!site_.slowStarted() && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(10ms);
-    }
-    ASSERT_TRUE(site_.slowStarted());
+    ASSERT_TRUE(site_.waitForSlowStart());
   }
 
   QStringList crawl(const std::string& title, const std::string& level = "1") {

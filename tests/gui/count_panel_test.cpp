@@ -9,7 +9,7 @@
 #include "crawl/crawl_session.h"
 #include "crawl/static_crawl_options.h"
 #include "crawl_window/search_frm.h"
-#include "idle_engine_services.h"
+#include "idle_services.h"
 #include "qstring_printer.h"
 
 namespace harvel::test {

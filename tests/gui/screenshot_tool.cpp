@@ -20,17 +20,13 @@
 #include <vector>
 
 #include "app/desktop_program.h"
+#include "idle_services.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-class NoShell : public harvel::Shell {
- public:
-  void openFolder(const std::string&) override {}
-};
 
 bool Grab(QWidget& window, const QString& path) {
   const QRect frame = window.frameGeometry();
@@ -120,7 +116,7 @@ int main(int argc, char** argv) {
   server.start();
 
   harvel::test::TempFolder folder;
-  NoShell shell;
+  harvel::test::NoShell shell;
   harvel::DesktopOverrides overrides;
   overrides.programFolder = QCoreApplication::applicationDirPath().toStdString();
   overrides.shell = &shell;

@@ -11,7 +11,7 @@
 #include "crawl/crawl_session.h"
 #include "crawl/crawl_state.h"
 #include "crawl/static_crawl_options.h"
-#include "idle_engine_services.h"
+#include "idle_services.h"
 #include "qstring_printer.h"
 
 namespace harvel::test {

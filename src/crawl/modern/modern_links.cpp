@@ -1,5 +1,7 @@
 #include "crawl/modern/modern_links.h"
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -89,11 +91,20 @@ std::optional<std::string> ReadModernPageFile(const std::string& path) {
   std::ifstream in(filePath, std::ios::binary);
   if (!in)
     return std::nullopt;
-  std::string page(kModernPageLimit, '\0');
-  in.read(page.data(), static_cast<std::streamsize>(page.size()));
+  // Room for the file as it is now; a file that grows meanwhile is read on,
+  // still only up to the limit.
+  std::string page;
+  const std::uintmax_t size = std::filesystem::file_size(filePath, error);
+  page.reserve(error ? 0
+                     : static_cast<std::size_t>(std::min<std::uintmax_t>(size, kModernPageLimit)));
+  std::array<char, 64 * 1024> block;
+  while (page.size() < kModernPageLimit && in) {
+    in.read(block.data(),
+            static_cast<std::streamsize>(std::min(block.size(), kModernPageLimit - page.size())));
+    page.append(block.data(), static_cast<std::size_t>(in.gcount()));
+  }
   if (in.bad())
     return std::nullopt;
-  page.resize(static_cast<std::size_t>(in.gcount()));
   return page;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,9 @@ class TempFolder {
 std::string ReadFile(const std::filesystem::path& path);
 // Writes a whole file, making its folders as needed; throws when it cannot.
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+// Every file below `folder`, as paths relative to it ("T/a.gif"), so that a
+// test can tell what landed and that no temporary file was left; empty when
+// there is no such folder.
+std::set<std::string> FilesIn(const std::filesystem::path& folder);
 
 }  // namespace harvel::test

@@ -2,6 +2,7 @@
 
 #include <QLocalSocket>
 #include <chrono>
+#include <deque>
 #include <optional>
 #include <string>
 
@@ -27,12 +28,20 @@ class RawClient {
   // The next message of any kind, or nullopt when none comes in time.
   std::optional<Message> message(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
+  // Sends a hello and waits for its answer, which comes at once: everything
+  // sent before it has then been read. Notices that come meanwhile are kept
+  // for notice() and message().
+  bool sync(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
   // True when the downloader hangs up within the time.
   bool waitForHangUp(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
  private:
+  std::optional<Message> read(std::chrono::milliseconds timeout);
+
   QLocalSocket socket_;
   FrameDecoder decoder_;
+  std::deque<Message> early_;  // what came before the answer of a sync()
 };
 
 }  // namespace harvel::test

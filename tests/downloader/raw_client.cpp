@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 
+#include "downloader/protocol/hello.h"
 #include "downloader_process.h"
 
 namespace harvel::test {
@@ -26,6 +27,26 @@ std::optional<std::string> RawClient::notice(std::chrono::milliseconds timeout) 
 }
 
 std::optional<Message> RawClient::message(std::chrono::milliseconds timeout) {
+  if (!early_.empty()) {
+    Message first = std::move(early_.front());
+    early_.pop_front();
+    return first;
+  }
+  return read(timeout);
+}
+
+bool RawClient::sync(std::chrono::milliseconds timeout) {
+  sendBytes(EncodeHello(Hello{kChannelVersion, {}}));
+  QDeadlineTimer deadline(timeout);
+  while (auto next = read(std::chrono::milliseconds(deadline.remainingTime()))) {
+    if (next->kind == MessageKind::Hello)
+      return true;
+    early_.push_back(std::move(*next));
+  }
+  return false;
+}
+
+std::optional<Message> RawClient::read(std::chrono::milliseconds timeout) {
   QDeadlineTimer deadline(timeout);
   for (;;) {
     if (auto next = decoder_.next())

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -25,12 +27,17 @@ class TestSiteServer {
   void stop();
 
   // Serves `path` as `count` copies of `fill`, one every `gap`: a download that
-  // takes a while. slowStarted() tells whether such a route has been asked for;
-  // finishSlowAnswers() (and stop()) makes every slow answer end at once.
+  // takes a while. waitForSlowStart() waits until such a route has been asked
+  // for (false when none was in time); finishSlowAnswers() (and stop()) makes
+  // every slow answer end at once.
   void serveSlowly(const std::string& path, const std::string& type, int count, char fill,
                    std::chrono::milliseconds gap = std::chrono::milliseconds(50));
-  bool slowStarted() const { return slowStarted_; }
+  bool waitForSlowStart(std::chrono::milliseconds timeout = std::chrono::seconds(20));
   void finishSlowAnswers() { slowFinished_ = true; }
+
+  // Serves the paths matching `pattern` as a GIF whose answer promises 100000
+  // bytes, sends 1000 and hangs up: a download cut off.
+  void serveCutOff(const std::string& pattern);
 
   int port() const { return port_; }
   std::string url(const std::string& path) const;  // path starts with "/"
@@ -39,7 +46,9 @@ class TestSiteServer {
   httplib::Server server_;
   std::thread thread_;
   int port_ = -1;
-  std::atomic<bool> slowStarted_{false};
+  std::mutex slowMutex_;
+  std::condition_variable slowStart_;
+  bool slowStarted_ = false;  // guarded by slowMutex_
   std::atomic<bool> slowFinished_{false};
 };
 

@@ -77,4 +77,17 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
     throw std::runtime_error("cannot write " + TextFromPath(path));
 }
 
+std::set<std::string> FilesIn(const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  std::set<std::string> names;
+  std::error_code error;
+  if (!fs::is_directory(folder, error))
+    return names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_directory())
+      names.insert(fs::relative(entry.path(), folder).string());
+  }
+  return names;
+}
+
 }  // namespace harvel::test

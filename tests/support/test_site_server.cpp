@@ -40,7 +40,11 @@ void TestSiteServer::serveSlowly(const std::string& path, const std::string& typ
                                  char fill, std::chrono::milliseconds gap) {
   server_.Get(path,
               [this, type, count, fill, gap](const httplib::Request&, httplib::Response& res) {
-                slowStarted_ = true;
+                {
+                  const std::lock_guard<std::mutex> lock(slowMutex_);
+                  slowStarted_ = true;
+                }
+                slowStart_.notify_all();
                 res.set_chunked_content_provider(
                     type, [this, count, fill, gap](size_t, httplib::DataSink& sink) {
                       for (int i = 0; i < count && !slowFinished_; ++i) {
@@ -52,6 +56,21 @@ void TestSiteServer::serveSlowly(const std::string& path, const std::string& typ
                       return true;
                     });
               });
+}
+
+bool TestSiteServer::waitForSlowStart(std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(slowMutex_);
+  return slowStart_.wait_for(lock, timeout, [this] { return slowStarted_; });
+}
+
+void TestSiteServer::serveCutOff(const std::string& pattern) {
+  server_.Get(pattern, [](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(100000, "image/gif", [](size_t, size_t, httplib::DataSink& sink) {
+      const std::string part(1000, 'x');
+      sink.write(part.data(), part.size());
+      return false;
+    });
+  });
 }
 
 std::string TestSiteServer::url(const std::string& path) const {
