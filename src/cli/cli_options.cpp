@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/connection_settings.h"
+#include "common/picture_size.h"
 #include "crawl/option_table.h"
 
 namespace harvel {
@@ -169,6 +170,21 @@ std::vector<CliOption> MakeOptions() {
          return std::string();
        },
        "refuse files larger than BYTES [no limit]"},
+      {"--min-picture",
+       nullptr,
+       "WxH",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         const auto size = ParsePictureSize(text);
+         if (!size)
+           return "--min-picture " + text +
+                  ": the size is WIDTHxHEIGHT in pixels (400x300), or one number for both";
+         line.command.options.setMinimumPicture(*size);
+         return std::string();
+       },
+       "leave out pictures under WxH pixels, judged from their\nheaders (W alone: W x W; 0: keep "
+       "all) [0]"},
       {"--jobs",
        nullptr,
        "N",

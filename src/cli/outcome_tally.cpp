@@ -35,6 +35,8 @@ std::string OutcomeTally::summary() const {
       "harvel-cli: " + std::to_string(landed()) + " landed, " + std::to_string(failed_) + " failed";
   if (alreadyCollected_ > 0)
     text += ", " + std::to_string(alreadyCollected_) + " already collected";
+  if (tooSmall_ > 0)
+    text += ", " + std::to_string(tooSmall_) + " too small";
   return text;
 }
 
@@ -53,8 +55,14 @@ void OutcomeTally::requestEnded(const RequestRecord& record) {
     landedPaths_.insert(record.path);
     return;
   }
-  if (record.outcome.alreadyCollected)
+  if (record.outcome.alreadyCollected) {
     ++alreadyCollected_;
+    return;
+  }
+  if (record.outcome.tooSmall) {
+    ++tooSmall_;
+    return;
+  }
   if (!record.outcome.failed())
     return;
   ++failed_;

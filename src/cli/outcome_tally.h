@@ -10,12 +10,13 @@
 
 namespace harvel {
 
-// Counts the requested files that landed, failed and were collected already
-// (the only-new option) across all crawls of one run, writes one line per
-// failure and per record moved aside to `err`, and passes every report on to
-// `next` (the progress printer, or nobody when quiet). What landed is counted
-// by what stays: a page read only for its links is removed after reading and
-// not counted, and a file landed twice under one name counts once.
+// Counts the requested files that landed, failed, were collected already
+// (the only-new option) and were left out as too small across all crawls of
+// one run, writes one line per failure and per record moved aside to `err`,
+// and passes every report on to `next` (the progress printer, or nobody when
+// quiet). What landed is counted by what stays: a page read only for its
+// links is removed after reading and not counted, and a file landed twice
+// under one name counts once.
 class OutcomeTally : public CrawlObserver {
  public:
   OutcomeTally(std::ostream& err, CrawlObserver* next) : err_(err), next_(next) {}
@@ -28,9 +29,10 @@ class OutcomeTally : public CrawlObserver {
   std::int64_t landed() const;
   std::int64_t failed() const { return failed_; }
   std::int64_t alreadyCollected() const { return alreadyCollected_; }
+  std::int64_t tooSmall() const { return tooSmall_; }
 
-  // "harvel-cli: 12 landed, 3 failed", then ", 4988 already collected" when
-  // there were any.
+  // "harvel-cli: 12 landed, 3 failed", then ", 4988 already collected" and
+  // ", 5 too small" when there are any.
   std::string summary() const;
 
   void recordRestarted(const RecordStatus& status) override;
@@ -77,6 +79,7 @@ class OutcomeTally : public CrawlObserver {
   std::set<std::string> landedPaths_;
   std::int64_t failed_ = 0;
   std::int64_t alreadyCollected_ = 0;
+  std::int64_t tooSmall_ = 0;  // pictures under the minimum: neither landed nor failed
 };
 
 }  // namespace harvel

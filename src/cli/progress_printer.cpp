@@ -7,8 +7,6 @@
 namespace harvel {
 namespace {
 
-constexpr const char* kAlreadyCollected = "already collected";
-
 // One line, whatever the text holds: no control character (a line break, an
 // escape sequence from a hostile URL) reaches the terminal.
 std::string SingleLine(std::string text) {
@@ -60,19 +58,32 @@ void ProgressPrinter::requestStarted(const FileRequest& request) {
     redraw();
 }
 
+void ProgressPrinter::countOtherEnd(const std::string& name) {
+  for (auto& [end, count] : totals_.otherEnds) {
+    if (end == name) {
+      ++count;
+      return;
+    }
+  }
+  // In the order of the summary line, whichever came first.
+  static const std::string kOrder[] = {"already collected", "too small"};
+  const auto rank = [](const std::string& end) {
+    return std::find(std::begin(kOrder), std::end(kOrder), end) - std::begin(kOrder);
+  };
+  auto& ends = totals_.otherEnds;
+  const auto at = std::find_if(ends.begin(), ends.end(),
+                               [&](const auto& end) { return rank(end.first) > rank(name); });
+  ends.emplace(at, name, 1);
+}
+
 void ProgressPrinter::requestEnded(const RequestRecord& record) {
   // Further ends of a request are counted here into totals_.otherEnds.
   if (record.outcome.landed) {
     ++totals_.fetched;
   } else if (record.outcome.alreadyCollected) {
-    auto& ends = totals_.otherEnds;
-    const auto found = std::find_if(ends.begin(), ends.end(),
-                                    [](const auto& end) { return end.first == kAlreadyCollected; });
-    if (found == ends.end()) {
-      ends.emplace(ends.begin(), kAlreadyCollected, 1);  // first of them on the summary line
-    } else {
-      ++found->second;
-    }
+    countOtherEnd("already collected");
+  } else if (record.outcome.tooSmall) {
+    countOtherEnd("too small");
   } else if (record.outcome.failed()) {
     ++totals_.failed;
   }

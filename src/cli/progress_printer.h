@@ -50,6 +50,8 @@ class ProgressPrinter : public CrawlObserver {
 
  private:
   void redraw();
+  // One more request ended as `name` ("too small" last, as in the summary line).
+  void countOtherEnd(const std::string& name);
 
   std::ostream& out_;
   Style style_;

@@ -332,7 +332,8 @@ class CrawlDriver {
     if (step != Step::Next)
       return step;
     outcome = s_.mailbox->outcome;
-    if (outcome.landed)
+    // A picture left out as too small is neither counted nor read.
+    if (outcome.landed && !outcome.tooSmall)
       ++s_.DownCnt;
     return Step::Next;
   }
@@ -360,7 +361,8 @@ class CrawlDriver {
         break;
       if (options_.speedLevel() <= 0) {
         context_.pump.waitForEvents(kNoticeRound);
-        lookahead_.whileWaiting(s_);
+        if (!s_.closed)
+          lookahead_.whileWaiting(s_);
       } else {
         WaitSpeed(context_.pump, options_);
       }

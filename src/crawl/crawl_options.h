@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "common/picture_size.h"
+
 namespace harvel {
 
 // The check boxes of the main window that steer a crawl.
@@ -46,6 +48,9 @@ class CrawlOptions {
   // 取得済みのファイルは取得しない: the crawl keeps a record in each title's
   // folder and asks for nothing that it says was collected (CollectedFiles).
   virtual bool onlyNew() const { return false; }
+  // 最小画像サイズ: pictures smaller than this are left out, judged by the
+  // downloader from their headers; 0 × 0 keeps every picture.
+  virtual PictureSize minimumPicture() const { return {}; }
 };
 
 }  // namespace harvel

@@ -7,15 +7,19 @@
 #include <utility>
 #include <vector>
 
+#include "common/picture_size.h"
+
 namespace harvel {
 
 // One file the crawl wants: where it comes from, where it goes, the page that
-// linked it (sent as the Referer; empty for a typed row) and a size limit.
+// linked it (sent as the Referer; empty for a typed row), a size limit and,
+// for a picture, the smallest size to keep.
 struct FileRequest {
   std::string url;
   std::string path;
   std::string referer;
   std::optional<std::int64_t> maxSize;  // bytes; nullopt: no limit
+  PictureSize minPicture;               // 0 × 0: not judged
   // The server's ETag and Last-Modified are wanted in the outcome.
   bool validators = false;
   // A conditional request (either set): a file that did not change since is
@@ -31,6 +35,7 @@ struct StagedFile {
   std::string folder;
   std::string referer;
   std::optional<std::int64_t> maxSize;
+  PictureSize minPicture;
   // A page the crawl will read: the channel tells when its copy has landed
   // (takeLandedCopies), where it tellsLanded().
   bool tellLanded = false;
@@ -67,8 +72,11 @@ struct DownloadOutcome {
   // False when the downloader told nothing but that the download ended (an
   // older downloader): the file is then taken as landed, as it always was.
   bool detailed = false;
+  // Set (landed false) for a picture left out as smaller than the request's
+  // minimum: its size. Neither a download nor a failure.
+  std::optional<PictureSize> tooSmall;
 
-  bool failed() const { return !landed && !notModified && !alreadyCollected; }
+  bool failed() const { return !landed && !notModified && !alreadyCollected && !tooSmall; }
 };
 
 // GetTxt, the crawl's mailbox: the downloader's notice is written into `text`.
@@ -96,7 +104,7 @@ class DownloadChannel {
 
   void Downloading(const std::string& url, const std::string& path,
                    std::weak_ptr<Mailbox> mailbox) {
-    Downloading(FileRequest{url, path, {}, {}}, std::move(mailbox));
+    Downloading(FileRequest{url, path, {}, {}, {}}, std::move(mailbox));
   }
 
   // False for a request the channel cannot carry at all (too long for its
@@ -108,8 +116,8 @@ class DownloadChannel {
 
   // Fetching ahead. A channel that can stage has the downloader fetch `file`
   // into a hidden file in its folder, up to `jobs` of them at once, before the
-  // crawl reaches its row; a later Downloading() of the same URL, Referer and
-  // size limit into that folder is then answered from the staged copy, moved
+  // crawl reaches its row; a later Downloading() of the same URL, Referer,
+  // size limit and smallest picture into that folder is then answered from the staged copy, moved
   // into place under the name given then. A staged copy that is never asked
   // for is removed by Unstage() or when the connection ends. Staging never
   // changes what a crawl collects, only how soon its files are there.

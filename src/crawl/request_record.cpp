@@ -14,10 +14,13 @@ std::string FailureReasonText(const DownloadOutcome& outcome) {
 std::string RequestRecordText(const RequestRecord& record) {
   const DownloadOutcome& outcome = record.outcome;
   std::string text = record.url + " -> " + record.path + ": ";
-  text += outcome.landed             ? "landed"
-          : outcome.alreadyCollected ? "already collected"
-          : outcome.notModified      ? "not modified"
-                                     : "failed (" + FailureReasonText(outcome) + ")";
+  if (outcome.tooSmall)
+    text += "too small (" + PictureSizeText(*outcome.tooSmall) + ")";
+  else
+    text += outcome.landed             ? "landed"
+            : outcome.alreadyCollected ? "already collected"
+            : outcome.notModified      ? "not modified"
+                                       : "failed (" + FailureReasonText(outcome) + ")";
   text += outcome.httpStatus > 0 ? ", HTTP " + std::to_string(outcome.httpStatus) : ", HTTP -";
   text += ", " + std::to_string(outcome.bytes) + " bytes";
   char seconds[32];

@@ -8,6 +8,7 @@
 #include "common/url_scheme.h"
 #include "crawl/modern/modern_file_name.h"
 #include "crawl/modern/modern_types.h"
+#include "crawl/picture_minimum.h"
 #include "crawl/sequential_name.h"
 #include "crawl/title_check.h"
 #include "crawl/type_decision.h"
@@ -99,6 +100,7 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
     plan.saveFile = plan.claim->path;
   }
   plan.request.path = plan.saveFile;
+  plan.request.minPicture = MinimumPictureFor(plan.saveFile, row.url, state, options);
   if (!IsDownloadableUrl(row.url)) {
     plan.action = RowAction::RefusedScheme;
   } else if (!context.channel.CanCarry(plan.request)) {

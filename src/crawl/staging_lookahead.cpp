@@ -140,8 +140,9 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
   const bool page =
       context_.channel.tellsLanded() && MayBeReadForLinks(context_.options, plan.saveFile, facts);
   const FileRequest& request = plan.request;
-  context_.channel.Stage(
-      StagedFile{request.url, plan.saveFolder, request.referer, request.maxSize, page}, jobs());
+  context_.channel.Stage(StagedFile{request.url, plan.saveFolder, request.referer, request.maxSize,
+                                    request.minPicture, page},
+                         jobs());
   staged_.emplace(row.url, Copy{plan.saveFolder, row, plan.saveFile, facts, page,
                                 predicted != nullptr ? predicted->referer : std::string()});
   if (first)

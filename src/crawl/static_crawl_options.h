@@ -21,6 +21,7 @@ class StaticCrawlOptions : public CrawlOptions {
   int jobs() const override { return jobs_; }
   std::optional<std::int64_t> maxFileSize() const override { return maxFileSize_; }
   bool onlyNew() const override { return onlyNew_; }
+  PictureSize minimumPicture() const override { return minimumPicture_; }
 
   void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
   void setValue(Check check, int value) { values_[static_cast<std::size_t>(check)] = value; }
@@ -30,6 +31,7 @@ class StaticCrawlOptions : public CrawlOptions {
   void setJobs(int jobs) { jobs_ = jobs; }
   void setMaxFileSize(std::optional<std::int64_t> bytes) { maxFileSize_ = bytes; }
   void setOnlyNew(bool on) { onlyNew_ = on; }
+  void setMinimumPicture(PictureSize size) { minimumPicture_ = size; }
 
  private:
   std::array<int, kCheckCount> values_{};
@@ -39,6 +41,7 @@ class StaticCrawlOptions : public CrawlOptions {
   int jobs_ = kDefaultJobs;
   std::optional<std::int64_t> maxFileSize_ = kDefaultMaxFileSize;
   bool onlyNew_ = false;
+  PictureSize minimumPicture_;
 };
 
 }  // namespace harvel

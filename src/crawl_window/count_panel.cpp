@@ -2,15 +2,15 @@
 
 namespace harvel {
 
-CountPanel::CountPanel(const char* name, QString label, QWidget* parent)
-    : QLabel(parent), label_(std::move(label)) {
+CountPanel::CountPanel(const char* name, const QString& caption, QWidget* parent)
+    : QLabel(parent), caption_(caption) {
   setObjectName(QString::fromLatin1(name));
   hide();
 }
 
 void CountPanel::add(const RequestRecord& record) {
   list_.add(QString::fromStdString(RequestRecordText(record)));
-  setText(QStringLiteral("%1:%2").arg(label_).arg(list_.count()));
+  setText(QStringLiteral("%1:%2").arg(caption_).arg(list_.count()));
   setToolTip(list_.toolTip());
   show();
 }

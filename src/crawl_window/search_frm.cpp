@@ -33,6 +33,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       panel2_(new QLabel(StatusBar1)),
       failures_(new CountPanel("StatusBar1Failures", QStringLiteral("失敗"), StatusBar1)),
       collected_(new CountPanel("StatusBar1Collected", QStringLiteral("取得済"), StatusBar1)),
+      tooSmall_(new CountPanel("StatusBar1TooSmall", QStringLiteral("小さい画像"), StatusBar1)),
       thumbnails_(new ThumbnailStrip(this)),
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
@@ -53,6 +54,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   // Each count panel shows once its first request ends that way.
   StatusBar1->addWidget(collected_, 0);
   StatusBar1->addWidget(failures_, 0);
+  StatusBar1->addWidget(tooSmall_, 0);
 
   // The mailbox: the engine keeps the text; this box is never shown.
   GetTxt->setObjectName(QStringLiteral("GetTxt"));
@@ -158,7 +160,9 @@ void SearchFrm::captionChanged(const std::string& text) {
 }
 
 void SearchFrm::requestEnded(const RequestRecord& record) {
-  if (record.outcome.failed())
+  if (record.outcome.tooSmall)
+    tooSmall_->add(record);
+  else if (record.outcome.failed())
     failures_->add(record);
   if (record.outcome.alreadyCollected)
     collected_->add(record);
@@ -192,6 +196,7 @@ void SearchFrm::loaded() {
   panel2_->clear();
   failures_->clear();
   collected_->clear();
+  tooSmall_->clear();
   thumbnails_->clear();
   GetTxt->clear();
 }

@@ -39,9 +39,11 @@ class SearchFrm : public QWidget, public CrawlObserver {
   void flushRows();
   QTreeView* listView() const { return ListView1; }
   QString statusPanelText(int panel) const;
-  // The panels that count the files that did not land and those collected
-  // before (the only-new option), each hidden until its first.
+  // The panels that count the files that did not land, the pictures left out
+  // as too small and the files collected before (the only-new option), each
+  // hidden until its first.
   CountPanel* failurePanel() const { return failures_; }
+  CountPanel* tooSmallPanel() const { return tooSmall_; }
   CountPanel* collectedPanel() const { return collected_; }
   bool crawlLoaded() const { return loaded_; }
 
@@ -94,6 +96,7 @@ class SearchFrm : public QWidget, public CrawlObserver {
   QLabel* panel2_;
   CountPanel* failures_;
   CountPanel* collected_;
+  CountPanel* tooSmall_;
   ThumbnailStrip* thumbnails_;
   QLineEdit* GetTxt;
 };

@@ -18,6 +18,8 @@ namespace {
 // A dead server is given up after this long.
 constexpr long kConnectTimeoutSeconds = 30;
 constexpr long kMaxRedirects = 10;
+// Reads while a picture's header is judged: libcurl's least.
+constexpr long kJudgedReadSize = 1024;
 
 long ResponseCode(CURL* easy) {
   long status = 0;
@@ -100,8 +102,8 @@ bool FileDownloader::begin(const DownloadRequest& request,
   if (!target.is_absolute() || !target.has_filename())
     return refuse(failure::kBadRequest, "not an absolute file path: " + request.path);
   targetPath_ = TextFromPath(target);
-  if (!prepare(request.url, request.referer, request.maxSize, TextFromPath(target.parent_path()),
-               std::move(connection)))
+  if (!prepare(request.url, request.referer, request.maxSize, request.minPicture,
+               TextFromPath(target.parent_path()), std::move(connection)))
     return false;
   setConditional(request);
   return true;
@@ -131,11 +133,13 @@ bool FileDownloader::begin(const StageOrder& order,
   if (!PathFromText(order.folder).is_absolute())
     return refuse(failure::kBadRequest, "not an absolute folder: " + order.folder);
   targetPath_.clear();
-  return prepare(order.url, order.referer, order.maxSize, order.folder, std::move(connection));
+  return prepare(order.url, order.referer, order.maxSize, order.minPicture, order.folder,
+                 std::move(connection));
 }
 
 bool FileDownloader::prepare(const std::string& url, const std::string& referer,
-                             std::optional<std::int64_t> maxSize, std::string folder,
+                             std::optional<std::int64_t> maxSize, PictureSize minPicture,
+                             std::string folder,
                              std::shared_ptr<const ConnectionSetup> connection) {
   if (!IsDownloadableUrl(url))
     return refuse(failure::kScheme, "only http, https and ftp are downloaded");
@@ -143,6 +147,9 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
   maxSize_ = maxSize;
   received_ = 0;
   tooLarge_ = false;
+  minPicture_ = minPicture;
+  header_ = minPicture.isSet() ? std::make_unique<PictureHeaderReader>() : nullptr;
+  tooSmall_.reset();
   httpError_ = false;
   writeErrno_ = 0;
   errorText_[0] = '\0';
@@ -155,6 +162,10 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
   conditionalHeaders_ = nullptr;
   curl_easy_setopt(easy_, CURLOPT_REFERER, referer.empty() ? nullptr : referer.c_str());
   curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxSize.value_or(0)));
+  // A picture that is judged comes in small reads, so that a small one is
+  // stopped soon after its header.
+  curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE,
+                   header_ ? kJudgedReadSize : long{CURL_MAX_WRITE_SIZE});
   begun_ = true;
   return true;
 }
@@ -183,6 +194,8 @@ size_t FileDownloader::writeBody(char* data, size_t size, size_t count, void* se
     return 0;
   }
   downloader.received_ += static_cast<std::int64_t>(total);
+  if (downloader.judge(data, total))
+    return 0;
   if (downloader.maxSize_ && downloader.received_ > *downloader.maxSize_) {
     downloader.tooLarge_ = true;
     return 0;
@@ -191,6 +204,16 @@ size_t FileDownloader::writeBody(char* data, size_t size, size_t count, void* se
     return 0;
   downloader.writeErrno_ = downloader.file_.write(data, total);
   return downloader.writeErrno_ == 0 ? total : 0;
+}
+
+bool FileDownloader::judge(const char* data, std::size_t size) {
+  if (!header_ || header_->answer() != PictureHeaderReader::Answer::NeedMore)
+    return false;
+  if (header_->Feed(std::string_view(data, size)) != PictureHeaderReader::Answer::Size ||
+      !IsSmallerThan(header_->size(), minPicture_))
+    return false;
+  tooSmall_ = header_->size();
+  return true;
 }
 
 std::optional<std::chrono::seconds> FileDownloader::retryAfter() const {
@@ -210,6 +233,10 @@ DownloadNotice FileDownloader::outcome(int result) {
   };
   if (HttpErrorStatus(easy_)) {
     failed(failure::kHttpStatus, "HTTP " + std::to_string(ResponseCode(easy_)));
+  } else if (tooSmall_) {
+    failed(kTooSmallReason,
+           "too small: " + PictureSizeText(*tooSmall_) + ", under " + PictureSizeText(minPicture_));
+    notice.tooSmall = tooSmall_;
   } else if (tooLarge_ || result == CURLE_FILESIZE_EXCEEDED) {
     failed(failure::kTooLarge,
            ReasonText(failure::kTooLarge,

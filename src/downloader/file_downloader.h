@@ -7,12 +7,14 @@
 #include <optional>
 #include <string>
 
+#include "common/picture_size.h"
 #include "downloader/connection_setup.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
 #include "downloader/temporary_file.h"
 #include "downloader/temporary_file_record.h"
+#include "picture_header/picture_header_reader.h"
 
 typedef void CURL;
 struct curl_slist;
@@ -39,6 +41,12 @@ namespace harvel {
 // the request's max size is refused, by its Content-Length before any byte and
 // by what arrives otherwise. A transfer that stays under the least speed for
 // the whole of its window is given up.
+//
+// With the request's min-picture, the body's first bytes are read as a
+// picture's header while they arrive: as soon as they show a picture smaller
+// than that, the transfer ends and its file is removed (too small). Until the
+// header has been read, bytes are taken 1 KiB at a time, so that a small
+// picture costs little more than its header.
 class FileDownloader {
  public:
   // The least speed a transfer must keep: under `bytesPerSecond` for `window`
@@ -107,8 +115,11 @@ class FileDownloader {
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
   // What both begin()s share once the request is known to be sound.
   bool prepare(const std::string& url, const std::string& referer,
-               std::optional<std::int64_t> maxSize, std::string folder,
+               std::optional<std::int64_t> maxSize, PictureSize minPicture, std::string folder,
                std::shared_ptr<const ConnectionSetup> connection);
+  // Reads the picture's header from the next bytes of the body: true when they
+  // show a picture smaller than the minimum.
+  bool judge(const char* data, std::size_t size);
   bool refuse(const char* reason, const std::string& detail);
   DownloadNotice outcome(int result);
   // finish() or keep() without a begun download: a failure.
@@ -130,7 +141,10 @@ class FileDownloader {
   bool kept_ = false;       // keep() holds the file for commit()
   std::optional<std::int64_t> maxSize_;
   std::int64_t received_ = 0;
-  bool tooLarge_ = false;   // more arrived than the max size
+  bool tooLarge_ = false;  // more arrived than the max size
+  PictureSize minPicture_;
+  std::unique_ptr<PictureHeaderReader> header_;  // while a picture is judged
+  std::optional<PictureSize> tooSmall_;          // the picture's size, when under the minimum
   bool httpError_ = false;  // the server answered 400 or more: its page is not kept
   int writeErrno_ = 0;      // why the file could not be made or written
   // The client's headers and the begun request's validators, when it has any.

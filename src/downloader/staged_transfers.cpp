@@ -89,7 +89,7 @@ bool StagedTransfers::take(Client client, const DownloadRequest& request,
   if (transfer == nullptr)
     return false;
   if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize ||
-      transfer->connection != connection) {
+      transfer->order.minPicture != request.minPicture || transfer->connection != connection) {
     remove(*transfer);  // fetched otherwise than asked now: of no use
     startMore(client);
     return false;

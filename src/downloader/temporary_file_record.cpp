@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <string_view>
 
@@ -107,8 +108,14 @@ bool TemporaryFileRecord::write() {
     text += '\0';
   }
   const std::string fresh = path_ + ".new";
-  unlink(fresh.c_str());  // left by a downloader killed while writing: only the name goes
-  const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+  const auto create = [&] {
+    return ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+  };
+  int fd = create();
+  if (fd < 0 && errno == EEXIST) {
+    unlink(fresh.c_str());  // left by a downloader killed while writing: only the name goes
+    fd = create();
+  }
   if (fd < 0)
     return false;
   const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());

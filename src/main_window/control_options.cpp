@@ -1,5 +1,7 @@
 #include "main_window/control_options.h"
 
+#include <algorithm>
+
 namespace harvel {
 
 int ControlOptions::ValueOf(Qt::CheckState state) {
@@ -31,6 +33,13 @@ std::optional<std::int64_t> ControlOptions::maxFileSize() const {
   if (!maxFileSizeKb_ || maxFileSizeKb_->value() <= 0)
     return std::nullopt;
   return std::int64_t{maxFileSizeKb_->value()} * 1024;
+}
+
+PictureSize ControlOptions::minimumPicture() const {
+  const auto side = [](const QSpinBox* box) {
+    return box ? static_cast<std::uint32_t>(std::max(box->value(), 0)) : 0u;
+  };
+  return {side(minPictureWidth_), side(minPictureHeight_)};
 }
 
 }  // namespace harvel

@@ -23,6 +23,11 @@ class ControlOptions : public CrawlOptions {
   void bindJobs(QSpinBox* jobs) { jobs_ = jobs; }
   // A spin box in KB whose 0 stands for no limit.
   void bindMaxFileSize(QSpinBox* kilobytes) { maxFileSizeKb_ = kilobytes; }
+  // Two spin boxes in pixels; 0 × 0 keeps every picture.
+  void bindMinimumPicture(QSpinBox* width, QSpinBox* height) {
+    minPictureWidth_ = width;
+    minPictureHeight_ = height;
+  }
   void bindOnlyNew(QCheckBox* box) { onlyNew_ = box; }
 
   // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
@@ -32,6 +37,7 @@ class ControlOptions : public CrawlOptions {
   int speedLevel() const override { return speedLevel_ ? *speedLevel_ : 0; }
   int jobs() const override { return jobs_ ? jobs_->value() : 1; }
   std::optional<std::int64_t> maxFileSize() const override;
+  PictureSize minimumPicture() const override;
   bool onlyNew() const override { return onlyNew_ && onlyNew_->isChecked(); }
 
   // The value a check state stands for.
@@ -44,6 +50,8 @@ class ControlOptions : public CrawlOptions {
   const std::int16_t* speedLevel_ = nullptr;
   QPointer<QSpinBox> jobs_;
   QPointer<QSpinBox> maxFileSizeKb_;
+  QPointer<QSpinBox> minPictureWidth_;
+  QPointer<QSpinBox> minPictureHeight_;
   QPointer<QCheckBox> onlyNew_;
 };
 

@@ -80,6 +80,8 @@ void MainFrm::bindOptions() {
   options_.bindCommonUrlText(CommonURLTxt);
   options_.bindJobs(JobsSpin);
   options_.bindMaxFileSize(MaxSizeSpin);
+  options_.bindMinimumPicture(settingsDialog_->collect().minPictureWidth(),
+                              settingsDialog_->collect().minPictureHeight());
   options_.bindSpeedLevel(&SpeedLevel);
   options_.bindOnlyNew(settingsDialog_->collect().onlyNew());
 }

@@ -45,7 +45,8 @@ SettingsOrder OrderOf(const ConnectionSettings& settings) {
 }
 
 DownloadRequest ProtocolRequest(const FileRequest& request) {
-  return DownloadRequest{request.url, request.path, request.referer, request.maxSize};
+  return DownloadRequest{request.url, request.path, request.referer, request.maxSize,
+                         request.minPicture};
 }
 
 // The frame of a request without its referer: the referer is left out when
@@ -85,12 +86,14 @@ bool DownloaderChannel::connectToRunning() {
   if (greet(*socket)) {
     const int agreed = version_;
     const bool stages = peerStages_;
+    const bool judges = peerJudgesPictures_;
     const bool tells = peerTellsLanded_;
     const bool takesSettings = peerTakesSettings_;
     const bool conditional = peerConditional_;
     attach(socket);
     version_ = agreed;
     peerStages_ = stages;
+    peerJudgesPictures_ = judges;
     peerTellsLanded_ = tells;
     peerTakesSettings_ = takesSettings;
     peerConditional_ = conditional;
@@ -144,6 +147,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       version_ = AgreedVersion(kChannelVersion, answer.version);
       peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
       peerConditional_ = version_ >= kChannelVersion && answer.has(kFeatureConditional);
+      peerJudgesPictures_ = version_ >= kChannelVersion && answer.has(kFeatureMinPicture);
       peerTellsLanded_ = peerStages_ && answer.has(kFeatureStageLanded);
       peerTakesSettings_ = version_ >= kChannelVersion && answer.has(kFeatureSettings);
       return true;
@@ -209,6 +213,7 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   version_ = kChannelVersion1;
   peerStages_ = false;
   peerConditional_ = false;
+  peerJudgesPictures_ = false;
   peerTellsLanded_ = false;
   landed_.clear();  // the copies of an earlier connection are gone
   peerTakesSettings_ = false;
@@ -264,6 +269,9 @@ std::string DownloaderChannel::requestFrame(const FileRequest& request) const {
   };
   if (tooLong())
     sent.referer.clear();
+  // A downloader that cannot judge pictures keeps them all, as it always did.
+  if (!peerJudgesPictures_)
+    sent.minPicture = {};
   if (tooLong()) {
     sent.ifNoneMatch.clear();
     sent.ifModifiedSince.clear();
@@ -287,6 +295,7 @@ void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
   // A staging order that cannot be delivered is only a lost head start.
   if (canStage())
     send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs,
+                                peerJudgesPictures_ ? file.minPicture : PictureSize{},
                                 file.tellLanded && peerTellsLanded_}));
 }
 

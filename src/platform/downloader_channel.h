@@ -128,6 +128,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool peerStages_ = false;                // the downloader fetches ahead (its hello says "stage")
   bool peerTellsLanded_ = false;           // ... and tells of landed copies ("stage-landed")
   std::vector<LandedCopy> landed_;         // told of, not yet taken
+  bool peerJudgesPictures_ = false;        // it judges pictures by their headers ("min-picture")
   bool peerTakesSettings_ = false;         // its hello says "settings"
   std::optional<SettingsOrder> settings_;  // given to every downloader from now on
   std::optional<SettingsAnswer> settingsAnswer_;  // the answer being waited for

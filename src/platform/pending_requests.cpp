@@ -25,6 +25,7 @@ DownloadOutcome OutcomeOf(const DownloadNotice& notice) {
   outcome.contentType = notice.contentType;
   outcome.finalUrl = notice.finalUrl;
   outcome.detailed = notice.detailed;
+  outcome.tooSmall = notice.tooSmall;
   outcome.etag = notice.etag;
   outcome.lastModified = notice.lastModified;
   outcome.notModified = notice.notModified;

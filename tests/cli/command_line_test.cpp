@@ -69,6 +69,8 @@ TEST(CommandLine, EveryFlagSetsItsControl) {
                                      "--speed=5",
                                      "--quiet",
                                      "--modern-pages",
+                                     "--min-picture",
+                                     "400x300",
                                      "T",
                                      "http://e.test/",
                                      "0"});
@@ -87,6 +89,9 @@ TEST(CommandLine, EveryFlagSetsItsControl) {
   EXPECT_EQ(options.userSetText(), "zip,lzh");
   EXPECT_EQ(options.commonUrlText(), "/img/");
   EXPECT_EQ(options.speedLevel(), 5);
+  EXPECT_EQ(options.minimumPicture(), (PictureSize{400, 300}));
+  EXPECT_EQ(Parsed({"--min-picture=250", "T", "u"}).options.minimumPicture(),
+            (PictureSize{250, 250}));
   // The later of two opposite flags wins.
   EXPECT_EQ(Parsed({"--no-gif", "--gif", "T", "u"}).options.value(Check::Gif), 1);
 }
@@ -184,6 +189,7 @@ TEST(CommandLine, UsageErrorsNameTheBadArgument) {
   EXPECT_NE(Error({"--jobs", "0", "T", "u"}).find("--jobs 0"), std::string::npos);
   EXPECT_NE(Error({"--jobs=17", "T", "u"}).find("--jobs 17"), std::string::npos);
   EXPECT_NE(Error({"--colour", "T", "u"}).find("--colour"), std::string::npos);
+  EXPECT_NE(Error({"--min-picture", "big", "T", "u"}).find("--min-picture big"), std::string::npos);
   EXPECT_NE(Error({"--gif=1", "T", "u"}).find("--gif"), std::string::npos);
   EXPECT_NE(Error({"T"}).find("missing URL"), std::string::npos);
   EXPECT_NE(Error({}).find("missing TITLE"), std::string::npos);

@@ -90,6 +90,19 @@ TEST(OutcomeTally, LandedCountsTheFilesThatStay) {
   EXPECT_EQ(tally.summary(), "harvel-cli: 1 landed, 0 failed");
 }
 
+TEST(OutcomeTally, APictureLeftOutAsTooSmallIsNeitherLandedNorFailed) {
+  std::ostringstream err;
+  OutcomeTally tally(err, nullptr);
+  RequestRecord small = Record("thumb.jpg", false);
+  small.outcome.reason = "too-small";
+  small.outcome.tooSmall = PictureSize{120, 90};
+  tally.requestEnded(small);
+  tally.requestEnded(small);
+  EXPECT_EQ(tally.failed(), 0);
+  EXPECT_EQ(tally.summary(), "harvel-cli: 0 landed, 0 failed, 2 too small");
+  EXPECT_EQ(err.str(), "");
+}
+
 TEST(ProgressPrinter, WithoutVerboseRequestsPrintNothing) {
   std::ostringstream out;
   ProgressPrinter printer(out, ProgressPrinter::Style::Lines);

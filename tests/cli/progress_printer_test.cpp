@@ -38,7 +38,7 @@ TEST(ProgressPrinter, OneLinePerStatusTextAndCaptionForPipes) {
   printer.loaded();
   printer.captionChanged("巡回中・・・");
   printer.rowInserted(0, {"t", "http://127.0.0.1/a.gif", "0"});
-  printer.requestStarted({"http://127.0.0.1/a.gif", "/h/t/a.gif", {}, {}});
+  printer.requestStarted({"http://127.0.0.1/a.gif", "/h/t/a.gif", {}, {}, {}});
   printer.statusTextChanged(1, "ダウンロード中...");
   printer.requestEnded({"http://127.0.0.1/a.gif", "/h/t/a.gif", {}});
   printer.statusTextChanged(2, "two\nlines");
@@ -73,15 +73,18 @@ TEST(ProgressPrinter, TheRedrawnLineAlwaysHoldsTheTotalsAndTheFileUnderWay) {
   printer.captionChanged("巡回中・・・");
   for (std::size_t i = 0; i < 4; ++i)
     printer.rowInserted(i, {"t", "u", "0"});
-  printer.requestStarted({"http://127.0.0.1/写真.jpg", "/h/t/写真.jpg", {}, {}});
+  printer.requestStarted({"http://127.0.0.1/写真.jpg", "/h/t/写真.jpg", {}, {}, {}});
   printer.statusTextChanged(1, "処理中...");
   now += std::chrono::seconds(2);
   printer.requestEnded(Ended("写真.jpg", true));
   printer.rowRemoved(0);
-  printer.requestStarted({"http://127.0.0.1/gone.gif", "/h/t/gone.gif", {}, {}});
+  printer.requestStarted({"http://127.0.0.1/gone.gif", "/h/t/gone.gif", {}, {}, {}});
   printer.requestEnded(Ended("gone.gif", false));
   printer.clearLine();  // a failure line is written on the other stream here
   printer.rowRemoved(0);
+  RequestRecord small = Ended("thumb.gif", false);
+  small.outcome.tooSmall = PictureSize{120, 90};
+  printer.requestEnded(small);
   printer.statusTextChanged(2, "ダウンロード総数:1 (残りの数：2 )");
   printer.unloaded();
 
@@ -93,7 +96,7 @@ TEST(ProgressPrinter, TheRedrawnLineAlwaysHoldsTheTotalsAndTheFileUnderWay) {
                           "1 fetched, 0 failed, 3 left, 0.5 files/s  gone.gif",
                           "1 fetched, 1 failed, 3 left, 0.5 files/s",
                           "",  // cleared for the failure line
-                          "1 fetched, 1 failed, 2 left, 0.5 files/s",
+                          "1 fetched, 1 failed, 1 too small, 2 left, 0.5 files/s",
                       }));
   EXPECT_EQ(out.str().back(), '\n');  // the last totals stay on the screen
 }

@@ -14,13 +14,15 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   requests.push_back(url + "," + path);
   referers.push_back(request.referer);
   maxSizes.push_back(request.maxSize.value_or(-1));
+  minPictures.push_back(request.minPicture);
   if (stages) {
     const std::string key = url + "," + TextFromPath(PathFromText(path).parent_path());
     const auto copy = held.find(key);
     if (copy == held.end()) {
       ++requestsWithout;
     } else {
-      ++(copy->second == request.referer + " " + std::to_string(request.maxSize.value_or(-1))
+      ++(copy->second == request.referer + " " + std::to_string(request.maxSize.value_or(-1)) +
+                             " " + PictureSizeText(request.minPicture)
              ? copiesUsed
              : copiesUnused);
       held.erase(copy);
@@ -50,6 +52,7 @@ void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mai
   const std::string& path = request.path;
   DownloadOutcome outcome;
   outcome.detailed = true;
+  const auto picture = pictureSizes.find(url);
   const auto etag = etags.find(url);
   if (request.validators && etag != etags.end())
     outcome.etag = etag->second;
@@ -61,6 +64,12 @@ void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mai
     outcome.landed = false;
     outcome.reason = failed->second;
     outcome.reasonText = failed->second;
+  } else if (picture != pictureSizes.end() && request.minPicture.isSet() &&
+             IsSmallerThan(picture->second, request.minPicture)) {
+    outcome.landed = false;
+    outcome.reason = "too-small";
+    outcome.httpStatus = 200;
+    outcome.tooSmall = picture->second;
   } else if (auto page = site.find(url); page != site.end()) {
     std::ofstream(PathFromText(path), std::ios::binary) << page->second;
     outcome.bytes = static_cast<std::int64_t>(page->second.size());
@@ -82,8 +91,9 @@ void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mai
 
 void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
   staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
-  held.emplace(file.url + "," + file.folder,
-               file.referer + " " + std::to_string(file.maxSize.value_or(-1)));
+  held.emplace(file.url + "," + file.folder, file.referer + " " +
+                                                 std::to_string(file.maxSize.value_or(-1)) + " " +
+                                                 PictureSizeText(file.minPicture));
   if (tells && file.tellLanded)
     pump_.post(std::chrono::milliseconds(5), [this, file] { land(file); });
 }

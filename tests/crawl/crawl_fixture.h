@@ -18,7 +18,8 @@ namespace harvel::test {
 // A downloader over an in-memory site: each request writes the page (if the
 // site has it) to the requested path after a short virtual delay and then posts
 // the notice, a running count, through the event pump. A URL the site lacks
-// ends as a failed download (HTTP 404).
+// ends as a failed download (HTTP 404). A URL given a picture size ends as
+// too small when a request's minimum asks for more.
 class FakeSiteChannel : public DownloadChannel {
  public:
   explicit FakeSiteChannel(FakeEventPump& pump) : pump_(pump) {}
@@ -40,6 +41,8 @@ class FakeSiteChannel : public DownloadChannel {
   std::vector<std::int64_t> maxSizes;               // each request's max size, or -1
   std::map<std::string, std::string> failures;      // URL -> reason: fails with it
   std::map<std::string, std::string> contentTypes;  // URL -> the Content-Type reported
+  std::map<std::string, PictureSize> pictureSizes;  // URL -> its picture's size
+  std::vector<PictureSize> minPictures;             // each request's minimum picture
   // URL -> its ETag: reported when a request asks for validators, and a
   // request whose If-None-Match holds it ends as not modified.
   std::map<std::string, std::string> etags;
@@ -92,7 +95,7 @@ class RecordingObserver : public CrawlObserver {
   void unloaded() override { events.push_back("unloaded"); }
   void requestEnded(const RequestRecord& record) override {
     records.push_back(record);
-    if (!record.outcome.landed)
+    if (!record.outcome.landed && !record.outcome.tooSmall)
       failures.push_back(record.url + " " + record.path + " " + FailureReasonText(record.outcome));
   }
 

@@ -126,6 +126,35 @@ TEST_F(CrawlTest, EachRequestCarriesThePageThatLinkedItAndTheMaxSize) {
   EXPECT_EQ(channel.maxSizes, (std::vector<std::int64_t>{4096, 4096, 4096, 4096}));
 }
 
+TEST_F(CrawlTest, APictureUnderTheMinimumIsNeitherADownloadNorAFailureAndPagesAreNotJudged) {
+  options.setMinimumPicture({400, 300});
+  options.set(Check::Other, true);
+  channel.site[kPage] =
+      R"(<img src="big.jpg"><img src="short.png"><img src="thumb.gif"><a href="next.html">)"
+      R"(<a href="notes.txt">)";
+  for (const char* name : {"big.jpg", "short.png", "thumb.gif", "next.html", "notes.txt"})
+    channel.site[std::string("http://h.test/dir/") + name] = "body";
+  channel.pictureSizes["http://h.test/dir/big.jpg"] = {1200, 300};
+  channel.pictureSizes["http://h.test/dir/short.png"] = {1200, 299};
+  channel.pictureSizes["http://h.test/dir/thumb.gif"] = {120, 90};
+  EXPECT_EQ(crawl(kPage, "1"), CrawlOutcome::Completed);
+
+  const PictureSize minimum{400, 300};
+  EXPECT_EQ(channel.minPictures, (std::vector<PictureSize>{{}, minimum, minimum, minimum, {}, {}}));
+  EXPECT_TRUE(observer.failures.empty());
+  EXPECT_TRUE(exists("site/big.jpg"));
+  EXPECT_FALSE(exists("site/short.png"));
+  // The pages were counted and dropped again: big.jpg and notes.txt remain.
+  EXPECT_EQ(observer.status2.back(), "ダウンロード総数:2 (残りの数：0 )");
+  ASSERT_EQ(observer.records.size(), 6u);
+  std::map<std::string, std::string> lines;  // file name -> its record's text
+  for (const RequestRecord& record : observer.records)
+    lines[record.path.substr(record.path.rfind('/') + 1)] = RequestRecordText(record);
+  EXPECT_NE(lines["short.png"].find(": too small (1200x299), HTTP 200"), std::string::npos);
+  EXPECT_NE(lines["thumb.gif"].find(": too small (120x90), HTTP 200"), std::string::npos);
+  EXPECT_NE(lines["big.jpg"].find(": landed"), std::string::npos);
+}
+
 TEST(RequestRecordText, SaysUrlPathOutcomeStatusBytesAndTime) {
   RequestRecord landed{"http://e.test/a.gif", "/h/site/a.gif", {}};
   landed.outcome.httpStatus = 200;

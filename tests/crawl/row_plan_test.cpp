@@ -60,6 +60,7 @@ class RowPlanTest : public CrawlTest {
     options.setJobs(std::uniform_int_distribution(2, 8)(random));
     level_ = std::to_string(std::uniform_int_distribution(1, 3)(random));
     oldFile_ = coin(2);
+    options.setMinimumPicture(coin(2) ? PictureSize{64, 64} : PictureSize{});
   }
 
   // The crawl from a fresh folder: its requests and the files it left.

@@ -9,6 +9,7 @@
 #include "downloader/protocol/hello.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
+#include "downloader/protocol/staging_messages.h"
 #include "frame_pieces.h"
 
 namespace harvel {
@@ -17,8 +18,11 @@ namespace {
 using test::DecodeInPieces;
 
 TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
-  DownloadRequest request{std::string("http://e.test/a,b\0c.gif?x=1", 27), "/h/画像, 集\r\n/a.gif",
-                          "http://e.test/page.html", 1234567890123};
+  DownloadRequest request{std::string("http://e.test/a,b\0c.gif?x=1", 27),
+                          "/h/画像, 集\r\n/a.gif",
+                          "http://e.test/page.html",
+                          1234567890123,
+                          {}};
   request.validators = true;
   request.ifNoneMatch = "W/\"7,8\"";
   request.ifModifiedSince = "Tue, 01 Jul 2025 10:00:00 GMT";
@@ -40,8 +44,8 @@ TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
   }
 
   // Without the optional fields they stay unset.
-  const auto plain =
-      ParseRequest(DecodeInPieces(EncodeFieldRequest({"http://e.test/a", "/p/a", "", {}}), 64)[0]);
+  const auto plain = ParseRequest(
+      DecodeInPieces(EncodeFieldRequest({"http://e.test/a", "/p/a", "", {}, {}}), 64)[0]);
   ASSERT_TRUE(plain);
   EXPECT_EQ(plain->referer, "");
   EXPECT_FALSE(plain->maxSize);
@@ -123,6 +127,35 @@ TEST(ChannelVersion2, NoticesTellHowTheDownloadEnded) {
   EXPECT_TRUE(old->landed);
   EXPECT_EQ(old->count, "7");
   EXPECT_FALSE(ParseNotice(DecodeInPieces(EncodeClose(), 64)[0]));
+}
+
+TEST(ChannelVersion2, AMinimumPictureGoesOutAndATooSmallPictureComesBack) {
+  DownloadRequest request{"http://e.test/a.jpg", "/p/a.jpg", "", {}, {400, 300}};
+  const auto parsed = ParseRequest(DecodeInPieces(EncodeFieldRequest(request), 7)[0]);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->minPicture, (PictureSize{400, 300}));
+  const auto stage = ParseStage(DecodeInPieces(
+      EncodeStage(StageOrder{"http://e.test/a.jpg", "/p", "", {}, 2, {400, 0}, false}), 64)[0]);
+  ASSERT_TRUE(stage);
+  EXPECT_EQ(stage->minPicture, (PictureSize{400, 0}));
+  // No minimum, no field: an older downloader sees the request it always saw.
+  EXPECT_EQ(EncodeFieldRequest({"http://e.test/a.jpg", "/p/a.jpg", "", {}, {}}).find("min-picture"),
+            std::string::npos);
+  EXPECT_FALSE(ParseRequest(DecodeInPieces(
+      EncodeFieldMessage(MessageKind::FieldRequest,
+                         {{"url", "http://a/"}, {"path", "/p"}, {"min-picture", "big"}}),
+      64)[0]));
+
+  DownloadNotice small;
+  small.landed = false;
+  small.reason = kTooSmallReason;
+  small.tooSmall = PictureSize{120, 90};
+  const auto read = ParseNotice(DecodeInPieces(EncodeFieldNotice(small), 64)[0]);
+  ASSERT_TRUE(read);
+  EXPECT_FALSE(read->landed);
+  EXPECT_EQ(read->tooSmall, (PictureSize{120, 90}));
+  const auto failed = ParseNotice(DecodeInPieces(EncodeFieldNotice(DownloadNotice{}), 64)[0]);
+  EXPECT_FALSE(failed->tooSmall);
 }
 
 TEST(ChannelVersion2, TheHelloAgreesOnTheLowerVersion) {

@@ -75,13 +75,14 @@ class StagingTest : public ::testing::Test {
 
   void stage(RawClient& client, const std::string& name, const std::filesystem::path& folder,
              int jobs = 4) {
-    client.sendBytes(EncodeStage(StageOrder{site.url("/" + name), folder.string(), {}, {}, jobs}));
+    client.sendBytes(
+        EncodeStage(StageOrder{site.url("/" + name), folder.string(), {}, {}, jobs, {}, false}));
   }
 
   // Requests `name` into `folder` as `as`; the notice that answers it.
   std::optional<DownloadNotice> take(RawClient& client, const std::string& name,
                                      const std::filesystem::path& folder, const std::string& as) {
-    client.request(DownloadRequest{site.url("/" + name), (folder / as).string(), {}, {}});
+    client.request(DownloadRequest{site.url("/" + name), (folder / as).string(), {}, {}, {}});
     const auto message = client.message();
     return message ? ParseNotice(*message) : std::nullopt;
   }
@@ -97,8 +98,9 @@ class StagingTest : public ::testing::Test {
 TEST_F(StagingTest, ACopyThatAskedToBeToldIsAnnouncedWhereItLiesUntilTaken) {
   RawClient client;
   ASSERT_TRUE(greet(client));
-  client.sendBytes(EncodeStage(StageOrder{site.url("/quiet.gif"), out.path().string(), {}, {}, 4}));
-  StageOrder told{site.url("/page.gif"), out.path().string(), {}, {}, 4};
+  client.sendBytes(
+      EncodeStage(StageOrder{site.url("/quiet.gif"), out.path().string(), {}, {}, 4, {}, false}));
+  StageOrder told{site.url("/page.gif"), out.path().string(), {}, {}, 4, {}, false};
   told.tellLanded = true;
   client.sendBytes(EncodeStage(told));
   const auto message = client.message();
@@ -188,8 +190,9 @@ TEST_F(StagingTest, TwoClientsKeepTheirOwnCopiesAndTheirNoticesInOrder) {
   EXPECT_TRUE(theirs->landed);
 
   // Asked for in order: the slow one first, so a.gif's notice waits for it.
-  first.request(DownloadRequest{site.url("/slow.gif"), (out.path() / "slow.gif").string(), {}, {}});
-  first.request(DownloadRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), {}, {}});
+  first.request(
+      DownloadRequest{site.url("/slow.gif"), (out.path() / "slow.gif").string(), {}, {}, {}});
+  first.request(DownloadRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), {}, {}, {}});
   site.finishSlowAnswers();
   const auto slow = first.message();
   const auto a = first.message();

@@ -1,5 +1,6 @@
-// The crawl window's count panels: 失敗:N and 取得済:N, each hidden until its
-// first, with the latest in its tool tip.
+// The crawl window's counting panels: hidden until a file fails, then 失敗:N
+// with the latest failures in its tool tip; the same for pictures left out as
+// too small, 小さい画像:N, and files collected before, 取得済:N.
 #include <gtest/gtest.h>
 
 #include <QStatusBar>
@@ -26,7 +27,7 @@ RequestRecord Failed(int n) {
   return record;
 }
 
-TEST(FailurePanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
+TEST(CountPanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   SearchFrm frm{SearchFrmServices{}};
   frm.show();
   frm.loaded();
@@ -58,9 +59,22 @@ TEST(FailurePanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   EXPECT_TRUE(panel->latest().front().startsWith(QStringLiteral("http://127.0.0.1/6.gif")));
   EXPECT_TRUE(panel->toolTip().contains(QStringLiteral("(5)")));
 
-  // A new crawl starts without failures.
+  // A picture left out is counted apart, with its size, and is no failure.
+  CountPanel* small = frm.tooSmallPanel();
+  EXPECT_FALSE(small->isVisible());
+  RequestRecord thumb = Failed(26);
+  thumb.outcome.httpStatus = 200;
+  thumb.outcome.tooSmall = PictureSize{120, 90};
+  frm.requestEnded(thumb);
+  EXPECT_TRUE(small->isVisible());
+  EXPECT_EQ(small->text(), QStringLiteral("小さい画像:1"));
+  EXPECT_TRUE(small->toolTip().contains(QStringLiteral("too small (120x90), HTTP 200")));
+  EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
+
+  // A new crawl starts without either.
   frm.loaded();
   EXPECT_FALSE(panel->isVisible());
+  EXPECT_FALSE(small->isVisible());
   EXPECT_EQ(panel->count(), 0);
   frm.close();
 }
@@ -82,7 +96,7 @@ class FailingChannel : public DownloadChannel {
   int notices_ = 0;
 };
 
-TEST(FailurePanel, CountsTheEnginesFailedRequests) {
+TEST(CountPanel, CountsTheEnginesFailedRequests) {
   StaticCrawlOptions options;
   IdlePump pump;
   FailingChannel channel;

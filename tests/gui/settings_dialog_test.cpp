@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <memory>
 
 #include "main_window/main_frm.h"
@@ -78,6 +79,17 @@ TEST_F(SettingsDialogTest, OpensFromTheMenuWithoutBlockingAndKeepsItsValuesWhenC
   openFromTheMenu();
   EXPECT_EQ(&frm->settingsDialog(), &dialog);
   EXPECT_EQ(edit("UserAgentTxt")->text(), QStringLiteral("Mozilla/5.0 test"));
+}
+
+TEST_F(SettingsDialogTest, TheMinimumPictureIsReadLiveFromItsBoxesAndNotKeptBetweenRuns) {
+  EXPECT_FALSE(frm->options().minimumPicture().isSet());
+  control<QSpinBox>("MinPictureWidthSpin")->setValue(400);
+  EXPECT_EQ(frm->options().minimumPicture(), (PictureSize{400, 0}));
+  control<QSpinBox>("MinPictureHeightSpin")->setValue(300);
+  EXPECT_EQ(frm->options().minimumPicture(), (PictureSize{400, 300}));
+  restart();
+  EXPECT_EQ(control<QSpinBox>("MinPictureWidthSpin")->value(), 0);
+  EXPECT_FALSE(frm->options().minimumPicture().isSet());
 }
 
 TEST_F(SettingsDialogTest, BrowseButtonsFillTheFileBoxesAndACancelLeavesThem) {

@@ -113,7 +113,8 @@ TEST(ChannelVersion, AnOlderDownloaderThatDropsTheHelloIsSpokenToInVersion1) {
 
   auto mailbox = std::make_shared<Mailbox>();
   channel.Downloading(
-      FileRequest{"http://127.0.0.1:9/a.gif", "/tmp/a.gif", "http://127.0.0.1:9/", 100}, mailbox);
+      FileRequest{"http://127.0.0.1:9/a.gif", "/tmp/a.gif", "http://127.0.0.1:9/", 100, {}},
+      mailbox);
   ASSERT_TRUE(PumpUntil([&] { return !mailbox->text.empty(); }));
   EXPECT_EQ(mailbox->text, "0");
   // A version-1 notice tells nothing more: the file counts as landed, as it always did.
@@ -147,7 +148,7 @@ TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {
   EXPECT_TRUE(channel.canStage());
 
   auto landed = std::make_shared<Mailbox>();
-  channel.Downloading(FileRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), "", {}},
+  channel.Downloading(FileRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), "", {}, {}},
                       landed);
   ASSERT_TRUE(PumpUntil([&] { return !landed->text.empty(); }));
   EXPECT_EQ(landed->text, "0");
@@ -155,8 +156,8 @@ TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {
   EXPECT_TRUE(landed->outcome.landed);
 
   auto missing = std::make_shared<Mailbox>();
-  channel.Downloading(FileRequest{site.url("/none.gif"), (out.path() / "b.gif").string(), "", {}},
-                      missing);
+  channel.Downloading(
+      FileRequest{site.url("/none.gif"), (out.path() / "b.gif").string(), "", {}, {}}, missing);
   ASSERT_TRUE(PumpUntil([&] { return !missing->text.empty(); }));
   EXPECT_EQ(missing->text, "1");
   EXPECT_FALSE(missing->outcome.landed);
@@ -179,8 +180,8 @@ TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {
 
   // What no frame can carry is refused before it is sent.
   const std::string huge(1 << 20, 'a');
-  EXPECT_FALSE(channel.CanCarry(FileRequest{"http://e.test/" + huge, "/tmp/x", "", {}}));
-  EXPECT_TRUE(channel.CanCarry(FileRequest{"http://e.test/x", "/tmp/x", huge, {}}));
+  EXPECT_FALSE(channel.CanCarry(FileRequest{"http://e.test/" + huge, "/tmp/x", "", {}, {}}));
+  EXPECT_TRUE(channel.CanCarry(FileRequest{"http://e.test/x", "/tmp/x", huge, {}, {}}));
   downloader.kill();  // its kept-alive connection would hold the server's stop
   site.stop();
 }

@@ -17,6 +17,8 @@ constexpr const char* kLastModifiedKey = "last-modified";
 constexpr const char* kLanded = "landed";
 constexpr const char* kFailed = "failed";
 constexpr const char* kNotModified = "not-modified";
+constexpr const char* kTooSmall = "too-small";
+constexpr const char* kPictureSizeKey = "picture-size";
 
 std::string Text(std::optional<std::string_view> value) {
   return value ? std::string(*value) : std::string();
@@ -27,7 +29,8 @@ std::string Text(std::optional<std::string_view> value) {
 std::string EncodeFieldNotice(const DownloadNotice& notice) {
   Fields fields{
       {kCountKey, notice.count},
-      {kOutcomeKey, notice.landed        ? kLanded
+      {kOutcomeKey, notice.tooSmall      ? kTooSmall
+                    : notice.landed      ? kLanded
                     : notice.notModified ? kNotModified
                                          : kFailed},
       {kReasonKey, notice.reason},
@@ -40,6 +43,8 @@ std::string EncodeFieldNotice(const DownloadNotice& notice) {
     fields.emplace_back(kContentTypeKey, notice.contentType);
   if (!notice.finalUrl.empty())
     fields.emplace_back(kFinalUrlKey, notice.finalUrl);
+  if (notice.tooSmall)
+    fields.emplace_back(kPictureSizeKey, PictureSizeText(*notice.tooSmall));
   if (!notice.etag.empty())
     fields.emplace_back(kEtagKey, notice.etag);
   if (!notice.lastModified.empty())
@@ -72,8 +77,12 @@ std::optional<DownloadNotice> ParseNotice(const Message& message) {
   notice.finalUrl = Text(FieldValue(fields, kFinalUrlKey));
   notice.etag = Text(FieldValue(fields, kEtagKey));
   notice.lastModified = Text(FieldValue(fields, kLastModifiedKey));
+  if (FieldValue(fields, kOutcomeKey) == std::string_view(kTooSmall)) {
+    const auto size = FieldValue(fields, kPictureSizeKey);
+    notice.tooSmall = ParsePictureSize(size.value_or("0")).value_or(PictureSize{});
+  }
   if (!notice.landed && !notice.notModified && notice.reason.empty())
-    notice.reason = failure::kOther;
+    notice.reason = notice.tooSmall ? kTooSmallReason : failure::kOther;
   return notice;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "common/picture_size.h"
 #include "downloader/protocol/frame.h"
 
 namespace harvel {
@@ -28,6 +29,9 @@ inline constexpr const char* kBadRequest = "bad-request";     // no URL or no ab
 inline constexpr const char* kOther = "other";
 }  // namespace failure
 
+// The reason of a picture left out as smaller than the request's min-picture.
+inline constexpr const char* kTooSmallReason = "too-small";
+
 // How one download ended. Version 1 carries only `count` (as text); version 2
 // carries every field (see EncodeFieldNotice).
 struct DownloadNotice {
@@ -41,6 +45,9 @@ struct DownloadNotice {
   std::string contentType;  // the server's Content-Type, when given
   std::string finalUrl;     // the URL after redirects
   bool detailed = false;    // read from a version-2 notice
+  // A picture smaller than the request's min-picture, left out: its size.
+  // Neither landed nor failed; only sent to a client that asked for a minimum.
+  std::optional<PictureSize> tooSmall;
   // Feature "conditional": the server's validators, for a request that asked
   // for them, and a conditional request that the server answered with 304
   // (outcome "not-modified": no file was written, none was touched).
@@ -50,8 +57,9 @@ struct DownloadNotice {
 };
 
 // The version-2 notice frame (kind O). Fields: count, outcome ("landed",
-// "failed" or "not-modified"), reason, reason-text, http-status, bytes,
-// elapsed-ms, content-type, final-url, etag, last-modified.
+// "failed", "too-small" or "not-modified"), reason, reason-text, http-status,
+// bytes, elapsed-ms, content-type, final-url, picture-size ("120x90") with
+// "too-small", etag, last-modified.
 std::string EncodeFieldNotice(const DownloadNotice& notice);
 
 // Either kind of notice. A version-1 notice reads as landed with only the

@@ -7,6 +7,7 @@ constexpr const char* kUrlKey = "url";
 constexpr const char* kPathKey = "path";
 constexpr const char* kRefererKey = "referer";
 constexpr const char* kMaxSizeKey = "max-size";
+constexpr const char* kMinPictureKey = "min-picture";
 constexpr const char* kValidatorsKey = "validators";
 constexpr const char* kIfNoneMatchKey = "if-none-match";
 constexpr const char* kIfModifiedSinceKey = "if-modified-since";
@@ -17,6 +18,8 @@ Fields RequestFields(const DownloadRequest& request) {
     fields.emplace_back(kRefererKey, request.referer);
   if (request.maxSize)
     fields.emplace_back(kMaxSizeKey, std::to_string(*request.maxSize));
+  if (request.minPicture.isSet())
+    fields.emplace_back(kMinPictureKey, PictureSizeText(request.minPicture));
   if (request.validators)
     fields.emplace_back(kValidatorsKey, "1");
   if (!request.ifNoneMatch.empty())
@@ -31,9 +34,7 @@ std::optional<DownloadRequest> ParseTextRequest(const Message& request) {
   const std::size_t comma = request.urlLength;
   if (comma == 0 || comma >= text.size() || text[comma] != ',')
     return std::nullopt;
-  DownloadRequest parsed;
-  parsed.url = text.substr(0, comma);
-  parsed.path = text.substr(comma + 1);
+  DownloadRequest parsed{text.substr(0, comma), text.substr(comma + 1), {}, {}, {}};
   if (parsed.path.empty())
     return std::nullopt;
   return parsed;
@@ -54,6 +55,12 @@ std::optional<DownloadRequest> ParseFieldRequest(const Message& request) {
     if (!maxSize || *maxSize < 0)
       return std::nullopt;
     parsed.maxSize = *maxSize;
+  }
+  if (const auto minPicture = FieldValue(request.fields, kMinPictureKey)) {
+    const std::optional<PictureSize> size = ParsePictureSize(*minPicture);
+    if (!size)
+      return std::nullopt;
+    parsed.minPicture = *size;
   }
   parsed.validators = FieldValue(request.fields, kValidatorsKey) == std::string_view("1");
   if (const auto etag = FieldValue(request.fields, kIfNoneMatchKey))

@@ -14,13 +14,19 @@ std::optional<StageOrder> ParseTarget(const Message& message, MessageKind kind) 
   const auto folder = FieldValue(message.fields, "folder");
   if (!url || !folder || url->empty() || folder->empty())
     return std::nullopt;
-  StageOrder order{std::string(*url), std::string(*folder), {}, {}, 1};
+  StageOrder order{std::string(*url), std::string(*folder), {}, {}, 1, {}};
   if (const auto referer = FieldValue(message.fields, "referer"))
     order.referer = std::string(*referer);
   if (const auto maxSize = NumberField(message.fields, "max-size")) {
     if (*maxSize < 0)
       return std::nullopt;
     order.maxSize = *maxSize;
+  }
+  if (const auto minPicture = FieldValue(message.fields, "min-picture")) {
+    const std::optional<PictureSize> size = ParsePictureSize(*minPicture);
+    if (!size)
+      return std::nullopt;
+    order.minPicture = *size;
   }
   order.tellLanded = NumberField(message.fields, "tell-landed") == 1;
   if (const auto jobs = NumberField(message.fields, "jobs"))
@@ -36,6 +42,8 @@ std::string EncodeStage(const StageOrder& order) {
     fields.emplace_back("referer", order.referer);
   if (order.maxSize)
     fields.emplace_back("max-size", std::to_string(*order.maxSize));
+  if (order.minPicture.isSet())
+    fields.emplace_back("min-picture", PictureSizeText(order.minPicture));
   if (order.tellLanded)
     fields.emplace_back("tell-landed", "1");
   return EncodeFieldMessage(MessageKind::Stage, fields);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/picture_size.h"
 #include "downloader/protocol/frame.h"
 
 namespace harvel {
@@ -16,17 +17,19 @@ inline constexpr const char* kFeatureStage = "stage";
 // landed, when its stage order asked for it (Landed).
 inline constexpr const char* kFeatureStageLanded = "stage-landed";
 
-// Stage: fetch `url` into a hidden file in `folder`, sent with `referer` and
-// refused over `maxSize` exactly as a request with them would be; at most
-// `jobs` transfers of this client at once. A later request for the same URL,
-// Referer and size limit into a file of that folder is answered from the
-// copy. Unstage names the URL and folder of a copy that will not be asked for.
+// Stage: fetch `url` into a hidden file in `folder`, sent with `referer`,
+// refused over `maxSize` and left out under `minPicture` exactly as a request
+// with them would be; at most `jobs` transfers of this client at once. A later
+// request for the same URL, Referer, size limit and smallest picture into a
+// file of that folder is answered from the copy. Unstage names the URL and folder of a copy that
+// will not be asked for.
 struct StageOrder {
   std::string url;
   std::string folder;
   std::string referer;
   std::optional<std::int64_t> maxSize;
   int jobs = 1;
+  PictureSize minPicture;
   // Tell the client once the copy has landed (field "tell-landed", sent only
   // to a downloader that states "stage-landed").
   bool tellLanded = false;
@@ -42,11 +45,12 @@ struct LandedMessage {
 };
 inline constexpr int kMaxStageJobs = 16;
 
-// Fields: url, folder, jobs and, when set, referer and max-size.
+// Fields: url, folder, jobs and, when set, referer, max-size and min-picture.
 std::string EncodeStage(const StageOrder& order);
 // Fields: url, folder.
 std::string EncodeUnstage(std::string_view url, std::string_view folder);
-// nullopt when the URL or the folder is missing or empty; jobs is brought
+// nullopt when the URL or the folder is missing or empty, or min-picture is
+// no size; jobs is brought
 // into 1 to kMaxStageJobs.
 std::optional<StageOrder> ParseStage(const Message& message);
 std::optional<StageOrder> ParseUnstage(const Message& message);
