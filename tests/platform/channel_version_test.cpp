@@ -123,6 +123,16 @@ TEST(ChannelVersion, AnOlderDownloaderThatDropsTheHelloIsSpokenToInVersion1) {
   EXPECT_EQ(old.requests(), 1);
   // The hello's connection, dropped, and the one that carried the request.
   EXPECT_EQ(old.connections(), 2);
+
+  // It is sent no settings: a crawl goes on with none, and stops before its
+  // first request with any.
+  EXPECT_EQ(channel.applySettings({}), DownloaderChannel::SettingsResult::Applied);
+  ConnectionSettings cookies;
+  cookies.cookiesFile = "/tmp/cookies.txt";
+  EXPECT_EQ(channel.applySettings(cookies), DownloaderChannel::SettingsResult::NotTaken);
+  EXPECT_NE(channel.errorText().indexOf(QStringLiteral("older")), -1);
+  EXPECT_EQ(old.connections(), 2);
+  EXPECT_TRUE(channel.isConnected());
 }
 
 TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {

@@ -111,6 +111,30 @@ TEST_F(DownloaderChannelTest, ADownloaderKilledMidDownloadIsStartedAgainAndTheRe
   channel.close();
 }
 
+TEST_F(DownloaderChannelTest, ARestartedDownloaderGetsTheCrawlsSettingsBeforeItsRequests) {
+  site_.routes().Get("/agent.gif", [](const httplib::Request& req, httplib::Response& res) {
+    if (req.get_header_value("User-Agent") != "HarvelTest/1")
+      res.status = 403;
+    res.set_content("GIF89a", "image/gif");
+  });
+  DownloaderChannel channel(BuildFolder());
+  ConnectionSettings settings;
+  settings.userAgent = "HarvelTest/1";
+  ASSERT_EQ(channel.applySettings(settings), DownloaderChannel::SettingsResult::Applied)
+      << channel.errorText().toStdString();
+  auto slow = std::make_shared<Mailbox>();
+  auto agent = std::make_shared<Mailbox>();
+  channel.Downloading(site_.url("/slow.gif"), path("slow.gif"), slow);
+  channel.Downloading(site_.url("/agent.gif"), path("agent.gif"), agent);
+  PumpUntil([] { return false; }, 300ms);
+  test::KillRunningDownloader();
+
+  ASSERT_TRUE(PumpUntil([&] { return !agent->text.empty() || !agent->channelError.empty(); }));
+  EXPECT_TRUE(agent->outcome.landed) << agent->outcome.reasonText << agent->channelError;
+  EXPECT_TRUE(fs::exists(path("agent.gif")));
+  channel.close();
+}
+
 TEST_F(DownloaderChannelTest, AMissingDownloaderProgramGivesAClearError) {
   test::TempFolder empty;
   DownloaderChannel channel(QString::fromStdString(empty.text()));
