@@ -1,9 +1,5 @@
 #include "cli/outcome_tally.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "common/path_text.h"
 #include "crawl/request_record.h"
 
 namespace harvel {
@@ -19,16 +15,6 @@ std::string OneLine(std::string text) {
 }
 
 }  // namespace
-
-std::int64_t OutcomeTally::landed() const {
-  std::int64_t count = 0;
-  for (const std::string& path : landedPaths_) {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(PathFromText(path), error))
-      ++count;
-  }
-  return count;
-}
 
 std::string OutcomeTally::summary() const {
   std::string text =
@@ -52,7 +38,7 @@ void OutcomeTally::requestEnded(const RequestRecord& record) {
   if (next_)
     next_->requestEnded(record);
   if (record.outcome.landed) {
-    landedPaths_.insert(record.path);
+    landedPaths_.add(record.path);
     return;
   }
   if (record.outcome.alreadyCollected) {

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <functional>
 #include <ostream>
-#include <set>
 #include <string>
 
 #include "crawl/crawl_observer.h"
+#include "crawl/landed_paths.h"
 
 namespace harvel {
 
@@ -26,7 +26,7 @@ class OutcomeTally : public CrawlObserver {
   void setBeforeError(std::function<void()> hook) { beforeError_ = std::move(hook); }
 
   // The files that landed and are in their folders now.
-  std::int64_t landed() const;
+  std::int64_t landed() const { return landedPaths_.stillThere(); }
   std::int64_t failed() const { return failed_; }
   std::int64_t alreadyCollected() const { return alreadyCollected_; }
   std::int64_t tooSmall() const { return tooSmall_; }
@@ -76,7 +76,7 @@ class OutcomeTally : public CrawlObserver {
   std::ostream& err_;
   CrawlObserver* next_;
   std::function<void()> beforeError_;
-  std::set<std::string> landedPaths_;
+  LandedPaths landedPaths_;
   std::int64_t failed_ = 0;
   std::int64_t alreadyCollected_ = 0;
   std::int64_t tooSmall_ = 0;  // pictures under the minimum: neither landed nor failed

@@ -19,7 +19,7 @@ struct FileRequest {
   std::string path;
   std::string referer;
   std::optional<std::int64_t> maxSize;  // bytes; nullopt: no limit
-  PictureSize minPicture;               // 0 × 0: not judged
+  PictureSize minPicture{};             // 0 × 0: not judged
   // The server's ETag and Last-Modified are wanted in the outcome.
   bool validators = false;
   // A conditional request (either set): a file that did not change since is
