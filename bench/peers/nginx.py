@@ -14,7 +14,8 @@ error_log {prefix}/error.log warn;
 events {{ worker_connections 256; }}
 http {{
     include /etc/nginx/mime.types;
-    access_log off;
+    log_format counted '$uri $status "$http_if_none_match" "$http_if_modified_since"';
+    access_log {access_log};
     sendfile on;
     keepalive_timeout 65;
     keepalive_requests 1000000;
@@ -38,15 +39,21 @@ def free_port():
 
 
 class Nginx:
-    def __init__(self, root, prefix, port):
+    """`access_log`: a file that gets one line per request (path, status, the validators
+    sent); none by default."""
+
+    def __init__(self, root, prefix, port, access_log=None):
         self.root, self.prefix, self.port = root, prefix, port
+        self.access_log = access_log
         self.process = None
 
     def __enter__(self):
         os.makedirs(os.path.join(self.prefix, "tmp"), exist_ok=True)
         conf = os.path.join(self.prefix, "nginx.conf")
         with open(conf, "w") as out:
-            out.write(CONFIG.format(prefix=self.prefix, port=self.port, root=self.root))
+            out.write(CONFIG.format(prefix=self.prefix, port=self.port, root=self.root,
+                                    access_log=self.access_log + " counted"
+                                    if self.access_log else "off"))
         self.process = subprocess.Popen(["nginx", "-c", conf, "-p", self.prefix],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         deadline = time.monotonic() + 10

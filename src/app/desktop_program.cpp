@@ -4,8 +4,10 @@
 
 #include "app/qt_translations.h"
 #include "crawl/crawl_state.h"
+#include "crawl/title_check.h"
 #include "main_window/picture_button.h"
 #include "platform/program_folder.h"
+#include "record/record_file.h"
 
 namespace harvel {
 
@@ -30,6 +32,7 @@ DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overr
   observers_.add(searchFrm_.get());
   observers_.add(&mainFrm_->lastCrawlPanel());
   crawlSession_->setObserver(&observers_);
+  crawlSession_->setCollectedFiles(&records_);
 }
 
 DesktopProgram::~DesktopProgram() {
@@ -67,16 +70,38 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
     const CrawlOutcome outcome = crawlSession_->start(row);
     return CrawlStartResult{outcome, crawlSession_->errorText()};
   };
+  services.forgetRecord = [this](const std::string& title) { return forgetRecord(title); };
   services.closeCrawlWindow = [this] { searchFrm_->close(); };
   services.closeDownloader = [this] { channel_.close(); };
   services.endProgram = overrides.endProgram;
   services.showMessage = overrides.showMessage;
+  services.confirm = overrides.confirm;
   services.openUrl = overrides.openUrl;
   services.keptSettings.read = [this](const QString& key) { return settings_.value(key); };
   services.keptSettings.write = [this](const QString& key, const QVariant& value) {
     settings_.setValue(key, value);
   };
   return services;
+}
+
+QString DesktopProgram::forgetRecord(const std::string& title) {
+  const QString name = QString::fromStdString(title);
+  // A running crawl may hold the record open and go on writing to it.
+  if (crawlSession_->isLoaded())
+    return QStringLiteral("巡回中は取得記録を消去できません。巡回が終わってから選んでください。");
+  if (TitleIsRefused(title))
+    return QStringLiteral("「%1」はフォルダの名前に使えないため、取得記録もありません。").arg(name);
+  std::string error;
+  switch (ForgetFolderRecord(harvelFolder_ + "/" + title, error)) {
+    case ForgetResult::Forgotten:
+      return QStringLiteral("「%1」の取得記録を消去しました。").arg(name);
+    case ForgetResult::NoRecord:
+      return QStringLiteral("「%1」には取得記録がありません。").arg(name);
+    case ForgetResult::Refused:
+      break;
+  }
+  return QStringLiteral("「%1」の取得記録を消去できませんでした。\n\n%2")
+      .arg(name, QString::fromStdString(error));
 }
 
 void DesktopProgram::start() {

@@ -15,6 +15,7 @@
 #include "platform/qt_event_pump.h"
 #include "platform/qt_shell.h"
 #include "platform/settings_store.h"
+#include "record/recorded_folders.h"
 
 namespace harvel {
 
@@ -24,6 +25,7 @@ struct DesktopOverrides {
   std::string programFolder;                        // where VeskDownloader is; empty: `folder`
   Shell* shell = nullptr;                           // opens folders
   std::function<void(const QString&)> showMessage;  // message boxes
+  std::function<bool(const QString&)> confirm;      // yes-or-no questions
   std::function<void()> endProgram;                 // QCoreApplication::exit
   std::function<void(const QUrl&)> openUrl;         // the browser
   QString configFolder;  // where settings are kept; empty: ~/.config/harvel
@@ -51,6 +53,7 @@ class DesktopProgram {
 
  private:
   MainFrmServices services(const DesktopOverrides& overrides);
+  QString forgetRecord(const std::string& title);
 
   std::string harvelFolder_;
   SettingsStore settings_;
@@ -58,6 +61,7 @@ class DesktopProgram {
   QtEventPump pump_;
   QtShell qtShell_;
   DownloaderChannel channel_;
+  RecordedFolders records_;  // each title folder's record, for the only-new option
   std::unique_ptr<MainFrm> mainFrm_;
   std::unique_ptr<CrawlSession> crawlSession_;
   std::unique_ptr<SearchFrm> searchFrm_;

@@ -17,6 +17,8 @@
 #include "platform/downloader_channel.h"
 #include "platform/qt_event_pump.h"
 #include "platform/qt_shell.h"
+#include "record/record_file.h"
+#include "record/recorded_folders.h"
 
 #ifndef HARVEL_VERSION
 #define HARVEL_VERSION "unknown"
@@ -73,6 +75,8 @@ int CliApp::run(const std::vector<std::string>& args) {
       return kCompleted;
     case CliMode::ShowList:
       return showList(command);
+    case CliMode::Forget:
+      return forget(command);
     case CliMode::Crawl:
       return crawl(command, {command.target}, {"the title"});
     case CliMode::List:
@@ -111,6 +115,31 @@ int CliApp::showList(const CliCommand& command) {
   return kCompleted;
 }
 
+// Scripts call it: it asks nothing, and no file of the folder is touched.
+int CliApp::forget(const CliCommand& command) {
+  const auto folder = HarvelFolder(command.dir);
+  if (!folder)
+    return usageError("--dir " + command.dir + ": no such folder");
+  const std::string& title = command.forgetTitle;
+  if (TitleIsRefused(title))
+    return usageError(TitleRefusalText("--forget", title, *folder));
+  std::string error;
+  switch (ForgetFolderRecord(*folder + "/" + title, error)) {
+    case ForgetResult::Forgotten:
+      if (!command.quiet)
+        out_ << kProgram << ": the record of '" << EscapedText(title) << "' was removed\n";
+      return kCompleted;
+    case ForgetResult::NoRecord:
+      if (!command.quiet)
+        out_ << kProgram << ": '" << EscapedText(title) << "' has no record\n";
+      return kCompleted;
+    case ForgetResult::Refused:
+      break;
+  }
+  err_ << kProgram << ": " << EscapedText(error) << '\n';
+  return kFailed;
+}
+
 int CliApp::applySettings(DownloaderChannel& channel, const ConnectionSettings& settings,
                           std::string& warned) {
   const DownloaderChannel::SettingsResult result = channel.applySettings(settings);
@@ -146,6 +175,21 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   }
   if (targets.empty())
     return kCompleted;
+  // With --only-new every target's record is opened before anything is
+  // fetched: one that cannot be used ends the run here.
+  RecordedFolders records;
+  if (command.options.onlyNew()) {
+    for (const CrawlTarget& target : targets) {
+      const RecordStatus record = records.open(*folder + "/" + target.title);
+      if (record.state == RecordStatus::State::Unusable) {
+        err_ << kProgram << ": " << EscapedText(record.message)
+             << "; nothing was fetched (--forget TITLE removes a record)\n";
+        return kUsageError;
+      }
+      if (record.state == RecordStatus::State::Restarted)
+        err_ << kProgram << ": " << EscapedText(record.message) << '\n';
+    }
+  }
 
   DownloaderChannel channel(QString::fromStdString(programFolder_));
   CrawlSession* running = nullptr;  // the crawl session, once there is one
@@ -168,6 +212,7 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   FlushingEventPump pump(qtPump, out_);
   QtShell shell;
   CrawlSession session(command.options, pump, channel, shell, *folder);
+  session.setCollectedFiles(&records);
   session.setCompletionPauseMs(0);  // no window to leave on the screen
   std::unique_ptr<ProgressPrinter> printer;
   if (!command.quiet) {
@@ -206,6 +251,14 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
         break;
       case CrawlOutcome::TitleRefused:
         status = usageError(TitleRefusalText(labels[i], targets[i].title, *folder));
+        break;
+      case CrawlOutcome::RecordUnusable:
+        err_ << kProgram << ": " << session.errorText() << '\n';
+        status = kUsageError;
+        break;
+      case CrawlOutcome::RecordFailed:
+        err_ << kProgram << ": " << session.errorText() << '\n';
+        status = kFailed;
         break;
     }
   }

@@ -37,6 +37,7 @@ class CliApp {
  private:
   int usageError(const std::string& message);
   int showList(const CliCommand& command);
+  int forget(const CliCommand& command);
   // The connection settings for the next crawl: kCompleted, or the exit
   // status of settings that cannot be used (the reason told); a warning is
   // told once.

@@ -13,6 +13,7 @@ enum class CliMode {
   Crawl,     // harvel-cli [OPTIONS] TITLE URL [LEVEL]
   List,      // harvel-cli [OPTIONS] --list FILE [--row N]
   ShowList,  // harvel-cli --show-list FILE
+  Forget,    // harvel-cli [--dir DIR] --forget TITLE
   Help,
   Version,
 };
@@ -22,6 +23,7 @@ struct CliCommand {
   CliMode mode = CliMode::Crawl;
   CrawlTarget target;             // Crawl: the level defaults to "3"
   std::string listFile;           // List, ShowList
+  std::string forgetTitle;        // Forget
   std::optional<long> row;        // List: only this row, 1-based
   std::string dir = ".";          // Harvel's folder: target folders are made inside it
   StaticCrawlOptions options;     // the main window's built-in states, "open folder" off

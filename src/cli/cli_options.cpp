@@ -21,12 +21,14 @@ std::optional<long> SmallNumber(const std::string& text) {
   return std::stol(text);
 }
 
+constexpr const char* kOneMode = "only one of --list, --show-list and --forget, once";
+
 std::string ListFile(ParsedLine& line, const std::string& name, const std::string& text) {
   if (text.empty())
     return name + " needs a file name";
   CliCommand& command = line.command;
-  if (!command.listFile.empty())
-    return "only one of --list and --show-list, once";
+  if (command.mode != CliMode::Crawl)
+    return kOneMode;
   command.listFile = text;
   command.mode = name == "--list" ? CliMode::List : CliMode::ShowList;
   return {};
@@ -84,6 +86,20 @@ std::vector<CliOption> MakeOptions() {
        ""},
       {"--list", nullptr, "FILE", Listed::No, {}, &ListFile, ""},
       {"--show-list", nullptr, "FILE", Listed::No, {}, &ListFile, ""},
+      {"--forget",
+       nullptr,
+       "TITLE",
+       Listed::No,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         CliCommand& command = line.command;
+         if (command.mode != CliMode::Crawl)
+           return std::string(kOneMode);
+         command.mode = CliMode::Forget;
+         command.forgetTitle = text;
+         return std::string();
+       },
+       ""},
       {"--row",
        nullptr,
        "N",
@@ -184,6 +200,18 @@ std::vector<CliOption> MakeOptions() {
        },
        "downloads at once at speed 0, 1 to " + maxJobs + " (1: one at a time) [" +
            std::to_string(kDefaultJobs) + "]"},
+      {"--only-new",
+       nullptr,
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.options.setOnlyNew(true);
+         return std::string();
+       },
+       "record in DIR/TITLE/.harvel what landed, and take\n"
+       "nothing recorded again (deleted files stay deleted);\n"
+       "pages are read again only when they changed [off]"},
       {"--cookies",
        nullptr,
        "FILE",

@@ -172,7 +172,8 @@ class Parser {
     CliCommand& command = line_.command;
     if (command.mode != CliMode::Crawl) {
       if (!positional.empty()) {
-        fail("unexpected argument '" + positional.front() + "' after a list file");
+        fail("unexpected argument '" + positional.front() + "' after " +
+             (command.mode == CliMode::Forget ? "--forget TITLE" : "a list file"));
       } else if (command.row && command.mode != CliMode::List) {
         fail("--row needs --list FILE");
       }
@@ -208,6 +209,8 @@ std::string UsageText() {
   harvel-cli [OPTIONS] TITLE URL [LEVEL]      crawl one target (LEVEL defaults to 3)
   harvel-cli [OPTIONS] --list FILE [--row N]  crawl the rows of a list file in order, or row N
   harvel-cli --show-list FILE                 print the rows of a list file: title TAB url TAB level
+  harvel-cli [--dir DIR] --forget TITLE       remove the record of what TITLE collected
+                                              (--only-new); its files stay
   harvel-cli --help | --version
 
 Files land in DIR/TITLE; the downloads are made by VeskDownloader, which is
@@ -218,12 +221,14 @@ Options (defaults in brackets):
 )" + OptionsHelp() +
          R"(
 Each file that did not land gets a line on standard error (URL, local path,
-reason); the last line tells how many files landed and failed.
+reason); the last line tells how many files landed and failed, and with
+--only-new how many were collected already.
 
 Exit status: 0 when every crawl completed and every requested file landed,
 3 when the crawls completed but some requested file did not land, 1 when the
-downloader cannot be started or reached (or the crawl was interrupted), 2 for
-a usage error.
+downloader cannot be started or reached (or the crawl was interrupted, or its
+record could not be written), 2 for a usage error or, with --only-new, a
+record that cannot be used (written by a newer Harvel, a read-only folder).
 )";
 }
 

@@ -1,9 +1,5 @@
 #include "cli/outcome_tally.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "common/path_text.h"
 #include "crawl/request_record.h"
 
 namespace harvel {
@@ -20,35 +16,41 @@ std::string OneLine(std::string text) {
 
 }  // namespace
 
-std::int64_t OutcomeTally::landed() const {
-  std::int64_t count = 0;
-  for (const std::string& path : landedPaths_) {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(PathFromText(path), error))
-      ++count;
-  }
-  return count;
-}
-
 std::string OutcomeTally::summary() const {
   std::string text =
       "harvel-cli: " + std::to_string(landed()) + " landed, " + std::to_string(failed_) + " failed";
+  if (alreadyCollected_ > 0)
+    text += ", " + std::to_string(alreadyCollected_) + " already collected";
   if (tooSmall_ > 0)
     text += ", " + std::to_string(tooSmall_) + " too small";
   return text;
+}
+
+void OutcomeTally::recordRestarted(const RecordStatus& status) {
+  if (beforeError_)
+    beforeError_();
+  err_ << "harvel-cli: " << OneLine(status.message) << '\n';
+  if (next_)
+    next_->recordRestarted(status);
 }
 
 void OutcomeTally::requestEnded(const RequestRecord& record) {
   if (next_)
     next_->requestEnded(record);
   if (record.outcome.landed) {
-    landedPaths_.insert(record.path);
+    landedPaths_.add(record.path);
+    return;
+  }
+  if (record.outcome.alreadyCollected) {
+    ++alreadyCollected_;
     return;
   }
   if (record.outcome.tooSmall) {
     ++tooSmall_;
     return;
   }
+  if (!record.outcome.failed())
+    return;
   ++failed_;
   if (beforeError_)
     beforeError_();

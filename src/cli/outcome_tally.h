@@ -3,17 +3,19 @@
 #include <cstdint>
 #include <functional>
 #include <ostream>
-#include <set>
 #include <string>
 
 #include "crawl/crawl_observer.h"
+#include "crawl/landed_paths.h"
 
 namespace harvel {
 
-// Counts the requested files that landed, failed and were left out as too
-// small across all crawls of one run, writes one line per failure to `err`, and passes every report
-// on to `next` (the progress printer, or nobody when quiet). What landed is counted by what stays:
-// a page read only for its links is removed after reading and not counted, and a file landed twice
+// Counts the requested files that landed, failed, were collected already
+// (the only-new option) and were left out as too small across all crawls of
+// one run, writes one line per failure and per record moved aside to `err`,
+// and passes every report on to `next` (the progress printer, or nobody when
+// quiet). What landed is counted by what stays: a page read only for its
+// links is removed after reading and not counted, and a file landed twice
 // under one name counts once.
 class OutcomeTally : public CrawlObserver {
  public:
@@ -24,12 +26,16 @@ class OutcomeTally : public CrawlObserver {
   void setBeforeError(std::function<void()> hook) { beforeError_ = std::move(hook); }
 
   // The files that landed and are in their folders now.
-  std::int64_t landed() const;
+  std::int64_t landed() const { return landedPaths_.stillThere(); }
   std::int64_t failed() const { return failed_; }
+  std::int64_t alreadyCollected() const { return alreadyCollected_; }
   std::int64_t tooSmall() const { return tooSmall_; }
 
-  // "harvel-cli: 12 landed, 3 failed", then ", 5 too small" when there are any.
+  // "harvel-cli: 12 landed, 3 failed", then ", 4988 already collected" and
+  // ", 5 too small" when there are any.
   std::string summary() const;
+
+  void recordRestarted(const RecordStatus& status) override;
 
   void requestEnded(const RequestRecord& record) override;
 
@@ -70,8 +76,9 @@ class OutcomeTally : public CrawlObserver {
   std::ostream& err_;
   CrawlObserver* next_;
   std::function<void()> beforeError_;
-  std::set<std::string> landedPaths_;
+  LandedPaths landedPaths_;
   std::int64_t failed_ = 0;
+  std::int64_t alreadyCollected_ = 0;
   std::int64_t tooSmall_ = 0;  // pictures under the minimum: neither landed nor failed
 };
 

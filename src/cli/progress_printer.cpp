@@ -65,16 +65,26 @@ void ProgressPrinter::countOtherEnd(const std::string& name) {
       return;
     }
   }
-  totals_.otherEnds.emplace_back(name, 1);
+  // In the order of the summary line, whichever came first.
+  static const std::string kOrder[] = {"already collected", "too small"};
+  const auto rank = [](const std::string& end) {
+    return std::find(std::begin(kOrder), std::end(kOrder), end) - std::begin(kOrder);
+  };
+  auto& ends = totals_.otherEnds;
+  const auto at = std::find_if(ends.begin(), ends.end(),
+                               [&](const auto& end) { return rank(end.first) > rank(name); });
+  ends.emplace(at, name, 1);
 }
 
 void ProgressPrinter::requestEnded(const RequestRecord& record) {
   // Further ends of a request are counted here into totals_.otherEnds.
   if (record.outcome.landed) {
     ++totals_.fetched;
+  } else if (record.outcome.alreadyCollected) {
+    countOtherEnd("already collected");
   } else if (record.outcome.tooSmall) {
     countOtherEnd("too small");
-  } else {
+  } else if (record.outcome.failed()) {
     ++totals_.failed;
   }
   totals_.fileUnderWay.clear();

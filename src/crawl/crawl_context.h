@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/event_pump.h"
+#include "crawl/collected_files.h"
 #include "crawl/crawl_observer.h"
 #include "crawl/crawl_options.h"
 #include "crawl/crawl_state.h"
@@ -29,6 +30,7 @@ struct CrawlContext {
   Shell& shell;
   const std::string harvelFolder;
   CrawlObserver* observer = nullptr;
+  CollectedFiles* collected = nullptr;    // the folders' records, for the only-new option
   std::int32_t completionPauseMs = 2000;  // the pause before the window closes itself
 
   std::shared_ptr<CrawlState> state;  // nullptr while the window is not loaded

@@ -17,7 +17,9 @@
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/untyped_picture.h"
 #include "crawl/page_reader.h"
+#include "crawl/record_status_text.h"
 #include "crawl/row_plan.h"
+#include "crawl/sequential_name.h"
 #include "crawl/staging_lookahead.h"
 #include "crawl/title_check.h"
 #include "crawl/type_decision.h"
@@ -32,6 +34,20 @@ constexpr std::string_view kMailto = "mailto:";
 // One round of the notice wait at speed level 0: the pump sleeps until an event
 // comes, and at the latest after this long the mailbox is looked at again.
 constexpr std::chrono::milliseconds kNoticeRound{1000};
+
+// The four scans of a page, in their order; the record keeps each link under
+// its scan's index. The href scans run only while the level allows.
+constexpr const char* kScanKeys[] = {"src=", "SRC=", "href=", "HREF="};
+constexpr std::size_t kFirstHrefKey = 2;
+
+DownloadOutcome FailedOutcome(const char* reason, std::string text) {
+  DownloadOutcome outcome;
+  outcome.landed = false;
+  outcome.reason = reason;
+  outcome.reasonText = std::move(text);
+  outcome.detailed = true;
+  return outcome;
+}
 
 std::string TotalsText(std::int64_t downCnt, std::size_t rowsLeft) {
   return "ダウンロード総数:" + DecimalText(downCnt) + " (残りの数：" +
@@ -54,6 +70,8 @@ class CrawlDriver {
             return finish(CrawlOutcome::Closed);
           case Step::ChannelFailed:
             return finish(failChannel());
+          case Step::RecordFailed:
+            return finish(failRecord());
         }
       }
       if (const std::optional<CrawlOutcome> outcome = complete())
@@ -62,12 +80,23 @@ class CrawlDriver {
   }
 
  private:
-  enum class Step { Next, Closed, ChannelFailed };
+  enum class Step { Next, Closed, ChannelFailed, RecordFailed };
 
   CrawlOutcome finish(CrawlOutcome outcome) {
     lookahead_.dropAll();
+    if (context_.collected != nullptr)
+      context_.collected->closeAll();
     s_.running = false;
     return outcome;
+  }
+
+  // The only-new option is on (read at each decision, like every option).
+  bool recording() const { return options_.onlyNew(); }
+
+  // False after a call of the record that failed: the crawl stops.
+  bool recordAnswered() {
+    recordError_ = context_.collected == nullptr ? std::string() : context_.collected->error();
+    return recordError_.empty();
   }
 
   // SaveFile from the target's folder on. The "=" filter and the "mailto:" tests
@@ -95,6 +124,8 @@ class CrawlDriver {
     const bool folderIsSafe = !TitleIsRefused(row.title);
     // A folder that cannot be made fails the row: nothing is asked for it.
     const bool folderIsMade = folderIsSafe && makeSaveFolder();
+    if (folderIsMade && recording() && !openRecord())
+      return Step::RecordFailed;
     lookahead_.beforeRow(s_);
     if (!pace())
       return Step::Closed;
@@ -122,15 +153,38 @@ class CrawlDriver {
     return false;
   }
 
+  // The record of the row's folder, opened at the folder's first row; false
+  // when it cannot be used.
+  bool openRecord() {
+    const RecordStatus status = OpenRecord(context_.collected, s_.SaveFolder);
+    if (status.state == RecordStatus::State::Unusable) {
+      recordError_ = RecordStatusText(status);
+      return false;
+    }
+    if (status.state == RecordStatus::State::Restarted && context_.observer != nullptr)
+      context_.observer->recordRestarted(status);
+    return true;
+  }
+
   // The row's plan (numbering, the type decision, the "=" filter, mail rows,
   // the scheme, what the channel carries), the request and its notice, and the
   // page. Returning Next goes on with removing the row.
   Step fetchRow(const CrawlTarget& row) {
     const RowPlan plan = PlanRow(context_, s_, row, referer_);
+    if (recording() && !recordAnswered())
+      return Step::RecordFailed;
     s_.SaveFile = plan.saveFile;
     switch (plan.action) {
       case RowAction::Skip:
         return Step::Next;
+      case RowAction::Collected: {
+        DownloadOutcome outcome;
+        outcome.landed = false;
+        outcome.alreadyCollected = true;
+        outcome.detailed = true;
+        report(RequestRecord{s_.CurURL, plan.saveFile, outcome});
+        return Step::Next;
+      }
       case RowAction::Mail:
         writeMailAddress();
         break;
@@ -139,18 +193,43 @@ class CrawlDriver {
       case RowAction::Request: {
         if (plan.claim)
           RecordClaim(s_.modern, plan.unclaimedFile, *plan.claim, s_.CurURL);
-        bool landed = false;
-        const Step step = requestDownload(plan, landed);
-        if (step != Step::Next || !landed)
-          return step;  // a file that did not land is not read for links
-        if (options_.on(Check::ModernPages))
-          AfterModernDownload(context_, s_, referer_.empty());
-        break;
+        return fetchFile(row, plan);
       }
     }
     if (!RowIsPage(s_, options_))
       return Step::Next;
-    return readPage();
+    return readPage(nullptr);
+  }
+
+  // The row's request, its notice, and what follows: an unchanged page gives
+  // its recorded links; with the only-new option a landed file goes into the
+  // record (or, repeating one of the folder, is removed), a page read its links.
+  Step fetchFile(const CrawlTarget& row, const RowPlan& plan) {
+    DownloadOutcome outcome;
+    const Step step = requestDownload(plan, outcome);
+    if (step != Step::Next)
+      return step;
+    RequestRecord record{plan.request.url, plan.request.path, outcome};
+    if (outcome.notModified) {
+      report(record);
+      return readRecordedLinks();
+    }
+    if (!outcome.landed) {
+      report(record);
+      return Step::Next;  // a file that did not land is not read for links
+    }
+    if (options_.on(Check::ModernPages))
+      AfterModernDownload(context_, s_, referer_.empty());
+    const bool page = RowIsPage(s_, options_);
+    if (!page && recording()) {
+      const Step recorded = recordLanded(RowSaveFile(context_, s_.SaveFolder, row.url), record);
+      if (recorded != Step::Next)
+        return recorded;
+    }
+    report(record);
+    if (!page)
+      return Step::Next;
+    return readPage(recording() ? &record : nullptr);
   }
 
   void writeMailAddress() {
@@ -166,18 +245,77 @@ class CrawlDriver {
     }
   }
 
-  Step requestDownload(const RowPlan& plan, bool& landed) {
+  // The landed file of the row goes into the record, or, when it repeats a
+  // file of the folder, is removed and counted as collected already.
+  Step recordLanded(const std::string& plainFile, RequestRecord& record) {
+    LandedFile landed{s_.CurURL,           record.outcome.finalUrl,     s_.SaveFile,
+                      record.outcome.etag, record.outcome.lastModified, {}};
+    if (s_.SaveFile != plainFile) {
+      for (int number = 0; number <= kLastSequenceNumber; ++number) {
+        std::string earlier = number == 0 ? plainFile : NumberedName(plainFile, number);
+        if (earlier == s_.SaveFile)
+          break;
+        if (OrdinaryFileExists(earlier))
+          landed.earlierNames.push_back(std::move(earlier));
+      }
+    }
+    const LandedVerdict verdict = context_.collected->fileLanded(s_.SaveFolder, landed);
+    if (verdict.kind == LandedVerdict::Kind::Failed) {
+      recordAnswered();
+      return Step::RecordFailed;
+    }
+    if (verdict.kind == LandedVerdict::Kind::Copy) {
+      --s_.DownCnt;
+      record.path = verdict.keptPath;
+      record.outcome.landed = false;
+      record.outcome.alreadyCollected = true;
+    }
+    return Step::Next;
+  }
+
+  // An unchanged page: the links it had when it was read, queued as reading
+  // it would queue them.
+  Step readRecordedLinks() {
+    PageLinks recorded;
+    if (!context_.collected->pageLinks(s_.SaveFolder, s_.CurURL, recorded))
+      return recordAnswered() ? Step::Next : Step::RecordFailed;
+    if (recorded.reader == kModernReader) {
+      std::vector<PageReference> references;
+      for (LinkText& link : recorded.links) {
+        if (link.kind >= 0 && link.kind <= static_cast<int>(ReferenceKind::Frame))
+          references.push_back(
+              PageReference{static_cast<ReferenceKind>(link.kind), std::move(link.text)});
+      }
+      if (QueueReferences(context_, s_, references) == ScanEnd::Closed)
+        return Step::Closed;
+      return pace() ? Step::Next : Step::Closed;
+    }
+    for (std::size_t key = 0; key < std::size(kScanKeys); ++key) {
+      // Both href scans run when the level, lowered by the page links of the
+      // "src=" scans, is still above 0 after them.
+      if (key == kFirstHrefKey && s_.Level <= 0)
+        break;
+      std::vector<std::string> links;
+      for (LinkText& link : recorded.links) {
+        if (link.kind == static_cast<int>(key))
+          links.push_back(std::move(link.text));
+      }
+      if (QueueLinkTexts(context_, s_, links) == ScanEnd::Closed)
+        return Step::Closed;
+    }
+    return pace() ? Step::Next : Step::Closed;
+  }
+
+  // Sends the plan's request and waits for its notice. What the downloader
+  // would refuse or the channel cannot carry fails at once; the crawl goes on.
+  Step requestDownload(const RowPlan& plan, DownloadOutcome& outcome) {
     const FileRequest& request = plan.request;
-    // What the downloader would refuse or the channel cannot carry is a failed
-    // row at once; the crawl goes on.
     if (plan.action == RowAction::RefusedScheme) {
-      reportFailed(request.url, request.path, "refused-scheme",
-                   "only http, https and ftp are downloaded");
+      outcome = FailedOutcome("refused-scheme", "only http, https and ftp are downloaded");
       return Step::Next;
     }
     if (plan.action == RowAction::TooLong) {
-      reportFailed(request.url, request.path, "too-long",
-                   "the link is too long to send to the downloader");
+      outcome = FailedOutcome("too-long", "the link is too long to send to the downloader");
       return Step::Next;
     }
     context_.setStatus(s_, 1, kStatusDownloading);
@@ -193,11 +331,9 @@ class CrawlDriver {
     const Step step = waitForNotice();
     if (step != Step::Next)
       return step;
-    const DownloadOutcome outcome = s_.mailbox->outcome;
-    report(RequestRecord{request.url, request.path, outcome});
+    outcome = s_.mailbox->outcome;
     // A picture left out as too small is neither counted nor read.
-    landed = outcome.landed && !outcome.tooSmall;
-    if (landed)
+    if (outcome.landed && !outcome.tooSmall)
       ++s_.DownCnt;
     return Step::Next;
   }
@@ -206,12 +342,7 @@ class CrawlDriver {
   // download is.
   void reportFailed(const std::string& url, const std::string& path, const char* reason,
                     std::string text) {
-    DownloadOutcome outcome;
-    outcome.landed = false;
-    outcome.reason = reason;
-    outcome.reasonText = std::move(text);
-    outcome.detailed = true;
-    report(RequestRecord{url, path, std::move(outcome)});
+    report(RequestRecord{url, path, FailedOutcome(reason, std::move(text))});
   }
 
   void report(const RequestRecord& record) {
@@ -239,27 +370,47 @@ class CrawlDriver {
     return Step::Next;
   }
 
-  Step readPage() {
-    if (options_.on(Check::ModernPages))
-      return ReadModernPage(context_, s_) == ScanEnd::Closed ? Step::Closed : Step::Next;
+  // Reads the page of the row for links; with `landed` (the only-new option),
+  // what it linked goes into the record with the validators of its notice (a
+  // page that could not be read whole is forgotten there, so it is asked for
+  // in full next time).
+  Step readPage(const RequestRecord* landed) {
+    const bool record = landed != nullptr;
+    PageLinks links;
+    if (options_.on(Check::ModernPages)) {
+      std::optional<std::vector<PageReference>> references;
+      if (ReadModernPage(context_, s_, &references) == ScanEnd::Closed)
+        return Step::Closed;
+      links.reader = kModernReader;
+      for (PageReference& reference : references.value_or(std::vector<PageReference>{}))
+        links.links.push_back(LinkText{static_cast<int>(reference.kind), std::move(reference.url)});
+      return record && !recordPage(*landed, references.has_value(), links) ? Step::RecordFailed
+                                                                           : Step::Next;
+    }
     // The page read for links, starting with CR LF.
     std::string page;
     const PageRead read = ReadPage(s_.SaveFile, page, [this] { return pace(); });
     if (read == PageRead::Stopped)
       return Step::Closed;
+    if (record) {
+      links.reader = kScanReader;
+      for (std::size_t key = 0; read == PageRead::Read && key < std::size(kScanKeys); ++key) {
+        for (std::string& text : FindLinkTexts(page, kScanKeys[key]))
+          links.links.push_back(LinkText{static_cast<int>(key), std::move(text)});
+      }
+      if (!recordPage(*landed, read == PageRead::Read, links))
+        return Step::RecordFailed;
+    }
     if (read != PageRead::Read)
       return Step::Next;  // no links and no keep rule
 
-    for (const char* key : {"src=", "SRC="}) {
-      if (SearchStr(context_, s_, page, key) == ScanEnd::Closed)
+    for (std::size_t key = 0; key < std::size(kScanKeys); ++key) {
+      // Both href scans run when the level, lowered by the page links of the
+      // "src=" scans, is still above 0 after them.
+      if (key == kFirstHrefKey && s_.Level <= 0)
+        break;
+      if (SearchStr(context_, s_, page, kScanKeys[key]) == ScanEnd::Closed)
         return Step::Closed;
-    }
-    // Page links taken by the "src=" scans have lowered the level already.
-    if (s_.Level > 0) {
-      for (const char* key : {"href=", "HREF="}) {
-        if (SearchStr(context_, s_, page, key) == ScanEnd::Closed)
-          return Step::Closed;
-      }
     }
     if (PageIsDropped(s_.SaveFile, options_, context_.userExt))
       DropLandedFile(s_);
@@ -289,6 +440,27 @@ class CrawlDriver {
     return CrawlOutcome::Completed;
   }
 
+  // The page of the row as read: its links, or, when it could not be read
+  // whole, nothing (it is asked for in full next time).
+  bool recordPage(const RequestRecord& landed, bool readWhole, const PageLinks& links) {
+    LandedFile page{s_.CurURL, landed.outcome.finalUrl, s_.SaveFile, {}, {}, {}};
+    if (readWhole) {
+      page.etag = landed.outcome.etag;
+      page.lastModified = landed.outcome.lastModified;
+    }
+    if (context_.collected->pageRead(s_.SaveFolder, page, links))
+      return true;
+    recordAnswered();
+    return false;
+  }
+
+  CrawlOutcome failRecord() {
+    context_.errorText = recordError_;
+    context_.setStatus(s_, 1, recordError_);
+    context_.unload();
+    return CrawlOutcome::RecordFailed;
+  }
+
   CrawlOutcome failChannel() {
     const std::string message = s_.mailbox->channelError;
     context_.errorText = message;
@@ -302,7 +474,8 @@ class CrawlDriver {
   std::shared_ptr<CrawlState> state_;  // keeps the state alive after the window lets go
   CrawlState& s_;
   StagingLookahead lookahead_{context_};
-  std::string referer_;  // the page that linked the row being handled
+  std::string referer_;      // the page that linked the row being handled
+  std::string recordError_;  // why the record could not be used
 };
 
 }  // namespace

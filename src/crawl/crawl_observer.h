@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/crawl_target.h"
+#include "crawl/collected_files.h"
 #include "crawl/request_record.h"
 
 namespace harvel {
@@ -29,6 +30,10 @@ class CrawlObserver {
   // before or without a request (its outcome not landed; FailureReasonText
   // says why).
   virtual void requestEnded(const RequestRecord& record) { (void)record; }
+
+  // The record of a folder could not be used as it stood: it was moved aside
+  // and a new one began (the only-new option).
+  virtual void recordRestarted(const RecordStatus& status) { (void)status; }
 
   // The crawl window's caption now reads `text`.
   virtual void captionChanged(const std::string& text) { (void)text; }

@@ -32,6 +32,10 @@ class CrawlObserverList : public CrawlObserver {
     for (CrawlObserver* o : observers_)
       o->requestEnded(record);
   }
+  void recordRestarted(const RecordStatus& status) override {
+    for (CrawlObserver* o : observers_)
+      o->recordRestarted(status);
+  }
   void captionChanged(const std::string& text) override {
     for (CrawlObserver* o : observers_)
       o->captionChanged(text);

@@ -45,6 +45,9 @@ class CrawlOptions {
   virtual int jobs() const { return 1; }
   // The largest file the downloader is to keep, in bytes; nullopt: no limit.
   virtual std::optional<std::int64_t> maxFileSize() const { return std::nullopt; }
+  // 取得済みのファイルは取得しない: the crawl keeps a record in each title's
+  // folder and asks for nothing that it says was collected (CollectedFiles).
+  virtual bool onlyNew() const { return false; }
   // 最小画像サイズ: pictures smaller than this are left out, judged by the
   // downloader from their headers; 0 × 0 keeps every picture.
   virtual PictureSize minimumPicture() const { return {}; }

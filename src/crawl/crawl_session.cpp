@@ -3,6 +3,7 @@
 #include "crawl/crawl_context.h"
 #include "crawl/crawl_driver.h"
 #include "crawl/mail_address_file.h"
+#include "crawl/record_status_text.h"
 #include "crawl/title_check.h"
 
 namespace harvel {
@@ -21,6 +22,10 @@ void CrawlSession::setObserver(CrawlObserver* observer) {
   impl_->observer = observer;
 }
 
+void CrawlSession::setCollectedFiles(CollectedFiles* collected) {
+  impl_->collected = collected;
+}
+
 void CrawlSession::setCompletionPauseMs(std::int32_t ms) {
   impl_->completionPauseMs = ms;
 }
@@ -33,8 +38,19 @@ CrawlOutcome CrawlSession::start(const CrawlTarget& target) {
                        "てください。";
     return CrawlOutcome::TitleRefused;
   }
+  const std::string folder = impl_->harvelFolder + "/" + target.title;
+  std::optional<RecordStatus> record;
+  if (impl_->options.onlyNew()) {
+    record = OpenRecord(impl_->collected, folder);
+    if (record->state == RecordStatus::State::Unusable) {
+      impl_->errorText = RecordStatusText(*record);
+      return CrawlOutcome::RecordUnusable;
+    }
+  }
   appendRow(target);
-  DeleteMailAddressFile(impl_->harvelFolder + "/" + target.title);
+  if (record && record->state == RecordStatus::State::Restarted && impl_->observer)
+    impl_->observer->recordRestarted(*record);
+  DeleteMailAddressFile(folder);
   if (impl_->observer)
     impl_->observer->showWindow();
   return SearchStart();

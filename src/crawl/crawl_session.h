@@ -8,6 +8,7 @@
 
 #include "common/crawl_target.h"
 #include "common/event_pump.h"
+#include "crawl/collected_files.h"
 #include "crawl/crawl_observer.h"
 #include "crawl/crawl_options.h"
 #include "crawl/download_channel.h"
@@ -25,6 +26,11 @@ enum class CrawlOutcome {
   TitleRefused,    // the title would lead outside Harvel's folder; nothing was written;
                    // errorText() is the message for the user
   AlreadyRunning,  // a crawl runs already: the row was appended and the running loop takes it
+  // The only-new option is on and the target's record cannot be used (a
+  // newer Harvel's, a read-only folder ...): nothing was fetched; see errorText().
+  RecordUnusable,
+  // The record could not be read or written during the crawl; see errorText().
+  RecordFailed,
 };
 
 // The crawl window SearchFrm without its widgets: the crawl list, the per-crawl
@@ -41,6 +47,9 @@ class CrawlSession {
   CrawlSession& operator=(const CrawlSession&) = delete;
 
   void setObserver(CrawlObserver* observer);  // nullptr: nobody watches
+  // The folders' records asked while the only-new option is on; without them
+  // a crawl with the option on does not start.
+  void setCollectedFiles(CollectedFiles* collected);
 
   // The pause between the completion caption and the unload, 2000 ms unless set.
   // A front without a window sets 0: the pending events are then handled once
@@ -48,7 +57,8 @@ class CrawlSession {
   void setCompletionPauseMs(std::int32_t ms);
 
   // The main window's crawl start for one target: refuses a title that would
-  // lead outside Harvel's folder, appends the row (loading the window when it is
+  // lead outside Harvel's folder and, with the only-new option on, a target
+  // whose record cannot be used; appends the row (loading the window when it is
   // not loaded), deletes the target's old "メールアドレス.txt", asks the front to
   // show the window and runs SearchStart.
   CrawlOutcome start(const CrawlTarget& target);

@@ -19,7 +19,13 @@ struct FileRequest {
   std::string path;
   std::string referer;
   std::optional<std::int64_t> maxSize;  // bytes; nullopt: no limit
-  PictureSize minPicture;               // 0 × 0: not judged
+  PictureSize minPicture{};             // 0 × 0: not judged
+  // The server's ETag and Last-Modified are wanted in the outcome.
+  bool validators = false;
+  // A conditional request (either set): a file that did not change since is
+  // not fetched again and ends as not modified.
+  std::string ifNoneMatch{};
+  std::string ifModifiedSince{};
 };
 
 // A file fetched ahead of its row: like a FileRequest, but its name in
@@ -55,12 +61,22 @@ struct DownloadOutcome {
   std::int64_t elapsedMs = 0;
   std::string contentType;
   std::string finalUrl;
+  std::string etag;          // the server's validators, when asked for and given
+  std::string lastModified;  //
+  // Ends beside landing that are no failure: the server said the file did not
+  // change since the validators of a conditional request (nothing was
+  // written), or the record says the file was collected before (nothing was
+  // asked for, or the file that landed repeated one and was removed).
+  bool notModified = false;
+  bool alreadyCollected = false;
   // False when the downloader told nothing but that the download ended (an
   // older downloader): the file is then taken as landed, as it always was.
   bool detailed = false;
   // Set (landed false) for a picture left out as smaller than the request's
   // minimum: its size. Neither a download nor a failure.
   std::optional<PictureSize> tooSmall;
+
+  bool failed() const { return !landed && !notModified && !alreadyCollected && !tooSmall; }
 };
 
 // GetTxt, the crawl's mailbox: the downloader's notice is written into `text`.

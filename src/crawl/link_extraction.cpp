@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/number_text.h"
 #include "crawl/link_resolver.h"
@@ -95,6 +96,28 @@ ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view pag
         WaitSpeed(context.pump, context.options);
         return !state.closed;
       });
+}
+
+std::vector<std::string> FindLinkTexts(std::string_view page, std::string_view key) {
+  std::vector<std::string> links;
+  ScanForKey(
+      page, key, [&](std::string_view link) { links.emplace_back(link); }, [] { return true; });
+  return links;
+}
+
+ScanEnd QueueLinkTexts(CrawlContext& context, CrawlState& state,
+                       const std::vector<std::string>& links) {
+  const LinkResolver resolver(state.CurURL);
+  for (const std::string& link : links) {
+    if (std::optional<TakenLink> taken =
+            TakeLink(context.options, context.userExt, resolver, link, state.Level)) {
+      QueueLink(context, state, taken->url, taken->level, taken->picture);
+    }
+    WaitSpeed(context.pump, context.options);
+    if (state.closed)
+      return ScanEnd::Closed;
+  }
+  return ScanEnd::Finished;
 }
 
 }  // namespace harvel

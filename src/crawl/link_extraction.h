@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "crawl/crawl_context.h"
 #include "crawl/crawl_state.h"
@@ -53,5 +54,13 @@ ScanEnd ScanForKey(std::string_view page, std::string_view key,
 // window closes.
 ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,
                   std::string_view key);
+
+// The link texts a SearchStr scan for `key` would examine, in order.
+std::vector<std::string> FindLinkTexts(std::string_view page, std::string_view key);
+
+// Examines and queues `links` (texts a scan found on the page of row 1) as
+// SearchStr does, pacing after each.
+ScanEnd QueueLinkTexts(CrawlContext& context, CrawlState& state,
+                       const std::vector<std::string>& links);
 
 }  // namespace harvel

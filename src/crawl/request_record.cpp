@@ -17,7 +17,10 @@ std::string RequestRecordText(const RequestRecord& record) {
   if (outcome.tooSmall)
     text += "too small (" + PictureSizeText(*outcome.tooSmall) + ")";
   else
-    text += outcome.landed ? "landed" : "failed (" + FailureReasonText(outcome) + ")";
+    text += outcome.landed             ? "landed"
+            : outcome.alreadyCollected ? "already collected"
+            : outcome.notModified      ? "not modified"
+                                       : "failed (" + FailureReasonText(outcome) + ")";
   text += outcome.httpStatus > 0 ? ", HTTP " + std::to_string(outcome.httpStatus) : ", HTTP -";
   text += ", " + std::to_string(outcome.bytes) + " bytes";
   char seconds[32];

@@ -14,8 +14,8 @@ struct RequestRecord {
   DownloadOutcome outcome;
 };
 
-// The record as one line of text: URL, local path, outcome, HTTP status,
-// bytes and time, e.g.
+// The record as one line of text: URL, local path, outcome (landed, failed,
+// already collected, not modified), HTTP status, bytes and time, e.g.
 //   http://e.test/a.gif -> /h/site/a.gif: failed (HTTP 404), HTTP 404, 0 bytes, 0.012 s
 //   http://e.test/t.jpg -> /h/site/t.jpg: too small (120x90), HTTP 200, 734 bytes, 0.004 s
 std::string RequestRecordText(const RequestRecord& record);

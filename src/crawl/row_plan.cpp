@@ -20,6 +20,10 @@ constexpr std::string_view kMailto = "mailto:";
 
 }  // namespace
 
+const char* PageReaderName(const CrawlOptions& options) {
+  return options.on(Check::ModernPages) ? kModernReader : kScanReader;
+}
+
 std::string RowFolder(const CrawlContext& context, const CrawlTarget& row) {
   return context.harvelFolder + "/" + row.title;
 }
@@ -65,6 +69,28 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
   if (Contains(below(), kMailto)) {
     plan.action = RowAction::Mail;
     return plan;
+  }
+  if (options.onlyNew()) {
+    if (context.collected == nullptr)
+      return plan;
+    plan.known = context.collected->lookup(plan.saveFolder, row.url);
+    switch (plan.known.kind) {
+      case KnownUrl::Kind::NoRecord:
+        return plan;
+      case KnownUrl::Kind::File:
+        plan.action = RowAction::Collected;
+        plan.saveFile = plan.saveFolder + "/" + plan.known.localName;
+        return plan;
+      case KnownUrl::Kind::Page:
+        if (plan.known.reader == PageReaderName(options)) {
+          plan.request.ifNoneMatch = plan.known.etag;
+          plan.request.ifModifiedSince = plan.known.lastModified;
+        }
+        break;
+      case KnownUrl::Kind::Unknown:
+        break;
+    }
+    plan.request.validators = true;
   }
   if (options.on(Check::ModernPages)) {
     plan.claim = UnclaimedSaveFile(state.modern, plan.saveFile, row.url);

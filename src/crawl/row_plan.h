@@ -19,8 +19,15 @@ enum class RowAction {
   Mail,           // a mail row: its address goes to the mail file, no request
   RefusedScheme,  // failed without a request: only http, https and ftp are fetched
   TooLong,        // failed without a request: the channel cannot carry it
+  Collected,      // the only-new option: the record says the file was collected before
   Request,        // `request` is sent to the downloader
 };
+
+// How the record names the two ways of reading a page; links recorded one way
+// are not used by the other.
+inline constexpr const char* kScanReader = "scan";
+inline constexpr const char* kModernReader = "modern";
+const char* PageReaderName(const CrawlOptions& options);
 
 struct RowPlan {
   RowAction action = RowAction::Skip;
@@ -30,9 +37,12 @@ struct RowPlan {
   // when the row is handled.
   std::string unclaimedFile;
   std::optional<SaveFileClaim> claim;
-  // What is sent (url, path = saveFile, Referer, limits); also what a row that
-  // fails without a request is reported with.
+  // What is sent (url, path = saveFile, Referer, limits; with the only-new
+  // option the validators asked for, and a page's own for a conditional
+  // request); also what a row that fails without a request is reported with.
   FileRequest request;
+  // The only-new option: what the record of saveFolder says of the URL.
+  KnownUrl known;
 };
 
 // The one place where a row is decided: whether the row `row`, brought by the
@@ -44,6 +54,8 @@ struct RowPlan {
 // Every per-row decision, and every limit sent with a request or a stage,
 // belongs here, so that the two can never disagree; it reads the options at
 // each call and changes nothing (the driver records a modern name's claim).
+// With the only-new option it asks the record of the row's folder: a row
+// whose folder's record is not open is skipped (the driver opens it first).
 // A plan made ahead may turn out wrong by the time the row is handled (an
 // option changed, an earlier row's file landed under the same name): that
 // only costs a staged copy that is dropped.

@@ -21,8 +21,7 @@ std::string NumberedName(const std::string& saveFile, int number) {
 }
 
 std::optional<std::string> FirstFreeNumberedName(const std::string& saveFile) {
-  constexpr int kLastNumber = 32767;
-  for (int number = 1; number <= kLastNumber; ++number) {
+  for (int number = 1; number <= kLastSequenceNumber; ++number) {
     std::string candidate = NumberedName(saveFile, number);
     if (!OrdinaryFileExists(candidate))
       return candidate;

@@ -10,6 +10,9 @@ namespace harvel {
 // readme(1)). A "." in the folder part is never used.
 std::string NumberedName(const std::string& saveFile, int number);
 
+// The highest number a numbered name takes.
+inline constexpr int kLastSequenceNumber = 32767;
+
 // The numbered name with the lowest number from 1 to 32767 at which no ordinary
 // file exists; nullopt when every one of them is taken.
 std::optional<std::string> FirstFreeNumberedName(const std::string& saveFile);

@@ -133,7 +133,8 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
     return;
   const RowPlan plan =
       PlanRow(context_, state, row, referer, predicted != nullptr ? &predicted->facts : nullptr);
-  if (plan.action != RowAction::Request)
+  // A page the record knows is asked for conditionally when its row comes.
+  if (plan.action != RowAction::Request || plan.known.kind != KnownUrl::Kind::Unknown)
     return;
   const RowFacts facts = predicted != nullptr ? predicted->facts : FactsOf(state, row.url);
   const bool page =

@@ -20,6 +20,7 @@ class StaticCrawlOptions : public CrawlOptions {
   int speedLevel() const override { return speedLevel_; }
   int jobs() const override { return jobs_; }
   std::optional<std::int64_t> maxFileSize() const override { return maxFileSize_; }
+  bool onlyNew() const override { return onlyNew_; }
   PictureSize minimumPicture() const override { return minimumPicture_; }
 
   void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
@@ -29,6 +30,7 @@ class StaticCrawlOptions : public CrawlOptions {
   void setSpeedLevel(int level) { speedLevel_ = level; }
   void setJobs(int jobs) { jobs_ = jobs; }
   void setMaxFileSize(std::optional<std::int64_t> bytes) { maxFileSize_ = bytes; }
+  void setOnlyNew(bool on) { onlyNew_ = on; }
   void setMinimumPicture(PictureSize size) { minimumPicture_ = size; }
 
  private:
@@ -38,6 +40,7 @@ class StaticCrawlOptions : public CrawlOptions {
   int speedLevel_ = kDefaultSpeedLevel;
   int jobs_ = kDefaultJobs;
   std::optional<std::int64_t> maxFileSize_ = kDefaultMaxFileSize;
+  bool onlyNew_ = false;
   PictureSize minimumPicture_;
 };
 

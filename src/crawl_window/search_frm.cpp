@@ -1,8 +1,10 @@
 #include "crawl_window/search_frm.h"
 
 #include <QCloseEvent>
+#include <QMessageBox>
 
 #include "crawl/crawl_session.h"
+#include "crawl/record_status_text.h"
 #include "crawl_window/landed_picture.h"
 #include "widgets/list_view.h"
 #include "widgets/twips.h"
@@ -30,6 +32,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       panel1_(new QLabel(QStringLiteral("Harvel"), StatusBar1)),
       panel2_(new QLabel(StatusBar1)),
       failures_(new CountPanel("StatusBar1Failures", QStringLiteral("失敗"), StatusBar1)),
+      collected_(new CountPanel("StatusBar1Collected", QStringLiteral("取得済"), StatusBar1)),
       tooSmall_(new CountPanel("StatusBar1TooSmall", QStringLiteral("小さい画像"), StatusBar1)),
       thumbnails_(new ThumbnailStrip(this)),
       GetTxt(new QLineEdit(this)) {
@@ -48,10 +51,10 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   panel2_->setMinimumWidth(kPanelMinimum);
   StatusBar1->addWidget(panel1_, 0);
   StatusBar1->addWidget(panel2_, 1);
+  // Each count panel shows once its first request ends that way.
+  StatusBar1->addWidget(collected_, 0);
   StatusBar1->addWidget(failures_, 0);
   StatusBar1->addWidget(tooSmall_, 0);
-  failures_->hide();  // until the first file fails
-  tooSmall_->hide();  // until the first picture is left out
 
   // The mailbox: the engine keeps the text; this box is never shown.
   GetTxt->setObjectName(QStringLiteral("GetTxt"));
@@ -159,10 +162,23 @@ void SearchFrm::captionChanged(const std::string& text) {
 void SearchFrm::requestEnded(const RequestRecord& record) {
   if (record.outcome.tooSmall)
     tooSmall_->add(record);
-  else if (!record.outcome.landed)
+  else if (record.outcome.failed())
     failures_->add(record);
+  if (record.outcome.alreadyCollected)
+    collected_->add(record);
   if (thumbnailsShown_ && IsLandedPicture(record))
     thumbnails_->add(QString::fromStdString(record.path));
+}
+
+void SearchFrm::recordRestarted(const RecordStatus& status) {
+  // Said without stopping the crawl: the box waits beside the window.
+  auto* box =
+      new QMessageBox(QMessageBox::Information, QStringLiteral("Harvel"),
+                      QString::fromStdString(RecordStatusText(status)), QMessageBox::Ok, this);
+  box->setObjectName(QStringLiteral("RecordRestartedBox"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
 }
 
 void SearchFrm::showWindow() {
@@ -179,6 +195,7 @@ void SearchFrm::loaded() {
   panel1_->setText(QStringLiteral("Harvel"));
   panel2_->clear();
   failures_->clear();
+  collected_->clear();
   tooSmall_->clear();
   thumbnails_->clear();
   GetTxt->clear();

@@ -39,10 +39,12 @@ class SearchFrm : public QWidget, public CrawlObserver {
   void flushRows();
   QTreeView* listView() const { return ListView1; }
   QString statusPanelText(int panel) const;
-  // The panel that counts the files that did not land (hidden until one fails).
+  // The panels that count the files that did not land, the pictures left out
+  // as too small and the files collected before (the only-new option), each
+  // hidden until its first.
   CountPanel* failurePanel() const { return failures_; }
-  // The panel that counts the pictures left out as too small (hidden until one is).
   CountPanel* tooSmallPanel() const { return tooSmall_; }
+  CountPanel* collectedPanel() const { return collected_; }
   bool crawlLoaded() const { return loaded_; }
 
   // The strip of the latest pictures under the list (サムネイルを表示). Off,
@@ -63,6 +65,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
   void statusTextChanged(int panel, const std::string& text) override;
   void captionChanged(const std::string& text) override;
   void requestEnded(const RequestRecord& record) override;
+  // A record moved aside: said in a box that does not stop the crawl.
+  void recordRestarted(const RecordStatus& status) override;
   void showWindow() override;
   void loaded() override;
   void unloaded() override;
@@ -91,6 +95,7 @@ class SearchFrm : public QWidget, public CrawlObserver {
   QLabel* panel1_;
   QLabel* panel2_;
   CountPanel* failures_;
+  CountPanel* collected_;
   CountPanel* tooSmall_;
   ThumbnailStrip* thumbnails_;
   QLineEdit* GetTxt;

@@ -34,6 +34,10 @@ class ConnectionSetup {
   // given without being given another (or null) first.
   static void Apply(const ConnectionSetup* setup, CURL* easy, const std::string& url);
 
+  // The extra headers Apply() gives a handle (a request that adds its own
+  // sends these too).
+  const curl_slist* headers() const { return headers_; }
+
  private:
   ConnectionSetup() = default;
   void apply(CURL* easy, const std::string& url) const;

@@ -123,10 +123,10 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         handleRequest(socket, *message);
         break;
       case MessageKind::Hello:
-        Send(*socket,
-             EncodeHello(Hello{kChannelVersion,
-                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
-                                kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture}}));
+        Send(*socket, EncodeHello(Hello{kChannelVersion,
+                                        {kFeatureReferer, kFeatureMaxSize, kFeatureRetry,
+                                         kFeatureStage, kFeatureStageLanded, kFeatureSettings,
+                                         kFeatureMinPicture, kFeatureConditional}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
@@ -157,7 +157,13 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
   clients_[socket].answers.push_back(answer);
   QPointer<QLocalSocket> client(socket);
   std::optional<DownloadRequest> request = ParseRequest(message);
-  const auto done = [this, client, answer](DownloadNotice notice) {
+  // The server's validators go only to a client that asked for them.
+  const bool validators = request && request->validators;
+  const auto done = [this, client, answer, validators](DownloadNotice notice) {
+    if (!validators) {
+      notice.etag.clear();
+      notice.lastModified.clear();
+    }
     ready(client, answer, std::move(notice));
   };
   const std::shared_ptr<const ConnectionSetup> connection = clients_[socket].connection;

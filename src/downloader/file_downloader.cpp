@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/path_text.h"
 #include "common/url_scheme.h"
@@ -40,6 +41,26 @@ bool HoldsZeroByte(const std::string& text) {
   return text.find('\0') != std::string::npos;
 }
 
+// A validator goes back to the server as a header line of its own: one that
+// could end the line or start another (it came from a record on disk) is not
+// sent, nor one longer than any server gives.
+bool SendableValidator(const std::string& value) {
+  constexpr std::size_t kLongest = 1024;
+  return !value.empty() && value.size() <= kLongest &&
+         value.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
+
+// The value of the response header `name` of the last response (after
+// redirects), as the server gave it; "" when there is none.
+std::string ResponseHeader(CURL* easy, const char* name) {
+  curl_header* header = nullptr;
+  if (curl_easy_header(easy, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK ||
+      header == nullptr || header->value == nullptr)
+    return {};
+  std::string value = header->value;
+  return SendableValidator(value) ? value : std::string();
+}
+
 }  // namespace
 
 FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
@@ -59,6 +80,7 @@ FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
 FileDownloader::~FileDownloader() {
   abandon();
   curl_easy_cleanup(easy_);
+  curl_slist_free_all(conditionalHeaders_);
 }
 
 void FileDownloader::setSpeedLimit(SpeedLimit limit) {
@@ -80,8 +102,27 @@ bool FileDownloader::begin(const DownloadRequest& request,
   if (!target.is_absolute() || !target.has_filename())
     return refuse(failure::kBadRequest, "not an absolute file path: " + request.path);
   targetPath_ = TextFromPath(target);
-  return prepare(request.url, request.referer, request.maxSize, request.minPicture,
-                 TextFromPath(target.parent_path()), std::move(connection));
+  if (!prepare(request.url, request.referer, request.maxSize, request.minPicture,
+               TextFromPath(target.parent_path()), std::move(connection)))
+    return false;
+  setConditional(request);
+  return true;
+}
+
+void FileDownloader::setConditional(const DownloadRequest& request) {
+  std::vector<std::string> lines;
+  if (SendableValidator(request.ifNoneMatch))
+    lines.push_back("If-None-Match: " + request.ifNoneMatch);
+  if (SendableValidator(request.ifModifiedSince))
+    lines.push_back("If-Modified-Since: " + request.ifModifiedSince);
+  if (lines.empty())
+    return;
+  for (const curl_slist* header = connection_ ? connection_->headers() : nullptr; header != nullptr;
+       header = header->next)
+    conditionalHeaders_ = curl_slist_append(conditionalHeaders_, header->data);
+  for (const std::string& line : lines)
+    conditionalHeaders_ = curl_slist_append(conditionalHeaders_, line.c_str());
+  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, conditionalHeaders_);
 }
 
 bool FileDownloader::begin(const StageOrder& order,
@@ -116,6 +157,9 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
   // The handle lets go of the settings it had before they may go.
   ConnectionSetup::Apply(connection.get(), easy_, url);
   connection_ = std::move(connection);
+  // Apply() gave the handle the client's headers: the last request's list goes.
+  curl_slist_free_all(conditionalHeaders_);
+  conditionalHeaders_ = nullptr;
   curl_easy_setopt(easy_, CURLOPT_REFERER, referer.empty() ? nullptr : referer.c_str());
   curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxSize.value_or(0)));
   // A picture that is judged comes in small reads, so that a small one is
@@ -204,6 +248,9 @@ DownloadNotice FileDownloader::outcome(int result) {
         errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(static_cast<CURLcode>(result));
     const char* reason = TransferFailureReason(result, errorText_);
     failed(reason, reason == failure::kOther ? curlText : ReasonText(reason, curlText));
+  } else if (conditionalHeaders_ != nullptr && IsHttp(easy_) && ResponseCode(easy_) == 304) {
+    notice.landed = false;
+    notice.notModified = true;
   }
   notice.httpStatus = static_cast<int>(ResponseCode(easy_));
   // The body as it was written, after any content encoding was undone.
@@ -214,6 +261,10 @@ DownloadNotice FileDownloader::outcome(int result) {
   const char* finalUrl = nullptr;
   if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl)
     notice.finalUrl = finalUrl;
+  if (IsHttp(easy_)) {
+    notice.etag = ResponseHeader(easy_, "ETag");
+    notice.lastModified = ResponseHeader(easy_, "Last-Modified");
+  }
   return notice;
 }
 

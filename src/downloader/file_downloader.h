@@ -17,6 +17,7 @@
 #include "picture_header/picture_header_reader.h"
 
 typedef void CURL;
+struct curl_slist;
 
 namespace harvel {
 
@@ -28,6 +29,11 @@ namespace harvel {
 // The file is written as a TemporaryFile in the target folder and renamed
 // into place only when the download succeeded: a failed download leaves no file
 // behind and an existing file at the path untouched.
+//
+// A conditional request sends its validators (If-None-Match,
+// If-Modified-Since) beside the client's headers; the server's 304 then ends
+// it as not modified, with no file written. Every notice carries the server's
+// ETag and Last-Modified.
 //
 // The page that linked the file goes out as the Referer; the client's
 // connection settings (its cookie jar, User-Agent, headers, proxy, CA file)
@@ -123,6 +129,7 @@ class FileDownloader {
   // `notice` says how the transfer ended: a landed file is given the name
   // `path`, any other removed.
   DownloadNotice place(DownloadNotice notice, const std::string& path);
+  void setConditional(const DownloadRequest& request);
 
   CURL* easy_;
   // The settings the handle was last given: they must live while it uses them.
@@ -140,6 +147,8 @@ class FileDownloader {
   std::optional<PictureSize> tooSmall_;          // the picture's size, when under the minimum
   bool httpError_ = false;  // the server answered 400 or more: its page is not kept
   int writeErrno_ = 0;      // why the file could not be made or written
+  // The client's headers and the begun request's validators, when it has any.
+  curl_slist* conditionalHeaders_ = nullptr;
   DownloadNotice failure_;
   char errorText_[256] = {};  // libcurl's own words on the last failure
 };

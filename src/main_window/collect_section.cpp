@@ -43,6 +43,13 @@ CollectSection::CollectSection(QWidget* parent)
   size->setToolTip(
       QStringLiteral("幅か高さがこれより小さい画像は取得しません(画像の先頭から判定)"));
   addRow(form);
+
+  onlyNew_ = new QCheckBox(QStringLiteral("取得済みのファイルは取得しない(&N)"), this);
+  onlyNew_->setObjectName(QStringLiteral("OnlyNewChk"));
+  onlyNew_->setToolTip(
+      QStringLiteral("タイトルのフォルダの .harvel に取得したファイルを記録し、記録にあるファイル"
+                     "(削除したものも)はもう取得しません。ページは変わったときだけ読み直します"));
+  addRow(onlyNew_);
 }
 
 }  // namespace harvel

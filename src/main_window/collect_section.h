@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QSpinBox>
 
 #include "main_window/settings_section.h"
@@ -18,10 +19,14 @@ class CollectSection : public SettingsSection {
   // 0 × 0 (at start) keeps every picture.
   QSpinBox* minPictureWidth() const { return minPictureWidth_; }
   QSpinBox* minPictureHeight() const { return minPictureHeight_; }
+  // 取得済みのファイルは取得しない (off at first): each title's folder keeps a
+  // record of what landed, and nothing recorded is asked for again.
+  QCheckBox* onlyNew() const { return onlyNew_; }
 
  private:
   QSpinBox* minPictureWidth_;
   QSpinBox* minPictureHeight_;
+  QCheckBox* onlyNew_;
 };
 
 }  // namespace harvel

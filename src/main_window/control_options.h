@@ -28,6 +28,7 @@ class ControlOptions : public CrawlOptions {
     minPictureWidth_ = width;
     minPictureHeight_ = height;
   }
+  void bindOnlyNew(QCheckBox* box) { onlyNew_ = box; }
 
   // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
   int value(Check check) const override;
@@ -37,6 +38,7 @@ class ControlOptions : public CrawlOptions {
   int jobs() const override { return jobs_ ? jobs_->value() : 1; }
   std::optional<std::int64_t> maxFileSize() const override;
   PictureSize minimumPicture() const override;
+  bool onlyNew() const override { return onlyNew_ && onlyNew_->isChecked(); }
 
   // The value a check state stands for.
   static int ValueOf(Qt::CheckState state);
@@ -50,6 +52,7 @@ class ControlOptions : public CrawlOptions {
   QPointer<QSpinBox> maxFileSizeKb_;
   QPointer<QSpinBox> minPictureWidth_;
   QPointer<QSpinBox> minPictureHeight_;
+  QPointer<QCheckBox> onlyNew_;
 };
 
 }  // namespace harvel

@@ -8,7 +8,7 @@ LastCrawlPanel::LastCrawlPanel(QWidget* parent) : QLabel(parent) {
 }
 
 void LastCrawlPanel::loaded() {
-  landed_ = 0;
+  landed_.clear();
   failures_.clear();
   clear();
   setToolTip(QString());
@@ -17,8 +17,8 @@ void LastCrawlPanel::loaded() {
 
 void LastCrawlPanel::requestEnded(const RequestRecord& record) {
   if (record.outcome.landed) {
-    ++landed_;
-  } else if (!record.outcome.tooSmall) {
+    landed_.add(record.path);
+  } else if (record.outcome.failed()) {
     failures_.add(QString::fromStdString(RequestRecordText(record)));
   }
 }
@@ -26,7 +26,9 @@ void LastCrawlPanel::requestEnded(const RequestRecord& record) {
 void LastCrawlPanel::unloaded() {
   if (failures_.count() == 0)
     return;
-  setText(QStringLiteral("前回の巡回: 取得 %1 / 失敗 %2").arg(landed_).arg(failures_.count()));
+  setText(QStringLiteral("前回の巡回: 取得 %1 / 失敗 %2")
+              .arg(landed_.stillThere())
+              .arg(failures_.count()));
   setToolTip(failures_.toolTip());
   show();
 }

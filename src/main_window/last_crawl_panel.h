@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "crawl/crawl_observer.h"
+#include "crawl/landed_paths.h"
 #include "widgets/failure_list.h"
 
 namespace harvel {
@@ -11,14 +12,14 @@ namespace harvel {
 // "前回の巡回: 取得 N / 失敗 M", its tool tip the latest failures with their
 // reasons (as the crawl window's 失敗:N panel lists them). It appears when
 // such a crawl ends, since the crawl window closes itself soon after, and
-// stays until the next crawl starts. 取得 counts every requested file that
-// landed, pages read for links included.
+// stays until the next crawl starts. 取得 counts the files that landed and
+// are still in the folder when the crawl ends: a page read only for its links
+// is not one of them.
 class LastCrawlPanel : public QLabel, public CrawlObserver {
   Q_OBJECT
  public:
   explicit LastCrawlPanel(QWidget* parent = nullptr);
 
-  int landed() const { return landed_; }
   const FailureList& failures() const { return failures_; }
 
   // CrawlObserver
@@ -27,7 +28,7 @@ class LastCrawlPanel : public QLabel, public CrawlObserver {
   void unloaded() override;
 
  private:
-  int landed_ = 0;
+  LandedPaths landed_;
   FailureList failures_;
 };
 

@@ -21,6 +21,11 @@ MainFrm::MainFrm(MainFrmServices services, QWidget* parent)
       QMessageBox::warning(this, QStringLiteral("Harvel"), text);
     };
   }
+  if (!services_.confirm) {
+    services_.confirm = [this](const QString& question) {
+      return QMessageBox::question(this, QStringLiteral("Harvel"), question) == QMessageBox::Yes;
+    };
+  }
   if (!services_.endProgram) {
     services_.endProgram = [] { QCoreApplication::exit(0); };
   }
@@ -78,6 +83,7 @@ void MainFrm::bindOptions() {
   options_.bindMinimumPicture(settingsDialog_->collect().minPictureWidth(),
                               settingsDialog_->collect().minPictureHeight());
   options_.bindSpeedLevel(&SpeedLevel);
+  options_.bindOnlyNew(settingsDialog_->collect().onlyNew());
 }
 
 QString MainFrm::statusPanelText(int panel) const {
@@ -186,11 +192,32 @@ void MainFrm::ListView1_DblClick() {
                          "巡回を中止しました。\n\n%1")
               .arg(QString::fromStdString(result.errorText)));
       break;
+    case CrawlOutcome::RecordUnusable:
+    case CrawlOutcome::RecordFailed:
+      services_.showMessage(QString::fromStdString(result.errorText));
+      break;
     case CrawlOutcome::Completed:
     case CrawlOutcome::Closed:
     case CrawlOutcome::AlreadyRunning:
       break;
   }
+}
+
+void MainFrm::IDM_LIST_FORGET_Click() {
+  if (list_.rowCount() == 0 || currentRow() < 0 || !services_.forgetRecord)
+    return;
+  const QString title = QString::fromStdString(list_.row(currentRow()).title);
+  const QString question =
+      QStringLiteral(
+          "「%1」の取得記録を消去しますか?\n\n"
+          "フォルダのファイルは消しません。次に「取得済みのファイルは取得しない」で"
+          "巡回すると、記録にあったファイルももう一度取得します。")
+          .arg(title);
+  if (!services_.confirm(question))
+    return;
+  const QString result = services_.forgetRecord(title.toStdString());
+  if (!result.isEmpty())
+    services_.showMessage(result);
 }
 
 void MainFrm::GetBtn_Click() {

@@ -70,6 +70,8 @@ class MainFrm : public QMainWindow {
   void IDM_LIST_CHANGE_Click() { ChangeBtn_Click(); }
   void IDM_LIST_DEL_Click() { DelBtn_Click(); }
   void IDM_LIST_ALLDEL_Click() { AllDelBtn_Click(); }
+  // 取得記録を消去: the selected row's record of what was collected, after a question.
+  void IDM_LIST_FORGET_Click();
   void IDM_TOOL_SETTINGS_Click();
   void IDM_HELP_HARVEL_Click();
   void IDM_HELP_HP_Click();

@@ -55,6 +55,9 @@ void MainFrm::buildMenus() {
           &MainFrm::IDM_LIST_DEL_Click);
   connect(AddItem(list, "IDM_LIST_ALLDEL", "クリア"), &QAction::triggered, this,
           &MainFrm::IDM_LIST_ALLDEL_Click);
+  AddSeparator(list, "IDM_RECORD_SEPARATOR");
+  connect(AddItem(list, "IDM_LIST_FORGET", "取得記録を消去"), &QAction::triggered, this,
+          &MainFrm::IDM_LIST_FORGET_Click);
 
   QMenu* tools = AddMenu(bar, "IDM_TOOL", "ツール(&T)");
   connect(AddItem(tools, "IDM_TOOL_SETTINGS", "詳細設定(&S)..."), &QAction::triggered, this,

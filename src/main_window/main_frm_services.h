@@ -39,6 +39,11 @@ struct MainFrmServices {
   std::function<void(const QUrl& page)> openUrl;
   // Tells the user something went wrong (a message box by default).
   std::function<void(const QString& text)> showMessage;
+  // Asks a yes-or-no question (a message box by default); true for yes.
+  std::function<bool(const QString& question)> confirm;
+  // Removes the record of what the title's folder collected (the only-new
+  // option), touching no file; what to tell the user, or "" for nothing.
+  std::function<QString(const std::string& title)> forgetRecord;
   // The settings kept between runs (the 詳細設定 dialog's 表示 and 接続).
   KeptSettings keptSettings;
 };

@@ -89,12 +89,14 @@ bool DownloaderChannel::connectToRunning() {
     const bool judges = peerJudgesPictures_;
     const bool tells = peerTellsLanded_;
     const bool takesSettings = peerTakesSettings_;
+    const bool conditional = peerConditional_;
     attach(socket);
     version_ = agreed;
     peerStages_ = stages;
     peerJudgesPictures_ = judges;
     peerTellsLanded_ = tells;
     peerTakesSettings_ = takesSettings;
+    peerConditional_ = conditional;
     return true;
   }
   const bool droppedAtHello = socket->state() != QLocalSocket::ConnectedState;
@@ -144,6 +146,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       const Hello answer = ParseHello(*message);
       version_ = AgreedVersion(kChannelVersion, answer.version);
       peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
+      peerConditional_ = version_ >= kChannelVersion && answer.has(kFeatureConditional);
       peerJudgesPictures_ = version_ >= kChannelVersion && answer.has(kFeatureMinPicture);
       peerTellsLanded_ = peerStages_ && answer.has(kFeatureStageLanded);
       peerTakesSettings_ = version_ >= kChannelVersion && answer.has(kFeatureSettings);
@@ -209,6 +212,7 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   decoder_ = FrameDecoder{};
   version_ = kChannelVersion1;
   peerStages_ = false;
+  peerConditional_ = false;
   peerJudgesPictures_ = false;
   peerTellsLanded_ = false;
   landed_.clear();  // the copies of an earlier connection are gone
@@ -254,11 +258,24 @@ std::string DownloaderChannel::requestFrame(const FileRequest& request) const {
   if (version_ < kChannelVersion)
     return EncodeRequest(request.url, request.path);
   DownloadRequest sent = ProtocolRequest(request);
-  if (FieldRequestLength(sent) - kFrameHeaderLength > kMaxPayloadLength)
+  // Only a downloader that states "conditional" is asked for validators.
+  if (peerConditional_) {
+    sent.validators = request.validators;
+    sent.ifNoneMatch = request.ifNoneMatch;
+    sent.ifModifiedSince = request.ifModifiedSince;
+  }
+  const auto tooLong = [&] {
+    return FieldRequestLength(sent) - kFrameHeaderLength > kMaxPayloadLength;
+  };
+  if (tooLong())
     sent.referer.clear();
   // A downloader that cannot judge pictures keeps them all, as it always did.
   if (!peerJudgesPictures_)
     sent.minPicture = {};
+  if (tooLong()) {
+    sent.ifNoneMatch.clear();
+    sent.ifModifiedSince.clear();
+  }
   return EncodeFieldRequest(sent);
 }
 

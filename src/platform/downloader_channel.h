@@ -133,6 +133,9 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   std::optional<SettingsOrder> settings_;  // given to every downloader from now on
   std::optional<SettingsAnswer> settingsAnswer_;  // the answer being waited for
   QString settingsWarning_;
+  // The downloader gives validators and answers conditional requests (its
+  // hello says "conditional").
+  bool peerConditional_ = false;
   QString errorText_;
 };
 

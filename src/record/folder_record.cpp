@@ -32,13 +32,16 @@ FolderRecord::FolderRecord(SqliteConnection db)
       pageByUrl_(db_.get(),
                  "SELECT url, final_url, etag, last_modified, read_at, reader, links "
                  "FROM pages WHERE url = ?1"),
+      pageValidators_(db_.get(),
+                      "SELECT url, final_url, etag, last_modified, read_at, reader "
+                      "FROM pages WHERE url = ?1"),
       insertPage_(db_.get(),
                   "INSERT OR REPLACE INTO pages (url, final_url, etag, last_modified, read_at, "
                   "reader, links) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"),
       deletePage_(db_.get(), "DELETE FROM pages WHERE url = ?1") {
   if (!fileByUrl_.prepared() || !fileBySha256_.prepared() || !localName_.prepared() ||
-      !insertFile_.prepared() || !pageByUrl_.prepared() || !insertPage_.prepared() ||
-      !deletePage_.prepared())
+      !insertFile_.prepared() || !pageByUrl_.prepared() || !pageValidators_.prepared() ||
+      !insertPage_.prepared() || !deletePage_.prepared())
     error_ = "the record cannot be read: " + db_.errorText();
 }
 
@@ -129,6 +132,25 @@ std::optional<RecordedPage> FolderRecord::page(std::string_view url) {
     error_ = "the record cannot be read: " + db_.errorText();
   }
   pageByUrl_.reset();
+  return found;
+}
+
+std::optional<RecordedPage> FolderRecord::pageValidators(std::string_view url) {
+  pageValidators_.bind(1, url);
+  std::optional<RecordedPage> found;
+  const int step = pageValidators_.step();
+  if (step == SQLITE_ROW) {
+    found = RecordedPage{pageValidators_.text(0),
+                         pageValidators_.text(1),
+                         pageValidators_.text(2),
+                         pageValidators_.text(3),
+                         pageValidators_.number(4),
+                         pageValidators_.text(5),
+                         {}};
+  } else if (step != SQLITE_DONE) {
+    error_ = "the record cannot be read: " + db_.errorText();
+  }
+  pageValidators_.reset();
   return found;
 }
 

@@ -60,6 +60,8 @@ class FolderRecord {
   bool addFile(const RecordedFile& file);
 
   std::optional<RecordedPage> page(std::string_view url);
+  // The page without its links: what a conditional request needs.
+  std::optional<RecordedPage> pageValidators(std::string_view url);
   bool putPage(const RecordedPage& page);
   bool dropPage(std::string_view url);
 
@@ -77,6 +79,7 @@ class FolderRecord {
   Statement localName_;
   Statement insertFile_;
   Statement pageByUrl_;
+  Statement pageValidators_;
   Statement insertPage_;
   Statement deletePage_;
   std::string error_;

@@ -31,6 +31,8 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   }
   if (onRequest)
     onRequest(url);
+  if (!request.ifNoneMatch.empty() || !request.ifModifiedSince.empty())
+    conditional.push_back(url);
   if (!failure.empty()) {
     if (auto box = mailbox.lock())
       box->channelError = failure;
@@ -51,7 +53,14 @@ void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mai
   DownloadOutcome outcome;
   outcome.detailed = true;
   const auto picture = pictureSizes.find(url);
-  if (auto failed = failures.find(url); failed != failures.end()) {
+  const auto etag = etags.find(url);
+  if (request.validators && etag != etags.end())
+    outcome.etag = etag->second;
+  if (etag != etags.end() && request.ifNoneMatch == etag->second) {
+    outcome.landed = false;
+    outcome.notModified = true;
+    outcome.httpStatus = 304;
+  } else if (auto failed = failures.find(url); failed != failures.end()) {
     outcome.landed = false;
     outcome.reason = failed->second;
     outcome.reasonText = failed->second;

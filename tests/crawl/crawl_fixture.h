@@ -35,15 +35,19 @@ class FakeSiteChannel : public DownloadChannel {
   bool tellsLanded() const override { return tells; }
   std::vector<LandedCopy> takeLandedCopies() override { return std::exchange(landed, {}); }
 
-  std::map<std::string, std::string> site;                // URL -> body
-  std::vector<std::string> requests;                      // "url,path" in the order sent
-  std::vector<std::string> referers;                      // the referer of each request
-  std::vector<std::int64_t> maxSizes;                     // each request's max size, or -1
-  std::map<std::string, std::string> failures;            // URL -> reason: fails with it
-  std::map<std::string, std::string> contentTypes;        // URL -> the Content-Type reported
-  std::map<std::string, PictureSize> pictureSizes;        // URL -> its picture's size
-  std::vector<PictureSize> minPictures;                   // each request's minimum picture
-  std::size_t maxRequestLength = 1 << 20;                 // what CanCarry lets through
+  std::map<std::string, std::string> site;          // URL -> body
+  std::vector<std::string> requests;                // "url,path" in the order sent
+  std::vector<std::string> referers;                // the referer of each request
+  std::vector<std::int64_t> maxSizes;               // each request's max size, or -1
+  std::map<std::string, std::string> failures;      // URL -> reason: fails with it
+  std::map<std::string, std::string> contentTypes;  // URL -> the Content-Type reported
+  std::map<std::string, PictureSize> pictureSizes;  // URL -> its picture's size
+  std::vector<PictureSize> minPictures;             // each request's minimum picture
+  // URL -> its ETag: reported when a request asks for validators, and a
+  // request whose If-None-Match holds it ends as not modified.
+  std::map<std::string, std::string> etags;
+  std::vector<std::string> conditional;    // the URLs requested with validators of their own
+  std::size_t maxRequestLength = 1 << 20;  // what CanCarry lets through
   std::function<void(const std::string& url)> onRequest;  // runs inside each request
   bool answers = true;                                    // false: no notice ever comes
   bool answersInsideTheCall = false;  // true: the notice is written before Downloading returns

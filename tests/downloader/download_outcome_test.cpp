@@ -48,6 +48,16 @@ class DownloadOutcomes : public ::testing::Test {
       res.set_content("finally", "image/gif");
     });
     site_.serveCutOff("/cut.gif");
+    // A page with validators: unchanged for a request that names its ETag.
+    site_.routes().Get("/page.html", [](const httplib::Request& request, httplib::Response& res) {
+      res.set_header("ETag", "\"v2\"");
+      res.set_header("Last-Modified", "Tue, 01 Jul 2025 10:00:00 GMT");
+      if (request.get_header_value("If-None-Match") == "\"v2\"") {
+        res.status = 304;
+        return;
+      }
+      res.set_content("<p>v2</p>", "text/html");
+    });
     site_.routes().Get("/big.bin", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(std::string(5000, 'b'), "application/octet-stream");
     });
@@ -130,6 +140,42 @@ TEST_F(DownloadOutcomes, AHelloIsAnsweredAndAClientWithoutOneIsSpokenToInVersion
   EXPECT_EQ(notice->kind, MessageKind::Notice);
   EXPECT_EQ(notice->text, "1");
   EXPECT_EQ(FilesIn(out_.path()), (std::set<std::string>{"a.gif", "b.gif"}));
+}
+
+TEST_F(DownloadOutcomes, AConditionalRequestForAnUnchangedPageTouchesNothing) {
+  client_.sendBytes(EncodeHello(Hello{kChannelVersion, {}}));
+  const auto hello = client_.message(5s);
+  ASSERT_TRUE(hello);
+  EXPECT_TRUE(ParseHello(*hello).has(kFeatureConditional));
+  const auto ask = [this](const std::string& etag, bool validators) {
+    DownloadRequest request{site_.url("/page.html"), path("page.html"), "", {}};
+    request.validators = validators;
+    request.ifNoneMatch = etag;
+    client_.request(request);
+    const auto message = client_.message(60s);
+    EXPECT_TRUE(message);
+    return message ? ParseNotice(*message).value_or(DownloadNotice{}) : DownloadNotice{};
+  };
+
+  // Validators only for a request that asks for them.
+  EXPECT_TRUE(ask("", false).etag.empty());
+  const DownloadNotice first = ask("", true);
+  EXPECT_TRUE(first.landed);
+  EXPECT_EQ(first.etag, "\"v2\"");
+  EXPECT_EQ(first.lastModified, "Tue, 01 Jul 2025 10:00:00 GMT");
+
+  test::WriteFile(path("page.html"), "kept as it was");
+  const DownloadNotice unchanged = ask("\"v2\"", true);
+  EXPECT_FALSE(unchanged.landed);
+  EXPECT_TRUE(unchanged.notModified);
+  EXPECT_EQ(unchanged.httpStatus, 304);
+  EXPECT_EQ(out_.read("page.html"), "kept as it was");
+  EXPECT_EQ(FilesIn(out_.path()), (std::set<std::string>{"page.html"}));
+
+  // A stale validator brings the page; a line break in one is never sent.
+  EXPECT_TRUE(ask("\"v1\"", true).landed);
+  EXPECT_EQ(out_.read("page.html"), "<p>v2</p>");
+  EXPECT_TRUE(ask("\"v2\"\r\nX-Injected: 1", true).landed);
 }
 
 TEST_F(DownloadOutcomes, ANotFoundIsReportedWithItsStatusAndNotTriedAgain) {

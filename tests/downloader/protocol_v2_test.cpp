@@ -23,6 +23,9 @@ TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
                           "http://e.test/page.html",
                           1234567890123,
                           {}};
+  request.validators = true;
+  request.ifNoneMatch = "W/\"7,8\"";
+  request.ifModifiedSince = "Tue, 01 Jul 2025 10:00:00 GMT";
   const std::string frame = EncodeFieldRequest(request);
   EXPECT_EQ(frame.size(), FieldRequestLength(request));
   for (std::size_t piece : {std::size_t{1}, std::size_t{5}, frame.size()}) {
@@ -35,6 +38,9 @@ TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
     EXPECT_EQ(parsed->path, request.path);
     EXPECT_EQ(parsed->referer, request.referer);
     EXPECT_EQ(parsed->maxSize, request.maxSize);
+    EXPECT_TRUE(parsed->validators);
+    EXPECT_EQ(parsed->ifNoneMatch, request.ifNoneMatch);
+    EXPECT_EQ(parsed->ifModifiedSince, request.ifModifiedSince);
   }
 
   // Without the optional fields they stay unset.
@@ -43,6 +49,8 @@ TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
   ASSERT_TRUE(plain);
   EXPECT_EQ(plain->referer, "");
   EXPECT_FALSE(plain->maxSize);
+  EXPECT_FALSE(plain->validators);
+  EXPECT_FALSE(plain->conditional());
 }
 
 TEST(ChannelVersion2, FieldRequestsThatCarryNoDownload) {
@@ -90,6 +98,20 @@ TEST(ChannelVersion2, NoticesTellHowTheDownloadEnded) {
   ASSERT_TRUE(ok);
   EXPECT_TRUE(ok->landed);
   EXPECT_EQ(ok->reason, "");
+
+  // Not modified: neither landed nor failed, with the server's validators.
+  DownloadNotice unchanged;
+  unchanged.landed = false;
+  unchanged.notModified = true;
+  unchanged.etag = "\"v1\"";
+  unchanged.lastModified = "Tue, 01 Jul 2025 10:00:00 GMT";
+  const auto same = ParseNotice(DecodeInPieces(EncodeFieldNotice(unchanged), 64)[0]);
+  ASSERT_TRUE(same);
+  EXPECT_FALSE(same->landed);
+  EXPECT_TRUE(same->notModified);
+  EXPECT_EQ(same->reason, "");
+  EXPECT_EQ(same->etag, unchanged.etag);
+  EXPECT_EQ(same->lastModified, unchanged.lastModified);
 
   // A notice that names no outcome claims no file.
   const auto vague = ParseNotice(

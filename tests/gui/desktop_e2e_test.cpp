@@ -2,6 +2,7 @@
 // real engine, the real VeskDownloader and a real HTTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -45,6 +46,10 @@ class DesktopEndToEnd : public ::testing::Test {
     overrides.programFolder = test::ProgramFolderOfBuild();
     overrides.shell = &shell;
     overrides.showMessage = [this](const QString& text) { messages.push_back(text); };
+    overrides.confirm = [this](const QString& question) {
+      questions.push_back(question);
+      return true;
+    };
     overrides.endProgram = [this] { ended = true; };
     overrides.openUrl = [](const QUrl&) {};
     program = std::make_unique<DesktopProgram>(harvelFolder.text(), overrides);
@@ -95,6 +100,7 @@ class DesktopEndToEnd : public ::testing::Test {
   RecordingShell shell;
   std::unique_ptr<DesktopProgram> program;
   std::vector<QString> messages;
+  std::vector<QString> questions;
   std::vector<QString> captions;
   bool ended = false;
   bool timedOut = false;
@@ -103,6 +109,45 @@ class DesktopEndToEnd : public ::testing::Test {
 const std::string kGif = "GIF89a\x01\x00\x01\x00picture-one";
 const std::string kPng = "\x89PNG\r\n\x1a\npicture-two";
 const std::string kJpeg = "\xff\xd8\xff\xe0picture-three";
+
+TEST_F(DesktopEndToEnd, TheOnlyNewOptionTakesNothingCollectedAndItsRecordCanBeForgotten) {
+  std::atomic<int> pictures{0};
+  server.routes().Get("/r/index.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<img src=\"a.gif\"><img src=\"b.png\">", "text/html");
+  });
+  for (const auto& [path, body] : {std::pair{"/r/a.gif", kGif}, std::pair{"/r/b.png", kPng}}) {
+    server.routes().Get(path, [&pictures, body](const httplib::Request&, httplib::Response& res) {
+      ++pictures;
+      res.set_content(body, "application/octet-stream");
+    });
+  }
+  server.start();
+  auto* onlyNew = program->mainFrm().settingsDialog().findChild<QCheckBox*>("OnlyNewChk");
+  ASSERT_NE(onlyNew, nullptr);
+  EXPECT_FALSE(onlyNew->isChecked());  // off at start
+  onlyNew->setChecked(true);           // read by the crawl with the dialog closed
+
+  const fs::path folder = harvelFolder.path() / "r";
+  CountPanel* collected = program->searchFrm().collectedPanel();
+  for (const int crawl : {1, 2}) {
+    crawlFromTheList(QStringLiteral("r"), server.url("/r/index.html"), QStringLiteral("0"));
+    ASSERT_FALSE(timedOut);
+    EXPECT_EQ(pictures, 2) << "crawl " << crawl;
+  }
+  EXPECT_FALSE(collected->isHidden());
+  EXPECT_EQ(collected->text(), QStringLiteral("取得済:2"));
+  EXPECT_TRUE(program->searchFrm().failurePanel()->isHidden());
+  EXPECT_TRUE(fs::exists(folder / ".harvel/record.db"));
+
+  // 編集 → 取得記録を消去 asks first, then removes the record and no file.
+  program->mainFrm().findChild<QAction*>(QStringLiteral("IDM_LIST_FORGET"))->trigger();
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_TRUE(questions[0].contains(QStringLiteral("「r」の取得記録を消去しますか")));
+  EXPECT_FALSE(fs::exists(folder / ".harvel/record.db"));
+  EXPECT_EQ(test::ReadFile(folder / "a.gif"), kGif);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), QStringLiteral("「r」の取得記録を消去しました。"));
+}
 
 TEST_F(DesktopEndToEnd, DoubleClickCollectsTheFilesAndTheWindowClosesItself) {
   auto serve = [this](const char* path, std::string body, const char* type) {
@@ -171,7 +216,7 @@ TEST_F(DesktopEndToEnd, TheMainWindowKeepsTheLastCrawlsFailuresUntilTheNextCrawl
   auto* panel = control<QLabel>("StatusBar1LastCrawl");
   ASSERT_NE(panel, nullptr);
   EXPECT_TRUE(panel->isVisible());
-  EXPECT_EQ(panel->text(), QStringLiteral("前回の巡回: 取得 2 / 失敗 3"));
+  EXPECT_EQ(panel->text(), QStringLiteral("前回の巡回: 取得 1 / 失敗 3"));  // the page is not kept
   for (const char* name : {"gone1.gif", "gone2.gif", "gone3.gif"}) {
     EXPECT_TRUE(panel->toolTip().contains(
         QString::fromStdString(server.url("/") + name + " -&gt; " + harvelFolder.text() +

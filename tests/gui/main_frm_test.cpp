@@ -155,10 +155,10 @@ TEST_F(MainFrmTest, OptionsAreReadLiveFromTheControls) {
 }
 
 TEST_F(MainFrmTest, CheckBoxesFollowTheOptionTable) {
-  // Every check box but the display settings' is a crawl option.
+  // Every check box of the options panel is an option of the table; the
+  // 詳細設定 dialog's are options beyond it.
   QList<QCheckBox*> boxes = frm->findChildren<QCheckBox*>();
-  boxes.removeIf(
-      [this](QCheckBox* box) { return frm->settingsDialog().display().isAncestorOf(box); });
+  boxes.removeIf([this](QCheckBox* box) { return frm->settingsDialog().isAncestorOf(box); });
   EXPECT_EQ(static_cast<std::size_t>(boxes.size()), kCheckCount);
   for (const CheckOption& option : kCheckOptions) {
     const QString caption = QString::fromUtf8(option.caption);
@@ -450,7 +450,9 @@ TEST_F(MainFrmTest, MenusAreListedExactly) {
         {"IDM_LIST_CHANGE", "変更"},
         {"IDM_EDIT_SEPARATOR", ""},
         {"IDM_LIST_DEL", "削除"},
-        {"IDM_LIST_ALLDEL", "クリア"}}},
+        {"IDM_LIST_ALLDEL", "クリア"},
+        {"IDM_RECORD_SEPARATOR", ""},
+        {"IDM_LIST_FORGET", "取得記録を消去"}}},
       {"ツール(&T)", {{"IDM_TOOL_SETTINGS", "詳細設定(&S)..."}}},
       {"ヘルプ",
        {{"IDM_HELP_HARVEL", "最新版を確認"},

@@ -68,7 +68,6 @@ TEST_F(SettingsDialogTest, OpensFromTheMenuWithoutBlockingAndKeepsItsValuesWhenC
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_FALSE(dialog.isModal());
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("詳細設定"));
-  // Sections without controls stay hidden.
   EXPECT_TRUE(dialog.collect().isVisibleTo(&dialog));
   EXPECT_TRUE(dialog.display().isVisibleTo(&dialog));
   EXPECT_TRUE(dialog.connection().isVisibleTo(&dialog));

@@ -12,21 +12,22 @@ set(harvel_layers
 # The headers of src/crawl that describe what the crawl asks of the outside
 # world (the harvel_crawl_interfaces target): platform implements them.
 set(harvel_crawl_interfaces
-  crawl/crawl_observer.h crawl/crawl_options.h crawl/download_channel.h crawl/shell.h)
+  crawl/collected_files.h crawl/crawl_observer.h crawl/crawl_options.h crawl/download_channel.h
+  crawl/shell.h)
 
 set(harvel_allows_common)
 set(harvel_allows_picture_header common)
 set(harvel_allows_list_file common)
 set(harvel_allows_crawl common)
-set(harvel_allows_record common)
+set(harvel_allows_record ${harvel_crawl_interfaces} common)
 set(harvel_allows_downloader/protocol common)
 set(harvel_allows_downloader downloader/protocol picture_header common)
 set(harvel_allows_platform ${harvel_crawl_interfaces} downloader/protocol common)
 set(harvel_allows_widgets common)
 set(harvel_allows_crawl_window widgets crawl common)
 set(harvel_allows_main_window widgets crawl list_file common)
-set(harvel_allows_cli platform crawl list_file common)
-set(harvel_allows_app main_window crawl_window widgets platform crawl list_file common)
+set(harvel_allows_cli platform crawl record list_file common)
+set(harvel_allows_app main_window crawl_window widgets platform crawl record list_file common)
 
 # The engine: these folders include no Qt header and link no Qt target.
 set(harvel_engine_layers common picture_header list_file crawl record downloader/protocol)

@@ -140,6 +140,14 @@ TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {
   site.routes().Get("/a.gif", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("GIF89a", "image/gif");
   });
+  site.routes().Get("/p.html", [](const httplib::Request& request, httplib::Response& res) {
+    res.set_header("ETag", "\"v\"");
+    if (request.get_header_value("If-None-Match") == "\"v\"") {
+      res.status = 304;
+      return;
+    }
+    res.set_content("<p>", "text/html");
+  });
   site.start();
   test::TempFolder out;
   test::DownloaderProcess downloader;
@@ -164,6 +172,21 @@ TEST(ChannelVersion, TheDownloaderAnswersTheHelloAndEachRequestWithItsOutcome) {
   EXPECT_EQ(missing->text, "1");
   EXPECT_FALSE(missing->outcome.landed);
   EXPECT_FALSE(std::filesystem::exists(out.path() / "b.gif"));
+
+  // A page with its validators: they come back, and asked with them again it
+  // is not modified.
+  FileRequest page{site.url("/p.html"), (out.path() / "p.html").string(), "", {}};
+  page.validators = true;
+  for (const bool again : {false, true}) {
+    auto box = std::make_shared<Mailbox>();
+    page.ifNoneMatch = again ? "\"v\"" : "";
+    channel.Downloading(page, box);
+    ASSERT_TRUE(PumpUntil([&] { return !box->text.empty(); }));
+    EXPECT_EQ(box->outcome.etag, "\"v\"");
+    EXPECT_EQ(box->outcome.landed, !again);
+    EXPECT_EQ(box->outcome.notModified, again);
+    EXPECT_FALSE(box->outcome.failed());
+  }
 
   // What no frame can carry is refused before it is sent.
   const std::string huge(1 << 20, 'a');

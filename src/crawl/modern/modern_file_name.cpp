@@ -123,10 +123,9 @@ std::optional<SaveFileClaim> UnclaimedSaveFile(const ModernCrawlState& modern,
   const auto owner = owners.find(saveFile);
   if (owner == owners.end() || owner->second == url)
     return SaveFileClaim{saveFile, 0};
-  constexpr int kLastNumber = 32767;
   const auto next = modern.nextNumber.find(saveFile);
   for (int number = next == modern.nextNumber.end() ? 1 : std::max(next->second, 1);
-       number <= kLastNumber; ++number) {
+       number <= kLastSequenceNumber; ++number) {
     std::string candidate = NumberedName(saveFile, number);
     if (!owners.contains(candidate) && !OrdinaryFileExists(candidate))
       return SaveFileClaim{std::move(candidate), number};

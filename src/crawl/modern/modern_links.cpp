@@ -121,7 +121,8 @@ ScanEnd QueueReferences(CrawlContext& context, CrawlState& state,
   return ScanEnd::Finished;
 }
 
-ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state) {
+ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state,
+                       std::optional<std::vector<PageReference>>* read) {
   std::optional<std::string> page = ReadModernPageFile(state.SaveFile);
   if (!page)
     return Paced(context, state) ? ScanEnd::Finished : ScanEnd::Closed;
@@ -129,6 +130,8 @@ ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state) {
       ReadPageReferencesAside(context.pump, state.closed, std::move(*page), state.CurURL);
   if (!references)
     return ScanEnd::Closed;
+  if (read != nullptr)
+    *read = references;
   if (QueueReferences(context, state, *references) == ScanEnd::Closed)
     return ScanEnd::Closed;
   if (ModernPageIsDropped(context, state))

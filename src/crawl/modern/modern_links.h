@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "crawl/crawl_context.h"
 #include "crawl/crawl_state.h"
@@ -34,7 +36,9 @@ std::optional<std::string> ReadModernPageFile(const std::string& path);
 // links are followed only while the row's level is above 0; a frame takes the
 // level below the row's without using up the level of the page's other links.
 // Then the HTML keep rule, and WaitSpeed after every reference and at the end.
-ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state);
+// `read`, when given, receives the page's references once it could be read.
+ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state,
+                       std::optional<std::vector<PageReference>>* read = nullptr);
 
 // The queueing part of ReadModernPage, for references already read.
 ScanEnd QueueReferences(CrawlContext& context, CrawlState& state,

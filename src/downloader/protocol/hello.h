@@ -41,5 +41,7 @@ inline constexpr const char* kFeatureMaxSize = "max-size";
 inline constexpr const char* kFeatureRetry = "retry";
 // Takes min-picture in requests and stages, and answers too-small.
 inline constexpr const char* kFeatureMinPicture = "min-picture";
+// Validators in notices, conditional requests and the outcome "not-modified".
+inline constexpr const char* kFeatureConditional = "conditional";
 
 }  // namespace harvel

@@ -12,8 +12,11 @@ constexpr const char* kBytesKey = "bytes";
 constexpr const char* kElapsedKey = "elapsed-ms";
 constexpr const char* kContentTypeKey = "content-type";
 constexpr const char* kFinalUrlKey = "final-url";
+constexpr const char* kEtagKey = "etag";
+constexpr const char* kLastModifiedKey = "last-modified";
 constexpr const char* kLanded = "landed";
 constexpr const char* kFailed = "failed";
+constexpr const char* kNotModified = "not-modified";
 constexpr const char* kTooSmall = "too-small";
 constexpr const char* kPictureSizeKey = "picture-size";
 
@@ -26,9 +29,10 @@ std::string Text(std::optional<std::string_view> value) {
 std::string EncodeFieldNotice(const DownloadNotice& notice) {
   Fields fields{
       {kCountKey, notice.count},
-      {kOutcomeKey, notice.tooSmall ? kTooSmall
-                    : notice.landed ? kLanded
-                                    : kFailed},
+      {kOutcomeKey, notice.tooSmall      ? kTooSmall
+                    : notice.landed      ? kLanded
+                    : notice.notModified ? kNotModified
+                                         : kFailed},
       {kReasonKey, notice.reason},
       {kReasonTextKey, notice.reasonText},
       {kHttpStatusKey, std::to_string(notice.httpStatus)},
@@ -41,6 +45,10 @@ std::string EncodeFieldNotice(const DownloadNotice& notice) {
     fields.emplace_back(kFinalUrlKey, notice.finalUrl);
   if (notice.tooSmall)
     fields.emplace_back(kPictureSizeKey, PictureSizeText(*notice.tooSmall));
+  if (!notice.etag.empty())
+    fields.emplace_back(kEtagKey, notice.etag);
+  if (!notice.lastModified.empty())
+    fields.emplace_back(kLastModifiedKey, notice.lastModified);
   return EncodeFieldMessage(MessageKind::FieldNotice, fields);
 }
 
@@ -57,6 +65,7 @@ std::optional<DownloadNotice> ParseNotice(const Message& message) {
   notice.count = Text(FieldValue(fields, kCountKey));
   // Anything but "landed" is a failure: a notice never claims a file it did not name.
   notice.landed = FieldValue(fields, kOutcomeKey) == std::string_view(kLanded);
+  notice.notModified = FieldValue(fields, kOutcomeKey) == std::string_view(kNotModified);
   notice.reason = Text(FieldValue(fields, kReasonKey));
   notice.reasonText = Text(FieldValue(fields, kReasonTextKey));
   if (const auto status = NumberField(fields, kHttpStatusKey);
@@ -66,11 +75,13 @@ std::optional<DownloadNotice> ParseNotice(const Message& message) {
   notice.elapsedMs = NumberField(fields, kElapsedKey).value_or(0);
   notice.contentType = Text(FieldValue(fields, kContentTypeKey));
   notice.finalUrl = Text(FieldValue(fields, kFinalUrlKey));
+  notice.etag = Text(FieldValue(fields, kEtagKey));
+  notice.lastModified = Text(FieldValue(fields, kLastModifiedKey));
   if (FieldValue(fields, kOutcomeKey) == std::string_view(kTooSmall)) {
     const auto size = FieldValue(fields, kPictureSizeKey);
     notice.tooSmall = ParsePictureSize(size.value_or("0")).value_or(PictureSize{});
   }
-  if (!notice.landed && notice.reason.empty())
+  if (!notice.landed && !notice.notModified && notice.reason.empty())
     notice.reason = notice.tooSmall ? kTooSmallReason : failure::kOther;
   return notice;
 }

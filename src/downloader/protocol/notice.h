@@ -48,12 +48,18 @@ struct DownloadNotice {
   // A picture smaller than the request's min-picture, left out: its size.
   // Neither landed nor failed; only sent to a client that asked for a minimum.
   std::optional<PictureSize> tooSmall;
+  // Feature "conditional": the server's validators, for a request that asked
+  // for them, and a conditional request that the server answered with 304
+  // (outcome "not-modified": no file was written, none was touched).
+  std::string etag;
+  std::string lastModified;
+  bool notModified = false;
 };
 
 // The version-2 notice frame (kind O). Fields: count, outcome ("landed",
-// "failed" or "too-small"), reason, reason-text, http-status, bytes,
-// elapsed-ms, content-type, final-url, and picture-size ("120x90") with
-// "too-small".
+// "failed", "too-small" or "not-modified"), reason, reason-text, http-status,
+// bytes, elapsed-ms, content-type, final-url, picture-size ("120x90") with
+// "too-small", etag, last-modified.
 std::string EncodeFieldNotice(const DownloadNotice& notice);
 
 // Either kind of notice. A version-1 notice reads as landed with only the

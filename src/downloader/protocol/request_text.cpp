@@ -8,6 +8,9 @@ constexpr const char* kPathKey = "path";
 constexpr const char* kRefererKey = "referer";
 constexpr const char* kMaxSizeKey = "max-size";
 constexpr const char* kMinPictureKey = "min-picture";
+constexpr const char* kValidatorsKey = "validators";
+constexpr const char* kIfNoneMatchKey = "if-none-match";
+constexpr const char* kIfModifiedSinceKey = "if-modified-since";
 
 Fields RequestFields(const DownloadRequest& request) {
   Fields fields{{kUrlKey, request.url}, {kPathKey, request.path}};
@@ -17,6 +20,12 @@ Fields RequestFields(const DownloadRequest& request) {
     fields.emplace_back(kMaxSizeKey, std::to_string(*request.maxSize));
   if (request.minPicture.isSet())
     fields.emplace_back(kMinPictureKey, PictureSizeText(request.minPicture));
+  if (request.validators)
+    fields.emplace_back(kValidatorsKey, "1");
+  if (!request.ifNoneMatch.empty())
+    fields.emplace_back(kIfNoneMatchKey, request.ifNoneMatch);
+  if (!request.ifModifiedSince.empty())
+    fields.emplace_back(kIfModifiedSinceKey, request.ifModifiedSince);
   return fields;
 }
 
@@ -53,6 +62,11 @@ std::optional<DownloadRequest> ParseFieldRequest(const Message& request) {
       return std::nullopt;
     parsed.minPicture = *size;
   }
+  parsed.validators = FieldValue(request.fields, kValidatorsKey) == std::string_view("1");
+  if (const auto etag = FieldValue(request.fields, kIfNoneMatchKey))
+    parsed.ifNoneMatch = *etag;
+  if (const auto since = FieldValue(request.fields, kIfModifiedSinceKey))
+    parsed.ifModifiedSince = *since;
   return parsed;
 }
 

@@ -18,10 +18,19 @@ struct DownloadRequest {
   std::string referer;                  // empty: none
   std::optional<std::int64_t> maxSize;  // bytes; a larger file is refused
   PictureSize minPicture;               // a smaller picture is left out; 0 × 0: none
+  // Feature "conditional": the notice is to carry the server's ETag and
+  // Last-Modified; and, when either is set, the request is conditional and
+  // may end as not modified.
+  bool validators = false;
+  std::string ifNoneMatch{};
+  std::string ifModifiedSince{};
+
+  bool conditional() const { return !ifNoneMatch.empty() || !ifModifiedSince.empty(); }
 };
 
 // The version-2 request frame (kind Q) with the fields url, path and, when
-// set, referer, max-size and min-picture ("400x300").
+// set, referer, max-size, min-picture ("400x300"), validators ("1"),
+// if-none-match, if-modified-since.
 std::string EncodeFieldRequest(const DownloadRequest& request);
 
 // The length of that frame, without building it.
