@@ -9,6 +9,10 @@ TestSiteServer::TestSiteServer() {
   // A stalled client or handler must never keep a test waiting for long.
   server_.set_read_timeout(5, 0);
   server_.set_write_timeout(5, 0);
+  // Each open connection holds one of the server's threads, also while it is
+  // kept alive between requests. With the library's few threads, the transfers
+  // a downloader runs at once waited for kept-alive connections to time out.
+  server_.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
 }
 
 TestSiteServer::~TestSiteServer() {

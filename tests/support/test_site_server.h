@@ -43,6 +43,10 @@ class TestSiteServer {
   std::string url(const std::string& path) const;  // path starts with "/"
 
  private:
+  // More than the connections a downloader opens at once: the most jobs a
+  // crawl may ask for, its ordinary requests, and another client's.
+  static constexpr int kThreads = 48;
+
   httplib::Server server_;
   std::thread thread_;
   int port_ = -1;
