@@ -13,6 +13,8 @@ TestSiteServer::TestSiteServer() {
   // kept alive between requests. With the library's few threads, the transfers
   // a downloader runs at once waited for kept-alive connections to time out.
   server_.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+  // stop() waits for the kept-alive connections to time out.
+  server_.set_keep_alive_timeout(1);
 }
 
 TestSiteServer::~TestSiteServer() {
