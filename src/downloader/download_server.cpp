@@ -126,7 +126,8 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         Send(*socket, EncodeHello(Hello{kChannelVersion,
                                         {kFeatureReferer, kFeatureMaxSize, kFeatureRetry,
                                          kFeatureStage, kFeatureStageLanded, kFeatureSettings,
-                                         kFeatureMinPicture, kFeatureConditional}}));
+                                         kFeatureMinPicture, kFeatureConditional,
+                                         kFeatureStageConditional}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
