@@ -161,15 +161,15 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
   const RowFacts facts = predicted != nullptr ? predicted->facts : FactsOf(state, row.url);
   const bool page =
       context_.channel.tellsLanded() && MayBeReadForLinks(context_.options, plan.saveFile, facts);
-  StagedFile file{request.url, plan.saveFolder, request.referer, request.maxSize,
-                  request.minPicture, page};
+  StagedFile file{request.url,     plan.saveFolder,    request.referer,
+                  request.maxSize, request.minPicture, page};
   file.validators = request.validators;
   file.ifNoneMatch = request.ifNoneMatch;
   file.ifModifiedSince = request.ifModifiedSince;
   context_.channel.Stage(file, jobs());
-  staged_.emplace(row.url, Copy{plan.saveFolder, row, plan.saveFile, facts, page,
-                                predicted != nullptr ? predicted->referer : std::string(),
-                                conditional});
+  staged_.emplace(row.url,
+                  Copy{plan.saveFolder, row, plan.saveFile, facts, page,
+                       predicted != nullptr ? predicted->referer : std::string(), conditional});
   if (first)
     current_ = row.url;
   if (conditional)

@@ -75,8 +75,8 @@ class FileDownloader {
              std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // Fetching ahead: prepares the download of `order` into its folder, under a
-  // name not known while the transfer runs; conditional as a request is. It ends with keep() and then
-  // commit() or abandon(), never with finish().
+  // name not known while the transfer runs; conditional as a request is. It ends with keep() and
+  // then commit() or abandon(), never with finish().
   bool begin(const StageOrder& order, std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // The handle whose transfer fetches the begun download.

@@ -22,8 +22,7 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
       ++requestsWithout;
     } else {
       ++(copy->second == request.referer + " " + std::to_string(request.maxSize.value_or(-1)) +
-                             " " + PictureSizeText(request.minPicture) + " " +
-                             request.ifNoneMatch
+                             " " + PictureSizeText(request.minPicture) + " " + request.ifNoneMatch
              ? copiesUsed
              : copiesUnused);
       held.erase(copy);

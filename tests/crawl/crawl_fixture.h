@@ -57,7 +57,7 @@ class FakeSiteChannel : public DownloadChannel {
   bool stages = false;                // answers canStage()
   std::vector<std::string> staged;    // "url,folder jobs" of every Stage()
   std::vector<std::string> unstaged;  // "url,folder" of every Unstage()
-  bool conditionalStages = false;  // answers stagesConditional()
+  bool conditionalStages = false;     // answers stagesConditional()
   // Staged copies as the downloader keeps them: "url,folder" -> "referer
   // max-size min-picture if-none-match" of each copy not yet asked for or
   // dropped, and how the others ended.
