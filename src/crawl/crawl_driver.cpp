@@ -35,11 +35,6 @@ constexpr std::string_view kMailto = "mailto:";
 // comes, and at the latest after this long the mailbox is looked at again.
 constexpr std::chrono::milliseconds kNoticeRound{1000};
 
-// The four scans of a page, in their order; the record keeps each link under
-// its scan's index. The href scans run only while the level allows.
-constexpr const char* kScanKeys[] = {"src=", "SRC=", "href=", "HREF="};
-constexpr std::size_t kFirstHrefKey = 2;
-
 DownloadOutcome FailedOutcome(const char* reason, std::string text) {
   DownloadOutcome outcome;
   outcome.landed = false;

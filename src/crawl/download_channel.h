@@ -39,6 +39,12 @@ struct StagedFile {
   // A page the crawl will read: the channel tells when its copy has landed
   // (takeLandedCopies), where it tellsLanded().
   bool tellLanded = false;
+  // As in a FileRequest, where stagesConditional(): a page asked for with its
+  // recorded validators is fetched ahead with them, and a copy the server
+  // answered 304 answers the request with the same ones as not modified.
+  bool validators = false;
+  std::string ifNoneMatch{};
+  std::string ifModifiedSince{};
 };
 
 // A staged copy that has landed, for a StagedFile that asked to be told: the
@@ -128,6 +134,9 @@ class DownloadChannel {
   // copies that landed since the last call, for files staged with tellLanded.
   // A copy told of stays where it is until it is asked for or unstaged.
   virtual bool tellsLanded() const { return false; }
+  // Whether a StagedFile may carry validators and a conditional request's
+  // fields; a channel that cannot stage them is never given such a file.
+  virtual bool stagesConditional() const { return false; }
   virtual std::vector<LandedCopy> takeLandedCopies() { return {}; }
 };
 

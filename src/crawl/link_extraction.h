@@ -13,6 +13,11 @@
 
 namespace harvel {
 
+// The four scans of a page, in their order; the record keeps each link under
+// its scan's index. The href scans run only while the level allows.
+inline constexpr const char* kScanKeys[] = {"src=", "SRC=", "href=", "HREF="};
+inline constexpr std::size_t kFirstHrefKey = 2;
+
 enum class ScanEnd {
   Finished,  // the page text holds no further occurrence of the key
   Closed,    // the crawl window was closed during the scan

@@ -12,6 +12,7 @@
 #include "crawl/modern/untyped_picture.h"
 #include "crawl/modern/url_ending.h"
 #include "crawl/page_reader.h"
+#include "crawl/row_plan.h"
 #include "crawl/type_decision.h"
 
 namespace harvel {
@@ -47,37 +48,27 @@ class Predictions {
   std::unordered_set<std::string> seen_;
 };
 
-void ReadPageAhead(const CrawlContext& context, const std::string& copyPath,
-                   const std::string& pageUrl, std::int16_t level, Predictions& predictions) {
-  std::string text;
-  if (ReadPage(copyPath, text, [] { return true; }) != PageRead::Read)
-    return;
+// The scans of a page's text, or the texts they found that the record kept:
+// `textsOf` gives those of one scan key.
+void ScanAhead(const CrawlContext& context, const std::string& pageUrl, std::int16_t level,
+               const std::function<std::vector<std::string>(std::size_t key)>& textsOf,
+               Predictions& predictions) {
   const LinkResolver resolver(pageUrl);
-  const auto scan = [&](const char* key) {
-    ScanForKey(
-        text, key,
-        [&](std::string_view link) {
-          if (std::optional<TakenLink> taken =
-                  TakeLink(context.options, context.userExt, resolver, link, level))
-            predictions.queue(*taken);
-        },
-        [] { return true; });
-  };
-  scan("src=");
-  scan("SRC=");
-  if (level > 0) {
-    scan("href=");
-    scan("HREF=");
+  for (std::size_t key = 0; key < std::size(kScanKeys); ++key) {
+    if (key == kFirstHrefKey && level <= 0)
+      break;
+    for (const std::string& link : textsOf(key)) {
+      if (std::optional<TakenLink> taken =
+              TakeLink(context.options, context.userExt, resolver, link, level))
+        predictions.queue(*taken);
+    }
   }
 }
 
-void ReadModernPageAhead(const CrawlContext& context, const std::string& copyPath,
-                         const std::string& pageUrl, std::int16_t level, Predictions& predictions) {
-  const std::optional<std::string> text = ReadModernPageFile(copyPath);
-  if (!text)
-    return;
+void ReferencesAhead(const CrawlContext& context, const std::vector<PageReference>& references,
+                     std::int16_t level, Predictions& predictions) {
   const std::int16_t rowLevel = level;
-  for (const PageReference& reference : ReadPageReferences(*text, pageUrl)) {
+  for (const PageReference& reference : references) {
     if (reference.kind == ReferenceKind::Link && rowLevel <= 0)
       continue;  // a page of level 0 follows no href
     if (std::optional<TakenReference> taken =
@@ -116,9 +107,45 @@ std::vector<PredictedRow> ReadAhead(const CrawlContext& context, const CrawlTarg
   Predictions predictions(context, page, known);
   const std::int16_t level = TextToInt16(page.level).value_or(0);
   if (context.options.on(Check::ModernPages)) {
-    ReadModernPageAhead(context, copyPath, page.url, level, predictions);
+    if (const std::optional<std::string> text = ReadModernPageFile(copyPath))
+      ReferencesAhead(context, ReadPageReferences(*text, page.url), level, predictions);
   } else {
-    ReadPageAhead(context, copyPath, page.url, level, predictions);
+    std::string text;
+    if (ReadPage(copyPath, text, [] { return true; }) == PageRead::Read) {
+      ScanAhead(
+          context, page.url, level,
+          [&](std::size_t key) { return FindLinkTexts(text, kScanKeys[key]); }, predictions);
+    }
+  }
+  return std::move(predictions.rows);
+}
+
+std::vector<PredictedRow> PredictFromRecord(const CrawlContext& context, const CrawlTarget& page,
+                                            const PageLinks& links,
+                                            const std::function<bool(const std::string&)>& known) {
+  Predictions predictions(context, page, known);
+  const std::int16_t level = TextToInt16(page.level).value_or(0);
+  if (links.reader != PageReaderName(context.options))
+    return {};
+  if (links.reader == kModernReader) {
+    std::vector<PageReference> references;
+    for (const LinkText& link : links.links) {
+      if (link.kind >= 0 && link.kind <= static_cast<int>(ReferenceKind::Frame))
+        references.push_back(PageReference{static_cast<ReferenceKind>(link.kind), link.text});
+    }
+    ReferencesAhead(context, references, level, predictions);
+  } else {
+    ScanAhead(
+        context, page.url, level,
+        [&](std::size_t key) {
+          std::vector<std::string> texts;
+          for (const LinkText& link : links.links) {
+            if (link.kind == static_cast<int>(key))
+              texts.push_back(link.text);
+          }
+          return texts;
+        },
+        predictions);
   }
   return std::move(predictions.rows);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/crawl_target.h"
+#include "crawl/collected_files.h"
 #include "crawl/crawl_context.h"
 #include "crawl/modern/modern_types.h"
 
@@ -39,5 +40,12 @@ bool IsReadForLinks(const CrawlOptions& options, const std::string& saveFile, co
 std::vector<PredictedRow> ReadAhead(const CrawlContext& context, const CrawlTarget& page,
                                     const std::string& copyPath,
                                     const std::function<bool(const std::string&)>& known);
+
+// The rows the crawl will queue when the page row `page`, which the record
+// knows, proves unchanged: its recorded `links` taken as the crawl takes them
+// then. Links recorded by the other reader than the options' give none.
+std::vector<PredictedRow> PredictFromRecord(const CrawlContext& context, const CrawlTarget& page,
+                                            const PageLinks& links,
+                                            const std::function<bool(const std::string&)>& known);
 
 }  // namespace harvel

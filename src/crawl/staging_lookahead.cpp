@@ -57,18 +57,35 @@ bool StagingLookahead::readLandedPages(const CrawlState& state) {
   for (const LandedCopy& landed : channel.takeLandedCopies()) {
     const auto copy = staged_.find(landed.url);
     if (copy == staged_.end() || copy->second.folder != landed.folder || !copy->second.page ||
-        readAhead_.count(landed.url) > 0 ||
+        (readAhead_.count(landed.url) > 0 && !copy->second.fromRecord) ||
         !IsReadForLinks(context_.options, copy->second.saveFile, copy->second.facts,
                         landed.contentType)) {
       continue;
     }
+    // A page the record knows has changed: its file, not the record, tells
+    // what the crawl will queue below it now.
+    std::vector<PredictedRow> recorded;
+    if (const auto page = readAhead_.find(landed.url); page != readAhead_.end()) {
+      recorded = std::move(page->second);
+      readAhead_.erase(page);
+      for (const PredictedRow& row : recorded)
+        predicted_.erase(row.row.url);
+    }
+    copy->second.fromRecord = false;
     std::vector<PredictedRow> rows =
         ReadAhead(context_, copy->second.row, landed.path, [&](const std::string& url) {
           return state.visited.URLBufCheck(url) != 0 || predicted_.count(url) > 0;
         });
+    std::unordered_set<std::string> still;
     for (const PredictedRow& row : rows)
-      predicted_.insert(row.row.url);
-    readAhead_.emplace(landed.url, std::move(rows));
+      still.insert(row.row.url);
+    remember(landed.url, std::move(rows));
+    for (const PredictedRow& row : recorded) {
+      const auto gone = staged_.find(row.row.url);
+      if (still.count(row.row.url) == 0 && gone != staged_.end() &&
+          gone->second.fromPage == landed.url)
+        drop(row.row.url);
+    }
     read = true;
   }
   return read;
@@ -133,20 +150,47 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
     return;
   const RowPlan plan =
       PlanRow(context_, state, row, referer, predicted != nullptr ? &predicted->facts : nullptr);
-  // A page the record knows is asked for conditionally when its row comes.
-  if (plan.action != RowAction::Request || plan.known.kind != KnownUrl::Kind::Unknown)
+  if (plan.action != RowAction::Request)
+    return;
+  const FileRequest& request = plan.request;
+  // A page the record knows is asked for conditionally: fetched ahead only by
+  // a downloader that can do the same.
+  const bool conditional = !request.ifNoneMatch.empty() || !request.ifModifiedSince.empty();
+  if (conditional && !context_.channel.stagesConditional())
     return;
   const RowFacts facts = predicted != nullptr ? predicted->facts : FactsOf(state, row.url);
   const bool page =
       context_.channel.tellsLanded() && MayBeReadForLinks(context_.options, plan.saveFile, facts);
-  const FileRequest& request = plan.request;
-  context_.channel.Stage(StagedFile{request.url, plan.saveFolder, request.referer, request.maxSize,
-                                    request.minPicture, page},
-                         jobs());
-  staged_.emplace(row.url, Copy{plan.saveFolder, row, plan.saveFile, facts, page,
-                                predicted != nullptr ? predicted->referer : std::string()});
+  StagedFile file{request.url,     plan.saveFolder,    request.referer,
+                  request.maxSize, request.minPicture, page};
+  file.validators = request.validators;
+  file.ifNoneMatch = request.ifNoneMatch;
+  file.ifModifiedSince = request.ifModifiedSince;
+  context_.channel.Stage(file, jobs());
+  staged_.emplace(row.url,
+                  Copy{plan.saveFolder, row, plan.saveFile, facts, page,
+                       predicted != nullptr ? predicted->referer : std::string(), conditional});
   if (first)
     current_ = row.url;
+  if (conditional)
+    predictFromRecord(state, row, plan.saveFolder);
+}
+
+void StagingLookahead::predictFromRecord(const CrawlState& state, const CrawlTarget& page,
+                                         const std::string& folder) {
+  PageLinks links;
+  if (context_.collected == nullptr || readAhead_.count(page.url) > 0 ||
+      !context_.collected->pageLinks(folder, page.url, links))
+    return;
+  remember(page.url, PredictFromRecord(context_, page, links, [&](const std::string& url) {
+             return state.visited.URLBufCheck(url) != 0 || predicted_.count(url) > 0;
+           }));
+}
+
+void StagingLookahead::remember(const std::string& page, std::vector<PredictedRow> rows) {
+  for (const PredictedRow& row : rows)
+    predicted_.insert(row.row.url);
+  readAhead_.emplace(page, std::move(rows));
 }
 
 void StagingLookahead::settle(const CrawlState& state, const std::string& page) {

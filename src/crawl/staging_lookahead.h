@@ -26,6 +26,12 @@ namespace harvel {
 // row at a time, reads each page it requested as it got it, and sends one
 // request per wanted row; a prediction that turns out wrong only costs a copy
 // that is dropped once the crawl has read that page.
+//
+// With the only-new option, a page the record knows is fetched ahead with its
+// recorded validators (where the channel stages conditionally), and the rows
+// below it are predicted from the links the record keeps for it, as the crawl
+// will queue them when the server says it did not change; should its copy
+// land changed, the copy is read ahead instead.
 class StagingLookahead {
  public:
   explicit StagingLookahead(CrawlContext& context) : context_(context) {}
@@ -55,6 +61,9 @@ class StagingLookahead {
     RowFacts facts;
     bool page = false;     // the crawl may read it for links: told of when it lands
     std::string fromPage;  // the page read ahead that predicted it; empty for a list row
+    // A page the record knows, fetched ahead conditionally: what lies below
+    // it is predicted from its recorded links until its copy lands changed.
+    bool fromRecord = false;
   };
 
   int jobs() const;
@@ -64,6 +73,9 @@ class StagingLookahead {
   void stageAhead(const CrawlState& state, std::size_t fromRow);
   void consider(const CrawlState& state, const CrawlTarget& row, const std::string& referer,
                 const PredictedRow* predicted, bool first);
+  void predictFromRecord(const CrawlState& state, const CrawlTarget& page,
+                         const std::string& folder);
+  void remember(const std::string& page, std::vector<PredictedRow> rows);
   void settle(const CrawlState& state, const std::string& page);
   void drop(const std::string& url);
 

@@ -123,10 +123,11 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         handleRequest(socket, *message);
         break;
       case MessageKind::Hello:
-        Send(*socket, EncodeHello(Hello{kChannelVersion,
-                                        {kFeatureReferer, kFeatureMaxSize, kFeatureRetry,
-                                         kFeatureStage, kFeatureStageLanded, kFeatureSettings,
-                                         kFeatureMinPicture, kFeatureConditional}}));
+        Send(*socket,
+             EncodeHello(Hello{kChannelVersion,
+                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
+                                kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
+                                kFeatureConditional, kFeatureStageConditional}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);

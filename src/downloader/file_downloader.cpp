@@ -105,16 +105,17 @@ bool FileDownloader::begin(const DownloadRequest& request,
   if (!prepare(request.url, request.referer, request.maxSize, request.minPicture,
                TextFromPath(target.parent_path()), std::move(connection)))
     return false;
-  setConditional(request);
+  setConditional(request.ifNoneMatch, request.ifModifiedSince);
   return true;
 }
 
-void FileDownloader::setConditional(const DownloadRequest& request) {
+void FileDownloader::setConditional(const std::string& ifNoneMatch,
+                                    const std::string& ifModifiedSince) {
   std::vector<std::string> lines;
-  if (SendableValidator(request.ifNoneMatch))
-    lines.push_back("If-None-Match: " + request.ifNoneMatch);
-  if (SendableValidator(request.ifModifiedSince))
-    lines.push_back("If-Modified-Since: " + request.ifModifiedSince);
+  if (SendableValidator(ifNoneMatch))
+    lines.push_back("If-None-Match: " + ifNoneMatch);
+  if (SendableValidator(ifModifiedSince))
+    lines.push_back("If-Modified-Since: " + ifModifiedSince);
   if (lines.empty())
     return;
   for (const curl_slist* header = connection_ ? connection_->headers() : nullptr; header != nullptr;
@@ -133,8 +134,11 @@ bool FileDownloader::begin(const StageOrder& order,
   if (!PathFromText(order.folder).is_absolute())
     return refuse(failure::kBadRequest, "not an absolute folder: " + order.folder);
   targetPath_.clear();
-  return prepare(order.url, order.referer, order.maxSize, order.minPicture, order.folder,
-                 std::move(connection));
+  if (!prepare(order.url, order.referer, order.maxSize, order.minPicture, order.folder,
+               std::move(connection)))
+    return false;
+  setConditional(order.ifNoneMatch, order.ifModifiedSince);
+  return true;
 }
 
 bool FileDownloader::prepare(const std::string& url, const std::string& referer,

@@ -75,8 +75,8 @@ class FileDownloader {
              std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // Fetching ahead: prepares the download of `order` into its folder, under a
-  // name not known while the transfer runs. It ends with keep() and then
-  // commit() or abandon(), never with finish().
+  // name not known while the transfer runs; conditional as a request is. It ends with keep() and
+  // then commit() or abandon(), never with finish().
   bool begin(const StageOrder& order, std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // The handle whose transfer fetches the begun download.
@@ -129,7 +129,7 @@ class FileDownloader {
   // `notice` says how the transfer ended: a landed file is given the name
   // `path`, any other removed.
   DownloadNotice place(DownloadNotice notice, const std::string& path);
-  void setConditional(const DownloadRequest& request);
+  void setConditional(const std::string& ifNoneMatch, const std::string& ifModifiedSince);
 
   CURL* easy_;
   // The settings the handle was last given: they must live while it uses them.

@@ -23,7 +23,7 @@ std::string FolderOfPath(const std::string& path) {
 // here (the folder, the disk). A server's answer (an error status, a body cut
 // off, a transfer too slow) would only be met again.
 bool WorthAnotherTry(const DownloadNotice& notice) {
-  if (notice.landed)
+  if (notice.landed || notice.notModified)
     return false;
   return IsPassingFailure(notice) || notice.reason == failure::kUnwritable ||
          notice.reason == failure::kDiskFull || notice.reason == failure::kOther;
@@ -89,7 +89,9 @@ bool StagedTransfers::take(Client client, const DownloadRequest& request,
   if (transfer == nullptr)
     return false;
   if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize ||
-      transfer->order.minPicture != request.minPicture || transfer->connection != connection) {
+      transfer->order.minPicture != request.minPicture || transfer->connection != connection ||
+      transfer->order.ifNoneMatch != request.ifNoneMatch ||
+      transfer->order.ifModifiedSince != request.ifModifiedSince) {
     remove(*transfer);  // fetched otherwise than asked now: of no use
     startMore(client);
     return false;

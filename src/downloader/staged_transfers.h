@@ -27,9 +27,10 @@ namespace harvel {
 // order they were staged, into hidden files in their target folders, all
 // transfers driven by one libcurl multi handle from the event loop (one easy
 // handle per transfer; connections to a server are reused). A request for a
-// staged URL with the same Referer, size limit and min-picture into the same folder is
-// answered from the staged copy, renamed into place under the name the
-// request gives. Clients never see each other's
+// staged URL with the same Referer, size limit, min-picture and conditional
+// validators into the same folder is answered from the staged copy, renamed
+// into place under the name the request gives (or, for a copy the server
+// answered 304, as not modified, with no file). Clients never see each other's
 // copies; a copy that is unstaged, or whose client leaves, is removed.
 class StagedTransfers {
  public:
@@ -59,7 +60,8 @@ class StagedTransfers {
              std::shared_ptr<const ConnectionSetup> connection = nullptr);
   void unstage(Client client, const std::string& url, const std::string& folder);
   // False when `client` has no copy of `request`'s URL staged into its folder
-  // with its Referer, size limit, min-picture and connection settings;
+  // with its Referer, size limit, min-picture, if-none-match,
+  // if-modified-since and connection settings;
   // otherwise `taken` is called once the copy is in place or has failed
   // (from inside this call when it is ready).
   bool take(Client client, const DownloadRequest& request,

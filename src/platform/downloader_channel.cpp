@@ -88,6 +88,7 @@ bool DownloaderChannel::connectToRunning() {
     const bool stages = peerStages_;
     const bool judges = peerJudgesPictures_;
     const bool tells = peerTellsLanded_;
+    const bool stagesConditional = peerStagesConditional_;
     const bool takesSettings = peerTakesSettings_;
     const bool conditional = peerConditional_;
     attach(socket);
@@ -95,6 +96,7 @@ bool DownloaderChannel::connectToRunning() {
     peerStages_ = stages;
     peerJudgesPictures_ = judges;
     peerTellsLanded_ = tells;
+    peerStagesConditional_ = stagesConditional;
     peerTakesSettings_ = takesSettings;
     peerConditional_ = conditional;
     return true;
@@ -149,6 +151,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       peerConditional_ = version_ >= kChannelVersion && answer.has(kFeatureConditional);
       peerJudgesPictures_ = version_ >= kChannelVersion && answer.has(kFeatureMinPicture);
       peerTellsLanded_ = peerStages_ && answer.has(kFeatureStageLanded);
+      peerStagesConditional_ = peerStages_ && answer.has(kFeatureStageConditional);
       peerTakesSettings_ = version_ >= kChannelVersion && answer.has(kFeatureSettings);
       return true;
     }
@@ -215,6 +218,7 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   peerConditional_ = false;
   peerJudgesPictures_ = false;
   peerTellsLanded_ = false;
+  peerStagesConditional_ = false;
   landed_.clear();  // the copies of an earlier connection are gone
   peerTakesSettings_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
@@ -293,10 +297,23 @@ bool DownloaderChannel::canStage() const {
 
 void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
   // A staging order that cannot be delivered is only a lost head start.
-  if (canStage())
-    send(EncodeStage(StageOrder{file.url, file.folder, file.referer, file.maxSize, jobs,
-                                peerJudgesPictures_ ? file.minPicture : PictureSize{},
-                                file.tellLanded && peerTellsLanded_}));
+  if (!canStage())
+    return;
+  StageOrder order{file.url,
+                   file.folder,
+                   file.referer,
+                   file.maxSize,
+                   jobs,
+                   peerJudgesPictures_ ? file.minPicture : PictureSize{},
+                   file.tellLanded && peerTellsLanded_};
+  if (peerStagesConditional_) {
+    order.validators = file.validators;
+    order.ifNoneMatch = file.ifNoneMatch;
+    order.ifModifiedSince = file.ifModifiedSince;
+  } else if (!file.ifNoneMatch.empty() || !file.ifModifiedSince.empty()) {
+    return;  // fetched in full, the copy could answer no conditional request
+  }
+  send(EncodeStage(order));
 }
 
 void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {
@@ -306,6 +323,10 @@ void DownloaderChannel::Unstage(const std::string& url, const std::string& folde
 
 bool DownloaderChannel::tellsLanded() const {
   return canStage() && peerTellsLanded_;
+}
+
+bool DownloaderChannel::stagesConditional() const {
+  return canStage() && peerStagesConditional_;
 }
 
 std::vector<LandedCopy> DownloaderChannel::takeLandedCopies() {

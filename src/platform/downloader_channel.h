@@ -73,6 +73,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   void Stage(const StagedFile& file, int jobs) override;
   void Unstage(const std::string& url, const std::string& folder) override;
   bool tellsLanded() const override;
+  bool stagesConditional() const override;
   std::vector<LandedCopy> takeLandedCopies() override;
 
   enum class SettingsResult {
@@ -127,6 +128,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool recovering_ = false;
   bool peerStages_ = false;                // the downloader fetches ahead (its hello says "stage")
   bool peerTellsLanded_ = false;           // ... and tells of landed copies ("stage-landed")
+  bool peerStagesConditional_ = false;     // ... and stages conditionally ("stage-conditional")
   std::vector<LandedCopy> landed_;         // told of, not yet taken
   bool peerJudgesPictures_ = false;        // it judges pictures by their headers ("min-picture")
   bool peerTakesSettings_ = false;         // its hello says "settings"

@@ -22,7 +22,7 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
       ++requestsWithout;
     } else {
       ++(copy->second == request.referer + " " + std::to_string(request.maxSize.value_or(-1)) +
-                             " " + PictureSizeText(request.minPicture)
+                             " " + PictureSizeText(request.minPicture) + " " + request.ifNoneMatch
              ? copiesUsed
              : copiesUnused);
       held.erase(copy);
@@ -91,9 +91,9 @@ void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mai
 
 void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
   staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
-  held.emplace(file.url + "," + file.folder, file.referer + " " +
-                                                 std::to_string(file.maxSize.value_or(-1)) + " " +
-                                                 PictureSizeText(file.minPicture));
+  held.emplace(file.url + "," + file.folder,
+               file.referer + " " + std::to_string(file.maxSize.value_or(-1)) + " " +
+                   PictureSizeText(file.minPicture) + " " + file.ifNoneMatch);
   if (tells && file.tellLanded)
     pump_.post(std::chrono::milliseconds(5), [this, file] { land(file); });
 }

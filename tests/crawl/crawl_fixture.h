@@ -33,6 +33,7 @@ class FakeSiteChannel : public DownloadChannel {
   void Stage(const StagedFile& file, int jobs) override;
   void Unstage(const std::string& url, const std::string& folder) override;
   bool tellsLanded() const override { return tells; }
+  bool stagesConditional() const override { return conditionalStages; }
   std::vector<LandedCopy> takeLandedCopies() override { return std::exchange(landed, {}); }
 
   std::map<std::string, std::string> site;          // URL -> body
@@ -56,8 +57,10 @@ class FakeSiteChannel : public DownloadChannel {
   bool stages = false;                // answers canStage()
   std::vector<std::string> staged;    // "url,folder jobs" of every Stage()
   std::vector<std::string> unstaged;  // "url,folder" of every Unstage()
-  // Staged copies as the downloader keeps them: "url,folder" -> "referer max-size"
-  // of each copy not yet asked for or dropped, and how the others ended.
+  bool conditionalStages = false;     // answers stagesConditional()
+  // Staged copies as the downloader keeps them: "url,folder" -> "referer
+  // max-size min-picture if-none-match" of each copy not yet asked for or
+  // dropped, and how the others ended.
   std::map<std::string, std::string> held;
   int copiesUsed = 0;       // asked for with the Referer and limits they were staged with
   int copiesUnused = 0;     // unstaged, or asked for otherwise

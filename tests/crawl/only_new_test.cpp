@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "crawl_fixture.h"
 #include "record/recorded_folders.h"
@@ -137,6 +138,54 @@ TEST_F(OnlyNewTest, NothingTheRecordKnowsIsFetchedAhead) {
   site("http://h.test/sub.html", R"(<img src="c.gif"><img src="d.gif">)", "\"s2\"");
   ASSERT_EQ(again(), CrawlOutcome::Completed);
   EXPECT_EQ(channel.staged, (Strings{"http://h.test/d.gif," + folder.text() + "/site 4"}));
+}
+
+TEST_F(OnlyNewTest, KnownPagesAreFetchedAheadConditionallyAndChangeNothing) {
+  // Two crawls of an unchanged site into a title: what the second reports,
+  // its counts and the record it leaves.
+  const auto twice = [&](const std::string& title) {
+    EXPECT_EQ(crawl(kStart, "3", title), CrawlOutcome::Completed);
+    channel.copiesUsed = channel.requestsWithout = 0;
+    channel.conditional.clear();
+    observer.records.clear();
+    EXPECT_EQ(crawl(kStart, "3", title), CrawlOutcome::Completed);
+    Strings seen{observer.status2.back()};
+    for (const RequestRecord& record : observer.records) {
+      seen.push_back(record.url + " " + record.path.substr(record.path.rfind('/') + 1) + " " +
+                     (record.outcome.notModified        ? "not-modified"
+                      : record.outcome.alreadyCollected ? "collected"
+                                                        : FailureReasonText(record.outcome)));
+    }
+    const std::string titleFolder = folder.text() + "/" + title;
+    records.open(titleFolder);
+    for (const char* name : {"index.html", "sub.html", "a.gif", "b.gif", "c.gif"}) {
+      const KnownUrl known = records.lookup(titleFolder, std::string("http://h.test/") + name);
+      seen.push_back(std::to_string(static_cast<int>(known.kind)) + " " + known.localName + " " +
+                     known.etag);
+    }
+    return seen;
+  };
+  const Strings oneJob = twice("one");
+
+  channel.stages = channel.tells = channel.conditionalStages = true;
+  options.setSpeedLevel(0);
+  options.setJobs(4);
+  // What is on its way when the start page is asked for.
+  std::map<std::string, std::string> ahead;
+  channel.onRequest = [&](const std::string& url) {
+    if (url == kStart)
+      ahead = channel.held;
+  };
+  EXPECT_EQ(twice("ahead"), oneJob);
+  // The page below the start page, predicted from the start page's recorded
+  // links, was staged with its own validators before the start page's
+  // answer came; both requests were answered from their copies.
+  const std::string sub = "http://h.test/sub.html," + folder.text() + "/ahead";
+  ASSERT_EQ(ahead.count(sub), 1u);
+  EXPECT_TRUE(ahead[sub].ends_with(" \"s1\"")) << ahead[sub];
+  EXPECT_EQ(channel.copiesUsed, 2);
+  EXPECT_EQ(channel.requestsWithout, 0);
+  EXPECT_EQ(channel.conditional, (Strings{kStart, "http://h.test/sub.html"}));
 }
 
 TEST_F(OnlyNewTest, ARecordIsKeptOnlyWithTheOptionAndNeverUsedWhenItCannotBe) {

@@ -54,6 +54,16 @@ class StagingTest : public ::testing::Test {
       res.set_content("not here", "text/html");
     });
     site.serveSlowly("/slow.gif", "image/gif", 400, 's');
+    // Unchanged since the validator "v1".
+    site.routes().Get("/page.html", [this](const httplib::Request& req, httplib::Response& res) {
+      ++pageHits;
+      res.set_header("ETag", "\"v1\"");
+      if (req.get_header_value("If-None-Match") == "\"v1\"") {
+        res.status = 304;
+        return;
+      }
+      res.set_content("<img src=\"a.gif\">", "text/html");
+    });
     // Last: the first route that matches answers.
     site.routes().Get(R"(/(\w+)\.gif)",
                       [this](const httplib::Request& req, httplib::Response& res) {
@@ -91,6 +101,7 @@ class StagingTest : public ::testing::Test {
   DownloaderProcess downloader;
   TempFolder out;
   std::atomic<int> hits{0};
+  std::atomic<int> pageHits{0};
 };
 
 // A stage order that asks to be told hears where its copy lies once it has
@@ -120,6 +131,59 @@ TEST_F(StagingTest, ACopyThatAskedToBeToldIsAnnouncedWhereItLiesUntilTaken) {
   ASSERT_TRUE(page);
   EXPECT_TRUE(page->landed);
   EXPECT_TRUE(FolderBecomes(out.path(), {"page.gif", "quiet.gif"}));
+}
+
+// A page fetched ahead with its validators: the server's 304 leaves no file,
+// answers the request with the same validators as not modified, and serves no
+// request with other ones.
+TEST_F(StagingTest, AConditionalCopyAnswersOnlyTheSameConditionalRequest) {
+  RawClient client;
+  ASSERT_TRUE(client.connect());
+  client.sendBytes(EncodeHello(Hello{kChannelVersion, {}}));
+  const auto hello = client.message();
+  ASSERT_TRUE(hello);
+  ASSERT_TRUE(ParseHello(*hello).has(kFeatureStageConditional));
+  const auto stageWith = [&](const std::string& etag) {
+    StageOrder order{site.url("/page.html"), out.path().string(), {}, {}, 4, {}, true};
+    order.validators = true;
+    order.ifNoneMatch = etag;
+    client.sendBytes(EncodeStage(order));
+  };
+  const auto ask = [&](const std::string& etag) {
+    DownloadRequest request{
+        site.url("/page.html"), (out.path() / "page.html").string(), {}, {}, {}};
+    request.validators = true;
+    request.ifNoneMatch = etag;
+    client.request(request);
+    const auto message = client.message();  // a notice, never a landed copy first
+    return message ? ParseNotice(*message) : std::nullopt;
+  };
+  const auto hitsBecome = [&](int expected) {
+    for (int i = 0; i < 250 && pageHits < expected; ++i)
+      QThread::msleep(20);
+    return pageHits == expected;
+  };
+
+  stageWith("\"v1\"");
+  ASSERT_TRUE(hitsBecome(1));
+  const auto unchanged = ask("\"v1\"");
+  ASSERT_TRUE(unchanged);
+  EXPECT_TRUE(unchanged->notModified);
+  EXPECT_FALSE(unchanged->landed);
+  EXPECT_EQ(unchanged->etag, "\"v1\"");
+  EXPECT_EQ(pageHits, 1);  // answered from the copy
+  EXPECT_TRUE(FolderBecomes(out.path(), {}));
+
+  // Staged with an older validator, the copy is the whole page: the request
+  // with the current one is fetched again the ordinary way, and the copy goes.
+  stageWith("\"v0\"");
+  ASSERT_TRUE(hitsBecome(2));
+  ASSERT_TRUE(client.message());  // the landed copy is told of
+  const auto again = ask("\"v1\"");
+  ASSERT_TRUE(again);
+  EXPECT_TRUE(again->notModified);
+  EXPECT_EQ(pageHits, 3);
+  EXPECT_TRUE(FolderBecomes(out.path(), {}));
 }
 
 TEST_F(StagingTest, AStagedCopyAnswersItsRequestUnderTheNameGivenThen) {

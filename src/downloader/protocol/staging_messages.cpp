@@ -29,6 +29,11 @@ std::optional<StageOrder> ParseTarget(const Message& message, MessageKind kind) 
     order.minPicture = *size;
   }
   order.tellLanded = NumberField(message.fields, "tell-landed") == 1;
+  order.validators = FieldValue(message.fields, "validators") == std::string_view("1");
+  if (const auto etag = FieldValue(message.fields, "if-none-match"))
+    order.ifNoneMatch = std::string(*etag);
+  if (const auto since = FieldValue(message.fields, "if-modified-since"))
+    order.ifModifiedSince = std::string(*since);
   if (const auto jobs = NumberField(message.fields, "jobs"))
     order.jobs = static_cast<int>(std::clamp<long long>(*jobs, 1, kMaxStageJobs));
   return order;
@@ -46,6 +51,12 @@ std::string EncodeStage(const StageOrder& order) {
     fields.emplace_back("min-picture", PictureSizeText(order.minPicture));
   if (order.tellLanded)
     fields.emplace_back("tell-landed", "1");
+  if (order.validators)
+    fields.emplace_back("validators", "1");
+  if (!order.ifNoneMatch.empty())
+    fields.emplace_back("if-none-match", order.ifNoneMatch);
+  if (!order.ifModifiedSince.empty())
+    fields.emplace_back("if-modified-since", order.ifModifiedSince);
   return EncodeFieldMessage(MessageKind::Stage, fields);
 }
 

@@ -16,6 +16,9 @@ inline constexpr const char* kFeatureStage = "stage";
 // The feature of a downloader that tells a client of a staged copy that has
 // landed, when its stage order asked for it (Landed).
 inline constexpr const char* kFeatureStageLanded = "stage-landed";
+// The feature of a downloader that fetches ahead conditionally: a stage order
+// may carry validators, if-none-match and if-modified-since as a request does.
+inline constexpr const char* kFeatureStageConditional = "stage-conditional";
 
 // Stage: fetch `url` into a hidden file in `folder`, sent with `referer`,
 // refused over `maxSize` and left out under `minPicture` exactly as a request
@@ -33,6 +36,15 @@ struct StageOrder {
   // Tell the client once the copy has landed (field "tell-landed", sent only
   // to a downloader that states "stage-landed").
   bool tellLanded = false;
+  // As in a request (fields "validators", "if-none-match", "if-modified-since",
+  // sent only to a downloader that states "stage-conditional"): the copy is
+  // fetched conditionally, a 304 ends it as not modified with no file, and it
+  // answers only a request with the same if-none-match and if-modified-since.
+  bool validators = false;
+  std::string ifNoneMatch{};
+  std::string ifModifiedSince{};
+
+  bool conditional() const { return !ifNoneMatch.empty() || !ifModifiedSince.empty(); }
 };
 
 // Landed: the copy of a stage order that asked to be told has landed and lies
@@ -45,7 +57,8 @@ struct LandedMessage {
 };
 inline constexpr int kMaxStageJobs = 16;
 
-// Fields: url, folder, jobs and, when set, referer, max-size and min-picture.
+// Fields: url, folder, jobs and, when set, referer, max-size, min-picture,
+// tell-landed, validators, if-none-match and if-modified-since.
 std::string EncodeStage(const StageOrder& order);
 // Fields: url, folder.
 std::string EncodeUnstage(std::string_view url, std::string_view folder);
