@@ -17,7 +17,7 @@ struct DownloadRequest {
   std::string path;
   std::string referer;                  // empty: none
   std::optional<std::int64_t> maxSize;  // bytes; a larger file is refused
-  PictureSize minPicture;               // a smaller picture is left out; 0 × 0: none
+  PictureSize minPicture{};             // a smaller picture is left out; 0 × 0: none
   // Feature "conditional": the notice is to carry the server's ETag and
   // Last-Modified; and, when either is set, the request is conditional and
   // may end as not modified.
