@@ -110,6 +110,32 @@ ConnectionSetup::~ConnectionSetup() {
     curl_share_cleanup(jar_);
 }
 
+std::vector<std::string> ConnectionSetup::cookieLines() const {
+  std::vector<std::string> lines;
+  CURL* reader = curl_easy_init();
+  if (reader == nullptr)
+    return lines;
+  curl_easy_setopt(reader, CURLOPT_SHARE, jar_);
+  curl_slist* cookies = nullptr;
+  if (curl_easy_getinfo(reader, CURLINFO_COOKIELIST, &cookies) == CURLE_OK) {
+    for (const curl_slist* line = cookies; line != nullptr; line = line->next)
+      lines.emplace_back(line->data);
+  }
+  curl_slist_free_all(cookies);
+  curl_easy_cleanup(reader);
+  return lines;
+}
+
+void ConnectionSetup::addCookieLines(const std::vector<std::string>& lines) const {
+  CURL* writer = curl_easy_init();
+  if (writer == nullptr)
+    return;
+  curl_easy_setopt(writer, CURLOPT_SHARE, jar_);
+  for (const std::string& line : lines)
+    curl_easy_setopt(writer, CURLOPT_COOKIELIST, line.c_str());
+  curl_easy_cleanup(writer);
+}
+
 void ConnectionSetup::Apply(const ConnectionSetup* setup, CURL* easy, const std::string& url) {
   if (setup != nullptr) {
     setup->apply(easy, url);

@@ -38,6 +38,13 @@ class ConnectionSetup {
   // sends these too).
   const curl_slist* headers() const { return headers_; }
 
+  // The settings as the client gave them.
+  const SettingsOrder& order() const { return order_; }
+  // The browser that renders this client's pages shares the jar: the cookies
+  // in it as cookies.txt lines, and lines of that form (a page's cookies) put in.
+  std::vector<std::string> cookieLines() const;
+  void addCookieLines(const std::vector<std::string>& lines) const;
+
  private:
   ConnectionSetup() = default;
   void apply(CURL* easy, const std::string& url) const;

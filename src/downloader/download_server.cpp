@@ -2,13 +2,16 @@
 
 #include <limits>
 
+#include "common/browser_program.h"
 #include "common/number_text.h"
+#include "downloader/failure_reason.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
 #include "downloader/protocol/hello.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/settings_message.h"
 #include "downloader/protocol/staging_messages.h"
+#include "downloader/rendered_page.h"
 
 namespace harvel {
 namespace {
@@ -37,7 +40,10 @@ bool HoldsZeroByte(const DownloadRequest& request) {
 
 DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds idleTimeout,
                                QObject* parent)
-    : QObject(parent), queue_(limits), staged_(limits) {
+    : QObject(parent),
+      queue_(limits),
+      staged_(limits),
+      renderLimits_(RenderLimitsFromEnvironment()) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
   staged_.setLandedListener([this](StagedTransfers::Client client, const StageOrder& order,
                                    const std::string& path, const DownloadNotice& notice) {
@@ -50,6 +56,8 @@ DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds 
   idleTimer_.setSingleShot(true);
   idleTimer_.setInterval(idleTimeout);
   connect(&idleTimer_, &QTimer::timeout, this, [this] {
+    for (auto& [socket, client] : clients_)
+      endBrowser(client.renderer.get());
     queue_.stop();
     staged_.stop();
     emit idle();
@@ -57,6 +65,8 @@ DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds 
 }
 
 DownloadServer::~DownloadServer() {
+  for (auto& [socket, client] : clients_)
+    endBrowser(client.renderer.get());
   queue_.stop();
   staged_.stop();
   // The sockets go with the listener; their handlers must not run on a half-destroyed object.
@@ -94,6 +104,9 @@ void DownloadServer::accept(QLocalSocket* socket) {
   clients_.emplace(socket, Client{});
   connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
   connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+    // Its browser ends with it.
+    if (auto found = clients_.find(socket); found != clients_.end())
+      endBrowser(found->second.renderer.get());
     clients_.erase(socket);
     // Its transfers end and its staged copies go.
     staged_.dropClient(socket);
@@ -114,6 +127,8 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
   while (auto message = decoder.next()) {
     switch (message->kind) {
       case MessageKind::Close:
+        for (auto& [client, state] : clients_)
+          endBrowser(state.renderer.get());
         queue_.stop();
         staged_.stop();
         emit closeRequested();
@@ -127,7 +142,7 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
              EncodeHello(Hello{kChannelVersion,
                                {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
                                 kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
-                                kFeatureConditional, kFeatureStageConditional}}));
+                                kFeatureConditional, kFeatureStageConditional, kFeatureRender}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
@@ -170,6 +185,10 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
   const std::shared_ptr<const ConnectionSetup> connection = clients_[socket].connection;
   // A URL or path holding a zero byte is refused as a bad request before any
   // staged copy is looked at: the C calls would see a shorter text.
+  if (request && !HoldsZeroByte(*request) && request->renderScrolls > 0) {
+    renderPage(socket, *request, done, connection);
+    return;
+  }
   if (request && !HoldsZeroByte(*request)) {
     const bool staged =
         staged_.take(socket, *request, connection,
@@ -186,6 +205,62 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
       return;
   }
   queue_.post(std::move(request), done, connection);
+}
+
+void DownloadServer::renderPage(QLocalSocket* socket, const DownloadRequest& request,
+                                std::function<void(DownloadNotice)> done,
+                                std::shared_ptr<const ConnectionSetup> connection) {
+  Client& client = clients_[socket];
+  if (!client.renderer) {
+    const std::optional<std::string> program = FindBrowserProgram();
+    if (!program) {
+      done(FailedNotice(failure::kNoBrowser, BrowserMissingText()));
+      return;
+    }
+    client.renderer = std::make_unique<PageRenderer>(*program, renderLimits_);
+  }
+  RenderOrder order{request.url, request.referer, request.renderScrolls, {}, {}, {}, {}, {}};
+  if (connection) {
+    order.cookies = connection->cookieLines();
+    order.userAgent = connection->order().userAgent;
+    order.headers = connection->order().headers;
+    order.proxy = connection->order().proxy;
+    order.environment = connection->order().environment;
+  }
+  const auto started = std::chrono::steady_clock::now();
+  client.renderer->render(
+      std::move(order), [this, request, done, connection, started](RenderResult result) {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - started);
+        switch (result.outcome) {
+          case RenderResult::Outcome::NotRendered: {
+            DownloadRequest plain = request;
+            plain.renderScrolls = 0;
+            queue_.post(std::move(plain), done, connection);
+            return;
+          }
+          case RenderResult::Outcome::Failed: {
+            DownloadNotice failed = FailedNotice(
+                failure::kRenderFailed, ReasonText(failure::kRenderFailed, result.reasonText));
+            failed.elapsedMs = elapsed.count();
+            done(std::move(failed));
+            return;
+          }
+          case RenderResult::Outcome::Rendered:
+            if (connection)
+              connection->addCookieLines(result.cookies);
+            done(LandRenderedPage(request, result, &temporaryFileRecord_, elapsed));
+            return;
+        }
+      });
+}
+
+void DownloadServer::endBrowser(PageRenderer* renderer) {
+  if (renderer == nullptr)
+    return;
+  browserStarts_ += renderer->browserStarts();
+  peakBrowserBytes_ = std::max(peakBrowserBytes_, renderer->peakResidentBytes());
+  renderer->stop();
 }
 
 void DownloadServer::applySettings(QLocalSocket* socket, const Message& message) {

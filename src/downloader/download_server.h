@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -16,6 +17,8 @@
 #include "downloader/local_listener.h"
 #include "downloader/protocol/frame.h"
 #include "downloader/protocol/notice.h"
+#include "downloader/render/page_renderer.h"
+#include "downloader/render/render_limits.h"
 #include "downloader/staged_transfers.h"
 #include "downloader/temporary_file_record.h"
 
@@ -47,6 +50,10 @@ class DownloadServer : public QObject {
   bool listen(QString& error);
   // The copies staged by every client since the start.
   const StagedTransfers& staged() const { return staged_; }
+  // For benchmarks: browsers started for rendering, and the most memory one
+  // held, over every client since the start.
+  int browserStarts() const { return browserStarts_; }
+  std::int64_t peakBrowserBytes() const { return peakBrowserBytes_; }
 
  signals:
   // A client sent the close message; the running download has been stopped.
@@ -62,6 +69,13 @@ class DownloadServer : public QObject {
   void handleRequest(QLocalSocket* socket, const Message& message);
   // A settings message: the client's new connection settings, answered.
   void applySettings(QLocalSocket* socket, const Message& message);
+  // A request with render: the client's browser opens the page (started at
+  // its first one). A page the browser cannot show is downloaded the ordinary way.
+  void renderPage(QLocalSocket* socket, const DownloadRequest& request,
+                  std::function<void(DownloadNotice)> done,
+                  std::shared_ptr<const ConnectionSetup> connection);
+  // Ends a client's browser, keeping its figures for browserStarts().
+  void endBrowser(PageRenderer* renderer);
   // One request's notice, sent once it and every request before it have ended.
   struct Answer {
     MessageKind requestKind = MessageKind::Request;
@@ -79,6 +93,7 @@ class DownloadServer : public QObject {
     // starts a fresh cookie jar. Null until then: the downloader's own.
     std::shared_ptr<const ConnectionSetup> connection;
     std::deque<std::shared_ptr<Answer>> answers;  // one per request, in order
+    std::unique_ptr<PageRenderer> renderer;       // from its first page to render
   };
 
   InstanceLock lock_;
@@ -89,6 +104,9 @@ class DownloadServer : public QObject {
   DownloadQueue queue_;
   StagedTransfers staged_;
   std::int64_t downloadCount_ = 0;
+  RenderLimits renderLimits_;
+  int browserStarts_ = 0;
+  std::int64_t peakBrowserBytes_ = 0;
 };
 
 }  // namespace harvel

@@ -18,7 +18,8 @@ const char* ReasonPhrase(std::string_view reason) {
       {failure::kDiskFull, "disk full"},        {failure::kNameTooLong, "name too long"},
       {failure::kUnwritable, "cannot write"},   {failure::kScheme, "refused scheme"},
       {failure::kTooLarge, "too large"},        {failure::kTooSlow, "too slow"},
-      {failure::kBadRequest, "bad request"},
+      {failure::kBadRequest, "bad request"},    {failure::kRenderFailed, "not rendered"},
+      {failure::kNoBrowser, "no browser"},
   };
   for (const auto& [code, phrase] : kPhrases) {
     if (reason == code)

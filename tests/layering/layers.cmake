@@ -6,7 +6,7 @@
 # Every folder under src/ that holds C++ files, each a layer of its own; a
 # folder inside one (crawl/modern) belongs to it unless it has a row here.
 set(harvel_layers
-  common picture_header list_file crawl record downloader/protocol downloader
+  common picture_header list_file crawl record downloader/protocol downloader/render downloader
   platform widgets crawl_window main_window cli app)
 
 # The headers of src/crawl that describe what the crawl asks of the outside
@@ -21,7 +21,8 @@ set(harvel_allows_list_file common)
 set(harvel_allows_crawl common)
 set(harvel_allows_record ${harvel_crawl_interfaces} common)
 set(harvel_allows_downloader/protocol common)
-set(harvel_allows_downloader downloader/protocol picture_header common)
+set(harvel_allows_downloader/render common)
+set(harvel_allows_downloader downloader/protocol downloader/render picture_header common)
 set(harvel_allows_platform ${harvel_crawl_interfaces} downloader/protocol common)
 set(harvel_allows_widgets common)
 set(harvel_allows_crawl_window widgets crawl common)

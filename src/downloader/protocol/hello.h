@@ -43,5 +43,8 @@ inline constexpr const char* kFeatureRetry = "retry";
 inline constexpr const char* kFeatureMinPicture = "min-picture";
 // Validators in notices, conditional requests and the outcome "not-modified".
 inline constexpr const char* kFeatureConditional = "conditional";
+// Takes render in requests: the page is opened in a browser and its rendered
+// document lands, the notice naming the pictures it loaded.
+inline constexpr const char* kFeatureRender = "render";
 
 }  // namespace harvel

@@ -14,6 +14,40 @@ constexpr const char* kContentTypeKey = "content-type";
 constexpr const char* kFinalUrlKey = "final-url";
 constexpr const char* kEtagKey = "etag";
 constexpr const char* kLastModifiedKey = "last-modified";
+constexpr const char* kRenderedKey = "rendered";
+constexpr const char* kPicturesKey = "pictures";
+constexpr const char* kPictureBytesKey = "picture-bytes";
+
+// The pictures named in a notice, one a line; beyond this many bytes the
+// rest are left out, so that a notice always fits its frame.
+constexpr std::size_t kMostPictureListBytes = 512u << 10;
+
+std::string PictureLines(const std::vector<std::string>& pictures) {
+  std::string lines;
+  for (const std::string& url : pictures) {
+    if (url.empty() || url.find_first_of("\r\n") != std::string::npos)
+      continue;
+    if (lines.size() + url.size() + 1 > kMostPictureListBytes)
+      break;
+    if (!lines.empty())
+      lines += '\n';
+    lines += url;
+  }
+  return lines;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    if (end != 0)
+      lines.emplace_back(text.substr(0, end));
+    if (end == std::string_view::npos)
+      break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
 constexpr const char* kLanded = "landed";
 constexpr const char* kFailed = "failed";
 constexpr const char* kNotModified = "not-modified";
@@ -49,6 +83,11 @@ std::string EncodeFieldNotice(const DownloadNotice& notice) {
     fields.emplace_back(kEtagKey, notice.etag);
   if (!notice.lastModified.empty())
     fields.emplace_back(kLastModifiedKey, notice.lastModified);
+  if (notice.rendered) {
+    fields.emplace_back(kRenderedKey, "1");
+    fields.emplace_back(kPicturesKey, PictureLines(notice.pictures));
+    fields.emplace_back(kPictureBytesKey, std::to_string(notice.pictureBytes));
+  }
   return EncodeFieldMessage(MessageKind::FieldNotice, fields);
 }
 
@@ -77,6 +116,11 @@ std::optional<DownloadNotice> ParseNotice(const Message& message) {
   notice.finalUrl = Text(FieldValue(fields, kFinalUrlKey));
   notice.etag = Text(FieldValue(fields, kEtagKey));
   notice.lastModified = Text(FieldValue(fields, kLastModifiedKey));
+  notice.rendered = FieldValue(fields, kRenderedKey) == std::string_view("1");
+  if (notice.rendered) {
+    notice.pictures = SplitLines(FieldValue(fields, kPicturesKey).value_or(std::string_view()));
+    notice.pictureBytes = NumberField(fields, kPictureBytesKey).value_or(0);
+  }
   if (FieldValue(fields, kOutcomeKey) == std::string_view(kTooSmall)) {
     const auto size = FieldValue(fields, kPictureSizeKey);
     notice.tooSmall = ParsePictureSize(size.value_or("0")).value_or(PictureSize{});

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/picture_size.h"
 #include "downloader/protocol/frame.h"
@@ -27,6 +28,8 @@ inline constexpr const char* kTooLarge = "too-large";         // over the reques
 inline constexpr const char* kTooSlow = "too-slow";           // under the least speed for too long
 inline constexpr const char* kBadRequest = "bad-request";     // no URL or no absolute path
 inline constexpr const char* kOther = "other";
+inline constexpr const char* kNoBrowser = "no-browser";        // rendering asked, no browser found
+inline constexpr const char* kRenderFailed = "render-failed";  // the browser cannot render
 }  // namespace failure
 
 // The reason of a picture left out as smaller than the request's min-picture.
@@ -54,12 +57,19 @@ struct DownloadNotice {
   std::string etag;
   std::string lastModified;
   bool notModified = false;
+  // Feature "render": the file is the page as the browser showed it, and
+  // these are the pictures (http and https URLs) the page loaded meanwhile,
+  // which took the browser `pictureBytes`.
+  bool rendered = false;
+  std::vector<std::string> pictures;
+  std::int64_t pictureBytes = 0;
 };
 
 // The version-2 notice frame (kind O). Fields: count, outcome ("landed",
 // "failed", "too-small" or "not-modified"), reason, reason-text, http-status,
 // bytes, elapsed-ms, content-type, final-url, picture-size ("120x90") with
-// "too-small", etag, last-modified.
+// "too-small", etag, last-modified, and for a rendered page rendered ("1"),
+// pictures (one URL a line, at most 512 KiB of them) and picture-bytes.
 std::string EncodeFieldNotice(const DownloadNotice& notice);
 
 // Either kind of notice. A version-1 notice reads as landed with only the

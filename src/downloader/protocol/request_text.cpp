@@ -11,6 +11,7 @@ constexpr const char* kMinPictureKey = "min-picture";
 constexpr const char* kValidatorsKey = "validators";
 constexpr const char* kIfNoneMatchKey = "if-none-match";
 constexpr const char* kIfModifiedSinceKey = "if-modified-since";
+constexpr const char* kRenderKey = "render";
 
 Fields RequestFields(const DownloadRequest& request) {
   Fields fields{{kUrlKey, request.url}, {kPathKey, request.path}};
@@ -26,6 +27,8 @@ Fields RequestFields(const DownloadRequest& request) {
     fields.emplace_back(kIfNoneMatchKey, request.ifNoneMatch);
   if (!request.ifModifiedSince.empty())
     fields.emplace_back(kIfModifiedSinceKey, request.ifModifiedSince);
+  if (request.renderScrolls > 0)
+    fields.emplace_back(kRenderKey, std::to_string(request.renderScrolls));
   return fields;
 }
 
@@ -67,6 +70,12 @@ std::optional<DownloadRequest> ParseFieldRequest(const Message& request) {
     parsed.ifNoneMatch = *etag;
   if (const auto since = FieldValue(request.fields, kIfModifiedSinceKey))
     parsed.ifModifiedSince = *since;
+  if (FieldValue(request.fields, kRenderKey)) {
+    const auto scrolls = NumberField(request.fields, kRenderKey);
+    if (!scrolls || *scrolls < 1 || *scrolls > kMostRenderScrolls)
+      return std::nullopt;
+    parsed.renderScrolls = static_cast<int>(*scrolls);
+  }
   return parsed;
 }
 

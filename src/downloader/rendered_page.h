@@ -1,0 +1,19 @@
+#pragma once
+
+#include <chrono>
+
+#include "downloader/protocol/notice.h"
+#include "downloader/protocol/request_text.h"
+#include "downloader/render/page_renderer.h"
+#include "downloader/temporary_file_record.h"
+
+namespace harvel {
+
+// Puts the document of a rendered page at the request's path (written under
+// a temporary name in its folder and moved into place, as a download is) and
+// says so: landed, as a page, naming the pictures the page loaded; or failed
+// when the file cannot be made.
+DownloadNotice LandRenderedPage(const DownloadRequest& request, const RenderResult& result,
+                                TemporaryFileRecord* record, std::chrono::milliseconds elapsed);
+
+}  // namespace harvel

@@ -1,0 +1,147 @@
+// Rendering pages in the real VeskDownloader with the real browser: the page
+// as its scripts left it lands with the pictures it loaded, the cookies its
+// scripts set reach later downloads, a page that never goes quiet ends on
+// time, what is no web page is downloaded as it is, and no browser process
+// outlives its client.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "browser_processes.h"
+#include "downloader/protocol/notice.h"
+#include "downloader/protocol/settings_message.h"
+#include "downloader_process.h"
+#include "raw_client.h"
+#include "scoped_env.h"
+#include "temp_folder.h"
+#include "test_site_server.h"
+
+namespace harvel::test {
+namespace {
+
+constexpr const char* kGallery = R"(<!DOCTYPE html><html><body><div id="list"></div><script>
+document.cookie = "session=from-script; path=/";
+fetch("list.json").then(r => r.json()).then(names => {
+  for (const name of names) {
+    const img = document.createElement("img");
+    img.src = name;
+    document.getElementById("list").appendChild(img);
+  }
+});
+</script></body></html>)";
+
+// A script asks the server something every 100 ms, for ever.
+constexpr const char* kNeverQuiet = R"(<!DOCTYPE html><html><body><script>
+setInterval(() => fetch("tick?" + Date.now()), 100);
+</script><img src="still.png"></body></html>)";
+
+class PageRenderingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    site.routes().Get("/gallery.html", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(kGallery, "text/html");
+    });
+    site.routes().Get("/list.json", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(R"(["a.png","b.png","c.png"])", "application/json");
+    });
+    site.routes().Get("/never-quiet.html", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(kNeverQuiet, "text/html");
+    });
+    site.routes().Get("/tick", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("{}", "application/json");
+    });
+    site.routes().Get("/members.gif", [](const httplib::Request& req, httplib::Response& res) {
+      if (req.get_header_value("Cookie").find("session=from-script") == std::string::npos)
+        res.status = 403;
+      res.set_content("GIF89a members", "image/gif");
+    });
+    site.routes().Get(R"(/(\w+)\.png)", [](const httplib::Request& req, httplib::Response& res) {
+      res.set_content("\x89PNG " + req.matches[1].str(), "image/png");
+    });
+    site.start();
+  }
+
+  std::optional<DownloadNotice> fetch(RawClient& client, const std::string& path, int scrolls,
+                                      const std::string& file) {
+    DownloadRequest request{site.url(path), files.file(file), "", {}, {}};
+    request.renderScrolls = scrolls;
+    client.request(request);
+    const auto message = client.message(std::chrono::seconds(30));
+    return message ? ParseNotice(*message) : std::nullopt;
+  }
+
+  TestSiteServer site;
+  TempFolder files;
+};
+
+TEST_F(PageRenderingTest, APageLandsAsItsScriptsLeftItWithThePicturesItLoaded) {
+  ScopedEnv limits("VESKDOWNLOADER_RENDER_LIMITS", "page-ms=3000");
+  DownloaderProcess downloader;
+  ASSERT_TRUE(downloader.start());
+  RawClient client;
+  ASSERT_TRUE(client.connect());
+  client.sendBytes(EncodeSettings(SettingsOrder{}));
+  ASSERT_TRUE(client.message());
+
+  EXPECT_FALSE(fetch(client, "/members.gif", 0, "before.gif")->landed);
+
+  const auto gallery = fetch(client, "/gallery.html", 5, "gallery.html");
+  ASSERT_TRUE(gallery && gallery->landed) << (gallery ? gallery->reasonText : "no notice");
+  EXPECT_TRUE(gallery->rendered);
+  EXPECT_EQ(gallery->pictures,
+            (std::vector<std::string>{site.url("/a.png"), site.url("/b.png"), site.url("/c.png")}));
+  EXPECT_GT(gallery->pictureBytes, 0);
+  EXPECT_NE(files.read("gallery.html").find(R"(<img src="b.png">)"), std::string::npos);
+  // The cookie the page's script set goes with the downloader's requests now.
+  EXPECT_TRUE(fetch(client, "/members.gif", 0, "after.gif")->landed);
+
+  const auto started = std::chrono::steady_clock::now();
+  const auto busy = fetch(client, "/never-quiet.html", 20, "busy.html");
+  ASSERT_TRUE(busy && busy->landed);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+  EXPECT_EQ(busy->pictures, std::vector<std::string>{site.url("/still.png")});
+
+  // Not a web page: downloaded as it is.
+  const auto picture = fetch(client, "/plain.png", 5, "plain.png");
+  ASSERT_TRUE(picture && picture->landed);
+  EXPECT_FALSE(picture->rendered);
+  EXPECT_EQ(files.read("plain.png"), "\x89PNG plain");
+
+  EXPECT_GT(BrowserProcessesOfThisRun(), 0);
+  client.close();
+  EXPECT_TRUE(NoBrowserProcessLeft());
+}
+
+TEST_F(PageRenderingTest, AKilledDownloaderTakesItsBrowserAlong) {
+  DownloaderProcess downloader;
+  ASSERT_TRUE(downloader.start());
+  RawClient client;
+  ASSERT_TRUE(client.connect());
+  DownloadRequest request{site.url("/never-quiet.html"), files.file("busy.html"), "", {}, {}};
+  request.renderScrolls = 20;
+  client.request(request);
+  for (int i = 0; i < 200 && BrowserProcessesOfThisRun() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_GT(BrowserProcessesOfThisRun(), 0);
+  downloader.kill();
+  EXPECT_TRUE(NoBrowserProcessLeft());
+}
+
+TEST_F(PageRenderingTest, WithoutABrowserARenderRequestFailsSayingWhichPackageIsMissing) {
+  ScopedEnv browser("HARVEL_CHROMIUM", "/nonexistent/chromium");
+  DownloaderProcess downloader;
+  ASSERT_TRUE(downloader.start());
+  RawClient client;
+  ASSERT_TRUE(client.connect());
+  const auto notice = fetch(client, "/gallery.html", 5, "gallery.html");
+  ASSERT_TRUE(notice);
+  EXPECT_FALSE(notice->landed);
+  EXPECT_EQ(notice->reason, failure::kNoBrowser);
+  EXPECT_NE(notice->reasonText.find("chromium-headless-shell"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace harvel::test
