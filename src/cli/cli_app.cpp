@@ -10,6 +10,7 @@
 #include "cli/interrupt_watcher.h"
 #include "cli/outcome_tally.h"
 #include "cli/progress_printer.h"
+#include "common/browser_program.h"
 #include "common/path_text.h"
 #include "crawl/crawl_session.h"
 #include "crawl/title_check.h"
@@ -175,6 +176,10 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   }
   if (targets.empty())
     return kCompleted;
+  if (command.options.renderScrolls() > 0 && !FindBrowserProgram()) {
+    err_ << kProgram << ": --render: " << BrowserMissingText() << "; nothing was fetched\n";
+    return kUsageError;
+  }
   // With --only-new every target's record is opened before anything is
   // fetched: one that cannot be used ends the run here.
   RecordedFolders records;
@@ -205,6 +210,12 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
       err_ << kProgram
            << ": the downloader cannot be started: " << channel.errorText().toStdString() << '\n';
     }
+    return kFailed;
+  }
+  if (command.options.renderScrolls() > 0 && !channel.renders()) {
+    err_ << kProgram
+         << ": --render: the running VeskDownloader cannot render pages (it is an older one); "
+            "nothing was fetched: end it, or wait until it ends by itself, and try again\n";
     return kFailed;
   }
 

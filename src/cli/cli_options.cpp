@@ -212,6 +212,35 @@ std::vector<CliOption> MakeOptions() {
        "record in DIR/TITLE/.harvel what landed, and take\n"
        "nothing recorded again (deleted files stay deleted);\n"
        "pages are read again only when they changed [off]"},
+      {"--render",
+       nullptr,
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.options.setRender(true);
+         return std::string();
+       },
+       "open each page read for links in Chromium, scroll it\n"
+       "down, and read what it shows and every picture it\n"
+       "loaded (needs chromium-headless-shell or chromium;\n"
+       "the browser gets the cookies, User-Agent, headers\n"
+       "and proxy, not --ca-certificate) [off]"},
+      {"--render-scrolls",
+       nullptr,
+       "N",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         const auto steps = SmallNumber(text);
+         if (!steps || *steps < 1 || *steps > kMaxRenderScrolls)
+           return "--render-scrolls " + text + ": the number of scroll steps is from 1 to " +
+                  std::to_string(kMaxRenderScrolls);
+         line.command.options.setRenderSteps(static_cast<int>(*steps));
+         return std::string();
+       },
+       "with --render, scroll a page down at most N times\nwhile it grows [" +
+           std::to_string(kDefaultRenderScrolls) + "]"},
       {"--cookies",
        nullptr,
        "FILE",

@@ -51,6 +51,9 @@ class CrawlOptions {
   // 最小画像サイズ: pictures smaller than this are left out, judged by the
   // downloader from their headers; 0 × 0 keeps every picture.
   virtual PictureSize minimumPicture() const { return {}; }
+  // ブラウザで表示してから読む: 0 (off), or the most steps a page read for
+  // links is scrolled down in the browser before it is read (docs/rendering.md).
+  virtual int renderScrolls() const { return 0; }
 };
 
 }  // namespace harvel

@@ -26,6 +26,9 @@ struct FileRequest {
   // not fetched again and ends as not modified.
   std::string ifNoneMatch{};
   std::string ifModifiedSince{};
+  // A page to be opened in the browser and scrolled down at most this many
+  // steps, its rendered document landing at `path`; 0: an ordinary download.
+  int renderScrolls = 0;
 };
 
 // A file fetched ahead of its row: like a FileRequest, but its name in
@@ -81,6 +84,11 @@ struct DownloadOutcome {
   // Set (landed false) for a picture left out as smaller than the request's
   // minimum: its size. Neither a download nor a failure.
   std::optional<PictureSize> tooSmall;
+  // A rendered page: the file is what the browser showed, and these are the
+  // pictures the page loaded (which took the browser `pictureBytes`).
+  bool rendered = false;
+  std::vector<std::string> pictures;
+  std::int64_t pictureBytes = 0;
 
   bool failed() const { return !landed && !notModified && !alreadyCollected && !tooSmall; }
 };
@@ -119,6 +127,9 @@ class DownloadChannel {
     (void)request;
     return true;
   }
+
+  // Whether the downloader renders pages in a browser (FileRequest::renderScrolls).
+  virtual bool renders() const { return false; }
 
   // Fetching ahead. A channel that can stage has the downloader fetch `file`
   // into a hidden file in its folder, up to `jobs` of them at once, before the

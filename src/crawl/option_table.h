@@ -66,5 +66,7 @@ inline constexpr int kDefaultSpeedLevel = 0;
 inline constexpr int kDefaultJobs = 6;  // as many connections to one host as a browser opens
 inline constexpr int kMaxJobs = 16;
 inline constexpr std::optional<std::int64_t> kDefaultMaxFileSize = std::nullopt;  // no limit
+inline constexpr int kDefaultRenderScrolls = 20;  // scroll steps of a rendered page
+inline constexpr int kMaxRenderScrolls = 1000;
 
 }  // namespace harvel

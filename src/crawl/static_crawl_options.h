@@ -22,6 +22,7 @@ class StaticCrawlOptions : public CrawlOptions {
   std::optional<std::int64_t> maxFileSize() const override { return maxFileSize_; }
   bool onlyNew() const override { return onlyNew_; }
   PictureSize minimumPicture() const override { return minimumPicture_; }
+  int renderScrolls() const override { return render_ ? renderSteps_ : 0; }
 
   void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
   void setValue(Check check, int value) { values_[static_cast<std::size_t>(check)] = value; }
@@ -32,6 +33,8 @@ class StaticCrawlOptions : public CrawlOptions {
   void setMaxFileSize(std::optional<std::int64_t> bytes) { maxFileSize_ = bytes; }
   void setOnlyNew(bool on) { onlyNew_ = on; }
   void setMinimumPicture(PictureSize size) { minimumPicture_ = size; }
+  void setRender(bool on) { render_ = on; }
+  void setRenderSteps(int steps) { renderSteps_ = steps; }
 
  private:
   std::array<int, kCheckCount> values_{};
@@ -42,6 +45,8 @@ class StaticCrawlOptions : public CrawlOptions {
   std::optional<std::int64_t> maxFileSize_ = kDefaultMaxFileSize;
   bool onlyNew_ = false;
   PictureSize minimumPicture_;
+  bool render_ = false;
+  int renderSteps_ = kDefaultRenderScrolls;
 };
 
 }  // namespace harvel

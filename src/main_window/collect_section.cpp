@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "common/browser_program.h"
+
 namespace harvel {
 namespace {
 
@@ -50,6 +52,21 @@ CollectSection::CollectSection(QWidget* parent)
       QStringLiteral("タイトルのフォルダの .harvel に取得したファイルを記録し、記録にあるファイル"
                      "(削除したものも)はもう取得しません。ページは変わったときだけ読み直します"));
   addRow(onlyNew_);
+
+  render_ = new QCheckBox(QStringLiteral("ブラウザで表示してから読む(&B)"), this);
+  render_->setObjectName(QStringLiteral("RenderChk"));
+  if (FindBrowserProgram()) {
+    render_->setToolTip(QStringLiteral(
+        "ページを Chromium で開き、スクリプトの実行後に下までスクロールしてから、表示された"
+        "内容と読み込まれた画像を読みます。ブラウザには Cookie・User-Agent・ヘッダ・プロキシ"
+        "が渡されます(CA 証明書ファイルは渡されません)"));
+  } else {
+    render_->setEnabled(false);
+    render_->setToolTip(QStringLiteral("Chromium が見つからないため使えません。パッケージ %1 "
+                                       "(または chromium) をインストールしてください")
+                            .arg(QString::fromLatin1(kBrowserPackage)));
+  }
+  addRow(render_);
 }
 
 }  // namespace harvel

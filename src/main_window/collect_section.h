@@ -22,11 +22,16 @@ class CollectSection : public SettingsSection {
   // 取得済みのファイルは取得しない (off at first): each title's folder keeps a
   // record of what landed, and nothing recorded is asked for again.
   QCheckBox* onlyNew() const { return onlyNew_; }
+  // ブラウザで表示してから読む (off at first): each page read for links is
+  // opened in Chromium and scrolled down first. Disabled, with a tool tip
+  // saying why, when no browser is found.
+  QCheckBox* render() const { return render_; }
 
  private:
   QSpinBox* minPictureWidth_;
   QSpinBox* minPictureHeight_;
   QCheckBox* onlyNew_;
+  QCheckBox* render_;
 };
 
 }  // namespace harvel

@@ -29,6 +29,7 @@ class ControlOptions : public CrawlOptions {
     minPictureHeight_ = height;
   }
   void bindOnlyNew(QCheckBox* box) { onlyNew_ = box; }
+  void bindRender(QCheckBox* box) { render_ = box; }
 
   // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
   int value(Check check) const override;
@@ -39,6 +40,10 @@ class ControlOptions : public CrawlOptions {
   std::optional<std::int64_t> maxFileSize() const override;
   PictureSize minimumPicture() const override;
   bool onlyNew() const override { return onlyNew_ && onlyNew_->isChecked(); }
+  // A box that is disabled (no browser) counts as off.
+  int renderScrolls() const override {
+    return render_ && render_->isEnabled() && render_->isChecked() ? kDefaultRenderScrolls : 0;
+  }
 
   // The value a check state stands for.
   static int ValueOf(Qt::CheckState state);
@@ -53,6 +58,7 @@ class ControlOptions : public CrawlOptions {
   QPointer<QSpinBox> minPictureWidth_;
   QPointer<QSpinBox> minPictureHeight_;
   QPointer<QCheckBox> onlyNew_;
+  QPointer<QCheckBox> render_;
 };
 
 }  // namespace harvel

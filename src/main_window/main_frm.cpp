@@ -84,6 +84,7 @@ void MainFrm::bindOptions() {
                               settingsDialog_->collect().minPictureHeight());
   options_.bindSpeedLevel(&SpeedLevel);
   options_.bindOnlyNew(settingsDialog_->collect().onlyNew());
+  options_.bindRender(settingsDialog_->collect().render());
 }
 
 QString MainFrm::statusPanelText(int panel) const {

@@ -91,6 +91,7 @@ bool DownloaderChannel::connectToRunning() {
     const bool stagesConditional = peerStagesConditional_;
     const bool takesSettings = peerTakesSettings_;
     const bool conditional = peerConditional_;
+    const bool renders = peerRenders_;
     attach(socket);
     version_ = agreed;
     peerStages_ = stages;
@@ -99,6 +100,7 @@ bool DownloaderChannel::connectToRunning() {
     peerStagesConditional_ = stagesConditional;
     peerTakesSettings_ = takesSettings;
     peerConditional_ = conditional;
+    peerRenders_ = renders;
     return true;
   }
   const bool droppedAtHello = socket->state() != QLocalSocket::ConnectedState;
@@ -153,6 +155,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
       peerTellsLanded_ = peerStages_ && answer.has(kFeatureStageLanded);
       peerStagesConditional_ = peerStages_ && answer.has(kFeatureStageConditional);
       peerTakesSettings_ = version_ >= kChannelVersion && answer.has(kFeatureSettings);
+      peerRenders_ = version_ >= kChannelVersion && answer.has(kFeatureRender);
       return true;
     }
     if (decoder.failed())
@@ -221,6 +224,7 @@ void DownloaderChannel::attach(QLocalSocket* socket) {
   peerStagesConditional_ = false;
   landed_.clear();  // the copies of an earlier connection are gone
   peerTakesSettings_ = false;
+  peerRenders_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -276,6 +280,8 @@ std::string DownloaderChannel::requestFrame(const FileRequest& request) const {
   // A downloader that cannot judge pictures keeps them all, as it always did.
   if (!peerJudgesPictures_)
     sent.minPicture = {};
+  if (peerRenders_)
+    sent.renderScrolls = request.renderScrolls;
   if (tooLong()) {
     sent.ifNoneMatch.clear();
     sent.ifModifiedSince.clear();
@@ -289,6 +295,10 @@ void DownloaderChannel::Downloading(const FileRequest& request, std::weak_ptr<Ma
     return;  // the recovery under way sends it
   if (!send(requestFrame(pending_.newest())))
     recover();
+}
+
+bool DownloaderChannel::renders() const {
+  return isConnected() && peerRenders_;
 }
 
 bool DownloaderChannel::canStage() const {

@@ -69,6 +69,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   using DownloadChannel::Downloading;
   void Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) override;
   bool CanCarry(const FileRequest& request) const override;
+  bool renders() const override;
   bool canStage() const override;
   void Stage(const StagedFile& file, int jobs) override;
   void Unstage(const std::string& url, const std::string& folder) override;
@@ -132,6 +133,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   std::vector<LandedCopy> landed_;         // told of, not yet taken
   bool peerJudgesPictures_ = false;        // it judges pictures by their headers ("min-picture")
   bool peerTakesSettings_ = false;         // its hello says "settings"
+  bool peerRenders_ = false;               // it renders pages in a browser ("render")
   std::optional<SettingsOrder> settings_;  // given to every downloader from now on
   std::optional<SettingsAnswer> settingsAnswer_;  // the answer being waited for
   QString settingsWarning_;

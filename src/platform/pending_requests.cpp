@@ -26,6 +26,9 @@ DownloadOutcome OutcomeOf(const DownloadNotice& notice) {
   outcome.finalUrl = notice.finalUrl;
   outcome.detailed = notice.detailed;
   outcome.tooSmall = notice.tooSmall;
+  outcome.rendered = notice.rendered;
+  outcome.pictures = notice.pictures;
+  outcome.pictureBytes = notice.pictureBytes;
   outcome.etag = notice.etag;
   outcome.lastModified = notice.lastModified;
   outcome.notModified = notice.notModified;
