@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/path_text.h"
-#include "common/url_scheme.h"
+#include "common/url_parts.h"
 #include "downloader/failure_reason.h"
 
 namespace harvel {
