@@ -2,7 +2,7 @@
 
 #include <QJsonArray>
 
-#include "common/url_scheme.h"
+#include "common/url_parts.h"
 #include "downloader/render/browser_cookies.h"
 
 namespace harvel {
