@@ -1,8 +1,8 @@
 #include "picture_header/picture_header_reader.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "common/picture_format.h"
 #include "picture_header/fixed_headers.h"
 #include "picture_header/heif_header.h"
 #include "picture_header/ico_header.h"
@@ -12,29 +12,33 @@ namespace harvel {
 namespace {
 
 // Enough of the start to tell the formats apart.
-constexpr std::size_t kSignature = 12;
+constexpr std::size_t kSignature = kPictureSignatureLength;
 // No header asks for more at once (a HEIF property table is the longest).
 constexpr std::size_t kLongestLook = 65536;
 
-bool Starts(std::span<const std::uint8_t> bytes, std::size_t at, std::string_view text) {
-  return std::memcmp(bytes.data() + at, text.data(), text.size()) == 0;
-}
-
 std::unique_ptr<FormatHeader> FormatOf(std::span<const std::uint8_t> start) {
-  if (Starts(start, 0, "GIF87a") || Starts(start, 0, "GIF89a"))
-    return std::make_unique<FixedHeader>(GifSize, kGifHeader);
-  if (Starts(start, 0, "\x89PNG\r\n\x1a\n"))
-    return std::make_unique<FixedHeader>(PngSize, kPngHeader);
-  if (Starts(start, 0, "\xff\xd8\xff"))
-    return std::make_unique<JpegHeader>();
-  if (Starts(start, 0, "RIFF") && Starts(start, 8, "WEBP"))
-    return std::make_unique<FixedHeader>(WebpSize, kWebpHeader);
-  if (Starts(start, 4, "ftyp"))
-    return std::make_unique<HeifHeader>();
-  if (Starts(start, 0, "BM"))
-    return std::make_unique<FixedHeader>(BmpSize, kBmpHeader);
-  if (Starts(start, 0, std::string_view("\0\0\1\0", 4)))
-    return std::make_unique<IcoHeader>();
+  const std::optional<PictureFormat> format = PictureFormatOfSignature(start);
+  if (!format)
+    return nullptr;
+  switch (*format) {
+    case PictureFormat::Gif:
+      return std::make_unique<FixedHeader>(GifSize, kGifHeader);
+    case PictureFormat::Png:
+      return std::make_unique<FixedHeader>(PngSize, kPngHeader);
+    case PictureFormat::Jpeg:
+      return std::make_unique<JpegHeader>();
+    case PictureFormat::Webp:
+      return std::make_unique<FixedHeader>(WebpSize, kWebpHeader);
+    case PictureFormat::Heif:
+    case PictureFormat::Avif:
+      return std::make_unique<HeifHeader>();
+    case PictureFormat::Bmp:
+      return std::make_unique<FixedHeader>(BmpSize, kBmpHeader);
+    case PictureFormat::Ico:
+      return std::make_unique<IcoHeader>();
+    case PictureFormat::Svg:
+      break;  // text, told by no signature
+  }
   return nullptr;
 }
 
