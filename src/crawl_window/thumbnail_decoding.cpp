@@ -12,7 +12,7 @@
 namespace harvel {
 namespace {
 
-// The formats drawn, by the name of their reader in Qt; the others (HEIF) are not.
+// The formats drawn, by the name of their reader in Qt; the others (HEIF, AVIF) are not.
 const char* DrawnFormat(PictureFormat format) {
   switch (format) {
     case PictureFormat::Gif:
@@ -28,6 +28,8 @@ const char* DrawnFormat(PictureFormat format) {
     case PictureFormat::Ico:
       return "ico";
     case PictureFormat::Heif:
+    case PictureFormat::Avif:
+    case PictureFormat::Svg:
       return nullptr;
   }
   return nullptr;

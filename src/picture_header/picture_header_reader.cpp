@@ -1,8 +1,8 @@
 #include "picture_header/picture_header_reader.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "common/picture_format.h"
 #include "picture_header/fixed_headers.h"
 #include "picture_header/gif_header.h"
 #include "picture_header/heif_header.h"
@@ -13,13 +13,9 @@ namespace harvel {
 namespace {
 
 // Enough of the start to tell the formats apart.
-constexpr std::size_t kSignature = 12;
+constexpr std::size_t kSignature = kPictureSignatureLength;
 // No header asks for more at once (a HEIF property table is the longest).
 constexpr std::size_t kLongestLook = 65536;
-
-bool Starts(std::span<const std::uint8_t> bytes, std::size_t at, std::string_view text) {
-  return std::memcmp(bytes.data() + at, text.data(), text.size()) == 0;
-}
 
 struct Format {
   PictureFormat format;
@@ -27,20 +23,28 @@ struct Format {
 };
 
 std::optional<Format> FormatOf(std::span<const std::uint8_t> start) {
-  if (Starts(start, 0, "GIF87a") || Starts(start, 0, "GIF89a"))
-    return Format{PictureFormat::Gif, std::make_unique<GifHeader>()};
-  if (Starts(start, 0, "\x89PNG\r\n\x1a\n"))
-    return Format{PictureFormat::Png, std::make_unique<FixedHeader>(PngSize, kPngHeader)};
-  if (Starts(start, 0, "\xff\xd8\xff"))
-    return Format{PictureFormat::Jpeg, std::make_unique<JpegHeader>()};
-  if (Starts(start, 0, "RIFF") && Starts(start, 8, "WEBP"))
-    return Format{PictureFormat::Webp, std::make_unique<WebpHeader>()};
-  if (Starts(start, 4, "ftyp"))
-    return Format{PictureFormat::Heif, std::make_unique<HeifHeader>()};
-  if (Starts(start, 0, "BM"))
-    return Format{PictureFormat::Bmp, std::make_unique<FixedHeader>(BmpSize, kBmpHeader)};
-  if (Starts(start, 0, std::string_view("\0\0\1\0", 4)))
-    return Format{PictureFormat::Ico, std::make_unique<IcoHeader>()};
+  const std::optional<PictureFormat> format = PictureFormatOfSignature(start);
+  if (!format)
+    return std::nullopt;
+  switch (*format) {
+    case PictureFormat::Gif:
+      return Format{*format, std::make_unique<GifHeader>()};
+    case PictureFormat::Png:
+      return Format{*format, std::make_unique<FixedHeader>(PngSize, kPngHeader)};
+    case PictureFormat::Jpeg:
+      return Format{*format, std::make_unique<JpegHeader>()};
+    case PictureFormat::Webp:
+      return Format{*format, std::make_unique<WebpHeader>()};
+    case PictureFormat::Heif:
+    case PictureFormat::Avif:
+      return Format{*format, std::make_unique<HeifHeader>()};
+    case PictureFormat::Bmp:
+      return Format{*format, std::make_unique<FixedHeader>(BmpSize, kBmpHeader)};
+    case PictureFormat::Ico:
+      return Format{*format, std::make_unique<IcoHeader>()};
+    case PictureFormat::Svg:
+      break;  // text, told by no signature
+  }
   return std::nullopt;
 }
 

@@ -8,12 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "common/picture_format.h"
 #include "common/picture_size.h"
 #include "picture_header/header_step.h"
 
 namespace harvel {
-
-enum class PictureFormat { Gif, Png, Jpeg, Webp, Heif, Bmp, Ico };
 
 // Reads a picture's width and height from the first bytes of its file, fed in
 // pieces of any size as they arrive: GIF, PNG, JPEG, WebP, AVIF and HEIC, BMP,
