@@ -5,8 +5,8 @@
 
 namespace harvel {
 
-PictureSize MinimumPictureFor(std::string_view saveFile, const std::string& url,
-                              const CrawlState& state, const CrawlOptions& options) {
+PictureSize MinimumPictureFor(std::string_view saveFile, bool untypedPicture,
+                              const CrawlOptions& options) {
   const PictureSize minimum = options.minimumPicture();
   if (!minimum.isSet())
     return {};
@@ -15,10 +15,8 @@ PictureSize MinimumPictureFor(std::string_view saveFile, const std::string& url,
       slash == std::string_view::npos ? saveFile : saveFile.substr(slash + 1);
   // The picture types whose headers the downloader reads, and SVG, which it
   // keeps as it cannot judge one.
-  if (const PictureEnding* ending = FindPictureEnding(NameEnding(name));
-      ending != nullptr && ending->minimumSize)
-    return minimum;
-  if (options.on(Check::ModernPages) && state.modern.untypedPictures.contains(url))
+  const PictureEnding* ending = FindPictureEnding(NameEnding(name));
+  if ((ending != nullptr && ending->minimumSize) || untypedPicture)
     return minimum;
   return {};
 }
