@@ -118,17 +118,9 @@ std::string_view TrimmedMarker(std::string_view text) {
 }  // namespace
 
 bool IsNextMarker(std::string_view text) {
-  static constexpr std::array<std::string_view, 6> kArrows = {
-      ">>",          ">", "\xE2\x80\xBA" /* › */, "\xC2\xBB" /* » */, "\xE2\x86\x92" /* → */,
-      "\xEF\xBC\x9E" /* ＞ */};
-  static constexpr std::array<std::string_view, 5> kWords = {"next", "next page",
-                                                             "\xE6\xAC\xA1\xE3\x81\xB8" /* 次へ */,
-                                                             "\xE6\xAC\xA1\xE3\x81\xAE\xE3\x83\x9A"
-                                                             "\xE3\x83\xBC\xE3\x82\xB8" /* 次のページ
-                                                                                         */
-                                                             ,
-                                                             "\xE6\xAC\xA1\xE3\x81\xAE\xE3\x83\x9A"
-                                                             "\xE3\x83\xBC\xE3\x82\xB8\xE3\x81\xB8" /* 次のページへ */};
+  static constexpr std::array<std::string_view, 6> kArrows = {">>", ">", "›", "»", "→", "＞"};
+  static constexpr std::array<std::string_view, 5> kWords = {"next", "next page", "次へ",
+                                                             "次のページ", "次のページへ"};
   std::string_view core = TrimmedMarker(text);
   if (core.empty())
     return false;
