@@ -1,12 +1,12 @@
 #include "common/site.h"
 
 #include <arpa/inet.h>
-#include <curl/curl.h>
 #include <libpsl.h>
 
 #include <memory>
 
-#include "common/url_scheme.h"
+#include "common/ascii_text.h"
+#include "common/url_parts.h"
 
 namespace harvel {
 namespace {
@@ -29,41 +29,21 @@ bool IsIpAddress(const std::string& host) {
          inet_pton(AF_INET6, host.c_str(), address) == 1;
 }
 
-struct CurlUrlFree {
-  void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-
-// The host of a URL the downloader fetches; "" for any other.
+// The host of a URL the downloader fetches; "" for any other. A URL without a
+// scheme is taken as http, as the downloader takes it.
 std::string HostOf(std::string_view url) {
   if (!IsDownloadableUrl(url))
     return {};
-  const std::unique_ptr<CURLU, CurlUrlFree> handle(curl_url());
-  if (!handle)
-    return {};
-  const std::string text(url);
-  // Without a scheme the URL is taken as http, as the downloader takes it.
-  if (curl_url_set(handle.get(), CURLUPART_URL, text.c_str(),
-                   CURLU_DEFAULT_SCHEME | CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
-    return {};
-  }
-  char* host = nullptr;
-  if (curl_url_get(handle.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || host == nullptr)
-    return {};
-  std::string result(host);
-  curl_free(host);
-  return result;
+  const std::string text = UrlScheme(url).empty() ? "http://" + std::string(url) : std::string(url);
+  return UrlHost(text).value_or(std::string());
 }
 
 }  // namespace
 
 std::string SiteOfHost(std::string_view host) {
-  std::string lower(host);
+  std::string lower = AsciiLower(host);
   while (!lower.empty() && lower.back() == '.')
     lower.pop_back();  // "example.com." names example.com
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  }
   if (lower.empty() || IsIpAddress(lower))
     return lower;
   const psl_ctx_t* list = SuffixList();

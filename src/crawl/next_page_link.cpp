@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "common/url_scheme.h"
+#include "common/ascii_text.h"
+#include "common/url_parts.h"
 #include "crawl/link_resolver.h"
-#include "crawl/modern/url_ending.h"
 
 namespace harvel {
 namespace {

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "common/url_scheme.h"
+#include "common/ascii_text.h"
+#include "common/url_parts.h"
 #include "crawl/link_resolver.h"
 #include "crawl/modern/page_references.h"
 #include "crawl/modern/parser_input.h"
-#include "crawl/modern/url_ending.h"
 #include "crawl/next_page_link.h"
 
 namespace harvel {
