@@ -4,6 +4,7 @@
 
 #include "common/picture_format.h"
 #include "picture_header/fixed_headers.h"
+#include "picture_header/gif_header.h"
 #include "picture_header/heif_header.h"
 #include "picture_header/ico_header.h"
 #include "picture_header/jpeg_header.h"
@@ -16,30 +17,35 @@ constexpr std::size_t kSignature = kPictureSignatureLength;
 // No header asks for more at once (a HEIF property table is the longest).
 constexpr std::size_t kLongestLook = 65536;
 
-std::unique_ptr<FormatHeader> FormatOf(std::span<const std::uint8_t> start) {
+struct Format {
+  PictureFormat format;
+  std::unique_ptr<FormatHeader> header;
+};
+
+std::optional<Format> FormatOf(std::span<const std::uint8_t> start) {
   const std::optional<PictureFormat> format = PictureFormatOfSignature(start);
   if (!format)
-    return nullptr;
+    return std::nullopt;
   switch (*format) {
     case PictureFormat::Gif:
-      return std::make_unique<FixedHeader>(GifSize, kGifHeader);
+      return Format{*format, std::make_unique<GifHeader>()};
     case PictureFormat::Png:
-      return std::make_unique<FixedHeader>(PngSize, kPngHeader);
+      return Format{*format, std::make_unique<FixedHeader>(PngSize, kPngHeader)};
     case PictureFormat::Jpeg:
-      return std::make_unique<JpegHeader>();
+      return Format{*format, std::make_unique<JpegHeader>()};
     case PictureFormat::Webp:
-      return std::make_unique<FixedHeader>(WebpSize, kWebpHeader);
+      return Format{*format, std::make_unique<WebpHeader>()};
     case PictureFormat::Heif:
     case PictureFormat::Avif:
-      return std::make_unique<HeifHeader>();
+      return Format{*format, std::make_unique<HeifHeader>()};
     case PictureFormat::Bmp:
-      return std::make_unique<FixedHeader>(BmpSize, kBmpHeader);
+      return Format{*format, std::make_unique<FixedHeader>(BmpSize, kBmpHeader)};
     case PictureFormat::Ico:
-      return std::make_unique<IcoHeader>();
+      return Format{*format, std::make_unique<IcoHeader>()};
     case PictureFormat::Svg:
       break;  // text, told by no signature
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -68,17 +74,19 @@ PictureHeaderReader::Answer PictureHeaderReader::Feed(std::span<const std::uint8
 
 void PictureHeaderReader::Look() {
   const std::span<const std::uint8_t> bytes(held_.data(), wanted_);
-  if (!format_) {
-    format_ = FormatOf(bytes);
-    if (!format_) {
+  if (!header_) {
+    std::optional<Format> format = FormatOf(bytes);
+    if (!format) {
       answer_ = Answer::NotKnown;
       return;
     }
-    const HeaderStep first = format_->First();
+    format_ = format->format;
+    header_ = std::move(format->header);
+    const HeaderStep first = header_->First();
     Take(first.advance, first.read);
     return;
   }
-  const HeaderStep step = format_->Look(bytes, offset_);
+  const HeaderStep step = header_->Look(bytes, offset_);
   switch (step.kind) {
     case HeaderStep::Kind::Read:
       Take(step.advance, step.read);
@@ -86,12 +94,14 @@ void PictureHeaderReader::Look() {
     case HeaderStep::Kind::Size:
       answer_ = Answer::Size;
       size_ = step.size;
+      turned_ = step.turned;
+      wholePictureKept_ = step.wholePictureKept;
       break;
     case HeaderStep::Kind::NotKnown:
       answer_ = Answer::NotKnown;
       break;
   }
-  format_.reset();
+  header_.reset();
   held_ = {};
 }
 
@@ -100,7 +110,7 @@ void PictureHeaderReader::Take(std::uint64_t advance, std::size_t read) {
   if (read == 0 || read > kLongestLook || advance > kReadLimit ||
       offset_ + advance + read > kReadLimit) {
     answer_ = Answer::NotKnown;
-    format_.reset();
+    header_.reset();
     held_ = {};
     return;
   }
