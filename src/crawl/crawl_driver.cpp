@@ -16,6 +16,7 @@
 #include "crawl/modern/modern_links.h"
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/untyped_picture.h"
+#include "crawl/name_claim.h"
 #include "crawl/page_reader.h"
 #include "crawl/record_status_text.h"
 #include "crawl/row_plan.h"
@@ -186,14 +187,39 @@ class CrawlDriver {
       case RowAction::RefusedScheme:
       case RowAction::TooLong:
       case RowAction::Request: {
-        if (plan.claim)
-          RecordClaim(s_.modern, plan.unclaimedFile, *plan.claim, s_.CurURL);
-        return fetchFile(row, plan);
+        RowPlan claimed = plan;
+        std::optional<NameClaim> name;
+        if (plan.action == RowAction::Request && options_.on(Check::Renban)) {
+          name = claimName(row, claimed);
+          if (!name)
+            return Step::Next;  // every number is taken: skip rather than overwrite
+        }
+        if (claimed.claim)
+          RecordClaim(s_.modern, claimed.unclaimedFile, *claimed.claim, s_.CurURL);
+        return fetchFile(row, claimed);
       }
     }
     if (!RowIsPage(s_, options_))
       return Step::Next;
     return readPage(nullptr);
+  }
+
+  // With numbering on, the name the row's file lands under is taken before it
+  // is asked for, so that another crawl of the folder cannot take it too.
+  std::optional<NameClaim> claimName(const CrawlTarget& row, RowPlan& plan) {
+    const auto recorded = [&](const std::string& name) {
+      return recording() && context_.collected != nullptr &&
+             context_.collected->holdsName(plan.saveFolder, name);
+    };
+    std::optional<NameClaim> claim = NameClaim::Take(
+        RowSaveFile(context_, plan.saveFolder, row.url), plan.request.path, recorded);
+    if (claim && claim->path() != plan.request.path) {
+      plan.saveFile = plan.request.path = claim->path();
+      if (plan.claim)
+        plan.claim->path = claim->path();
+      s_.SaveFile = plan.saveFile;
+    }
+    return claim;
   }
 
   // The row's request, its notice, and what follows: an unchanged page gives
