@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "common/is_binary_file.h"
-#include "common/url_scheme.h"
+#include "common/url_parts.h"
 #include "crawl/modern/modern_file_name.h"
 #include "crawl/modern/modern_types.h"
 #include "crawl/picture_minimum.h"

@@ -110,27 +110,43 @@ ConnectionSetup::~ConnectionSetup() {
     curl_share_cleanup(jar_);
 }
 
+void ConnectionSetup::Attach(const ConnectionSetup* setup, CURL* easy) {
+  if (setup != nullptr) {
+    setup->attach(easy);
+    return;
+  }
+  curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
+  // Turns the cookie engine off and empties the handle's list of cookie sources.
+  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
+  curl_easy_setopt(easy, CURLOPT_USERAGENT, kDefaultUserAgent);
+  curl_easy_setopt(easy, CURLOPT_CAINFO, DefaultCaFile());
+  curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, DefaultCaFile());
+}
+
 void ConnectionSetup::Apply(const ConnectionSetup* setup, CURL* easy, const std::string& url) {
   if (setup != nullptr) {
     setup->apply(easy, url);
     return;
   }
-  curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
-  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);  // no cookies kept
-  curl_easy_setopt(easy, CURLOPT_USERAGENT, kDefaultUserAgent);
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
   curl_easy_setopt(easy, CURLOPT_PROXY, nullptr);  // the downloader's own environment
   curl_easy_setopt(easy, CURLOPT_NOPROXY, nullptr);
-  curl_easy_setopt(easy, CURLOPT_CAINFO, DefaultCaFile());
-  curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, DefaultCaFile());
 }
 
-void ConnectionSetup::apply(CURL* easy, const std::string& url) const {
+void ConnectionSetup::attach(CURL* easy) const {
+  // Empties the handle's list of cookie sources (which also lets go of the
+  // jar), then turns the cookie engine on with none: the jar holds the cookies.
+  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
   curl_easy_setopt(easy, CURLOPT_SHARE, jar_);
-  // Turns the cookie engine on for this handle; the jar holds the cookies.
   curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
   curl_easy_setopt(easy, CURLOPT_USERAGENT,
                    order_.userAgent.empty() ? kDefaultUserAgent : order_.userAgent.c_str());
+  const char* ca = order_.caCertificate.empty() ? DefaultCaFile() : order_.caCertificate.c_str();
+  curl_easy_setopt(easy, CURLOPT_CAINFO, ca);
+  curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, ca);
+}
+
+void ConnectionSetup::apply(CURL* easy, const std::string& url) const {
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers_);
   // An empty proxy text tells libcurl to use none, whatever its environment says.
   const std::string proxy = order_.proxy.empty() ? environmentProxy(url) : order_.proxy;
@@ -139,9 +155,6 @@ void ConnectionSetup::apply(CURL* easy, const std::string& url) const {
   if (noProxy.empty())
     noProxy = environment("NO_PROXY");
   curl_easy_setopt(easy, CURLOPT_NOPROXY, noProxy.c_str());
-  const char* ca = order_.caCertificate.empty() ? DefaultCaFile() : order_.caCertificate.c_str();
-  curl_easy_setopt(easy, CURLOPT_CAINFO, ca);
-  curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, ca);
 }
 
 std::string ConnectionSetup::environment(const std::string& name) const {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/path_text.h"
-#include "common/url_scheme.h"
+#include "common/url_parts.h"
 #include "downloader/failure_reason.h"
 
 namespace harvel {
@@ -159,6 +159,9 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
   errorText_[0] = '\0';
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
   // The handle lets go of the settings it had before they may go.
+  if (!attached_ || connection.get() != connection_.get())
+    ConnectionSetup::Attach(connection.get(), easy_);
+  attached_ = true;
   ConnectionSetup::Apply(connection.get(), easy_, url);
   connection_ = std::move(connection);
   // Apply() gave the handle the client's headers: the last request's list goes.
