@@ -21,17 +21,15 @@ bool IsJudgedEnding(std::string_view ending) {
 
 }  // namespace
 
-PictureSize MinimumPictureFor(std::string_view saveFile, const std::string& url,
-                              const CrawlState& state, const CrawlOptions& options) {
+PictureSize MinimumPictureFor(std::string_view saveFile, bool untypedPicture,
+                              const CrawlOptions& options) {
   const PictureSize minimum = options.minimumPicture();
   if (!minimum.isSet())
     return {};
   const std::size_t slash = saveFile.rfind('/');
   const std::string_view name =
       slash == std::string_view::npos ? saveFile : saveFile.substr(slash + 1);
-  if (IsJudgedEnding(NameEnding(name)))
-    return minimum;
-  if (options.on(Check::ModernPages) && state.modern.untypedPictures.contains(url))
+  if (IsJudgedEnding(NameEnding(name)) || untypedPicture)
     return minimum;
   return {};
 }

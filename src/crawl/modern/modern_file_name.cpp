@@ -112,10 +112,6 @@ std::string ModernFileName(const std::string& url) {
   return name;
 }
 
-std::string RowFileName(const CrawlOptions& options, const std::string& url) {
-  return options.on(Check::ModernPages) ? ModernFileName(url) : GetFileName(url);
-}
-
 std::optional<SaveFileClaim> UnclaimedSaveFile(const ModernCrawlState& modern,
                                                const std::string& saveFile,
                                                const std::string& url) {

@@ -7,55 +7,17 @@
 #include <system_error>
 
 #include "common/path_text.h"
-#include "crawl/landed_file.h"
 #include "crawl/link_extraction.h"
-#include "crawl/modern/background_references.h"
+#include "crawl/modern/modern_page_reader.h"
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/url_ending.h"
 #include "crawl/type_decision.h"
-#include "crawl/wait_speed.h"
 
 namespace harvel {
-namespace {
 
-bool Paced(CrawlContext& context, const CrawlState& state) {
-  WaitSpeed(context.pump, context.options);
-  return !state.closed;
-}
-
-// One reference: its type, its level, and whether it is queued and where.
-void ExamineReference(CrawlContext& context, CrawlState& state, const PageReference& reference,
-                      std::int16_t rowLevel) {
-  const std::optional<TakenReference> taken =
-      TakeReference(context.options, context.userExt, reference, rowLevel, state.Level);
-  if (!taken || !QueueLink(context, state, taken->url, taken->level, taken->picture))
-    return;
-  if (taken->facts.untypedPicture)
-    state.modern.untypedPictures.insert(taken->url);
-  if (taken->facts.scriptPage)
-    state.modern.scriptPages.insert(taken->url);
-}
-
-// The HTML keep rule, with the ending in any case; a page that the server
-// called HTML whatever its name is kept or dropped as an HTML page.
-bool ModernPageIsDropped(const CrawlContext& context, const CrawlState& state) {
-  const CrawlOptions& options = context.options;
-  const std::string_view name =
-      std::string_view(state.SaveFile).substr(state.SaveFile.rfind('/') + 1);
-  const std::string ending = NameEnding(name);
-  if (IsServedPage(state) && !IsPageTypeEnding(ending) && ending != "cgi") {
-    if (options.on(Check::UserSet))
-      return !UserListWants(name, context.userExt);
-    return !options.on(Check::Htm);
-  }
-  return PageIsDropped(AsciiLower(state.SaveFile), options, context.userExt);
-}
-
-}  // namespace
-
-std::optional<TakenReference> TakeReference(const CrawlOptions& options, const UserExtList& userExt,
-                                            const PageReference& reference, std::int16_t rowLevel,
-                                            std::int16_t& level) {
+std::optional<TakenLink> TakeReference(const CrawlOptions& options, const UserExtList& userExt,
+                                       const PageReference& reference, std::int16_t rowLevel,
+                                       std::int16_t& level) {
   const ReferenceType type = ClassifyReference(reference, options, userExt);
   if (type == ReferenceType::Skip)
     return std::nullopt;
@@ -73,7 +35,7 @@ std::optional<TakenReference> TakeReference(const CrawlOptions& options, const U
     }
   }
   const std::string& url = reference.url;
-  TakenReference taken;
+  TakenLink taken;
   taken.url = url;
   taken.level = queuedLevel;
   taken.picture = type == ReferenceType::Untyped ||
@@ -110,33 +72,12 @@ std::optional<std::string> ReadModernPageFile(const std::string& path) {
 
 ScanEnd QueueReferences(CrawlContext& context, CrawlState& state,
                         const std::vector<PageReference>& references) {
-  const std::int16_t rowLevel = state.Level;
-  for (const PageReference& reference : references) {
-    if (reference.kind == ReferenceKind::Link && rowLevel <= 0)
-      continue;  // a page of level 0 follows no href
-    ExamineReference(context, state, reference, rowLevel);
-    if (!Paced(context, state))
-      return ScanEnd::Closed;
-  }
-  return ScanEnd::Finished;
-}
-
-ScanEnd ReadModernPage(CrawlContext& context, CrawlState& state,
-                       std::optional<std::vector<PageReference>>* read) {
-  std::optional<std::string> page = ReadModernPageFile(state.SaveFile);
-  if (!page)
-    return Paced(context, state) ? ScanEnd::Finished : ScanEnd::Closed;
-  const std::optional<std::vector<PageReference>> references =
-      ReadPageReferencesAside(context.pump, state.closed, std::move(*page), state.CurURL);
-  if (!references)
-    return ScanEnd::Closed;
-  if (read != nullptr)
-    *read = references;
-  if (QueueReferences(context, state, *references) == ScanEnd::Closed)
-    return ScanEnd::Closed;
-  if (ModernPageIsDropped(context, state))
-    DropLandedFile(state);
-  return Paced(context, state) ? ScanEnd::Finished : ScanEnd::Closed;
+  PageFound page;
+  page.url = state.CurURL;
+  page.end = PageRead::Read;
+  page.references = references;
+  CrawlRowVisit visit(context, state);
+  return ModernPageReader(context.options, context.userExt).takeLinks(page, state.Level, visit);
 }
 
 }  // namespace harvel

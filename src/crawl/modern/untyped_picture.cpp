@@ -110,18 +110,6 @@ bool IsHtmlContentType(std::string_view contentType) {
   return media && (media->essence() == "text/html" || media->essence() == "application/xhtml+xml");
 }
 
-bool NoticeSaysHtml(const Mailbox& mailbox) {
-  const std::optional<std::string> type = NoticeContentType(mailbox);
-  return type && IsHtmlContentType(*type);
-}
-
-void AfterModernDownload(CrawlContext& context, CrawlState& state, bool typedRow) {
-  SettleUntypedPicture(context, state);
-  const bool mayBePage = typedRow || state.modern.scriptPages.contains(state.CurURL);
-  if (mayBePage && NoticeSaysHtml(*state.mailbox))
-    state.modern.servedPageUrl = state.CurURL;
-}
-
 void SettleUntypedPicture(CrawlContext& context, CrawlState& state) {
   if (!state.modern.untypedPictures.contains(state.CurURL) || !OrdinaryFileExists(state.SaveFile))
     return;
