@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "common/connection_settings.h"
 #include "downloader/cookies_file.h"
@@ -58,6 +59,33 @@ std::string Upper(std::string text) {
   return text;
 }
 
+// The domain a cookies file's line is for, in small letters, without the
+// HTTP-only mark and the leading dot.
+std::string CookieDomain(std::string_view line) {
+  constexpr std::string_view kHttpOnly = "#HttpOnly_";
+  if (line.substr(0, kHttpOnly.size()) == kHttpOnly)
+    line.remove_prefix(kHttpOnly.size());
+  line = line.substr(0, line.find('\t'));
+  if (!line.empty() && line.front() == '.')
+    line.remove_prefix(1);
+  return Lower(std::string(line));
+}
+
+// The host of `url` in small letters; empty when it has none.
+std::string HostOf(const char* url) {
+  std::string host;
+  if (CURLU* parsed = curl_url()) {
+    char* part = nullptr;
+    if (curl_url_set(parsed, CURLUPART_URL, url, CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK &&
+        curl_url_get(parsed, CURLUPART_HOST, &part, 0) == CURLUE_OK) {
+      host = Lower(part);
+      curl_free(part);
+    }
+    curl_url_cleanup(parsed);
+  }
+  return host;
+}
+
 }  // namespace
 
 std::shared_ptr<const ConnectionSetup> ConnectionSetup::Make(const SettingsOrder& order,
@@ -87,18 +115,13 @@ std::shared_ptr<const ConnectionSetup> ConnectionSetup::Make(const SettingsOrder
   std::shared_ptr<ConnectionSetup> setup(new ConnectionSetup);
   setup->order_ = order;
   setup->jar_ = curl_share_init();
-  CURL* filler = curl_easy_init();
-  if (setup->jar_ == nullptr || filler == nullptr ||
+  if (setup->jar_ == nullptr ||
       curl_share_setopt(setup->jar_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE) != CURLSHE_OK) {
-    if (filler != nullptr)
-      curl_easy_cleanup(filler);
     answer.error = "cannot make a cookie jar";
     return nullptr;
   }
-  curl_easy_setopt(filler, CURLOPT_SHARE, setup->jar_);
-  for (const std::string& cookie : cookies.cookies)
-    curl_easy_setopt(filler, CURLOPT_COOKIELIST, cookie.c_str());
-  curl_easy_cleanup(filler);
+  for (std::string& cookie : cookies.cookies)
+    setup->unloadedCookies_[CookieDomain(cookie)].push_back(std::move(cookie));
   for (const std::string& header : order.headers)
     setup->headers_ = curl_slist_append(setup->headers_, header.c_str());
   return setup;
@@ -131,6 +154,24 @@ void ConnectionSetup::Apply(const ConnectionSetup* setup, CURL* easy, const std:
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
   curl_easy_setopt(easy, CURLOPT_PROXY, nullptr);  // the downloader's own environment
   curl_easy_setopt(easy, CURLOPT_NOPROXY, nullptr);
+}
+
+void ConnectionSetup::BeforeRequest(const ConnectionSetup* setup, CURL* easy, const char* url) {
+  if (setup == nullptr || setup->unloadedCookies_.empty() || url == nullptr)
+    return;
+  // The host and each domain above it: a cookie of example.com may go to
+  // www.example.com; libcurl decides which of them it sends.
+  const std::string host = HostOf(url);
+  for (std::string_view domain = host; !domain.empty();) {
+    const auto found = setup->unloadedCookies_.find(std::string(domain));
+    if (found != setup->unloadedCookies_.end()) {
+      for (const std::string& cookie : found->second)
+        curl_easy_setopt(easy, CURLOPT_COOKIELIST, cookie.c_str());
+      setup->unloadedCookies_.erase(found);
+    }
+    const std::size_t dot = domain.find('.');
+    domain = dot == std::string_view::npos ? std::string_view() : domain.substr(dot + 1);
+  }
 }
 
 void ConnectionSetup::attach(CURL* easy) const {

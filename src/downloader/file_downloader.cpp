@@ -75,6 +75,16 @@ FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
   curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &FileDownloader::writeBody);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &FileDownloader::beforeRequest);
+  curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
+}
+
+int FileDownloader::beforeRequest(void* self, char*, char*, int, int) {
+  auto& downloader = *static_cast<FileDownloader*>(self);
+  const char* url = nullptr;
+  curl_easy_getinfo(downloader.easy_, CURLINFO_EFFECTIVE_URL, &url);
+  ConnectionSetup::BeforeRequest(downloader.connection_.get(), downloader.easy_, url);
+  return CURL_PREREQFUNC_OK;
 }
 
 FileDownloader::~FileDownloader() {

@@ -29,6 +29,14 @@ class ConnectionSettingsTest : public ::testing::Test {
         res.status = 403;
       res.set_content("checked", "image/gif");
     });
+    site.routes().Get("/check-local", [](const httplib::Request& req, httplib::Response& res) {
+      if (req.get_header_value("Cookie").find("local=l0cal") == std::string::npos)
+        res.status = 403;
+      res.set_content("checked", "image/gif");
+    });
+    site.routes().Get("/hop", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect("http://localhost:" + std::to_string(site.port()) + "/check-local");
+    });
     site.start();
     ASSERT_TRUE(downloader.start());
   }
@@ -115,6 +123,44 @@ TEST_F(ConnectionSettingsTest, ACookiesFileIsReadAtTheStartAndRefusedWithItsReas
                               ": No such file or directory");
   // Refused settings leave the client with those it had.
   EXPECT_TRUE(fetch(client, "/check"));
+}
+
+TEST_F(ConnectionSettingsTest, AnHttpOnlyCookieOfTheFileIsSent) {
+  RawClient client;
+  ASSERT_TRUE(client.connect());
+  const std::string cookies =
+      files.write("cookies.txt", "#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tk33p-me\n");
+  chmod(cookies.c_str(), 0600);
+  ASSERT_TRUE(settle(client, {cookies, "", {}, "", "", {}}).applied());
+  EXPECT_TRUE(fetch(client, "/check"));
+}
+
+TEST_F(ConnectionSettingsTest, ALargeCookiesFileIsTakenWhileOtherClientsAreServed) {
+  // About 1.6 MB, as a browser of many years exports: 40,000 cookies of
+  // 4,000 sites, and among them those of the two names of this site.
+  std::string text = "# Netscape HTTP Cookie File\n";
+  for (int i = 0; i < 40000; ++i) {
+    if (i == 20000)
+      text += "127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tk33p-me\n";
+    text += ".site" + std::to_string(i % 4000) + ".example\tTRUE\t/\tFALSE\t0\tc" +
+            std::to_string(i) + "\tv" + std::to_string(i) + "\n";
+  }
+  text += "localhost\tFALSE\t/\tFALSE\t0\tlocal\tl0cal\n";
+  const std::string cookies = files.write("cookies.txt", text);
+  chmod(cookies.c_str(), 0600);
+
+  RawClient crawl, other;
+  ASSERT_TRUE(crawl.connect());
+  ASSERT_TRUE(other.connect());
+  ASSERT_TRUE(settle(other).applied());
+  crawl.sendBytes(EncodeSettings({cookies, "", {}, "", "", {}}));
+  EXPECT_TRUE(fetch(other, "/set"));
+  const auto answer = crawl.message();
+  ASSERT_TRUE(answer && answer->kind == MessageKind::Settings);
+  EXPECT_TRUE(ParseSettingsAnswer(*answer).applied());
+  EXPECT_TRUE(fetch(crawl, "/check"));
+  EXPECT_TRUE(fetch(crawl, "/hop")) << "the cookie of the host a redirect leads to";
+  EXPECT_FALSE(fetch(other, "/hop")) << "another client's cookie";
 }
 
 }  // namespace
