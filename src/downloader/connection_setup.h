@@ -51,12 +51,16 @@ class ConnectionSetup {
 
   // The transfer of `easy` is about to send a request to `url` (its first, or
   // one a redirect leads to): the cookies file's cookies for that host go
-  // into the jar first.
-  static void BeforeRequest(const ConnectionSetup* setup, CURL* easy, const char* url);
+  // into the jar first. The extra headers that request sends: those that
+  // carry a login go only to the start URL's host, as a browser sends a
+  // login. Null for no setup.
+  static const curl_slist* BeforeRequest(const ConnectionSetup* setup, CURL* easy, const char* url);
 
-  // The extra headers Apply() gives a handle (a request that adds its own
-  // sends these too).
+  // The extra headers of a request to any host but the start URL's, and
+  // those of a request to that host (a request that adds its own sends these
+  // too).
   const curl_slist* headers() const { return headers_; }
+  const curl_slist* loginHeaders() const { return loginHeaders_; }
 
  private:
   ConnectionSetup() = default;
@@ -74,6 +78,9 @@ class ConnectionSetup {
   // letters, without a leading dot); a domain's lines leave when they go in.
   mutable std::unordered_map<std::string, std::vector<std::string>> unloadedCookies_;
   curl_slist* headers_ = nullptr;
+  curl_slist* loginHeaders_ = nullptr;
+  std::string loginHost_;   // in small letters
+  bool withLogin_ = false;  // some header goes only to loginHost_
 };
 
 }  // namespace harvel

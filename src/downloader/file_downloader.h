@@ -153,6 +153,7 @@ class FileDownloader {
   int writeErrno_ = 0;      // why the file could not be made or written
   // The client's headers and the begun request's validators, when it has any.
   curl_slist* conditionalHeaders_ = nullptr;
+  curl_slist* conditionalLoginHeaders_ = nullptr;  // to the start URL's host
   DownloadNotice failure_;
   char errorText_[256] = {};  // libcurl's own words on the last failure
 };
