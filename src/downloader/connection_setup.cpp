@@ -1,17 +1,16 @@
 #include "downloader/connection_setup.h"
 
 #include <curl/curl.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
 
+#include "common/ascii_text.h"
 #include "common/connection_settings.h"
+#include "common/regular_file.h"
+#include "common/url_parts.h"
 #include "downloader/cookies_file.h"
 
 namespace harvel {
@@ -38,25 +37,10 @@ std::string CannotReadCa(const std::string& path, const char* why) {
 
 // Why the CA file cannot be used, or empty.
 std::string CaFileProblem(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0)
-    return CannotReadCa(path, std::strerror(errno));
-  struct stat status {};
-  const bool file = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  close(fd);
-  return file ? std::string() : CannotReadCa(path, "not a file");
-}
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
+  const RegularFile file = RegularFile::Open(path);
+  if (file)
+    return {};
+  return CannotReadCa(path, file.openError() != 0 ? std::strerror(file.openError()) : "not a file");
 }
 
 // The domain a cookies file's line is for, in small letters, without the
@@ -68,22 +52,12 @@ std::string CookieDomain(std::string_view line) {
   line = line.substr(0, line.find('\t'));
   if (!line.empty() && line.front() == '.')
     line.remove_prefix(1);
-  return Lower(std::string(line));
+  return AsciiLower(std::string(line));
 }
 
 // The host of `url` in small letters; empty when it has none.
 std::string HostOf(const char* url) {
-  std::string host;
-  if (CURLU* parsed = curl_url()) {
-    char* part = nullptr;
-    if (curl_url_set(parsed, CURLUPART_URL, url, CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK &&
-        curl_url_get(parsed, CURLUPART_HOST, &part, 0) == CURLUE_OK) {
-      host = Lower(part);
-      curl_free(part);
-    }
-    curl_url_cleanup(parsed);
-  }
-  return host;
+  return UrlHost(url).value_or(std::string());
 }
 
 // Why libcurl cannot use `proxy`, read as libcurl reads a proxy, or empty.
@@ -99,7 +73,7 @@ std::string ProxyProblem(const std::string& proxy, const std::string& where) {
   if (read != CURLUE_OK) {
     problem = where + " is not a URL that can be used: " + curl_url_strerror(read);
   } else if (curl_url_get(parsed, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK) {
-    const std::string name = Lower(scheme);
+    const std::string name = AsciiLower(scheme);
     if (name != "http" && name != "https" && name.rfind("socks", 0) != 0)
       problem = where + " must be an http, https, socks4 or socks5 URL";
     curl_free(scheme);
@@ -130,7 +104,7 @@ std::shared_ptr<const ConnectionSetup> ConnectionSetup::Make(const SettingsOrder
     answer.error = ProxyProblem(order.proxy, "the proxy");
   for (const std::string& entry : order.environment) {
     const std::size_t equals = entry.find('=');
-    const std::string name = Lower(entry.substr(0, equals));
+    const std::string name = AsciiLower(entry.substr(0, equals));
     if (!answer.error.empty() || !order.proxy.empty() || equals == std::string::npos ||
         name == "no_proxy")
       continue;
@@ -270,13 +244,12 @@ std::string ConnectionSetup::environment(const std::string& name) const {
 }
 
 std::string ConnectionSetup::environmentProxy(const std::string& url) const {
-  const std::size_t schemeEnd = url.find("://");
-  const std::string scheme =
-      schemeEnd == std::string::npos ? "http" : Lower(url.substr(0, schemeEnd));
+  const UrlPieces parts = SplitUrlText(url);
+  const std::string scheme = parts.hasAuthority ? AsciiLower(parts.scheme) : "http";
   // As curl: http_proxy only in small letters, the others in either.
   std::vector<std::string> names{scheme + "_proxy"};
   if (scheme != "http")
-    names.push_back(Upper(scheme) + "_PROXY");
+    names.push_back(AsciiUpper(scheme) + "_PROXY");
   names.insert(names.end(), {"all_proxy", "ALL_PROXY"});
   for (const std::string& name : names) {
     std::string proxy = environment(name);
