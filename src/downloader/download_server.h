@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "downloader/connection_setup.h"
 #include "downloader/download_queue.h"
@@ -67,7 +68,9 @@ class DownloadServer : public QObject {
   void accept(QLocalSocket* socket);
   void readFrom(QLocalSocket* socket);
   void handleRequest(QLocalSocket* socket, const Message& message);
-  // A settings message: the client's new connection settings, answered.
+  // A settings message: the client's new connection settings, made ready on
+  // a thread of their own (a cookies file is read), so that other clients
+  // are served meanwhile; this client's later messages wait for them.
   void applySettings(QLocalSocket* socket, const Message& message);
   // A request with render: the client's browser opens the page (started at
   // its first one). A page the browser cannot show is downloaded the ordinary way.
@@ -76,6 +79,9 @@ class DownloadServer : public QObject {
                   std::shared_ptr<const ConnectionSetup> connection);
   // Ends a client's browser, keeping its figures for browserStarts().
   void endBrowser(PageRenderer* renderer);
+  // The settings of `settings` are ready: taken unless refused, and answered.
+  void settled(QLocalSocket* socket, std::uint64_t settings,
+               std::shared_ptr<const ConnectionSetup> connection, const SettingsAnswer& answer);
   // One request's notice, sent once it and every request before it have ended.
   struct Answer {
     MessageKind requestKind = MessageKind::Request;
@@ -94,6 +100,7 @@ class DownloadServer : public QObject {
     std::shared_ptr<const ConnectionSetup> connection;
     std::deque<std::shared_ptr<Answer>> answers;  // one per request, in order
     std::unique_ptr<PageRenderer> renderer;       // from its first page to render
+    std::uint64_t settling = 0;                   // the settings being made ready, if any
   };
 
   InstanceLock lock_;
@@ -107,6 +114,8 @@ class DownloadServer : public QObject {
   RenderLimits renderLimits_;
   int browserStarts_ = 0;
   std::int64_t peakBrowserBytes_ = 0;
+  std::uint64_t lastSettings_ = 0;
+  std::map<std::uint64_t, std::thread> settingsWorkers_;
 };
 
 }  // namespace harvel
