@@ -58,6 +58,8 @@ class CrawlDriver {
     s_.running = true;
     for (;;) {
       while (!s_.rows.empty()) {
+        if (!waitWhilePaused())
+          return finish(CrawlOutcome::Closed);
         switch (handleRow()) {
           case Step::Next:
             break;
@@ -100,6 +102,15 @@ class CrawlDriver {
   std::string_view belowHarvelFolder() const {
     return std::string_view(s_.SaveFile).substr(context_.harvelFolder.size());
   }
+
+  // Sleeps in the event loop while the crawl is paused; false once the window
+  // has been closed meanwhile.
+  bool waitWhilePaused() {
+    while (s_.paused && !s_.closed)
+      context_.pump.waitForEvents(std::chrono::milliseconds(kPausedWakeMs));
+    return !s_.closed;
+  }
+  static constexpr int kPausedWakeMs = 500;
 
   // WaitSpeed; false once the window has been closed meanwhile.
   bool pace() {
