@@ -2,20 +2,13 @@
 
 #include <algorithm>
 
+#include "common/ascii_text.h"
+
 namespace harvel {
 namespace {
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const auto space = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && space(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && space(text.back()))
-    text.remove_suffix(1);
-  return text;
 }
 
 }  // namespace

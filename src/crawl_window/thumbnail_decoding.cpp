@@ -2,45 +2,56 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <algorithm>
+#include <climits>
 #include <mutex>
+#include <optional>
+
+#include "picture_header/picture_header_reader.h"
 
 namespace harvel {
 namespace {
 
-// The formats drawn, as QImageReader names them.
-bool IsDrawnFormat(const QByteArray& format) {
-  static const QByteArrayList kDrawn = {"png", "jpeg", "jpg", "gif", "bmp", "webp", "ico"};
-  return kDrawn.contains(format.toLower());
+// The formats drawn, by the name of their reader in Qt; the others (HEIF, AVIF) are not.
+const char* DrawnFormat(PictureFormat format) {
+  switch (format) {
+    case PictureFormat::Gif:
+      return "gif";
+    case PictureFormat::Png:
+      return "png";
+    case PictureFormat::Jpeg:
+      return "jpeg";
+    case PictureFormat::Webp:
+      return "webp";
+    case PictureFormat::Bmp:
+      return "bmp";
+    case PictureFormat::Ico:
+      return "ico";
+    case PictureFormat::Heif:
+    case PictureFormat::Avif:
+    case PictureFormat::Svg:
+      return nullptr;
+  }
+  return nullptr;
 }
 
-// True when a JPEG is not plain sequential: libjpeg then keeps the whole
-// picture's coefficients while it reads (about six bytes a pixel, whatever
-// the scale asked for). Follows the markers up to the frame header.
-bool JpegKeepsWholePicture(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || !file.seek(2))
-    return true;
-  for (int segments = 0; segments < 256; ++segments) {
-    char head[4];
-    if (file.read(head, 4) != 4 || static_cast<unsigned char>(head[0]) != 0xff)
-      return true;
-    const auto marker = static_cast<unsigned char>(head[1]);
-    if (marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc)
-      return marker != 0xc0 && marker != 0xc1;  // baseline and extended sequential
-    const int length =
-        (static_cast<unsigned char>(head[2]) << 8) | static_cast<unsigned char>(head[3]);
-    if (length < 2 || !file.seek(file.pos() + length - 2))
-      return true;
-  }
-  return true;
+// The file's header as the crawl reads it, from its first bytes: the one
+// reading that decides both the size and whether the picture is drawn.
+std::optional<PictureHeaderReader::Answer> ReadHeader(QFile& file, PictureHeaderReader& header) {
+  const QByteArray start = file.read(static_cast<qint64>(PictureHeaderReader::kReadLimit));
+  if (!file.seek(0))
+    return std::nullopt;
+  return header.Feed(std::string_view(start.constData(), static_cast<std::size_t>(start.size())));
 }
 
 // The memory reading the picture takes at least, from its header alone.
-qint64 MemoryToRead(const QByteArray& format, QSize pixels, const QString& path) {
-  const qint64 area = qint64(pixels.width()) * pixels.height();
-  if (format == "jpeg" || format == "jpg") {
-    // A sequential JPEG is read at down to an eighth of its width and height.
-    return JpegKeepsWholePicture(path) ? area * 6 : area / 64 * 4;
+qint64 MemoryToRead(const PictureHeaderReader& header) {
+  const qint64 area = qint64(header.size().width) * header.size().height;
+  if (header.format() == PictureFormat::Jpeg) {
+    // A sequential JPEG is read at down to an eighth of its width and height;
+    // a progressive one keeps every coefficient, about six bytes a pixel,
+    // whatever the scale asked for.
+    return header.wholePictureKept() ? area * 6 : area / 64 * 4;
   }
   return area * 4;
 }
@@ -60,21 +71,27 @@ Thumbnail DecodeThumbnail(const QString& path, int box) {
   if (!file.open(QIODevice::ReadOnly))
     return thumbnail;
   thumbnail.bytes = file.size();
-  QImageReader reader(&file);
-  reader.setDecideFormatFromContent(true);
-  const QByteArray format = reader.format();
-  if (!IsDrawnFormat(format))
+  PictureHeaderReader header;
+  if (ReadHeader(file, header) != PictureHeaderReader::Answer::Size)
     return thumbnail;
-  const QSize pixels = reader.size();
-  if (!pixels.isValid() || pixels.isEmpty())
+  const char* format = DrawnFormat(*header.format());
+  if (format == nullptr)
     return thumbnail;
-  thumbnail.pixels = pixels;
-  if (MemoryToRead(format, pixels, path) > kThumbnailMemoryLimit)
+  const auto shown =
+      QSize(static_cast<int>(std::min<std::uint32_t>(header.size().width, INT_MAX)),
+            static_cast<int>(std::min<std::uint32_t>(header.size().height, INT_MAX)));
+  thumbnail.pixels = shown;
+  if (MemoryToRead(header) > kThumbnailMemoryLimit)
     return thumbnail;
 
-  // Fitted into the box; a smaller picture keeps its own size.
-  if (pixels.width() > box || pixels.height() > box)
-    reader.setScaledSize(pixels.scaled(box, box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+  // Read by the format the header told, never one Qt guesses otherwise.
+  QImageReader reader(&file, format);
+  reader.setDecideFormatFromContent(false);
+  reader.setAutoTransform(true);
+  // Fitted into the box (scaled as stored, then turned); a smaller one keeps its size.
+  const QSize stored = header.turned() ? shown.transposed() : shown;
+  if (stored.width() > box || stored.height() > box)
+    reader.setScaledSize(stored.scaled(box, box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
   QImage image;
   if (reader.read(&image))
     thumbnail.image = std::move(image);

@@ -17,12 +17,14 @@ struct Thumbnail {
 constexpr qint64 kThumbnailMemoryLimit = qint64(32) << 20;
 
 // Reads the picture at `path` scaled to fit `box` × `box` pixels (a smaller
-// one as it is). Only PNG,
-// JPEG, GIF, BMP, WebP and ICO are read, told by their first bytes, not their
-// name; SVG is never drawn (drawing runs the whole document, which no memory
-// limit bounds). A picture whose header asks for more memory than
-// kThumbnailMemoryLimit, a corrupt or cut-off one gives a null image. Safe on
-// any thread once LimitPictureReading() has run.
+// one as it is), turned as its EXIF orientation says. Only PNG, JPEG, GIF,
+// BMP, WebP and ICO are read, told by their first bytes through the crawl's own
+// header reader (PictureHeaderReader), not their name; SVG is never drawn
+// (drawing runs the whole document, which no memory limit bounds). A picture
+// whose header asks for more memory than kThumbnailMemoryLimit (a progressive
+// JPEG counts all its coefficients), a corrupt or cut-off one gives a null
+// image; `pixels` is then the size the header gave, as the picture is shown.
+// Safe on any thread once LimitPictureReading() has run.
 Thumbnail DecodeThumbnail(const QString& path, int box);
 
 // Sets Qt's own limit on the memory of a picture being read to

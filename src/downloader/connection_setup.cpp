@@ -1,16 +1,14 @@
 #include "downloader/connection_setup.h"
 
 #include <curl/curl.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 
+#include "common/ascii_text.h"
 #include "common/connection_settings.h"
+#include "common/regular_file.h"
+#include "common/url_parts.h"
 #include "downloader/cookies_file.h"
 
 namespace harvel {
@@ -37,25 +35,10 @@ std::string CannotReadCa(const std::string& path, const char* why) {
 
 // Why the CA file cannot be used, or empty.
 std::string CaFileProblem(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0)
-    return CannotReadCa(path, std::strerror(errno));
-  struct stat status {};
-  const bool file = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  close(fd);
-  return file ? std::string() : CannotReadCa(path, "not a file");
-}
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
+  const RegularFile file = RegularFile::Open(path);
+  if (file)
+    return {};
+  return CannotReadCa(path, file.openError() != 0 ? std::strerror(file.openError()) : "not a file");
 }
 
 }  // namespace
@@ -110,27 +93,43 @@ ConnectionSetup::~ConnectionSetup() {
     curl_share_cleanup(jar_);
 }
 
+void ConnectionSetup::Attach(const ConnectionSetup* setup, CURL* easy) {
+  if (setup != nullptr) {
+    setup->attach(easy);
+    return;
+  }
+  curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
+  // Turns the cookie engine off and empties the handle's list of cookie sources.
+  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
+  curl_easy_setopt(easy, CURLOPT_USERAGENT, kDefaultUserAgent);
+  curl_easy_setopt(easy, CURLOPT_CAINFO, DefaultCaFile());
+  curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, DefaultCaFile());
+}
+
 void ConnectionSetup::Apply(const ConnectionSetup* setup, CURL* easy, const std::string& url) {
   if (setup != nullptr) {
     setup->apply(easy, url);
     return;
   }
-  curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
-  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);  // no cookies kept
-  curl_easy_setopt(easy, CURLOPT_USERAGENT, kDefaultUserAgent);
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
   curl_easy_setopt(easy, CURLOPT_PROXY, nullptr);  // the downloader's own environment
   curl_easy_setopt(easy, CURLOPT_NOPROXY, nullptr);
-  curl_easy_setopt(easy, CURLOPT_CAINFO, DefaultCaFile());
-  curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, DefaultCaFile());
 }
 
-void ConnectionSetup::apply(CURL* easy, const std::string& url) const {
+void ConnectionSetup::attach(CURL* easy) const {
+  // Empties the handle's list of cookie sources (which also lets go of the
+  // jar), then turns the cookie engine on with none: the jar holds the cookies.
+  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
   curl_easy_setopt(easy, CURLOPT_SHARE, jar_);
-  // Turns the cookie engine on for this handle; the jar holds the cookies.
   curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
   curl_easy_setopt(easy, CURLOPT_USERAGENT,
                    order_.userAgent.empty() ? kDefaultUserAgent : order_.userAgent.c_str());
+  const char* ca = order_.caCertificate.empty() ? DefaultCaFile() : order_.caCertificate.c_str();
+  curl_easy_setopt(easy, CURLOPT_CAINFO, ca);
+  curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, ca);
+}
+
+void ConnectionSetup::apply(CURL* easy, const std::string& url) const {
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers_);
   // An empty proxy text tells libcurl to use none, whatever its environment says.
   const std::string proxy = order_.proxy.empty() ? environmentProxy(url) : order_.proxy;
@@ -139,9 +138,6 @@ void ConnectionSetup::apply(CURL* easy, const std::string& url) const {
   if (noProxy.empty())
     noProxy = environment("NO_PROXY");
   curl_easy_setopt(easy, CURLOPT_NOPROXY, noProxy.c_str());
-  const char* ca = order_.caCertificate.empty() ? DefaultCaFile() : order_.caCertificate.c_str();
-  curl_easy_setopt(easy, CURLOPT_CAINFO, ca);
-  curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, ca);
 }
 
 std::string ConnectionSetup::environment(const std::string& name) const {
@@ -154,13 +150,12 @@ std::string ConnectionSetup::environment(const std::string& name) const {
 }
 
 std::string ConnectionSetup::environmentProxy(const std::string& url) const {
-  const std::size_t schemeEnd = url.find("://");
-  const std::string scheme =
-      schemeEnd == std::string::npos ? "http" : Lower(url.substr(0, schemeEnd));
+  const UrlPieces parts = SplitUrlText(url);
+  const std::string scheme = parts.hasAuthority ? AsciiLower(parts.scheme) : "http";
   // As curl: http_proxy only in small letters, the others in either.
   std::vector<std::string> names{scheme + "_proxy"};
   if (scheme != "http")
-    names.push_back(Upper(scheme) + "_PROXY");
+    names.push_back(AsciiUpper(scheme) + "_PROXY");
   names.insert(names.end(), {"all_proxy", "ALL_PROXY"});
   for (const std::string& name : names) {
     std::string proxy = environment(name);

@@ -28,10 +28,18 @@ class ConnectionSetup {
   ConnectionSetup(const ConnectionSetup&) = delete;
   ConnectionSetup& operator=(const ConnectionSetup&) = delete;
 
-  // Sets the options of `easy` for a download of `url` with these settings;
-  // `setup` null: with the downloader's own (no cookies, its User-Agent, the
-  // proxy of its environment). The handle must not outlive the setup it was
-  // given without being given another (or null) first.
+  // Gives `easy` the options that stay with a handle from transfer to
+  // transfer (its cookie jar and cookie engine, User-Agent, CA file), with
+  // these settings; `setup` null: with the downloader's own (no cookies, its
+  // User-Agent). Called once each time a handle changes setups, never per
+  // transfer: libcurl keeps a list of the cookie sources it is given and reads
+  // them all again at each transfer's start. The handle must not outlive the
+  // setup it was given without being given another (or null) first.
+  static void Attach(const ConnectionSetup* setup, CURL* easy);
+
+  // Sets the options of `easy` that depend on the download of `url`: the
+  // extra headers and the proxy (the downloader's own environment's for a
+  // null `setup`). After Attach() with the same setup.
   static void Apply(const ConnectionSetup* setup, CURL* easy, const std::string& url);
 
   // The extra headers Apply() gives a handle (a request that adds its own
@@ -40,6 +48,7 @@ class ConnectionSetup {
 
  private:
   ConnectionSetup() = default;
+  void attach(CURL* easy) const;
   void apply(CURL* easy, const std::string& url) const;
   // The proxy the client's environment names for `url`'s scheme, as curl
   // picks it; empty for none.

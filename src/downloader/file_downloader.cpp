@@ -1,15 +1,15 @@
 #include "downloader/file_downloader.h"
 
 #include <curl/curl.h>
-#include <strings.h>
 
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "common/ascii_text.h"
 #include "common/path_text.h"
-#include "common/url_scheme.h"
+#include "common/url_parts.h"
 #include "downloader/failure_reason.h"
 
 namespace harvel {
@@ -30,7 +30,8 @@ long ResponseCode(CURL* easy) {
 bool IsHttp(CURL* easy) {
   const char* scheme = nullptr;
   curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
-  return scheme != nullptr && (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0);
+  return scheme != nullptr &&
+         (EqualsIgnoringAsciiCase(scheme, "http") || EqualsIgnoringAsciiCase(scheme, "https"));
 }
 
 bool HttpErrorStatus(CURL* easy) {
@@ -159,6 +160,9 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
   errorText_[0] = '\0';
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
   // The handle lets go of the settings it had before they may go.
+  if (!attached_ || connection.get() != connection_.get())
+    ConnectionSetup::Attach(connection.get(), easy_);
+  attached_ = true;
   ConnectionSetup::Apply(connection.get(), easy_, url);
   connection_ = std::move(connection);
   // Apply() gave the handle the client's headers: the last request's list goes.

@@ -134,6 +134,7 @@ class FileDownloader {
   CURL* easy_;
   // The settings the handle was last given: they must live while it uses them.
   std::shared_ptr<const ConnectionSetup> connection_;
+  bool attached_ = false;  // ConnectionSetup::Attach() has given the handle connection_
   bool begun_ = false;
   TemporaryFile file_;  // the file of the begun download, once made
   std::string folder_;

@@ -11,7 +11,14 @@ namespace harvel {
 // record behind; the next one removes exactly those files, and nothing else: a
 // file of the user's, or one a crawl saved under a similar name, is never
 // touched. The record is read only when it is a plain file of this user with
-// one name, and written as a new file renamed over it.
+// one name.
+//
+// It is a journal: each file is named once when it is about to be made and
+// once more when it has gone, one write() each to the end of the record,
+// which stays open. The next downloader reads it from the start: a name given
+// more often than it was taken back is a file left behind. The record is made
+// anew, as a new file renamed over the old one, when it is opened and when it
+// has grown large, holding then only the files still under way.
 class TemporaryFileRecord {
  public:
   TemporaryFileRecord() = default;
@@ -35,9 +42,14 @@ class TemporaryFileRecord {
   static bool IsTemporaryName(const std::string& path);
 
  private:
-  bool write();
+  // Makes the record anew with the files under way: false when it cannot be.
+  bool rewrite();
+  // Appends one entry; the record is made anew when it has grown large.
+  void append(char mark, const std::string& path);
 
   std::string path_;  // the record's; empty while none is open
+  int fd_ = -1;       // the record, open for appending
+  std::size_t size_ = 0;
   std::set<std::string> paths_;
 };
 

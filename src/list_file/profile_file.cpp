@@ -1,5 +1,6 @@
 #include "list_file/profile_file.h"
 
+#include "common/ascii_text.h"
 #include "common/code_page.h"
 
 namespace harvel {
@@ -7,18 +8,6 @@ namespace {
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t';
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
-
-char FoldedAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool IsQuoted(std::string_view text) {
@@ -103,7 +92,7 @@ std::string ProfileFile::FoldedName(std::string_view name) const {
   for (std::size_t pos = 0; pos < name.size();) {
     const std::size_t size = cp932_ ? Cp932CharSize(name.substr(pos)) : 1;
     if (size == 1) {
-      folded += FoldedAscii(name[pos]);
+      folded += AsciiLower(name[pos]);
     } else {
       folded.append(name.substr(pos, size));  // a double-byte character as it is
     }
@@ -117,7 +106,7 @@ bool ProfileFile::NamesEqual(std::string_view a, std::string_view b) const {
     return false;
   for (std::size_t pos = 0; pos < a.size();) {
     const std::size_t size = cp932_ ? Cp932CharSize(a.substr(pos)) : 1;
-    if (size == 1 ? FoldedAscii(a[pos]) != FoldedAscii(b[pos])
+    if (size == 1 ? AsciiLower(a[pos]) != AsciiLower(b[pos])
                   : a.substr(pos, size) != b.substr(pos, size)) {
       return false;
     }

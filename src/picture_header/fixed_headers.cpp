@@ -27,10 +27,6 @@ HeaderStep Vp8lSize(const std::uint8_t* payload) {
 
 }  // namespace
 
-HeaderStep GifSize(std::span<const std::uint8_t> bytes) {
-  return HeaderStep::Size(LittleEndian16(bytes.data() + 6), LittleEndian16(bytes.data() + 8));
-}
-
 HeaderStep PngSize(std::span<const std::uint8_t> bytes) {
   // The first chunk is IHDR, 13 bytes long, width and height first.
   if (BigEndian32(bytes.data() + 8) != 13 || !Has(bytes, 12, "IHDR"))
@@ -72,6 +68,13 @@ HeaderStep BmpSize(std::span<const std::uint8_t> bytes) {
     return HeaderStep::NotKnown();
   return HeaderStep::Size(static_cast<std::uint32_t>(width),
                           static_cast<std::uint32_t>(std::abs(height)));
+}
+
+HeaderStep WebpHeader::Look(std::span<const std::uint8_t> bytes, std::uint64_t) {
+  if (chunkSeen_)
+    return WebpSize(bytes);
+  chunkSeen_ = true;
+  return HeaderStep::Read(0, Has(bytes, 12, "VP8L") ? 25 : 30);
 }
 
 }  // namespace harvel

@@ -8,6 +8,9 @@
 
 namespace harvel {
 
+// No header is read past the first 1 MiB of its file.
+constexpr std::uint64_t kHeaderReadLimit = 1024 * 1024;
+
 // What a format's header reader wants after looking at the bytes it asked for:
 // more bytes (a number of them, after moving past some), or its answer.
 struct HeaderStep {
@@ -17,16 +20,25 @@ struct HeaderStep {
   // Bytes to move past, counted from the first byte of those just looked at:
   // fewer than were looked at looks at some again, more skips unread bytes.
   std::uint64_t advance = 0;
-  std::size_t read = 0;  // bytes the next look needs, from there on
-  PictureSize size;
+  std::size_t read = 0;           // bytes the next look needs, from there on
+  PictureSize size;               // as the picture is shown: turned and cropped
+  bool turned = false;            // shown a quarter turn from how it is stored: the sides swapped
+  bool wholePictureKept = false;  // a decoder keeps every coefficient (progressive JPEG)
 
   static HeaderStep Read(std::uint64_t advance, std::size_t read) {
-    return {Kind::Read, advance, read, {}};
+    HeaderStep step;
+    step.kind = Kind::Read;
+    step.advance = advance;
+    step.read = read;
+    return step;
   }
   static HeaderStep Size(std::uint32_t width, std::uint32_t height) {
     if (width == 0 || height == 0)
       return NotKnown();
-    return {Kind::Size, 0, 0, {width, height}};
+    HeaderStep step;
+    step.kind = Kind::Size;
+    step.size = {width, height};
+    return step;
   }
   static HeaderStep NotKnown() { return {}; }
 };

@@ -17,11 +17,22 @@ constexpr std::uint32_t kIprp = Fourcc("iprp");
 constexpr std::uint32_t kIpco = Fourcc("ipco");
 constexpr std::uint32_t kIpma = Fourcc("ipma");
 constexpr std::uint32_t kIspe = Fourcc("ispe");
+constexpr std::uint32_t kIrot = Fourcc("irot");
+constexpr std::uint32_t kClap = Fourcc("clap");
 
 constexpr std::uint64_t kToEndOfFile = std::numeric_limits<std::uint64_t>::max();
 constexpr std::size_t kLargestFtyp = 4096;
 constexpr std::size_t kLargestIpma = 65536;
-constexpr std::size_t kMostExtents = 4096;
+constexpr std::size_t kMostProperties = 4096;
+
+// A clean aperture's side (a fraction): a whole number of pixels, or 0.
+std::uint32_t CropSide(const std::uint8_t* fraction) {
+  const std::uint32_t numerator = BigEndian32(fraction);
+  const std::uint32_t denominator = BigEndian32(fraction + 4);
+  if (denominator == 0 || numerator % denominator != 0)
+    return 0;
+  return numerator / denominator;
+}
 
 bool IsHeifBrand(std::uint32_t brand) {
   for (const std::uint32_t known : {Fourcc("mif1"), Fourcc("mif2"), Fourcc("msf1"), Fourcc("avif"),
@@ -61,8 +72,13 @@ HeaderStep HeifHeader::Look(std::span<const std::uint8_t> bytes, std::uint64_t o
       primary_ = p[0] == 0 ? BigEndian16(p + 4) : BigEndian32(p + 4);
       return Settle(offset);
     case Expect::Ispe:
-      if (extents_.size() < kMostExtents)
-        extents_.push_back({properties_, {BigEndian32(p + 4), BigEndian32(p + 8)}});
+      Keep({properties_, Property::Kind::Extent, {BigEndian32(p + 4), BigEndian32(p + 8)}, 0});
+      return NextBox(boxEnd_, offset);
+    case Expect::Irot:
+      Keep({properties_, Property::Kind::Rotation, {}, static_cast<std::uint8_t>(p[0] & 3)});
+      return NextBox(boxEnd_, offset);
+    case Expect::Clap:
+      Keep({properties_, Property::Kind::Crop, {CropSide(p), CropSide(p + 8)}, 0});
       return NextBox(boxEnd_, offset);
     case Expect::Ipma:
       associations_.assign(bytes.begin(), bytes.end());
@@ -135,6 +151,14 @@ HeaderStep HeifHeader::Box(std::uint32_t type, std::uint64_t offset, std::uint64
         expect_ = Expect::Ispe;
         return HeaderStep::Read(headerLength, 12);
       }
+      if (type == kIrot && payload >= 1) {
+        expect_ = Expect::Irot;
+        return HeaderStep::Read(headerLength, 1);
+      }
+      if (type == kClap && payload >= 32) {  // four fractions: the sides, then the offsets
+        expect_ = Expect::Clap;
+        return HeaderStep::Read(headerLength, 16);
+      }
       return NextBox(end, offset);
   }
   return HeaderStep::NotKnown();
@@ -156,6 +180,19 @@ HeaderStep HeifHeader::NextBox(std::uint64_t at, std::uint64_t offset) {
       return HeaderStep::NotKnown();
   }
   return HeaderStep::Read(at - offset, 8);
+}
+
+void HeifHeader::Keep(const Property& property) {
+  if (sizing_.size() < kMostProperties)
+    sizing_.push_back(property);
+}
+
+const HeifHeader::Property* HeifHeader::Find(std::uint32_t number) const {
+  for (const Property& property : sizing_) {
+    if (property.number == number)
+      return &property;
+  }
+  return nullptr;
 }
 
 HeaderStep HeifHeader::Settle(std::uint64_t offset) {
@@ -186,15 +223,36 @@ std::optional<HeaderStep> HeifHeader::PrimarySize() const {
     if (at + count * numberLength > table.size())
       return HeaderStep::NotKnown();
     if (item == *primary_) {
-      for (std::uint8_t n = 0; n < count; ++n) {
+      const auto numberAt = [&](std::uint8_t n) {
         const std::uint8_t* number = table.data() + at + n * numberLength;
-        const std::uint32_t property = wideNumbers ? BigEndian16(number) & 0x7fff : *number & 0x7f;
-        for (const Extent& extent : extents_) {
-          if (extent.property == property)
-            return HeaderStep::Size(extent.size.width, extent.size.height);
+        return wideNumbers ? BigEndian16(number) & 0x7fffu : *number & 0x7fu;
+      };
+      // The first extent, then the crops and turns in their order.
+      std::optional<PictureSize> size;
+      for (std::uint8_t n = 0; n < count && !size; ++n) {
+        if (const Property* extent = Find(numberAt(n));
+            extent && extent->kind == Property::Kind::Extent)
+          size = extent->size;
+      }
+      if (!size)
+        return HeaderStep::NotKnown();
+      bool turned = false;
+      for (std::uint8_t n = 0; n < count; ++n) {
+        const Property* property = Find(numberAt(n));
+        if (property == nullptr)
+          continue;
+        if (property->kind == Property::Kind::Rotation && property->quarters % 2 == 1) {
+          *size = {size->height, size->width};
+          turned = !turned;
+        } else if (property->kind == Property::Kind::Crop && property->size.width != 0 &&
+                   property->size.height != 0 && property->size.width <= size->width &&
+                   property->size.height <= size->height) {
+          *size = property->size;
         }
       }
-      return HeaderStep::NotKnown();
+      HeaderStep shown = HeaderStep::Size(size->width, size->height);
+      shown.turned = turned;
+      return shown;
     }
     at += count * numberLength;
   }

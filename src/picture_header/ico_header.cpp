@@ -1,5 +1,10 @@
 #include "picture_header/ico_header.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "picture_header/fixed_headers.h"
+
 namespace harvel {
 namespace {
 
@@ -17,7 +22,7 @@ std::uint64_t Area(PictureSize size) {
 
 }  // namespace
 
-HeaderStep IcoHeader::Look(std::span<const std::uint8_t> bytes, std::uint64_t) {
+HeaderStep IcoHeader::Look(std::span<const std::uint8_t> bytes, std::uint64_t offset) {
   if (count_ == 0) {
     // Reserved 0, type 1 (an icon, not a cursor), at least one picture.
     count_ = LittleEndian16(bytes.data() + 4);
@@ -25,18 +30,43 @@ HeaderStep IcoHeader::Look(std::span<const std::uint8_t> bytes, std::uint64_t) {
       return HeaderStep::NotKnown();
     return HeaderStep::Read(kDirectory, kEntry);
   }
-  const std::uint8_t* entry = bytes.data();
-  const std::uint32_t firstData = kDirectory + kEntry * count_;
-  if (LittleEndian16(entry + 4) > 1 || !IsBitCount(LittleEndian16(entry + 6)) ||
-      LittleEndian32(entry + 8) == 0 || LittleEndian32(entry + 12) < firstData)
-    return HeaderStep::NotKnown();
-  // A side of 0 stands for 256.
-  const PictureSize size{entry[0] == 0 ? 256u : entry[0], entry[1] == 0 ? 256u : entry[1]};
-  if (Area(size) > Area(largest_))
-    largest_ = size;
-  if (++seen_ == count_)
-    return HeaderStep::Size(largest_.width, largest_.height);
-  return HeaderStep::Read(kEntry, kEntry);
+  if (entries_.size() < count_) {
+    const std::uint8_t* entry = bytes.data();
+    const std::uint32_t firstData = kDirectory + kEntry * count_;
+    if (LittleEndian16(entry + 4) > 1 || !IsBitCount(LittleEndian16(entry + 6)) ||
+        LittleEndian32(entry + 8) == 0 || LittleEndian32(entry + 12) < firstData)
+      return HeaderStep::NotKnown();
+    // A side of 0 stands for 256.
+    entries_.push_back({LittleEndian32(entry + 12),
+                        {entry[0] == 0 ? 256u : entry[0], entry[1] == 0 ? 256u : entry[1]}});
+    if (entries_.size() < count_)
+      return HeaderStep::Read(kEntry, kEntry);
+    std::stable_sort(entries_.begin(), entries_.end(),
+                     [](const Entry& a, const Entry& b) { return a.data < b.data; });
+    return NextPicture(offset);
+  }
+  Entry& picture = entries_[looked_++];
+  if (std::memcmp(bytes.data(), "\x89PNG\r\n\x1a\n", 8) == 0) {
+    const HeaderStep png = PngSize(bytes);
+    if (png.kind != HeaderStep::Kind::Size)
+      return HeaderStep::NotKnown();
+    picture.size = png.size;
+  }
+  return NextPicture(offset);
+}
+
+HeaderStep IcoHeader::NextPicture(std::uint64_t offset) {
+  while (looked_ < entries_.size()) {
+    const std::uint64_t data = entries_[looked_].data;
+    if (data + kPngHeader <= kHeaderReadLimit)
+      return HeaderStep::Read(data - offset, kPngHeader);
+    ++looked_;  // beyond what is read: as the directory says
+  }
+  for (const Entry& entry : entries_) {
+    if (Area(entry.size) > Area(largest_))
+      largest_ = entry.size;
+  }
+  return HeaderStep::Size(largest_.width, largest_.height);
 }
 
 }  // namespace harvel

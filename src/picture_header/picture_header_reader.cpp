@@ -1,9 +1,10 @@
 #include "picture_header/picture_header_reader.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "common/picture_format.h"
 #include "picture_header/fixed_headers.h"
+#include "picture_header/gif_header.h"
 #include "picture_header/heif_header.h"
 #include "picture_header/ico_header.h"
 #include "picture_header/jpeg_header.h"
@@ -12,30 +13,39 @@ namespace harvel {
 namespace {
 
 // Enough of the start to tell the formats apart.
-constexpr std::size_t kSignature = 12;
+constexpr std::size_t kSignature = kPictureSignatureLength;
 // No header asks for more at once (a HEIF property table is the longest).
 constexpr std::size_t kLongestLook = 65536;
 
-bool Starts(std::span<const std::uint8_t> bytes, std::size_t at, std::string_view text) {
-  return std::memcmp(bytes.data() + at, text.data(), text.size()) == 0;
-}
+struct Format {
+  PictureFormat format;
+  std::unique_ptr<FormatHeader> header;
+};
 
-std::unique_ptr<FormatHeader> FormatOf(std::span<const std::uint8_t> start) {
-  if (Starts(start, 0, "GIF87a") || Starts(start, 0, "GIF89a"))
-    return std::make_unique<FixedHeader>(GifSize, kGifHeader);
-  if (Starts(start, 0, "\x89PNG\r\n\x1a\n"))
-    return std::make_unique<FixedHeader>(PngSize, kPngHeader);
-  if (Starts(start, 0, "\xff\xd8\xff"))
-    return std::make_unique<JpegHeader>();
-  if (Starts(start, 0, "RIFF") && Starts(start, 8, "WEBP"))
-    return std::make_unique<FixedHeader>(WebpSize, kWebpHeader);
-  if (Starts(start, 4, "ftyp"))
-    return std::make_unique<HeifHeader>();
-  if (Starts(start, 0, "BM"))
-    return std::make_unique<FixedHeader>(BmpSize, kBmpHeader);
-  if (Starts(start, 0, std::string_view("\0\0\1\0", 4)))
-    return std::make_unique<IcoHeader>();
-  return nullptr;
+std::optional<Format> FormatOf(std::span<const std::uint8_t> start) {
+  const std::optional<PictureFormat> format = PictureFormatOfSignature(start);
+  if (!format)
+    return std::nullopt;
+  switch (*format) {
+    case PictureFormat::Gif:
+      return Format{*format, std::make_unique<GifHeader>()};
+    case PictureFormat::Png:
+      return Format{*format, std::make_unique<FixedHeader>(PngSize, kPngHeader)};
+    case PictureFormat::Jpeg:
+      return Format{*format, std::make_unique<JpegHeader>()};
+    case PictureFormat::Webp:
+      return Format{*format, std::make_unique<WebpHeader>()};
+    case PictureFormat::Heif:
+    case PictureFormat::Avif:
+      return Format{*format, std::make_unique<HeifHeader>()};
+    case PictureFormat::Bmp:
+      return Format{*format, std::make_unique<FixedHeader>(BmpSize, kBmpHeader)};
+    case PictureFormat::Ico:
+      return Format{*format, std::make_unique<IcoHeader>()};
+    case PictureFormat::Svg:
+      break;  // text, told by no signature
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -64,17 +74,19 @@ PictureHeaderReader::Answer PictureHeaderReader::Feed(std::span<const std::uint8
 
 void PictureHeaderReader::Look() {
   const std::span<const std::uint8_t> bytes(held_.data(), wanted_);
-  if (!format_) {
-    format_ = FormatOf(bytes);
-    if (!format_) {
+  if (!header_) {
+    std::optional<Format> format = FormatOf(bytes);
+    if (!format) {
       answer_ = Answer::NotKnown;
       return;
     }
-    const HeaderStep first = format_->First();
+    format_ = format->format;
+    header_ = std::move(format->header);
+    const HeaderStep first = header_->First();
     Take(first.advance, first.read);
     return;
   }
-  const HeaderStep step = format_->Look(bytes, offset_);
+  const HeaderStep step = header_->Look(bytes, offset_);
   switch (step.kind) {
     case HeaderStep::Kind::Read:
       Take(step.advance, step.read);
@@ -82,12 +94,14 @@ void PictureHeaderReader::Look() {
     case HeaderStep::Kind::Size:
       answer_ = Answer::Size;
       size_ = step.size;
+      turned_ = step.turned;
+      wholePictureKept_ = step.wholePictureKept;
       break;
     case HeaderStep::Kind::NotKnown:
       answer_ = Answer::NotKnown;
       break;
   }
-  format_.reset();
+  header_.reset();
   held_ = {};
 }
 
@@ -96,7 +110,7 @@ void PictureHeaderReader::Take(std::uint64_t advance, std::size_t read) {
   if (read == 0 || read > kLongestLook || advance > kReadLimit ||
       offset_ + advance + read > kReadLimit) {
     answer_ = Answer::NotKnown;
-    format_.reset();
+    header_.reset();
     held_ = {};
     return;
   }

@@ -66,5 +66,47 @@ TEST(TemporaryFileRecord, ARecordThatIsAnotherNameOfAUsersFileLeavesThatFileAsIt
   EXPECT_EQ(info.st_nlink, 1u);  // the record is a file of its own now
 }
 
+TEST(TemporaryFileRecord, ALongRunKeepsItsRecordSmallAndStillNamesWhatIsUnderWay) {
+  test::TempFolder folder;
+  const std::string record = folder.file("VeskDownloaderFrm.writing");
+  const std::string padding(200, 'x');  // long folder names make the record grow fast
+  const std::string left = folder.write(".VeskDownloader-ffffff", "half");
+  TemporaryFileRecord killed;
+  ASSERT_TRUE(killed.open(record));
+  killed.remember(left);
+  for (int i = 0; i < 20000; ++i) {
+    const std::string path =
+        folder.file(padding + "/.VeskDownloader-" + std::to_string(100000 + i));
+    killed.remember(path);
+    killed.forget(path);
+  }
+  struct stat info {};
+  ASSERT_EQ(stat(record.c_str(), &info), 0);
+  EXPECT_LT(info.st_size, 1 << 20) << "20,000 files came and went";
+
+  TemporaryFileRecord next;
+  ASSERT_TRUE(next.open(record));
+  EXPECT_FALSE(folder.exists(".VeskDownloader-ffffff"));
+}
+
+TEST(TemporaryFileRecord, ARecordCutShortByAKillOrWrittenByAnOlderDownloaderIsRead) {
+  test::TempFolder folder;
+  const std::string record = folder.file("VeskDownloaderFrm.writing");
+  const std::string older = folder.write(".VeskDownloader-gggggg", "half");
+  const std::string made = folder.write(".VeskDownloader-hhhhhh", "half");
+  folder.write(".VeskDownloader-iiiiii", "the user's, under a similar name");
+  // An older downloader named each file whole; a kill may cut the last entry.
+  const std::string entries =
+      older + '\0' + "+" + made + '\0' + "+" + folder.file(".VeskDownloader-iiiiii");
+  folder.write("VeskDownloaderFrm.writing", entries);
+  chmod(record.c_str(), 0600);
+
+  TemporaryFileRecord next;
+  ASSERT_TRUE(next.open(record));
+  EXPECT_FALSE(folder.exists(".VeskDownloader-gggggg"));
+  EXPECT_FALSE(folder.exists(".VeskDownloader-hhhhhh"));
+  EXPECT_TRUE(folder.exists(".VeskDownloader-iiiiii")) << "its entry was never finished";
+}
+
 }  // namespace
 }  // namespace harvel

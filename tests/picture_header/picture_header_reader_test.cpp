@@ -56,8 +56,24 @@ std::string JpegSegment(unsigned char marker, std::size_t payload) {
          std::string(payload, 'e');
 }
 
-std::string JpegFrame(unsigned width, unsigned height) {
-  return "\xff\xc0" + Be16(11) + "\x08" + Be16(height) + Be16(width) + "\x01\x01\x11\x00";
+std::string JpegSegmentOf(unsigned char marker, std::string_view payload) {
+  return std::string{'\xff', char(marker)} + Be16(unsigned(payload.size() + 2)) +
+         std::string(payload);
+}
+
+std::string JpegFrame(unsigned width, unsigned height, char code = '\xc0') {
+  return std::string{'\xff', code} + Be16(11) + "\x08" + Be16(height) + Be16(width) +
+         "\x01\x01\x11\x00";
+}
+
+// An EXIF block in Intel byte order whose first directory holds the orientation.
+std::string ExifBlock(unsigned orientation) {
+  return std::string("Exif\0\0II*\0", 10) + Le32(8) + Le16(2) + Le16(0x010f) + Le16(2) + Le32(4) +
+         "Cam" + '\0' + Le16(0x0112) + Le16(3) + Le32(1) + Le16(orientation) + Le16(0) + Le32(0);
+}
+
+std::string IcoEntry(unsigned char side, std::uint32_t length, std::uint32_t data) {
+  return std::string{char(side), char(side), 0, 0} + Le16(1) + Le16(32) + Le32(length) + Le32(data);
 }
 
 std::string Box(const char* type, std::string_view payload) {
@@ -81,11 +97,14 @@ TEST(PictureHeaderReader, ReadsEachFormatFedInAnyPieces) {
     const char* file;
     PictureSize size;
   } samples[] = {
-      {"picture.gif", {37, 23}},     {"picture.png", {37, 23}},        {"baseline.jpg", {37, 23}},
-      {"progressive.jpg", {37, 23}}, {"exif_thumbnail.jpg", {37, 23}}, {"lossy.webp", {37, 23}},
-      {"lossless.webp", {37, 23}},   {"extended.webp", {37, 23}},      {"picture.avif", {37, 23}},
-      {"grid.heic", {37, 23}},       {"info_header.bmp", {37, 23}},    {"v5_header.bmp", {37, 23}},
-      {"core_header.bmp", {37, 23}}, {"three_images.ico", {40, 30}},
+      {"picture.gif", {37, 23}},        {"picture.png", {37, 23}},
+      {"baseline.jpg", {37, 23}},       {"progressive.jpg", {37, 23}},
+      {"exif_thumbnail.jpg", {37, 23}}, {"lossy.webp", {37, 23}},
+      {"lossless.webp", {37, 23}},      {"extended.webp", {37, 23}},
+      {"picture.avif", {37, 23}},       {"grid.heic", {37, 23}},
+      {"info_header.bmp", {37, 23}},    {"v5_header.bmp", {37, 23}},
+      {"core_header.bmp", {37, 23}},    {"three_images.ico", {40, 30}},
+      {"rotated.jpg", {23, 37}},  // EXIF orientation 6: a quarter turn
   };
   for (const auto& sample : samples) {
     SCOPED_TRACE(sample.file);
@@ -145,11 +164,142 @@ TEST(PictureHeaderReader, TakesHeadersAsTheyClaimAndRefusesBrokenOnes) {
       Heif("", 1),                                       // the primary has no ispe
       Box("ftyp", "avif" + Be32(0)) + Be32(4) + "meta",  // a box shorter than its header
       Box("ftyp", "avif" + Be32(0)) + Box("meta", Be32(0) + Be32(64) + "iprp"),  // past meta
+      // An icon whose first picture would start inside its directory.
+      std::string("\0\0\1\0\2\0", 6) + IcoEntry(16, 40, 22) + IcoEntry(16, 40, 38),
+      // An icon's PNG whose first chunk is no IHDR.
+      std::string("\0\0\1\0\1\0", 6) + IcoEntry(0, 40, 22) + "\x89PNG\r\n\x1a\n" + Be32(4) +
+          "gAMA" + Be32(45455),
   };
   for (const std::string& file : broken) {
     PictureHeaderReader reader;
     EXPECT_EQ(FeedExactly(reader, file + std::string(64, '\0')), Answer::NotKnown) << file.size();
   }
+}
+
+// HEIF properties as written in ipco.
+std::string Ispe(std::uint32_t width, std::uint32_t height) {
+  return Box("ispe", std::string(4, '\0') + Be32(width) + Be32(height));
+}
+std::string Irot(char quarters) {
+  return Box("irot", std::string(1, quarters));
+}
+std::string Clap(std::uint32_t widthN, std::uint32_t widthD, std::uint32_t heightN,
+                 std::uint32_t heightD) {
+  return Box("clap", Be32(widthN) + Be32(widthD) + Be32(heightN) + Be32(heightD) + Be32(0) +
+                         Be32(1) + Be32(0) + Be32(1));
+}
+
+// A HEIF file whose primary item 1 has the properties numbered 1, 2, ... in
+// the order given.
+std::string HeifWith(const std::vector<std::string>& properties) {
+  const std::string version(4, '\0');
+  std::string ipco;
+  std::string numbers;
+  for (const std::string& property : properties) {
+    ipco += property;
+    numbers += char(numbers.size() + 1);
+  }
+  const std::string ipma =
+      Box("ipma", version + Be32(1) + Be16(1) + char(numbers.size()) + numbers);
+  return Box("ftyp", "heic" + Be32(0) + "mif1") +
+         Box("meta",
+             version + Box("pitm", version + Be16(1)) + Box("iprp", Box("ipco", ipco) + ipma));
+}
+
+TEST(PictureHeaderReader, JudgesPicturesAsABrowserShowsThem) {
+  const std::string soi = "\xff\xd8";
+  const struct {
+    const char* what;
+    std::string file;
+    PictureSize shown;
+    bool turned;
+  } cases[] = {
+      {"EXIF orientation 8",
+       soi + JpegSegmentOf(0xe1, ExifBlock(8)) + JpegFrame(1800, 1200),
+       {1200, 1800},
+       true},
+      {"EXIF orientation 3, upside down",
+       soi + JpegSegmentOf(0xe1, ExifBlock(3)) + JpegFrame(1800, 1200),
+       {1800, 1200},
+       false},
+      {"only the first EXIF block counts",
+       soi + JpegSegmentOf(0xe1, ExifBlock(1)) + JpegSegmentOf(0xe1, ExifBlock(6)) +
+           JpegFrame(1800, 1200),
+       {1800, 1200},
+       false},
+      {"irot a quarter", HeifWith({Ispe(1024, 722), Irot(1)}), {722, 1024}, true},
+      {"irot a half, mirrored",
+       HeifWith({Ispe(1024, 722), Irot(2), Box("imir", "\1")}),
+       {1024, 722},
+       false},
+      {"clap, then irot",
+       HeifWith({Ispe(1024, 722), Clap(800, 1, 1200, 2), Irot(3)}),
+       {600, 800},
+       true},
+      {"clap not whole", HeifWith({Ispe(1024, 722), Clap(801, 2, 600, 1)}), {1024, 722}, false},
+      {"clap larger than the picture",
+       HeifWith({Ispe(1024, 722), Clap(2000, 1, 600, 1)}),
+       {1024, 722},
+       false},
+      // A PNG listed first whose data comes after a 48 × 48 bitmap's.
+      {"icon holding a PNG",
+       std::string("\0\0\1\0\2\0", 6) + IcoEntry(0, 33, 78) + IcoEntry(48, 40, 38) +
+           std::string(40, 'b') + Png(1024, 1024),
+       {1024, 1024},
+       false},
+      {"GIF frame larger than its screen",
+       "GIF89a" + Le16(1) + Le16(1) + std::string("\x80\0\0", 3) + std::string(6, '\0') +
+           std::string("\x21\xf9\x04\x01\0\0\0\0", 8) +
+           std::string("\x21\xfe\x03"
+                       "abc\0",
+                       7) +
+           "," + Le32(0) + Le16(500) + Le16(400) + std::string(1, '\0'),
+       {500, 400},
+       false},
+      {"GIF screen wider than its frame",
+       "GIF87a" + Le16(600) + Le16(100) + std::string("\0\0\0,", 4) + Le32(0) + Le16(500) +
+           Le16(400) + std::string(1, '\0'),
+       {600, 400},
+       false},
+      {"GIF of no frame",
+       "GIF89a" + Le16(70) + Le16(50) + std::string("\0\0\0;", 4),
+       {70, 50},
+       false},
+  };
+  for (const auto& c : cases) {
+    PictureHeaderReader reader;
+    EXPECT_EQ(FeedExactly(reader, c.file), Answer::Size) << c.what;
+    EXPECT_EQ(reader.size(), c.shown) << c.what;
+    EXPECT_EQ(reader.turned(), c.turned) << c.what;
+  }
+
+  // A lossless WebP of 28 bytes in all.
+  const std::string webp = "RIFF" + Le32(20) + "WEBPVP8L" + Le32(8) + "\x2f" +
+                           Le32((300 - 1) | (200 - 1) << 14) + std::string(3, '\0');
+  ASSERT_EQ(webp.size(), 28u);
+  EXPECT_EQ(SizeOf(webp), (PictureSize{300, 200}));
+}
+
+TEST(PictureHeaderReader, TellsTheFormatAndWhetherADecoderKeepsTheWholePicture) {
+  // Fill bytes before a marker, and a frame header planted inside an APP1
+  // block, do not hide the real, progressive frame.
+  const std::string planted =
+      "\xff\xd8\xff\xff" + JpegSegmentOf(0xe1, JpegFrame(16, 16)) + JpegFrame(23000, 23000, '\xc2');
+  PictureHeaderReader progressive;
+  EXPECT_EQ(FeedExactly(progressive, planted), Answer::Size);
+  EXPECT_EQ(progressive.size(), (PictureSize{23000, 23000}));
+  EXPECT_EQ(progressive.format(), PictureFormat::Jpeg);
+  EXPECT_TRUE(progressive.wholePictureKept());
+
+  PictureHeaderReader sequential;
+  FeedExactly(sequential, Sample("baseline.jpg"));
+  EXPECT_FALSE(sequential.wholePictureKept());
+  PictureHeaderReader png;
+  FeedExactly(png, Sample("picture.png"));
+  EXPECT_EQ(png.format(), PictureFormat::Png);
+  PictureHeaderReader page;
+  FeedExactly(page, "<!DOCTYPE html><html></html>");
+  EXPECT_EQ(page.format(), std::nullopt);
 }
 
 TEST(PictureHeaderReader, GivesUpAfterTheFirstMebibyte) {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <utility>
 
-#include "common/url_scheme.h"
+#include "common/url_parts.h"
 #include "crawl/link_resolver.h"
 #include "crawl/modern/css_urls.h"
 #include "crawl/modern/parser_input.h"
@@ -23,14 +23,6 @@ struct RawReference {
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back()))
-    text.remove_suffix(1);
-  return text;
 }
 
 bool HoldsReplacementCharacter(std::string_view text) {
@@ -76,7 +68,7 @@ bool IsPictureMetaName(std::string_view name) {
   static constexpr std::array<std::string_view, 8> kNames = {
       "og:image",          "og:image:url", "og:image:secure_url", "twitter:image",
       "twitter:image:src", "image",        "thumbnail",           "msapplication-tileimage"};
-  const std::string lower = AsciiLower(Trimmed(name));
+  const std::string lower = AsciiLower(Trimmed(name, kHtmlSpace));
   for (std::string_view known : kNames) {
     if (lower == known)
       return true;
@@ -160,7 +152,7 @@ class ReferenceCollector {
 
  private:
   void add(ReferenceKind kind, std::string text) {
-    const std::string_view trimmed = Trimmed(text);
+    const std::string_view trimmed = Trimmed(text, kHtmlSpace);
     if (trimmed.empty())
       return;
     references_.push_back(RawReference{kind, std::string(trimmed)});
@@ -206,7 +198,7 @@ class ReferenceCollector {
     } else if (value.find("url(") != std::string::npos) {
       styleSheet(value);
     } else {
-      const std::string_view url = Trimmed(value);
+      const std::string_view url = Trimmed(value, kHtmlSpace);
       if (url.empty() || url.find_first_of(" \t\n\r\f{}[]<>\"'") != std::string_view::npos)
         return;
       if (IsPictureTypeEnding(UrlEnding(url), false) || (onPicture && IsLazyPictureName(name)))
@@ -219,7 +211,7 @@ class ReferenceCollector {
     if (content == nullptr)
       return;
     if (const GumboAttribute* equiv = Attribute(element, "http-equiv");
-        equiv && AsciiLower(Trimmed(equiv->value)) == "refresh") {
+        equiv && AsciiLower(Trimmed(equiv->value, kHtmlSpace)) == "refresh") {
       refresh(ValueOf(*content));
       return;
     }
@@ -237,12 +229,12 @@ class ReferenceCollector {
     const std::size_t semicolon = content.find_first_of(";,");
     if (semicolon == std::string_view::npos)
       return;
-    std::string_view target = Trimmed(content.substr(semicolon + 1));
+    std::string_view target = Trimmed(content.substr(semicolon + 1), kHtmlSpace);
     if (AsciiLower(target.substr(0, 3)) == "url") {
-      target = Trimmed(target.substr(3));
+      target = Trimmed(target.substr(3), kHtmlSpace);
       if (target.empty() || target.front() != '=')
         return;
-      target = Trimmed(target.substr(1));
+      target = Trimmed(target.substr(1), kHtmlSpace);
     }
     if (target.size() >= 2 && (target.front() == '\'' || target.front() == '"') &&
         target.back() == target.front()) {
@@ -264,7 +256,7 @@ class ReferenceCollector {
         add(ReferenceKind::Picture, ValueOf(*href));
     } else if (HoldsToken(rel->value, "preload")) {
       const GumboAttribute* as = Attribute(element, "as");
-      if (as == nullptr || AsciiLower(Trimmed(as->value)) != "image")
+      if (as == nullptr || AsciiLower(Trimmed(as->value, kHtmlSpace)) != "image")
         return;
       if (const GumboAttribute* srcset = Attribute(element, "imagesrcset")) {
         addSrcset(srcset->value);

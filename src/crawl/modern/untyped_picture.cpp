@@ -1,12 +1,15 @@
 #include "crawl/modern/untyped_picture.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
+#include "common/media_type.h"
 #include "common/path_text.h"
+#include "common/picture_format.h"
+#include "common/regular_file.h"
 #include "crawl/landed_file.h"
 #include "crawl/modern/modern_file_name.h"
 #include "crawl/modern/modern_types.h"
@@ -14,17 +17,6 @@
 #include "crawl/sequential_name.h"
 
 namespace harvel {
-namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-    text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-    text.remove_suffix(1);
-  return text;
-}
-
-}  // namespace
 
 std::string PictureEndingOfContentType(std::string_view contentType) {
   // The only types a picture is named from; no ending is made from other text.
@@ -48,7 +40,10 @@ std::string PictureEndingOfContentType(std::string_view contentType) {
       {"image/icon", "ico"},
       {"image/x-ico", "ico"},
   }};
-  const std::string type = AsciiLower(Trimmed(contentType.substr(0, contentType.find(';'))));
+  const std::optional<MediaType> media = ParseMediaType(contentType);
+  if (!media)
+    return {};
+  const std::string type = media->essence();
   for (const auto& [known, ending] : kTypes) {
     if (type == known)
       return std::string(ending);
@@ -61,28 +56,34 @@ std::string PictureEndingOfHead(std::string_view bytes) {
   const auto part = [bytes](std::size_t at, std::size_t length) {
     return at <= bytes.size() ? bytes.substr(at, length) : std::string_view();
   };
-  if (bytes.starts_with("\xFF\xD8\xFF"))
-    return "jpg";
-  if (bytes.starts_with("\x89PNG\r\n\x1A\n"))
-    return "png";
-  if (bytes.starts_with("GIF87a") || bytes.starts_with("GIF89a"))
-    return "gif";
-  if (bytes.starts_with("RIFF") && part(8, 4) == "WEBP")
-    return "webp";
-  if (part(4, 4) == "ftyp" && (part(8, 4) == "avif" || part(8, 4) == "avis"))
-    return "avif";
-  if (bytes.starts_with(std::string_view("\0\0\1\0", 4)))
-    return "ico";
-  // "BM", the file's size, then four reserved bytes that are zero.
-  if (bytes.starts_with("BM") && part(6, 4) == std::string_view("\0\0\0\0", 4))
-    return "bmp";
+  switch (PictureFormatOfSignature(bytes).value_or(PictureFormat::Svg)) {
+    case PictureFormat::Jpeg:
+      return "jpg";
+    case PictureFormat::Png:
+      return "png";
+    case PictureFormat::Gif:
+      return "gif";
+    case PictureFormat::Webp:
+      return "webp";
+    case PictureFormat::Avif:
+      return "avif";
+    case PictureFormat::Ico:
+      return "ico";
+    case PictureFormat::Bmp:
+      // "BM", the file's size, then four reserved bytes that are zero.
+      if (part(6, 4) == std::string_view("\0\0\0\0", 4))
+        return "bmp";
+      return {};
+    case PictureFormat::Heif:
+      return {};  // a HEIF picture is not named from its bytes
+    case PictureFormat::Svg:
+      break;  // no signature: perhaps SVG, told below
+  }
   // SVG is text: it starts like an XML document or with its own element.
   std::string_view text = bytes;
   if (text.starts_with("\xEF\xBB\xBF"))
     text.remove_prefix(3);
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' ||
-                           text.front() == '\n'))
-    text.remove_prefix(1);
+  text = text.substr(std::min(text.find_first_not_of(" \t\r\n"), text.size()));
   if (text.starts_with("<?xml") || text.starts_with("<svg") ||
       AsciiLower(text.substr(0, 13)) == "<!doctype svg")
     return "svg";
@@ -90,10 +91,16 @@ std::string PictureEndingOfHead(std::string_view bytes) {
 }
 
 std::string SniffedPictureEnding(const std::string& path) {
-  std::ifstream in(PathFromText(path), std::ios::binary);
+  RegularFile in = RegularFile::Open(PathFromText(path));
   std::array<char, 512> head{};
-  in.read(head.data(), head.size());
-  return PictureEndingOfHead(std::string_view(head.data(), static_cast<std::size_t>(in.gcount())));
+  std::size_t held = 0;
+  while (in && held < head.size()) {
+    const std::optional<std::size_t> read = in.read(head.data() + held, head.size() - held);
+    if (!read || *read == 0)
+      break;
+    held += *read;
+  }
+  return PictureEndingOfHead(std::string_view(head.data(), held));
 }
 
 std::optional<std::string> NoticeContentType(const Mailbox& mailbox) {
@@ -105,20 +112,8 @@ std::optional<std::string> NoticeContentType(const Mailbox& mailbox) {
 }
 
 bool IsHtmlContentType(std::string_view contentType) {
-  const std::string lower = AsciiLower(Trimmed(contentType));
-  return lower.starts_with("text/html") || lower.starts_with("application/xhtml+xml");
-}
-
-bool NoticeSaysHtml(const Mailbox& mailbox) {
-  const std::optional<std::string> type = NoticeContentType(mailbox);
-  return type && IsHtmlContentType(*type);
-}
-
-void AfterModernDownload(CrawlContext& context, CrawlState& state, bool typedRow) {
-  SettleUntypedPicture(context, state);
-  const bool mayBePage = typedRow || state.modern.scriptPages.contains(state.CurURL);
-  if (mayBePage && NoticeSaysHtml(*state.mailbox))
-    state.modern.servedPageUrl = state.CurURL;
+  const std::optional<MediaType> media = ParseMediaType(contentType);
+  return media && (media->essence() == "text/html" || media->essence() == "application/xhtml+xml");
 }
 
 void SettleUntypedPicture(CrawlContext& context, CrawlState& state) {

@@ -2,32 +2,19 @@
 
 #include <array>
 
+#include "common/picture_format.h"
+#include "common/url_parts.h"
+
 namespace harvel {
 
 std::string_view UrlPath(std::string_view url) {
-  const std::size_t end = url.find_first_of("?#");
-  std::string_view rest = url.substr(0, end);
-  const std::size_t scheme = rest.find("://");
-  if (scheme == std::string_view::npos)
-    return rest;
-  rest.remove_prefix(scheme + 3);
-  const std::size_t slash = rest.find('/');
-  return slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+  return SplitUrlText(url).path;
 }
 
 std::string_view LastPathSegment(std::string_view url) {
   const std::string_view path = UrlPath(url);
   const std::size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
 }
 
 std::string NameEnding(std::string_view name) {
@@ -42,13 +29,9 @@ std::string UrlEnding(std::string_view url) {
 }
 
 bool IsPictureTypeEnding(std::string_view ending, bool asIcon) {
-  static constexpr std::array<std::string_view, 7> kPictures = {"gif",  "jpg",  "jpeg", "png",
-                                                                "webp", "avif", "svg"};
-  for (std::string_view picture : kPictures) {
-    if (ending == picture)
-      return true;
-  }
-  return asIcon && ending == "ico";
+  const PictureEnding* picture = FindPictureEnding(ending);
+  return picture != nullptr &&
+         (picture->modernPicture || (asIcon && picture->format == PictureFormat::Ico));
 }
 
 bool IsScriptPageEnding(std::string_view ending) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/ascii_text.h"
+
 namespace harvel {
 
 // The path of an absolute URL: what follows the host, up to the query or the
@@ -18,8 +20,6 @@ std::string UrlEnding(std::string_view url);
 
 // The ending of a file name, in lower case and without its ".".
 std::string NameEnding(std::string_view name);
-
-std::string AsciiLower(std::string_view text);
 
 // gif, jpg, jpeg, png, webp, avif, svg; ico only where `asIcon` is set.
 bool IsPictureTypeEnding(std::string_view ending, bool asIcon);

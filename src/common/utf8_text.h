@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace harvel {
+
+// One well-formed UTF-8 character: its code point and its length in bytes.
+struct Utf8Char {
+  char32_t codePoint = 0;
+  std::size_t length = 0;
+};
+
+// The character that `text` starts with; nullopt when the bytes there are no
+// well-formed UTF-8 (a stray or missing continuation byte, an overlong form,
+// a surrogate, a code point past U+10FFFF) or `text` is empty.
+std::optional<Utf8Char> DecodeUtf8(std::string_view text);
+
+// Whether all of `text` is well-formed UTF-8.
+bool IsValidUtf8(std::string_view text);
+
+// `c` (at most U+10FFFF) written as UTF-8 at the end of `out`.
+void AppendUtf8(char32_t c, std::string& out);
+
+}  // namespace harvel
