@@ -51,12 +51,12 @@ StagedTransfers::Transfer* StagedTransfers::find(Client client, const std::strin
   return found == queue->second.untaken.end() ? nullptr : found->second;
 }
 
-bool StagedTransfers::stage(Client client, const StageOrder& order,
+bool StagedTransfers::stage(Client client, const StagedFile& order,
                             std::shared_ptr<const ConnectionSetup> connection) {
   auto existing = clients_.find(client);
   if (existing != clients_.end()) {
     ClientQueue& queue = existing->second;
-    if (queue.untaken.contains(Key(order.url, order.folder))) {
+    if (queue.untaken.contains(Key(order.request.url, order.folder()))) {
       queue.jobs = std::max(1, order.jobs);
       return true;  // staged already
     }
@@ -69,7 +69,7 @@ bool StagedTransfers::stage(Client client, const StageOrder& order,
   transfer->client = client;
   transfer->order = order;
   transfer->connection = std::move(connection);
-  queue.untaken.emplace(Key(order.url, order.folder), transfer.get());
+  queue.untaken.emplace(Key(order.request.url, order.folder()), transfer.get());
   queue.transfers.push_back(std::move(transfer));
   ++copiesStaged_;
   startMore(client);
@@ -83,20 +83,17 @@ void StagedTransfers::unstage(Client client, const std::string& url, const std::
   }
 }
 
-bool StagedTransfers::take(Client client, const DownloadRequest& request,
+bool StagedTransfers::take(Client client, const FileRequest& request,
                            const std::shared_ptr<const ConnectionSetup>& connection, Taken taken) {
   Transfer* transfer = find(client, request.url, FolderOfPath(request.path));
   if (transfer == nullptr)
     return false;
-  if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize ||
-      transfer->order.minPicture != request.minPicture || transfer->connection != connection ||
-      transfer->order.ifNoneMatch != request.ifNoneMatch ||
-      transfer->order.ifModifiedSince != request.ifModifiedSince) {
+  if (!transfer->order.request.askedAlike(request) || transfer->connection != connection) {
     remove(*transfer);  // fetched otherwise than asked now: of no use
     startMore(client);
     return false;
   }
-  clients_[client].untaken.erase(Key(transfer->order.url, transfer->order.folder));
+  clients_[client].untaken.erase(Key(transfer->order.request.url, transfer->order.folder()));
   transfer->takenPath = request.path;
   transfer->taken = std::move(taken);
   switch (transfer->state) {
@@ -195,7 +192,7 @@ void StagedTransfers::start(Transfer& transfer) {
   transfer.file = freeDownloader();
   FileDownloader& file = *transfer.file;
   CURL* easy = file.handle();
-  const StageOrder& order = transfer.order;
+  const StagedFile& order = transfer.order;
   // The name is given by the request that takes the copy.
   if (file.begin(order, transfer.connection)) {
     running_[easy] = &transfer;
@@ -279,7 +276,7 @@ void StagedTransfers::remove(Transfer& transfer) {
   if (queue == clients_.end())
     return;
   if (transfer.takenPath.empty()) {
-    queue->second.untaken.erase(Key(transfer.order.url, transfer.order.folder));
+    queue->second.untaken.erase(Key(transfer.order.request.url, transfer.order.folder()));
     ++copiesUnused_;
   }
   auto& transfers = queue->second.transfers;

@@ -56,7 +56,7 @@ class StagedTransfers {
   // refused and changes nothing (its jobs count included). `connection`: the
   // client's settings now (null: the downloader's own); the copy is fetched
   // with them and serves only a request made with them.
-  bool stage(Client client, const StageOrder& order,
+  bool stage(Client client, const StagedFile& order,
              std::shared_ptr<const ConnectionSetup> connection = nullptr);
   void unstage(Client client, const std::string& url, const std::string& folder);
   // False when `client` has no copy of `request`'s URL staged into its folder
@@ -64,7 +64,7 @@ class StagedTransfers {
   // if-modified-since and connection settings;
   // otherwise `taken` is called once the copy is in place or has failed
   // (from inside this call when it is ready).
-  bool take(Client client, const DownloadRequest& request,
+  bool take(Client client, const FileRequest& request,
             const std::shared_ptr<const ConnectionSetup>& connection, Taken taken);
   // The client left: its transfers end and its copies are removed; takes not
   // yet answered are answered as failed.
@@ -74,7 +74,7 @@ class StagedTransfers {
 
   // Called when the copy of an order that asked to be told (tellLanded) has
   // landed and waits to be asked for: where it lies, and how it ended.
-  using Landed = std::function<void(Client client, const StageOrder& order, const std::string& path,
+  using Landed = std::function<void(Client client, const StagedFile& order, const std::string& path,
                                     const DownloadNotice& notice)>;
   void setLandedListener(Landed landed) { landed_ = std::move(landed); }
 
@@ -91,7 +91,7 @@ class StagedTransfers {
   enum class State { Waiting, Running, Done };
   struct Transfer {
     Client client;
-    StageOrder order;
+    StagedFile order;
     std::shared_ptr<const ConnectionSetup> connection;
     State state = State::Waiting;
     std::unique_ptr<FileDownloader> file;  // while it runs

@@ -86,13 +86,13 @@ class StagingTest : public ::testing::Test {
   void stage(RawClient& client, const std::string& name, const std::filesystem::path& folder,
              int jobs = 4) {
     client.sendBytes(
-        EncodeStage(StageOrder{site.url("/" + name), folder.string(), {}, {}, jobs, {}, false}));
+        EncodeStage(StagedFile{{site.url("/" + name), folder.string(), {}, {}, {}}, false, jobs}));
   }
 
   // Requests `name` into `folder` as `as`; the notice that answers it.
   std::optional<DownloadNotice> take(RawClient& client, const std::string& name,
                                      const std::filesystem::path& folder, const std::string& as) {
-    client.request(DownloadRequest{site.url("/" + name), (folder / as).string(), {}, {}, {}});
+    client.request(FileRequest{site.url("/" + name), (folder / as).string(), {}, {}, {}});
     const auto message = client.message();
     return message ? ParseNotice(*message) : std::nullopt;
   }
@@ -110,16 +110,16 @@ TEST_F(StagingTest, ACopyThatAskedToBeToldIsAnnouncedWhereItLiesUntilTaken) {
   RawClient client;
   ASSERT_TRUE(greet(client));
   client.sendBytes(
-      EncodeStage(StageOrder{site.url("/quiet.gif"), out.path().string(), {}, {}, 4, {}, false}));
-  StageOrder told{site.url("/page.gif"), out.path().string(), {}, {}, 4, {}, false};
+      EncodeStage(StagedFile{{site.url("/quiet.gif"), out.path().string(), {}, {}, {}}, false, 4}));
+  StagedFile told{{site.url("/page.gif"), out.path().string(), {}, {}, {}}, false, 4};
   told.tellLanded = true;
   client.sendBytes(EncodeStage(told));
   const auto message = client.message();
   ASSERT_TRUE(message);
-  const std::optional<LandedMessage> landed = ParseLanded(*message);
+  const std::optional<LandedCopy> landed = ParseLanded(*message);
   ASSERT_TRUE(landed);
-  EXPECT_EQ(landed->url, told.url);
-  EXPECT_EQ(landed->folder, told.folder);
+  EXPECT_EQ(landed->url, told.request.url);
+  EXPECT_EQ(landed->folder, told.folder());
   EXPECT_EQ(landed->contentType, "image/gif");
   EXPECT_EQ(std::filesystem::path(landed->path).parent_path(), out.path());
   EXPECT_EQ(out.read(std::filesystem::path(landed->path).filename().string()), "GIF89a page");
@@ -144,14 +144,13 @@ TEST_F(StagingTest, AConditionalCopyAnswersOnlyTheSameConditionalRequest) {
   ASSERT_TRUE(hello);
   ASSERT_TRUE(ParseHello(*hello).has(kFeatureStageConditional));
   const auto stageWith = [&](const std::string& etag) {
-    StageOrder order{site.url("/page.html"), out.path().string(), {}, {}, 4, {}, true};
-    order.validators = true;
-    order.ifNoneMatch = etag;
+    StagedFile order{{site.url("/page.html"), out.path().string(), {}, {}, {}}, true, 4};
+    order.request.validators = true;
+    order.request.ifNoneMatch = etag;
     client.sendBytes(EncodeStage(order));
   };
   const auto ask = [&](const std::string& etag) {
-    DownloadRequest request{
-        site.url("/page.html"), (out.path() / "page.html").string(), {}, {}, {}};
+    FileRequest request{site.url("/page.html"), (out.path() / "page.html").string(), {}, {}, {}};
     request.validators = true;
     request.ifNoneMatch = etag;
     client.request(request);
@@ -254,9 +253,8 @@ TEST_F(StagingTest, TwoClientsKeepTheirOwnCopiesAndTheirNoticesInOrder) {
   EXPECT_TRUE(theirs->landed);
 
   // Asked for in order: the slow one first, so a.gif's notice waits for it.
-  first.request(
-      DownloadRequest{site.url("/slow.gif"), (out.path() / "slow.gif").string(), {}, {}, {}});
-  first.request(DownloadRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), {}, {}, {}});
+  first.request(FileRequest{site.url("/slow.gif"), (out.path() / "slow.gif").string(), {}, {}, {}});
+  first.request(FileRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), {}, {}, {}});
   site.finishSlowAnswers();
   const auto slow = first.message();
   const auto a = first.message();
