@@ -202,7 +202,7 @@ void StagedTransfers::startMore(Client client) {
     if (running >= queue->second.jobs || next == transfers.end())
       break;
     // One the crawl asks for now is fetched whatever the room.
-    if ((*next)->takenPath.empty() && !roomFor(queue->second, (*next)->order.folder))
+    if ((*next)->takenPath.empty() && !roomFor(queue->second, (*next)->order.folder()))
       break;
     start(**next);
   }
