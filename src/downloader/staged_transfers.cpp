@@ -73,6 +73,7 @@ StagedTransfers::Transfer* StagedTransfers::find(Client client, const std::strin
 
 bool StagedTransfers::stage(Client client, const StagedFile& order,
                             std::shared_ptr<const ConnectionSetup> connection) {
+  leftovers_.folderUsed(order.folder);
   auto existing = clients_.find(client);
   if (existing != clients_.end()) {
     ClientQueue& queue = existing->second;
@@ -105,7 +106,9 @@ void StagedTransfers::unstage(Client client, const std::string& url, const std::
 
 bool StagedTransfers::take(Client client, const FileRequest& request,
                            const std::shared_ptr<const ConnectionSetup>& connection, Taken taken) {
-  Transfer* transfer = find(client, request.url, FolderOfPath(request.path));
+  const std::string folder = FolderOfPath(request.path);
+  leftovers_.folderUsed(folder);
+  Transfer* transfer = find(client, request.url, folder);
   if (transfer == nullptr)
     return false;
   if (!transfer->order.request.askedAlike(request) || transfer->connection != connection) {
@@ -262,8 +265,10 @@ void StagedTransfers::finished(CURL* easy, int result) {
   loop_.stop(easy);
   // While it waits to be asked for, the copy holds neither a descriptor nor
   // the transfer's handle, which goes to the next transfer.
-  if (std::string path = transfer.file->releaseKept(); !path.empty())
+  if (std::string path = transfer.file->releaseKept(); !path.empty()) {
+    leftovers_.copyKept(transfer.order.folder, path);
     transfer.copy = std::make_unique<StagedCopy>(std::move(path), record_);
+  }
   releaseDownloader(transfer);
   const Client client = transfer.client;
   if (transfer.taken) {
@@ -304,7 +309,10 @@ void StagedTransfers::releaseDownloader(Transfer& transfer) {
 
 void StagedTransfers::remove(Transfer& transfer) {
   releaseDownloader(transfer);
-  transfer.copy.reset();
+  if (transfer.copy) {
+    transfer.copy.reset();
+    leftovers_.copyGone(transfer.order.folder);
+  }
   auto queue = clients_.find(transfer.client);
   if (queue == clients_.end())
     return;

@@ -12,6 +12,7 @@
 #include "downloader/curl_event_loop.h"
 #include "downloader/download_limits.h"
 #include "downloader/file_downloader.h"
+#include "downloader/leftover_copies.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
@@ -33,7 +34,10 @@ namespace harvel {
 // answered 304, as not modified, with no file). Clients never see each other's
 // copies; a copy that is unstaged, or whose client leaves, is removed. Copies
 // not yet asked for never take more than half of the room left on the disk,
-// nor its last 8 MiB, which the crawl's own files and record need.
+// nor its last 8 MiB, which the crawl's own files and record need. The names
+// of the copies are also listed beside them, and the first time a folder is
+// staged or asked into, the copies a downloader killed earlier left there are
+// removed (LeftoverCopies).
 class StagedTransfers {
  public:
   // A client is one connection to the downloader: what it stages is its own.
@@ -125,6 +129,8 @@ class StagedTransfers {
 
   DownloadLimits limits_;
   TemporaryFileRecord* record_ = nullptr;
+  // What a downloader killed earlier left in the folders staged or asked into.
+  LeftoverCopies leftovers_;
   CurlEventLoop loop_;
   std::map<Client, ClientQueue> clients_;
   std::map<CURL*, Transfer*> running_;

@@ -1,6 +1,10 @@
 // Fetching ahead in the real VeskDownloader: staged copies answer requests,
 // keep each client's notices in order, and never outlive their client.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/time.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QThread>
@@ -289,6 +293,45 @@ TEST_F(StagingTest, ACopyThatCannotBeWrittenIsFetchedAgainWhenAskedFor) {
   EXPECT_EQ(Names(later), Strings{"a.gif"});
 }
 
+TEST_F(StagingTest, CopiesAKilledDownloaderLeftAreRemovedAtTheNextRequestIntoTheirFolder) {
+  // Left by a downloader that was killed, its runtime folder emptied since.
+  const auto old = [](const std::string& path) {
+    WriteFile(path, "left");
+    const timeval hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    utimes(path.c_str(), hourAgo);
+  };
+  old(out.file(".VeskDownloader-a1B2c3"));
+  old(out.file(".VeskDownloader-Zz9yX8"));
+  old(out.file(".VeskDownloader-held01"));
+  WriteFile(out.file(".VeskDownloader-list"),
+            ".VeskDownloader-a1B2c3\n.VeskDownloader-held01\n.VeskDownloader-Zz9yX8\n");
+  // Not ours to remove: one the list does not name (a crawl saved it from a
+  // URL), and one someone is writing.
+  old(out.file(".VeskDownloader-dead01"));
+  const int held = open(out.file(".VeskDownloader-held01").c_str(), O_RDONLY);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+
+  RawClient client;
+  ASSERT_TRUE(greet(client));
+  const auto a = take(client, "a.gif", out.path(), "a.gif");
+  ASSERT_TRUE(a);
+  EXPECT_TRUE(a->landed);
+  EXPECT_EQ(Names(out.path()),
+            (Strings{".VeskDownloader-dead01", ".VeskDownloader-held01", "a.gif"}));
+  close(held);
+  // Copies staged now are listed while they wait, and the list goes with them.
+  stage(client, "b.gif", out.path());
+  for (int i = 0; i < 250 && !out.exists(".VeskDownloader-list"); ++i)
+    QThread::msleep(20);
+  const std::string listed = out.read(".VeskDownloader-list");
+  ASSERT_FALSE(listed.empty());
+  EXPECT_TRUE(out.exists(listed.substr(0, listed.size() - 1))) << listed;
+  const auto b = take(client, "b.gif", out.path(), "b.gif");
+  ASSERT_TRUE(b);
+  EXPECT_EQ(Names(out.path()),
+            (Strings{".VeskDownloader-dead01", ".VeskDownloader-held01", "a.gif", "b.gif"}));
+}
+
 TEST_F(StagingTest, ARedirectLoopCostsTheServerTheSameWhetherStagedOrNot) {
   RawClient client;
   ASSERT_TRUE(greet(client));
@@ -325,7 +368,8 @@ TEST_F(StagingTest, AClientHoldsABoundedNumberOfCopiesWithoutDescriptorsAndOther
   for (int i = 0; i < 1500 && hits < static_cast<int>(limit) + 1; ++i)
     QThread::msleep(20);
   QThread::msleep(300);
-  EXPECT_EQ(Names(out.path()).size(), limit);
+  EXPECT_EQ(Names(out.path()).size(), limit + 1);  // the copies and their list
+  EXPECT_TRUE(out.exists(".VeskDownloader-list"));
   EXPECT_EQ(hits, static_cast<int>(limit) + 1);
   // A finished copy waiting to be asked for holds no descriptor.
   const std::string fds = "/proc/" + std::to_string(downloader.process().processId()) + "/fd";
