@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/connection_settings.h"
+#include "common/file_request.h"
 #include "common/picture_size.h"
 #include "crawl/option_table.h"
 
@@ -235,9 +236,9 @@ std::vector<CliOption> MakeOptions() {
        {},
        [](ParsedLine& line, const std::string&, const std::string& text) {
          const auto steps = SmallNumber(text);
-         if (!steps || *steps < 1 || *steps > kMaxRenderScrolls)
+         if (!steps || *steps < 1 || *steps > kMostRenderScrolls)
            return "--render-scrolls " + text + ": the number of scroll steps is from 1 to " +
-                  std::to_string(kMaxRenderScrolls);
+                  std::to_string(kMostRenderScrolls);
          line.command.options.setRenderSteps(static_cast<int>(*steps));
          return std::string();
        },

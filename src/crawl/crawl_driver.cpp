@@ -1,6 +1,8 @@
 #include "crawl/crawl_driver.h"
 
 #include <chrono>
+#include <cinttypes>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -26,6 +28,16 @@ namespace harvel {
 namespace {
 
 constexpr const char* kStatusDownloading = "ダウンロード中...";
+// A page opened in the browser: while it is, and how long it took.
+constexpr const char* kStatusRendering = "ブラウザで表示中...";
+constexpr const char* kStatusRenderingProcessing = "処理中...(ブラウザで表示中)";
+
+std::string RenderedStatusText(std::int64_t elapsedMs) {
+  char seconds[64];
+  std::snprintf(seconds, sizeof seconds, "処理中...(ブラウザで表示: %" PRId64 ".%01" PRId64 " 秒)",
+                elapsedMs / 1000, elapsedMs % 1000 / 100);
+  return seconds;
+}
 constexpr const char* kStatusProcessing = "処理中...";
 // One round of the notice wait at speed level 0: the pump sleeps until an event
 // comes, and at the latest after this long the mailbox is looked at again.
@@ -54,6 +66,8 @@ class CrawlDriver {
     s_.running = true;
     for (;;) {
       while (!s_.rows.empty()) {
+        if (!waitWhilePaused())
+          return finish(CrawlOutcome::Closed);
         switch (handleRow()) {
           case Step::Next:
             break;
@@ -89,6 +103,15 @@ class CrawlDriver {
     recordError_ = context_.collected == nullptr ? std::string() : context_.collected->error();
     return recordError_.empty();
   }
+
+  // Sleeps in the event loop while the crawl is paused; false once the window
+  // has been closed meanwhile.
+  bool waitWhilePaused() {
+    while (s_.paused && !s_.closed)
+      context_.pump.waitForEvents(std::chrono::milliseconds(kPausedWakeMs));
+    return !s_.closed;
+  }
+  static constexpr int kPausedWakeMs = 500;
 
   // WaitSpeed; false once the window has been closed meanwhile.
   bool pace() {
@@ -306,7 +329,7 @@ class CrawlDriver {
       outcome = FailedOutcome("too-long", "the link is too long to send to the downloader");
       return Step::Next;
     }
-    context_.setStatus(s_, 1, kStatusDownloading);
+    context_.setStatus(s_, 1, request.renderScrolls > 0 ? kStatusRendering : kStatusDownloading);
     // Copied before the call: the notice may come while the call is under way.
     s_.TmpStr = s_.mailbox->text;
     lookahead_.requested(request.url, plan.saveFolder);
@@ -315,11 +338,14 @@ class CrawlDriver {
     context_.channel.Downloading(request, s_.mailbox);
     if (s_.closed)
       return Step::Closed;
-    context_.setStatus(s_, 1, kStatusProcessing);
+    const bool rendering = request.renderScrolls > 0;
+    context_.setStatus(s_, 1, rendering ? kStatusRenderingProcessing : kStatusProcessing);
     const Step step = waitForNotice();
     if (step != Step::Next)
       return step;
     outcome = s_.mailbox->outcome;
+    if (outcome.rendered)
+      context_.setStatus(s_, 1, RenderedStatusText(outcome.elapsedMs));
     // A picture left out as too small is neither counted nor read.
     if (outcome.landed && !outcome.tooSmall)
       ++s_.DownCnt;

@@ -4,6 +4,7 @@
 #include "crawl/file_type.h"
 #include "crawl/modern/modern_page_reader.h"
 #include "crawl/page_reader.h"
+#include "crawl/rendered_page_reader.h"
 #include "crawl/scan_page_reader.h"
 
 namespace harvel {
@@ -12,7 +13,10 @@ namespace harvel {
 class PageReaders {
  public:
   PageReaders(const CrawlOptions& options, const UserExtList& userExt)
-      : options_(options), scan_(options, userExt), modern_(options, userExt) {}
+      : options_(options),
+        scan_(options, userExt),
+        modern_(options, userExt),
+        rendered_(options, userExt) {}
 
   // The reader of a row, chosen once when the row is planned: everything
   // about the row that depends on how pages are read is asked of it.
@@ -22,6 +26,7 @@ class PageReaders {
   const CrawlOptions& options_;
   ScanPageReader scan_;
   ModernPageReader modern_;
+  RenderedPageReader rendered_;
 };
 
 }  // namespace harvel

@@ -74,7 +74,7 @@ class DownloadServer : public QObject {
   void applySettings(QLocalSocket* socket, const Message& message);
   // A request with render: the client's browser opens the page (started at
   // its first one). A page the browser cannot show is downloaded the ordinary way.
-  void renderPage(QLocalSocket* socket, const DownloadRequest& request,
+  void renderPage(QLocalSocket* socket, const FileRequest& request,
                   std::function<void(DownloadNotice)> done,
                   std::shared_ptr<const ConnectionSetup> connection);
   // Ends a client's browser, keeping its figures for browserStarts().

@@ -5,7 +5,7 @@
 
 namespace harvel {
 
-DownloadNotice LandRenderedPage(const DownloadRequest& request, const RenderResult& result,
+DownloadNotice LandRenderedPage(const FileRequest& request, const RenderResult& result,
                                 TemporaryFileRecord* record, std::chrono::milliseconds elapsed) {
   const auto slash = request.path.rfind('/');
   if (request.path.empty() || request.path.front() != '/' || slash + 1 == request.path.size())

@@ -2,8 +2,8 @@
 
 #include <chrono>
 
+#include "common/file_request.h"
 #include "downloader/protocol/notice.h"
-#include "downloader/protocol/request_text.h"
 #include "downloader/render/page_renderer.h"
 #include "downloader/temporary_file_record.h"
 
@@ -13,7 +13,7 @@ namespace harvel {
 // a temporary name in its folder and moved into place, as a download is) and
 // says so: landed, as a page, naming the pictures the page loaded; or failed
 // when the file cannot be made.
-DownloadNotice LandRenderedPage(const DownloadRequest& request, const RenderResult& result,
+DownloadNotice LandRenderedPage(const FileRequest& request, const RenderResult& result,
                                 TemporaryFileRecord* record, std::chrono::milliseconds elapsed);
 
 }  // namespace harvel

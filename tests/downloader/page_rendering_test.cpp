@@ -66,7 +66,7 @@ class PageRenderingTest : public ::testing::Test {
 
   std::optional<DownloadNotice> fetch(RawClient& client, const std::string& path, int scrolls,
                                       const std::string& file) {
-    DownloadRequest request{site.url(path), files.file(file), "", {}, {}};
+    FileRequest request{site.url(path), files.file(file)};
     request.renderScrolls = scrolls;
     client.request(request);
     const auto message = client.message(std::chrono::seconds(30));
@@ -120,7 +120,7 @@ TEST_F(PageRenderingTest, AKilledDownloaderTakesItsBrowserAlong) {
   ASSERT_TRUE(downloader.start());
   RawClient client;
   ASSERT_TRUE(client.connect());
-  DownloadRequest request{site.url("/never-quiet.html"), files.file("busy.html"), "", {}, {}};
+  FileRequest request{site.url("/never-quiet.html"), files.file("busy.html")};
   request.renderScrolls = 20;
   client.request(request);
   for (int i = 0; i < 200 && BrowserProcessesOfThisRun() == 0; ++i)

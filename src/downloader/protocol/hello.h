@@ -43,8 +43,17 @@ inline constexpr const char* kFeatureRetry = "retry";
 inline constexpr const char* kFeatureMinPicture = "min-picture";
 // Validators in notices, conditional requests and the outcome "not-modified".
 inline constexpr const char* kFeatureConditional = "conditional";
+// Fetches ahead: takes Stage and Unstage messages from a client that has said
+// hello.
+inline constexpr const char* kFeatureStage = "stage";
+// Tells a client of a staged copy that has landed, when its stage order asked
+// for it (Landed).
+inline constexpr const char* kFeatureStageLanded = "stage-landed";
+// Fetches ahead conditionally: a stage order may carry validators,
+// if-none-match and if-modified-since as a request does.
+inline constexpr const char* kFeatureStageConditional = "stage-conditional";
 // Takes render in requests: the page is opened in a browser and its rendered
-// document lands, the notice naming the pictures it loaded.
+// document lands, the notice naming the pictures it loaded. Never staged.
 inline constexpr const char* kFeatureRender = "render";
 
 }  // namespace harvel

@@ -34,8 +34,33 @@ constexpr const char* kHeight =
     "(document.scrollingElement || document.documentElement).scrollHeight";
 
 constexpr const char* kDocument =
-    "[location.href, document.contentType, "
+    "[location.href, document.baseURI, "
     "document.documentElement ? document.documentElement.outerHTML : '']";
+
+// The document's own base first, so that its relative links resolve as the
+// browser resolved them, whatever URL the page ended at.
+std::string WithBase(const std::string& base, const std::string& document) {
+  std::string attribute;
+  for (char c : base) {
+    switch (c) {
+      case '"':
+        attribute += "&quot;";
+        break;
+      case '&':
+        attribute += "&amp;";
+        break;
+      case '<':
+        attribute += "&lt;";
+        break;
+      case '>':
+        attribute += "&gt;";
+        break;
+      default:
+        attribute += c;
+    }
+  }
+  return "<base href=\"" + attribute + "\">" + document;
+}
 
 }  // namespace
 
@@ -376,7 +401,8 @@ void PageRenderer::capture() {
                return;
              }
              result_.finalUrl = values.at(0).toString().toStdString();
-             result_.document = values.at(2).toString().toStdString();
+             result_.document = WithBase(values.at(1).toString().toStdString(),
+                                         values.at(2).toString().toStdString());
              if (!IsWebUrl(result_.finalUrl)) {
                finish(RenderResult::Outcome::Failed,
                       "the page went to " + UrlScheme(result_.finalUrl) + ": and was left");
