@@ -9,10 +9,13 @@
 
 #include "common/number_text.h"
 #include "common/path_text.h"
+#include "crawl/crawl_scope.h"
 #include "crawl/landed_file.h"
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
 #include "crawl/modern/modern_file_name.h"
+#include "crawl/next_page_link.h"
+#include "crawl/next_pages.h"
 #include "crawl/page_reader.h"
 #include "crawl/record_status_text.h"
 #include "crawl/row_plan.h"
@@ -108,6 +111,7 @@ class CrawlDriver {
     const CrawlTarget row = s_.rows.front();
     s_.CurURL = row.url;
     referer_ = s_.referers.empty() ? std::string() : s_.referers.front();
+    nextPageChain_ = TakeNextPageChain(s_, row.url);
     s_.SaveFolder = RowFolder(context_, row);
     s_.SaveFile = RowSaveFile(context_.readers.forRow(), s_.SaveFolder, s_.CurURL);
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
@@ -168,6 +172,8 @@ class CrawlDriver {
     s_.SaveFile = plan.saveFile;
     switch (plan.action) {
       case RowAction::Skip:
+        if (!plan.refusal.empty() && context_.observer != nullptr)
+          context_.observer->rowRefused(row.url, plan.refusal);
         return Step::Next;
       case RowAction::Collected: {
         DownloadOutcome outcome;
@@ -212,7 +218,10 @@ class CrawlDriver {
       return Step::Next;  // a file that did not land is not read for links
     }
     plan.reader->settleLanded(context_, s_);
-    const bool page = plan.reader->readsForLinks(s_.SaveFile, plan.facts, ServedType(outcome));
+    // A file that turns out to be a page is read for links only where a page
+    // of its URL would be.
+    const bool page = plan.reader->readsForLinks(s_.SaveFile, plan.facts, ServedType(outcome)) &&
+                      !ScopeRefusal(options_, plan.request.url, referer_, true);
     if (!page && recording()) {
       const Step recorded = recordLanded(plan.plainFile, record);
       if (recorded != Step::Next)
@@ -271,6 +280,10 @@ class CrawlDriver {
     PageLinks recorded;
     if (!context_.collected->pageLinks(s_.SaveFolder, s_.CurURL, recorded))
       return recordAnswered() ? Step::Next : Step::RecordFailed;
+    for (const LinkText& link : recorded.links) {
+      if (link.kind == kNextPageLinkKind && recorded.reader == reader.name())
+        QueueNextPage(context_, s_, link.text, nextPageChain_);
+    }
     CrawlRowVisit visit(context_, s_);
     if (reader.takeRecorded(recorded, s_.CurURL, s_.Level, visit) == ScanEnd::Closed)
       return Step::Closed;
@@ -359,6 +372,7 @@ class CrawlDriver {
     }
     if (page.end != PageRead::Read)
       return Step::Next;  // no links and no keep rule
+    QueueNextPage(context_, s_, page.nextPage, nextPageChain_);
     if (reader.takeLinks(page, s_.Level, visit) == ScanEnd::Closed)
       return Step::Closed;
     const std::string servedType = outcome != nullptr ? ServedType(*outcome) : std::string();
@@ -425,6 +439,7 @@ class CrawlDriver {
   CrawlState& s_;
   StagingLookahead lookahead_{context_};
   std::string referer_;      // the page that linked the row being handled
+  int nextPageChain_ = 0;    // how many next-page links led to it
   std::string recordError_;  // why the record could not be used
 };
 

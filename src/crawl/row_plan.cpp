@@ -6,6 +6,7 @@
 
 #include "common/is_binary_file.h"
 #include "common/url_parts.h"
+#include "crawl/crawl_scope.h"
 #include "crawl/modern/modern_file_name.h"
 #include "crawl/picture_minimum.h"
 #include "crawl/sequential_name.h"
@@ -64,6 +65,12 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
     return plan;
   if (Contains(below(), kMailto)) {
     plan.action = RowAction::Mail;
+    return plan;
+  }
+  if (std::optional<std::string> refusal =
+          ScopeRefusal(options, row.url, referer,
+                       reader.readsForLinks(plan.plainFile, plan.facts, std::nullopt))) {
+    plan.refusal = std::move(*refusal);
     return plan;
   }
   if (options.onlyNew()) {

@@ -43,6 +43,8 @@ struct RowPlan {
   FileRequest request;
   // The only-new option: what the record of saveFolder says of the URL.
   KnownUrl known;
+  // A row skipped because Site only or a rule keeps it out: why.
+  std::string refusal;
 };
 
 // The one place where a row is decided: whether the row `row`, brought by the
