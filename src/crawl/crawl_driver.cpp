@@ -14,6 +14,7 @@
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
 #include "crawl/modern/modern_file_name.h"
+#include "crawl/name_claim.h"
 #include "crawl/next_page_link.h"
 #include "crawl/next_pages.h"
 #include "crawl/page_reader.h"
@@ -189,15 +190,39 @@ class CrawlDriver {
       case RowAction::RefusedScheme:
       case RowAction::TooLong:
       case RowAction::Request: {
-        if (plan.claim)
-          RecordClaim(s_.modern, plan.unclaimedFile, *plan.claim, s_.CurURL);
-        return fetchFile(plan);
+        RowPlan claimed = plan;
+        std::optional<NameClaim> name;
+        if (plan.action == RowAction::Request && options_.on(Check::Renban)) {
+          name = claimName(claimed);
+          if (!name)
+            return Step::Next;  // every number is taken: skip rather than overwrite
+        }
+        if (claimed.claim)
+          RecordClaim(s_.modern, claimed.unclaimedFile, *claimed.claim, s_.CurURL);
+        return fetchFile(claimed);
       }
     }
     // Nothing was served for a mail row.
     if (!plan.reader->readsForLinks(s_.SaveFile, plan.facts, std::string()))
       return Step::Next;
     return readPage(plan, nullptr, nullptr);
+  }
+
+  // With numbering on, the name the row's file lands under is taken before it
+  // is asked for, so that another crawl of the folder cannot take it too.
+  std::optional<NameClaim> claimName(RowPlan& plan) {
+    const auto recorded = [&](const std::string& name) {
+      return recording() && context_.collected != nullptr &&
+             context_.collected->holdsName(plan.saveFolder, name);
+    };
+    std::optional<NameClaim> claim = NameClaim::Take(plan.plainFile, plan.request.path, recorded);
+    if (claim && claim->path() != plan.request.path) {
+      plan.saveFile = plan.request.path = claim->path();
+      if (plan.claim)
+        plan.claim->path = claim->path();
+      s_.SaveFile = plan.saveFile;
+    }
+    return claim;
   }
 
   // The row's request, its notice, and what follows: an unchanged page gives

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <optional>
-#include <system_error>
 
 #include "common/path_text.h"
+#include "common/regular_file.h"
 
 namespace harvel {
 namespace {
@@ -16,14 +14,11 @@ namespace {
 constexpr int kLineLimit = 1000;
 constexpr char kLineBreak[] = "\r\n";
 
-void ReserveFor(const std::filesystem::path& path, std::string& pageText) {
+void ReserveFor(const RegularFile& file, std::string& pageText) {
   // Room for the whole file and a line break for every line that can be read,
   // within reason: a huge file may be abandoned long before its end.
   constexpr std::uintmax_t kMostReserved = 16u << 20;
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error)
-    return;
+  const auto size = static_cast<std::uintmax_t>(std::max<off_t>(file.status().st_size, 0));
   pageText.reserve(static_cast<std::size_t>(std::min(size, kMostReserved)) + 2 * kLineLimit);
 }
 
@@ -32,15 +27,11 @@ void ReserveFor(const std::filesystem::path& path, std::string& pageText) {
 PageRead ReadPage(const std::string& path, std::string& pageText,
                   const std::function<bool()>& afterLine) {
   pageText.clear();
-  const std::filesystem::path filePath = PathFromText(path);
   // Only an ordinary file is read: a pipe or a device could block the crawl.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(filePath, error))
-    return PageRead::Unreadable;
-  std::ifstream in(filePath, std::ios::binary);
+  RegularFile in = RegularFile::Open(PathFromText(path));
   if (!in)
     return PageRead::Unreadable;
-  ReserveFor(filePath, pageText);
+  ReserveFor(in, pageText);
 
   int lines = 0;
   bool lineOpen = false;  // a line has begun and has not ended yet
@@ -57,8 +48,10 @@ PageRead ReadPage(const std::string& path, std::string& pageText,
 
   std::array<char, 64 * 1024> block;
   for (;;) {
-    in.read(block.data(), block.size());
-    const std::size_t count = static_cast<std::size_t>(in.gcount());
+    const std::optional<std::size_t> read = in.read(block.data(), block.size());
+    if (!read)
+      return PageRead::Unreadable;
+    const std::size_t count = *read;
     if (count == 0)
       break;
     const char* p = block.data();
@@ -88,8 +81,6 @@ PageRead ReadPage(const std::string& path, std::string& pageText,
         return *ended;
     }
   }
-  if (in.bad())
-    return PageRead::Unreadable;
   if (lineOpen) {
     if (const auto ended = endLine())
       return *ended;

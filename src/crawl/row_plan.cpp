@@ -82,7 +82,8 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
         return plan;
       case KnownUrl::Kind::File:
         plan.action = RowAction::Collected;
-        plan.saveFile = plan.saveFolder + "/" + plan.known.localName;
+        if (!plan.known.localName.empty())
+          plan.saveFile = plan.saveFolder + "/" + plan.known.localName;
         return plan;
       case KnownUrl::Kind::Page:
         if (plan.known.reader == reader.name()) {

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 #include "common/path_text.h"
+#include "common/regular_file.h"
 #include "crawl/crawl_scope.h"
 #include "crawl/link_extraction.h"
 #include "crawl/modern/modern_page_reader.h"
@@ -48,27 +46,24 @@ std::optional<TakenLink> TakeReference(const CrawlOptions& options, const UserEx
 }
 
 std::optional<std::string> ReadModernPageFile(const std::string& path) {
-  const std::filesystem::path filePath = PathFromText(path);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(filePath, error))
-    return std::nullopt;  // a pipe or a device could block the crawl
-  std::ifstream in(filePath, std::ios::binary);
+  RegularFile in = RegularFile::Open(PathFromText(path));
   if (!in)
-    return std::nullopt;
+    return std::nullopt;  // a pipe or a device could block the crawl
   // Room for the file as it is now; a file that grows meanwhile is read on,
   // still only up to the limit.
   std::string page;
-  const std::uintmax_t size = std::filesystem::file_size(filePath, error);
-  page.reserve(error ? 0
-                     : static_cast<std::size_t>(std::min<std::uintmax_t>(size, kModernPageLimit)));
+  const auto size = static_cast<std::uintmax_t>(std::max<off_t>(in.status().st_size, 0));
+  page.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kModernPageLimit)));
   std::array<char, 64 * 1024> block;
-  while (page.size() < kModernPageLimit && in) {
-    in.read(block.data(),
-            static_cast<std::streamsize>(std::min(block.size(), kModernPageLimit - page.size())));
-    page.append(block.data(), static_cast<std::size_t>(in.gcount()));
+  while (page.size() < kModernPageLimit) {
+    const std::optional<std::size_t> read =
+        in.read(block.data(), std::min(block.size(), kModernPageLimit - page.size()));
+    if (!read)
+      return std::nullopt;
+    if (*read == 0)
+      break;
+    page.append(block.data(), *read);
   }
-  if (in.bad())
-    return std::nullopt;
   return page;
 }
 
