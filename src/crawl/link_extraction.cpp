@@ -12,14 +12,6 @@
 #include "crawl/wait_speed.h"
 
 namespace harvel {
-namespace {
-
-bool HoldsDot(std::string_view text) {
-  return text.find('.') != std::string_view::npos;
-}
-
-}  // namespace
-
 std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList& userExt,
                                   const LinkResolver& resolver, std::string_view link,
                                   std::int16_t& level) {
@@ -47,58 +39,12 @@ std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList
 }
 
 void CrawlRowVisit::take(const TakenLink& link) {
-  if (!QueueLink(context_, state_, link.url, link.level, link.picture))
-    return;
-  if (link.facts.untypedPicture)
-    state_.modern.untypedPictures.insert(link.url);
-  if (link.facts.scriptPage)
-    state_.modern.scriptPages.insert(link.url);
+  context_.queueLink(state_, link);
 }
 
 bool CrawlRowVisit::paced() {
   WaitSpeed(context_.pump, context_.options);
   return !state_.closed;
-}
-
-bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
-               bool picture) {
-  const CrawlOptions& options = context.options;
-  if (options.on(Check::CommonURL) && !Contains(url, options.commonUrlText()))
-    return false;
-  if (state.visited.URLBufCheck(url) != 0)
-    return false;
-  if (state.rows.empty())
-    return false;
-  const bool pictureFirst = options.on(Check::PicFastDown) && picture;
-  const std::size_t position = pictureFirst ? 1 : state.rows.size();
-  context.insertRow(state, position, CrawlTarget{state.rows.front().title, url, DecimalText(level)},
-                    state.CurURL);
-  state.visited.Record(url);
-  return true;
-}
-
-ScanEnd ScanForKey(std::string_view page, std::string_view key,
-                   const std::function<void(std::string_view)>& found,
-                   const std::function<bool()>& next) {
-  std::size_t scanPos = 0;
-  for (;;) {
-    const std::size_t keyPos = page.find(key, scanPos);
-    if (keyPos == std::string_view::npos)
-      return ScanEnd::Finished;
-    const std::size_t open = page.find('"', keyPos);
-    if (open == std::string_view::npos)
-      return ScanEnd::Finished;  // no quoted value follows
-    // The next search starts inside this link text, so a key within it is found again.
-    scanPos = open + 1;
-    const std::size_t close = page.find('"', scanPos);
-    if (close != std::string_view::npos) {
-      const std::string_view link = page.substr(scanPos, close - scanPos);
-      if (HoldsDot(link))
-        found(link);
-    }
-    if (!next())
-      return ScanEnd::Closed;
-  }
 }
 
 ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,

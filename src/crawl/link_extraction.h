@@ -14,15 +14,8 @@
 
 namespace harvel {
 
-// Queues `url` as a new row of `level` under row 1's title, with the page's URL
-// as its referer, unless the URL filter or the visited-URL buffer keeps it out:
-// right behind row 1 when it is a `picture` and PicFastDownChk is on, else at
-// the end. False when it was not queued.
-bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
-               bool picture);
-
-// The crawl's own row read for links: each link taken is queued (QueueLink)
-// with what its page said of it; WaitSpeed after every line and link, and a
+// The crawl's own row read for links: each link taken is queued
+// (CrawlContext::queueLink); WaitSpeed after every line and link, and a
 // long reading waits handling events; both stop once the window closes.
 class CrawlRowVisit : public PageVisit {
  public:
@@ -44,12 +37,31 @@ std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList
                                   const LinkResolver& resolver, std::string_view link,
                                   std::int16_t& level);
 
-// The scan of SearchStr without its queueing: `found` gets each quoted link
-// text holding a "." after an occurrence of `key`, and `next` runs after every
-// occurrence; false from it stops the scan (Closed).
-ScanEnd ScanForKey(std::string_view page, std::string_view key,
-                   const std::function<void(std::string_view)>& found,
-                   const std::function<bool()>& next);
+// The scan of SearchStr without its queueing: `found(link)` gets each quoted
+// link text holding a "." after an occurrence of `key`, and `next()` runs
+// after every occurrence; false from it stops the scan (Closed).
+template <typename Found, typename Next>
+ScanEnd ScanForKey(std::string_view page, std::string_view key, Found&& found, Next&& next) {
+  std::size_t scanPos = 0;
+  for (;;) {
+    const std::size_t keyPos = page.find(key, scanPos);
+    if (keyPos == std::string_view::npos)
+      return ScanEnd::Finished;
+    const std::size_t open = page.find('"', keyPos);
+    if (open == std::string_view::npos)
+      return ScanEnd::Finished;  // no quoted value follows
+    // The next search starts inside this link text, so a key within it is found again.
+    scanPos = open + 1;
+    const std::size_t close = page.find('"', scanPos);
+    if (close != std::string_view::npos) {
+      const std::string_view link = page.substr(scanPos, close - scanPos);
+      if (link.find('.') != std::string_view::npos)
+        found(link);
+    }
+    if (!next())
+      return ScanEnd::Closed;
+  }
+}
 
 // SearchStr: one scan of `page` (the row's page as read for links) for `key` ("src=", "SRC=",
 // "href=", "HREF="). The text between the next two double quotes after each occurrence is a link

@@ -1,6 +1,6 @@
 #include "crawl/next_pages.h"
 
-#include "crawl/link_extraction.h"
+#include "crawl/page_reader.h"
 
 namespace harvel {
 
@@ -17,7 +17,7 @@ void QueueNextPage(CrawlContext& context, CrawlState& state, const std::optional
                    int chain) {
   if (!next || chain >= context.options.nextPages())
     return;
-  if (QueueLink(context, state, *next, state.Level, false))
+  if (context.queueLink(state, TakenLink{*next, state.Level, false, {}}))
     state.nextPageChain[*next] = chain + 1;
 }
 
