@@ -56,6 +56,8 @@ class CrawlDriver {
     s_.running = true;
     for (;;) {
       while (!s_.rows.empty()) {
+        if (!waitWhilePaused())
+          return finish(CrawlOutcome::Closed);
         switch (handleRow()) {
           case Step::Next:
             break;
@@ -91,6 +93,15 @@ class CrawlDriver {
     recordError_ = context_.collected == nullptr ? std::string() : context_.collected->error();
     return recordError_.empty();
   }
+
+  // Sleeps in the event loop while the crawl is paused; false once the window
+  // has been closed meanwhile.
+  bool waitWhilePaused() {
+    while (s_.paused && !s_.closed)
+      context_.pump.waitForEvents(std::chrono::milliseconds(kPausedWakeMs));
+    return !s_.closed;
+  }
+  static constexpr int kPausedWakeMs = 500;
 
   // WaitSpeed; false once the window has been closed meanwhile.
   bool pace() {

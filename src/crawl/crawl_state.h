@@ -24,6 +24,7 @@ struct CrawlState {
   std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();  // GetTxt
   bool closed = false;   // the window was unloaded: the crawl stops at its next yield
   bool running = false;  // a SearchStart is working this list
+  bool paused = false;   // no new request until it is cleared; those under way finish
 
   std::int64_t DownCnt = 0;  // files fetched in this crawl window
   VisitedUrls visited;       // URLBuf, URLBufMax, URLBufCnt and URLBufCheck
