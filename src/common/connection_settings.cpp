@@ -3,19 +3,15 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/ascii_text.h"
+#include "common/url_parts.h"
+
 namespace harvel {
 namespace {
 
 // The proxies libcurl speaks to; a proxy without a scheme is an http one.
 constexpr std::string_view kProxySchemes[] = {"http",    "https",  "socks4",
                                               "socks4a", "socks5", "socks5h"};
-
-bool SameLetters(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 // A character of an HTTP header name (a "token").
 bool IsNameCharacter(char c) {
@@ -52,11 +48,11 @@ std::optional<std::string> SettingsProblem(const ConnectionSettings& settings) {
       return "header " + std::to_string(i + 1) + " is not written as 'Name: value' on one line";
     }
   }
-  const std::size_t schemeEnd = settings.proxy.find("://");
-  if (schemeEnd != std::string::npos) {
-    const std::string_view scheme = std::string_view(settings.proxy).substr(0, schemeEnd);
-    const bool known = std::any_of(std::begin(kProxySchemes), std::end(kProxySchemes),
-                                   [&](std::string_view one) { return SameLetters(scheme, one); });
+  if (const UrlPieces proxy = SplitUrlText(settings.proxy); proxy.hasAuthority) {
+    const std::string_view scheme = proxy.scheme;
+    const bool known =
+        std::any_of(std::begin(kProxySchemes), std::end(kProxySchemes),
+                    [&](std::string_view one) { return EqualsIgnoringAsciiCase(scheme, one); });
     if (!known)
       return "the proxy must be an http, https, socks4 or socks5 URL";
   }
@@ -64,10 +60,12 @@ std::optional<std::string> SettingsProblem(const ConnectionSettings& settings) {
 }
 
 std::string ProxyWithoutPassword(std::string_view proxy) {
-  const std::size_t schemeEnd = proxy.find("://");
-  const std::size_t start = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
-  const std::size_t end = std::min(proxy.find_first_of("/?#", start), proxy.size());
-  const std::string_view authority = proxy.substr(start, end - start);
+  // A proxy without a scheme is an authority and what follows it.
+  const UrlPieces parts = SplitUrlText(proxy);
+  const std::size_t start = parts.hasAuthority ? parts.scheme.size() + 3 : 0;
+  const std::string_view authority =
+      parts.hasAuthority ? parts.authority
+                         : proxy.substr(0, std::min(proxy.find_first_of("/?#"), proxy.size()));
   const std::size_t at = authority.rfind('@');
   if (at == std::string_view::npos)
     return std::string(proxy);
@@ -79,8 +77,9 @@ std::string ProxyWithoutPassword(std::string_view proxy) {
 
 bool IsSecretHeader(std::string_view header) {
   const std::string_view name = header.substr(0, header.find(':'));
-  return SameLetters(name, "Authorization") || SameLetters(name, "Proxy-Authorization") ||
-         SameLetters(name, "Cookie");
+  return EqualsIgnoringAsciiCase(name, "Authorization") ||
+         EqualsIgnoringAsciiCase(name, "Proxy-Authorization") ||
+         EqualsIgnoringAsciiCase(name, "Cookie");
 }
 
 ConnectionSettings KeptPart(const ConnectionSettings& settings) {

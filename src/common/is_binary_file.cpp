@@ -2,21 +2,15 @@
 
 #include <array>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 #include "common/path_text.h"
+#include "common/regular_file.h"
 
 namespace harvel {
 
 std::optional<bool> IsBinaryFile(const std::string& path) {
-  const std::filesystem::path file = PathFromText(path);
   // Only an ordinary file can be tested: a pipe or a device could block the read.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(file, error))
-    return std::nullopt;
-  std::ifstream in(file, std::ios::binary);  // opening never creates
+  RegularFile in = RegularFile::Open(PathFromText(path));
   if (!in)
     return std::nullopt;
 
@@ -24,8 +18,10 @@ std::optional<bool> IsBinaryFile(const std::string& path) {
   bool previousWasZero = false;  // carries a pair across the block boundary
   bool readAnything = false;
   while (true) {
-    in.read(block.data(), block.size());
-    const std::size_t count = static_cast<std::size_t>(in.gcount());
+    const std::optional<std::size_t> read = in.read(block.data(), block.size());
+    if (!read)
+      return std::nullopt;
+    const std::size_t count = *read;
     if (count == 0)
       break;
     readAnything = true;
@@ -44,7 +40,7 @@ std::optional<bool> IsBinaryFile(const std::string& path) {
     }
     previousWasZero = block[count - 1] == '\0';
   }
-  if (in.bad() || !readAnything)
+  if (!readAnything)
     return std::nullopt;
   return false;
 }

@@ -21,15 +21,21 @@ struct UrlHandleFree {
 
 }  // namespace
 
-std::string UrlScheme(std::string_view url) {
+std::string WrittenScheme(std::string_view url) {
   std::size_t end = 0;
   while (end < url.size() && IsSchemeChar(url[end], end == 0))
     ++end;
   if (end == 0 || end >= url.size() || url[end] != ':')
     return {};
-  if (end + 1 < url.size() && url[end + 1] >= '0' && url[end + 1] <= '9')
-    return {};  // a host and its port
   return AsciiLower(url.substr(0, end));
+}
+
+std::string UrlScheme(std::string_view url) {
+  std::string scheme = WrittenScheme(url);
+  const std::size_t after = scheme.size() + 1;
+  if (!scheme.empty() && after < url.size() && url[after] >= '0' && url[after] <= '9')
+    return {};  // a host and its port
+  return scheme;
 }
 
 bool IsDownloadableScheme(std::string_view scheme) {
@@ -41,8 +47,8 @@ bool IsDownloadableUrl(std::string_view url) {
   return scheme.empty() || IsDownloadableScheme(scheme);
 }
 
-UrlText SplitUrlText(std::string_view url) {
-  UrlText parts;
+UrlPieces SplitUrlText(std::string_view url) {
+  UrlPieces parts;
   std::string_view rest = url;
   // A "://" in the query or the fragment starts no authority.
   const std::size_t schemeEnd = url.substr(0, url.find_first_of("?#")).find("://");

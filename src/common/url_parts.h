@@ -9,6 +9,9 @@ namespace harvel {
 // The scheme of `url` in lower case ("http" for "HTTP://h/"); "" when it has
 // none. "host:8080/..." is a host and a port, not a scheme.
 std::string UrlScheme(std::string_view url);
+// The same without the port rule: what a link's text names as its scheme
+// ("host" for "host:8080/"), as a browser reads a link.
+std::string WrittenScheme(std::string_view url);
 
 // http, https and ftp: the schemes the downloader fetches.
 bool IsDownloadableScheme(std::string_view scheme);
@@ -22,13 +25,13 @@ bool IsDownloadableUrl(std::string_view url);
 // nothing decoded: for text that is not always a whole URL (a proxy, a link
 // before it is resolved). Without "://" there is no scheme and no authority,
 // and the text up to "?" or "#" is the path.
-struct UrlText {
+struct UrlPieces {
   std::string_view scheme;     // as written, before "://"
   std::string_view authority;  // between "://" and the first "/", "?" or "#"
   std::string_view path;       // from that "/" up to "?" or "#"; "" when none
   bool hasAuthority = false;   // the text holds "://"
 };
-UrlText SplitUrlText(std::string_view url);
+UrlPieces SplitUrlText(std::string_view url);
 
 // The host of an absolute URL as libcurl reads it (in lower case, a name
 // without its brackets or port); nullopt when libcurl cannot parse the URL

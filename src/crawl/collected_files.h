@@ -89,6 +89,11 @@ class CollectedFiles {
   virtual void closeAll() = 0;
 
   virtual KnownUrl lookup(const std::string& folder, const std::string& url) = 0;
+  // Whether the record names a kept file `name` of `folder`: a numbered name
+  // is never given to other bytes then, even when the file is gone.
+  virtual bool holdsName(const std::string& /*folder*/, const std::string& /*name*/) {
+    return false;
+  }
   virtual LandedVerdict fileLanded(const std::string& folder, const LandedFile& file) = 0;
   // The links recorded for the page `url`; false when none could be read.
   virtual bool pageLinks(const std::string& folder, const std::string& url, PageLinks& links) = 0;

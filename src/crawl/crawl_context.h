@@ -12,6 +12,7 @@
 #include "crawl/crawl_state.h"
 #include "crawl/download_channel.h"
 #include "crawl/file_type.h"
+#include "crawl/page_readers.h"
 #include "crawl/shell.h"
 
 namespace harvel {
@@ -35,6 +36,7 @@ struct CrawlContext {
 
   std::shared_ptr<CrawlState> state;  // nullptr while the window is not loaded
   UserExtList userExt;                // outlives loads
+  const PageReaders readers{options, userExt};
   std::string caption;
   std::string status1;
   std::string status2;

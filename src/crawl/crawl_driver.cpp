@@ -13,9 +13,7 @@
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
 #include "crawl/modern/modern_file_name.h"
-#include "crawl/modern/modern_links.h"
-#include "crawl/modern/modern_types.h"
-#include "crawl/modern/untyped_picture.h"
+#include "crawl/name_claim.h"
 #include "crawl/page_reader.h"
 #include "crawl/record_status_text.h"
 #include "crawl/row_plan.h"
@@ -112,7 +110,7 @@ class CrawlDriver {
     s_.CurURL = row.url;
     referer_ = s_.referers.empty() ? std::string() : s_.referers.front();
     s_.SaveFolder = RowFolder(context_, row);
-    s_.SaveFile = RowSaveFile(context_, s_.SaveFolder, s_.CurURL);
+    s_.SaveFile = RowSaveFile(context_.readers.forRow(), s_.SaveFolder, s_.CurURL);
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
       s_.Level = *level;
     // A title that leads out of Harvel's folder gets nothing written for it.
@@ -186,20 +184,45 @@ class CrawlDriver {
       case RowAction::RefusedScheme:
       case RowAction::TooLong:
       case RowAction::Request: {
-        if (plan.claim)
-          RecordClaim(s_.modern, plan.unclaimedFile, *plan.claim, s_.CurURL);
-        return fetchFile(row, plan);
+        RowPlan claimed = plan;
+        std::optional<NameClaim> name;
+        if (plan.action == RowAction::Request && options_.on(Check::Renban)) {
+          name = claimName(claimed);
+          if (!name)
+            return Step::Next;  // every number is taken: skip rather than overwrite
+        }
+        if (claimed.claim)
+          RecordClaim(s_.modern, claimed.unclaimedFile, *claimed.claim, s_.CurURL);
+        return fetchFile(claimed);
       }
     }
-    if (!RowIsPage(s_, options_))
+    // Nothing was served for a mail row.
+    if (!plan.reader->readsForLinks(s_.SaveFile, plan.facts, std::string()))
       return Step::Next;
-    return readPage(nullptr);
+    return readPage(plan, nullptr, nullptr);
+  }
+
+  // With numbering on, the name the row's file lands under is taken before it
+  // is asked for, so that another crawl of the folder cannot take it too.
+  std::optional<NameClaim> claimName(RowPlan& plan) {
+    const auto recorded = [&](const std::string& name) {
+      return recording() && context_.collected != nullptr &&
+             context_.collected->holdsName(plan.saveFolder, name);
+    };
+    std::optional<NameClaim> claim = NameClaim::Take(plan.plainFile, plan.request.path, recorded);
+    if (claim && claim->path() != plan.request.path) {
+      plan.saveFile = plan.request.path = claim->path();
+      if (plan.claim)
+        plan.claim->path = claim->path();
+      s_.SaveFile = plan.saveFile;
+    }
+    return claim;
   }
 
   // The row's request, its notice, and what follows: an unchanged page gives
   // its recorded links; with the only-new option a landed file goes into the
   // record (or, repeating one of the folder, is removed), a page read its links.
-  Step fetchFile(const CrawlTarget& row, const RowPlan& plan) {
+  Step fetchFile(const RowPlan& plan) {
     DownloadOutcome outcome;
     const Step step = requestDownload(plan, outcome);
     if (step != Step::Next)
@@ -207,24 +230,23 @@ class CrawlDriver {
     RequestRecord record{plan.request.url, plan.request.path, outcome};
     if (outcome.notModified) {
       report(record);
-      return readRecordedLinks();
+      return readRecordedLinks(*plan.reader);
     }
     if (!outcome.landed) {
       report(record);
       return Step::Next;  // a file that did not land is not read for links
     }
-    if (options_.on(Check::ModernPages))
-      AfterModernDownload(context_, s_, referer_.empty());
-    const bool page = RowIsPage(s_, options_);
+    plan.reader->settleLanded(context_, s_);
+    const bool page = plan.reader->readsForLinks(s_.SaveFile, plan.facts, ServedType(outcome));
     if (!page && recording()) {
-      const Step recorded = recordLanded(RowSaveFile(context_, s_.SaveFolder, row.url), record);
+      const Step recorded = recordLanded(plan.plainFile, record);
       if (recorded != Step::Next)
         return recorded;
     }
     report(record);
     if (!page)
       return Step::Next;
-    return readPage(recording() ? &record : nullptr);
+    return readPage(plan, &outcome, recording() ? &record : nullptr);
   }
 
   void writeMailAddress() {
@@ -270,34 +292,13 @@ class CrawlDriver {
 
   // An unchanged page: the links it had when it was read, queued as reading
   // it would queue them.
-  Step readRecordedLinks() {
+  Step readRecordedLinks(const PageReader& reader) {
     PageLinks recorded;
     if (!context_.collected->pageLinks(s_.SaveFolder, s_.CurURL, recorded))
       return recordAnswered() ? Step::Next : Step::RecordFailed;
-    if (recorded.reader == kModernReader) {
-      std::vector<PageReference> references;
-      for (LinkText& link : recorded.links) {
-        if (link.kind >= 0 && link.kind <= static_cast<int>(ReferenceKind::Frame))
-          references.push_back(
-              PageReference{static_cast<ReferenceKind>(link.kind), std::move(link.text)});
-      }
-      if (QueueReferences(context_, s_, references) == ScanEnd::Closed)
-        return Step::Closed;
-      return pace() ? Step::Next : Step::Closed;
-    }
-    for (std::size_t key = 0; key < std::size(kScanKeys); ++key) {
-      // Both href scans run when the level, lowered by the page links of the
-      // "src=" scans, is still above 0 after them.
-      if (key == kFirstHrefKey && s_.Level <= 0)
-        break;
-      std::vector<std::string> links;
-      for (LinkText& link : recorded.links) {
-        if (link.kind == static_cast<int>(key))
-          links.push_back(std::move(link.text));
-      }
-      if (QueueLinkTexts(context_, s_, links) == ScanEnd::Closed)
-        return Step::Closed;
-    }
+    CrawlRowVisit visit(context_, s_);
+    if (reader.takeRecorded(recorded, s_.CurURL, s_.Level, visit) == ScanEnd::Closed)
+      return Step::Closed;
     return pace() ? Step::Next : Step::Closed;
   }
 
@@ -365,49 +366,28 @@ class CrawlDriver {
     return Step::Next;
   }
 
-  // Reads the page of the row for links; with `landed` (the only-new option),
-  // what it linked goes into the record with the validators of its notice (a
-  // page that could not be read whole is forgotten there, so it is asked for
-  // in full next time).
-  Step readPage(const RequestRecord* landed) {
-    const bool record = landed != nullptr;
-    PageLinks links;
-    if (options_.on(Check::ModernPages)) {
-      std::optional<std::vector<PageReference>> references;
-      if (ReadModernPage(context_, s_, &references) == ScanEnd::Closed)
-        return Step::Closed;
-      links.reader = kModernReader;
-      for (PageReference& reference : references.value_or(std::vector<PageReference>{}))
-        links.links.push_back(LinkText{static_cast<int>(reference.kind), std::move(reference.url)});
-      return record && !recordPage(*landed, references.has_value(), links) ? Step::RecordFailed
-                                                                           : Step::Next;
-    }
-    // The page read for links, starting with CR LF.
-    std::string page;
-    const PageRead read = ReadPage(s_.SaveFile, page, [this] { return pace(); });
-    if (read == PageRead::Stopped)
+  // Reads the page of the row for links with the plan's reader; with `landed`
+  // (the only-new option), what it linked goes into the record with the
+  // validators of its notice (a page that could not be read whole is
+  // forgotten there, so it is asked for in full next time). `outcome`: how
+  // the row's request ended; nullptr for a row that sent none (a mail row).
+  Step readPage(const RowPlan& plan, const DownloadOutcome* outcome, const RequestRecord* landed) {
+    const PageReader& reader = *plan.reader;
+    CrawlRowVisit visit(context_, s_);
+    const PageFound page = reader.read(s_.SaveFile, s_.CurURL, outcome, visit);
+    if (page.end == PageRead::Stopped)
       return Step::Closed;
-    if (record) {
-      links.reader = kScanReader;
-      for (std::size_t key = 0; read == PageRead::Read && key < std::size(kScanKeys); ++key) {
-        for (std::string& text : FindLinkTexts(page, kScanKeys[key]))
-          links.links.push_back(LinkText{static_cast<int>(key), std::move(text)});
-      }
-      if (!recordPage(*landed, read == PageRead::Read, links))
+    if (landed != nullptr) {
+      const PageLinks links{reader.name(), reader.recordedLinks(page)};
+      if (!recordPage(*landed, page.end == PageRead::Read, links))
         return Step::RecordFailed;
     }
-    if (read != PageRead::Read)
+    if (page.end != PageRead::Read)
       return Step::Next;  // no links and no keep rule
-
-    for (std::size_t key = 0; key < std::size(kScanKeys); ++key) {
-      // Both href scans run when the level, lowered by the page links of the
-      // "src=" scans, is still above 0 after them.
-      if (key == kFirstHrefKey && s_.Level <= 0)
-        break;
-      if (SearchStr(context_, s_, page, kScanKeys[key]) == ScanEnd::Closed)
-        return Step::Closed;
-    }
-    if (PageIsDropped(s_.SaveFile, options_, context_.userExt))
+    if (reader.takeLinks(page, s_.Level, visit) == ScanEnd::Closed)
+      return Step::Closed;
+    const std::string servedType = outcome != nullptr ? ServedType(*outcome) : std::string();
+    if (reader.dropsPage(s_.SaveFile, plan.facts, servedType))
       DropLandedFile(s_);
     return pace() ? Step::Next : Step::Closed;
   }

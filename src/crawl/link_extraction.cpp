@@ -6,6 +6,7 @@
 
 #include "common/number_text.h"
 #include "crawl/link_resolver.h"
+#include "crawl/scan_page_reader.h"
 #include "crawl/type_decision.h"
 #include "crawl/wait_speed.h"
 
@@ -37,7 +38,21 @@ std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList
       break;
   }
   const bool picture = IsPictureEnding(LastFour(*resolved));
-  return TakenLink{std::move(*resolved), level, picture};
+  return TakenLink{std::move(*resolved), level, picture, {}};
+}
+
+void CrawlRowVisit::take(const TakenLink& link) {
+  if (!QueueLink(context_, state_, link.url, link.level, link.picture))
+    return;
+  if (link.facts.untypedPicture)
+    state_.modern.untypedPictures.insert(link.url);
+  if (link.facts.scriptPage)
+    state_.modern.scriptPages.insert(link.url);
+}
+
+bool CrawlRowVisit::paced() {
+  WaitSpeed(context_.pump, context_.options);
+  return !state_.closed;
 }
 
 bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
@@ -83,19 +98,9 @@ ScanEnd ScanForKey(std::string_view page, std::string_view key,
 
 ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,
                   std::string_view key) {
-  const LinkResolver resolver(state.CurURL);
-  return ScanForKey(
-      page, key,
-      [&](std::string_view link) {
-        if (std::optional<TakenLink> taken =
-                TakeLink(context.options, context.userExt, resolver, link, state.Level)) {
-          QueueLink(context, state, taken->url, taken->level, taken->picture);
-        }
-      },
-      [&] {
-        WaitSpeed(context.pump, context.options);
-        return !state.closed;
-      });
+  CrawlRowVisit visit(context, state);
+  return ScanPageReader(context.options, context.userExt)
+      .scan(page, state.CurURL, key, state.Level, visit);
 }
 
 std::vector<std::string> FindLinkTexts(std::string_view page, std::string_view key) {
@@ -103,21 +108,6 @@ std::vector<std::string> FindLinkTexts(std::string_view page, std::string_view k
   ScanForKey(
       page, key, [&](std::string_view link) { links.emplace_back(link); }, [] { return true; });
   return links;
-}
-
-ScanEnd QueueLinkTexts(CrawlContext& context, CrawlState& state,
-                       const std::vector<std::string>& links) {
-  const LinkResolver resolver(state.CurURL);
-  for (const std::string& link : links) {
-    if (std::optional<TakenLink> taken =
-            TakeLink(context.options, context.userExt, resolver, link, state.Level)) {
-      QueueLink(context, state, taken->url, taken->level, taken->picture);
-    }
-    WaitSpeed(context.pump, context.options);
-    if (state.closed)
-      return ScanEnd::Closed;
-  }
-  return ScanEnd::Finished;
 }
 
 }  // namespace harvel

@@ -10,18 +10,9 @@
 #include "crawl/crawl_context.h"
 #include "crawl/crawl_state.h"
 #include "crawl/link_resolver.h"
+#include "crawl/page_reader.h"
 
 namespace harvel {
-
-// The four scans of a page, in their order; the record keeps each link under
-// its scan's index. The href scans run only while the level allows.
-inline constexpr const char* kScanKeys[] = {"src=", "SRC=", "href=", "HREF="};
-inline constexpr std::size_t kFirstHrefKey = 2;
-
-enum class ScanEnd {
-  Finished,  // the page text holds no further occurrence of the key
-  Closed,    // the crawl window was closed during the scan
-};
 
 // Queues `url` as a new row of `level` under row 1's title, with the page's URL
 // as its referer, unless the URL filter or the visited-URL buffer keeps it out:
@@ -30,11 +21,20 @@ enum class ScanEnd {
 bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
                bool picture);
 
-// A link that a page's scan takes: what QueueLink is given.
-struct TakenLink {
-  std::string url;
-  std::int16_t level = 0;
-  bool picture = false;
+// The crawl's own row read for links: each link taken is queued (QueueLink)
+// with what its page said of it; WaitSpeed after every line and link, and a
+// long reading waits handling events; both stop once the window closes.
+class CrawlRowVisit : public PageVisit {
+ public:
+  CrawlRowVisit(CrawlContext& context, CrawlState& state) : context_(context), state_(state) {}
+
+  void take(const TakenLink& link) override;
+  bool paced() override;
+  std::optional<Waiting> waiting() override { return Waiting{context_.pump, state_.closed}; }
+
+ private:
+  CrawlContext& context_;
+  CrawlState& state_;
 };
 
 // The type stage and the HTML rule for the quoted link text `link` found on
@@ -62,10 +62,5 @@ ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view pag
 
 // The link texts a SearchStr scan for `key` would examine, in order.
 std::vector<std::string> FindLinkTexts(std::string_view page, std::string_view key);
-
-// Examines and queues `links` (texts a scan found on the page of row 1) as
-// SearchStr does, pacing after each.
-ScanEnd QueueLinkTexts(CrawlContext& context, CrawlState& state,
-                       const std::vector<std::string>& links);
 
 }  // namespace harvel

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "common/url_parts.h"
+
 namespace harvel {
 namespace {
 
@@ -20,33 +22,7 @@ bool IsAsciiAlpha(char c) {
 bool IsAsciiDigit(char c) {
   return c >= '0' && c <= '9';
 }
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The scheme of `link` in lower case, or "" when it has none.
-std::string SchemeOf(std::string_view link) {
-  if (link.empty() || !IsAsciiAlpha(link.front()))
-    return {};
-  for (std::size_t i = 1; i < link.size(); ++i) {
-    const char c = link[i];
-    if (c == ':') {
-      std::string scheme;
-      for (char s : link.substr(0, i))
-        scheme += Lower(s);
-      return scheme;
-    }
-    if (!IsAsciiAlpha(c) && !IsAsciiDigit(c) && c != '+' && c != '-' && c != '.')
-      return {};
-  }
-  return {};
-}
-
 constexpr unsigned int kFlags = CURLU_NON_SUPPORT_SCHEME;
-
-bool IsWebScheme(const std::string& scheme) {
-  return scheme == "http" || scheme == "https" || scheme == "ftp";
-}
 
 bool IsControlOrSpace(char c) {
   return static_cast<unsigned char>(c) <= 0x20;
@@ -238,17 +214,12 @@ bool IsPlainAbsolute(std::string_view link) {
 // The base URL as libcurl writes it, up to and including the last "/" of its
 // path; "" when that cannot be told.
 std::string FolderOf(const std::string& url) {
-  const std::size_t authority = url.find("://");
-  if (authority == std::string::npos)
+  const UrlPieces pieces = SplitUrlText(url);
+  // An authority that "?" or "#" ends is no plain one.
+  if (!pieces.hasAuthority || pieces.path.empty())
     return {};
-  const std::size_t pathStart = url.find('/', authority + 3);
-  if (pathStart == std::string::npos)
-    return {};
-  const std::size_t pathEnd = url.find_first_of("?#", pathStart);
-  const std::size_t lastSlash = url.rfind('/', pathEnd == std::string::npos ? url.size() : pathEnd);
-  // An authority holding "?" or "#" is no plain one.
-  if (url.find_first_of("?#", authority) < pathStart)
-    return {};
+  const std::size_t pathStart = static_cast<std::size_t>(pieces.path.data() - url.data());
+  const std::size_t lastSlash = url.rfind('/', pathStart + pieces.path.size());
   return url.substr(0, lastSlash + 1);
 }
 
@@ -288,7 +259,7 @@ LinkResolver::LinkResolver(const std::string& base) {
   if (url && curl_url_set(url.get(), CURLUPART_URL, base.c_str(), kFlags) == CURLUE_OK &&
       DropEmptyLogin(url.get())) {
     const std::optional<std::string> text = UrlText(url.get());
-    const bool web = text && IsWebScheme(SchemeOf(*text));
+    const bool web = text && IsDownloadableScheme(WrittenScheme(*text));
     const std::string folder = web ? FolderOf(*text) : std::string();
     const std::size_t pathStart = folder.empty() ? 0 : folder.find('/', folder.find("://") + 3);
     base_ = std::make_unique<Base>(
@@ -299,8 +270,8 @@ LinkResolver::LinkResolver(const std::string& base) {
 LinkResolver::~LinkResolver() = default;
 
 std::optional<std::string> LinkResolver::resolve(std::string_view link) const {
-  const std::string scheme = SchemeOf(link);
-  if (!scheme.empty() && !IsWebScheme(scheme))
+  const std::string scheme = WrittenScheme(link);
+  if (!scheme.empty() && !IsDownloadableScheme(scheme))
     return std::string(link);
   if (IsPlainAbsolute(link))
     return std::string(link);

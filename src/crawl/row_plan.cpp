@@ -7,7 +7,6 @@
 #include "common/is_binary_file.h"
 #include "common/url_parts.h"
 #include "crawl/modern/modern_file_name.h"
-#include "crawl/modern/modern_types.h"
 #include "crawl/picture_minimum.h"
 #include "crawl/sequential_name.h"
 #include "crawl/title_check.h"
@@ -20,25 +19,26 @@ constexpr std::string_view kMailto = "mailto:";
 
 }  // namespace
 
-const char* PageReaderName(const CrawlOptions& options) {
-  return options.on(Check::ModernPages) ? kModernReader : kScanReader;
-}
-
 std::string RowFolder(const CrawlContext& context, const CrawlTarget& row) {
   return context.harvelFolder + "/" + row.title;
 }
 
-std::string RowSaveFile(const CrawlContext& context, const std::string& folder,
+std::string RowSaveFile(const PageReader& reader, const std::string& folder,
                         const std::string& url) {
-  return folder + "/" + RowFileName(context.options, url);
+  return folder + "/" + reader.fileName(url);
 }
 
 RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const CrawlTarget& row,
                 const std::string& referer, const RowFacts* facts) {
   const CrawlOptions& options = context.options;
   RowPlan plan;
+  const PageReader& reader = context.readers.forRow();
+  plan.reader = &reader;
+  plan.facts = facts != nullptr ? *facts : reader.factsOf(state, row.url);
+  plan.facts.typedRow = referer.empty() && facts == nullptr;
   plan.saveFolder = RowFolder(context, row);
-  plan.saveFile = RowSaveFile(context, plan.saveFolder, row.url);
+  plan.plainFile = RowSaveFile(reader, plan.saveFolder, row.url);
+  plan.saveFile = plan.plainFile;
   plan.request.url = row.url;
   plan.request.referer = referer;
   plan.request.maxSize = options.maxFileSize();
@@ -57,11 +57,7 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
       return plan;  // every number is taken: skip rather than overwrite
     plan.saveFile = std::move(*numbered);
   }
-  const RowFacts rowFacts = facts != nullptr                 ? *facts
-                            : options.on(Check::ModernPages) ? FactsOf(state, row.url)
-                                                             : RowFacts{};
-  if (!RowWanted(below(), rowFacts, options, context.userExt,
-                 [&] { return IsBinaryFile(plan.saveFile); })) {
+  if (!reader.rowWanted(below(), plan.facts, [&] { return IsBinaryFile(plan.saveFile); })) {
     return plan;
   }
   if (Contains(below(), "=") && !options.on(Check::CGI))
@@ -79,10 +75,11 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
         return plan;
       case KnownUrl::Kind::File:
         plan.action = RowAction::Collected;
-        plan.saveFile = plan.saveFolder + "/" + plan.known.localName;
+        if (!plan.known.localName.empty())
+          plan.saveFile = plan.saveFolder + "/" + plan.known.localName;
         return plan;
       case KnownUrl::Kind::Page:
-        if (plan.known.reader == PageReaderName(options)) {
+        if (plan.known.reader == reader.name()) {
           plan.request.ifNoneMatch = plan.known.etag;
           plan.request.ifModifiedSince = plan.known.lastModified;
         }
@@ -92,7 +89,7 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
     }
     plan.request.validators = true;
   }
-  if (options.on(Check::ModernPages)) {
+  if (reader.namesFilesPerUrl()) {
     plan.claim = UnclaimedSaveFile(state.modern, plan.saveFile, row.url);
     if (!plan.claim)
       return plan;
@@ -100,7 +97,9 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
     plan.saveFile = plan.claim->path;
   }
   plan.request.path = plan.saveFile;
-  plan.request.minPicture = MinimumPictureFor(plan.saveFile, row.url, state, options);
+  reader.prepareRequest(plan.request,
+                        reader.readsForLinks(plan.saveFile, plan.facts, std::nullopt));
+  plan.request.minPicture = MinimumPictureFor(plan.saveFile, plan.facts.untypedPicture, options);
   if (!IsDownloadableUrl(row.url)) {
     plan.action = RowAction::RefusedScheme;
   } else if (!context.channel.CanCarry(plan.request)) {

@@ -8,7 +8,8 @@
 #include "crawl/crawl_state.h"
 #include "crawl/download_channel.h"
 #include "crawl/modern/modern_file_name.h"
-#include "crawl/modern/modern_types.h"
+#include "crawl/page_reader.h"
+#include "crawl/row_facts.h"
 
 namespace harvel {
 
@@ -23,18 +24,17 @@ enum class RowAction {
   Request,        // `request` is sent to the downloader
 };
 
-// How the record names the two ways of reading a page; links recorded one way
-// are not used by the other.
-inline constexpr const char* kScanReader = "scan";
-inline constexpr const char* kModernReader = "modern";
-const char* PageReaderName(const CrawlOptions& options);
-
 struct RowPlan {
   RowAction action = RowAction::Skip;
+  // The reader of the row's page, chosen once for the row, and what it knows
+  // of the row.
+  const PageReader* reader = nullptr;
+  RowFacts facts;
   std::string saveFolder;  // SaveFolder: Harvel's folder / the row's title
-  std::string saveFile;    // SaveFile: numbered when asked, claimed with modern pages on
-  // With modern pages on: saveFile before the claim, and the claim to record
-  // when the row is handled.
+  std::string plainFile;   // SaveFile before numbering: saveFolder / the reader's name
+  std::string saveFile;    // SaveFile: numbered when asked, claimed where names are per URL
+  // Where the reader names files per URL: saveFile before the claim, and the
+  // claim to record when the row is handled.
   std::string unclaimedFile;
   std::optional<SaveFileClaim> claim;
   // What is sent (url, path = saveFile, Referer, limits; with the only-new
@@ -65,9 +65,9 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
                 const std::string& referer, const RowFacts* facts = nullptr);
 
 // SaveFolder and SaveFile before numbering: Harvel's folder / title / the
-// URL's local name under the current options.
+// URL's local name as `reader` names it.
 std::string RowFolder(const CrawlContext& context, const CrawlTarget& row);
-std::string RowSaveFile(const CrawlContext& context, const std::string& folder,
+std::string RowSaveFile(const PageReader& reader, const std::string& folder,
                         const std::string& url);
 
 }  // namespace harvel

@@ -58,8 +58,8 @@ bool StagingLookahead::readLandedPages(const CrawlState& state) {
     const auto copy = staged_.find(landed.url);
     if (copy == staged_.end() || copy->second.folder != landed.folder || !copy->second.page ||
         (readAhead_.count(landed.url) > 0 && !copy->second.fromRecord) ||
-        !IsReadForLinks(context_.options, copy->second.saveFile, copy->second.facts,
-                        landed.contentType)) {
+        !copy->second.reader->readsForLinks(copy->second.saveFile, copy->second.facts,
+                                            landed.contentType)) {
       continue;
     }
     // A page the record knows has changed: its file, not the record, tells
@@ -72,8 +72,8 @@ bool StagingLookahead::readLandedPages(const CrawlState& state) {
         predicted_.erase(row.row.url);
     }
     copy->second.fromRecord = false;
-    std::vector<PredictedRow> rows =
-        ReadAhead(context_, copy->second.row, landed.path, [&](const std::string& url) {
+    std::vector<PredictedRow> rows = ReadAhead(
+        context_, *copy->second.reader, copy->second.row, landed.path, [&](const std::string& url) {
           return state.visited.URLBufCheck(url) != 0 || predicted_.count(url) > 0;
         });
     std::unordered_set<std::string> still;
@@ -150,7 +150,7 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
     return;
   const RowPlan plan =
       PlanRow(context_, state, row, referer, predicted != nullptr ? &predicted->facts : nullptr);
-  if (plan.action != RowAction::Request)
+  if (plan.action != RowAction::Request || !plan.reader->fetchedAhead(plan.saveFile, plan.facts))
     return;
   const FileRequest& request = plan.request;
   // A page the record knows is asked for conditionally: fetched ahead only by
@@ -158,9 +158,8 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
   const bool conditional = !request.ifNoneMatch.empty() || !request.ifModifiedSince.empty();
   if (conditional && !context_.channel.stagesConditional())
     return;
-  const RowFacts facts = predicted != nullptr ? predicted->facts : FactsOf(state, row.url);
-  const bool page =
-      context_.channel.tellsLanded() && MayBeReadForLinks(context_.options, plan.saveFile, facts);
+  const bool page = context_.channel.tellsLanded() &&
+                    plan.reader->readsForLinks(plan.saveFile, plan.facts, std::nullopt);
   StagedFile file{request.url,     plan.saveFolder,    request.referer,
                   request.maxSize, request.minPicture, page};
   file.validators = request.validators;
@@ -168,21 +167,21 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
   file.ifModifiedSince = request.ifModifiedSince;
   context_.channel.Stage(file, jobs());
   staged_.emplace(row.url,
-                  Copy{plan.saveFolder, row, plan.saveFile, facts, page,
+                  Copy{plan.saveFolder, row, plan.reader, plan.saveFile, plan.facts, page,
                        predicted != nullptr ? predicted->referer : std::string(), conditional});
   if (first)
     current_ = row.url;
   if (conditional)
-    predictFromRecord(state, row, plan.saveFolder);
+    predictFromRecord(state, row, plan.saveFolder, *plan.reader);
 }
 
 void StagingLookahead::predictFromRecord(const CrawlState& state, const CrawlTarget& page,
-                                         const std::string& folder) {
+                                         const std::string& folder, const PageReader& reader) {
   PageLinks links;
   if (context_.collected == nullptr || readAhead_.count(page.url) > 0 ||
       !context_.collected->pageLinks(folder, page.url, links))
     return;
-  remember(page.url, PredictFromRecord(context_, page, links, [&](const std::string& url) {
+  remember(page.url, PredictFromRecord(context_, reader, page, links, [&](const std::string& url) {
              return state.visited.URLBufCheck(url) != 0 || predicted_.count(url) > 0;
            }));
 }

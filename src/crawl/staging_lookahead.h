@@ -57,7 +57,8 @@ class StagingLookahead {
   struct Copy {
     std::string folder;
     CrawlTarget row;
-    std::string saveFile;  // as planned
+    const PageReader* reader = nullptr;  // the plan's
+    std::string saveFile;                // as planned
     RowFacts facts;
     bool page = false;     // the crawl may read it for links: told of when it lands
     std::string fromPage;  // the page read ahead that predicted it; empty for a list row
@@ -74,7 +75,7 @@ class StagingLookahead {
   void consider(const CrawlState& state, const CrawlTarget& row, const std::string& referer,
                 const PredictedRow* predicted, bool first);
   void predictFromRecord(const CrawlState& state, const CrawlTarget& page,
-                         const std::string& folder);
+                         const std::string& folder, const PageReader& reader);
   void remember(const std::string& page, std::vector<PredictedRow> rows);
   void settle(const CrawlState& state, const std::string& page);
   void drop(const std::string& url);

@@ -1,37 +1,22 @@
 #include "crawl_window/landed_picture.h"
 
-#include <algorithm>
-#include <array>
-#include <cctype>
+#include <optional>
 #include <string_view>
+
+#include "common/ascii_text.h"
+#include "common/media_type.h"
+#include "common/picture_format.h"
 
 namespace harvel {
 namespace {
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
-// The media type without its parameters, in lower case.
-std::string MediaType(const std::string& contentType) {
-  std::string type = Lower(contentType.substr(0, contentType.find(';')));
-  type.erase(std::remove_if(type.begin(), type.end(),
-                            [](unsigned char c) { return std::isspace(c) != 0; }),
-             type.end());
-  return type;
-}
-
 bool HasPictureEnding(const std::string& path) {
-  static constexpr std::array<std::string_view, 10> kEndings = {
-      ".gif", ".jpg", ".jpeg", ".jpe", ".png", ".bmp", ".webp", ".ico", ".svg", ".svgz"};
-  const std::string name = Lower(path.substr(path.find_last_of('/') + 1));
-  return std::any_of(kEndings.begin(), kEndings.end(), [&name](std::string_view ending) {
-    return name.size() > ending.size() &&
-           name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
-  });
+  const std::string_view name = std::string_view(path).substr(path.find_last_of('/') + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0)
+    return false;
+  const PictureEnding* ending = FindPictureEnding(name.substr(dot + 1));
+  return ending != nullptr && ending->shownAsPicture;
 }
 
 }  // namespace
@@ -39,11 +24,14 @@ bool HasPictureEnding(const std::string& path) {
 bool IsLandedPicture(const RequestRecord& record) {
   if (!record.outcome.landed)
     return false;
-  const std::string type = MediaType(record.outcome.contentType);
-  if (type.rfind("image/", 0) == 0)
+  const std::string& contentType = record.outcome.contentType;
+  const std::optional<MediaType> media = ParseMediaType(contentType);
+  if (media && media->type == "image")
     return true;
   const bool tellsNothing =
-      type.empty() || type == "application/octet-stream" || type == "binary/octet-stream";
+      media ? media->essence() == "application/octet-stream" ||
+                  media->essence() == "binary/octet-stream"
+            : Trimmed(contentType.substr(0, contentType.find(';')), kHtmlSpace).empty();
   return tellsNothing && HasPictureEnding(record.path);
 }
 

@@ -1,16 +1,14 @@
 #include "downloader/connection_setup.h"
 
 #include <curl/curl.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 
+#include "common/ascii_text.h"
 #include "common/connection_settings.h"
+#include "common/regular_file.h"
+#include "common/url_parts.h"
 #include "downloader/cookies_file.h"
 
 namespace harvel {
@@ -37,25 +35,10 @@ std::string CannotReadCa(const std::string& path, const char* why) {
 
 // Why the CA file cannot be used, or empty.
 std::string CaFileProblem(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0)
-    return CannotReadCa(path, std::strerror(errno));
-  struct stat status {};
-  const bool file = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  close(fd);
-  return file ? std::string() : CannotReadCa(path, "not a file");
-}
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
+  const RegularFile file = RegularFile::Open(path);
+  if (file)
+    return {};
+  return CannotReadCa(path, file.openError() != 0 ? std::strerror(file.openError()) : "not a file");
 }
 
 }  // namespace
@@ -167,13 +150,12 @@ std::string ConnectionSetup::environment(const std::string& name) const {
 }
 
 std::string ConnectionSetup::environmentProxy(const std::string& url) const {
-  const std::size_t schemeEnd = url.find("://");
-  const std::string scheme =
-      schemeEnd == std::string::npos ? "http" : Lower(url.substr(0, schemeEnd));
+  const UrlPieces parts = SplitUrlText(url);
+  const std::string scheme = parts.hasAuthority ? AsciiLower(parts.scheme) : "http";
   // As curl: http_proxy only in small letters, the others in either.
   std::vector<std::string> names{scheme + "_proxy"};
   if (scheme != "http")
-    names.push_back(Upper(scheme) + "_PROXY");
+    names.push_back(AsciiUpper(scheme) + "_PROXY");
   names.insert(names.end(), {"all_proxy", "ALL_PROXY"});
   for (const std::string& name : names) {
     std::string proxy = environment(name);

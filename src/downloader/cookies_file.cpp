@@ -1,13 +1,13 @@
 #include "downloader/cookies_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
+
+#include "common/regular_file.h"
 
 namespace harvel {
 namespace {
@@ -63,36 +63,28 @@ std::string Unreadable(const std::string& path, int error) {
 
 CookiesFile ReadCookiesFile(const std::string& path) {
   CookiesFile file;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
-    file.error = Unreadable(path, errno);
-    return file;
-  }
-  struct stat status {};
+  RegularFile opened = RegularFile::Open(path);
   std::string bytes;
-  if (fstat(fd, &status) != 0) {
-    file.error = Unreadable(path, errno);
-  } else if (!S_ISREG(status.st_mode)) {
-    file.error = "the cookies file " + path + " is not a file";
-  } else if (status.st_size > kMaxCookiesFileBytes) {
+  if (!opened) {
+    file.error = opened.openError() != 0 ? Unreadable(path, opened.openError())
+                                         : "the cookies file " + path + " is not a file";
+  } else if (opened.status().st_size > kMaxCookiesFileBytes) {
     file.error = "the cookies file " + path + " is too large to be a cookies file";
   } else {
-    bytes.resize(static_cast<std::size_t>(status.st_size));
+    bytes.resize(static_cast<std::size_t>(opened.status().st_size));
     std::size_t got = 0;
     while (got < bytes.size()) {
-      const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-      if (n < 0 && errno == EINTR)
-        continue;
-      if (n <= 0) {
-        if (n < 0)
-          file.error = Unreadable(path, errno);
+      const std::optional<std::size_t> n = opened.read(bytes.data() + got, bytes.size() - got);
+      if (!n) {
+        file.error = Unreadable(path, errno);
         break;
       }
-      got += static_cast<std::size_t>(n);
+      if (*n == 0)
+        break;
+      got += *n;
     }
     bytes.resize(got);
   }
-  close(fd);
   if (!file.error.empty())
     return file;
 
@@ -114,7 +106,7 @@ CookiesFile ReadCookiesFile(const std::string& path) {
     }
     file.cookies.emplace_back(line);
   }
-  if (status.st_mode & (S_IRGRP | S_IROTH)) {
+  if (opened.status().st_mode & (S_IRGRP | S_IROTH)) {
     file.warning = "the cookies file " + path +
                    " can be read by other users, and it holds your logins (chmod 600 it)";
   }

@@ -1,13 +1,13 @@
 #include "downloader/file_downloader.h"
 
 #include <curl/curl.h>
-#include <strings.h>
 
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "common/ascii_text.h"
 #include "common/path_text.h"
 #include "common/url_parts.h"
 #include "downloader/failure_reason.h"
@@ -30,7 +30,8 @@ long ResponseCode(CURL* easy) {
 bool IsHttp(CURL* easy) {
   const char* scheme = nullptr;
   curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
-  return scheme != nullptr && (strcasecmp(scheme, "http") == 0 || strcasecmp(scheme, "https") == 0);
+  return scheme != nullptr &&
+         (EqualsIgnoringAsciiCase(scheme, "http") || EqualsIgnoringAsciiCase(scheme, "https"));
 }
 
 bool HttpErrorStatus(CURL* easy) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "common/regular_file.h"
 #include "downloader/temporary_file.h"
 
 namespace harvel {
@@ -22,16 +23,11 @@ namespace {
 void RemoveLeftover(const std::string& path) {
   if (!TemporaryFileRecord::IsTemporaryName(path))
     return;
-  // Non-blocking: a named pipe put there must not stall the open.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-  if (fd < 0)
-    return;
-  struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid() &&
-      info.st_nlink == 1 && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+  const RegularFile file = RegularFile::Open(path, RegularFile::Links::Refuse);
+  if (file && file.status().st_uid == getuid() && file.status().st_nlink == 1 &&
+      flock(file.descriptor(), LOCK_EX | LOCK_NB) == 0) {
     unlink(path.c_str());
   }
-  close(fd);
 }
 
 // The record of a downloader that was killed is read up to this size.
@@ -90,17 +86,11 @@ TemporaryFileRecord::~TemporaryFileRecord() {
 
 bool TemporaryFileRecord::open(const std::string& recordPath) {
   // Only a record this downloader could have written is read: a plain file of
-  // this user with no other name. Non-blocking: a named pipe put there must
-  // not stall the open.
-  const int fd = ::open(recordPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-  if (fd >= 0) {
-    struct stat info {};
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid() &&
-        info.st_nlink == 1) {
-      for (const std::string& path : FilesUnderWay(ReadRecord(fd)))
-        RemoveLeftover(path);
-    }
-    close(fd);
+  // this user with no other name.
+  const RegularFile record = RegularFile::Open(recordPath, RegularFile::Links::Refuse);
+  if (record && record.status().st_uid == getuid() && record.status().st_nlink == 1) {
+    for (const std::string& path : FilesUnderWay(ReadRecord(record.descriptor())))
+      RemoveLeftover(path);
   }
   path_ = recordPath;
   if (!rewrite()) {

@@ -4,8 +4,9 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <random>
+
+#include "common/regular_file.h"
 
 namespace harvel {
 namespace fs = std::filesystem;
@@ -47,23 +48,10 @@ bool MayWrite(const fs::path& path) {
 }  // namespace
 
 std::optional<std::string> ReadFileBytes(const fs::path& path, std::uintmax_t limit) {
-  std::error_code error;
-  if (!fs::is_regular_file(path, error))
-    return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
+  RegularFile in = RegularFile::Open(path);
   if (!in)
     return std::nullopt;
-  std::string bytes;
-  // Read up to the end rather than trusting the size: some files (/proc) show 0.
-  char block[1 << 16];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    if (bytes.size() + static_cast<std::size_t>(in.gcount()) > limit)
-      return std::nullopt;
-    bytes.append(block, static_cast<std::size_t>(in.gcount()));
-  }
-  if (in.bad())
-    return std::nullopt;
-  return bytes;
+  return in.readAll(limit);
 }
 
 bool ReplaceFileBytes(const fs::path& path, std::string_view bytes) {

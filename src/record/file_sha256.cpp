@@ -1,11 +1,10 @@
 #include "record/file_sha256.h"
 
-#include <fcntl.h>
 #include <openssl/evp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <memory>
+
+#include "common/regular_file.h"
 
 namespace harvel {
 namespace {
@@ -30,23 +29,22 @@ std::optional<std::string> Finish(EVP_MD_CTX* context) {
 }  // namespace
 
 std::optional<std::string> FileSha256(const std::string& path) {
-  // Non-blocking: a named pipe in place of the file must not stall the crawl.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0)
+  // A named pipe in place of the file must not stall the crawl.
+  RegularFile file = RegularFile::Open(path);
+  if (!file)
     return std::nullopt;
-  struct stat info {};
   DigestContext context = NewContext();
-  std::optional<std::string> digest;
-  if (context && fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    char block[1 << 16];
-    ssize_t n = 0;
-    while ((n = read(fd, block, sizeof block)) > 0)
-      EVP_DigestUpdate(context.get(), block, static_cast<std::size_t>(n));
-    if (n == 0)
-      digest = Finish(context.get());
+  if (!context)
+    return std::nullopt;
+  char block[1 << 16];
+  while (true) {
+    const std::optional<std::size_t> n = file.read(block, sizeof block);
+    if (!n)
+      return std::nullopt;
+    if (*n == 0)
+      return Finish(context.get());
+    EVP_DigestUpdate(context.get(), block, *n);
   }
-  close(fd);
-  return digest;
 }
 
 std::string Sha256(std::string_view bytes) {

@@ -19,6 +19,14 @@ void AppendLength(std::string& blob, std::size_t length) {
     blob.push_back(static_cast<char>((length >> shift) & 0xff));
 }
 
+RecordedFile FileOfRow(const Statement& query) {
+  RecordedFile file{query.text(0), query.text(1), query.text(2),   query.number(3), query.text(4),
+                    query.text(5), query.text(6), query.number(7), query.text(8)};
+  if (file.finalUrl.empty())
+    file.finalUrl = file.url;
+  return file;
+}
+
 }  // namespace
 
 FolderRecord::FolderRecord(SqliteConnection db)
@@ -26,6 +34,7 @@ FolderRecord::FolderRecord(SqliteConnection db)
       fileByUrl_(db_.get(), FileQuery("url = ?1")),
       // The first file of a digest rather than a copy recorded after it.
       fileBySha256_(db_.get(), FileQuery("sha256 = ?1 ORDER BY copy_of IS NOT NULL LIMIT 1")),
+      filesBySha256_(db_.get(), FileQuery("sha256 = ?1 ORDER BY copy_of IS NOT NULL, id")),
       localName_(db_.get(), "SELECT 1 FROM files WHERE local_name = ?1 LIMIT 1"),
       insertFile_(db_.get(), std::string("INSERT OR REPLACE INTO files (") + kFileColumns +
                                  ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"),
@@ -39,9 +48,9 @@ FolderRecord::FolderRecord(SqliteConnection db)
                   "INSERT OR REPLACE INTO pages (url, final_url, etag, last_modified, read_at, "
                   "reader, links) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"),
       deletePage_(db_.get(), "DELETE FROM pages WHERE url = ?1") {
-  if (!fileByUrl_.prepared() || !fileBySha256_.prepared() || !localName_.prepared() ||
-      !insertFile_.prepared() || !pageByUrl_.prepared() || !pageValidators_.prepared() ||
-      !insertPage_.prepared() || !deletePage_.prepared())
+  if (!fileByUrl_.prepared() || !fileBySha256_.prepared() || !filesBySha256_.prepared() ||
+      !localName_.prepared() || !insertFile_.prepared() || !pageByUrl_.prepared() ||
+      !pageValidators_.prepared() || !insertPage_.prepared() || !deletePage_.prepared())
     error_ = "the record cannot be read: " + db_.errorText();
 }
 
@@ -56,16 +65,44 @@ std::optional<RecordedFile> FolderRecord::oneFile(Statement& query) {
   std::optional<RecordedFile> found;
   const int step = query.step();
   if (step == SQLITE_ROW) {
-    found =
-        RecordedFile{query.text(0), query.text(1), query.text(2),   query.number(3), query.text(4),
-                     query.text(5), query.text(6), query.number(7), query.text(8)};
-    if (found->finalUrl.empty())
-      found->finalUrl = found->url;
+    found = FileOfRow(query);
   } else if (step != SQLITE_DONE) {
     error_ = "the record cannot be read: " + db_.errorText();
   }
   query.reset();
   return found;
+}
+
+std::vector<RecordedFile> FolderRecord::filesWithSha256(std::string_view sha256) {
+  filesBySha256_.bindBlob(1, sha256);
+  std::vector<RecordedFile> found;
+  int step = SQLITE_ROW;
+  while ((step = filesBySha256_.step()) == SQLITE_ROW)
+    found.push_back(FileOfRow(filesBySha256_));
+  if (step != SQLITE_DONE)
+    error_ = "the record cannot be read: " + db_.errorText();
+  filesBySha256_.reset();
+  return found;
+}
+
+bool FolderRecord::begin() {
+  if (db_.exec("BEGIN IMMEDIATE") == SQLITE_OK)
+    return true;
+  error_ = "the record cannot be written: " + db_.errorText();
+  return false;
+}
+
+bool FolderRecord::commit() {
+  if (db_.exec("COMMIT") == SQLITE_OK)
+    return true;
+  error_ = "the record cannot be written: " + db_.errorText();
+  rollback();
+  return false;
+}
+
+void FolderRecord::rollback() {
+  if (sqlite3_get_autocommit(db_.get()) == 0)
+    db_.exec("ROLLBACK");
 }
 
 bool FolderRecord::done(Statement& statement) {

@@ -55,6 +55,8 @@ class FolderRecord {
   std::optional<RecordedFile> file(std::string_view url);
   // A file of that digest: the first one landed rather than a copy of it.
   std::optional<RecordedFile> fileWithSha256(std::string_view sha256);
+  // Every entry of that digest, the files landed before their copies.
+  std::vector<RecordedFile> filesWithSha256(std::string_view sha256);
   bool holdsLocalName(std::string_view localName);
   // Records the file, replacing an earlier entry of the same URL.
   bool addFile(const RecordedFile& file);
@@ -64,6 +66,12 @@ class FolderRecord {
   std::optional<RecordedPage> pageValidators(std::string_view url);
   bool putPage(const RecordedPage& page);
   bool dropPage(std::string_view url);
+
+  // A write transaction, so that what is looked up and what is written after
+  // it are one step for every other crawl of the folder.
+  bool begin();
+  bool commit();
+  void rollback();
 
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }
@@ -76,6 +84,7 @@ class FolderRecord {
   SqliteConnection db_;
   Statement fileByUrl_;
   Statement fileBySha256_;
+  Statement filesBySha256_;
   Statement localName_;
   Statement insertFile_;
   Statement pageByUrl_;

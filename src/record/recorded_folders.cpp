@@ -1,5 +1,6 @@
 #include "record/recorded_folders.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -41,6 +42,25 @@ const char* ProblemCode(RecordProblem problem) {
 
 std::string NameOf(const std::string& path) {
   return path.substr(path.rfind('/') + 1);
+}
+
+// A name of the record is used only when it is a plain name in the folder:
+// not empty, "." or "..", no "/" and no zero byte.
+bool IsPlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
+// The record's `entry` is true of the folder: its name is plain and the file
+// there has the recorded size and digest.
+bool HoldsRecordedFile(const std::string& folder, const RecordedFile& entry) {
+  if (!IsPlainName(entry.localName))
+    return false;
+  const std::string path = folder + "/" + entry.localName;
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != entry.size)
+    return false;
+  return FileSha256(path) == entry.sha256;
 }
 
 std::int64_t Now() {
@@ -94,7 +114,9 @@ KnownUrl RecordedFolders::lookup(const std::string& folder, const std::string& u
   }
   if (std::optional<RecordedFile> file = found->file(url)) {
     known.kind = KnownUrl::Kind::File;
-    known.localName = std::move(file->localName);
+    // Shown as where the file lies; a name that is not plain is not used.
+    if (IsPlainName(file->localName))
+      known.localName = std::move(file->localName);
   } else if (std::optional<RecordedPage> page = found->pageValidators(url)) {
     known.kind = KnownUrl::Kind::Page;
     // No server gives validators this long; a record that holds one is not
@@ -131,33 +153,66 @@ LandedVerdict RecordedFolders::fileLanded(const std::string& folder, const Lande
                      file.lastModified,
                      Now(),
                      ""};
+  // What is looked up and what is written are one step for another crawl of
+  // the folder, which may land the same file at the same time.
+  if (!found->begin()) {
+    failed(*found);
+    return LandedVerdict{LandedVerdict::Kind::Failed, {}};
+  }
+  LandedVerdict verdict = judgeLanded(*found, folder, file, std::move(entry));
+  if (verdict.kind == LandedVerdict::Kind::Failed || !found->commit()) {
+    found->rollback();
+    failed(*found);
+    return LandedVerdict{LandedVerdict::Kind::Failed, {}};
+  }
+  return verdict;
+}
 
-  if (std::optional<RecordedFile> first = found->fileWithSha256(*digest);
-      first && first->url != file.url) {
-    entry.copyOf = first->url;
-    return copy(*found, file, std::move(entry), first->localName, folder);
+LandedVerdict RecordedFolders::judgeLanded(FolderRecord& record, const std::string& folder,
+                                           const LandedFile& file, RecordedFile entry) {
+  // The same bytes kept in the folder under a name of the record: this file
+  // repeats it. An entry whose file is not there as it says is stale.
+  for (const RecordedFile& kept : record.filesWithSha256(entry.sha256)) {
+    if ((kept.url == entry.url && kept.localName == entry.localName) ||
+        !HoldsRecordedFile(folder, kept))
+      continue;
+    if (kept.url == entry.url)  // landed twice: its entry stands
+      return copy(record, file, std::nullopt, kept.localName, folder);
+    entry.copyOf = kept.copyOf.empty() ? kept.url : kept.copyOf;
+    return copy(record, file, std::move(entry), kept.localName, folder);
   }
   for (const std::string& earlier : file.earlierNames) {
     const std::string earlierName = NameOf(earlier);
-    if (!found->holdsLocalName(earlierName) && FileSha256(earlier) == digest)
-      return copy(*found, file, std::move(entry), earlierName, folder);
+    if (!record.holdsLocalName(earlierName) && FileSha256(earlier) == entry.sha256)
+      return copy(record, file, std::move(entry), earlierName, folder);
   }
-  if (failed(*found) || !found->addFile(entry) || failed(*found))
+  if (failed(record) || !record.addFile(entry) || failed(record))
     return LandedVerdict{LandedVerdict::Kind::Failed, {}};
   return LandedVerdict{LandedVerdict::Kind::Recorded, {}};
 }
 
 // The landed file repeats `keptName`: it is removed first and recorded after,
-// so that a crawl cut off in between finds it again by its bytes.
+// so that a record that cannot be written leaves no second copy behind.
 LandedVerdict RecordedFolders::copy(FolderRecord& record, const LandedFile& file,
-                                    RecordedFile entry, const std::string& keptName,
+                                    std::optional<RecordedFile> entry, const std::string& keptName,
                                     const std::string& folder) {
-  if (keptName != entry.localName)
+  if (keptName != NameOf(file.path))
     unlink(file.path.c_str());
-  entry.localName = keptName;
-  if (failed(record) || !record.addFile(entry) || failed(record))
-    return LandedVerdict{LandedVerdict::Kind::Failed, {}};
+  if (entry) {
+    entry->localName = keptName;
+    if (failed(record) || !record.addFile(*entry) || failed(record))
+      return LandedVerdict{LandedVerdict::Kind::Failed, {}};
+  }
   return LandedVerdict{LandedVerdict::Kind::Copy, folder + "/" + keptName};
+}
+
+bool RecordedFolders::holdsName(const std::string& folder, const std::string& name) {
+  FolderRecord* found = record(folder);
+  if (found == nullptr)
+    return false;
+  const bool holds = found->holdsLocalName(name);
+  failed(*found);
+  return holds;
 }
 
 bool RecordedFolders::pageLinks(const std::string& folder, const std::string& url,

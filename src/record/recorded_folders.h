@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "crawl/collected_files.h"
@@ -17,6 +18,7 @@ class RecordedFolders : public CollectedFiles {
   void closeAll() override { records_.clear(); }
 
   KnownUrl lookup(const std::string& folder, const std::string& url) override;
+  bool holdsName(const std::string& folder, const std::string& name) override;
   LandedVerdict fileLanded(const std::string& folder, const LandedFile& file) override;
   bool pageLinks(const std::string& folder, const std::string& url, PageLinks& links) override;
   bool pageRead(const std::string& folder, const LandedFile& page, const PageLinks& links) override;
@@ -30,8 +32,12 @@ class RecordedFolders : public CollectedFiles {
   // The open record of `folder`, or nullptr; clears the last error.
   FolderRecord* record(const std::string& folder);
   bool failed(FolderRecord& record);
-  LandedVerdict copy(FolderRecord& record, const LandedFile& file, RecordedFile entry,
-                     const std::string& keptName, const std::string& folder);
+  LandedVerdict judgeLanded(FolderRecord& record, const std::string& folder, const LandedFile& file,
+                            RecordedFile entry);
+  // `entry`: what to record for the copy; none when its URL's entry stands.
+  LandedVerdict copy(FolderRecord& record, const LandedFile& file,
+                     std::optional<RecordedFile> entry, const std::string& keptName,
+                     const std::string& folder);
 
   std::map<std::string, std::unique_ptr<FolderRecord>> records_;
   std::string error_;

@@ -9,6 +9,7 @@ TEST(UrlParts, TellsTheSchemeInLowerCase) {
   EXPECT_EQ(UrlScheme("HTTP://h/"), "http");
   EXPECT_EQ(UrlScheme("mailto:a@b"), "mailto");
   EXPECT_EQ(UrlScheme("host:8080/a"), "");
+  EXPECT_EQ(WrittenScheme("Host:8080/a"), "host");
   EXPECT_EQ(UrlScheme("/a:b"), "");
   EXPECT_EQ(UrlScheme("1a:b"), "");
   EXPECT_TRUE(IsDownloadableUrl("host/a"));
@@ -17,15 +18,15 @@ TEST(UrlParts, TellsTheSchemeInLowerCase) {
 }
 
 TEST(UrlParts, CutsTheTextIntoAuthorityAndPath) {
-  const UrlText full = SplitUrlText("Http://u:p@h:81/a/b?q=c://d#f");
+  const UrlPieces full = SplitUrlText("Http://u:p@h:81/a/b?q=c://d#f");
   EXPECT_TRUE(full.hasAuthority);
   EXPECT_EQ(full.scheme, "Http");
   EXPECT_EQ(full.authority, "u:p@h:81");
   EXPECT_EQ(full.path, "/a/b");
-  const UrlText bare = SplitUrlText("http://h?x");
+  const UrlPieces bare = SplitUrlText("http://h?x");
   EXPECT_EQ(bare.authority, "h");
   EXPECT_EQ(bare.path, "");
-  const UrlText relative = SplitUrlText("a/b?u=http://h/");
+  const UrlPieces relative = SplitUrlText("a/b?u=http://h/");
   EXPECT_FALSE(relative.hasAuthority);
   EXPECT_EQ(relative.path, "a/b");
 }

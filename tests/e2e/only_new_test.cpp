@@ -7,14 +7,17 @@
 #include <unistd.h>
 
 #include <QProcess>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "cli_process.h"
 #include "downloader_process.h"
+#include "record/file_sha256.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
 
@@ -44,6 +47,8 @@ class ChangingSite {
     const std::lock_guard lock(mutex_);
     files_[path] = body;
   }
+  // Each answer waits this long first, so that two crawls overlap.
+  void setDelay(std::chrono::milliseconds delay) { delay_ = delay; }
   void start() { server_.start(); }
   void stop() { server_.stop(); }
   std::string url(const std::string& path) const { return server_.url(path); }
@@ -70,6 +75,7 @@ class ChangingSite {
 
  private:
   void answer(const httplib::Request& request, httplib::Response& res) {
+    std::this_thread::sleep_for(delay_.load());
     const std::lock_guard lock(mutex_);
     asked_.insert(request.path);
     const auto file = files_.find(request.path);
@@ -90,6 +96,7 @@ class ChangingSite {
   }
 
   test::TestSiteServer server_;
+  std::atomic<std::chrono::milliseconds> delay_{std::chrono::milliseconds(0)};
   std::mutex mutex_;
   std::map<std::string, std::string> files_;
   Strings asked_;
@@ -128,6 +135,23 @@ class OnlyNewEndToEnd : public ::testing::Test {
     return names;
   }
   std::string record() const { return dir_.text() + "/T/.harvel/record.db"; }
+
+  // The record's files that are kept rather than copies: name -> SHA-256.
+  std::multimap<std::string, std::string> keptInRecord() const {
+    std::multimap<std::string, std::string> kept;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(record().c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* rows = nullptr;
+    sqlite3_prepare_v2(db, "SELECT local_name, hex(sha256) FROM files WHERE copy_of IS NULL", -1,
+                       &rows, nullptr);
+    while (sqlite3_step(rows) == SQLITE_ROW) {
+      kept.emplace(reinterpret_cast<const char*>(sqlite3_column_text(rows, 0)),
+                   reinterpret_cast<const char*>(sqlite3_column_text(rows, 1)));
+    }
+    sqlite3_finalize(rows);
+    sqlite3_close(db);
+    return kept;
+  }
 
   test::TempFolder dir_;
   ChangingSite site_;
@@ -238,6 +262,83 @@ TEST_F(OnlyNewEndToEnd, TwoCrawlsOfOneTitleAtOnceShareTheRecord) {
   // Nothing was taken for damaged and moved aside.
   for (const auto& entry : fs::directory_iterator(dir_.path() / "T/.harvel"))
     EXPECT_EQ(entry.path().filename().string().find("set-aside"), std::string::npos);
+}
+
+TEST_F(OnlyNewEndToEnd, TwoNumberingCrawlsAtOnceNeverLandTwoFilesUnderOneName) {
+  // Sixty pictures of one name: each crawl numbers them, both at once.
+  std::string page;
+  std::set<std::string> pictures;
+  for (int i = 0; i < 60; ++i) {
+    const std::string path = "/d" + std::to_string(i) + "/pic.gif";
+    site_.put(path, "GIF89a " + path);
+    pictures.insert("GIF89a " + path);
+    page += "<img src=\"" + path.substr(1) + "\">";
+  }
+  site_.put("/sub.html", page);
+  site_.setDelay(2ms);
+  QProcess one;
+  QProcess two;
+  one.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl({"--jobs", "1", "--number"}));
+  two.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"), crawl({"--jobs", "1", "--number"}));
+  ASSERT_TRUE(one.waitForFinished(60000));
+  ASSERT_TRUE(two.waitForFinished(60000));
+  EXPECT_EQ(one.exitCode(), 0) << one.readAllStandardError().toStdString();
+  EXPECT_EQ(two.exitCode(), 0) << two.readAllStandardError().toStdString();
+
+  // Every picture once, nothing lost, no copy the record does not know ...
+  std::multiset<std::string> landed;
+  for (const std::string& name : files()) {
+    if (name.starts_with("pic"))
+      landed.insert(test::ReadFile(dir_.path() / "T" / name));
+  }
+  EXPECT_EQ(landed, std::multiset<std::string>(pictures.begin(), pictures.end()));
+  // ... and each kept entry names a file of its own that holds its bytes.
+  const auto kept = keptInRecord();
+  EXPECT_EQ(kept.size(), files().size());
+  for (const auto& [name, digest] : kept) {
+    EXPECT_EQ(kept.count(name), 1u) << name;
+    const auto bytes = FileSha256(dir_.text() + "/T/" + name);
+    EXPECT_EQ(bytes ? HexText(*bytes) : "", QString::fromStdString(digest).toLower().toStdString())
+        << name;
+  }
+}
+
+TEST_F(OnlyNewEndToEnd, ARecordedNameIsUsedOnlyWhenItsFileIsThereAsRecorded) {
+  ASSERT_EQ(run().exitCode, 0);
+  for (const std::string& name : files())
+    fs::remove(dir_.path() / "T" / name);
+  // Planted: a.gif's bytes "kept" as ./a.gif, b.gif's as c.gif (other bytes there).
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(record().c_str(), &db), SQLITE_OK);
+  sqlite3_exec(db, "DELETE FROM files; DELETE FROM pages", nullptr, nullptr, nullptr);
+  sqlite3_stmt* insert = nullptr;
+  sqlite3_prepare_v2(db,
+                     "INSERT INTO files (url, final_url, local_name, size, sha256, etag, "
+                     "last_modified, landed_at) VALUES (?1, '', ?2, 8, ?3, '', '', 0)",
+                     -1, &insert, nullptr);
+  for (const auto& [url, name, bytes] :
+       {std::tuple{"http://planted.test/1", "./a.gif", "GIF89a a"},
+        std::tuple{"http://planted.test/2", "c.gif", "GIF89a b"}}) {
+    const std::string digest = Sha256(bytes);
+    sqlite3_bind_text(insert, 1, url, -1, SQLITE_STATIC);
+    sqlite3_bind_text(insert, 2, name, -1, SQLITE_STATIC);
+    sqlite3_bind_blob(insert, 3, digest.data(), static_cast<int>(digest.size()), SQLITE_STATIC);
+    EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE);
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  sqlite3_close(db);
+
+  const auto again = run();
+  ASSERT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_EQ(files(), (Strings{"a.gif", "b.gif", "c.gif"}));
+  EXPECT_EQ(test::ReadFile(dir_.path() / "T/b.gif"), "GIF89a b");
+  // Each recorded where it lies; the stale entries stand beside them.
+  const auto kept = keptInRecord();
+  EXPECT_EQ(kept.count("a.gif"), 1u);
+  EXPECT_EQ(kept.count("b.gif"), 1u);
+  EXPECT_EQ(kept.count("c.gif"), 2u);
+  EXPECT_EQ(kept.size(), 5u);
 }
 
 TEST_F(OnlyNewEndToEnd, ARecordThatCannotBeUsedIsNeverLostNorIgnored) {

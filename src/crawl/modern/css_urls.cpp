@@ -1,24 +1,12 @@
 #include "crawl/modern/css_urls.h"
 
+#include "common/ascii_text.h"
+
 namespace harvel {
 namespace {
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view word) {
-  if (text.size() - at < word.size())
-    return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (Lower(text[at + i]) != word[i])
-      return false;
-  }
-  return true;
 }
 
 class CssScanner {
@@ -29,12 +17,12 @@ class CssScanner {
     while (pos_ < css_.size()) {
       if (css_.compare(pos_, 2, "/*") == 0) {
         skipComment();
-      } else if (StartsWithNoCase(css_, pos_, "@import")) {
+      } else if (StartsWithIgnoringAsciiCase(css_.substr(pos_), "@import")) {
         skipImport();
-      } else if (StartsWithNoCase(css_, pos_, "url(")) {
+      } else if (StartsWithIgnoringAsciiCase(css_.substr(pos_), "url(")) {
         pos_ += 4;
         readUrlBody();
-      } else if (StartsWithNoCase(css_, pos_, "image-set(")) {
+      } else if (StartsWithIgnoringAsciiCase(css_.substr(pos_), "image-set(")) {
         pos_ += 10;
         readImageSet();
       } else if (css_[pos_] == '"' || css_[pos_] == '\'') {
@@ -118,7 +106,7 @@ class CssScanner {
       const char c = css_[pos_];
       if (c == '"' || c == '\'') {
         add(readString());
-      } else if (StartsWithNoCase(css_, pos_, "url(")) {
+      } else if (StartsWithIgnoringAsciiCase(css_.substr(pos_), "url(")) {
         pos_ += 4;
         readUrlBody();
       } else {
@@ -132,7 +120,7 @@ class CssScanner {
   }
 
   void add(std::string url) {
-    if (url.empty() || StartsWithNoCase(url, 0, "data:"))
+    if (url.empty() || StartsWithIgnoringAsciiCase(url, "data:"))
       return;
     urls_.push_back(std::move(url));
   }

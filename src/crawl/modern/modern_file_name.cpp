@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "common/utf8_text.h"
 #include "crawl/file_name.h"
 #include "crawl/modern/url_ending.h"
 #include "crawl/sequential_name.h"
@@ -21,40 +22,6 @@ int HexValue(char c) {
   if (c >= 'A' && c <= 'F')
     return c - 'A' + 10;
   return -1;
-}
-
-// Length of the UTF-8 sequence that starts with `lead`, 0 when it starts none.
-std::size_t SequenceLength(unsigned char lead) {
-  if (lead < 0x80)
-    return 1;
-  if (lead >= 0xC2 && lead <= 0xDF)
-    return 2;
-  if (lead >= 0xE0 && lead <= 0xEF)
-    return 3;
-  if (lead >= 0xF0 && lead <= 0xF4)
-    return 4;
-  return 0;
-}
-
-bool IsValidUtf8(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    const std::size_t length = SequenceLength(lead);
-    if (length == 0 || pos + length > text.size())
-      return false;
-    for (std::size_t i = 1; i < length; ++i) {
-      if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80)
-        return false;
-    }
-    const auto second = static_cast<unsigned char>(text[pos + 1 < text.size() ? pos + 1 : pos]);
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) {
-      return false;  // overlong forms, surrogates, beyond U+10FFFF
-    }
-    pos += length;
-  }
-  return true;
 }
 
 std::string PercentDecoded(std::string_view text) {
@@ -110,10 +77,6 @@ std::string ModernFileName(const std::string& url) {
   if (name.empty() || name == "." || name == "..")
     return std::string(kIndex);
   return name;
-}
-
-std::string RowFileName(const CrawlOptions& options, const std::string& url) {
-  return options.on(Check::ModernPages) ? ModernFileName(url) : GetFileName(url);
 }
 
 std::optional<SaveFileClaim> UnclaimedSaveFile(const ModernCrawlState& modern,

@@ -15,9 +15,6 @@ namespace harvel {
 // path; never "", "." or "..".
 std::string ModernFileName(const std::string& url);
 
-// GetFileName, or ModernFileName while modern pages are on.
-std::string RowFileName(const CrawlOptions& options, const std::string& url);
-
 // The name `url` takes at `saveFile` so that no other URL of this crawl has
 // landed there: `saveFile` itself, or the first numbered name that no URL owns
 // and no file holds. Changes nothing; nullopt when every number is taken.

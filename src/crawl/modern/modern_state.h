@@ -20,9 +20,6 @@ struct ModernCrawlState {
   // Page links whose names do not say "page" (board.php?id=5): read when the
   // server calls them HTML.
   std::unordered_set<std::string> scriptPages;
-  // The typed row just fetched when the server called it HTML whatever its
-  // name (gallery.php?id=5): it is read as a page.
-  std::string servedPageUrl;
 };
 
 }  // namespace harvel

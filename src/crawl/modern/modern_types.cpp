@@ -67,14 +67,14 @@ ReferenceType ClassifyReference(const PageReference& reference, const CrawlOptio
 }
 
 RowFacts FactsOf(const CrawlState& state, const std::string& url) {
-  return RowFacts{state.modern.untypedPictures.contains(url),
-                  state.modern.scriptPages.contains(url)};
+  RowFacts facts;
+  facts.untypedPicture = state.modern.untypedPictures.contains(url);
+  facts.scriptPage = state.modern.scriptPages.contains(url);
+  return facts;
 }
 
-bool RowWanted(std::string_view saveFile, const RowFacts& facts, const CrawlOptions& options,
-               const UserExtList& userExt, const BinaryTest& isBinary) {
-  if (!options.on(Check::ModernPages))
-    return RowIsWanted(saveFile, options, userExt, isBinary);
+bool ModernRowWanted(std::string_view saveFile, const RowFacts& facts, const CrawlOptions& options,
+                     const UserExtList& userExt, const BinaryTest& isBinary) {
   const std::string ending = NameEnding(NameOf(saveFile));
   if (IsPageTypeEnding(ending))
     return true;
@@ -86,17 +86,6 @@ bool RowWanted(std::string_view saveFile, const RowFacts& facts, const CrawlOpti
   if (IsPictureTypeEnding(ending, true))
     return PictureBoxWanted(ending, options);
   return RowIsWanted(saveFile, options, userExt, isBinary);
-}
-
-bool IsServedPage(const CrawlState& state) {
-  return !state.CurURL.empty() && state.modern.servedPageUrl == state.CurURL;
-}
-
-bool RowIsPage(const CrawlState& state, const CrawlOptions& options) {
-  if (!options.on(Check::ModernPages))
-    return IsPageEnding(LastFour(state.SaveFile));
-  const std::string ending = NameEnding(NameOf(state.SaveFile));
-  return IsPageTypeEnding(ending) || ending == "cgi" || IsServedPage(state);
 }
 
 }  // namespace harvel

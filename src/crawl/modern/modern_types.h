@@ -7,6 +7,7 @@
 #include "crawl/crawl_state.h"
 #include "crawl/file_type.h"
 #include "crawl/modern/page_references.h"
+#include "crawl/row_facts.h"
 #include "crawl/type_decision.h"
 
 namespace harvel {
@@ -30,27 +31,13 @@ bool PictureBoxWanted(std::string_view ending, const CrawlOptions& options);
 // IsFileType on the name as it stands or in lower case.
 bool UserListWants(std::string_view name, const UserExtList& userExt);
 
-// What the page that queued a row said of it, with modern pages on. The crawl
-// keeps it in its ModernCrawlState; a row predicted from a page read ahead
-// carries its own.
-struct RowFacts {
-  bool untypedPicture = false;  // a picture without a known ending
-  bool scriptPage = false;      // a page link whose name does not say "page"
-};
+// What the crawl keeps of `url` with modern pages on (ModernCrawlState).
 RowFacts FactsOf(const CrawlState& state, const std::string& url);
 
-// The type decision for a row by `saveFile` (the path below Harvel's folder):
-// RowIsWanted, or with modern pages on the same rules with endings in any
-// case, the newer picture types, and untyped pictures and script pages wanted.
-bool RowWanted(std::string_view saveFile, const RowFacts& facts, const CrawlOptions& options,
-               const UserExtList& userExt, const BinaryTest& isBinary);
-
-// Whether the row's file (state.SaveFile) is read for links: ".htm", "html"
-// or ".cgi" at its end; with modern pages on in any case, and also a typed row
-// that the server called HTML.
-bool RowIsPage(const CrawlState& state, const CrawlOptions& options);
-
-// A row read as a page only because the server called it HTML.
-bool IsServedPage(const CrawlState& state);
+// The type decision for a row by `saveFile` (the path below Harvel's folder)
+// with modern pages on: RowIsWanted's rules with endings in any case, the
+// newer picture types, and untyped pictures and script pages wanted.
+bool ModernRowWanted(std::string_view saveFile, const RowFacts& facts, const CrawlOptions& options,
+                     const UserExtList& userExt, const BinaryTest& isBinary);
 
 }  // namespace harvel

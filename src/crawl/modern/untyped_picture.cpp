@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
 #include "common/media_type.h"
 #include "common/path_text.h"
 #include "common/picture_format.h"
+#include "common/regular_file.h"
 #include "crawl/landed_file.h"
 #include "crawl/modern/modern_file_name.h"
 #include "crawl/modern/modern_types.h"
@@ -91,10 +91,16 @@ std::string PictureEndingOfHead(std::string_view bytes) {
 }
 
 std::string SniffedPictureEnding(const std::string& path) {
-  std::ifstream in(PathFromText(path), std::ios::binary);
+  RegularFile in = RegularFile::Open(PathFromText(path));
   std::array<char, 512> head{};
-  in.read(head.data(), head.size());
-  return PictureEndingOfHead(std::string_view(head.data(), static_cast<std::size_t>(in.gcount())));
+  std::size_t held = 0;
+  while (in && held < head.size()) {
+    const std::optional<std::size_t> read = in.read(head.data() + held, head.size() - held);
+    if (!read || *read == 0)
+      break;
+    held += *read;
+  }
+  return PictureEndingOfHead(std::string_view(head.data(), held));
 }
 
 std::optional<std::string> NoticeContentType(const Mailbox& mailbox) {
@@ -108,18 +114,6 @@ std::optional<std::string> NoticeContentType(const Mailbox& mailbox) {
 bool IsHtmlContentType(std::string_view contentType) {
   const std::optional<MediaType> media = ParseMediaType(contentType);
   return media && (media->essence() == "text/html" || media->essence() == "application/xhtml+xml");
-}
-
-bool NoticeSaysHtml(const Mailbox& mailbox) {
-  const std::optional<std::string> type = NoticeContentType(mailbox);
-  return type && IsHtmlContentType(*type);
-}
-
-void AfterModernDownload(CrawlContext& context, CrawlState& state, bool typedRow) {
-  SettleUntypedPicture(context, state);
-  const bool mayBePage = typedRow || state.modern.scriptPages.contains(state.CurURL);
-  if (mayBePage && NoticeSaysHtml(*state.mailbox))
-    state.modern.servedPageUrl = state.CurURL;
 }
 
 void SettleUntypedPicture(CrawlContext& context, CrawlState& state) {

@@ -33,12 +33,4 @@ void SettleUntypedPicture(CrawlContext& context, CrawlState& state);
 // True for an HTML page's Content-Type.
 bool IsHtmlContentType(std::string_view contentType);
 
-// True when the notice in `mailbox` reports an HTML page.
-bool NoticeSaysHtml(const Mailbox& mailbox);
-
-// What follows the download of a row while modern pages are on: an untyped
-// picture is settled, and a typed row (one without a referring page) or a
-// server program's page that the server calls HTML is marked to be read.
-void AfterModernDownload(CrawlContext& context, CrawlState& state, bool typedRow);
-
 }  // namespace harvel

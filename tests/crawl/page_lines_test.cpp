@@ -1,4 +1,4 @@
-#include "crawl/page_reader.h"
+#include "crawl/page_lines.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
