@@ -67,7 +67,7 @@ std::string WithTwoSlashes(std::string_view authorityOn) {
 // "//") are relative to the page, and "https:h.test/a.gif" (another scheme)
 // names a host. Other links are returned as they are.
 std::string BrowserForm(std::string link, std::string_view baseScheme) {
-  const std::string scheme = SchemeOf(link);
+  const std::string scheme = WrittenScheme(link);
   if (scheme.empty()) {
     if (baseScheme != "http" && baseScheme != "https")
       return link;
@@ -263,7 +263,7 @@ LinkResolver::LinkResolver(const std::string& base) {
     const std::string folder = web ? FolderOf(*text) : std::string();
     const std::size_t pathStart = folder.empty() ? 0 : folder.find('/', folder.find("://") + 3);
     base_ = std::make_unique<Base>(
-        Base{std::move(url), text ? SchemeOf(*text) : std::string(), folder, pathStart});
+        Base{std::move(url), text ? WrittenScheme(*text) : std::string(), folder, pathStart});
   }
 }
 
