@@ -29,17 +29,41 @@ namespace {
 
 constexpr const char* kProgram = "harvel-cli";
 
-// Harvel's folder from --dir: absolute, and it must exist.
-std::optional<std::string> HarvelFolder(const std::string& dir) {
-  namespace fs = std::filesystem;
+// --dir made absolute, without a "/" at its end.
+std::string AbsoluteFolderText(const std::string& dir) {
   std::error_code error;
-  const fs::path path = fs::absolute(PathFromText(dir), error).lexically_normal();
-  if (error || !fs::is_directory(path, error))
-    return std::nullopt;
-  std::string text = TextFromPath(path);
+  std::string text =
+      TextFromPath(std::filesystem::absolute(PathFromText(dir), error).lexically_normal());
   while (text.size() > 1 && text.back() == '/')
     text.pop_back();
   return text;
+}
+
+// Harvel's folder from --dir: absolute, and it must exist.
+std::optional<std::string> HarvelFolder(const std::string& dir) {
+  std::string text = AbsoluteFolderText(dir);
+  std::error_code error;
+  if (!std::filesystem::is_directory(PathFromText(text), error))
+    return std::nullopt;
+  return text;
+}
+
+// Harvel's folder from --dir, made with its parents (mode from the umask) when
+// it does not exist yet; `made` tells whether it was. nullopt and `error`
+// when it cannot be made (a path through a file, a folder not writable).
+std::optional<std::string> MadeHarvelFolder(const std::string& dir, bool& made,
+                                            std::string& error) {
+  namespace fs = std::filesystem;
+  made = false;
+  if (std::optional<std::string> folder = HarvelFolder(dir))
+    return folder;
+  std::error_code failure;
+  made = fs::create_directories(PathFromText(AbsoluteFolderText(dir)), failure);
+  if (std::optional<std::string> folder = HarvelFolder(dir))
+    return folder;
+  made = false;
+  error = failure ? "the folder cannot be made: " + failure.message() : "no such folder";
+  return std::nullopt;
 }
 
 // A title is shown escaped: it may hold control characters.
@@ -164,15 +188,20 @@ int CliApp::applySettings(DownloaderChannel& channel, const ConnectionSettings& 
 
 int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& targets,
                   const std::vector<std::string>& labels) {
-  const auto folder = HarvelFolder(command.dir);
-  if (!folder)
-    return usageError("--dir " + command.dir + ": no such folder");
   // Every title is checked before anything is written or downloaded.
   for (std::size_t i = 0; i < targets.size(); ++i) {
     if (TitleIsRefused(targets[i].title)) {
-      return usageError(TitleRefusalText(labels[i], targets[i].title, *folder));
+      return usageError(
+          TitleRefusalText(labels[i], targets[i].title, AbsoluteFolderText(command.dir)));
     }
   }
+  bool made = false;
+  std::string folderError;
+  const auto folder = MadeHarvelFolder(command.dir, made, folderError);
+  if (!folder)
+    return usageError("--dir " + command.dir + ": " + folderError);
+  if (made && command.verbose)
+    out_ << kProgram << ": made the folder " << EscapedText(*folder) << '\n';
   if (targets.empty())
     return kCompleted;
   // With --only-new every target's record is opened before anything is

@@ -124,7 +124,7 @@ std::vector<CliOption> MakeOptions() {
          line.command.dir = text;
          return std::string();
        },
-       "folder that target folders are made in [.]"},
+       "folder that target folders are made in, made when missing [.]"},
       {"--suffixes", nullptr, "LIST", Listed::AtCheckBox, Check::UserSet,
        [](ParsedLine& line, const std::string&, const std::string& text) {
          line.command.options.set(Check::UserSet, true);

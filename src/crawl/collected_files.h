@@ -14,7 +14,7 @@ struct RecordStatus {
   };
   State state = State::Ready;
   // Why it was restarted or is unusable: "corrupt", "foreign", "newer",
-  // "symbolic-link", "not-a-folder", "not-a-file", "other-user",
+  // "symbolic-link", "not-a-folder", "not-a-file", "other-user", "hard-link",
   // "unwritable", "busy"; empty when ready.
   std::string problem;
   std::string setAsidePath;  // Restarted: where the old record now lies

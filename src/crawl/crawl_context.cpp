@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "crawl/crawl_session.h"
+#include "common/number_text.h"
+#include "crawl/crawl_texts.h"
+#include "crawl/type_decision.h"
 
 namespace harvel {
 namespace {
@@ -32,7 +34,7 @@ void CrawlContext::load() {
   // The suffix list is taken once here, and only while UserSetChk is on.
   if (options.value(Check::UserSet) == 1)
     userExt = SplitUserExt(options.userSetText());
-  caption = CrawlSession::kCaptionCrawling;
+  caption = kCaptionCrawling;
   status1 = "Harvel";
   status2.clear();
   if (observer)
@@ -42,7 +44,7 @@ void CrawlContext::load() {
 void CrawlContext::unload() {
   if (!state)
     return;
-  setCaption(*state, CrawlSession::kCaptionClosing);
+  setCaption(*state, kCaptionClosing);
   // A driver still holding the state sees the mark at its next yield; dropping
   // the mailbox makes a late notice find no window.
   state->closed = true;
@@ -89,6 +91,23 @@ void CrawlContext::removeFirstRow(CrawlState& of) {
     of.referers.pop_front();
   if (observer)
     observer->rowRemoved(0);
+}
+
+bool CrawlContext::queueLink(CrawlState& of, const TakenLink& link) {
+  if (!UrlFilterPasses(options, link.url))
+    return false;
+  if (of.visited.URLBufCheck(link.url) != 0 || of.rows.empty())
+    return false;
+  const bool pictureFirst = options.on(Check::PicFastDown) && link.picture;
+  const std::size_t position = pictureFirst ? 1 : of.rows.size();
+  insertRow(of, position, CrawlTarget{of.rows.front().title, link.url, DecimalText(link.level)},
+            of.CurURL);
+  of.visited.Record(link.url);
+  if (link.facts.untypedPicture)
+    of.modern.untypedPictures.insert(link.url);
+  if (link.facts.scriptPage)
+    of.modern.scriptPages.insert(link.url);
+  return true;
 }
 
 }  // namespace harvel

@@ -49,6 +49,12 @@ struct CrawlContext {
   void setStatus(const CrawlState& of, int panel, std::string text);
   void insertRow(CrawlState& of, std::size_t index, CrawlTarget row, std::string referer = {});
   void removeFirstRow(CrawlState& of);
+  // Queues `link`, taken from the page of row 1, as a new row under row 1's
+  // title with the page's URL as its referer, unless the URL filter or the
+  // visited-URL buffer keeps it out: right behind row 1 when it is a picture
+  // and PicFastDownChk is on, else at the end; what the page said of it is
+  // kept for its row. False when it was not queued.
+  bool queueLink(CrawlState& of, const TakenLink& link);
 };
 
 }  // namespace harvel

@@ -9,7 +9,7 @@
 
 #include "common/number_text.h"
 #include "common/path_text.h"
-#include "crawl/landed_file.h"
+#include "crawl/crawl_texts.h"
 #include "crawl/link_extraction.h"
 #include "crawl/mail_address_file.h"
 #include "crawl/modern/modern_file_name.h"
@@ -19,7 +19,6 @@
 #include "crawl/row_plan.h"
 #include "crawl/sequential_name.h"
 #include "crawl/staging_lookahead.h"
-#include "crawl/title_check.h"
 #include "crawl/type_decision.h"
 #include "crawl/wait_speed.h"
 
@@ -28,7 +27,6 @@ namespace {
 
 constexpr const char* kStatusDownloading = "ダウンロード中...";
 constexpr const char* kStatusProcessing = "処理中...";
-constexpr std::string_view kMailto = "mailto:";
 // One round of the notice wait at speed level 0: the pump sleeps until an event
 // comes, and at the latest after this long the mailbox is looked at again.
 constexpr std::chrono::milliseconds kNoticeRound{1000};
@@ -92,13 +90,6 @@ class CrawlDriver {
     return recordError_.empty();
   }
 
-  // SaveFile from the target's folder on. The "=" filter and the "mailto:" tests
-  // look at this part only, so that where Harvel's folder lies (a --dir holding
-  // "=") cannot change what a crawl collects.
-  std::string_view belowHarvelFolder() const {
-    return std::string_view(s_.SaveFile).substr(context_.harvelFolder.size());
-  }
-
   // WaitSpeed; false once the window has been closed meanwhile.
   bool pace() {
     WaitSpeed(context_.pump, options_);
@@ -109,22 +100,30 @@ class CrawlDriver {
     const CrawlTarget row = s_.rows.front();
     s_.CurURL = row.url;
     referer_ = s_.referers.empty() ? std::string() : s_.referers.front();
-    s_.SaveFolder = RowFolder(context_, row);
-    s_.SaveFile = RowSaveFile(context_.readers.forRow(), s_.SaveFolder, s_.CurURL);
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
       s_.Level = *level;
-    // A title that leads out of Harvel's folder gets nothing written for it.
-    const bool folderIsSafe = !TitleIsRefused(row.title);
-    // A folder that cannot be made fails the row: nothing is asked for it.
-    const bool folderIsMade = folderIsSafe && makeSaveFolder();
-    if (folderIsMade && recording() && !openRecord())
-      return Step::RecordFailed;
-    lookahead_.beforeRow(s_);
+    // A title that leads out of Harvel's folder gets nothing written for it
+    // (and no folder to open at the end), and a folder that cannot be made
+    // fails the row: nothing is asked for it.
+    const std::optional<std::string> folder = RowFolder(context_, row);
+    s_.SaveFolder = folder.value_or(std::string());
+    std::optional<RowPlan> plan;
+    if (folder && makeSaveFolder()) {
+      if (recording() && !openRecord())
+        return Step::RecordFailed;
+      plan = PlanRow(context_, s_, row, referer_);
+      if (recording() && !recordAnswered())
+        return Step::RecordFailed;
+      s_.SaveFile = plan->saveFile;
+    } else {
+      s_.SaveFile.clear();
+    }
+    lookahead_.beforeRow(s_, plan ? &*plan : nullptr);
     if (!pace())
       return Step::Closed;
 
-    if (folderIsMade) {
-      const Step step = fetchRow(row);
+    if (plan) {
+      const Step step = fetchRow(*plan);
       if (step != Step::Next)
         return step;
     }
@@ -136,13 +135,20 @@ class CrawlDriver {
     return Step::Next;
   }
 
+  // The row's folder, made once for the rows of the same folder that follow
+  // each other.
   bool makeSaveFolder() {
+    if (s_.SaveFolder == madeFolder_)
+      return true;
     std::error_code error;
     std::filesystem::create_directory(PathFromText(s_.SaveFolder), error);
-    if (!error)
+    if (!error) {
+      madeFolder_ = s_.SaveFolder;
       return true;
-    reportFailed(s_.CurURL, s_.SaveFile, "folder",
-                 "the folder " + s_.SaveFolder + " cannot be made: " + error.message());
+    }
+    madeFolder_.clear();
+    reportFailed(s_.CurURL, RowSaveFile(context_.readers.forRow(), s_.SaveFolder, s_.CurURL),
+                 "folder", "the folder " + s_.SaveFolder + " cannot be made: " + error.message());
     return false;
   }
 
@@ -159,14 +165,10 @@ class CrawlDriver {
     return true;
   }
 
-  // The row's plan (numbering, the type decision, the "=" filter, mail rows,
-  // the scheme, what the channel carries), the request and its notice, and the
-  // page. Returning Next goes on with removing the row.
-  Step fetchRow(const CrawlTarget& row) {
-    const RowPlan plan = PlanRow(context_, s_, row, referer_);
-    if (recording() && !recordAnswered())
-      return Step::RecordFailed;
-    s_.SaveFile = plan.saveFile;
+  // What the row's plan says (numbering, the type decision, the "=" filter,
+  // mail rows, the scheme, what the channel carries): the request and its
+  // notice, and the page. Returning Next goes on with removing the row.
+  Step fetchRow(const RowPlan& plan) {
     switch (plan.action) {
       case RowAction::Skip:
         return Step::Next;
@@ -196,8 +198,7 @@ class CrawlDriver {
         return fetchFile(claimed);
       }
     }
-    // Nothing was served for a mail row.
-    if (!plan.reader->readsForLinks(s_.SaveFile, plan.facts, std::string()))
+    if (!plan.readsForLinks(s_.SaveFile, nullptr))
       return Step::Next;
     return readPage(plan, nullptr, nullptr);
   }
@@ -236,8 +237,8 @@ class CrawlDriver {
       report(record);
       return Step::Next;  // a file that did not land is not read for links
     }
-    plan.reader->settleLanded(context_, s_);
-    const bool page = plan.reader->readsForLinks(s_.SaveFile, plan.facts, ServedType(outcome));
+    plan.settleLanded(context_, s_);
+    const bool page = plan.readsForLinks(s_.SaveFile, &outcome);
     if (!page && recording()) {
       const Step recorded = recordLanded(plan.plainFile, record);
       if (recorded != Step::Next)
@@ -250,10 +251,8 @@ class CrawlDriver {
   }
 
   void writeMailAddress() {
-    const std::size_t mailto = belowHarvelFolder().find(kMailto);
     if (!options_.on(Check::Mail) ||
-        AppendMailAddress(s_.SaveFolder,
-                          std::string(belowHarvelFolder().substr(mailto + kMailto.size())))) {
+        AppendMailAddress(s_.SaveFolder, MailAddressOf(BelowHarvelFolder(context_, s_.SaveFile)))) {
       ++s_.DownCnt;
     } else {
       const std::string mailFile = MailAddressFilePath(s_.SaveFolder);
@@ -267,15 +266,7 @@ class CrawlDriver {
   Step recordLanded(const std::string& plainFile, RequestRecord& record) {
     LandedFile landed{s_.CurURL,           record.outcome.finalUrl,     s_.SaveFile,
                       record.outcome.etag, record.outcome.lastModified, {}};
-    if (s_.SaveFile != plainFile) {
-      for (int number = 0; number <= kLastSequenceNumber; ++number) {
-        std::string earlier = number == 0 ? plainFile : NumberedName(plainFile, number);
-        if (earlier == s_.SaveFile)
-          break;
-        if (OrdinaryFileExists(earlier))
-          landed.earlierNames.push_back(std::move(earlier));
-      }
-    }
+    landed.earlierNames = EarlierNames(plainFile, s_.SaveFile);
     const LandedVerdict verdict = context_.collected->fileLanded(s_.SaveFolder, landed);
     if (verdict.kind == LandedVerdict::Kind::Failed) {
       recordAnswered();
@@ -386,15 +377,14 @@ class CrawlDriver {
       return Step::Next;  // no links and no keep rule
     if (reader.takeLinks(page, s_.Level, visit) == ScanEnd::Closed)
       return Step::Closed;
-    const std::string servedType = outcome != nullptr ? ServedType(*outcome) : std::string();
-    if (reader.dropsPage(s_.SaveFile, plan.facts, servedType))
-      DropLandedFile(s_);
+    if (plan.dropsAfterReading(s_.SaveFile, outcome))
+      s_.dropLandedFile();
     return pace() ? Step::Next : Step::Closed;
   }
 
   // nullopt when a target was started during the pause: the crawl goes on with it.
   std::optional<CrawlOutcome> complete() {
-    context_.setCaption(s_, CrawlSession::kCaptionCompleted);
+    context_.setCaption(s_, kCaptionCompleted);
     // Without a pause the pending events are still handled once, so a start
     // made meanwhile is taken.
     if (context_.completionPauseMs > 0) {
@@ -405,7 +395,7 @@ class CrawlDriver {
     if (s_.closed)
       return CrawlOutcome::Closed;
     if (!s_.rows.empty()) {
-      context_.setCaption(s_, CrawlSession::kCaptionCrawling);
+      context_.setCaption(s_, kCaptionCrawling);
       return std::nullopt;
     }
     if (options_.on(Check::FolderOpen) && !s_.SaveFolder.empty()) {
@@ -451,6 +441,7 @@ class CrawlDriver {
   StagingLookahead lookahead_{context_};
   std::string referer_;      // the page that linked the row being handled
   std::string recordError_;  // why the record could not be used
+  std::string madeFolder_;   // the folder made for the row before
 };
 
 }  // namespace

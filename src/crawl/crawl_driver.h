@@ -1,7 +1,7 @@
 #pragma once
 
 #include "crawl/crawl_context.h"
-#include "crawl/crawl_session.h"
+#include "crawl/crawl_outcome.h"
 
 namespace harvel {
 

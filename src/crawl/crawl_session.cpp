@@ -31,17 +31,17 @@ void CrawlSession::setCompletionPauseMs(std::int32_t ms) {
 }
 
 CrawlOutcome CrawlSession::start(const CrawlTarget& target) {
-  if (TitleIsRefused(target.title)) {
+  const std::optional<std::string> folder = TitleFolder(impl_->harvelFolder, target.title);
+  if (!folder) {
     impl_->errorText = "「" + target.title +
                        "」はフォルダの名前に使えないため、巡回を始めませんでした。\n"
                        "空でも「.」「..」でもなく、「/」「\\」や制御文字を含まないタイトルにし"
                        "てください。";
     return CrawlOutcome::TitleRefused;
   }
-  const std::string folder = impl_->harvelFolder + "/" + target.title;
   std::optional<RecordStatus> record;
   if (impl_->options.onlyNew()) {
-    record = OpenRecord(impl_->collected, folder);
+    record = OpenRecord(impl_->collected, *folder);
     if (record->state == RecordStatus::State::Unusable) {
       impl_->errorText = RecordStatusText(*record);
       return CrawlOutcome::RecordUnusable;
@@ -50,7 +50,7 @@ CrawlOutcome CrawlSession::start(const CrawlTarget& target) {
   appendRow(target);
   if (record && record->state == RecordStatus::State::Restarted && impl_->observer)
     impl_->observer->recordRestarted(*record);
-  DeleteMailAddressFile(folder);
+  DeleteMailAddressFile(*folder);
   if (impl_->observer)
     impl_->observer->showWindow();
   return SearchStart();

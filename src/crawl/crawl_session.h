@@ -11,27 +11,14 @@
 #include "crawl/collected_files.h"
 #include "crawl/crawl_observer.h"
 #include "crawl/crawl_options.h"
+#include "crawl/crawl_outcome.h"
+#include "crawl/crawl_texts.h"
 #include "crawl/download_channel.h"
 #include "crawl/shell.h"
 
 namespace harvel {
 
 struct CrawlState;
-
-// How a call of SearchStart ended.
-enum class CrawlOutcome {
-  Completed,       // the crawl list ran empty; the window unloaded itself
-  Closed,          // the window was closed during the crawl
-  ChannelFailed,   // the downloader could not be reached; see errorText()
-  TitleRefused,    // the title would lead outside Harvel's folder; nothing was written;
-                   // errorText() is the message for the user
-  AlreadyRunning,  // a crawl runs already: the row was appended and the running loop takes it
-  // The only-new option is on and the target's record cannot be used (a
-  // newer Harvel's, a read-only folder ...): nothing was fetched; see errorText().
-  RecordUnusable,
-  // The record could not be read or written during the crawl; see errorText().
-  RecordFailed,
-};
 
 // The crawl window SearchFrm without its widgets: the crawl list, the per-crawl
 // state, the mailbox, the caption and status texts, and the crawl driver.
@@ -80,12 +67,11 @@ class CrawlSession {
   const CrawlState* state() const;
   const std::optional<std::vector<std::string>>& userExt() const;
 
-  // The text shown in a window caption for each stage.
-  static constexpr const char* kCaptionCrawling = "巡回中・・・";
-  static constexpr const char* kCaptionCompleted =
-      "ダウンロードが完了しました(2秒後に自動で閉じます)";
-  static constexpr const char* kCaptionClosing = "スレッドを終了しています...";
-  static constexpr const char* kMailFileName = "メールアドレス.txt";
+  // The text shown in a window caption for each stage (crawl_texts.h).
+  static constexpr const char* kCaptionCrawling = harvel::kCaptionCrawling;
+  static constexpr const char* kCaptionCompleted = harvel::kCaptionCompleted;
+  static constexpr const char* kCaptionClosing = harvel::kCaptionClosing;
+  static constexpr const char* kMailFileName = harvel::kMailFileName;
 
  private:
   struct Impl;

@@ -34,6 +34,14 @@ struct CrawlState {
   std::string SaveFile;    // SaveFolder / the local file name (numbered when asked)
   std::int16_t Level = 0;  // its remaining link depth; lowered by each page link taken
   std::string TmpStr;      // the mailbox text copied just before a request
+
+  // The row's file (SaveFile) landed and was counted, but is not kept after
+  // all (a page read only for its links, a file that proved to be no picture):
+  // it is removed and no longer counted.
+  void dropLandedFile();
+  // With names owned per URL: SaveFile becomes the name CurURL takes, owned
+  // by it from now on. False when every number is taken.
+  bool claimSaveFile();
 };
 
 }  // namespace harvel

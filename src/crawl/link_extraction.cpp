@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "common/number_text.h"
 #include "crawl/link_resolver.h"
 #include "crawl/scan_page_reader.h"
 #include "crawl/type_decision.h"
@@ -42,34 +41,12 @@ std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList
 }
 
 void CrawlRowVisit::take(const TakenLink& link) {
-  if (!QueueLink(context_, state_, link.url, link.level, link.picture))
-    return;
-  if (link.facts.untypedPicture)
-    state_.modern.untypedPictures.insert(link.url);
-  if (link.facts.scriptPage)
-    state_.modern.scriptPages.insert(link.url);
+  context_.queueLink(state_, link);
 }
 
 bool CrawlRowVisit::paced() {
   WaitSpeed(context_.pump, context_.options);
   return !state_.closed;
-}
-
-bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
-               bool picture) {
-  const CrawlOptions& options = context.options;
-  if (options.on(Check::CommonURL) && !Contains(url, options.commonUrlText()))
-    return false;
-  if (state.visited.URLBufCheck(url) != 0)
-    return false;
-  if (state.rows.empty())
-    return false;
-  const bool pictureFirst = options.on(Check::PicFastDown) && picture;
-  const std::size_t position = pictureFirst ? 1 : state.rows.size();
-  context.insertRow(state, position, CrawlTarget{state.rows.front().title, url, DecimalText(level)},
-                    state.CurURL);
-  state.visited.Record(url);
-  return true;
 }
 
 ScanEnd ScanForKey(std::string_view page, std::string_view key,

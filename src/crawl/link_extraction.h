@@ -14,15 +14,8 @@
 
 namespace harvel {
 
-// Queues `url` as a new row of `level` under row 1's title, with the page's URL
-// as its referer, unless the URL filter or the visited-URL buffer keeps it out:
-// right behind row 1 when it is a `picture` and PicFastDownChk is on, else at
-// the end. False when it was not queued.
-bool QueueLink(CrawlContext& context, CrawlState& state, const std::string& url, std::int16_t level,
-               bool picture);
-
-// The crawl's own row read for links: each link taken is queued (QueueLink)
-// with what its page said of it; WaitSpeed after every line and link, and a
+// The crawl's own row read for links: each link taken is queued
+// (CrawlContext::queueLink); WaitSpeed after every line and link, and a
 // long reading waits handling events; both stop once the window closes.
 class CrawlRowVisit : public PageVisit {
  public:

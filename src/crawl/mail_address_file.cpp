@@ -5,13 +5,28 @@
 #include <fstream>
 #include <system_error>
 
+#include "common/ascii_text.h"
 #include "common/path_text.h"
-#include "crawl/crawl_session.h"
+#include "crawl/crawl_texts.h"
 
 namespace harvel {
 
+bool HoldsMailto(std::string_view text) {
+  return text.find(kMailto) != std::string_view::npos;
+}
+
+bool IsMailUrl(std::string_view url) {
+  return StartsWithIgnoringAsciiCase(url, kMailto);
+}
+
+std::string MailAddressOf(std::string_view below) {
+  const std::size_t mailto = below.find(kMailto);
+  return mailto == std::string_view::npos ? std::string()
+                                          : std::string(below.substr(mailto + kMailto.size()));
+}
+
 std::string MailAddressFilePath(const std::string& saveFolder) {
-  return saveFolder + "/" + CrawlSession::kMailFileName;
+  return saveFolder + "/" + kMailFileName;
 }
 
 bool AppendMailAddress(const std::string& saveFolder, std::string address) {

@@ -12,7 +12,7 @@
 namespace harvel {
 namespace {
 
-// The queueing of QueueLink without the crawl: the URL filter and the
+// The queueing of CrawlContext::queueLink without the crawl: the URL filter and the
 // visited-URL buffer (the crawl's, the rows predicted before, this page's).
 class Predictions : public PageVisit {
  public:
@@ -21,7 +21,7 @@ class Predictions : public PageVisit {
       : options_(context.options), page_(page), known_(known) {}
 
   void take(const TakenLink& link) override {
-    if (options_.on(Check::CommonURL) && !Contains(link.url, options_.commonUrlText()))
+    if (!UrlFilterPasses(options_, link.url))
       return;
     if (known_(link.url) || !seen_.insert(link.url).second)
       return;

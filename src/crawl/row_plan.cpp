@@ -6,6 +6,7 @@
 
 #include "common/is_binary_file.h"
 #include "common/url_parts.h"
+#include "crawl/mail_address_file.h"
 #include "crawl/modern/modern_file_name.h"
 #include "crawl/picture_minimum.h"
 #include "crawl/sequential_name.h"
@@ -13,19 +14,30 @@
 #include "crawl/type_decision.h"
 
 namespace harvel {
-namespace {
+std::string_view BelowHarvelFolder(const CrawlContext& context, std::string_view saveFile) {
+  return saveFile.substr(context.harvelFolder.size());
+}
 
-constexpr std::string_view kMailto = "mailto:";
-
-}  // namespace
-
-std::string RowFolder(const CrawlContext& context, const CrawlTarget& row) {
-  return context.harvelFolder + "/" + row.title;
+std::optional<std::string> RowFolder(const CrawlContext& context, const CrawlTarget& row) {
+  return TitleFolder(context.harvelFolder, row.title);
 }
 
 std::string RowSaveFile(const PageReader& reader, const std::string& folder,
                         const std::string& url) {
   return folder + "/" + reader.fileName(url);
+}
+
+void RowPlan::settleLanded(CrawlContext& context, CrawlState& state) const {
+  reader->settleLanded(context, state);
+}
+
+bool RowPlan::readsForLinks(const std::string& file, const DownloadOutcome* outcome) const {
+  return reader->readsForLinks(file, facts,
+                               outcome != nullptr ? ServedType(*outcome) : std::string());
+}
+
+bool RowPlan::dropsAfterReading(const std::string& file, const DownloadOutcome* outcome) const {
+  return reader->dropsPage(file, facts, outcome != nullptr ? ServedType(*outcome) : std::string());
 }
 
 RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const CrawlTarget& row,
@@ -36,33 +48,28 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
   plan.reader = &reader;
   plan.facts = facts != nullptr ? *facts : reader.factsOf(state, row.url);
   plan.facts.typedRow = referer.empty() && facts == nullptr;
-  plan.saveFolder = RowFolder(context, row);
-  plan.plainFile = RowSaveFile(reader, plan.saveFolder, row.url);
-  plan.saveFile = plan.plainFile;
   plan.request.url = row.url;
   plan.request.referer = referer;
   plan.request.maxSize = options.maxFileSize();
-  if (TitleIsRefused(row.title))
+  std::optional<std::string> folder = RowFolder(context, row);
+  if (!folder)
     return plan;
-  // The "=" filter and the "mailto:" tests look at the path below Harvel's
-  // folder only, so that where that folder lies (a --dir holding "=") cannot
-  // change what a crawl collects.
-  const auto below = [&] {
-    return std::string_view(plan.saveFile).substr(context.harvelFolder.size());
-  };
-  if (options.on(Check::Renban) && !Contains(below(), kMailto) &&
-      OrdinaryFileExists(plan.saveFile)) {
-    std::optional<std::string> numbered = FirstFreeNumberedName(plan.saveFile);
-    if (!numbered)
+  plan.saveFolder = std::move(*folder);
+  plan.plainFile = RowSaveFile(reader, plan.saveFolder, row.url);
+  plan.saveFile = plan.plainFile;
+  const auto below = [&] { return BelowHarvelFolder(context, plan.saveFile); };
+  if (!HoldsMailto(below())) {  // a mail row is no file
+    std::optional<std::string> landing = LandingName(plan.saveFile, options.on(Check::Renban));
+    if (!landing)
       return plan;  // every number is taken: skip rather than overwrite
-    plan.saveFile = std::move(*numbered);
+    plan.saveFile = std::move(*landing);
   }
   if (!reader.rowWanted(below(), plan.facts, [&] { return IsBinaryFile(plan.saveFile); })) {
     return plan;
   }
   if (Contains(below(), "=") && !options.on(Check::CGI))
     return plan;
-  if (Contains(below(), kMailto)) {
+  if (HoldsMailto(below())) {
     plan.action = RowAction::Mail;
     return plan;
   }

@@ -43,30 +43,47 @@ struct RowPlan {
   FileRequest request;
   // The only-new option: what the record of saveFolder says of the URL.
   KnownUrl known;
+
+  // After the request, asked of the row's reader: what the landed file turns
+  // out to be may rename or drop it (state.SaveFile); whether the file at
+  // `saveFile` is then read for links, and after reading whether it is
+  // removed again. `outcome`: how the request ended; nullptr for a row that
+  // sent none (a mail row: nothing was served).
+  void settleLanded(CrawlContext& context, CrawlState& state) const;
+  bool readsForLinks(const std::string& saveFile, const DownloadOutcome* outcome) const;
+  bool dropsAfterReading(const std::string& saveFile, const DownloadOutcome* outcome) const;
 };
 
-// The one place where a row is decided: whether the row `row`, brought by the
-// page `referer` (empty for a row the user started), is asked for under the
-// current options and the crawl's state, into which folder, under which name,
-// with which Referer and limits. The crawl driver acts on it when it handles
-// the row; the staging lookahead calls it for the rows ahead (and the rows it
-// predicts from pages read ahead) and stages exactly the requests it names.
-// Every per-row decision, and every limit sent with a request or a stage,
-// belongs here, so that the two can never disagree; it reads the options at
-// each call and changes nothing (the driver records a modern name's claim).
-// With the only-new option it asks the record of the row's folder: a row
-// whose folder's record is not open is skipped (the driver opens it first).
-// A plan made ahead may turn out wrong by the time the row is handled (an
-// option changed, an earlier row's file landed under the same name): that
-// only costs a staged copy that is dropped.
+// The one decision for a row: whether the row `row`, brought by the page
+// `referer` (empty for a row the user started), is asked for under the current
+// options and the crawl's state, into which folder, under which name, with
+// which Referer and limits, read by which reader; and, through the plan's
+// methods, what becomes of its file once it has landed. The crawl driver
+// makes it once when it reaches the row and hands it to the staging
+// lookahead, which stages row 1 by it; the lookahead makes it for the rows
+// ahead (and the rows it predicts from pages read ahead) and stages exactly
+// the requests it names. Every per-row decision, and every limit sent with a
+// request or a stage, belongs here, so that the two can never disagree; it
+// reads the options at each call and changes nothing (the driver records a
+// name's claim). With the only-new option it asks the record of the row's
+// folder: a row whose folder's record is not open is skipped (the driver
+// opens it first). A plan made ahead may turn out wrong by the time the row
+// is handled (an option changed, an earlier row's file landed under the same
+// name): that only costs a staged copy that is dropped.
 // `facts`: what the page said of a row that the crawl has not queued yet (one
 // predicted from a page read ahead); else the crawl's own state tells.
 RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const CrawlTarget& row,
                 const std::string& referer, const RowFacts* facts = nullptr);
 
-// SaveFolder and SaveFile before numbering: Harvel's folder / title / the
-// URL's local name as `reader` names it.
-std::string RowFolder(const CrawlContext& context, const CrawlTarget& row);
+// The path of a row's file from its title's folder on: the "=" filter and the
+// mail tests look at this part only, so that where Harvel's folder lies (a
+// --dir holding "=") cannot change what a crawl collects.
+std::string_view BelowHarvelFolder(const CrawlContext& context, std::string_view saveFile);
+
+// SaveFolder and SaveFile before numbering: Harvel's folder / title (nullopt
+// for a title that would lead out of Harvel's folder) / the URL's local name
+// as `reader` names it.
+std::optional<std::string> RowFolder(const CrawlContext& context, const CrawlTarget& row);
 std::string RowSaveFile(const PageReader& reader, const std::string& folder,
                         const std::string& url);
 

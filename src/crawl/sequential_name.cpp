@@ -29,6 +29,26 @@ std::optional<std::string> FirstFreeNumberedName(const std::string& saveFile) {
   return std::nullopt;
 }
 
+std::optional<std::string> LandingName(const std::string& saveFile, bool numbering) {
+  if (!numbering || !OrdinaryFileExists(saveFile))
+    return saveFile;
+  return FirstFreeNumberedName(saveFile);
+}
+
+std::vector<std::string> EarlierNames(const std::string& plainFile, const std::string& numbered) {
+  std::vector<std::string> earlier;
+  if (numbered == plainFile)
+    return earlier;
+  for (int number = 0; number <= kLastSequenceNumber; ++number) {
+    std::string name = number == 0 ? plainFile : NumberedName(plainFile, number);
+    if (name == numbered)
+      break;
+    if (OrdinaryFileExists(name))
+      earlier.push_back(std::move(name));
+  }
+  return earlier;
+}
+
 bool OrdinaryFileExists(const std::string& path) {
   std::error_code error;
   return std::filesystem::is_regular_file(PathFromText(path), error);

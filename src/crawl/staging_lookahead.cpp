@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "crawl/option_table.h"
-#include "crawl/row_plan.h"
 
 namespace harvel {
 namespace {
@@ -25,7 +24,7 @@ bool StagingLookahead::staging() const {
   return jobs() > 1 && context_.options.speedLevel() == 0 && context_.channel.canStage();
 }
 
-void StagingLookahead::beforeRow(const CrawlState& state) {
+void StagingLookahead::beforeRow(const CrawlState& state, const RowPlan* plan) {
   // The row handled before was staged but never asked for.
   if (current_ && staged_.count(*current_) > 0)
     drop(*current_);
@@ -41,12 +40,12 @@ void StagingLookahead::beforeRow(const CrawlState& state) {
     return;
   }
   readLandedPages(state);
-  stageAhead(state, 0);
+  stageAhead(state, 0, plan);
 }
 
 void StagingLookahead::whileWaiting(const CrawlState& state) {
   if (staging() && readLandedPages(state))
-    stageAhead(state, 1);
+    stageAhead(state, 1, nullptr);
 }
 
 bool StagingLookahead::readLandedPages(const CrawlState& state) {
@@ -91,7 +90,8 @@ bool StagingLookahead::readLandedPages(const CrawlState& state) {
   return read;
 }
 
-void StagingLookahead::stageAhead(const CrawlState& state, std::size_t fromRow) {
+void StagingLookahead::stageAhead(const CrawlState& state, std::size_t fromRow,
+                                  const RowPlan* first) {
   const std::size_t ahead = kRowsAheadPerJob * static_cast<std::size_t>(jobs());
   const std::size_t room = kStagedPerRowAhead * ahead;
   std::size_t looked = 0;
@@ -122,7 +122,7 @@ void StagingLookahead::stageAhead(const CrawlState& state, std::size_t fromRow) 
     const CrawlTarget& row = state.rows[i];
     if (i >= fromRow) {
       const std::string referer = i < state.referers.size() ? state.referers[i] : std::string();
-      consider(state, row, referer, nullptr, i == 0);
+      consider(state, row, referer, nullptr, i == 0, i == 0 ? first : nullptr);
     }
     ++looked;
     predictionsOf(row.url, picturesFirst);
@@ -139,17 +139,23 @@ void StagingLookahead::stageAhead(const CrawlState& state, std::size_t fromRow) 
 
 void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
                                 const std::string& referer, const PredictedRow* predicted,
-                                bool first) {
+                                bool first, const RowPlan* given) {
   if (const auto copy = staged_.find(row.url); copy != staged_.end()) {
     if (first && copy->second.folder == RowFolder(context_, row))
       current_ = row.url;
     return;
   }
+  // Row 1 is staged by the driver's own plan, and not at all without one.
+  if (first && given == nullptr)
+    return;
   // A predicted row that the crawl has queued meanwhile from another page.
   if (predicted != nullptr && state.visited.URLBufCheck(row.url) != 0)
     return;
-  const RowPlan plan =
-      PlanRow(context_, state, row, referer, predicted != nullptr ? &predicted->facts : nullptr);
+  std::optional<RowPlan> planned;
+  if (given == nullptr)
+    planned =
+        PlanRow(context_, state, row, referer, predicted != nullptr ? &predicted->facts : nullptr);
+  const RowPlan& plan = given != nullptr ? *given : *planned;
   if (plan.action != RowAction::Request || !plan.reader->fetchedAhead(plan.saveFile, plan.facts))
     return;
   const FileRequest& request = plan.request;

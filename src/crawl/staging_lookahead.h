@@ -10,6 +10,7 @@
 #include "common/crawl_target.h"
 #include "crawl/crawl_context.h"
 #include "crawl/read_ahead.h"
+#include "crawl/row_plan.h"
 
 namespace harvel {
 
@@ -39,8 +40,9 @@ class StagingLookahead {
   StagingLookahead& operator=(const StagingLookahead&) = delete;
   ~StagingLookahead() { dropAll(); }
 
-  // Row 1 of `state` is about to be handled.
-  void beforeRow(const CrawlState& state);
+  // Row 1 of `state` is about to be handled by `plan` (nullptr: it asks for
+  // nothing, its folder could not be made).
+  void beforeRow(const CrawlState& state, const RowPlan* plan);
   // The crawl waits for a notice: pages that landed meanwhile are read ahead.
   void whileWaiting(const CrawlState& state);
   // The driver asks for `url` into `folder` now; a staged copy is used up.
@@ -71,9 +73,11 @@ class StagingLookahead {
   bool staging() const;
   bool readLandedPages(const CrawlState& state);
   // `fromRow`: 1 while row 1's own request is under way.
-  void stageAhead(const CrawlState& state, std::size_t fromRow);
+  void stageAhead(const CrawlState& state, std::size_t fromRow, const RowPlan* first);
+  // `plan`: row 1's, made by the driver (row 1 is `first`); other rows are
+  // planned here.
   void consider(const CrawlState& state, const CrawlTarget& row, const std::string& referer,
-                const PredictedRow* predicted, bool first);
+                const PredictedRow* predicted, bool first, const RowPlan* plan = nullptr);
   void predictFromRecord(const CrawlState& state, const CrawlTarget& page,
                          const std::string& folder, const PageReader& reader);
   void remember(const std::string& page, std::vector<PredictedRow> rows);

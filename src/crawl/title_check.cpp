@@ -20,4 +20,10 @@ bool TitleIsRefused(const std::string& title) {
   return path.is_absolute() || path.has_root_path();
 }
 
+std::optional<std::string> TitleFolder(const std::string& harvelFolder, const std::string& title) {
+  if (TitleIsRefused(title))
+    return std::nullopt;
+  return harvelFolder + "/" + title;
+}
+
 }  // namespace harvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace harvel {
@@ -10,5 +11,9 @@ namespace harvel {
 // character (a zero byte would cut the path short; a line break would split
 // the lines of a log).
 bool TitleIsRefused(const std::string& title);
+
+// The folder of the title `title` inside Harvel's folder `harvelFolder`;
+// nullopt when the title is refused.
+std::optional<std::string> TitleFolder(const std::string& harvelFolder, const std::string& title);
 
 }  // namespace harvel

@@ -1,5 +1,7 @@
 #include "crawl/type_decision.h"
 
+#include "crawl/mail_address_file.h"
+
 namespace harvel {
 
 std::string_view LastFour(std::string_view text) {
@@ -39,6 +41,10 @@ bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
+bool UrlFilterPasses(const CrawlOptions& options, std::string_view url) {
+  return !options.on(Check::CommonURL) || Contains(url, options.commonUrlText());
+}
+
 bool RowIsWanted(std::string_view saveFile, const CrawlOptions& options, const UserExtList& userExt,
                  const BinaryTest& isBinary) {
   const std::string_view ending = LastFour(saveFile);
@@ -50,7 +56,7 @@ bool RowIsWanted(std::string_view saveFile, const CrawlOptions& options, const U
     return options.on(*box);
   if (ending == ".cgi")
     return options.on(Check::CGI);
-  if (Contains(saveFile, "mailto:"))
+  if (HoldsMailto(saveFile))
     return options.on(Check::Mail) || options.on(Check::Other);
   if (options.on(Check::TextGet)) {
     const std::optional<bool> binary = isBinary();
@@ -77,7 +83,7 @@ LinkType ClassifyLink(std::string_view url, const CrawlOptions& options,
   } else if (ending == ".cgi") {
     wanted = options.on(Check::CGI);
   } else {
-    wanted = options.on(Check::Other) || Contains(url, "mailto:");
+    wanted = options.on(Check::Other) || HoldsMailto(url);
   }
   return wanted ? LinkType::Continue : LinkType::Skip;
 }

@@ -44,4 +44,7 @@ bool PageIsDropped(std::string_view saveFile, const CrawlOptions& options,
 
 bool Contains(std::string_view text, std::string_view part);
 
+// The URL filter (CommonURLChk): true when it lets `url` be queued.
+bool UrlFilterPasses(const CrawlOptions& options, std::string_view url);
+
 }  // namespace harvel

@@ -20,13 +20,15 @@ std::string FolderOfPath(const std::string& path) {
 
 // Failures that a download made at the time of the request might not meet:
 // the ones the ordinary queue tries again itself, and the ones that happened
-// here (the folder, the disk). A server's answer (an error status, a body cut
-// off, a transfer too slow) would only be met again.
+// here (the folder, the disk, a transfer that never reached a server). A
+// server's answer (an error status, a body cut off, a transfer too slow, a
+// redirect loop) would only be met again, and cost the server twice.
 bool WorthAnotherTry(const DownloadNotice& notice) {
   if (notice.landed || notice.notModified)
     return false;
   return IsPassingFailure(notice) || notice.reason == failure::kUnwritable ||
-         notice.reason == failure::kDiskFull || notice.reason == failure::kOther;
+         notice.reason == failure::kDiskFull ||
+         (notice.reason == failure::kOther && notice.httpStatus == 0);
 }
 
 }  // namespace

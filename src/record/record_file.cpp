@@ -1,9 +1,11 @@
 #include "record/record_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <optional>
@@ -30,7 +32,7 @@ std::string SystemError() {
 }
 
 // nullopt when `path` is missing; else a problem, or None for a fine entry.
-std::optional<RecordOpening> CheckEntry(const std::string& path, bool folder) {
+std::optional<RecordOpening> CheckEntry(const std::string& path, bool folder, uid_t owner) {
   struct stat info {};
   if (lstat(path.c_str(), &info) != 0) {
     if (errno == ENOENT)
@@ -43,25 +45,24 @@ std::optional<RecordOpening> CheckEntry(const std::string& path, bool folder) {
     return Problem(RecordProblem::NotAFolder, path + " is not a folder");
   if (!folder && !S_ISREG(info.st_mode))
     return Problem(RecordProblem::NotAFile, path + " is not an ordinary file");
-  if (info.st_uid != geteuid())
+  if (info.st_uid != owner)
     return Problem(RecordProblem::OtherUser, path + " belongs to another user");
+  // Written through another name, SQLite would write into that file too.
+  if (!folder && info.st_nlink > 1)
+    return Problem(RecordProblem::HardLink, path + " has more than one name (a hard link)");
   return RecordOpening{};
 }
 
 // The record folder, made when missing, and every file of the record checked.
-std::optional<RecordOpening> CheckFiles(const std::string& titleFolder) {
-  if (mkdir(titleFolder.c_str(), 0777) != 0 && errno != EEXIST) {
-    return Problem(RecordProblem::Unwritable,
-                   "the folder " + titleFolder + " cannot be made: " + SystemError());
-  }
+std::optional<RecordOpening> CheckFiles(const std::string& titleFolder, uid_t owner) {
   const std::string folder = RecordFolderPath(titleFolder);
-  std::optional<RecordOpening> entry = CheckEntry(folder, true);
+  std::optional<RecordOpening> entry = CheckEntry(folder, true, owner);
   if (!entry) {
     if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
       return Problem(RecordProblem::Unwritable,
                      "the record folder " + folder + " cannot be made: " + SystemError());
     }
-    entry = CheckEntry(folder, true);
+    entry = CheckEntry(folder, true, owner);
   }
   if (entry && entry->problem != RecordProblem::None)
     return entry;
@@ -70,11 +71,34 @@ std::optional<RecordOpening> CheckFiles(const std::string& titleFolder) {
   const std::string file = RecordFilePath(titleFolder);
   for (const std::string& path :
        {file, file + kCompanions[0], file + kCompanions[1], file + kCompanions[2]}) {
-    entry = CheckEntry(path, false);
+    entry = CheckEntry(path, false, owner);
     if (entry && entry->problem != RecordProblem::None)
       return entry;
   }
   return std::nullopt;
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// A journal or log beside the record that SQLite would fold into it and that
+// this Harvel did not leave: records keep a write-ahead log, so a rollback
+// journal is never one of ours, nor a log beside a database that keeps none
+// (or beside no database).
+bool HoldsForeignLog(const std::string& file) {
+  if (Exists(file + "-journal"))
+    return true;
+  if (!Exists(file + "-wal"))
+    return false;
+  unsigned char header[20] = {};
+  const int fd = open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  const bool read = fd >= 0 && ::read(fd, header, sizeof header) == sizeof header;
+  if (fd >= 0)
+    close(fd);
+  // Bytes 18 and 19 of a database header are 2 when it keeps a write-ahead log.
+  return !read || header[18] != 2 || header[19] != 2;
 }
 
 std::string DatedName(const std::string& file) {
@@ -95,12 +119,12 @@ std::string DatedName(const std::string& file) {
 // nullopt when the move failed.
 std::optional<std::string> SetAside(const std::string& file) {
   const std::string aside = DatedName(file);
-  if (rename(file.c_str(), aside.c_str()) != 0)
+  if (rename(file.c_str(), aside.c_str()) != 0 && errno != ENOENT)
     return std::nullopt;
   for (const char* companion : kCompanions) {
     const std::string from = file + companion;
-    if (access(from.c_str(), F_OK) == 0)
-      rename(from.c_str(), (aside + companion).c_str());
+    if (Exists(from) && rename(from.c_str(), (aside + companion).c_str()) != 0)
+      return std::nullopt;
   }
   return aside;
 }
@@ -176,7 +200,24 @@ std::string RecordFilePath(const std::string& titleFolder) {
 }
 
 RecordOpening OpenFolderRecord(const std::string& titleFolder) {
-  if (std::optional<RecordOpening> problem = CheckFiles(titleFolder))
+  return OpenFolderRecord(titleFolder, geteuid());
+}
+
+RecordOpening OpenFolderRecord(const std::string& givenFolder, uid_t owner) {
+  if (mkdir(givenFolder.c_str(), 0777) != 0 && errno != EEXIST) {
+    return Problem(RecordProblem::Unwritable,
+                   "the folder " + givenFolder + " cannot be made: " + SystemError());
+  }
+  // SQLite refuses a path through any symbolic link: it is given the folder's
+  // real path, and only what lies below is checked not to be a link.
+  char* real = realpath(givenFolder.c_str(), nullptr);
+  if (real == nullptr) {
+    return Problem(RecordProblem::Unwritable,
+                   "the folder " + givenFolder + " cannot be reached: " + SystemError());
+  }
+  const std::string titleFolder(real);
+  std::free(real);
+  if (std::optional<RecordOpening> problem = CheckFiles(titleFolder, owner))
     return std::move(*problem);
   const std::string folder = RecordFolderPath(titleFolder);
   const RecordFolderLock lock(folder, kRecordBusyTimeoutMs);
@@ -186,11 +227,23 @@ RecordOpening OpenFolderRecord(const std::string& titleFolder) {
     return Problem(RecordProblem::Unwritable, folder + " cannot be used: " + lock.error());
   }
   // Checked again now that no other program is opening it.
-  if (std::optional<RecordOpening> problem = CheckFiles(titleFolder))
+  if (std::optional<RecordOpening> problem = CheckFiles(titleFolder, owner))
     return std::move(*problem);
 
   const std::string file = RecordFilePath(titleFolder);
   RecordOpening opening;
+  if (HoldsForeignLog(file)) {
+    const std::optional<std::string> aside = SetAside(file);
+    if (!aside) {
+      return Problem(
+          RecordProblem::Unwritable,
+          file + " has a journal that is not its own and cannot be moved aside: " + SystemError());
+    }
+    opening.problem = RecordProblem::Foreign;
+    opening.setAsidePath = *aside;
+    opening.message = file + " had a journal that was not its own; both were moved to " + *aside +
+                      " and a new record begins";
+  }
   SchemaVerdict verdict = SchemaVerdict::Empty;
   std::optional<SqliteConnection> db = OpenJudged(file, verdict, opening);
   if (!db)
@@ -229,7 +282,7 @@ RecordOpening OpenFolderRecord(const std::string& titleFolder) {
 
 ForgetResult ForgetFolderRecord(const std::string& titleFolder, std::string& error) {
   const std::string folder = RecordFolderPath(titleFolder);
-  const std::optional<RecordOpening> entry = CheckEntry(folder, true);
+  const std::optional<RecordOpening> entry = CheckEntry(folder, true, geteuid());
   if (!entry || entry->problem == RecordProblem::NotAFolder)
     return ForgetResult::NoRecord;
   if (entry->problem != RecordProblem::None) {

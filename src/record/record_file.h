@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 
@@ -25,6 +27,7 @@ enum class RecordProblem {
   NotAFolder,    // .harvel is not a folder
   NotAFile,      // a file of the record is not an ordinary file
   OtherUser,     // .harvel or a file of the record belongs to another user
+  HardLink,      // a file of the record has another name too
   Unwritable,    // it cannot be written: a read-only folder, a full disk ...
   Busy,          // another program held it for longer than the wait allows
 };
@@ -43,7 +46,15 @@ struct RecordOpening {
 // or file that is a symbolic link, belongs to another user, is of the wrong
 // kind or cannot be written, and a record of a newer Harvel, give no record.
 // Opening waits for another program opening the same record.
+// The folders above the title's folder, and the title's folder itself, may be
+// reached through symbolic links. A file of the record with more than one
+// name (a hard link) gives no record either, and a journal or log beside it
+// that this Harvel did not leave (a rollback journal, or a write-ahead log
+// beside a database that keeps none) is moved aside with the record unread.
 RecordOpening OpenFolderRecord(const std::string& titleFolder);
+// The same for a record that must belong to the user `owner` rather than to
+// this program's user (tests).
+RecordOpening OpenFolderRecord(const std::string& titleFolder, uid_t owner);
 
 enum class ForgetResult { Forgotten, NoRecord, Refused };
 

@@ -32,6 +32,8 @@ const char* ProblemCode(RecordProblem problem) {
       return "not-a-file";
     case RecordProblem::OtherUser:
       return "other-user";
+    case RecordProblem::HardLink:
+      return "hard-link";
     case RecordProblem::Unwritable:
       return "unwritable";
     case RecordProblem::Busy:

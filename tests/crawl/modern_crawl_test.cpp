@@ -54,7 +54,7 @@ TEST(ModernFileName, EveryUrlClaimsAPathOfItsOwn) {
   const auto claim = [&](const std::string& url) {
     state.CurURL = url;
     state.SaveFile = folder.text() + "/" + ModernFileName(url);
-    EXPECT_TRUE(ClaimSaveFile(state));
+    EXPECT_TRUE(state.claimSaveFile());
     return state.SaveFile.substr(folder.text().size() + 1);
   };
   folder.write("01(2).jpg", "left by an earlier crawl");

@@ -53,6 +53,10 @@ class StagingTest : public ::testing::Test {
       res.status = 404;
       res.set_content("not here", "text/html");
     });
+    site.routes().Get("/loop.gif", [this](const httplib::Request&, httplib::Response& res) {
+      ++loopHits;
+      res.set_redirect("/loop.gif");
+    });
     site.serveSlowly("/slow.gif", "image/gif", 400, 's');
     // Unchanged since the validator "v1".
     site.routes().Get("/page.html", [this](const httplib::Request& req, httplib::Response& res) {
@@ -102,6 +106,7 @@ class StagingTest : public ::testing::Test {
   TempFolder out;
   std::atomic<int> hits{0};
   std::atomic<int> pageHits{0};
+  std::atomic<int> loopHits{0};
 };
 
 // A stage order that asks to be told hears where its copy lies once it has
@@ -284,6 +289,25 @@ TEST_F(StagingTest, ACopyThatCannotBeWrittenIsFetchedAgainWhenAskedFor) {
   ASSERT_TRUE(a);
   EXPECT_TRUE(a->landed) << a->reasonText;
   EXPECT_EQ(Names(later), Strings{"a.gif"});
+}
+
+TEST_F(StagingTest, ARedirectLoopCostsTheServerTheSameWhetherStagedOrNot) {
+  RawClient client;
+  ASSERT_TRUE(greet(client));
+  const auto direct = take(client, "loop.gif", out.path(), "direct.gif");
+  ASSERT_TRUE(direct);
+  EXPECT_FALSE(direct->landed);
+  const int once = loopHits.exchange(0);
+  ASSERT_GT(once, 1);
+  stage(client, "loop.gif", out.path());
+  for (int i = 0; i < 100 && loopHits < once; ++i)
+    QThread::msleep(20);
+  const auto staged = take(client, "loop.gif", out.path(), "staged.gif");
+  ASSERT_TRUE(staged);
+  EXPECT_FALSE(staged->landed);
+  EXPECT_EQ(staged->reason, direct->reason);
+  EXPECT_EQ(staged->reasonText, direct->reasonText);
+  EXPECT_EQ(loopHits, once);
 }
 
 TEST_F(StagingTest, AClientHoldsABoundedNumberOfCopiesWithoutDescriptorsAndOthersAreServed) {

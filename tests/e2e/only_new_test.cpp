@@ -341,6 +341,31 @@ TEST_F(OnlyNewEndToEnd, ARecordedNameIsUsedOnlyWhenItsFileIsThereAsRecorded) {
   EXPECT_EQ(kept.size(), 5u);
 }
 
+TEST_F(OnlyNewEndToEnd, AFolderReachedThroughALinkIsUsedAndARecordWithASecondNameIsNot) {
+  // ~/Pictures on another disk: the link is above the record, which is fine.
+  test::TempFolder disk;
+  fs::create_directory_symlink(disk.path(), dir_.path() / "Pictures");
+  const QStringList linked = {
+      "--only-new", "--dir", Q(dir_.text() + "/Pictures"), "T", Q(site_.url("/index.html")), "2"};
+  const auto through = test::RunCli(linked);
+  EXPECT_EQ(through.exitCode, 0) << through.err;
+  EXPECT_TRUE(fs::is_regular_file(disk.path() / "T/.harvel/record.db"));
+  EXPECT_TRUE(fs::is_regular_file(disk.path() / "T/a.gif"));
+
+  // record.db as a second name of someone's text, a log planted beside it.
+  const std::string text = std::string(20000, 't');
+  test::WriteFile(dir_.path() / "text.txt", text);
+  fs::create_directories(dir_.path() / "T/.harvel");
+  ASSERT_EQ(::link((dir_.text() + "/text.txt").c_str(), record().c_str()), 0);
+  test::WriteFile(record() + "-journal", std::string(4096, 'j'));
+  site_.asked();
+  const auto hardLinked = run();
+  EXPECT_EQ(hardLinked.exitCode, 2);
+  EXPECT_NE(hardLinked.err.find("more than one name"), std::string::npos) << hardLinked.err;
+  EXPECT_TRUE(test::ReadFile(dir_.path() / "text.txt") == text);
+  EXPECT_TRUE(site_.asked().empty());
+}
+
 TEST_F(OnlyNewEndToEnd, ARecordThatCannotBeUsedIsNeverLostNorIgnored) {
   // Damaged: moved aside in one line, and the crawl goes on with a new one.
   test::WriteFile(record(), "not a database");

@@ -148,18 +148,91 @@ TEST_F(RecordFileTest, ARecordThatCannotBeWrittenSafelyIsNotUsed) {
   EXPECT_NE(plain.message.find("is not a folder"), std::string::npos);
   EXPECT_EQ(ReadFile(RecordFolderPath(plainFile)), "mine");
 
+  // A record that must belong to someone else than the folder's owner: what
+  // any user can ask; the superuser can also give a record to another user.
+  const std::string mine = folder.file("mine");
+  ASSERT_TRUE(OpenFolderRecord(mine).record);
+  const RecordOpening others = OpenFolderRecord(mine, geteuid() + 1);
+  EXPECT_EQ(others.problem, RecordProblem::OtherUser);
+  EXPECT_NE(others.message.find("belongs to another user"), std::string::npos);
   if (geteuid() == 0) {
-    // Root writes to read-only folders; it can give a record to another user.
-    const std::string others = folder.file("others");
-    std::filesystem::create_directories(RecordFolderPath(others));
-    ASSERT_EQ(chown(RecordFolderPath(others).c_str(), 65534, 65534), 0);
-    EXPECT_EQ(problem(others), RecordProblem::OtherUser);
-  } else {
+    const std::string given = folder.file("given");
+    std::filesystem::create_directories(RecordFolderPath(given));
+    ASSERT_EQ(chown(RecordFolderPath(given).c_str(), 65534, 65534), 0);
+    EXPECT_EQ(problem(given), RecordProblem::OtherUser);
+  } else {  // root writes to read-only folders
     const std::string readOnly = folder.file("read-only");
     std::filesystem::create_directories(readOnly);
     chmod(readOnly.c_str(), 0555);
     EXPECT_EQ(problem(readOnly), RecordProblem::Unwritable);
   }
+}
+
+TEST_F(RecordFileTest, TheDefensiveOpeningFiresNoTrigger) {
+  plant({"CREATE TABLE t (a)", "CREATE TABLE fired (a)",
+         "CREATE TRIGGER planted AFTER INSERT ON t BEGIN INSERT INTO fired VALUES (1); END"});
+  std::string error;
+  SqliteConnection db = OpenDefensively(recordFile(), error);
+  ASSERT_TRUE(db.get()) << error;
+  ASSERT_EQ(db.exec("INSERT INTO t VALUES (1)"), SQLITE_OK) << db.errorText();
+  EXPECT_EQ(db.number("SELECT count(*) FROM fired"), 0);
+}
+
+TEST_F(RecordFileTest, AFileOfTheRecordWithASecondNameIsRefusedAndNothingIsWritten) {
+  const std::string victim = folder.write("victim.txt", std::string(5000, 't'));
+  for (const char* companion : {"", "-wal", "-shm", "-journal"}) {
+    const std::string titleFolder = folder.file(std::string("linked") + companion);
+    std::filesystem::create_directories(RecordFolderPath(titleFolder));
+    const std::string link = RecordFilePath(titleFolder) + companion;
+    ASSERT_EQ(::link(victim.c_str(), link.c_str()), 0);
+    const RecordOpening opening = OpenFolderRecord(titleFolder);
+    EXPECT_FALSE(opening.record) << companion;
+    EXPECT_EQ(opening.problem, RecordProblem::HardLink) << companion;
+    EXPECT_NE(opening.message.find("more than one name"), std::string::npos) << opening.message;
+    std::filesystem::remove(link);
+  }
+  EXPECT_EQ(ReadFile(victim), std::string(5000, 't'));
+}
+
+TEST_F(RecordFileTest, AJournalThatIsNotTheRecordsOwnIsSetAsideWithItUnread) {
+  {
+    RecordOpening opening = OpenFolderRecord(title());
+    ASSERT_TRUE(opening.record);
+    ASSERT_TRUE(opening.record->addFile(File("http://h.test/1.jpg")));
+  }
+  // A rollback journal that would bring back a file the record no longer
+  // holds, made as SQLite makes one while a transaction is under way.
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(recordFile().c_str(), &raw), SQLITE_OK);
+  SqliteConnection db(raw);
+  ASSERT_EQ(db.exec("PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF; BEGIN; "
+                    "DELETE FROM files"),
+            SQLITE_OK);
+  const std::string journal = ReadFile(recordFile() + "-journal");
+  ASSERT_FALSE(journal.empty());
+  ASSERT_EQ(db.exec("COMMIT"), SQLITE_OK);
+  db.close();
+  const std::string record = ReadFile(recordFile());
+  WriteFile(recordFile() + "-journal", journal);
+
+  RecordOpening opening = OpenFolderRecord(title());
+  ASSERT_TRUE(opening.record) << opening.message;
+  EXPECT_EQ(opening.problem, RecordProblem::Foreign);
+  EXPECT_NE(opening.message.find("journal that was not its own"), std::string::npos);
+  EXPECT_FALSE(opening.record->file("http://h.test/1.jpg"));
+  EXPECT_TRUE(ReadFile(opening.setAsidePath + "-journal") == journal);
+  EXPECT_TRUE(ReadFile(opening.setAsidePath) == record);  // not rolled back either
+}
+
+TEST_F(RecordFileTest, TheFoldersAboveTheRecordMayBeSymbolicLinks) {
+  TempFolder disk;
+  std::filesystem::create_directories(disk.path() / "Pictures");
+  std::filesystem::create_directory_symlink(disk.path() / "Pictures", folder.path() / "Pictures");
+  const std::string through = folder.file("Pictures/title");
+  RecordOpening opening = OpenFolderRecord(through);
+  ASSERT_TRUE(opening.record) << opening.message;
+  ASSERT_TRUE(opening.record->addFile(File("http://h.test/1.jpg")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(disk.path() / "Pictures/title/.harvel/record.db"));
 }
 
 TEST_F(RecordFileTest, ForgettingRemovesTheRecordAndNothingElse) {

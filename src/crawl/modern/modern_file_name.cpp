@@ -5,6 +5,7 @@
 
 #include "common/utf8_text.h"
 #include "crawl/file_name.h"
+#include "crawl/mail_address_file.h"
 #include "crawl/modern/url_ending.h"
 #include "crawl/sequential_name.h"
 
@@ -62,7 +63,7 @@ std::string Shortened(const std::string& name) {
 }  // namespace
 
 std::string ModernFileName(const std::string& url) {
-  if (AsciiLower(std::string_view(url).substr(0, 7)) == "mailto:")
+  if (IsMailUrl(url))
     return GetFileName(url);  // a mail row keeps its address
   const std::string_view segment = LastPathSegment(url);
   std::string name = PercentDecoded(segment);
@@ -101,16 +102,6 @@ void RecordClaim(ModernCrawlState& modern, const std::string& saveFile, const Sa
   if (claim.number > 0)
     modern.nextNumber[saveFile] = claim.number;
   modern.pathOwners[claim.path] = url;
-}
-
-bool ClaimSaveFile(CrawlState& state) {
-  const std::optional<SaveFileClaim> claim =
-      UnclaimedSaveFile(state.modern, state.SaveFile, state.CurURL);
-  if (!claim)
-    return false;
-  RecordClaim(state.modern, state.SaveFile, *claim, state.CurURL);
-  state.SaveFile = claim->path;
-  return true;
 }
 
 }  // namespace harvel

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "crawl/crawl_options.h"
-#include "crawl/crawl_state.h"
+#include "crawl/modern/modern_state.h"
 
 namespace harvel {
 
@@ -27,9 +27,5 @@ std::optional<SaveFileClaim> UnclaimedSaveFile(const ModernCrawlState& modern,
 // Records `url` as the owner of the name `claim` found for `saveFile`.
 void RecordClaim(ModernCrawlState& modern, const std::string& saveFile, const SaveFileClaim& claim,
                  const std::string& url);
-
-// Both for the row of `state`: SaveFile becomes the name CurURL takes, owned by
-// it from now on. False when every number is taken.
-bool ClaimSaveFile(CrawlState& state);
 
 }  // namespace harvel

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "crawl/mail_address_file.h"
 #include "crawl/modern/url_ending.h"
 
 namespace harvel {
@@ -32,7 +33,7 @@ bool UserListWants(std::string_view name, const UserExtList& userExt) {
 ReferenceType ClassifyReference(const PageReference& reference, const CrawlOptions& options,
                                 const UserExtList& userExt) {
   const std::string& url = reference.url;
-  if (AsciiLower(url.substr(0, 7)) == "mailto:") {
+  if (IsMailUrl(url)) {
     switch (ClassifyLink(url, options, userExt)) {
       case LinkType::Skip:
         return ReferenceType::Skip;

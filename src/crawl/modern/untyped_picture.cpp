@@ -10,7 +10,6 @@
 #include "common/path_text.h"
 #include "common/picture_format.h"
 #include "common/regular_file.h"
-#include "crawl/landed_file.h"
 #include "crawl/modern/modern_file_name.h"
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/url_ending.h"
@@ -125,14 +124,14 @@ void SettleUntypedPicture(CrawlContext& context, CrawlState& state) {
   const std::string sniffed = SniffedPictureEnding(state.SaveFile);
   const std::string ending = contentType ? PictureEndingOfContentType(*contentType) : sniffed;
   if (ending.empty() || ending != sniffed) {
-    DropLandedFile(state);
+    state.dropLandedFile();
     return;
   }
   const bool wanted = context.options.on(Check::UserSet)
                           ? UserListWants("." + ending, context.userExt)
                           : PictureBoxWanted(ending, context.options);
   if (!wanted) {
-    DropLandedFile(state);
+    state.dropLandedFile();
     return;
   }
   if (NameEnding(state.SaveFile.substr(state.SaveFile.rfind('/') + 1)) == ending)
@@ -140,12 +139,9 @@ void SettleUntypedPicture(CrawlContext& context, CrawlState& state) {
   // Named as any other file of this crawl would be: numbered when asked to,
   // never over a file that another URL of this crawl has left.
   const std::string landed = state.SaveFile;
-  state.SaveFile = landed + "." + ending;
-  if (context.options.on(Check::Renban) && OrdinaryFileExists(state.SaveFile)) {
-    std::optional<std::string> numbered = FirstFreeNumberedName(state.SaveFile);
-    state.SaveFile = numbered ? std::move(*numbered) : landed;
-  }
-  if (state.SaveFile == landed || !ClaimSaveFile(state)) {
+  state.SaveFile =
+      LandingName(landed + "." + ending, context.options.on(Check::Renban)).value_or(landed);
+  if (state.SaveFile == landed || !state.claimSaveFile()) {
     state.SaveFile = landed;
     return;
   }
