@@ -103,10 +103,11 @@ class CrawlDriver {
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
       s_.Level = *level;
     // A title that leads out of Harvel's folder gets nothing written for it
-    // (and no folder to open at the end), and a folder that cannot be made
-    // fails the row: nothing is asked for it.
+    // (the folder opened at the end stays the last one made), and a folder
+    // that cannot be made fails the row: nothing is asked for it.
     const std::optional<std::string> folder = RowFolder(context_, row);
-    s_.SaveFolder = folder.value_or(std::string());
+    if (folder)
+      s_.SaveFolder = *folder;
     std::optional<RowPlan> plan;
     if (folder && makeSaveFolder()) {
       if (recording() && !openRecord())

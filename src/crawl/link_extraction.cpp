@@ -10,14 +10,6 @@
 #include "crawl/wait_speed.h"
 
 namespace harvel {
-namespace {
-
-bool HoldsDot(std::string_view text) {
-  return text.find('.') != std::string_view::npos;
-}
-
-}  // namespace
-
 std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList& userExt,
                                   const LinkResolver& resolver, std::string_view link,
                                   std::int16_t& level) {
@@ -47,30 +39,6 @@ void CrawlRowVisit::take(const TakenLink& link) {
 bool CrawlRowVisit::paced() {
   WaitSpeed(context_.pump, context_.options);
   return !state_.closed;
-}
-
-ScanEnd ScanForKey(std::string_view page, std::string_view key,
-                   const std::function<void(std::string_view)>& found,
-                   const std::function<bool()>& next) {
-  std::size_t scanPos = 0;
-  for (;;) {
-    const std::size_t keyPos = page.find(key, scanPos);
-    if (keyPos == std::string_view::npos)
-      return ScanEnd::Finished;
-    const std::size_t open = page.find('"', keyPos);
-    if (open == std::string_view::npos)
-      return ScanEnd::Finished;  // no quoted value follows
-    // The next search starts inside this link text, so a key within it is found again.
-    scanPos = open + 1;
-    const std::size_t close = page.find('"', scanPos);
-    if (close != std::string_view::npos) {
-      const std::string_view link = page.substr(scanPos, close - scanPos);
-      if (HoldsDot(link))
-        found(link);
-    }
-    if (!next())
-      return ScanEnd::Closed;
-  }
 }
 
 ScanEnd SearchStr(CrawlContext& context, CrawlState& state, std::string_view page,

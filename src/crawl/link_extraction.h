@@ -37,12 +37,31 @@ std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList
                                   const LinkResolver& resolver, std::string_view link,
                                   std::int16_t& level);
 
-// The scan of SearchStr without its queueing: `found` gets each quoted link
-// text holding a "." after an occurrence of `key`, and `next` runs after every
-// occurrence; false from it stops the scan (Closed).
-ScanEnd ScanForKey(std::string_view page, std::string_view key,
-                   const std::function<void(std::string_view)>& found,
-                   const std::function<bool()>& next);
+// The scan of SearchStr without its queueing: `found(link)` gets each quoted
+// link text holding a "." after an occurrence of `key`, and `next()` runs
+// after every occurrence; false from it stops the scan (Closed).
+template <typename Found, typename Next>
+ScanEnd ScanForKey(std::string_view page, std::string_view key, Found&& found, Next&& next) {
+  std::size_t scanPos = 0;
+  for (;;) {
+    const std::size_t keyPos = page.find(key, scanPos);
+    if (keyPos == std::string_view::npos)
+      return ScanEnd::Finished;
+    const std::size_t open = page.find('"', keyPos);
+    if (open == std::string_view::npos)
+      return ScanEnd::Finished;  // no quoted value follows
+    // The next search starts inside this link text, so a key within it is found again.
+    scanPos = open + 1;
+    const std::size_t close = page.find('"', scanPos);
+    if (close != std::string_view::npos) {
+      const std::string_view link = page.substr(scanPos, close - scanPos);
+      if (link.find('.') != std::string_view::npos)
+        found(link);
+    }
+    if (!next())
+      return ScanEnd::Closed;
+  }
+}
 
 // SearchStr: one scan of `page` (the row's page as read for links) for `key` ("src=", "SRC=",
 // "href=", "HREF="). The text between the next two double quotes after each occurrence is a link

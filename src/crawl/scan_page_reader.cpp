@@ -66,7 +66,11 @@ std::vector<LinkText> ScanPageReader::recordedLinks(const PageFound& page) const
 
 ScanEnd ScanPageReader::scan(std::string_view text, const std::string& pageUrl,
                              std::string_view key, std::int16_t& level, PageVisit& visit) const {
-  const LinkResolver resolver(pageUrl);
+  return scan(text, LinkResolver(pageUrl), key, level, visit);
+}
+
+ScanEnd ScanPageReader::scan(std::string_view text, const LinkResolver& resolver,
+                             std::string_view key, std::int16_t& level, PageVisit& visit) const {
   return ScanForKey(
       text, key,
       [&](std::string_view link) {
@@ -78,8 +82,9 @@ ScanEnd ScanPageReader::scan(std::string_view text, const std::string& pageUrl,
 
 ScanEnd ScanPageReader::takeLinks(const PageFound& page, std::int16_t& level,
                                   PageVisit& visit) const {
+  const LinkResolver resolver(page.url);
   return EachScan(level, [&](std::size_t key) {
-    return scan(page.text, page.url, kScanKeys[key], level, visit);
+    return scan(page.text, resolver, kScanKeys[key], level, visit);
   });
 }
 

@@ -4,6 +4,7 @@
 
 #include "crawl/crawl_options.h"
 #include "crawl/file_type.h"
+#include "crawl/link_resolver.h"
 #include "crawl/page_reader.h"
 
 namespace harvel {
@@ -42,6 +43,9 @@ class ScanPageReader : public PageReader {
                std::int16_t& level, PageVisit& visit) const;
 
  private:
+  ScanEnd scan(std::string_view text, const LinkResolver& resolver, std::string_view key,
+               std::int16_t& level, PageVisit& visit) const;
+
   const CrawlOptions& options_;
   const UserExtList& userExt_;
 };

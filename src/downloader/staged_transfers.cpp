@@ -1,8 +1,11 @@
 #include "downloader/staged_transfers.h"
 
+#include <sys/statvfs.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "common/path_text.h"
@@ -13,6 +16,21 @@ namespace {
 
 // Handles kept for reuse when no transfer needs them.
 constexpr std::size_t kIdleHandles = 16;
+
+// Room that copies fetched ahead leave to what the crawl writes itself (its
+// files, its record): a copy not yet asked for is started only while the
+// folder's file system has this much free beyond twice what the client's
+// copies hold, so they never take more than half of the room left.
+constexpr std::uint64_t kRoomKept = 8u << 20;
+
+// Bytes free for this user in the file system of `folder`; nullopt when it
+// cannot be told.
+std::optional<std::uint64_t> FreeBytes(const std::string& folder) {
+  struct statvfs info {};
+  if (statvfs(folder.c_str(), &info) != 0)
+    return std::nullopt;
+  return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+}
 
 std::string FolderOfPath(const std::string& path) {
   return TextFromPath(PathFromText(path).parent_path());
@@ -186,6 +204,9 @@ void StagedTransfers::startMore(Client client) {
                              [](const auto& t) { return t->state == State::Waiting; });
     if (running >= queue->second.jobs || next == transfers.end())
       break;
+    // One the crawl asks for now is fetched whatever the room.
+    if ((*next)->takenPath.empty() && !roomFor(queue->second, (*next)->order.folder))
+      break;
     start(**next);
   }
   starting_ = false;
@@ -217,6 +238,16 @@ void StagedTransfers::start(Transfer& transfer) {
   releaseDownloader(transfer);
   if (transfer.taken)
     answer(transfer);
+}
+
+bool StagedTransfers::roomFor(const ClientQueue& queue, const std::string& folder) const {
+  std::uint64_t held = 0;
+  for (const auto& transfer : queue.transfers) {
+    if (transfer->copy && transfer->takenPath.empty())
+      held += static_cast<std::uint64_t>(std::max<std::int64_t>(0, transfer->kept.bytes));
+  }
+  const std::optional<std::uint64_t> free = FreeBytes(folder);
+  return !free || *free >= 2 * held + kRoomKept;
 }
 
 void StagedTransfers::finished(CURL* easy, int result) {

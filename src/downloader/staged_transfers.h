@@ -31,7 +31,9 @@ namespace harvel {
 // validators into the same folder is answered from the staged copy, renamed
 // into place under the name the request gives (or, for a copy the server
 // answered 304, as not modified, with no file). Clients never see each other's
-// copies; a copy that is unstaged, or whose client leaves, is removed.
+// copies; a copy that is unstaged, or whose client leaves, is removed. Copies
+// not yet asked for never take more than half of the room left on the disk,
+// nor its last 8 MiB, which the crawl's own files and record need.
 class StagedTransfers {
  public:
   // A client is one connection to the downloader: what it stages is its own.
@@ -111,6 +113,8 @@ class StagedTransfers {
   static std::string Key(const std::string& url, const std::string& folder);
   Transfer* find(Client client, const std::string& url, const std::string& folder);
   void startMore(Client client);
+  // Whether a copy not yet asked for may be fetched into `folder` now.
+  bool roomFor(const ClientQueue& queue, const std::string& folder) const;
   void start(Transfer& transfer);
   void finished(CURL* easy, int result);
   void answer(Transfer& transfer);  // a taken transfer that is done

@@ -132,6 +132,17 @@ TEST_F(CrawlTest, AStartDuringTheCompletionPauseIsCrawledBeforeClosing) {
   EXPECT_GT(pump.elapsed(), Ms(2 * 2000));
 }
 
+TEST_F(CrawlTest, ARowWhoseTitleLeadsOutOfHarvelsFolderAsksForNothingAndOpensNoFolderThere) {
+  channel.site["http://h.test/a.gif"] = "GIF89a";
+  channel.site["http://h.test/b.gif"] = "GIF89a";
+  window.appendRow(CrawlTarget{"site", "http://h.test/a.gif", "0"});
+  window.appendRow(CrawlTarget{"../up", "http://h.test/b.gif", "0"});
+  EXPECT_EQ(window.SearchStart(), CrawlOutcome::Completed);
+  EXPECT_EQ(requestedUrls(), Strings{"http://h.test/a.gif"});
+  EXPECT_EQ(shell.opened, Strings{folder.text() + "/site"});  // the last folder made
+  EXPECT_FALSE(std::filesystem::exists(folder.path().parent_path() / "up"));
+}
+
 TEST_F(CrawlTest, ACompletionPauseOfZeroShowsTheCaptionAndUnloadsAtOnce) {
   window.setCompletionPauseMs(0);
   EXPECT_EQ(crawl("http://h.test/a.gif"), CrawlOutcome::Completed);

@@ -178,6 +178,20 @@ TEST_F(StagingTest, APageLandedAheadHasItsPicturesStagedBeforeTheCrawlReachesIt)
   EXPECT_EQ(files, filesBefore);
 }
 
+TEST_F(StagingTest, APictureWithoutAnEndingPredictedAheadIsStagedWithTheMinimumItIsAskedWith) {
+  options.set(Check::ModernPages, true);
+  options.setMinimumPicture(PictureSize{8, 8});
+  channel.tells = true;
+  channel.site["http://h.test/p1.html"] = R"(<img src="pic.php?id=1">)";
+  channel.site["http://h.test/pic.php?id=1"] = "\x89PNG\r\n\x1A\n picture";
+  channel.contentTypes["http://h.test/pic.php?id=1"] = "image/png";
+  ASSERT_EQ(crawl(kStart, "1"), CrawlOutcome::Completed);
+  const Strings urls = requestedUrls();
+  EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://h.test/pic.php?id=1"), 1);
+  EXPECT_EQ(channel.copiesUnused, 0);  // staged as it was asked for, minimum included
+  EXPECT_EQ(channel.requestsWithout, 0);
+}
+
 TEST_F(StagingTest, RowsPredictedFromAPageAreDroppedWhenAnOptionChangesBeforeItIsRead) {
   channel.tells = true;
   channel.onRequest = [this](const std::string& url) {

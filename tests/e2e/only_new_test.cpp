@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <QProcess>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -364,6 +367,38 @@ TEST_F(OnlyNewEndToEnd, AFolderReachedThroughALinkIsUsedAndARecordWithASecondNam
   EXPECT_NE(hardLinked.err.find("more than one name"), std::string::npos) << hardLinked.err;
   EXPECT_TRUE(test::ReadFile(dir_.path() / "text.txt") == text);
   EXPECT_TRUE(site_.asked().empty());
+}
+
+TEST_F(OnlyNewEndToEnd, OnAFullDiskCopiesFetchedAheadLeaveTheRoomToTheCrawl) {
+  if (geteuid() != 0)
+    GTEST_SKIP() << "a full disk is made as a small tmpfs, which only the superuser mounts";
+  const fs::path disk = dir_.path() / "disk";
+  fs::create_directory(disk);
+  ASSERT_EQ(mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=400k"), 0) << std::strerror(errno);
+  std::string page;
+  for (int i = 0; i < 120; ++i) {
+    const std::string name = "r" + std::to_string(i) + ".gif";
+    site_.put("/" + name, "GIF89a" + std::string(3000, static_cast<char>('a' + i % 26)) + name);
+    page += "<img src=\"" + name + "\">";
+  }
+  site_.put("/index.html", page);
+  site_.setDelay(20ms);  // copies fetched six at a time run ahead of the crawl
+  const auto landedWith = [&](const char* jobs) {
+    fs::remove_all(disk / "T");
+    const auto run = test::RunCli({"--only-new", "--jobs", jobs, "--dir", Q(disk.string()), "T",
+                                   Q(site_.url("/index.html")), "1"});
+    // Whatever failed says why: no message ends where its reason should be.
+    EXPECT_EQ(run.err.find(": \n"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("harvel-cli: \n"), std::string::npos) << run.err;
+    std::size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(disk / "T"))
+      count += entry.is_regular_file() ? 1 : 0;
+    return count;
+  };
+  const std::size_t alone = landedWith("1");
+  EXPECT_GT(alone, 5u);
+  EXPECT_EQ(landedWith("6"), alone);
+  umount2(disk.c_str(), MNT_DETACH);
 }
 
 TEST_F(OnlyNewEndToEnd, ARecordThatCannotBeUsedIsNeverLostNorIgnored) {
