@@ -50,7 +50,10 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
   services.startCrawl = [this](const CrawlTarget& row) {
     // A row added to a running crawl goes with that crawl's settings.
     if (!crawlSession_->isLoaded()) {
-      switch (channel_.applySettings(mainFrm_->settingsDialog().connectionSettings())) {
+      // Its logins go to its start URL's host.
+      ConnectionSettings settings = mainFrm_->settingsDialog().connectionSettings();
+      settings.startUrl = row.url;
+      switch (channel_.applySettings(settings)) {
         case DownloaderChannel::SettingsResult::Applied:
           break;
         case DownloaderChannel::SettingsResult::Unreachable:

@@ -44,6 +44,8 @@ std::string Connection(ParsedLine& line, const std::string& name, const std::str
     settings.userAgent = text;
   } else if (name == "--header") {
     settings.headers.push_back(text);
+  } else if (name == "--login-header") {
+    settings.loginHeaders.push_back(text);
   } else if (name == "--proxy") {
     settings.proxy = text;
   } else {
@@ -54,8 +56,8 @@ std::string Connection(ParsedLine& line, const std::string& name, const std::str
   const std::optional<std::string> problem = SettingsProblem(settings);
   if (!problem)
     return {};
-  if (name == "--header")
-    return "--header needs 'Name: value' on one line";
+  if (name == "--header" || name == "--login-header")
+    return name + " needs 'Name: value' on one line";
   if (name == "--proxy")
     return "--proxy " + ProxyWithoutPassword(text) + ": " + *problem;
   return name + ": " + *problem;
@@ -233,14 +235,37 @@ std::vector<CliOption> MakeOptions() {
        Listed::AfterCheckBoxes,
        {},
        &Connection,
-       "send this header with every request (repeatable)"},
+       "send this header with every request (repeatable);\n"
+       "Authorization, Cookie and Proxy-Authorization go only\nto the start URL's host"},
+      {"--login-header",
+       nullptr,
+       "'NAME: VALUE'",
+       Listed::AfterCheckBoxes,
+       {},
+       &Connection,
+       "a header that carries a login (an API key): sent only\nto the start URL's host, "
+       "as a browser sends a login\n(repeatable)"},
       {"--proxy",
        nullptr,
        "URL",
        Listed::AfterCheckBoxes,
        {},
        &Connection,
-       "go through this http, https or socks5 proxy\n[http_proxy, https_proxy, no_proxy]"},
+       "go through this http, https or socks5 proxy\n[http_proxy, https_proxy, no_proxy]; "
+       "a password in a\ncommand line can be read by other users: give\n"
+       "http://user@host:port and the password in\nHARVEL_PROXY_PASSWORD or a file"},
+      {"--proxy-password-file",
+       nullptr,
+       "FILE",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string& name, const std::string& text) {
+         if (text.empty())
+           return name + " needs a file name";
+         line.command.proxyPasswordFile = text;
+         return std::string();
+       },
+       "the password of --proxy's user: the first line of FILE"},
       {"--ca-certificate",
        nullptr,
        "FILE",

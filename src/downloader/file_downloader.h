@@ -113,6 +113,9 @@ class FileDownloader {
 
  private:
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
+  // libcurl is about to send a request of the transfer (the first or one a
+  // redirect leads to).
+  static int beforeRequest(void* self, char*, char*, int, int);
   // What both begin()s share once the request is known to be sound.
   bool prepare(const std::string& url, const std::string& referer,
                std::optional<std::int64_t> maxSize, PictureSize minPicture, std::string folder,
@@ -150,6 +153,7 @@ class FileDownloader {
   int writeErrno_ = 0;      // why the file could not be made or written
   // The client's headers and the begun request's validators, when it has any.
   curl_slist* conditionalHeaders_ = nullptr;
+  curl_slist* conditionalLoginHeaders_ = nullptr;  // to the start URL's host
   DownloadNotice failure_;
   char errorText_[256] = {};  // libcurl's own words on the last failure
 };

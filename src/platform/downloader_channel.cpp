@@ -35,7 +35,9 @@ SettingsOrder OrderOf(const ConnectionSettings& settings) {
                       settings.headers,
                       settings.proxy,
                       AbsolutePath(settings.caCertificate),
-                      {}};
+                      {},
+                      settings.loginHeaders,
+                      settings.startUrl};
   for (const char* name : kProxyVariables) {
     const QByteArray value = qgetenv(name);
     if (!value.isEmpty() && !value.contains('\n'))
