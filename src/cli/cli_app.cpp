@@ -1,7 +1,9 @@
 #include "cli/cli_app.h"
 
 #include <QString>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "cli/command_line.h"
@@ -82,6 +84,36 @@ CliApp::CliApp(std::ostream& out, std::ostream& err, Terminal terminal, std::str
 int CliApp::usageError(const std::string& message) {
   err_ << kProgram << ": " << message << "\nTry '" << kProgram << " --help'.\n";
   return kUsageError;
+}
+
+std::optional<ConnectionSettings> CliApp::connectionOf(const CliCommand& command) {
+  ConnectionSettings settings = command.connection;
+  std::string password;
+  const char* fromEnvironment = std::getenv("HARVEL_PROXY_PASSWORD");
+  if (!command.proxyPasswordFile.empty()) {
+    const std::string& file = command.proxyPasswordFile;
+    std::ifstream in(PathFromText(file));
+    if (!in || !std::getline(in, password)) {
+      usageError("--proxy-password-file " + file + ": cannot be read");
+      return std::nullopt;
+    }
+    if (!password.empty() && password.back() == '\r')
+      password.pop_back();
+  } else if (fromEnvironment != nullptr && !settings.proxy.empty()) {
+    password = fromEnvironment;
+  } else {
+    return settings;
+  }
+  const std::optional<std::string> proxy = ProxyWithPassword(settings.proxy, password);
+  if (proxy) {
+    settings.proxy = *proxy;
+  } else if (!command.proxyPasswordFile.empty()) {
+    usageError(
+        "--proxy-password-file needs --proxy with a user and no password "
+        "(http://user@host:port)");
+    return std::nullopt;
+  }
+  return settings;
 }
 
 int CliApp::run(const std::vector<std::string>& args) {
@@ -204,6 +236,9 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
     out_ << kProgram << ": made the folder " << EscapedText(*folder) << '\n';
   if (targets.empty())
     return kCompleted;
+  const std::optional<ConnectionSettings> connection = connectionOf(command);
+  if (!connection)
+    return kUsageError;
   // With --only-new every target's record is opened before anything is
   // fetched: one that cannot be used ends the run here.
   RecordedFolders records;
@@ -262,8 +297,11 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
   int status = kCompleted;
   std::string warned;
   for (std::size_t i = 0; i < targets.size() && status == kCompleted; ++i) {
-    // Each crawl starts with the settings and a fresh cookie jar.
-    status = applySettings(channel, command.connection, warned);
+    // Each crawl starts with the settings and a fresh cookie jar; its logins
+    // go to its start URL's host.
+    ConnectionSettings settings = *connection;
+    settings.startUrl = targets[i].url;
+    status = applySettings(channel, settings, warned);
     if (status != kCompleted)
       break;
     switch (session.start(targets[i])) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ class CliApp {
  private:
   int usageError(const std::string& message);
   int showList(const CliCommand& command);
+  // The connection settings of the command, with the proxy's password from
+  // --proxy-password-file or HARVEL_PROXY_PASSWORD; nullopt when they cannot
+  // be used (the usage error told).
+  std::optional<ConnectionSettings> connectionOf(const CliCommand& command);
   int forget(const CliCommand& command);
   // The connection settings for the next crawl: kCompleted, or the exit
   // status of settings that cannot be used (the reason told); a warning is

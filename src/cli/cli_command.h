@@ -21,13 +21,15 @@ enum class CliMode {
 // What the command line asks for.
 struct CliCommand {
   CliMode mode = CliMode::Crawl;
-  CrawlTarget target;             // Crawl: the level defaults to "3"
-  std::string listFile;           // List, ShowList
-  std::string forgetTitle;        // Forget
-  std::optional<long> row;        // List: only this row, 1-based
-  std::string dir = ".";          // Harvel's folder: target folders are made inside it
-  StaticCrawlOptions options;     // the main window's built-in states, "open folder" off
-  ConnectionSettings connection;  // --cookies, --user-agent, --header, --proxy, --ca-certificate
+  CrawlTarget target;          // Crawl: the level defaults to "3"
+  std::string listFile;        // List, ShowList
+  std::string forgetTitle;     // Forget
+  std::optional<long> row;     // List: only this row, 1-based
+  std::string dir = ".";       // Harvel's folder: target folders are made inside it
+  StaticCrawlOptions options;  // the main window's built-in states, "open folder" off
+  // --cookies, --user-agent, --header, --login-header, --proxy, --ca-certificate
+  ConnectionSettings connection;
+  std::string proxyPasswordFile;  // --proxy-password-file
   bool quiet = false;
   bool verbose = false;  // a line for each request as it ended
 };

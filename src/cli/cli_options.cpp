@@ -1,10 +1,14 @@
 #include "cli/cli_options.h"
 
+#include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "common/connection_settings.h"
 #include "common/picture_size.h"
 #include "crawl/option_table.h"
+#include "crawl/url_rules.h"
 
 namespace harvel {
 namespace {
@@ -44,6 +48,8 @@ std::string Connection(ParsedLine& line, const std::string& name, const std::str
     settings.userAgent = text;
   } else if (name == "--header") {
     settings.headers.push_back(text);
+  } else if (name == "--login-header") {
+    settings.loginHeaders.push_back(text);
   } else if (name == "--proxy") {
     settings.proxy = text;
   } else {
@@ -54,11 +60,26 @@ std::string Connection(ParsedLine& line, const std::string& name, const std::str
   const std::optional<std::string> problem = SettingsProblem(settings);
   if (!problem)
     return {};
-  if (name == "--header")
-    return "--header needs 'Name: value' on one line";
+  if (name == "--header" || name == "--login-header")
+    return name + " needs 'Name: value' on one line";
   if (name == "--proxy")
     return "--proxy " + ProxyWithoutPassword(text) + ": " + *problem;
   return name + ": " + *problem;
+}
+
+// --accept or --reject: one more rule after those given before it.
+std::string Rule(ParsedLine& line, const std::string& name, const std::string& text) {
+  std::string error;
+  std::optional<UrlRule> rule = ParseUrlRule(name == "--accept", text, error);
+  if (!rule)
+    return name + " " + text + ": " + error;
+  StaticCrawlOptions& options = line.command.options;
+  std::vector<UrlRule> rules;
+  if (const std::shared_ptr<const UrlRules> given = options.urlRules())
+    rules = given->rules();
+  rules.push_back(std::move(*rule));
+  options.setUrlRules(std::make_shared<const UrlRules>(std::move(rules)));
+  return {};
 }
 
 std::vector<CliOption> MakeOptions() {
@@ -212,6 +233,59 @@ std::vector<CliOption> MakeOptions() {
        "record in DIR/TITLE/.harvel what landed, and take\n"
        "nothing recorded again (deleted files stay deleted);\n"
        "pages are read again only when they changed [off]"},
+      {"--same-site",
+       nullptr,
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.options.setSameSite(true);
+         return std::string();
+       },
+       "read pages for links only on the start URL's site\n"
+       "(its registrable domain); pictures and files come\nfrom any host [off]"},
+      {"--all-links",
+       nullptr,
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.options.setAllLinks(true);
+         return std::string();
+       },
+       "follow every page link: the level counts clicks from\n"
+       "the start page; without --same-site the crawl can\ngrow fast [off: a page of level N "
+       "follows N links]"},
+      {"--next-pages",
+       nullptr,
+       "N",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         const auto pages = SmallNumber(text);
+         if (!pages || *pages > kMaxNextPages)
+           return "--next-pages " + text + ": the number of next pages is from 0 to " +
+                  std::to_string(kMaxNextPages);
+         line.command.options.setNextPages(static_cast<int>(*pages));
+         return std::string();
+       },
+       "follow up to N \"next page\" links in a chain at the\npage's own level [0]"},
+      {"--accept",
+       nullptr,
+       "PATTERN",
+       Listed::AfterCheckBoxes,
+       {},
+       &Rule,
+       "take URLs matching PATTERN (*, ?, [a-z]); with page: or\n"
+       "file: in front, pages or files only (repeatable)"},
+      {"--reject",
+       nullptr,
+       "PATTERN",
+       Listed::AfterCheckBoxes,
+       {},
+       &Rule,
+       "leave out URLs matching PATTERN; of all rules the last\nthat matches decides "
+       "(repeatable)"},
       {"--cookies",
        nullptr,
        "FILE",
@@ -233,14 +307,37 @@ std::vector<CliOption> MakeOptions() {
        Listed::AfterCheckBoxes,
        {},
        &Connection,
-       "send this header with every request (repeatable)"},
+       "send this header with every request (repeatable);\n"
+       "Authorization, Cookie and Proxy-Authorization go only\nto the start URL's host"},
+      {"--login-header",
+       nullptr,
+       "'NAME: VALUE'",
+       Listed::AfterCheckBoxes,
+       {},
+       &Connection,
+       "a header that carries a login (an API key): sent only\nto the start URL's host, "
+       "as a browser sends a login\n(repeatable)"},
       {"--proxy",
        nullptr,
        "URL",
        Listed::AfterCheckBoxes,
        {},
        &Connection,
-       "go through this http, https or socks5 proxy\n[http_proxy, https_proxy, no_proxy]"},
+       "go through this http, https or socks5 proxy\n[http_proxy, https_proxy, no_proxy]; "
+       "a password in a\ncommand line can be read by other users: give\n"
+       "http://user@host:port and the password in\nHARVEL_PROXY_PASSWORD or a file"},
+      {"--proxy-password-file",
+       nullptr,
+       "FILE",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string& name, const std::string& text) {
+         if (text.empty())
+           return name + " needs a file name";
+         line.command.proxyPasswordFile = text;
+         return std::string();
+       },
+       "the password of --proxy's user: the first line of FILE"},
       {"--ca-certificate",
        nullptr,
        "FILE",

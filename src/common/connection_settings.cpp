@@ -42,8 +42,10 @@ std::optional<std::string> SettingsProblem(const ConnectionSettings& settings) {
     if (BreaksALine(*text))
       return "a setting holds a line break";
   }
-  for (std::size_t i = 0; i < settings.headers.size(); ++i) {
-    const std::string& header = settings.headers[i];
+  std::vector<std::string> headers = settings.headers;
+  headers.insert(headers.end(), settings.loginHeaders.begin(), settings.loginHeaders.end());
+  for (std::size_t i = 0; i < headers.size(); ++i) {
+    const std::string& header = headers[i];
     if (!HeaderName(header) || BreaksALine(header)) {
       return "header " + std::to_string(i + 1) + " is not written as 'Name: value' on one line";
     }
@@ -60,19 +62,52 @@ std::optional<std::string> SettingsProblem(const ConnectionSettings& settings) {
 }
 
 std::string ProxyWithoutPassword(std::string_view proxy) {
-  // A proxy without a scheme is an authority and what follows it.
-  const UrlPieces parts = SplitUrlText(proxy);
-  const std::size_t start = parts.hasAuthority ? parts.scheme.size() + 3 : 0;
-  const std::string_view authority =
-      parts.hasAuthority ? parts.authority
-                         : proxy.substr(0, std::min(proxy.find_first_of("/?#"), proxy.size()));
-  const std::size_t at = authority.rfind('@');
-  if (at == std::string_view::npos)
-    return std::string(proxy);
-  const std::size_t colon = authority.substr(0, at).find(':');
+  const std::size_t schemeEnd = proxy.find("://");
+  const std::size_t start = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
+  const std::size_t end = std::min(proxy.find_first_of("/?#", start), proxy.size());
+  std::size_t at = proxy.substr(start, end - start).rfind('@');
+  std::size_t colon = std::string_view::npos;
+  if (at != std::string_view::npos) {
+    at += start;
+    colon = proxy.substr(0, at).find(':', start);
+  } else if ((at = proxy.rfind('@')) != std::string_view::npos && at > end) {
+    // A password may hold "/", "?" or "#" ("me:pa/ss@host"); a colon before
+    // them followed by a port ("host:8080/a@b") is no login.
+    colon = proxy.substr(0, end).find(':', start);
+    const std::string_view port = colon == std::string_view::npos
+                                      ? std::string_view()
+                                      : proxy.substr(colon + 1, end - colon - 1);
+    if (!port.empty() &&
+        std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      colon = std::string_view::npos;
+  }
   if (colon == std::string_view::npos)
     return std::string(proxy);
-  return std::string(proxy.substr(0, start + colon)) + std::string(proxy.substr(start + at));
+  return std::string(proxy.substr(0, colon)) + std::string(proxy.substr(at));
+}
+
+std::optional<std::string> ProxyWithPassword(std::string_view proxy, std::string_view password) {
+  const std::size_t schemeEnd = proxy.find("://");
+  const std::size_t start = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
+  const std::size_t at = proxy.rfind('@');
+  if (at == std::string_view::npos || at <= start ||
+      proxy.substr(start, at - start).find(':') != std::string_view::npos)
+    return std::nullopt;
+  std::string written(proxy.substr(0, at));
+  written += ':';
+  constexpr char kHex[] = "0123456789ABCDEF";
+  for (const char c : password) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isalnum(byte) || c == '-' || c == '.' || c == '_' || c == '~') {
+      written += c;
+    } else {
+      written += '%';
+      written += kHex[byte >> 4];
+      written += kHex[byte & 15];
+    }
+  }
+  written += proxy.substr(at);
+  return written;
 }
 
 bool IsSecretHeader(std::string_view header) {
@@ -86,6 +121,8 @@ ConnectionSettings KeptPart(const ConnectionSettings& settings) {
   ConnectionSettings kept = settings;
   kept.proxy = ProxyWithoutPassword(settings.proxy);
   std::erase_if(kept.headers, [](const std::string& header) { return IsSecretHeader(header); });
+  kept.loginHeaders.clear();
+  kept.startUrl.clear();
   return kept;
 }
 

@@ -2,8 +2,10 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "common/ascii_text.h"
 #include "common/connection_settings.h"
@@ -41,17 +43,76 @@ std::string CaFileProblem(const std::string& path) {
   return CannotReadCa(path, file.openError() != 0 ? std::strerror(file.openError()) : "not a file");
 }
 
+// The domain a cookies file's line is for, in small letters, without the
+// HTTP-only mark and the leading dot.
+std::string CookieDomain(std::string_view line) {
+  constexpr std::string_view kHttpOnly = "#HttpOnly_";
+  if (line.substr(0, kHttpOnly.size()) == kHttpOnly)
+    line.remove_prefix(kHttpOnly.size());
+  line = line.substr(0, line.find('\t'));
+  if (!line.empty() && line.front() == '.')
+    line.remove_prefix(1);
+  return AsciiLower(std::string(line));
+}
+
+// The host of `url` in small letters; empty when it has none.
+std::string HostOf(const char* url) {
+  return UrlHost(url).value_or(std::string());
+}
+
+// Why libcurl cannot use `proxy`, read as libcurl reads a proxy, or empty.
+// Never quotes the proxy: it may hold a password.
+std::string ProxyProblem(const std::string& proxy, const std::string& where) {
+  CURLU* parsed = curl_url();
+  if (parsed == nullptr)
+    return "cannot read " + where;
+  std::string problem;
+  const CURLUcode read = curl_url_set(parsed, CURLUPART_URL, proxy.c_str(),
+                                      CURLU_NON_SUPPORT_SCHEME | CURLU_GUESS_SCHEME);
+  char* scheme = nullptr;
+  if (read != CURLUE_OK) {
+    problem = where + " is not a URL that can be used: " + curl_url_strerror(read);
+  } else if (curl_url_get(parsed, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK) {
+    const std::string name = AsciiLower(scheme);
+    if (name != "http" && name != "https" && name.rfind("socks", 0) != 0)
+      problem = where + " must be an http, https, socks4 or socks5 URL";
+    curl_free(scheme);
+  }
+  curl_url_cleanup(parsed);
+  return problem;
+}
+
 }  // namespace
 
 std::shared_ptr<const ConnectionSetup> ConnectionSetup::Make(const SettingsOrder& order,
                                                              SettingsAnswer& answer) {
   answer = SettingsAnswer{};
-  ConnectionSettings settings{order.cookiesFile, order.userAgent, order.headers, order.proxy,
-                              order.caCertificate};
+  ConnectionSettings settings;
+  settings.cookiesFile = order.cookiesFile;
+  settings.userAgent = order.userAgent;
+  settings.headers = order.headers;
+  settings.proxy = order.proxy;
+  settings.caCertificate = order.caCertificate;
+  settings.loginHeaders = order.loginHeaders;
   if (const auto problem = SettingsProblem(settings)) {
     answer.error = *problem;
     return nullptr;
   }
+  // Checked here once, before the first request: libcurl's own words on a
+  // proxy it cannot use quote it whole, password and all, on every file.
+  if (!order.proxy.empty())
+    answer.error = ProxyProblem(order.proxy, "the proxy");
+  for (const std::string& entry : order.environment) {
+    const std::size_t equals = entry.find('=');
+    const std::string name = AsciiLower(entry.substr(0, equals));
+    if (!answer.error.empty() || !order.proxy.empty() || equals == std::string::npos ||
+        name == "no_proxy")
+      continue;
+    answer.error =
+        ProxyProblem(entry.substr(equals + 1), "the proxy of " + entry.substr(0, equals));
+  }
+  if (!answer.error.empty())
+    return nullptr;
   if (!order.caCertificate.empty()) {
     answer.error = CaFileProblem(order.caCertificate);
     if (!answer.error.empty())
@@ -70,25 +131,36 @@ std::shared_ptr<const ConnectionSetup> ConnectionSetup::Make(const SettingsOrder
   std::shared_ptr<ConnectionSetup> setup(new ConnectionSetup);
   setup->order_ = order;
   setup->jar_ = curl_share_init();
-  CURL* filler = curl_easy_init();
-  if (setup->jar_ == nullptr || filler == nullptr ||
+  if (setup->jar_ == nullptr ||
       curl_share_setopt(setup->jar_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE) != CURLSHE_OK) {
-    if (filler != nullptr)
-      curl_easy_cleanup(filler);
     answer.error = "cannot make a cookie jar";
     return nullptr;
   }
-  curl_easy_setopt(filler, CURLOPT_SHARE, setup->jar_);
-  for (const std::string& cookie : cookies.cookies)
-    curl_easy_setopt(filler, CURLOPT_COOKIELIST, cookie.c_str());
-  curl_easy_cleanup(filler);
-  for (const std::string& header : order.headers)
-    setup->headers_ = curl_slist_append(setup->headers_, header.c_str());
+  for (std::string& cookie : cookies.cookies)
+    setup->unloadedCookies_[CookieDomain(cookie)].push_back(std::move(cookie));
+  for (const std::string& header : order.headers) {
+    // Without the start URL's host (an older client) every header goes everywhere.
+    if (order.startUrl.empty() || !IsSecretHeader(header))
+      setup->headers_ = curl_slist_append(setup->headers_, header.c_str());
+    setup->loginHeaders_ = curl_slist_append(setup->loginHeaders_, header.c_str());
+  }
+  for (const std::string& header : order.loginHeaders) {
+    if (order.startUrl.empty())
+      setup->headers_ = curl_slist_append(setup->headers_, header.c_str());
+    setup->loginHeaders_ = curl_slist_append(setup->loginHeaders_, header.c_str());
+  }
+  setup->loginHost_ = order.startUrl.empty() ? std::string() : HostOf(order.startUrl.c_str());
+  setup->withLogin_ =
+      !setup->loginHost_.empty() &&
+      !(order.loginHeaders.empty() &&
+        std::none_of(order.headers.begin(), order.headers.end(),
+                     [](const std::string& header) { return IsSecretHeader(header); }));
   return setup;
 }
 
 ConnectionSetup::~ConnectionSetup() {
   curl_slist_free_all(headers_);
+  curl_slist_free_all(loginHeaders_);
   if (jar_ != nullptr)
     curl_share_cleanup(jar_);
 }
@@ -114,6 +186,28 @@ void ConnectionSetup::Apply(const ConnectionSetup* setup, CURL* easy, const std:
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
   curl_easy_setopt(easy, CURLOPT_PROXY, nullptr);  // the downloader's own environment
   curl_easy_setopt(easy, CURLOPT_NOPROXY, nullptr);
+}
+
+const curl_slist* ConnectionSetup::BeforeRequest(const ConnectionSetup* setup, CURL* easy,
+                                                 const char* url) {
+  if (setup == nullptr || url == nullptr)
+    return nullptr;
+  if (setup->unloadedCookies_.empty() && !setup->withLogin_)
+    return setup->headers_;
+  const std::string host = HostOf(url);
+  // The host and each domain above it: a cookie of example.com may go to
+  // www.example.com; libcurl decides which of them it sends.
+  for (std::string_view domain = host; !domain.empty() && !setup->unloadedCookies_.empty();) {
+    const auto found = setup->unloadedCookies_.find(std::string(domain));
+    if (found != setup->unloadedCookies_.end()) {
+      for (const std::string& cookie : found->second)
+        curl_easy_setopt(easy, CURLOPT_COOKIELIST, cookie.c_str());
+      setup->unloadedCookies_.erase(found);
+    }
+    const std::size_t dot = domain.find('.');
+    domain = dot == std::string_view::npos ? std::string_view() : domain.substr(dot + 1);
+  }
+  return setup->withLogin_ && host == setup->loginHost_ ? setup->loginHeaders_ : setup->headers_;
 }
 
 void ConnectionSetup::attach(CURL* easy) const {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "downloader/protocol/settings_message.h"
@@ -17,6 +18,12 @@ namespace harvel {
 // uses, so the cookies a server sets are sent back on the next requests, and
 // that starts with the cookies file's cookies), the User-Agent, the extra
 // headers, the proxy and the CA file. Nothing of it is written to disk.
+//
+// The cookies file's cookies go into the jar a host at a time, the first time
+// a download goes to a host they may be sent to: libcurl compares each cookie
+// it is given with every one it holds of the same site, so a large file
+// loaded whole would cost the square of its size. Make() does no work on the
+// jar's handles and may run on a thread of its own.
 class ConnectionSetup {
  public:
   // The settings made ready, or nullptr with `answer.error` set when they
@@ -42,9 +49,18 @@ class ConnectionSetup {
   // null `setup`). After Attach() with the same setup.
   static void Apply(const ConnectionSetup* setup, CURL* easy, const std::string& url);
 
-  // The extra headers Apply() gives a handle (a request that adds its own
-  // sends these too).
+  // The transfer of `easy` is about to send a request to `url` (its first, or
+  // one a redirect leads to): the cookies file's cookies for that host go
+  // into the jar first. The extra headers that request sends: those that
+  // carry a login go only to the start URL's host, as a browser sends a
+  // login. Null for no setup.
+  static const curl_slist* BeforeRequest(const ConnectionSetup* setup, CURL* easy, const char* url);
+
+  // The extra headers of a request to any host but the start URL's, and
+  // those of a request to that host (a request that adds its own sends these
+  // too).
   const curl_slist* headers() const { return headers_; }
+  const curl_slist* loginHeaders() const { return loginHeaders_; }
 
  private:
   ConnectionSetup() = default;
@@ -58,7 +74,13 @@ class ConnectionSetup {
 
   SettingsOrder order_;
   CURLSH* jar_ = nullptr;
+  // The cookies file's lines not yet in the jar, by their domain (in small
+  // letters, without a leading dot); a domain's lines leave when they go in.
+  mutable std::unordered_map<std::string, std::vector<std::string>> unloadedCookies_;
   curl_slist* headers_ = nullptr;
+  curl_slist* loginHeaders_ = nullptr;
+  std::string loginHost_;   // in small letters
+  bool withLogin_ = false;  // some header goes only to loginHost_
 };
 
 }  // namespace harvel

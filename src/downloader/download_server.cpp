@@ -28,7 +28,7 @@ void Send(QLocalSocket& socket, std::string_view frame) {
     socket.write(frame.data(), static_cast<qint64>(frame.size()));
 }
 
-bool HoldsZeroByte(const DownloadRequest& request) {
+bool HoldsZeroByte(const FileRequest& request) {
   return request.url.find('\0') != std::string::npos ||
          request.path.find('\0') != std::string::npos;
 }
@@ -39,13 +39,13 @@ DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds 
                                QObject* parent)
     : QObject(parent), queue_(limits), staged_(limits) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
-  staged_.setLandedListener([this](StagedTransfers::Client client, const StageOrder& order,
+  staged_.setLandedListener([this](StagedTransfers::Client client, const StagedFile& order,
                                    const std::string& path, const DownloadNotice& notice) {
     // The client's own socket, while it is connected.
     auto found = clients_.find(const_cast<QLocalSocket*>(client));
     if (found != clients_.end())
       Send(*found->first,
-           EncodeLanded(LandedMessage{order.url, order.folder, path, notice.contentType}));
+           EncodeLanded(LandedCopy{order.request.url, order.folder(), path, notice.contentType}));
   });
   idleTimer_.setSingleShot(true);
   idleTimer_.setInterval(idleTimeout);
@@ -57,6 +57,8 @@ DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds 
 }
 
 DownloadServer::~DownloadServer() {
+  for (auto& [settings, worker] : settingsWorkers_)
+    worker.join();
   queue_.stop();
   staged_.stop();
   // The sockets go with the listener; their handlers must not run on a half-destroyed object.
@@ -111,7 +113,11 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
   FrameDecoder& decoder = found->second.decoder;
   const QByteArray bytes = socket->readAll();
   decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  while (auto message = decoder.next()) {
+  // While its settings are made ready, a client's messages wait in its decoder.
+  while (found->second.settling == 0) {
+    auto message = decoder.next();
+    if (!message)
+      break;
     switch (message->kind) {
       case MessageKind::Close:
         queue_.stop();
@@ -138,7 +144,7 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Unstage:
         if (const auto order = ParseUnstage(*message))
-          staged_.unstage(socket, order->url, order->folder);
+          staged_.unstage(socket, order->request.url, order->folder());
         break;
       case MessageKind::Notice:
       case MessageKind::FieldNotice:
@@ -157,7 +163,7 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
   answer->requestKind = message.kind;
   clients_[socket].answers.push_back(answer);
   QPointer<QLocalSocket> client(socket);
-  std::optional<DownloadRequest> request = ParseRequest(message);
+  std::optional<FileRequest> request = ParseRequest(message);
   // The server's validators go only to a client that asked for them.
   const bool validators = request && request->validators;
   const auto done = [this, client, answer, validators](DownloadNotice notice) {
@@ -189,11 +195,40 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
 }
 
 void DownloadServer::applySettings(QLocalSocket* socket, const Message& message) {
-  SettingsAnswer answer;
+  const std::uint64_t settings = ++lastSettings_;
+  clients_[socket].settling = settings;
+  settingsWorkers_.emplace(
+      settings, std::thread([this, socket, settings, order = ParseSettings(message)] {
+        SettingsAnswer answer;
+        std::shared_ptr<const ConnectionSetup> connection = ConnectionSetup::Make(order, answer);
+        QMetaObject::invokeMethod(
+            this,
+            [this, socket, settings, connection = std::move(connection), answer]() mutable {
+              settled(socket, settings, std::move(connection), answer);
+            },
+            Qt::QueuedConnection);
+      }));
+}
+
+void DownloadServer::settled(QLocalSocket* socket, std::uint64_t settings,
+                             std::shared_ptr<const ConnectionSetup> connection,
+                             const SettingsAnswer& answer) {
+  const auto worker = settingsWorkers_.find(settings);
+  if (worker != settingsWorkers_.end()) {
+    worker->second.join();
+    settingsWorkers_.erase(worker);
+  }
+  // A client that has gone meanwhile (its socket's address may be another's
+  // by now) is not answered.
+  const auto found = clients_.find(socket);
+  if (found == clients_.end() || found->second.settling != settings)
+    return;
+  found->second.settling = 0;
   // Refused settings leave the client with those it had.
-  if (auto connection = ConnectionSetup::Make(ParseSettings(message), answer))
-    clients_[socket].connection = std::move(connection);
+  if (connection)
+    found->second.connection = std::move(connection);
   Send(*socket, EncodeSettingsAnswer(answer));
+  readFrom(socket);  // the messages that waited
 }
 
 void DownloadServer::ready(const QPointer<QLocalSocket>& socket,

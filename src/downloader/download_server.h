@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "downloader/connection_setup.h"
 #include "downloader/download_queue.h"
@@ -60,8 +61,13 @@ class DownloadServer : public QObject {
   void accept(QLocalSocket* socket);
   void readFrom(QLocalSocket* socket);
   void handleRequest(QLocalSocket* socket, const Message& message);
-  // A settings message: the client's new connection settings, answered.
+  // A settings message: the client's new connection settings, made ready on
+  // a thread of their own (a cookies file is read), so that other clients
+  // are served meanwhile; this client's later messages wait for them.
   void applySettings(QLocalSocket* socket, const Message& message);
+  // The settings of `settings` are ready: taken unless refused, and answered.
+  void settled(QLocalSocket* socket, std::uint64_t settings,
+               std::shared_ptr<const ConnectionSetup> connection, const SettingsAnswer& answer);
   // One request's notice, sent once it and every request before it have ended.
   struct Answer {
     MessageKind requestKind = MessageKind::Request;
@@ -79,6 +85,7 @@ class DownloadServer : public QObject {
     // starts a fresh cookie jar. Null until then: the downloader's own.
     std::shared_ptr<const ConnectionSetup> connection;
     std::deque<std::shared_ptr<Answer>> answers;  // one per request, in order
+    std::uint64_t settling = 0;                   // the settings being made ready, if any
   };
 
   InstanceLock lock_;
@@ -89,6 +96,8 @@ class DownloadServer : public QObject {
   DownloadQueue queue_;
   StagedTransfers staged_;
   std::int64_t downloadCount_ = 0;
+  std::uint64_t lastSettings_ = 0;
+  std::map<std::uint64_t, std::thread> settingsWorkers_;
 };
 
 }  // namespace harvel

@@ -76,12 +76,29 @@ FileDownloader::FileDownloader() : easy_(curl_easy_init()) {
   curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &FileDownloader::writeBody);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &FileDownloader::beforeRequest);
+  curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
+}
+
+int FileDownloader::beforeRequest(void* self, char*, char*, int, int) {
+  auto& downloader = *static_cast<FileDownloader*>(self);
+  const char* url = nullptr;
+  curl_easy_getinfo(downloader.easy_, CURLINFO_EFFECTIVE_URL, &url);
+  const ConnectionSetup* setup = downloader.connection_.get();
+  const curl_slist* headers = ConnectionSetup::BeforeRequest(setup, downloader.easy_, url);
+  if (downloader.conditionalHeaders_ != nullptr) {
+    const bool login = setup != nullptr && headers != setup->headers();
+    headers = login ? downloader.conditionalLoginHeaders_ : downloader.conditionalHeaders_;
+  }
+  curl_easy_setopt(downloader.easy_, CURLOPT_HTTPHEADER, headers);
+  return CURL_PREREQFUNC_OK;
 }
 
 FileDownloader::~FileDownloader() {
   abandon();
   curl_easy_cleanup(easy_);
   curl_slist_free_all(conditionalHeaders_);
+  curl_slist_free_all(conditionalLoginHeaders_);
 }
 
 void FileDownloader::setSpeedLimit(SpeedLimit limit) {
@@ -94,7 +111,7 @@ bool FileDownloader::refuse(const char* reason, const std::string& detail) {
   return false;
 }
 
-bool FileDownloader::begin(const DownloadRequest& request,
+bool FileDownloader::begin(const FileRequest& request,
                            std::shared_ptr<const ConnectionSetup> connection) {
   abandon();
   if (HoldsZeroByte(request.url) || HoldsZeroByte(request.path))
@@ -119,23 +136,30 @@ void FileDownloader::setConditional(const std::string& ifNoneMatch,
     lines.push_back("If-Modified-Since: " + ifModifiedSince);
   if (lines.empty())
     return;
-  for (const curl_slist* header = connection_ ? connection_->headers() : nullptr; header != nullptr;
-       header = header->next)
-    conditionalHeaders_ = curl_slist_append(conditionalHeaders_, header->data);
-  for (const std::string& line : lines)
-    conditionalHeaders_ = curl_slist_append(conditionalHeaders_, line.c_str());
+  const auto withValidators = [&lines](const curl_slist* headers) {
+    curl_slist* list = nullptr;
+    for (const curl_slist* header = headers; header != nullptr; header = header->next)
+      list = curl_slist_append(list, header->data);
+    for (const std::string& line : lines)
+      list = curl_slist_append(list, line.c_str());
+    return list;
+  };
+  conditionalHeaders_ = withValidators(connection_ ? connection_->headers() : nullptr);
+  conditionalLoginHeaders_ = withValidators(connection_ ? connection_->loginHeaders() : nullptr);
   curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, conditionalHeaders_);
 }
 
-bool FileDownloader::begin(const StageOrder& order,
+bool FileDownloader::begin(const StagedFile& staged,
                            std::shared_ptr<const ConnectionSetup> connection) {
+  const FileRequest& order = staged.request;
+  const std::string& folder = staged.folder();
   abandon();
-  if (HoldsZeroByte(order.url) || HoldsZeroByte(order.folder))
+  if (HoldsZeroByte(order.url) || HoldsZeroByte(folder))
     return refuse(failure::kBadRequest, "a zero byte in the URL or folder");
-  if (!PathFromText(order.folder).is_absolute())
-    return refuse(failure::kBadRequest, "not an absolute folder: " + order.folder);
+  if (!PathFromText(folder).is_absolute())
+    return refuse(failure::kBadRequest, "not an absolute folder: " + folder);
   targetPath_.clear();
-  if (!prepare(order.url, order.referer, order.maxSize, order.minPicture, order.folder,
+  if (!prepare(order.url, order.referer, order.maxSize, order.minPicture, folder,
                std::move(connection)))
     return false;
   setConditional(order.ifNoneMatch, order.ifModifiedSince);
@@ -168,6 +192,8 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
   // Apply() gave the handle the client's headers: the last request's list goes.
   curl_slist_free_all(conditionalHeaders_);
   conditionalHeaders_ = nullptr;
+  curl_slist_free_all(conditionalLoginHeaders_);
+  conditionalLoginHeaders_ = nullptr;
   curl_easy_setopt(easy_, CURLOPT_REFERER, referer.empty() ? nullptr : referer.c_str());
   curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxSize.value_or(0)));
   // A picture that is judged comes in small reads, so that a small one is

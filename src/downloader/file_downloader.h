@@ -71,13 +71,13 @@ class FileDownloader {
   // holding a zero byte (the C calls would see a shorter text), or a URL that
   // is not http, https or ftp; failure() then tells which. `connection`: the
   // settings of the client that asked; null for the downloader's own.
-  bool begin(const DownloadRequest& request,
+  bool begin(const FileRequest& request,
              std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // Fetching ahead: prepares the download of `order` into its folder, under a
   // name not known while the transfer runs; conditional as a request is. It ends with keep() and
   // then commit() or abandon(), never with finish().
-  bool begin(const StageOrder& order, std::shared_ptr<const ConnectionSetup> connection = nullptr);
+  bool begin(const StagedFile& order, std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // The handle whose transfer fetches the begun download.
   CURL* handle() const { return easy_; }
@@ -113,6 +113,9 @@ class FileDownloader {
 
  private:
   static size_t writeBody(char* data, size_t size, size_t count, void* self);
+  // libcurl is about to send a request of the transfer (the first or one a
+  // redirect leads to).
+  static int beforeRequest(void* self, char*, char*, int, int);
   // What both begin()s share once the request is known to be sound.
   bool prepare(const std::string& url, const std::string& referer,
                std::optional<std::int64_t> maxSize, PictureSize minPicture, std::string folder,
@@ -150,6 +153,7 @@ class FileDownloader {
   int writeErrno_ = 0;      // why the file could not be made or written
   // The client's headers and the begun request's validators, when it has any.
   curl_slist* conditionalHeaders_ = nullptr;
+  curl_slist* conditionalLoginHeaders_ = nullptr;  // to the start URL's host
   DownloadNotice failure_;
   char errorText_[256] = {};  // libcurl's own words on the last failure
 };

@@ -29,6 +29,14 @@ class ConnectionSettingsTest : public ::testing::Test {
         res.status = 403;
       res.set_content("checked", "image/gif");
     });
+    site.routes().Get("/check-local", [](const httplib::Request& req, httplib::Response& res) {
+      if (req.get_header_value("Cookie").find("local=l0cal") == std::string::npos)
+        res.status = 403;
+      res.set_content("checked", "image/gif");
+    });
+    site.routes().Get("/hop", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect("http://localhost:" + std::to_string(site.port()) + "/check-local");
+    });
     site.start();
     ASSERT_TRUE(downloader.start());
   }
@@ -43,7 +51,7 @@ class ConnectionSettingsTest : public ::testing::Test {
   // Fetches `path` of the site for `client`; true when it landed.
   bool fetch(RawClient& client, const std::string& path) {
     client.request(
-        DownloadRequest{site.url(path), files.file("got" + std::to_string(++count)), "", {}, {}});
+        FileRequest{site.url(path), files.file("got" + std::to_string(++count)), "", {}, {}});
     const auto message = client.message();
     const auto notice = message ? ParseNotice(*message) : std::nullopt;
     EXPECT_TRUE(notice) << path;
@@ -94,27 +102,65 @@ TEST_F(ConnectionSettingsTest, ACookiesFileIsReadAtTheStartAndRefusedWithItsReas
       "# Netscape HTTP Cookie File\n\n127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tk33p-me\r\n"
       "#HttpOnly_.other.test\tTRUE\t/\tTRUE\t2000000000\tother\tv\n");
   chmod(good.c_str(), 0600);
-  SettingsAnswer answer = settle(client, {good, "", {}, "", "", {}});
+  SettingsAnswer answer = settle(client, {good, "", {}, "", "", {}, {}, ""});
   EXPECT_TRUE(answer.applied()) << answer.error;
   EXPECT_EQ(answer.warning, "");
   EXPECT_TRUE(fetch(client, "/check"));
 
   chmod(good.c_str(), 0644);
-  answer = settle(client, {good, "", {}, "", "", {}});
+  answer = settle(client, {good, "", {}, "", "", {}, {}, ""});
   EXPECT_TRUE(answer.applied());
   EXPECT_NE(answer.warning.find("can be read by other users"), std::string::npos);
 
   const std::string json = files.write("cookies.json",
                                        "[{\"name\": \"session\", \"value\": "
                                        "\"t0p-s3cret\"}]\n");
-  answer = settle(client, {json, "", {}, "", "", {}});
+  answer = settle(client, {json, "", {}, "", "", {}, {}, ""});
   EXPECT_EQ(answer.error,
             "the cookies file " + json + " is not in the Netscape cookies.txt format (line 1)");
-  answer = settle(client, {files.file("none.txt"), "", {}, "", "", {}});
+  answer = settle(client, {files.file("none.txt"), "", {}, "", "", {}, {}, ""});
   EXPECT_EQ(answer.error, "cannot read the cookies file " + files.file("none.txt") +
                               ": No such file or directory");
   // Refused settings leave the client with those it had.
   EXPECT_TRUE(fetch(client, "/check"));
+}
+
+TEST_F(ConnectionSettingsTest, AnHttpOnlyCookieOfTheFileIsSent) {
+  RawClient client;
+  ASSERT_TRUE(client.connect());
+  const std::string cookies =
+      files.write("cookies.txt", "#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tk33p-me\n");
+  chmod(cookies.c_str(), 0600);
+  ASSERT_TRUE(settle(client, {cookies, "", {}, "", "", {}, {}, ""}).applied());
+  EXPECT_TRUE(fetch(client, "/check"));
+}
+
+TEST_F(ConnectionSettingsTest, ALargeCookiesFileIsTakenWhileOtherClientsAreServed) {
+  // About 1.6 MB, as a browser of many years exports: 40,000 cookies of
+  // 4,000 sites, and among them those of the two names of this site.
+  std::string text = "# Netscape HTTP Cookie File\n";
+  for (int i = 0; i < 40000; ++i) {
+    if (i == 20000)
+      text += "127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tk33p-me\n";
+    text += ".site" + std::to_string(i % 4000) + ".example\tTRUE\t/\tFALSE\t0\tc" +
+            std::to_string(i) + "\tv" + std::to_string(i) + "\n";
+  }
+  text += "localhost\tFALSE\t/\tFALSE\t0\tlocal\tl0cal\n";
+  const std::string cookies = files.write("cookies.txt", text);
+  chmod(cookies.c_str(), 0600);
+
+  RawClient crawl, other;
+  ASSERT_TRUE(crawl.connect());
+  ASSERT_TRUE(other.connect());
+  ASSERT_TRUE(settle(other).applied());
+  crawl.sendBytes(EncodeSettings({cookies, "", {}, "", "", {}, {}, ""}));
+  EXPECT_TRUE(fetch(other, "/set"));
+  const auto answer = crawl.message();
+  ASSERT_TRUE(answer && answer->kind == MessageKind::Settings);
+  EXPECT_TRUE(ParseSettingsAnswer(*answer).applied());
+  EXPECT_TRUE(fetch(crawl, "/check"));
+  EXPECT_TRUE(fetch(crawl, "/hop")) << "the cookie of the host a redirect leads to";
+  EXPECT_FALSE(fetch(other, "/hop")) << "another client's cookie";
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ std::string EncodeSettings(const SettingsOrder& order) {
   AddWhenSet(fields, "cookies", order.cookiesFile);
   AddWhenSet(fields, "user-agent", order.userAgent);
   AddWhenSet(fields, "headers", Lines(order.headers));
+  AddWhenSet(fields, "login-headers", Lines(order.loginHeaders));
+  AddWhenSet(fields, "start-url", order.startUrl);
   AddWhenSet(fields, "proxy", order.proxy);
   AddWhenSet(fields, "ca-certificate", order.caCertificate);
   AddWhenSet(fields, "environment", Lines(order.environment));
@@ -57,6 +59,8 @@ SettingsOrder ParseSettings(const Message& message) {
   order.cookiesFile = Text(message, "cookies");
   order.userAgent = Text(message, "user-agent");
   order.headers = SplitLines(message, "headers");
+  order.loginHeaders = SplitLines(message, "login-headers");
+  order.startUrl = Text(message, "start-url");
   order.proxy = Text(message, "proxy");
   order.caCertificate = Text(message, "ca-certificate");
   order.environment = SplitLines(message, "environment");

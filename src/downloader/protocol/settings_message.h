@@ -26,6 +26,12 @@ struct SettingsOrder {
   // all_proxy, no_proxy, ...), which decide the proxy when `proxy` is empty,
   // whatever the downloader's own environment says.
   std::vector<std::string> environment;
+  // Headers that carry a login: those of `headers` named Authorization,
+  // Proxy-Authorization or Cookie, and `loginHeaders`, go only to requests
+  // (and redirects) to the host of `startUrl`; empty `startUrl` (an older
+  // client): to every host, as before.
+  std::vector<std::string> loginHeaders;
+  std::string startUrl;
 };
 
 // Settings (P), downloader -> crawl: the answer. `error` tells why the
@@ -38,8 +44,9 @@ struct SettingsAnswer {
   bool applied() const { return error.empty(); }
 };
 
-// Fields, each when set: cookies, user-agent, headers and environment (their
-// lines joined by a line feed), proxy, ca-certificate.
+// Fields, each when set: cookies, user-agent, headers, login-headers and
+// environment (their lines joined by a line feed), start-url, proxy,
+// ca-certificate.
 std::string EncodeSettings(const SettingsOrder& order);
 SettingsOrder ParseSettings(const Message& message);
 
