@@ -1,8 +1,12 @@
 #include "app/desktop_program.h"
 
 #include <QApplication>
+#include <QStandardPaths>
+#include <filesystem>
+#include <system_error>
 
 #include "app/qt_translations.h"
+#include "common/path_text.h"
 #include "crawl/crawl_state.h"
 #include "crawl/title_check.h"
 #include "main_window/picture_button.h"
@@ -10,6 +14,15 @@
 #include "record/record_file.h"
 
 namespace harvel {
+namespace {
+
+// $XDG_DATA_HOME/harvel, ~/.local/share/harvel when it is not set.
+QString DefaultDataFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+         QStringLiteral("/harvel");
+}
+
+}  // namespace
 
 DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overrides)
     : harvelFolder_(folder),
@@ -20,13 +33,20 @@ DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overr
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
   crawlSession_ = std::make_unique<CrawlSession>(
       mainFrm_->options(), pump_, channel_, overrides.shell ? *overrides.shell : qtShell_, folder);
-  searchFrm_ = std::make_unique<SearchFrm>(
-      SearchFrmServices{[this] { crawlSession_->unload(); },
-                        [this] {
-                          const CrawlState* state = crawlSession_->state();
-                          return state && state->mailbox ? state->mailbox->text : std::string();
-                        },
-                        [this](const std::string& path) { qtShell_.openFile(path); }});
+  searchFrm_ = std::make_unique<SearchFrm>(SearchFrmServices{
+      [this] { crawlSession_->unload(); },
+      [this] {
+        const CrawlState* state = crawlSession_->state();
+        return state && state->mailbox ? state->mailbox->text : std::string();
+      },
+      [this](const std::string& path) { qtShell_.openFile(path); },
+      [this](bool paused) { crawlSession_->setPaused(paused); },
+      [this] {
+        const CrawlState* state = crawlSession_->state();
+        if (!state)
+          return CrawlProgress{};
+        return CrawlProgress{state->DownCnt, static_cast<std::int64_t>(state->rows.size())};
+      }});
   mainFrm_->settingsDialog().display().watchThumbnails(
       [this](bool shown) { searchFrm_->setThumbnailsShown(shown); });
   observers_.add(searchFrm_.get());
@@ -70,15 +90,38 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
       }
     }
     MakeFolder(harvelFolder_);  // the pictures folder's Harvel may not be there yet
+    const bool joining = crawlSession_->isLoaded();
     const CrawlOutcome outcome = crawlSession_->start(row);
+    if (joining && outcome == CrawlOutcome::AlreadyRunning)
+      searchFrm_->rowJoined(row);
     return CrawlStartResult{outcome, crawlSession_->errorText()};
   };
   services.forgetRecord = [this](const std::string& title) { return forgetRecord(title); };
+  services.openCrawlFolder = [this, shell = overrides.shell](const std::string& title,
+                                                             QString* folder) {
+    const std::string path = harvelFolder_ + "/" + title;
+    *folder = QString::fromStdString(path);
+    std::error_code error;
+    if (TitleIsRefused(title) || !std::filesystem::is_directory(PathFromText(path), error))
+      return false;
+    if (shell != nullptr) {
+      shell->openFolder(path);
+      return true;
+    }
+    return qtShell_.openFolderNow(path);
+  };
   services.closeCrawlWindow = [this] { searchFrm_->close(); };
   services.closeDownloader = [this] { channel_.close(); };
   services.endProgram = overrides.endProgram;
   services.showMessage = overrides.showMessage;
-  services.confirm = overrides.confirm;
+  if (overrides.confirm) {
+    services.confirm = [confirm = overrides.confirm](const QString& question,
+                                                     std::function<void(bool)> answered) {
+      answered(confirm(question));
+    };
+  }
+  services.keptListFolder =
+      (overrides.dataFolder.isEmpty() ? DefaultDataFolder() : overrides.dataFolder).toStdString();
   services.openUrl = overrides.openUrl;
   services.keptSettings.read = [this](const QString& key) { return settings_.value(key); };
   services.keptSettings.write = [this](const QString& key, const QVariant& value) {

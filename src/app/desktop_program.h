@@ -29,6 +29,8 @@ struct DesktopOverrides {
   std::function<void()> endProgram;                 // QCoreApplication::exit
   std::function<void(const QUrl&)> openUrl;         // the browser
   QString configFolder;  // where settings are kept; empty: ~/.config/harvel
+  // Where the collection list is kept; empty: $XDG_DATA_HOME/harvel (~/.local/share/harvel).
+  QString dataFolder;
 };
 
 // The desktop program put together: the main window, the crawl engine with its

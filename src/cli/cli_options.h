@@ -17,7 +17,7 @@ struct ParsedLine {
 };
 
 // One option of harvel-cli other than the check-box switches (those come
-// from kCheckOptions): a new option is one row of CliOptions().
+// from kCheckSwitches): a new option is one row of CliOptions().
 struct CliOption {
   // Where --help lists it: not at all (the usage lines show it), before the
   // check-box switches, at the place of the check box it mirrors, or after them.

@@ -3,8 +3,8 @@
 #include <map>
 #include <optional>
 
+#include "cli/check_switches.h"
 #include "cli/cli_options.h"
-#include "crawl/option_table.h"
 
 namespace harvel {
 namespace {
@@ -16,9 +16,9 @@ constexpr std::size_t kFlagColumn = 35;  // where the words of a --help line beg
 const std::map<std::string, Check>& SwitchFlags() {
   static const std::map<std::string, Check> flags = [] {
     std::map<std::string, Check> table;
-    for (const CheckOption& option : kCheckOptions) {
-      if (option.cliFlag)
-        table.emplace(option.cliFlag, option.check);
+    for (const CheckSwitch& option : kCheckSwitches) {
+      if (option.flag)
+        table.emplace(option.flag, option.check);
     }
     return table;
   }();
@@ -51,9 +51,10 @@ std::string OptionsHelp() {
       text += HelpLine(option);
   }
   for (const CheckOption& check : kCheckOptions) {
-    if (check.cliFlag) {
-      text += HelpLine(std::string("--") + check.cliFlag + ", --no-" + check.cliFlag,
-                       std::string(check.help) + (check.onByDefault ? " [on]" : " [off]"));
+    const CheckSwitch& flag = SwitchOf(check.check);
+    if (flag.flag) {
+      text += HelpLine(std::string("--") + flag.flag + ", --no-" + flag.flag,
+                       std::string(flag.help) + (check.onByDefault ? " [on]" : " [off]"));
     }
     for (const CliOption& option : CliOptions()) {
       if (option.listed == CliOption::Listed::AtCheckBox && option.check == check.check)

@@ -73,6 +73,15 @@ void CrawlSession::unload() {
   impl_->unload();
 }
 
+void CrawlSession::setPaused(bool paused) {
+  if (impl_->state)
+    impl_->state->paused = paused;
+}
+
+bool CrawlSession::isPaused() const {
+  return impl_->state && impl_->state->paused;
+}
+
 CrawlOutcome CrawlSession::SearchStart() {
   return harvel::SearchStart(*impl_);
 }

@@ -54,7 +54,11 @@ class CrawlSession {
   void load();                             // Form_Load; does nothing when loaded
   void appendRow(const CrawlTarget& row);  // appends to the crawl list, loading first
   void unload();                           // Form_Unload: ends a running crawl at its next yield
-  CrawlOutcome SearchStart();              // the crawl driver
+  // Pausing stops the crawl before its next request; requests under way finish.
+  // Each crawl starts unpaused; without a loaded window it does nothing.
+  void setPaused(bool paused);
+  bool isPaused() const;
+  CrawlOutcome SearchStart();  // the crawl driver
 
   // What the window shows.
   std::string caption() const;

@@ -7,83 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "common/picture_size.h"
+#include "common/download_outcome.h"
+#include "common/file_request.h"
 
 namespace harvel {
-
-// One file the crawl wants: where it comes from, where it goes, the page that
-// linked it (sent as the Referer; empty for a typed row), a size limit and,
-// for a picture, the smallest size to keep.
-struct FileRequest {
-  std::string url;
-  std::string path;
-  std::string referer;
-  std::optional<std::int64_t> maxSize;  // bytes; nullopt: no limit
-  PictureSize minPicture{};             // 0 × 0: not judged
-  // The server's ETag and Last-Modified are wanted in the outcome.
-  bool validators = false;
-  // A conditional request (either set): a file that did not change since is
-  // not fetched again and ends as not modified.
-  std::string ifNoneMatch{};
-  std::string ifModifiedSince{};
-};
-
-// A file fetched ahead of its row: like a FileRequest, but its name in
-// `folder` is given only by the request that asks for it.
-struct StagedFile {
-  std::string url;
-  std::string folder;
-  std::string referer;
-  std::optional<std::int64_t> maxSize;
-  PictureSize minPicture;
-  // A page the crawl will read: the channel tells when its copy has landed
-  // (takeLandedCopies), where it tellsLanded().
-  bool tellLanded = false;
-  // As in a FileRequest, where stagesConditional(): a page asked for with its
-  // recorded validators is fetched ahead with them, and a copy the server
-  // answered 304 answers the request with the same ones as not modified.
-  bool validators = false;
-  std::string ifNoneMatch{};
-  std::string ifModifiedSince{};
-};
-
-// A staged copy that has landed, for a StagedFile that asked to be told: the
-// hidden file that holds it until a request takes it or it is unstaged, and
-// the Content-Type the server gave.
-struct LandedCopy {
-  std::string url;
-  std::string folder;
-  std::string path;
-  std::string contentType;
-};
-
-// How a requested file ended.
-struct DownloadOutcome {
-  bool landed = true;
-  std::string reason;      // a short code ("http-status", "timeout", ...); empty when landed
-  std::string reasonText;  // the same for people
-  int httpStatus = 0;      // 0 when none is known
-  std::int64_t bytes = 0;
-  std::int64_t elapsedMs = 0;
-  std::string contentType;
-  std::string finalUrl;
-  std::string etag;          // the server's validators, when asked for and given
-  std::string lastModified;  //
-  // Ends beside landing that are no failure: the server said the file did not
-  // change since the validators of a conditional request (nothing was
-  // written), or the record says the file was collected before (nothing was
-  // asked for, or the file that landed repeated one and was removed).
-  bool notModified = false;
-  bool alreadyCollected = false;
-  // False when the downloader told nothing but that the download ended (an
-  // older downloader): the file is then taken as landed, as it always was.
-  bool detailed = false;
-  // Set (landed false) for a picture left out as smaller than the request's
-  // minimum: its size. Neither a download nor a failure.
-  std::optional<PictureSize> tooSmall;
-
-  bool failed() const { return !landed && !notModified && !alreadyCollected && !tooSmall; }
-};
 
 // GetTxt, the crawl's mailbox: the downloader's notice is written into `text`.
 // It lives exactly as long as the loaded crawl window; a notice for a window
@@ -110,7 +37,7 @@ class DownloadChannel {
 
   void Downloading(const std::string& url, const std::string& path,
                    std::weak_ptr<Mailbox> mailbox) {
-    Downloading(FileRequest{url, path, {}, {}, {}}, std::move(mailbox));
+    Downloading(FileRequest{url, path}, std::move(mailbox));
   }
 
   // False for a request the channel cannot carry at all (too long for its
@@ -128,7 +55,7 @@ class DownloadChannel {
   // for is removed by Unstage() or when the connection ends. Staging never
   // changes what a crawl collects, only how soon its files are there.
   virtual bool canStage() const { return false; }
-  virtual void Stage(const StagedFile& /*file*/, int /*jobs*/) {}
+  virtual void Stage(const StagedFile& /*file*/) {}
   virtual void Unstage(const std::string& /*url*/, const std::string& /*folder*/) {}
   // Whether the channel tells of staged copies that have landed; if so, the
   // copies that landed since the last call, for files staged with tellLanded.

@@ -9,40 +9,31 @@
 
 namespace harvel {
 
-// One check-box option, as both fronts show it.
+// One check-box option: its name and the state it starts in. Each front gives
+// it its own words: the window's caption (src/main_window/check_captions.h),
+// harvel-cli's switch and help line (src/cli/check_switches.h).
 struct CheckOption {
   Check check;
-  const char* name;     // the option's own name, as Check spells it
-  bool onByDefault;     // the state it starts in (harvel-cli keeps FolderOpen off unless asked)
-  const char* caption;  // the main window's check-box caption (UTF-8)
-  const char* cliFlag;  // harvel-cli's --FLAG / --no-FLAG; nullptr: no such switch
-  const char* help;     // the --help words for the switch; a '\n' starts a continuation line
+  const char* name;  // the option's own name, as Check spells it
+  bool onByDefault;  // the state it starts in (harvel-cli keeps FolderOpen off unless asked)
 };
 
 // Every check-box option, in the order of Check.
 inline constexpr CheckOption kCheckOptions[] = {
-    {Check::UserSet, "UserSet", false, "細かく指定する(カンマ区切り)", nullptr, nullptr},
-    {Check::Gif, "Gif", true, "GIF", "gif", "collect GIF pictures"},
-    {Check::Jpeg, "Jpeg", true, "JPEG", "jpeg", "collect JPEG pictures"},
-    {Check::Png, "Png", true, "PNG", "png", "collect PNG pictures"},
-    {Check::Htm, "Htm", false, "HTML", "html", "keep HTML pages"},
-    {Check::Mail, "Mail", false, "メールアドレス", "mail",
-     "collect mail addresses into メールアドレス.txt"},
-    {Check::Other, "Other", false, "その他", "other", "collect other files"},
-    {Check::FolderOpen, "FolderOpen", true, "取得完了後フォルダを開く", nullptr, nullptr},
-    {Check::TextGet, "TextGet", true, "バイナリファイル以外からリンク先を得る", "text-links",
-     "take links only from files that are not binary"},
-    {Check::PicFastDown, "PicFastDown", true, "画像ファイルを優先的にダウンロード",
-     "pictures-first", "download pictures first"},
-    {Check::Renban, "Renban", false, "ファイル名が同じ場合連番をつける(上書きしない)", "number",
-     "number files instead of overwriting them"},
-    {Check::CGI, "CGI", true, "CGI関連のファイルも巡回・取得する", "cgi",
-     "follow and collect CGI links"},
-    {Check::CommonURL, "CommonURL", false, "以下のURLを含むファイルのみダウンロード", nullptr,
-     nullptr},
-    {Check::ModernPages, "ModernPages", false, "ページを詳しく解析する(srcset・CSS・遅延読み込み)",
-     "modern-pages",
-     "read pages with an HTML5 parser: srcset, CSS,\nlazy loading, names without queries"},
+    {Check::UserSet, "UserSet", false},
+    {Check::Gif, "Gif", true},
+    {Check::Jpeg, "Jpeg", true},
+    {Check::Png, "Png", true},
+    {Check::Htm, "Htm", false},
+    {Check::Mail, "Mail", false},
+    {Check::Other, "Other", false},
+    {Check::FolderOpen, "FolderOpen", true},
+    {Check::TextGet, "TextGet", true},
+    {Check::PicFastDown, "PicFastDown", true},
+    {Check::Renban, "Renban", false},
+    {Check::CGI, "CGI", true},
+    {Check::CommonURL, "CommonURL", false},
+    {Check::ModernPages, "ModernPages", false},
 };
 
 inline constexpr std::size_t kCheckCount = std::size(kCheckOptions);

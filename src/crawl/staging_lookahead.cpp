@@ -161,17 +161,14 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
   const FileRequest& request = plan.request;
   // A page the record knows is asked for conditionally: fetched ahead only by
   // a downloader that can do the same.
-  const bool conditional = !request.ifNoneMatch.empty() || !request.ifModifiedSince.empty();
+  const bool conditional = request.conditional();
   if (conditional && !context_.channel.stagesConditional())
     return;
   const bool page = context_.channel.tellsLanded() &&
                     plan.reader->readsForLinks(plan.saveFile, plan.facts, std::nullopt);
-  StagedFile file{request.url,     plan.saveFolder,    request.referer,
-                  request.maxSize, request.minPicture, page};
-  file.validators = request.validators;
-  file.ifNoneMatch = request.ifNoneMatch;
-  file.ifModifiedSince = request.ifModifiedSince;
-  context_.channel.Stage(file, jobs());
+  StagedFile file{request, page, jobs()};
+  file.request.path = plan.saveFolder;
+  context_.channel.Stage(file);
   staged_.emplace(row.url,
                   Copy{plan.saveFolder, row, plan.reader, plan.saveFile, plan.facts, page,
                        predicted != nullptr ? predicted->referer : std::string(), conditional});

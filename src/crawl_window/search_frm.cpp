@@ -21,6 +21,21 @@ constexpr int kStatusBarHeight = TwipsToPixels(375);
 constexpr int kPanelMinimum = TwipsToPixels(1440);
 // How long row changes wait to be shown together.
 constexpr int kRowFlushMs = 100;
+constexpr int kProgressWidth = 112;
+constexpr int kJoinedMessageMs = 6000;
+// The rate is told once this much of the crawl has passed.
+constexpr qint64 kRateAfterMs = 1000;
+
+// "1:05", "1:02:03"
+QString DurationText(qint64 seconds) {
+  const qint64 hours = seconds / 3600;
+  const QString minutesSeconds = QStringLiteral("%1:%2")
+                                     .arg(hours > 0 ? (seconds / 60) % 60 : seconds / 60)
+                                     .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+  if (hours == 0)
+    return minutesSeconds;
+  return QStringLiteral("%1:%2").arg(hours).arg(minutesSeconds.rightJustified(5, QLatin1Char('0')));
+}
 
 }  // namespace
 
@@ -35,6 +50,9 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       collected_(new CountPanel("StatusBar1Collected", QStringLiteral("取得済"), StatusBar1)),
       tooSmall_(new CountPanel("StatusBar1TooSmall", QStringLiteral("小さい画像"), StatusBar1)),
       thumbnails_(new ThumbnailStrip(this)),
+      progress_(new QProgressBar(StatusBar1)),
+      pauseBtn_(new QToolButton(StatusBar1)),
+      stopBtn_(new QToolButton(StatusBar1)),
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
   setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
@@ -55,6 +73,23 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   StatusBar1->addWidget(collected_, 0);
   StatusBar1->addWidget(failures_, 0);
   StatusBar1->addWidget(tooSmall_, 0);
+  // The progress and the two buttons stay at the right end of the bar.
+  progress_->setObjectName(QStringLiteral("ProgressBar"));
+  progress_->setFixedWidth(kProgressWidth);
+  progress_->setTextVisible(true);
+  progress_->setRange(0, 0);
+  pauseBtn_->setObjectName(QStringLiteral("PauseBtn"));
+  stopBtn_->setObjectName(QStringLiteral("StopBtn"));
+  stopBtn_->setText(QStringLiteral("中止"));
+  stopBtn_->setToolTip(QStringLiteral("巡回を中止します(ウィンドウを閉じるのと同じです)"));
+  for (QToolButton* button : {pauseBtn_, stopBtn_})
+    button->setAutoRaise(true);
+  StatusBar1->addPermanentWidget(progress_, 0);
+  StatusBar1->addPermanentWidget(pauseBtn_, 0);
+  StatusBar1->addPermanentWidget(stopBtn_, 0);
+  connect(stopBtn_, &QToolButton::clicked, this, &QWidget::close);
+  connect(pauseBtn_, &QToolButton::clicked, this, [this] { setPaused(!paused_); });
+  setPaused(false);
 
   // The mailbox: the engine keeps the text; this box is never shown.
   GetTxt->setObjectName(QStringLiteral("GetTxt"));
@@ -148,8 +183,64 @@ void SearchFrm::flushRows() {
   }
 }
 
+void SearchFrm::setPaused(bool paused) {
+  paused_ = paused;
+  pauseBtn_->setText(paused ? QStringLiteral("再開") : QStringLiteral("一時停止"));
+  pauseBtn_->setToolTip(
+      paused ? QStringLiteral("巡回を続けます")
+             : QStringLiteral("新しい取得を止めます(取得中のファイルは最後まで取得します)"));
+  if (services_.pauseCrawl && loaded_)
+    services_.pauseCrawl(paused);
+  showProgress();
+}
+
+void SearchFrm::showProgress() {
+  if (!services_.progress)
+    return;
+  const CrawlProgress now = services_.progress();
+  const qint64 all = now.done + now.left;
+  // QProgressBar counts in int: large counts are shown in proportion.
+  const int scale = all > 1'000'000 ? static_cast<int>(all / 1'000'000 + 1) : 1;
+  progress_->setRange(0, static_cast<int>(std::max<qint64>(all, 1) / scale));
+  progress_->setValue(static_cast<int>(now.done / scale));
+  const qint64 ms = sinceLoad_.isValid() ? sinceLoad_.elapsed() : 0;
+  QString text;
+  QString tip = QStringLiteral("取得 %1 / 全体 %2").arg(now.done).arg(all);
+  if (paused_) {
+    text = QStringLiteral("一時停止中");
+  } else if (ms >= kRateAfterMs && now.done > 0) {
+    const double perSecond = static_cast<double>(now.done) * 1000.0 / static_cast<double>(ms);
+    const qint64 secondsLeft = static_cast<qint64>(static_cast<double>(now.left) / perSecond + 0.5);
+    text = QStringLiteral("残り %1").arg(DurationText(secondsLeft));
+    tip += QStringLiteral("\n%1 件/秒、残り約 %2")
+               .arg(perSecond, 0, 'f', 1)
+               .arg(DurationText(secondsLeft));
+  } else {
+    text = QStringLiteral("%1 / %2").arg(now.done).arg(all);
+  }
+  progress_->setFormat(text);
+  progress_->setToolTip(tip);
+}
+
+void SearchFrm::rowJoined(const CrawlTarget& row) {
+  // Over the panels for a while; the crawl's texts come back after it.
+  StatusBar1->showMessage(
+      QStringLiteral("巡回中のリストに「%1」を追加しました").arg(QString::fromStdString(row.title)),
+      kJoinedMessageMs);
+  flushRows();
+  for (int i = model_.rowCount() - 1; i >= 0; --i) {
+    if (model_.row(i) == row) {
+      ListView1->setCurrentIndex(model_.index(i, 0));
+      ListView1->scrollTo(model_.index(i, 0));
+      break;
+    }
+  }
+}
+
 void SearchFrm::statusTextChanged(int panel, const std::string& text) {
   (panel == 1 ? panel1_ : panel2_)->setText(QString::fromStdString(text));
+  if (panel == 2)
+    showProgress();
   // Mirror the mailbox: the driver writes a status text after every request and row.
   if (services_.mailboxText)
     GetTxt->setText(QString::fromStdString(services_.mailboxText()));
@@ -199,6 +290,9 @@ void SearchFrm::loaded() {
   tooSmall_->clear();
   thumbnails_->clear();
   GetTxt->clear();
+  StatusBar1->clearMessage();
+  sinceLoad_.start();
+  setPaused(false);
 }
 
 void SearchFrm::unloaded() {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,12 +22,22 @@
 
 namespace harvel {
 
+// How far a crawl is: the files fetched and the rows left in its list.
+struct CrawlProgress {
+  std::int64_t done = 0;
+  std::int64_t left = 0;
+};
+
 // What the crawl window asks of the engine behind it.
 struct SearchFrmServices {
   std::function<void()> unloadCrawl;         // Form_Unload's engine side
   std::function<std::string()> mailboxText;  // the text of the engine's mailbox
   // Opens a landed picture with the desktop's viewer; failures are not reported.
   std::function<void(const std::string& path)> openPicture;
+  // Pauses or resumes the crawl (the 一時停止 / 再開 button).
+  std::function<void(bool paused)> pauseCrawl = {};
+  // The files fetched so far and the rows still to handle.
+  std::function<CrawlProgress()> progress = {};
 };
 
 // SearchFrm: the crawl window. Shows the engine's crawl list and progress texts
@@ -46,6 +60,13 @@ class SearchFrm : public QWidget, public CrawlObserver {
   CountPanel* tooSmallPanel() const { return tooSmall_; }
   CountPanel* collectedPanel() const { return collected_; }
   bool crawlLoaded() const { return loaded_; }
+  // The crawl's progress in the status bar: done of done + left, the rate and
+  // the time left; 中止 ends the crawl as the close box does, 一時停止 holds it.
+  QProgressBar* progressBar() const { return progress_; }
+  QToolButton* stopButton() const { return stopBtn_; }
+  QToolButton* pauseButton() const { return pauseBtn_; }
+  // Says in the status bar that a row was added to the running crawl.
+  void rowJoined(const CrawlTarget& row);
 
   // The strip of the latest pictures under the list (サムネイルを表示). Off,
   // the window is as designed; on, it is taller by the strip.
@@ -77,6 +98,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
 
  private:
   int designHeight() const;
+  void showProgress();
+  void setPaused(bool paused);
 
   struct RowChange {
     std::size_t index;
@@ -89,6 +112,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
   QTimer flushTimer_;
   bool loaded_ = false;
   bool thumbnailsShown_ = false;
+  bool paused_ = false;
+  QElapsedTimer sinceLoad_;
 
   QTreeView* ListView1;
   QStatusBar* StatusBar1;
@@ -98,6 +123,9 @@ class SearchFrm : public QWidget, public CrawlObserver {
   CountPanel* collected_;
   CountPanel* tooSmall_;
   ThumbnailStrip* thumbnails_;
+  QProgressBar* progress_;
+  QToolButton* pauseBtn_;
+  QToolButton* stopBtn_;
   QLineEdit* GetTxt;
 };
 

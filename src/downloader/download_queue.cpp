@@ -18,7 +18,7 @@ DownloadQueue::~DownloadQueue() {
   stop();
 }
 
-void DownloadQueue::post(std::optional<DownloadRequest> request, Done done,
+void DownloadQueue::post(std::optional<FileRequest> request, Done done,
                          std::shared_ptr<const ConnectionSetup> connection) {
   if (stopped_)
     return;

@@ -36,7 +36,7 @@ class DownloadQueue {
 
   // A job without a request downloads nothing; its `done` still comes in turn.
   // `connection`: the settings of the client that asked (null: the downloader's own).
-  void post(std::optional<DownloadRequest> request, Done done,
+  void post(std::optional<FileRequest> request, Done done,
             std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // Ends the running download at once (leaving no file) and drops the jobs not
@@ -46,7 +46,7 @@ class DownloadQueue {
  private:
   using Clock = std::chrono::steady_clock;
   struct Job {
-    std::optional<DownloadRequest> request;
+    std::optional<FileRequest> request;
     Done done;
     std::shared_ptr<const ConnectionSetup> connection;
     int retries = 0;

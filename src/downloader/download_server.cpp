@@ -28,7 +28,7 @@ void Send(QLocalSocket& socket, std::string_view frame) {
     socket.write(frame.data(), static_cast<qint64>(frame.size()));
 }
 
-bool HoldsZeroByte(const DownloadRequest& request) {
+bool HoldsZeroByte(const FileRequest& request) {
   return request.url.find('\0') != std::string::npos ||
          request.path.find('\0') != std::string::npos;
 }
@@ -39,13 +39,13 @@ DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds 
                                QObject* parent)
     : QObject(parent), queue_(limits), staged_(limits) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
-  staged_.setLandedListener([this](StagedTransfers::Client client, const StageOrder& order,
+  staged_.setLandedListener([this](StagedTransfers::Client client, const StagedFile& order,
                                    const std::string& path, const DownloadNotice& notice) {
     // The client's own socket, while it is connected.
     auto found = clients_.find(const_cast<QLocalSocket*>(client));
     if (found != clients_.end())
       Send(*found->first,
-           EncodeLanded(LandedMessage{order.url, order.folder, path, notice.contentType}));
+           EncodeLanded(LandedCopy{order.request.url, order.folder(), path, notice.contentType}));
   });
   idleTimer_.setSingleShot(true);
   idleTimer_.setInterval(idleTimeout);
@@ -144,7 +144,7 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Unstage:
         if (const auto order = ParseUnstage(*message))
-          staged_.unstage(socket, order->url, order->folder);
+          staged_.unstage(socket, order->request.url, order->folder());
         break;
       case MessageKind::Notice:
       case MessageKind::FieldNotice:
@@ -163,7 +163,7 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
   answer->requestKind = message.kind;
   clients_[socket].answers.push_back(answer);
   QPointer<QLocalSocket> client(socket);
-  std::optional<DownloadRequest> request = ParseRequest(message);
+  std::optional<FileRequest> request = ParseRequest(message);
   // The server's validators go only to a client that asked for them.
   const bool validators = request && request->validators;
   const auto done = [this, client, answer, validators](DownloadNotice notice) {

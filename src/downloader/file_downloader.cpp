@@ -111,7 +111,7 @@ bool FileDownloader::refuse(const char* reason, const std::string& detail) {
   return false;
 }
 
-bool FileDownloader::begin(const DownloadRequest& request,
+bool FileDownloader::begin(const FileRequest& request,
                            std::shared_ptr<const ConnectionSetup> connection) {
   abandon();
   if (HoldsZeroByte(request.url) || HoldsZeroByte(request.path))
@@ -149,15 +149,17 @@ void FileDownloader::setConditional(const std::string& ifNoneMatch,
   curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, conditionalHeaders_);
 }
 
-bool FileDownloader::begin(const StageOrder& order,
+bool FileDownloader::begin(const StagedFile& staged,
                            std::shared_ptr<const ConnectionSetup> connection) {
+  const FileRequest& order = staged.request;
+  const std::string& folder = staged.folder();
   abandon();
-  if (HoldsZeroByte(order.url) || HoldsZeroByte(order.folder))
+  if (HoldsZeroByte(order.url) || HoldsZeroByte(folder))
     return refuse(failure::kBadRequest, "a zero byte in the URL or folder");
-  if (!PathFromText(order.folder).is_absolute())
-    return refuse(failure::kBadRequest, "not an absolute folder: " + order.folder);
+  if (!PathFromText(folder).is_absolute())
+    return refuse(failure::kBadRequest, "not an absolute folder: " + folder);
   targetPath_.clear();
-  if (!prepare(order.url, order.referer, order.maxSize, order.minPicture, order.folder,
+  if (!prepare(order.url, order.referer, order.maxSize, order.minPicture, folder,
                std::move(connection)))
     return false;
   setConditional(order.ifNoneMatch, order.ifModifiedSince);

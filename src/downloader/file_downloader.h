@@ -71,13 +71,13 @@ class FileDownloader {
   // holding a zero byte (the C calls would see a shorter text), or a URL that
   // is not http, https or ftp; failure() then tells which. `connection`: the
   // settings of the client that asked; null for the downloader's own.
-  bool begin(const DownloadRequest& request,
+  bool begin(const FileRequest& request,
              std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // Fetching ahead: prepares the download of `order` into its folder, under a
   // name not known while the transfer runs; conditional as a request is. It ends with keep() and
   // then commit() or abandon(), never with finish().
-  bool begin(const StageOrder& order, std::shared_ptr<const ConnectionSetup> connection = nullptr);
+  bool begin(const StagedFile& order, std::shared_ptr<const ConnectionSetup> connection = nullptr);
 
   // The handle whose transfer fetches the begun download.
   CURL* handle() const { return easy_; }

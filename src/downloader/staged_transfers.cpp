@@ -71,12 +71,13 @@ StagedTransfers::Transfer* StagedTransfers::find(Client client, const std::strin
   return found == queue->second.untaken.end() ? nullptr : found->second;
 }
 
-bool StagedTransfers::stage(Client client, const StageOrder& order,
+bool StagedTransfers::stage(Client client, const StagedFile& order,
                             std::shared_ptr<const ConnectionSetup> connection) {
+  leftovers_.folderUsed(order.folder);
   auto existing = clients_.find(client);
   if (existing != clients_.end()) {
     ClientQueue& queue = existing->second;
-    if (queue.untaken.contains(Key(order.url, order.folder))) {
+    if (queue.untaken.contains(Key(order.request.url, order.folder()))) {
       queue.jobs = std::max(1, order.jobs);
       return true;  // staged already
     }
@@ -89,7 +90,7 @@ bool StagedTransfers::stage(Client client, const StageOrder& order,
   transfer->client = client;
   transfer->order = order;
   transfer->connection = std::move(connection);
-  queue.untaken.emplace(Key(order.url, order.folder), transfer.get());
+  queue.untaken.emplace(Key(order.request.url, order.folder()), transfer.get());
   queue.transfers.push_back(std::move(transfer));
   ++copiesStaged_;
   startMore(client);
@@ -103,20 +104,19 @@ void StagedTransfers::unstage(Client client, const std::string& url, const std::
   }
 }
 
-bool StagedTransfers::take(Client client, const DownloadRequest& request,
+bool StagedTransfers::take(Client client, const FileRequest& request,
                            const std::shared_ptr<const ConnectionSetup>& connection, Taken taken) {
-  Transfer* transfer = find(client, request.url, FolderOfPath(request.path));
+  const std::string folder = FolderOfPath(request.path);
+  leftovers_.folderUsed(folder);
+  Transfer* transfer = find(client, request.url, folder);
   if (transfer == nullptr)
     return false;
-  if (transfer->order.referer != request.referer || transfer->order.maxSize != request.maxSize ||
-      transfer->order.minPicture != request.minPicture || transfer->connection != connection ||
-      transfer->order.ifNoneMatch != request.ifNoneMatch ||
-      transfer->order.ifModifiedSince != request.ifModifiedSince) {
+  if (!transfer->order.request.askedAlike(request) || transfer->connection != connection) {
     remove(*transfer);  // fetched otherwise than asked now: of no use
     startMore(client);
     return false;
   }
-  clients_[client].untaken.erase(Key(transfer->order.url, transfer->order.folder));
+  clients_[client].untaken.erase(Key(transfer->order.request.url, transfer->order.folder()));
   transfer->takenPath = request.path;
   transfer->taken = std::move(taken);
   switch (transfer->state) {
@@ -205,7 +205,7 @@ void StagedTransfers::startMore(Client client) {
     if (running >= queue->second.jobs || next == transfers.end())
       break;
     // One the crawl asks for now is fetched whatever the room.
-    if ((*next)->takenPath.empty() && !roomFor(queue->second, (*next)->order.folder))
+    if ((*next)->takenPath.empty() && !roomFor(queue->second, (*next)->order.folder()))
       break;
     start(**next);
   }
@@ -218,7 +218,7 @@ void StagedTransfers::start(Transfer& transfer) {
   transfer.file = freeDownloader();
   FileDownloader& file = *transfer.file;
   CURL* easy = file.handle();
-  const StageOrder& order = transfer.order;
+  const StagedFile& order = transfer.order;
   // The name is given by the request that takes the copy.
   if (file.begin(order, transfer.connection)) {
     running_[easy] = &transfer;
@@ -265,8 +265,10 @@ void StagedTransfers::finished(CURL* easy, int result) {
   loop_.stop(easy);
   // While it waits to be asked for, the copy holds neither a descriptor nor
   // the transfer's handle, which goes to the next transfer.
-  if (std::string path = transfer.file->releaseKept(); !path.empty())
+  if (std::string path = transfer.file->releaseKept(); !path.empty()) {
+    leftovers_.copyKept(transfer.order.folder, path);
     transfer.copy = std::make_unique<StagedCopy>(std::move(path), record_);
+  }
   releaseDownloader(transfer);
   const Client client = transfer.client;
   if (transfer.taken) {
@@ -307,12 +309,15 @@ void StagedTransfers::releaseDownloader(Transfer& transfer) {
 
 void StagedTransfers::remove(Transfer& transfer) {
   releaseDownloader(transfer);
-  transfer.copy.reset();
+  if (transfer.copy) {
+    transfer.copy.reset();
+    leftovers_.copyGone(transfer.order.folder);
+  }
   auto queue = clients_.find(transfer.client);
   if (queue == clients_.end())
     return;
   if (transfer.takenPath.empty()) {
-    queue->second.untaken.erase(Key(transfer.order.url, transfer.order.folder));
+    queue->second.untaken.erase(Key(transfer.order.request.url, transfer.order.folder()));
     ++copiesUnused_;
   }
   auto& transfers = queue->second.transfers;

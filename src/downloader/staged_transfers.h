@@ -12,6 +12,7 @@
 #include "downloader/curl_event_loop.h"
 #include "downloader/download_limits.h"
 #include "downloader/file_downloader.h"
+#include "downloader/leftover_copies.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
@@ -33,7 +34,10 @@ namespace harvel {
 // answered 304, as not modified, with no file). Clients never see each other's
 // copies; a copy that is unstaged, or whose client leaves, is removed. Copies
 // not yet asked for never take more than half of the room left on the disk,
-// nor its last 8 MiB, which the crawl's own files and record need.
+// nor its last 8 MiB, which the crawl's own files and record need. The names
+// of the copies are also listed beside them, and the first time a folder is
+// staged or asked into, the copies a downloader killed earlier left there are
+// removed (LeftoverCopies).
 class StagedTransfers {
  public:
   // A client is one connection to the downloader: what it stages is its own.
@@ -58,7 +62,7 @@ class StagedTransfers {
   // refused and changes nothing (its jobs count included). `connection`: the
   // client's settings now (null: the downloader's own); the copy is fetched
   // with them and serves only a request made with them.
-  bool stage(Client client, const StageOrder& order,
+  bool stage(Client client, const StagedFile& order,
              std::shared_ptr<const ConnectionSetup> connection = nullptr);
   void unstage(Client client, const std::string& url, const std::string& folder);
   // False when `client` has no copy of `request`'s URL staged into its folder
@@ -66,7 +70,7 @@ class StagedTransfers {
   // if-modified-since and connection settings;
   // otherwise `taken` is called once the copy is in place or has failed
   // (from inside this call when it is ready).
-  bool take(Client client, const DownloadRequest& request,
+  bool take(Client client, const FileRequest& request,
             const std::shared_ptr<const ConnectionSetup>& connection, Taken taken);
   // The client left: its transfers end and its copies are removed; takes not
   // yet answered are answered as failed.
@@ -76,7 +80,7 @@ class StagedTransfers {
 
   // Called when the copy of an order that asked to be told (tellLanded) has
   // landed and waits to be asked for: where it lies, and how it ended.
-  using Landed = std::function<void(Client client, const StageOrder& order, const std::string& path,
+  using Landed = std::function<void(Client client, const StagedFile& order, const std::string& path,
                                     const DownloadNotice& notice)>;
   void setLandedListener(Landed landed) { landed_ = std::move(landed); }
 
@@ -93,7 +97,7 @@ class StagedTransfers {
   enum class State { Waiting, Running, Done };
   struct Transfer {
     Client client;
-    StageOrder order;
+    StagedFile order;
     std::shared_ptr<const ConnectionSetup> connection;
     State state = State::Waiting;
     std::unique_ptr<FileDownloader> file;  // while it runs
@@ -125,6 +129,8 @@ class StagedTransfers {
 
   DownloadLimits limits_;
   TemporaryFileRecord* record_ = nullptr;
+  // What a downloader killed earlier left in the folders staged or asked into.
+  LeftoverCopies leftovers_;
   CurlEventLoop loop_;
   std::map<Client, ClientQueue> clients_;
   std::map<CURL*, Transfer*> running_;

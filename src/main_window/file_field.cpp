@@ -18,11 +18,7 @@ FileField::FileField(const char* name, const QString& buttonCaption, const QStri
   dialog_->setAcceptMode(QFileDialog::AcceptOpen);
   dialog_->setFileMode(QFileDialog::ExistingFile);
   dialog_->setNameFilter(filter);
-  runner_ = [](QFileDialog& dialog) -> std::optional<QString> {
-    if (dialog.exec() != QDialog::Accepted)
-      return std::nullopt;
-    return dialog.selectedFiles().value(0);
-  };
+  dialog_->setWindowModality(Qt::WindowModal);
 
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
@@ -37,9 +33,26 @@ void FileField::browse() {
     dialog_->setDirectory(current.absolutePath());
     dialog_->selectFile(current.fileName());
   }
-  const std::optional<QString> chosen = runner_(*dialog_);
+  if (runner_) {
+    take(runner_(*dialog_));
+    return;
+  }
+  if (dialog_->isVisible())
+    return;
+  connect(
+      dialog_, &QDialog::finished, this,
+      [this](int result) {
+        take(result == QDialog::Accepted ? std::optional<QString>(dialog_->selectedFiles().value(0))
+                                         : std::nullopt);
+      },
+      Qt::SingleShotConnection);
+  dialog_->open();
+}
+
+void FileField::take(const std::optional<QString>& chosen) {
   if (chosen && !chosen->isEmpty())
     edit_->setText(*chosen);
+  edit_->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace harvel

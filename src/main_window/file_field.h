@@ -14,8 +14,9 @@ namespace harvel {
 // name replaces it, a cancelled dialog leaves it.
 class FileField : public QWidget {
  public:
-  // Shows the prepared dialog and gives the chosen name, or nullopt when the
-  // user cancelled. The default runs the dialog modally; tests answer it.
+  // Answers the prepared dialog at once with the chosen name, or nullopt when
+  // the user cancelled: tests answer it so. Without one the dialog is opened
+  // window-modal and answered when it closes; nothing waits for it.
   using Runner = std::function<std::optional<QString>(QFileDialog&)>;
 
   // `name`: the object name of the box; the button is named with "Btn" in
@@ -25,6 +26,7 @@ class FileField : public QWidget {
 
   void setRunner(Runner runner) { runner_ = std::move(runner); }
   void browse();
+  QFileDialog* dialog() const { return dialog_; }
 
   QLineEdit* edit() const { return edit_; }
   QPushButton* button() const { return button_; }
@@ -35,6 +37,7 @@ class FileField : public QWidget {
   QPushButton* button_;
   QFileDialog* dialog_;
   Runner runner_;
+  void take(const std::optional<QString>& chosen);
 };
 
 }  // namespace harvel

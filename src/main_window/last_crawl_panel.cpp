@@ -10,6 +10,9 @@ LastCrawlPanel::LastCrawlPanel(QWidget* parent) : QLabel(parent) {
 void LastCrawlPanel::loaded() {
   landed_.clear();
   failures_.clear();
+  collected_ = 0;
+  tooSmall_ = 0;
+  stopped_ = false;
   clear();
   setToolTip(QString());
   hide();
@@ -18,17 +21,35 @@ void LastCrawlPanel::loaded() {
 void LastCrawlPanel::requestEnded(const RequestRecord& record) {
   if (record.outcome.landed) {
     landed_.add(record.path);
+  } else if (record.outcome.tooSmall) {
+    ++tooSmall_;
   } else if (record.outcome.failed()) {
     failures_.add(QString::fromStdString(RequestRecordText(record)));
   }
+  if (record.outcome.alreadyCollected)
+    ++collected_;
 }
 
 void LastCrawlPanel::unloaded() {
-  if (failures_.count() == 0)
-    return;
-  setText(QStringLiteral("前回の巡回: 取得 %1 / 失敗 %2")
-              .arg(landed_.stillThere())
-              .arg(failures_.count()));
+  showResult();
+}
+
+void LastCrawlPanel::markStopped() {
+  stopped_ = true;
+  showResult();
+}
+
+void LastCrawlPanel::showResult() {
+  QString text = QStringLiteral("前回の巡回: 取得 %1 / 失敗 %2")
+                     .arg(landed_.stillThere())
+                     .arg(failures_.count());
+  if (collected_ > 0)
+    text += QStringLiteral(" / 取得済 %1").arg(collected_);
+  if (tooSmall_ > 0)
+    text += QStringLiteral(" / 小さい画像 %1").arg(tooSmall_);
+  if (stopped_)
+    text += QStringLiteral(" (中止)");
+  setText(text);
   setToolTip(failures_.toolTip());
   show();
 }

@@ -8,10 +8,11 @@
 
 namespace harvel {
 
-// The main window's status-bar panel for the last crawl that had failures:
-// "前回の巡回: 取得 N / 失敗 M", its tool tip the latest failures with their
-// reasons (as the crawl window's 失敗:N panel lists them). It appears when
-// such a crawl ends, since the crawl window closes itself soon after, and
+// The main window's status-bar panel for the last crawl: "前回の巡回: 取得 N /
+// 失敗 M", then "/ 取得済 K" and "/ 小さい画像 L" when there were any, and
+// "(中止)" for a crawl that was stopped; its tool tip the latest failures with
+// their reasons (as the crawl window's 失敗:N panel lists them). It appears
+// when a crawl ends, since the crawl window closes itself soon after, and
 // stays until the next crawl starts. 取得 counts the files that landed and
 // are still in the folder when the crawl ends: a page read only for its links
 // is not one of them.
@@ -21,6 +22,8 @@ class LastCrawlPanel : public QLabel, public CrawlObserver {
   explicit LastCrawlPanel(QWidget* parent = nullptr);
 
   const FailureList& failures() const { return failures_; }
+  // The crawl that just ended was stopped by the user.
+  void markStopped();
 
   // CrawlObserver
   void loaded() override;
@@ -28,8 +31,13 @@ class LastCrawlPanel : public QLabel, public CrawlObserver {
   void unloaded() override;
 
  private:
+  void showResult();
+
   LandedPaths landed_;
   FailureList failures_;
+  int collected_ = 0;
+  int tooSmall_ = 0;
+  bool stopped_ = false;
 };
 
 }  // namespace harvel

@@ -11,19 +11,23 @@ namespace harvel {
 // open or save starts.
 class ListFileDialog {
  public:
-  // Shows the prepared dialog and gives the chosen name, or nullopt when the
-  // user cancelled. The default runs the dialog modally; tests answer it.
+  // Answers the prepared dialog at once with the chosen name, or nullopt when
+  // the user cancelled: tests answer it so. Without one the dialog is opened
+  // window-modal and answered when the user closes it, the event loop (and a
+  // crawl) going on meanwhile.
   using Runner = std::function<std::optional<QString>(QFileDialog&)>;
+  // Gets the chosen name, or an empty text when the user cancelled.
+  using Answer = std::function<void(const QString& name)>;
 
   explicit ListFileDialog(QWidget* parent);
 
   void setRunner(Runner runner) { runner_ = std::move(runner); }
 
-  // Runs the dialog as an open or a save dialog. Returns the chosen name, or an
-  // empty text when the user cancelled (the remembered name is then kept for
-  // the next dialog).
-  QString askOpen() { return ask(QFileDialog::AcceptOpen); }
-  QString askSave() { return ask(QFileDialog::AcceptSave); }
+  // Shows the dialog as an open or a save dialog; `answer` gets the chosen
+  // name, or an empty text when the user cancelled (the remembered name is then
+  // kept for the next dialog).
+  void askOpen(Answer answer) { ask(QFileDialog::AcceptOpen, std::move(answer)); }
+  void askSave(Answer answer) { ask(QFileDialog::AcceptSave, std::move(answer)); }
 
   QFileDialog& dialog() { return *dialog_; }
   const QString& fileName() const { return fileName_; }
@@ -32,7 +36,8 @@ class ListFileDialog {
   static constexpr const char* kFilter = "Harvelリストファイル(*.hvl)";
 
  private:
-  QString ask(QFileDialog::AcceptMode mode);
+  void ask(QFileDialog::AcceptMode mode, Answer answer);
+  void answerWith(const std::optional<QString>& chosen, const Answer& answer);
 
   QFileDialog* dialog_;
   Runner runner_;

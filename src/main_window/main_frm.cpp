@@ -3,27 +3,36 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QMessageBox>
+#include <QKeyEvent>
 #include <QStatusBar>
 
 #include "main_window/harvel_addresses.h"
 #include "main_window/harvel_version.h"
+#include "main_window/window_boxes.h"
 
 namespace harvel {
 
 MainFrm::MainFrm(MainFrmServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), commonDialog1_(this) {
+    : QMainWindow(parent),
+      services_(std::move(services)),
+      commonDialog1_(this),
+      keptList_(services_.keptListFolder) {
   if (!services_.openUrl) {
     services_.openUrl = [](const QUrl& page) { QDesktopServices::openUrl(page); };
   }
+  // The boxes never wait: a crawl runs inside the event loop they would stop.
   if (!services_.showMessage) {
-    services_.showMessage = [this](const QString& text) {
-      QMessageBox::warning(this, QStringLiteral("Harvel"), text);
-    };
+    services_.showMessage = [this](const QString& text) { OpenMessageBox(this, ListView1, text); };
   }
   if (!services_.confirm) {
-    services_.confirm = [this](const QString& question) {
-      return QMessageBox::question(this, QStringLiteral("Harvel"), question) == QMessageBox::Yes;
+    services_.confirm = [this](const QString& question, std::function<void(bool)> answered) {
+      OpenQuestionBox(this, ListView1, question, std::move(answered));
+    };
+  }
+  if (!services_.choose) {
+    services_.choose = [this](const QString& question, const QStringList& choices,
+                              std::function<void(int)> answered) {
+      OpenChoiceBox(this, ListView1, question, choices, std::move(answered));
     };
   }
   if (!services_.endProgram) {
@@ -44,6 +53,7 @@ MainFrm::MainFrm(MainFrmServices services, QWidget* parent)
   connect(ListView1, &QAbstractItemView::doubleClicked, this, &MainFrm::ListView1_DblClick,
           Qt::QueuedConnection);
   connect(ListView1, &QAbstractItemView::clicked, this, &MainFrm::ListView1_Click);
+  ListView1->installEventFilter(this);
   connect(UserSetChk, &QCheckBox::stateChanged, this, &MainFrm::UserSetChk_Click);
   connect(Slider1, &QSlider::valueChanged, this, &MainFrm::Slider1_Change);
 
@@ -57,9 +67,40 @@ MainFrm::MainFrm(MainFrmServices services, QWidget* parent)
     if (ListView1->currentIndex().isValid())
       setCurrentRow(ListView1->currentIndex().row());
   });
+
+  // Every change of the list is kept at once (after the crawl, while one runs).
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(&list_, signal, this, &MainFrm::listChanged);
+  connect(&list_, &QAbstractItemModel::dataChanged, this, &MainFrm::listChanged);
+  connect(&list_, &QAbstractItemModel::modelReset, this, &MainFrm::listChanged);
 }
 
 MainFrm::~MainFrm() = default;
+
+bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != ListView1 || event->type() != QEvent::KeyPress)
+    return QMainWindow::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F5) {
+    // From the event loop, as a double click: the crawl runs inside its handler.
+    QMetaObject::invokeMethod(this, &MainFrm::GetBtn_Click, Qt::QueuedConnection);
+    return true;
+  }
+  if (key == Qt::Key_Delete) {
+    if (currentRow() < 0)
+      return true;
+    const CrawlTarget row = list_.row(currentRow());
+    services_.confirm(
+        QStringLiteral("「%1」をリストから削除しますか?").arg(QString::fromStdString(row.title)),
+        [this, row](bool yes) {
+          // The row asked about, if it is still the selected one.
+          if (yes && currentRow() >= 0 && list_.row(currentRow()) == row)
+            DelBtn_Click();
+        });
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
 
 void MainFrm::bindOptions() {
   options_.bind(Check::UserSet, UserSetChk);
@@ -84,6 +125,10 @@ void MainFrm::bindOptions() {
                               settingsDialog_->collect().minPictureHeight());
   options_.bindSpeedLevel(&SpeedLevel);
   options_.bindOnlyNew(settingsDialog_->collect().onlyNew());
+  options_.bindSameSite(settingsDialog_->collect().sameSite());
+  options_.bindAllLinks(settingsDialog_->collect().allLinks());
+  options_.bindNextPages(settingsDialog_->collect().nextPages());
+  options_.bindUrlRules(settingsDialog_->collect().urlRules());
 }
 
 QString MainFrm::statusPanelText(int panel) const {
@@ -107,8 +152,46 @@ CrawlTarget MainFrm::editedRow() const {
           LevelTxt->text().toStdString()};
 }
 
+void MainFrm::listChanged() {
+  if (!keeping_)
+    return;
+  listUnsaved_ = true;
+  if (crawlsRunning_ == 0)
+    keepList();
+}
+
+void MainFrm::keepList() {
+  if (!listUnsaved_)
+    return;
+  listUnsaved_ = false;
+  std::string error;
+  if (keptList_.save(list_.rows(), &error) || saveFailureTold_)
+    return;
+  saveFailureTold_ = true;  // once a run: the next change would only say it again
+  services_.showMessage(
+      QStringLiteral("収集リストを保存できませんでした。次に起動したときには今のリストが"
+                     "表示されません。\n\n%1\n%2")
+          .arg(QString::fromStdString(keptList_.path()), QString::fromStdString(error)));
+}
+
+void MainFrm::restoreList() {
+  const KeptList::Restored kept = keptList_.restore();
+  if (kept.rows) {
+    list_.appendAll(*kept.rows);
+  } else {
+    list_.append({kBuiltInRowTitle, kHomePageUrl, kBuiltInRowLevel});
+  }
+  if (!kept.problem.empty()) {
+    services_.showMessage(
+        QStringLiteral("保存されていた収集リストを読み込めなかったため、最初のリストで"
+                       "始めます。読み込めなかったファイルは次の名前で残してあります。\n\n%1")
+            .arg(QString::fromStdString(kept.problem)));
+  }
+  keeping_ = keptList_.enabled();
+}
+
 void MainFrm::Form_Load() {
-  list_.append({kBuiltInRowTitle, kHomePageUrl, kBuiltInRowLevel});
+  restoreList();
   Slider1->setValue(kDefaultSpeedLevel);
   SpeedLevel = kDefaultSpeedLevel;
   setWindowTitle(QStringLiteral("Harvel Ver.%1.%2.%3")
@@ -132,6 +215,8 @@ void MainFrm::Form_Unload() {
   unloaded_ = true;
   if (services_.closeCrawlWindow)
     services_.closeCrawlWindow();
+  crawlsRunning_ = 0;  // the crawl is closed; the list may be written now
+  keepList();
   if (services_.closeDownloader)
     services_.closeDownloader();
   services_.endProgram();
@@ -175,7 +260,23 @@ void MainFrm::ListView1_DblClick() {
   if (list_.rowCount() == 0 || currentRow() < 0 || !services_.startCrawl)
     return;
   const CrawlTarget row = list_.row(currentRow());  // the list may change during the crawl
+  // The kept list is not written while a crawl runs; what changed meanwhile is
+  // written when the outermost crawl start returns.
+  const bool outermost = crawlsRunning_++ == 0;
+  if (outermost) {
+    lastCrawlFolder_->hide();
+    lastCrawlTitle_ = row.title;
+  }
   const CrawlStartResult result = services_.startCrawl(row);
+  if (crawlsRunning_ > 0 && --crawlsRunning_ == 0)
+    keepList();
+  if (outermost && !unloaded_) {
+    if (result.outcome == CrawlOutcome::Closed)
+      lastCrawl_->markStopped();
+    const bool crawled =
+        result.outcome == CrawlOutcome::Completed || result.outcome == CrawlOutcome::Closed;
+    lastCrawlFolder_->setVisible(crawled);
+  }
   if (!result.settingsError.empty()) {
     services_.showMessage(
         QStringLiteral("詳細設定の接続の設定を使えないため、巡回を始めませんでした。\n\n%1")
@@ -213,11 +314,13 @@ void MainFrm::IDM_LIST_FORGET_Click() {
           "フォルダのファイルは消しません。次に「取得済みのファイルは取得しない」で"
           "巡回すると、記録にあったファイルももう一度取得します。")
           .arg(title);
-  if (!services_.confirm(question))
-    return;
-  const QString result = services_.forgetRecord(title.toStdString());
-  if (!result.isEmpty())
-    services_.showMessage(result);
+  services_.confirm(question, [this, title](bool yes) {
+    if (!yes)
+      return;
+    const QString result = services_.forgetRecord(title.toStdString());
+    if (!result.isEmpty())
+      services_.showMessage(result);
+  });
 }
 
 void MainFrm::GetBtn_Click() {

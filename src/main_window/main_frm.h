@@ -14,6 +14,7 @@
 
 #include "main_window/collection_list_model.h"
 #include "main_window/control_options.h"
+#include "main_window/kept_list.h"
 #include "main_window/last_crawl_panel.h"
 #include "main_window/list_file_dialog.h"
 #include "main_window/main_frm_services.h"
@@ -72,12 +73,17 @@ class MainFrm : public QMainWindow {
   void IDM_LIST_ALLDEL_Click() { AllDelBtn_Click(); }
   // 取得記録を消去: the selected row's record of what was collected, after a question.
   void IDM_LIST_FORGET_Click();
+  // フォルダを開く: the folder of the last crawl's target.
+  void IDM_FILE_FOLDER_Click();
   void IDM_TOOL_SETTINGS_Click();
   void IDM_HELP_HARVEL_Click();
   void IDM_HELP_HP_Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // The list's keys: Enter or F5 gets the selected row's files, Delete removes
+  // the row after a question.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildControls();
@@ -86,6 +92,11 @@ class MainFrm : public QMainWindow {
   void bindOptions();
   void setCurrentRow(int row);
   CrawlTarget editedRow() const;
+  // The kept list: read at start (or the built-in row), written after each change.
+  void restoreList();
+  void listChanged();
+  void keepList();
+  void openListFile(const QString& name);
 
   MainFrmServices services_;
   CollectionListModel list_;
@@ -94,6 +105,11 @@ class MainFrm : public QMainWindow {
   SettingsDialog* settingsDialog_ = nullptr;
   std::int16_t SpeedLevel = 0;
   bool unloaded_ = false;
+  KeptList keptList_;
+  bool keeping_ = false;      // from the end of the start-up on
+  bool listUnsaved_ = false;  // changed since the last write
+  bool saveFailureTold_ = false;
+  int crawlsRunning_ = 0;  // crawl starts under way, nested ones included
 
   // Controls, named as the window names them.
   QTreeView* ListView1 = nullptr;
@@ -132,6 +148,8 @@ class MainFrm : public QMainWindow {
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
   LastCrawlPanel* lastCrawl_ = nullptr;
+  QLabel* lastCrawlFolder_ = nullptr;  // the link フォルダを開く beside it
+  std::string lastCrawlTitle_;
 };
 
 }  // namespace harvel

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "crawl/option_table.h"
+#include "main_window/check_captions.h"
 #include "main_window/harvel_addresses.h"
 #include "main_window/main_frm.h"
 #include "widgets/list_view.h"
@@ -41,10 +42,10 @@ QLineEdit* MakeTextBox(const char* name, const char* text, const QRect& geometry
   return edit;
 }
 
-// A check box with the caption and starting state kCheckOptions gives the option.
+// A check box with the option's caption and the starting state kCheckOptions gives it.
 QCheckBox* MakeCheckBox(const char* name, Check check, const QRect& geometry, QWidget* parent) {
   const CheckOption& option = OptionOf(check);
-  auto* box = new QCheckBox(Text(option.caption), parent);
+  auto* box = new QCheckBox(Text(CheckCaption(check)), parent);
   box->setObjectName(QString::fromLatin1(name));
   box->setChecked(option.onByDefault);
   box->setGeometry(geometry);
@@ -170,7 +171,15 @@ void MainFrm::buildControls() {
   statusBar1->addWidget(StatusPanel2, 1);
   lastCrawl_ = new LastCrawlPanel(statusBar1);
   statusBar1->addWidget(lastCrawl_, 0);
-  lastCrawl_->hide();  // until a crawl ends with failures
+  lastCrawl_->hide();  // until a crawl ends
+  lastCrawlFolder_ = new QLabel(
+      QStringLiteral("<a href=\"folder\">%1</a>").arg(Text("フォルダを開く")), statusBar1);
+  lastCrawlFolder_->setObjectName(QStringLiteral("StatusBar1LastCrawlFolder"));
+  lastCrawlFolder_->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                            Qt::LinksAccessibleByKeyboard);
+  statusBar1->addWidget(lastCrawlFolder_, 0);
+  lastCrawlFolder_->hide();
+  connect(lastCrawlFolder_, &QLabel::linkActivated, this, &MainFrm::IDM_FILE_FOLDER_Click);
   setStatusBar(statusBar1);
 
   // The tab order follows the eye: list, its buttons, then the right column.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <string>
@@ -37,15 +38,27 @@ struct MainFrmServices {
   std::function<void()> endProgram;
   // Opens a web page in the user's browser; failures are ignored.
   std::function<void(const QUrl& page)> openUrl;
-  // Tells the user something went wrong (a message box by default).
+  // Tells the user something went wrong (by default a box over the main window
+  // that blocks neither the window's event loop nor a crawl).
   std::function<void(const QString& text)> showMessage;
-  // Asks a yes-or-no question (a message box by default); true for yes.
-  std::function<bool(const QString& question)> confirm;
+  // Asks a yes-or-no question (by default such a box); `answered` is called,
+  // now or later, with true for yes.
+  std::function<void(const QString& question, std::function<void(bool yes)> answered)> confirm;
+  // Asks which of `choices` (the buttons' captions) to take; `answered` gets
+  // the index of the one chosen, or -1 when the question was cancelled.
+  std::function<void(const QString& question, const QStringList& choices,
+                     std::function<void(int choice)> answered)>
+      choose;
   // Removes the record of what the title's folder collected (the only-new
   // option), touching no file; what to tell the user, or "" for nothing.
   std::function<QString(const std::string& title)> forgetRecord;
+  // Opens the folder of the title's files in the file manager; false when it
+  // cannot be opened (not there, or no file manager answered), with its path.
+  std::function<bool(const std::string& title, QString* folder)> openCrawlFolder;
   // The settings kept between runs (the 詳細設定 dialog's 表示 and 接続).
   KeptSettings keptSettings;
+  // Where the collection list is kept between runs (UTF-8); empty: it is not.
+  std::string keptListFolder;
 };
 
 }  // namespace harvel

@@ -46,17 +46,22 @@ SettingsOrder OrderOf(const ConnectionSettings& settings) {
   return order;
 }
 
-DownloadRequest ProtocolRequest(const FileRequest& request) {
-  return DownloadRequest{request.url, request.path, request.referer, request.maxSize,
-                         request.minPicture};
+// The frame of a request without its referer and its conditional fields:
+// those are left out when they would not fit, the URL and path never.
+bool FitsWithoutReferer(const FileRequest& request) {
+  FileRequest plain{request.url, request.path};
+  plain.maxSize = request.maxSize;
+  plain.minPicture = request.minPicture;
+  return FieldRequestLength(plain) - kFrameHeaderLength <= kMaxPayloadLength;
 }
 
-// The frame of a request without its referer: the referer is left out when
-// it would not fit, the URL and path never.
-bool FitsWithoutReferer(const FileRequest& request) {
-  DownloadRequest plain = ProtocolRequest(request);
-  plain.referer.clear();
-  return FieldRequestLength(plain) - kFrameHeaderLength <= kMaxPayloadLength;
+// What a downloader's hello tells, as the channel keeps it: its features only
+// where the agreed version has them.
+Hello AgreedPeer(const Hello& answer) {
+  Hello peer{AgreedVersion(kChannelVersion, answer.version), {}};
+  if (peer.version >= kChannelVersion)
+    peer.features = answer.features;
+  return peer;
 }
 
 }  // namespace
@@ -85,22 +90,8 @@ bool DownloaderChannel::connectToRunning() {
   QLocalSocket* socket = connectSocket(*endpoint);
   if (socket == nullptr)
     return false;
-  if (greet(*socket)) {
-    const int agreed = version_;
-    const bool stages = peerStages_;
-    const bool judges = peerJudgesPictures_;
-    const bool tells = peerTellsLanded_;
-    const bool stagesConditional = peerStagesConditional_;
-    const bool takesSettings = peerTakesSettings_;
-    const bool conditional = peerConditional_;
-    attach(socket);
-    version_ = agreed;
-    peerStages_ = stages;
-    peerJudgesPictures_ = judges;
-    peerTellsLanded_ = tells;
-    peerStagesConditional_ = stagesConditional;
-    peerTakesSettings_ = takesSettings;
-    peerConditional_ = conditional;
+  if (std::optional<Hello> peer = greet(*socket)) {
+    attach(socket, std::move(*peer));
     return true;
   }
   const bool droppedAtHello = socket->state() != QLocalSocket::ConnectedState;
@@ -111,8 +102,7 @@ bool DownloaderChannel::connectToRunning() {
   socket = connectSocket(*endpoint);
   if (socket == nullptr)
     return false;
-  attach(socket);
-  version_ = kChannelVersion1;
+  attach(socket, Hello{});
   return true;
 }
 
@@ -127,12 +117,12 @@ QLocalSocket* DownloaderChannel::connectSocket(const std::string& endpoint) {
   return socket;
 }
 
-bool DownloaderChannel::greet(QLocalSocket& socket) {
+std::optional<Hello> DownloaderChannel::greet(QLocalSocket& socket) {
   const std::string hello = EncodeHello(Hello{kChannelVersion, {}});
   if (socket.write(hello.data(), static_cast<qint64>(hello.size())) !=
       static_cast<qint64>(hello.size())) {
     errorText_ = socket.errorString();
-    return false;
+    return std::nullopt;
   }
   socket.flush();
   FrameDecoder decoder;
@@ -147,15 +137,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
     if (auto message = decoder.next()) {
       if (message->kind != MessageKind::Hello)
         break;
-      const Hello answer = ParseHello(*message);
-      version_ = AgreedVersion(kChannelVersion, answer.version);
-      peerStages_ = version_ >= kChannelVersion && answer.has(kFeatureStage);
-      peerConditional_ = version_ >= kChannelVersion && answer.has(kFeatureConditional);
-      peerJudgesPictures_ = version_ >= kChannelVersion && answer.has(kFeatureMinPicture);
-      peerTellsLanded_ = peerStages_ && answer.has(kFeatureStageLanded);
-      peerStagesConditional_ = peerStages_ && answer.has(kFeatureStageConditional);
-      peerTakesSettings_ = version_ >= kChannelVersion && answer.has(kFeatureSettings);
-      return true;
+      return AgreedPeer(ParseHello(*message));
     }
     if (decoder.failed())
       break;
@@ -163,7 +145,7 @@ bool DownloaderChannel::greet(QLocalSocket& socket) {
   errorText_ = socket.state() == QLocalSocket::ConnectedState
                    ? QStringLiteral("the downloader did not answer the hello")
                    : socket.errorString();
-  return false;
+  return std::nullopt;
 }
 
 bool DownloaderChannel::connectOrStart() {
@@ -212,17 +194,11 @@ void DownloaderChannel::endStartedDownloader() {
   launcher_.endStarted();
 }
 
-void DownloaderChannel::attach(QLocalSocket* socket) {
+void DownloaderChannel::attach(QLocalSocket* socket, Hello peer) {
   socket_ = socket;
   decoder_ = FrameDecoder{};
-  version_ = kChannelVersion1;
-  peerStages_ = false;
-  peerConditional_ = false;
-  peerJudgesPictures_ = false;
-  peerTellsLanded_ = false;
-  peerStagesConditional_ = false;
+  peer_ = std::move(peer);
   landed_.clear();  // the copies of an earlier connection are gone
-  peerTakesSettings_ = false;
   connect(socket_, &QLocalSocket::readyRead, this, &DownloaderChannel::readNotices);
   connect(socket_, &QLocalSocket::disconnected, this, &DownloaderChannel::connectionLost);
 }
@@ -261,28 +237,22 @@ bool DownloaderChannel::CanCarry(const FileRequest& request) const {
 }
 
 std::string DownloaderChannel::requestFrame(const FileRequest& request) const {
-  if (version_ < kChannelVersion)
+  if (peer_.version < kChannelVersion)
     return EncodeRequest(request.url, request.path);
-  DownloadRequest sent = ProtocolRequest(request);
-  // Only a downloader that states "conditional" is asked for validators.
-  if (peerConditional_) {
-    sent.validators = request.validators;
-    sent.ifNoneMatch = request.ifNoneMatch;
-    sent.ifModifiedSince = request.ifModifiedSince;
-  }
+  // Only the fields the downloader states it takes are sent: a downloader that
+  // cannot judge pictures keeps them all, as it always did, and only one that
+  // states "conditional" is asked for validators.
+  FileRequest sent = request;
   const auto tooLong = [&] {
-    return FieldRequestLength(sent) - kFrameHeaderLength > kMaxPayloadLength;
+    return FieldRequestLength(sent, &peer_) - kFrameHeaderLength > kMaxPayloadLength;
   };
   if (tooLong())
     sent.referer.clear();
-  // A downloader that cannot judge pictures keeps them all, as it always did.
-  if (!peerJudgesPictures_)
-    sent.minPicture = {};
   if (tooLong()) {
     sent.ifNoneMatch.clear();
     sent.ifModifiedSince.clear();
   }
-  return EncodeFieldRequest(sent);
+  return EncodeFieldRequest(sent, &peer_);
 }
 
 void DownloaderChannel::Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) {
@@ -294,28 +264,17 @@ void DownloaderChannel::Downloading(const FileRequest& request, std::weak_ptr<Ma
 }
 
 bool DownloaderChannel::canStage() const {
-  return isConnected() && peerStages_ && !recovering_;
+  return isConnected() && peer_.has(kFeatureStage) && !recovering_;
 }
 
-void DownloaderChannel::Stage(const StagedFile& file, int jobs) {
+void DownloaderChannel::Stage(const StagedFile& file) {
   // A staging order that cannot be delivered is only a lost head start.
   if (!canStage())
     return;
-  StageOrder order{file.url,
-                   file.folder,
-                   file.referer,
-                   file.maxSize,
-                   jobs,
-                   peerJudgesPictures_ ? file.minPicture : PictureSize{},
-                   file.tellLanded && peerTellsLanded_};
-  if (peerStagesConditional_) {
-    order.validators = file.validators;
-    order.ifNoneMatch = file.ifNoneMatch;
-    order.ifModifiedSince = file.ifModifiedSince;
-  } else if (!file.ifNoneMatch.empty() || !file.ifModifiedSince.empty()) {
-    return;  // fetched in full, the copy could answer no conditional request
-  }
-  send(EncodeStage(order));
+  // Fetched in full, the copy could answer no conditional request.
+  if (file.request.conditional() && !peer_.has(kFeatureStageConditional))
+    return;
+  send(EncodeStage(file, &peer_));
 }
 
 void DownloaderChannel::Unstage(const std::string& url, const std::string& folder) {
@@ -324,11 +283,11 @@ void DownloaderChannel::Unstage(const std::string& url, const std::string& folde
 }
 
 bool DownloaderChannel::tellsLanded() const {
-  return canStage() && peerTellsLanded_;
+  return canStage() && peer_.has(kFeatureStageLanded);
 }
 
 bool DownloaderChannel::stagesConditional() const {
-  return canStage() && peerStagesConditional_;
+  return canStage() && peer_.has(kFeatureStageConditional);
 }
 
 std::vector<LandedCopy> DownloaderChannel::takeLandedCopies() {
@@ -342,9 +301,8 @@ void DownloaderChannel::readNotices() {
   decoder_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   while (auto message = decoder_.next()) {
     if (message->kind == MessageKind::Landed) {
-      if (const std::optional<LandedMessage> landed = ParseLanded(*message))
-        landed_.push_back(
-            LandedCopy{landed->url, landed->folder, landed->path, landed->contentType});
+      if (std::optional<LandedCopy> landed = ParseLanded(*message))
+        landed_.push_back(std::move(*landed));
     } else if (message->kind == MessageKind::Settings) {
       settingsAnswer_ = ParseSettingsAnswer(*message);
     } else if (const std::optional<DownloadNotice> notice = ParseNotice(*message)) {
@@ -364,7 +322,7 @@ DownloaderChannel::SettingsResult DownloaderChannel::applySettings(
   settings_.reset();
   if (!connectOrStart())
     return SettingsResult::Unreachable;
-  if (!peerTakesSettings_) {
+  if (!peer_.has(kFeatureSettings)) {
     if (settings.empty())
       return SettingsResult::Applied;  // it keeps its own, as it always did
     errorText_ = QStringLiteral(
@@ -419,7 +377,7 @@ void DownloaderChannel::recover() {
   // that cannot take them any more ends the crawl rather than going on without.
   const bool resent =
       connectOrStart() &&
-      (!settings_ || (peerTakesSettings_ && sendSettings() == SettingsResult::Applied)) &&
+      (!settings_ || (peer_.has(kFeatureSettings) && sendSettings() == SettingsResult::Applied)) &&
       pending_.resendAll(
           [this](const FileRequest& request) { return send(requestFrame(request)); });
   recovering_ = false;

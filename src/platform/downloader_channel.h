@@ -11,6 +11,7 @@
 #include "common/connection_settings.h"
 #include "crawl/download_channel.h"
 #include "downloader/protocol/frame.h"
+#include "downloader/protocol/hello.h"
 #include "downloader/protocol/settings_message.h"
 #include "platform/downloader_launcher.h"
 #include "platform/pending_requests.h"
@@ -70,7 +71,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   void Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) override;
   bool CanCarry(const FileRequest& request) const override;
   bool canStage() const override;
-  void Stage(const StagedFile& file, int jobs) override;
+  void Stage(const StagedFile& file) override;
   void Unstage(const std::string& url, const std::string& folder) override;
   bool tellsLanded() const override;
   bool stagesConditional() const override;
@@ -95,7 +96,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   const QString& settingsWarning() const { return settingsWarning_; }
 
   // The channel version the connection speaks (0 when not connected).
-  int version() const { return isConnected() ? version_ : 0; }
+  int version() const { return isConnected() ? peer_.version : 0; }
 
   // Sends the close message to the downloader (finding it first when there is
   // no connection) and drops the connection. Unanswered requests are dropped.
@@ -108,8 +109,9 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool startAndConnect();
   void endStartedDownloader();
   QLocalSocket* connectSocket(const std::string& endpoint);
-  bool greet(QLocalSocket& socket);
-  void attach(QLocalSocket* socket);
+  // The downloader's answer to the hello; nullopt when it gave none.
+  std::optional<Hello> greet(QLocalSocket& socket);
+  void attach(QLocalSocket* socket, Hello peer);
   void detach();
   bool send(const std::string& frame);
   std::string requestFrame(const FileRequest& request) const;
@@ -123,21 +125,16 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   DownloaderLauncher launcher_;
   QLocalSocket* socket_ = nullptr;
   FrameDecoder decoder_;
-  int version_ = 0;  // the version the connection speaks
+  // The downloader as its hello stated it: the version the connection speaks
+  // and, in version 2, what it can do ("stage", "min-picture", ...). A
+  // connection without a hello speaks version 1 with no features.
+  Hello peer_{};
   PendingRequests pending_;
   bool recovering_ = false;
-  bool peerStages_ = false;                // the downloader fetches ahead (its hello says "stage")
-  bool peerTellsLanded_ = false;           // ... and tells of landed copies ("stage-landed")
-  bool peerStagesConditional_ = false;     // ... and stages conditionally ("stage-conditional")
-  std::vector<LandedCopy> landed_;         // told of, not yet taken
-  bool peerJudgesPictures_ = false;        // it judges pictures by their headers ("min-picture")
-  bool peerTakesSettings_ = false;         // its hello says "settings"
-  std::optional<SettingsOrder> settings_;  // given to every downloader from now on
+  std::vector<LandedCopy> landed_;                // told of, not yet taken
+  std::optional<SettingsOrder> settings_;         // given to every downloader from now on
   std::optional<SettingsAnswer> settingsAnswer_;  // the answer being waited for
   QString settingsWarning_;
-  // The downloader gives validators and answers conditional requests (its
-  // hello says "conditional").
-  bool peerConditional_ = false;
   QString errorText_;
 };
 

@@ -14,24 +14,6 @@ namespace {
 // until the process is gone), and then the next attempt starts a new one.
 constexpr int kMaxResends = 2;
 
-DownloadOutcome OutcomeOf(const DownloadNotice& notice) {
-  DownloadOutcome outcome;
-  outcome.landed = notice.landed;
-  outcome.reason = notice.reason;
-  outcome.reasonText = notice.reasonText;
-  outcome.httpStatus = notice.httpStatus;
-  outcome.bytes = notice.bytes;
-  outcome.elapsedMs = notice.elapsedMs;
-  outcome.contentType = notice.contentType;
-  outcome.finalUrl = notice.finalUrl;
-  outcome.detailed = notice.detailed;
-  outcome.tooSmall = notice.tooSmall;
-  outcome.etag = notice.etag;
-  outcome.lastModified = notice.lastModified;
-  outcome.notModified = notice.notModified;
-  return outcome;
-}
-
 }  // namespace
 
 void PendingRequests::add(FileRequest request, std::weak_ptr<Mailbox> mailbox) {
@@ -45,7 +27,7 @@ bool PendingRequests::answer(const DownloadNotice& notice) {
   requests_.pop_front();
   const std::string text = countText(notice.count);
   if (auto box = done.mailbox.lock()) {
-    box->outcome = OutcomeOf(notice);
+    box->outcome = static_cast<const DownloadOutcome&>(notice);
     box->text = text;
   }
   return true;

@@ -8,13 +8,15 @@
 namespace harvel {
 
 void QtShell::openFolder(const std::string& folder) {
+  openFolderNow(folder);
+}
+
+bool QtShell::openFolderNow(const std::string& folder) {
   const QString path = QString::fromStdString(folder);
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    return;
-  }
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   // Without a GUI application (harvel-cli) the desktop's opener does it.
-  QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+  return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 }
 
 }  // namespace harvel

@@ -11,6 +11,8 @@ namespace harvel {
 class QtShell : public Shell {
  public:
   void openFolder(const std::string& folder) override;
+  // Opens `folder` as openFolder does; false when no program answered.
+  bool openFolderNow(const std::string& folder);
   // Opens a file with the desktop's program for its type, the same way.
   void openFile(const std::string& file) { openFolder(file); }
 };

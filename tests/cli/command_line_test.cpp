@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/check_switches.h"
 #include "cli/cli_options.h"
 #include "crawl/option_table.h"
 
@@ -103,16 +104,17 @@ TEST(CommandLine, SwitchesAndDefaultsFollowTheOptionTable) {
     // harvel-cli opens no folder unless asked; every other option starts as the window's.
     const bool expected = option.check != Check::FolderOpen && option.onByDefault;
     EXPECT_EQ(defaults.value(option.check), expected ? 1 : 0) << option.name;
-    if (!option.cliFlag)
+    const CheckSwitch& switchOf = SwitchOf(option.check);
+    if (!switchOf.flag)
       continue;
-    const std::string flag = std::string("--") + option.cliFlag;
-    const std::string noFlag = std::string("--no-") + option.cliFlag;
+    const std::string flag = std::string("--") + switchOf.flag;
+    const std::string noFlag = std::string("--no-") + switchOf.flag;
     EXPECT_EQ(Parsed({flag, "T", "u"}).options.value(option.check), 1) << flag;
     EXPECT_EQ(Parsed({flag, noFlag, "T", "u"}).options.value(option.check), 0) << noFlag;
     const std::size_t line = help.find("  " + flag + ", " + noFlag + " ");
     ASSERT_NE(line, std::string::npos) << flag;
     const std::string words =
-        std::string(option.help).substr(0, std::string(option.help).find('\n'));
+        std::string(switchOf.help).substr(0, std::string(switchOf.help).find('\n'));
     EXPECT_NE(help.find(words, line), std::string::npos) << flag;
   }
 }

@@ -89,13 +89,14 @@ void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mai
   }
 }
 
-void FakeSiteChannel::Stage(const StagedFile& file, int jobs) {
-  staged.push_back(file.url + "," + file.folder + " " + std::to_string(jobs));
-  held.emplace(file.url + "," + file.folder,
+void FakeSiteChannel::Stage(const StagedFile& order) {
+  const FileRequest& file = order.request;
+  staged.push_back(file.url + "," + file.path + " " + std::to_string(order.jobs));
+  held.emplace(file.url + "," + file.path,
                file.referer + " " + std::to_string(file.maxSize.value_or(-1)) + " " +
                    PictureSizeText(file.minPicture) + " " + file.ifNoneMatch);
-  if (tells && file.tellLanded)
-    pump_.post(std::chrono::milliseconds(5), [this, file] { land(file); });
+  if (tells && order.tellLanded)
+    pump_.post(std::chrono::milliseconds(5), [this, order] { land(order); });
 }
 
 void FakeSiteChannel::Unstage(const std::string& url, const std::string& folder) {
@@ -104,18 +105,19 @@ void FakeSiteChannel::Unstage(const std::string& url, const std::string& folder)
   removeCopy(url + "," + folder);
 }
 
-void FakeSiteChannel::land(const StagedFile& file) {
-  const std::string key = file.url + "," + file.folder;
+void FakeSiteChannel::land(const StagedFile& order) {
+  const FileRequest& file = order.request;
+  const std::string key = file.url + "," + file.path;
   const auto page = site.find(file.url);
   if (held.count(key) == 0 || page == site.end())
     return;
-  const std::string path = file.folder + "/.copy-" + std::to_string(++copiesMade_);
+  const std::string path = file.path + "/.copy-" + std::to_string(++copiesMade_);
   std::ofstream out(PathFromText(path), std::ios::binary);
   if (!(out << page->second))
     return;
   copyFiles[key] = path;
   const auto type = contentTypes.find(file.url);
-  landed.push_back(LandedCopy{file.url, file.folder, path,
+  landed.push_back(LandedCopy{file.url, file.path, path,
                               type == contentTypes.end() ? std::string() : type->second});
 }
 

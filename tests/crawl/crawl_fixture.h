@@ -30,7 +30,7 @@ class FakeSiteChannel : public DownloadChannel {
     return request.url.size() + request.path.size() <= maxRequestLength;
   }
   bool canStage() const override { return stages; }
-  void Stage(const StagedFile& file, int jobs) override;
+  void Stage(const StagedFile& file) override;
   void Unstage(const std::string& url, const std::string& folder) override;
   bool tellsLanded() const override { return tells; }
   bool stagesConditional() const override { return conditionalStages; }

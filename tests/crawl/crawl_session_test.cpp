@@ -86,6 +86,36 @@ TEST_F(CrawlTest, AStartDuringACrawlJoinsTheRunningList) {
   EXPECT_EQ(requestedUrls().size(), 3u);
 }
 
+TEST_F(CrawlTest, APauseHoldsTheNextRequestUntilResumedAndTheRequestUnderWayFinishes) {
+  channel.site[kPage] = R"(<img src="a.gif"><img src="b.gif">)";
+  std::size_t requestsAtResume = 0;
+  channel.onRequest = [&](const std::string& url) {
+    if (url != kPage)
+      return;
+    window.setPaused(true);  // while the page is under way
+    EXPECT_TRUE(window.isPaused());
+    pump.post(Ms(10000), [&] {
+      requestsAtResume = channel.requests.size();
+      window.setPaused(false);
+    });
+  };
+  EXPECT_EQ(crawl(kPage, "1"), CrawlOutcome::Completed);
+  EXPECT_EQ(requestsAtResume, 1u);        // the page finished; nothing more was asked for
+  EXPECT_EQ(requestedUrls().size(), 3u);  // then the two pictures
+  EXPECT_GE(pump.elapsed(), Ms(10000));
+
+  // A paused crawl still ends when its window is closed, and the next one starts unpaused.
+  channel.onRequest = [&](const std::string&) {
+    window.setPaused(true);
+    pump.post(Ms(1000), [&] { window.unload(); });
+  };
+  EXPECT_EQ(crawl(kPage, "1"), CrawlOutcome::Closed);
+  EXPECT_EQ(requestedUrls().size(), 4u);
+  channel.onRequest = nullptr;
+  window.load();
+  EXPECT_FALSE(window.isPaused());
+}
+
 TEST_F(CrawlTest, ClosingDuringTheNoticeWaitEndsTheCrawl) {
   channel.site[kPage] = R"(<img src="a.gif">)";
   channel.answers = false;

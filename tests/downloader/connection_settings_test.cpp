@@ -51,7 +51,7 @@ class ConnectionSettingsTest : public ::testing::Test {
   // Fetches `path` of the site for `client`; true when it landed.
   bool fetch(RawClient& client, const std::string& path) {
     client.request(
-        DownloadRequest{site.url(path), files.file("got" + std::to_string(++count)), "", {}, {}});
+        FileRequest{site.url(path), files.file("got" + std::to_string(++count)), "", {}, {}});
     const auto message = client.message();
     const auto notice = message ? ParseNotice(*message) : std::nullopt;
     EXPECT_TRUE(notice) << path;

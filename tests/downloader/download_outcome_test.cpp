@@ -91,7 +91,7 @@ class DownloadOutcomes : public ::testing::Test {
   // Sends a version-2 request and reads its notice.
   DownloadNotice fetch(const std::string& route, const std::string& name,
                        const std::string& referer = {}, std::optional<std::int64_t> maxSize = {}) {
-    client_.request(DownloadRequest{site_.url(route), path(name), referer, maxSize, {}});
+    client_.request(FileRequest{site_.url(route), path(name), referer, maxSize, {}});
     const auto message = client_.message(60s);
     EXPECT_TRUE(message);
     if (!message)
@@ -148,7 +148,7 @@ TEST_F(DownloadOutcomes, AConditionalRequestForAnUnchangedPageTouchesNothing) {
   ASSERT_TRUE(hello);
   EXPECT_TRUE(ParseHello(*hello).has(kFeatureConditional));
   const auto ask = [this](const std::string& etag, bool validators) {
-    DownloadRequest request{site_.url("/page.html"), path("page.html"), "", {}};
+    FileRequest request{site_.url("/page.html"), path("page.html"), "", {}};
     request.validators = validators;
     request.ifNoneMatch = etag;
     client_.request(request);
@@ -223,7 +223,7 @@ TEST_F(DownloadOutcomes, ARefusedConnectionIsReportedAsSuch) {
   gone.start();
   const std::string url = gone.url("/a.gif");
   gone.stop();  // nothing listens on its port any more
-  client_.request(DownloadRequest{url, path("a.gif"), "", {}, {}});
+  client_.request(FileRequest{url, path("a.gif"), "", {}, {}});
   const auto message = client_.message(30s);
   ASSERT_TRUE(message);
   const auto notice = ParseNotice(*message);
@@ -288,7 +288,7 @@ TEST_F(DownloadOutcomes, FoldersAndNamesThatCannotBeWrittenAreReported) {
   EXPECT_EQ(FilesIn(out_.path()), std::set<std::string>{"plain-file"});
 
   // Schemes other than http, https and ftp are refused before any transfer.
-  client_.request(DownloadRequest{"file:///etc/passwd", path("passwd"), "", {}, {}});
+  client_.request(FileRequest{"file:///etc/passwd", path("passwd"), "", {}, {}});
   const auto refused = ParseNotice(client_.message(20s).value_or(Message{}));
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->reason, failure::kScheme);

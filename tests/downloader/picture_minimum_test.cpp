@@ -66,8 +66,7 @@ class PictureMinimum : public ::testing::Test {
   }
 
   DownloadNotice fetch(const std::string& name, PictureSize minimum, const std::string& as) {
-    client.request(
-        DownloadRequest{site.url("/" + name), (out.path() / as).string(), {}, {}, minimum});
+    client.request(FileRequest{site.url("/" + name), (out.path() / as).string(), {}, {}, minimum});
     const auto message = client.message();
     EXPECT_TRUE(message);
     return message ? ParseNotice(*message).value_or(DownloadNotice{}) : DownloadNotice{};
@@ -75,7 +74,7 @@ class PictureMinimum : public ::testing::Test {
 
   void stage(const std::string& name, PictureSize minimum) {
     client.sendBytes(EncodeStage(
-        StageOrder{site.url("/" + name), out.path().string(), {}, {}, 4, minimum, false}));
+        StagedFile{{site.url("/" + name), out.path().string(), {}, {}, minimum}, false, 4}));
   }
 
   TestSiteServer site;

@@ -18,11 +18,11 @@ namespace {
 using test::DecodeInPieces;
 
 TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
-  DownloadRequest request{std::string("http://e.test/a,b\0c.gif?x=1", 27),
-                          "/h/画像, 集\r\n/a.gif",
-                          "http://e.test/page.html",
-                          1234567890123,
-                          {}};
+  FileRequest request{std::string("http://e.test/a,b\0c.gif?x=1", 27),
+                      "/h/画像, 集\r\n/a.gif",
+                      "http://e.test/page.html",
+                      1234567890123,
+                      {}};
   request.validators = true;
   request.ifNoneMatch = "W/\"7,8\"";
   request.ifModifiedSince = "Tue, 01 Jul 2025 10:00:00 GMT";
@@ -130,14 +130,14 @@ TEST(ChannelVersion2, NoticesTellHowTheDownloadEnded) {
 }
 
 TEST(ChannelVersion2, AMinimumPictureGoesOutAndATooSmallPictureComesBack) {
-  DownloadRequest request{"http://e.test/a.jpg", "/p/a.jpg", "", {}, {400, 300}};
+  FileRequest request{"http://e.test/a.jpg", "/p/a.jpg", "", {}, {400, 300}};
   const auto parsed = ParseRequest(DecodeInPieces(EncodeFieldRequest(request), 7)[0]);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->minPicture, (PictureSize{400, 300}));
   const auto stage = ParseStage(DecodeInPieces(
-      EncodeStage(StageOrder{"http://e.test/a.jpg", "/p", "", {}, 2, {400, 0}, false}), 64)[0]);
+      EncodeStage(StagedFile{{"http://e.test/a.jpg", "/p", "", {}, {400, 0}}, false, 2}), 64)[0]);
   ASSERT_TRUE(stage);
-  EXPECT_EQ(stage->minPicture, (PictureSize{400, 0}));
+  EXPECT_EQ(stage->request.minPicture, (PictureSize{400, 0}));
   // No minimum, no field: an older downloader sees the request it always saw.
   EXPECT_EQ(EncodeFieldRequest({"http://e.test/a.jpg", "/p/a.jpg", "", {}, {}}).find("min-picture"),
             std::string::npos);

@@ -19,7 +19,7 @@ class RawClient {
   void request(const std::string& url, const std::string& path) {
     sendBytes(EncodeRequest(url, path));
   }
-  void request(const DownloadRequest& request) { sendBytes(EncodeFieldRequest(request)); }
+  void request(const FileRequest& request) { sendBytes(EncodeFieldRequest(request)); }
   void close() { sendBytes(EncodeClose()); }
 
   // The next notice's text, or nullopt when none comes in time.

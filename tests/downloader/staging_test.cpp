@@ -1,6 +1,10 @@
 // Fetching ahead in the real VeskDownloader: staged copies answer requests,
 // keep each client's notices in order, and never outlive their client.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/time.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QThread>
@@ -90,13 +94,13 @@ class StagingTest : public ::testing::Test {
   void stage(RawClient& client, const std::string& name, const std::filesystem::path& folder,
              int jobs = 4) {
     client.sendBytes(
-        EncodeStage(StageOrder{site.url("/" + name), folder.string(), {}, {}, jobs, {}, false}));
+        EncodeStage(StagedFile{{site.url("/" + name), folder.string(), {}, {}, {}}, false, jobs}));
   }
 
   // Requests `name` into `folder` as `as`; the notice that answers it.
   std::optional<DownloadNotice> take(RawClient& client, const std::string& name,
                                      const std::filesystem::path& folder, const std::string& as) {
-    client.request(DownloadRequest{site.url("/" + name), (folder / as).string(), {}, {}, {}});
+    client.request(FileRequest{site.url("/" + name), (folder / as).string(), {}, {}, {}});
     const auto message = client.message();
     return message ? ParseNotice(*message) : std::nullopt;
   }
@@ -115,16 +119,16 @@ TEST_F(StagingTest, ACopyThatAskedToBeToldIsAnnouncedWhereItLiesUntilTaken) {
   RawClient client;
   ASSERT_TRUE(greet(client));
   client.sendBytes(
-      EncodeStage(StageOrder{site.url("/quiet.gif"), out.path().string(), {}, {}, 4, {}, false}));
-  StageOrder told{site.url("/page.gif"), out.path().string(), {}, {}, 4, {}, false};
+      EncodeStage(StagedFile{{site.url("/quiet.gif"), out.path().string(), {}, {}, {}}, false, 4}));
+  StagedFile told{{site.url("/page.gif"), out.path().string(), {}, {}, {}}, false, 4};
   told.tellLanded = true;
   client.sendBytes(EncodeStage(told));
   const auto message = client.message();
   ASSERT_TRUE(message);
-  const std::optional<LandedMessage> landed = ParseLanded(*message);
+  const std::optional<LandedCopy> landed = ParseLanded(*message);
   ASSERT_TRUE(landed);
-  EXPECT_EQ(landed->url, told.url);
-  EXPECT_EQ(landed->folder, told.folder);
+  EXPECT_EQ(landed->url, told.request.url);
+  EXPECT_EQ(landed->folder, told.folder());
   EXPECT_EQ(landed->contentType, "image/gif");
   EXPECT_EQ(std::filesystem::path(landed->path).parent_path(), out.path());
   EXPECT_EQ(out.read(std::filesystem::path(landed->path).filename().string()), "GIF89a page");
@@ -149,14 +153,13 @@ TEST_F(StagingTest, AConditionalCopyAnswersOnlyTheSameConditionalRequest) {
   ASSERT_TRUE(hello);
   ASSERT_TRUE(ParseHello(*hello).has(kFeatureStageConditional));
   const auto stageWith = [&](const std::string& etag) {
-    StageOrder order{site.url("/page.html"), out.path().string(), {}, {}, 4, {}, true};
-    order.validators = true;
-    order.ifNoneMatch = etag;
+    StagedFile order{{site.url("/page.html"), out.path().string(), {}, {}, {}}, true, 4};
+    order.request.validators = true;
+    order.request.ifNoneMatch = etag;
     client.sendBytes(EncodeStage(order));
   };
   const auto ask = [&](const std::string& etag) {
-    DownloadRequest request{
-        site.url("/page.html"), (out.path() / "page.html").string(), {}, {}, {}};
+    FileRequest request{site.url("/page.html"), (out.path() / "page.html").string(), {}, {}, {}};
     request.validators = true;
     request.ifNoneMatch = etag;
     client.request(request);
@@ -259,9 +262,8 @@ TEST_F(StagingTest, TwoClientsKeepTheirOwnCopiesAndTheirNoticesInOrder) {
   EXPECT_TRUE(theirs->landed);
 
   // Asked for in order: the slow one first, so a.gif's notice waits for it.
-  first.request(
-      DownloadRequest{site.url("/slow.gif"), (out.path() / "slow.gif").string(), {}, {}, {}});
-  first.request(DownloadRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), {}, {}, {}});
+  first.request(FileRequest{site.url("/slow.gif"), (out.path() / "slow.gif").string(), {}, {}, {}});
+  first.request(FileRequest{site.url("/a.gif"), (out.path() / "a.gif").string(), {}, {}, {}});
   site.finishSlowAnswers();
   const auto slow = first.message();
   const auto a = first.message();
@@ -289,6 +291,45 @@ TEST_F(StagingTest, ACopyThatCannotBeWrittenIsFetchedAgainWhenAskedFor) {
   ASSERT_TRUE(a);
   EXPECT_TRUE(a->landed) << a->reasonText;
   EXPECT_EQ(Names(later), Strings{"a.gif"});
+}
+
+TEST_F(StagingTest, CopiesAKilledDownloaderLeftAreRemovedAtTheNextRequestIntoTheirFolder) {
+  // Left by a downloader that was killed, its runtime folder emptied since.
+  const auto old = [](const std::string& path) {
+    WriteFile(path, "left");
+    const timeval hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    utimes(path.c_str(), hourAgo);
+  };
+  old(out.file(".VeskDownloader-a1B2c3"));
+  old(out.file(".VeskDownloader-Zz9yX8"));
+  old(out.file(".VeskDownloader-held01"));
+  WriteFile(out.file(".VeskDownloader-list"),
+            ".VeskDownloader-a1B2c3\n.VeskDownloader-held01\n.VeskDownloader-Zz9yX8\n");
+  // Not ours to remove: one the list does not name (a crawl saved it from a
+  // URL), and one someone is writing.
+  old(out.file(".VeskDownloader-dead01"));
+  const int held = open(out.file(".VeskDownloader-held01").c_str(), O_RDONLY);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+
+  RawClient client;
+  ASSERT_TRUE(greet(client));
+  const auto a = take(client, "a.gif", out.path(), "a.gif");
+  ASSERT_TRUE(a);
+  EXPECT_TRUE(a->landed);
+  EXPECT_EQ(Names(out.path()),
+            (Strings{".VeskDownloader-dead01", ".VeskDownloader-held01", "a.gif"}));
+  close(held);
+  // Copies staged now are listed while they wait, and the list goes with them.
+  stage(client, "b.gif", out.path());
+  for (int i = 0; i < 250 && !out.exists(".VeskDownloader-list"); ++i)
+    QThread::msleep(20);
+  const std::string listed = out.read(".VeskDownloader-list");
+  ASSERT_FALSE(listed.empty());
+  EXPECT_TRUE(out.exists(listed.substr(0, listed.size() - 1))) << listed;
+  const auto b = take(client, "b.gif", out.path(), "b.gif");
+  ASSERT_TRUE(b);
+  EXPECT_EQ(Names(out.path()),
+            (Strings{".VeskDownloader-dead01", ".VeskDownloader-held01", "a.gif", "b.gif"}));
 }
 
 TEST_F(StagingTest, ARedirectLoopCostsTheServerTheSameWhetherStagedOrNot) {
@@ -327,7 +368,8 @@ TEST_F(StagingTest, AClientHoldsABoundedNumberOfCopiesWithoutDescriptorsAndOther
   for (int i = 0; i < 1500 && hits < static_cast<int>(limit) + 1; ++i)
     QThread::msleep(20);
   QThread::msleep(300);
-  EXPECT_EQ(Names(out.path()).size(), limit);
+  EXPECT_EQ(Names(out.path()).size(), limit + 1);  // the copies and their list
+  EXPECT_TRUE(out.exists(".VeskDownloader-list"));
   EXPECT_EQ(hits, static_cast<int>(limit) + 1);
   // A finished copy waiting to be asked for holds no descriptor.
   const std::string fds = "/proc/" + std::to_string(downloader.process().processId()) + "/fd";

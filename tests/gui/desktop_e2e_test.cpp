@@ -7,10 +7,15 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -18,12 +23,14 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <thread>
 
 #include "app/desktop_program.h"
 #include "crawl/option_table.h"
 #include "downloader_process.h"
+#include "list_file/list_file.h"
 #include "qstring_printer.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
@@ -45,13 +52,16 @@ class DesktopEndToEnd : public ::testing::Test {
   void SetUp() override {
     overrides.programFolder = test::ProgramFolderOfBuild();
     overrides.shell = &shell;
-    overrides.showMessage = [this](const QString& text) { messages.push_back(text); };
-    overrides.confirm = [this](const QString& question) {
-      questions.push_back(question);
-      return true;
-    };
+    if (!programBoxes) {
+      overrides.showMessage = [this](const QString& text) { messages.push_back(text); };
+      overrides.confirm = [this](const QString& question) {
+        questions.push_back(question);
+        return true;
+      };
+    }
     overrides.endProgram = [this] { ended = true; };
     overrides.openUrl = [](const QUrl&) {};
+    overrides.dataFolder = QString::fromStdString(dataFolder.text());
     program = std::make_unique<DesktopProgram>(harvelFolder.text(), overrides);
     captions.push_back(program->searchFrm().windowTitle());
     QObject::connect(&program->searchFrm(), &QWidget::windowTitleChanged,
@@ -96,6 +106,7 @@ class DesktopEndToEnd : public ::testing::Test {
 
   test::TestSiteServer server;
   test::TempFolder harvelFolder;
+  test::TempFolder dataFolder;  // the kept collection list
   DesktopOverrides overrides;
   RecordingShell shell;
   std::unique_ptr<DesktopProgram> program;
@@ -104,6 +115,16 @@ class DesktopEndToEnd : public ::testing::Test {
   std::vector<QString> captions;
   bool ended = false;
   bool timedOut = false;
+  bool programBoxes = false;  // the program's own message boxes instead of the test's answers
+};
+
+// With the message boxes and questions the program shows itself.
+class DesktopBoxesEndToEnd : public DesktopEndToEnd {
+ protected:
+  void SetUp() override {
+    programBoxes = true;
+    DesktopEndToEnd::SetUp();
+  }
 };
 
 const std::string kGif = "GIF89a\x01\x00\x01\x00picture-one";
@@ -147,6 +168,111 @@ TEST_F(DesktopEndToEnd, TheOnlyNewOptionTakesNothingCollectedAndItsRecordCanBeFo
   EXPECT_EQ(test::ReadFile(folder / "a.gif"), kGif);
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages.back(), QStringLiteral("「r」の取得記録を消去しました。"));
+}
+
+TEST_F(DesktopBoxesEndToEnd, TheCrawlGoesOnBehindEveryDialogOfTheMainWindow) {
+  std::atomic<int> requests{0};
+  std::string page;
+  for (int i = 0; i < 300; ++i)
+    page += "<img src=\"p" + std::to_string(i) + ".gif\">\r\n";
+  server.routes().Get("/many.html", [page](const httplib::Request&, httplib::Response& res) {
+    res.set_content(page, "text/html");
+  });
+  server.routes().Get(R"(/p\d+\.gif)",
+                      [&requests](const httplib::Request&, httplib::Response& res) {
+                        ++requests;
+                        std::this_thread::sleep_for(30ms);  // the crawl outlasts the dialogs
+                        res.set_content(kGif, "image/gif");
+                      });
+  server.start();
+  test::TempFolder lists;
+  ASSERT_TRUE(SaveListFile(lists.file("one.hvl"), {{"x", "http://127.0.0.1:1/", "0"}}));
+
+  MainFrm& frm = program->mainFrm();
+  QFileDialog& listDialog = frm.listFileDialog().dialog();
+  auto box = [&frm](const char* name) -> QWidget* {
+    for (QMessageBox* found : frm.findChildren<QMessageBox*>(QString::fromLatin1(name))) {
+      if (found->isVisible())
+        return found;
+    }
+    return nullptr;
+  };
+  auto shownDialog = [&listDialog]() -> QWidget* {
+    return listDialog.isVisible() ? &listDialog : nullptr;
+  };
+  auto trigger = [&frm](const char* action) {
+    frm.findChild<QAction*>(QString::fromLatin1(action))->trigger();
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> open;
+    std::function<QWidget*()> shown;
+  };
+  const std::vector<Step> steps = {
+      {"open dialog", [&] { trigger("IDM_FILE_OPEN"); }, shownDialog},
+      {"save dialog", [&] { trigger("IMD_FILE_SAVE"); }, shownDialog},
+      {"question", [&] { trigger("IDM_LIST_FORGET"); }, [&] { return box("QuestionBox"); }},
+      {"add or replace",
+       [&] {
+         trigger("IDM_FILE_OPEN");
+         listDialog.setOption(QFileDialog::DontUseNativeDialog);
+         listDialog.selectFile(QString::fromStdString(lists.file("one.hvl")));
+         static_cast<QDialog&>(listDialog).accept();  // as the 開く button does
+       },
+       [&] { return box("ChoiceBox"); }},
+      {"message",
+       [&] {
+         control<QLineEdit>("TitleTxt")->setText(QStringLiteral(".."));
+         frm.AddBtn_Click();
+         auto* list = control<QTreeView>("ListView1");
+         list->setCurrentIndex(list->model()->index(list->model()->rowCount() - 1, 0));
+         frm.ListView1_DblClick();  // a title refused: told while the crawl goes on
+       },
+       [&] { return box("MessageBox"); }},
+      {"browse dialog", [&] { frm.settingsDialog().connection().caCertificate()->browse(); },
+       [&]() -> QWidget* {
+         QFileDialog* dialog = frm.settingsDialog().connection().caCertificate()->dialog();
+         return dialog->isVisible() ? dialog : nullptr;
+       }},
+      {"詳細設定", [&] { trigger("IDM_TOOL_SETTINGS"); },
+       [&]() -> QWidget* {
+         return frm.settingsDialog().isVisible() ? &frm.settingsDialog() : nullptr;
+       }},
+  };
+
+  // Each dialog in turn, once the crawl is fetching: it stays open until three
+  // more files have been asked for, then it is closed and the next one opens.
+  std::size_t step = 0;
+  int atOpen = -1;
+  std::vector<std::string> blocked;
+  QTimer driver;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    if (step == steps.size() || requests == 0)
+      return;
+    if (atOpen < 0) {
+      atOpen = requests;
+      steps[step].open();
+      if (!steps[step].shown())
+        blocked.push_back(std::string(steps[step].what) + " not shown");
+      return;
+    }
+    QWidget* dialog = steps[step].shown();
+    if (requests < atOpen + 3 && dialog)
+      return;
+    if (!dialog)
+      blocked.push_back(std::string(steps[step].what) + " closed early");
+    if (auto* modal = qobject_cast<QDialog*>(dialog))
+      modal->reject();
+    atOpen = -1;
+    if (++step == steps.size())
+      program->searchFrm().close();  // every dialog seen: the crawl may end
+  });
+  driver.start(10);
+  crawlFromTheList(QStringLiteral("many"), server.url("/many.html"), QStringLiteral("0"));
+  ASSERT_FALSE(timedOut) << "stopped behind: " << steps[std::min(step, steps.size() - 1)].what;
+  EXPECT_EQ(step, steps.size());
+  EXPECT_TRUE(blocked.empty()) << blocked.front();
+  EXPECT_LT(requests, 300);  // closed before its end
 }
 
 TEST_F(DesktopEndToEnd, DoubleClickCollectsTheFilesAndTheWindowClosesItself) {
@@ -233,7 +359,23 @@ TEST_F(DesktopEndToEnd, TheMainWindowKeepsTheLastCrawlsFailuresUntilTheNextCrawl
   crawlFromTheList(QStringLiteral("one"), server.url("/a.gif"), QStringLiteral("0"));
   ASSERT_TRUE(shownAtCompletion.has_value());
   EXPECT_FALSE(*shownAtCompletion);
-  EXPECT_FALSE(panel->isVisible());  // that crawl had no failures
+  // Every crawl leaves its result, one without failures too.
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(panel->text(), QStringLiteral("前回の巡回: 取得 1 / 失敗 0"));
+
+  // フォルダを開く opens that crawl's folder; one that is not there is told with its path.
+  auto* folderLink = control<QLabel>("StatusBar1LastCrawlFolder");
+  ASSERT_NE(folderLink, nullptr);
+  EXPECT_TRUE(folderLink->isVisible());
+  shell.opened.clear();
+  emit folderLink->linkActivated(QStringLiteral("folder"));
+  EXPECT_EQ(shell.opened, std::vector<std::string>{harvelFolder.text() + "/one"});
+  fs::remove_all(harvelFolder.path() / "one");
+  const std::size_t told = messages.size();
+  program->mainFrm().findChild<QAction*>(QStringLiteral("IDM_FILE_FOLDER"))->trigger();
+  ASSERT_EQ(messages.size(), told + 1);
+  EXPECT_TRUE(messages.back().contains(QString::fromStdString(harvelFolder.text() + "/one")));
+  EXPECT_EQ(shell.opened.size(), 1u);
 }
 
 TEST_F(DesktopEndToEnd, TheThumbnailSettingIsKeptBetweenRunsAndTheStripShowsWhatLands) {
@@ -329,6 +471,108 @@ TEST_F(DesktopEndToEnd, ATitleNamingHarvelsOwnFolderIsRefusedWithAMessage) {
   EXPECT_FALSE(fs::exists(harvelFolder.path() / "harvel"));
   EXPECT_FALSE(fs::exists(harvelFolder.path() / "index.html"));
   EXPECT_FALSE(program->crawlSession().isLoaded());
+}
+
+TEST_F(DesktopEndToEnd, PauseHoldsTheCrawlResumeGoesOnAndStopEndsItAsStopped) {
+  std::string page;
+  for (int i = 0; i < 60; ++i)
+    page += "<img src=\"p" + std::to_string(i) + ".gif\">\r\n";
+  std::atomic<int> requests{0};
+  server.routes().Get("/p.html", [page](const httplib::Request&, httplib::Response& res) {
+    res.set_content(page, "text/html");
+  });
+  server.routes().Get(R"(/p\d+\.gif)",
+                      [&requests](const httplib::Request&, httplib::Response& res) {
+                        ++requests;
+                        std::this_thread::sleep_for(20ms);
+                        res.set_content(kGif, "image/gif");
+                      });
+  server.start();
+  control<QSpinBox>("JobsSpin")->setValue(1);  // one file at a time, nothing fetched ahead
+
+  SearchFrm& crawl = program->searchFrm();
+  enum class Phase { Crawling, Paused, Resumed, Stopped } phase = Phase::Crawling;
+  int atPause = 0;
+  int atResume = 0;
+  QString pausedButton;
+  QString pausedText;
+  int progressValue = -1;
+  int progressMaximum = -1;
+  QElapsedTimer pausedFor;
+  QTimer driver;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    switch (phase) {
+      case Phase::Crawling:
+        if (requests >= 5) {
+          crawl.pauseButton()->click();
+          atPause = requests;
+          pausedFor.start();
+          phase = Phase::Paused;
+        }
+        break;
+      case Phase::Paused:
+        if (pausedFor.elapsed() < 1000)
+          break;
+        atResume = requests;
+        pausedButton = crawl.pauseButton()->text();
+        pausedText = crawl.progressBar()->format();
+        progressValue = crawl.progressBar()->value();
+        progressMaximum = crawl.progressBar()->maximum();
+        crawl.pauseButton()->click();
+        phase = Phase::Resumed;
+        break;
+      case Phase::Resumed:
+        if (requests >= atResume + 3) {
+          crawl.stopButton()->click();
+          phase = Phase::Stopped;
+        }
+        break;
+      case Phase::Stopped:
+        break;
+    }
+  });
+  driver.start(10);
+  crawlFromTheList(QStringLiteral("p"), server.url("/p.html"), QStringLiteral("1"));
+  ASSERT_FALSE(timedOut);
+  ASSERT_EQ(phase, Phase::Stopped);
+  // The file under way when the pause came finished; no new one was asked for.
+  EXPECT_LE(atResume, atPause + 1);
+  EXPECT_EQ(pausedButton, QStringLiteral("再開"));
+  EXPECT_EQ(pausedText, QStringLiteral("一時停止中"));
+  EXPECT_GE(progressValue, 5);  // the files fetched, of all that were found
+  EXPECT_EQ(progressMaximum, 60);
+  EXPECT_LT(requests, 60);
+  EXPECT_FALSE(crawl.isVisible());
+  EXPECT_EQ(crawl.pauseButton()->text(), QStringLiteral("一時停止"));  // for the next crawl
+  auto* panel = control<QLabel>("StatusBar1LastCrawl");
+  EXPECT_TRUE(panel->text().endsWith(QStringLiteral(" (中止)"))) << panel->text().toStdString();
+}
+
+TEST_F(DesktopEndToEnd, ASecondStartDuringACrawlIsShownInTheCrawlWindow) {
+  server.routes().Get(R"(/(a|b)\.gif)", [](const httplib::Request&, httplib::Response& res) {
+    std::this_thread::sleep_for(300ms);
+    res.set_content(kGif, "image/gif");
+  });
+  server.start();
+  control<QLineEdit>("TitleTxt")->setText(QStringLiteral("second"));
+  control<QLineEdit>("URLTxt")->setText(QString::fromStdString(server.url("/b.gif")));
+  program->mainFrm().AddBtn_Click();
+  SearchFrm& crawl = program->searchFrm();
+  QString told;
+  QString current;
+  QTimer::singleShot(100ms, [&] {
+    auto* list = control<QTreeView>("ListView1");
+    list->setCurrentIndex(list->model()->index(1, 0));  // the row "second"
+    program->mainFrm().ListView1_DblClick();
+    told = crawl.findChild<QStatusBar*>(QStringLiteral("StatusBar1"))->currentMessage();
+    const QModelIndex at = crawl.listView()->currentIndex();
+    current = at.isValid() ? at.data().toString() : QString();
+  });
+  crawlFromTheList(QStringLiteral("first"), server.url("/a.gif"), QStringLiteral("0"));
+  ASSERT_FALSE(timedOut);
+  EXPECT_EQ(told, QStringLiteral("巡回中のリストに「second」を追加しました"));
+  EXPECT_EQ(current, QStringLiteral("second"));
+  EXPECT_TRUE(fs::exists(harvelFolder.path() / "second" / "b.gif"));
 }
 
 TEST_F(DesktopEndToEnd, ClosingTheCrawlWindowMidCrawlStopsRequests) {

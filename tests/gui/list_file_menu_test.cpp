@@ -76,6 +76,32 @@ TEST_F(ListFileMenuTest, SaveThenOpenAppendsTheSavedRows) {
   EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(ListFileMenuTest, OpeningAsksWhetherToAddOrReplaceAndACancelKeepsTheList) {
+  const std::vector<CrawlTarget> file{{"a", "http://a/", "1"}, {"b", "http://b/", "2"}};
+  ASSERT_TRUE(SaveListFile(path("two.hvl").toStdString(), file));
+  const std::vector<CrawlTarget> before = rows();
+
+  nextChoice = -1;  // キャンセル
+  answers = {path("two.hvl")};
+  frm->IDM_FILE_OPEN_Click();
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_TRUE(questions[0].contains(path("two.hvl")));
+  EXPECT_EQ(rows(), before);
+
+  nextChoice = 1;  // 置き換え: the built-in row does not stay in front
+  answers = {path("two.hvl")};
+  frm->IDM_FILE_OPEN_Click();
+  EXPECT_EQ(rows(), file);
+
+  // An empty list takes the rows without a question.
+  frm->AllDelBtn_Click();
+  answers = {path("two.hvl")};
+  frm->IDM_FILE_OPEN_Click();
+  EXPECT_EQ(rows(), file);
+  EXPECT_EQ(questions.size(), 2u);
+  EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(ListFileMenuTest, TheNextDialogStartsWithTheNameChosenLast) {
   std::vector<CrawlTarget> one{{"t", "http://t/", "1"}};
   ASSERT_TRUE(SaveListFile(path("first.hvl").toStdString(), one));

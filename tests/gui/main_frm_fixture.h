@@ -29,6 +29,8 @@ class MainFrmTest : public ::testing::Test {
     };
     services.startCrawl = [this](const CrawlTarget& row) {
       started.push_back(row);
+      if (duringCrawl)
+        duringCrawl();
       return nextStart;
     };
     services.closeCrawlWindow = [this] { calls.push_back("closeCrawlWindow"); };
@@ -36,6 +38,16 @@ class MainFrmTest : public ::testing::Test {
     services.endProgram = [this] { calls.push_back("endProgram"); };
     services.openUrl = [this](const QUrl& page) { opened.push_back(page.toString()); };
     services.showMessage = [this](const QString& text) { messages.push_back(text); };
+    services.confirm = [this](const QString& question, std::function<void(bool)> answered) {
+      questions.push_back(question);
+      answered(nextAnswer);
+    };
+    services.choose = [this](const QString& question, const QStringList&,
+                             std::function<void(int)> answered) {
+      questions.push_back(question);
+      answered(nextChoice);
+    };
+    services.keptListFolder = keptListFolder;
     frm = std::make_unique<MainFrm>(std::move(services));
     frm->Form_Load();
   }
@@ -62,9 +74,14 @@ class MainFrmTest : public ::testing::Test {
   int downloaderLookups = 0;
   std::vector<CrawlTarget> started;
   CrawlStartResult nextStart;
+  std::function<void()> duringCrawl;  // runs inside the crawl start, as the crawl's events do
   std::vector<std::string> calls;
   std::vector<QString> opened;
   std::vector<QString> messages;
+  std::vector<QString> questions;
+  bool nextAnswer = true;      // the answer to a yes-or-no question
+  int nextChoice = 0;          // the answer to a choice: 0 追加, 1 置き換え, -1 cancelled
+  std::string keptListFolder;  // empty: the list is not kept
 };
 
 }  // namespace harvel::test

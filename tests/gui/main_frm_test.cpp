@@ -10,6 +10,7 @@
 
 #include "crawl/option_table.h"
 #include "main_frm_fixture.h"
+#include "main_window/check_captions.h"
 #include "main_window/picture_button.h"
 #include "main_window/up_down.h"
 
@@ -161,7 +162,7 @@ TEST_F(MainFrmTest, CheckBoxesFollowTheOptionTable) {
   boxes.removeIf([this](QCheckBox* box) { return frm->settingsDialog().isAncestorOf(box); });
   EXPECT_EQ(static_cast<std::size_t>(boxes.size()), kCheckCount);
   for (const CheckOption& option : kCheckOptions) {
-    const QString caption = QString::fromUtf8(option.caption);
+    const QString caption = QString::fromUtf8(CheckCaption(option.check));
     QCheckBox* found = nullptr;
     for (QCheckBox* candidate : boxes) {
       if (candidate->text() == caption)
@@ -438,26 +439,27 @@ TEST_F(MainFrmTest, MenusAreListedExactly) {
   const QList<QAction*> menus = frm->menuBar()->actions();
   ASSERT_EQ(menus.size(), 4);
   const std::vector<std::pair<QString, std::vector<std::pair<QString, QString>>>> expected = {
-      {"ファイル",
-       {{"IDM_FILE_OPEN", "リストファイルを開く"},
-        {"IMD_FILE_SAVE", "リストファイルへ保存"},
+      {"ファイル(&F)",
+       {{"IDM_FILE_OPEN", "リストファイルを開く(&O)"},
+        {"IMD_FILE_SAVE", "リストファイルへ保存(&S)"},
+        {"IDM_FILE_FOLDER", "前回のフォルダを開く(&D)"},
         {"IDM_FILE_SEPARATOR", ""},
-        {"IDM_EXIT", "終了"}}},
-      {"編集",
-       {{"IDM_LIST_GET", "ファイル取得"},
+        {"IDM_EXIT", "終了(&X)"}}},
+      {"編集(&E)",
+       {{"IDM_LIST_GET", "ファイル取得(&G)"},
         {"IDM_LIST_SEPARATOR", ""},
-        {"IDM_LIST_ADD", "追加"},
-        {"IDM_LIST_CHANGE", "変更"},
+        {"IDM_LIST_ADD", "追加(&A)"},
+        {"IDM_LIST_CHANGE", "変更(&C)"},
         {"IDM_EDIT_SEPARATOR", ""},
-        {"IDM_LIST_DEL", "削除"},
-        {"IDM_LIST_ALLDEL", "クリア"},
+        {"IDM_LIST_DEL", "削除(&D)"},
+        {"IDM_LIST_ALLDEL", "クリア(&L)"},
         {"IDM_RECORD_SEPARATOR", ""},
-        {"IDM_LIST_FORGET", "取得記録を消去"}}},
+        {"IDM_LIST_FORGET", "取得記録を消去(&R)"}}},
       {"ツール(&T)", {{"IDM_TOOL_SETTINGS", "詳細設定(&S)..."}}},
-      {"ヘルプ",
-       {{"IDM_HELP_HARVEL", "最新版を確認"},
+      {"ヘルプ(&H)",
+       {{"IDM_HELP_HARVEL", "最新版を確認(&N)"},
         {"IDM_HELP_EPARATOR", ""},
-        {"IDM_HELP_HP", "いろいろなソフトを公開しています"}}}};
+        {"IDM_HELP_HP", "いろいろなソフトを公開しています(&P)"}}}};
   const char* menuNames[] = {"IDM_FILE", "IDM_LIST", "IDM_TOOL", "IDM_HELP"};
   for (int m = 0; m < 4; ++m) {
     QMenu* menu = menus[m]->menu();
@@ -476,6 +478,28 @@ TEST_F(MainFrmTest, MenusAreListedExactly) {
       EXPECT_TRUE(items[i]->isEnabled());
     }
   }
+}
+
+TEST_F(MainFrmTest, EnterAndF5GetTheSelectedRowAndDeleteRemovesItAfterAQuestion) {
+  type("second", "http://2/", "5");
+  frm->AddBtn_Click();
+  select(1);
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_F5}) {
+    QTest::keyClick(list(), key);
+    QCoreApplication::processEvents();  // the start runs from the event loop
+  }
+  ASSERT_EQ(started.size(), 3u);
+  EXPECT_EQ(started[2], (CrawlTarget{"second", "http://2/", "5"}));
+
+  nextAnswer = false;
+  QTest::keyClick(list(), Qt::Key_Delete);
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_TRUE(questions[0].contains(QStringLiteral("「second」")));
+  EXPECT_EQ(rows().size(), 2u);
+  nextAnswer = true;
+  QTest::keyClick(list(), Qt::Key_Delete);
+  EXPECT_EQ(rows().size(), 1u);
+  EXPECT_EQ(frm->currentRow(), 0);  // the row before takes the selection
 }
 
 TEST_F(MainFrmTest, AClickBelowTheRowsSelectsNothingAndRowOperationsThenDoNothing) {

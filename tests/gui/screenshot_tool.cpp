@@ -124,6 +124,8 @@ int main(int argc, char** argv) {
   // The settings as they are at first, whatever the user has set.
   harvel::test::TempFolder config;
   overrides.configFolder = QString::fromStdString(config.text());
+  harvel::test::TempFolder data;  // and the collection list as at a first start
+  overrides.dataFolder = QString::fromStdString(data.text());
   harvel::DesktopProgram program(folder.text(), overrides);
   program.start();
   harvel::MainFrm& mainFrm = program.mainFrm();

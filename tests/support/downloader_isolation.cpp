@@ -22,6 +22,7 @@ DownloaderIsolation::DownloaderIsolation() {
   setenv("TMPDIR", tmp.c_str(), 1);
   // Nor the user's kept settings: the desktop program reads and writes them.
   setenv("XDG_CONFIG_HOME", (folder_.path() / "config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (folder_.path() / "data").c_str(), 1);  // and the kept list
 }
 
 DownloaderIsolation::~DownloaderIsolation() {

@@ -65,11 +65,15 @@ std::optional<std::string_view> FieldValue(const Fields& fields, std::string_vie
 
 std::optional<long long> NumberField(const Fields& fields, std::string_view key) {
   const auto text = FieldValue(fields, key);
-  if (!text || text->empty())
+  return text ? NumberValue(*text) : std::nullopt;
+}
+
+std::optional<long long> NumberValue(std::string_view text) {
+  if (text.empty())
     return std::nullopt;
   long long value = 0;
-  const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-  if (error != std::errc() || end != text->data() + text->size())
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size())
     return std::nullopt;
   return value;
 }

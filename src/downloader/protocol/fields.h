@@ -25,5 +25,7 @@ std::optional<std::string_view> FieldValue(const Fields& fields, std::string_vie
 
 // A decimal field: nullopt when missing or not a whole number in range.
 std::optional<long long> NumberField(const Fields& fields, std::string_view key);
+// The same for a field's value.
+std::optional<long long> NumberValue(std::string_view text);
 
 }  // namespace harvel

@@ -43,5 +43,14 @@ inline constexpr const char* kFeatureRetry = "retry";
 inline constexpr const char* kFeatureMinPicture = "min-picture";
 // Validators in notices, conditional requests and the outcome "not-modified".
 inline constexpr const char* kFeatureConditional = "conditional";
+// Fetches ahead: takes Stage and Unstage messages from a client that has said
+// hello.
+inline constexpr const char* kFeatureStage = "stage";
+// Tells a client of a staged copy that has landed, when its stage order asked
+// for it (Landed).
+inline constexpr const char* kFeatureStageLanded = "stage-landed";
+// Fetches ahead conditionally: a stage order may carry validators,
+// if-none-match and if-modified-since as a request does.
+inline constexpr const char* kFeatureStageConditional = "stage-conditional";
 
 }  // namespace harvel

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "common/picture_size.h"
+#include "common/download_outcome.h"
 #include "downloader/protocol/frame.h"
 
 namespace harvel {
@@ -32,28 +32,11 @@ inline constexpr const char* kOther = "other";
 // The reason of a picture left out as smaller than the request's min-picture.
 inline constexpr const char* kTooSmallReason = "too-small";
 
-// How one download ended. Version 1 carries only `count` (as text); version 2
-// carries every field (see EncodeFieldNotice).
-struct DownloadNotice {
+// How one download ended, as a notice carries it: the count (all that
+// version 1 carries, as text) and the outcome (version 2 carries every field
+// but alreadyCollected, which only the crawl sets; see EncodeFieldNotice).
+struct DownloadNotice : DownloadOutcome {
   std::string count;  // the decimal DownloadCount, as in version 1
-  bool landed = true;
-  std::string reason;      // a failure code; empty when the file landed
-  std::string reasonText;  // the same for people: "HTTP 404 Not Found", ...
-  int httpStatus = 0;      // the last HTTP status seen; 0 when none
-  std::int64_t bytes = 0;  // body bytes received
-  std::int64_t elapsedMs = 0;
-  std::string contentType;  // the server's Content-Type, when given
-  std::string finalUrl;     // the URL after redirects
-  bool detailed = false;    // read from a version-2 notice
-  // A picture smaller than the request's min-picture, left out: its size.
-  // Neither landed nor failed; only sent to a client that asked for a minimum.
-  std::optional<PictureSize> tooSmall;
-  // Feature "conditional": the server's validators, for a request that asked
-  // for them, and a conditional request that the server answered with 304
-  // (outcome "not-modified": no file was written, none was touched).
-  std::string etag;
-  std::string lastModified;
-  bool notModified = false;
 };
 
 // The version-2 notice frame (kind O). Fields: count, outcome ("landed",

@@ -3,60 +3,31 @@
 #include <algorithm>
 
 #include "downloader/protocol/fields.h"
+#include "downloader/protocol/request_fields.h"
 
 namespace harvel {
 namespace {
 
-std::optional<StageOrder> ParseTarget(const Message& message, MessageKind kind) {
+std::optional<StagedFile> ParseTarget(const Message& message, MessageKind kind) {
   if (message.kind != kind)
     return std::nullopt;
-  const auto url = FieldValue(message.fields, "url");
-  const auto folder = FieldValue(message.fields, "folder");
-  if (!url || !folder || url->empty() || folder->empty())
+  std::optional<FileRequest> request = ReadRequestFields(message.fields, RequestMessage::Stage);
+  if (!request)
     return std::nullopt;
-  StageOrder order{std::string(*url), std::string(*folder), {}, {}, 1, {}};
-  if (const auto referer = FieldValue(message.fields, "referer"))
-    order.referer = std::string(*referer);
-  if (const auto maxSize = NumberField(message.fields, "max-size")) {
-    if (*maxSize < 0)
-      return std::nullopt;
-    order.maxSize = *maxSize;
-  }
-  if (const auto minPicture = FieldValue(message.fields, "min-picture")) {
-    const std::optional<PictureSize> size = ParsePictureSize(*minPicture);
-    if (!size)
-      return std::nullopt;
-    order.minPicture = *size;
-  }
-  order.tellLanded = NumberField(message.fields, "tell-landed") == 1;
-  order.validators = FieldValue(message.fields, "validators") == std::string_view("1");
-  if (const auto etag = FieldValue(message.fields, "if-none-match"))
-    order.ifNoneMatch = std::string(*etag);
-  if (const auto since = FieldValue(message.fields, "if-modified-since"))
-    order.ifModifiedSince = std::string(*since);
+  StagedFile staged{std::move(*request)};
+  staged.tellLanded = NumberField(message.fields, "tell-landed") == 1;
   if (const auto jobs = NumberField(message.fields, "jobs"))
-    order.jobs = static_cast<int>(std::clamp<long long>(*jobs, 1, kMaxStageJobs));
-  return order;
+    staged.jobs = static_cast<int>(std::clamp<long long>(*jobs, 1, kMaxStageJobs));
+  return staged;
 }
 
 }  // namespace
 
-std::string EncodeStage(const StageOrder& order) {
-  Fields fields{{"url", order.url}, {"folder", order.folder}, {"jobs", std::to_string(order.jobs)}};
-  if (!order.referer.empty())
-    fields.emplace_back("referer", order.referer);
-  if (order.maxSize)
-    fields.emplace_back("max-size", std::to_string(*order.maxSize));
-  if (order.minPicture.isSet())
-    fields.emplace_back("min-picture", PictureSizeText(order.minPicture));
-  if (order.tellLanded)
+std::string EncodeStage(const StagedFile& staged, const Hello* peer) {
+  Fields fields = WriteRequestFields(staged.request, RequestMessage::Stage, peer);
+  fields.emplace_back("jobs", std::to_string(staged.jobs));
+  if (staged.tellLanded && (peer == nullptr || peer->has(kFeatureStageLanded)))
     fields.emplace_back("tell-landed", "1");
-  if (order.validators)
-    fields.emplace_back("validators", "1");
-  if (!order.ifNoneMatch.empty())
-    fields.emplace_back("if-none-match", order.ifNoneMatch);
-  if (!order.ifModifiedSince.empty())
-    fields.emplace_back("if-modified-since", order.ifModifiedSince);
   return EncodeFieldMessage(MessageKind::Stage, fields);
 }
 
@@ -65,22 +36,22 @@ std::string EncodeUnstage(std::string_view url, std::string_view folder) {
                             {{"url", std::string(url)}, {"folder", std::string(folder)}});
 }
 
-std::optional<StageOrder> ParseStage(const Message& message) {
+std::optional<StagedFile> ParseStage(const Message& message) {
   return ParseTarget(message, MessageKind::Stage);
 }
 
-std::optional<StageOrder> ParseUnstage(const Message& message) {
+std::optional<StagedFile> ParseUnstage(const Message& message) {
   return ParseTarget(message, MessageKind::Unstage);
 }
 
-std::string EncodeLanded(const LandedMessage& landed) {
+std::string EncodeLanded(const LandedCopy& landed) {
   Fields fields{{"url", landed.url}, {"folder", landed.folder}, {"path", landed.path}};
   if (!landed.contentType.empty())
     fields.emplace_back("content-type", landed.contentType);
   return EncodeFieldMessage(MessageKind::Landed, fields);
 }
 
-std::optional<LandedMessage> ParseLanded(const Message& message) {
+std::optional<LandedCopy> ParseLanded(const Message& message) {
   if (message.kind != MessageKind::Landed)
     return std::nullopt;
   const auto url = FieldValue(message.fields, "url");
@@ -88,7 +59,7 @@ std::optional<LandedMessage> ParseLanded(const Message& message) {
   const auto path = FieldValue(message.fields, "path");
   if (!url || !folder || !path || url->empty() || folder->empty() || path->empty())
     return std::nullopt;
-  LandedMessage landed{std::string(*url), std::string(*folder), std::string(*path), {}};
+  LandedCopy landed{std::string(*url), std::string(*folder), std::string(*path), {}};
   if (const auto type = FieldValue(message.fields, "content-type"))
     landed.contentType = std::string(*type);
   return landed;
