@@ -73,7 +73,7 @@ StagedTransfers::Transfer* StagedTransfers::find(Client client, const std::strin
 
 bool StagedTransfers::stage(Client client, const StagedFile& order,
                             std::shared_ptr<const ConnectionSetup> connection) {
-  leftovers_.folderUsed(order.folder);
+  leftovers_.folderUsed(order.folder());
   auto existing = clients_.find(client);
   if (existing != clients_.end()) {
     ClientQueue& queue = existing->second;
@@ -266,7 +266,7 @@ void StagedTransfers::finished(CURL* easy, int result) {
   // While it waits to be asked for, the copy holds neither a descriptor nor
   // the transfer's handle, which goes to the next transfer.
   if (std::string path = transfer.file->releaseKept(); !path.empty()) {
-    leftovers_.copyKept(transfer.order.folder, path);
+    leftovers_.copyKept(transfer.order.folder(), path);
     transfer.copy = std::make_unique<StagedCopy>(std::move(path), record_);
   }
   releaseDownloader(transfer);
@@ -311,7 +311,7 @@ void StagedTransfers::remove(Transfer& transfer) {
   releaseDownloader(transfer);
   if (transfer.copy) {
     transfer.copy.reset();
-    leftovers_.copyGone(transfer.order.folder);
+    leftovers_.copyGone(transfer.order.folder());
   }
   auto queue = clients_.find(transfer.client);
   if (queue == clients_.end())
