@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "crawl/crawl_options.h"
 #include "crawl/option_table.h"
@@ -22,6 +24,10 @@ class StaticCrawlOptions : public CrawlOptions {
   std::optional<std::int64_t> maxFileSize() const override { return maxFileSize_; }
   bool onlyNew() const override { return onlyNew_; }
   PictureSize minimumPicture() const override { return minimumPicture_; }
+  bool sameSite() const override { return sameSite_; }
+  bool allLinks() const override { return allLinks_; }
+  int nextPages() const override { return nextPages_; }
+  std::shared_ptr<const UrlRules> urlRules() const override { return urlRules_; }
 
   void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
   void setValue(Check check, int value) { values_[static_cast<std::size_t>(check)] = value; }
@@ -32,6 +38,10 @@ class StaticCrawlOptions : public CrawlOptions {
   void setMaxFileSize(std::optional<std::int64_t> bytes) { maxFileSize_ = bytes; }
   void setOnlyNew(bool on) { onlyNew_ = on; }
   void setMinimumPicture(PictureSize size) { minimumPicture_ = size; }
+  void setSameSite(bool on) { sameSite_ = on; }
+  void setAllLinks(bool on) { allLinks_ = on; }
+  void setNextPages(int pages) { nextPages_ = pages; }
+  void setUrlRules(std::shared_ptr<const UrlRules> rules) { urlRules_ = std::move(rules); }
 
  private:
   std::array<int, kCheckCount> values_{};
@@ -42,6 +52,10 @@ class StaticCrawlOptions : public CrawlOptions {
   std::optional<std::int64_t> maxFileSize_ = kDefaultMaxFileSize;
   bool onlyNew_ = false;
   PictureSize minimumPicture_;
+  bool sameSite_ = false;
+  bool allLinks_ = false;
+  int nextPages_ = 0;
+  std::shared_ptr<const UrlRules> urlRules_;
 };
 
 }  // namespace harvel

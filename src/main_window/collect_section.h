@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 
 #include "main_window/settings_section.h"
@@ -22,11 +24,26 @@ class CollectSection : public SettingsSection {
   // 取得済みのファイルは取得しない (off at first): each title's folder keeps a
   // record of what landed, and nothing recorded is asked for again.
   QCheckBox* onlyNew() const { return onlyNew_; }
+  // What a crawl reaches, each off at first: 同じサイトのページだけ読む,
+  // すべてのリンクをたどる, 次のページをたどる (pages in a chain, 0: none), and
+  // the rules, one a line ("+PATTERN" takes, "-PATTERN" leaves out); a line
+  // that cannot be read is named below the box and left out.
+  QCheckBox* sameSite() const { return sameSite_; }
+  QCheckBox* allLinks() const { return allLinks_; }
+  QSpinBox* nextPages() const { return nextPages_; }
+  QPlainTextEdit* urlRules() const { return urlRules_; }
 
  private:
+  void showRuleProblem();
+
   QSpinBox* minPictureWidth_;
   QSpinBox* minPictureHeight_;
   QCheckBox* onlyNew_;
+  QCheckBox* sameSite_;
+  QCheckBox* allLinks_;
+  QSpinBox* nextPages_;
+  QPlainTextEdit* urlRules_;
+  QLabel* ruleProblem_;
 };
 
 }  // namespace harvel

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSpinBox>
 #include <array>
@@ -29,6 +30,11 @@ class ControlOptions : public CrawlOptions {
     minPictureHeight_ = height;
   }
   void bindOnlyNew(QCheckBox* box) { onlyNew_ = box; }
+  void bindSameSite(QCheckBox* box) { sameSite_ = box; }
+  void bindAllLinks(QCheckBox* box) { allLinks_ = box; }
+  void bindNextPages(QSpinBox* pages) { nextPages_ = pages; }
+  // One rule a line (ParseUrlRuleLines); read again only when the text changed.
+  void bindUrlRules(QPlainTextEdit* rules) { urlRules_ = rules; }
 
   // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
   int value(Check check) const override;
@@ -39,6 +45,10 @@ class ControlOptions : public CrawlOptions {
   std::optional<std::int64_t> maxFileSize() const override;
   PictureSize minimumPicture() const override;
   bool onlyNew() const override { return onlyNew_ && onlyNew_->isChecked(); }
+  bool sameSite() const override { return sameSite_ && sameSite_->isChecked(); }
+  bool allLinks() const override { return allLinks_ && allLinks_->isChecked(); }
+  int nextPages() const override { return nextPages_ ? nextPages_->value() : 0; }
+  std::shared_ptr<const UrlRules> urlRules() const override;
 
   // The value a check state stands for.
   static int ValueOf(Qt::CheckState state);
@@ -53,6 +63,12 @@ class ControlOptions : public CrawlOptions {
   QPointer<QSpinBox> minPictureWidth_;
   QPointer<QSpinBox> minPictureHeight_;
   QPointer<QCheckBox> onlyNew_;
+  QPointer<QCheckBox> sameSite_;
+  QPointer<QCheckBox> allLinks_;
+  QPointer<QSpinBox> nextPages_;
+  QPointer<QPlainTextEdit> urlRules_;
+  mutable QString rulesText_;  // the text `rules_` was read from
+  mutable std::shared_ptr<const UrlRules> rules_;
 };
 
 }  // namespace harvel

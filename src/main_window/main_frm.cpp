@@ -125,6 +125,10 @@ void MainFrm::bindOptions() {
                               settingsDialog_->collect().minPictureHeight());
   options_.bindSpeedLevel(&SpeedLevel);
   options_.bindOnlyNew(settingsDialog_->collect().onlyNew());
+  options_.bindSameSite(settingsDialog_->collect().sameSite());
+  options_.bindAllLinks(settingsDialog_->collect().allLinks());
+  options_.bindNextPages(settingsDialog_->collect().nextPages());
+  options_.bindUrlRules(settingsDialog_->collect().urlRules());
 }
 
 QString MainFrm::statusPanelText(int panel) const {
