@@ -21,7 +21,7 @@ constexpr int kStatusBarHeight = TwipsToPixels(375);
 constexpr int kPanelMinimum = TwipsToPixels(1440);
 // How long row changes wait to be shown together.
 constexpr int kRowFlushMs = 100;
-constexpr int kProgressWidth = 112;
+constexpr int kProgressWidth = 76;
 constexpr int kJoinedMessageMs = 6000;
 constexpr int kGuessedTitleBar = 30;
 // The rate is told once this much of the crawl has passed.
