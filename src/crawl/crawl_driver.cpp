@@ -386,7 +386,12 @@ class CrawlDriver {
   Step readPage(const RowPlan& plan, const DownloadOutcome* outcome, const RequestRecord* landed) {
     const PageReader& reader = *plan.reader;
     CrawlRowVisit visit(context_, s_);
-    const PageFound page = reader.read(s_.SaveFile, s_.CurURL, outcome, visit);
+    // A page read ahead is not read again when its copy is the file that landed.
+    std::optional<PageFound> ahead;
+    if (outcome != nullptr)
+      ahead = lookahead_.pageReadAhead(s_.CurURL, s_.SaveFolder, s_.SaveFile);
+    const PageFound page =
+        ahead ? std::move(*ahead) : reader.read(s_.SaveFile, s_.CurURL, outcome, visit);
     if (page.end == PageRead::Stopped)
       return Step::Closed;
     if (landed != nullptr) {
