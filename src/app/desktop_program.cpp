@@ -1,6 +1,7 @@
 #include "app/desktop_program.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QStandardPaths>
 #include <filesystem>
 #include <system_error>
@@ -9,12 +10,15 @@
 #include "common/path_text.h"
 #include "crawl/crawl_state.h"
 #include "crawl/title_check.h"
+#include "crawl_window/window_place.h"
 #include "main_window/picture_button.h"
 #include "platform/program_folder.h"
 #include "record/record_file.h"
 
 namespace harvel {
 namespace {
+
+const QString kCrawlWindowPositionKey = QStringLiteral("crawl_window/position");
 
 // $XDG_DATA_HOME/harvel, ~/.local/share/harvel when it is not set.
 QString DefaultDataFolder() {
@@ -46,6 +50,13 @@ DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overr
         if (!state)
           return CrawlProgress{};
         return CrawlProgress{state->DownCnt, static_cast<std::int64_t>(state->rows.size())};
+      },
+      [this](QSize frame) { return crawlWindowPlace(frame); },
+      [this](std::optional<QPoint> movedTo) {
+        // Where the user put it is where it opens next; a window left where it
+        // was placed follows the main window.
+        if (movedTo)
+          settings_.setValue(kCrawlWindowPositionKey, *movedTo);
       }});
   mainFrm_->settingsDialog().display().watchThumbnails(
       [this](bool shown) { searchFrm_->setThumbnailsShown(shown); });
@@ -128,6 +139,15 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
     settings_.setValue(key, value);
   };
   return services;
+}
+
+QPoint DesktopProgram::crawlWindowPlace(QSize frame) {
+  const QVariant kept = settings_.value(kCrawlWindowPositionKey);
+  if (kept.isValid() && QGuiApplication::screenAt(kept.toPoint()) != nullptr)
+    return kept.toPoint();  // where the user left it, still on a screen
+  const QScreen* screen = mainFrm_->screen();
+  return PlaceBeside(mainFrm_->frameGeometry(), frame,
+                     screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1920, 1080));
 }
 
 QString DesktopProgram::forgetRecord(const std::string& title) {

@@ -56,6 +56,8 @@ class DesktopProgram {
  private:
   MainFrmServices services(const DesktopOverrides& overrides);
   QString forgetRecord(const std::string& title);
+  // Where the crawl window opens: where the user last put it, else beside the main window.
+  QPoint crawlWindowPlace(QSize frame);
 
   std::string harvelFolder_;
   SettingsStore settings_;

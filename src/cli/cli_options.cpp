@@ -1,11 +1,15 @@
 #include "cli/cli_options.h"
 
+#include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "common/connection_settings.h"
 #include "common/file_request.h"
 #include "common/picture_size.h"
 #include "crawl/option_table.h"
+#include "crawl/url_rules.h"
 
 namespace harvel {
 namespace {
@@ -62,6 +66,21 @@ std::string Connection(ParsedLine& line, const std::string& name, const std::str
   if (name == "--proxy")
     return "--proxy " + ProxyWithoutPassword(text) + ": " + *problem;
   return name + ": " + *problem;
+}
+
+// --accept or --reject: one more rule after those given before it.
+std::string Rule(ParsedLine& line, const std::string& name, const std::string& text) {
+  std::string error;
+  std::optional<UrlRule> rule = ParseUrlRule(name == "--accept", text, error);
+  if (!rule)
+    return name + " " + text + ": " + error;
+  StaticCrawlOptions& options = line.command.options;
+  std::vector<UrlRule> rules;
+  if (const std::shared_ptr<const UrlRules> given = options.urlRules())
+    rules = given->rules();
+  rules.push_back(std::move(*rule));
+  options.setUrlRules(std::make_shared<const UrlRules>(std::move(rules)));
+  return {};
 }
 
 std::vector<CliOption> MakeOptions() {
@@ -215,6 +234,59 @@ std::vector<CliOption> MakeOptions() {
        "record in DIR/TITLE/.harvel what landed, and take\n"
        "nothing recorded again (deleted files stay deleted);\n"
        "pages are read again only when they changed [off]"},
+      {"--same-site",
+       nullptr,
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.options.setSameSite(true);
+         return std::string();
+       },
+       "read pages for links only on the start URL's site\n"
+       "(its registrable domain); pictures and files come\nfrom any host [off]"},
+      {"--all-links",
+       nullptr,
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.options.setAllLinks(true);
+         return std::string();
+       },
+       "follow every page link: the level counts clicks from\n"
+       "the start page; without --same-site the crawl can\ngrow fast [off: a page of level N "
+       "follows N links]"},
+      {"--next-pages",
+       nullptr,
+       "N",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         const auto pages = SmallNumber(text);
+         if (!pages || *pages > kMaxNextPages)
+           return "--next-pages " + text + ": the number of next pages is from 0 to " +
+                  std::to_string(kMaxNextPages);
+         line.command.options.setNextPages(static_cast<int>(*pages));
+         return std::string();
+       },
+       "follow up to N \"next page\" links in a chain at the\npage's own level [0]"},
+      {"--accept",
+       nullptr,
+       "PATTERN",
+       Listed::AfterCheckBoxes,
+       {},
+       &Rule,
+       "take URLs matching PATTERN (*, ?, [a-z]); with page: or\n"
+       "file: in front, pages or files only (repeatable)"},
+      {"--reject",
+       nullptr,
+       "PATTERN",
+       Listed::AfterCheckBoxes,
+       {},
+       &Rule,
+       "leave out URLs matching PATTERN; of all rules the last\nthat matches decides "
+       "(repeatable)"},
       {"--render",
        nullptr,
        nullptr,

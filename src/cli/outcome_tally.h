@@ -47,6 +47,10 @@ class OutcomeTally : public CrawlObserver {
     if (next_)
       next_->rowRemoved(index);
   }
+  void rowRefused(const std::string& url, const std::string& why) override {
+    if (next_)
+      next_->rowRefused(url, why);
+  }
   void requestStarted(const FileRequest& request) override {
     if (next_)
       next_->requestStarted(request);

@@ -98,6 +98,17 @@ void ProgressPrinter::requestEnded(const RequestRecord& record) {
     redraw();
 }
 
+void ProgressPrinter::rowRefused(const std::string& url, const std::string& why) {
+  if (!verbose_)
+    return;
+  if (style_ == Style::RedrawnLine)
+    out_ << (lineOpen_ ? "\r\x1b[K" : "");
+  lineOpen_ = false;
+  out_ << SingleLine(url + ": left out, " + why) << '\n';
+  if (style_ == Style::RedrawnLine)
+    redraw();
+}
+
 void ProgressPrinter::loaded() {
   totals_.left = 0;
   totals_.fileUnderWay.clear();

@@ -16,7 +16,7 @@ namespace harvel {
 // line redrawn in place that always holds the run's totals (ProgressLineText):
 // files fetched and failed, rows left, files a second and the file under way.
 // When verbose, each request as it ended is a line of its own
-// (RequestRecordText).
+// (RequestRecordText), and so is each row that Site only or a rule left out.
 class ProgressPrinter : public CrawlObserver {
  public:
   enum class Style { Lines, RedrawnLine };
@@ -36,6 +36,7 @@ class ProgressPrinter : public CrawlObserver {
   void captionChanged(const std::string& text) override;
   void requestStarted(const FileRequest& request) override;
   void requestEnded(const RequestRecord& record) override;
+  void rowRefused(const std::string& url, const std::string& why) override;
   void loaded() override;
   void unloaded() override;
 

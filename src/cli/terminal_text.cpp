@@ -1,37 +1,17 @@
 #include "cli/terminal_text.h"
 
+#include <optional>
 #include <vector>
+
+#include "common/utf8_text.h"
 
 namespace harvel {
 namespace {
 
 // The length of the UTF-8 sequence at `i`, or 0 when there is none.
 std::size_t SequenceLength(std::string_view text, std::size_t i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  std::size_t length = 0;
-  if (lead < 0x80) {
-    return 1;
-  } else if (lead >= 0xc2 && lead <= 0xdf) {
-    length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    length = 3;
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    length = 4;
-  } else {
-    return 0;
-  }
-  if (i + length > text.size())
-    return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80)
-      return 0;
-  }
-  const auto second = static_cast<unsigned char>(text[i + 1]);
-  if ((lead == 0xe0 && second < 0xa0) || (lead == 0xed && second >= 0xa0) ||
-      (lead == 0xf0 && second < 0x90) || (lead == 0xf4 && second >= 0x90)) {
-    return 0;  // overlong, a surrogate, or past U+10FFFF
-  }
-  return length;
+  const std::optional<Utf8Char> c = DecodeUtf8(text.substr(i));
+  return c ? c->length : 0;
 }
 
 // Where each character of a TerminalLine starts.

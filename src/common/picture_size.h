@@ -21,6 +21,10 @@ struct PictureSize {
 // number is plain decimal up to 1000000. nullopt for any other text.
 std::optional<PictureSize> ParsePictureSize(std::string_view text);
 
+// A picture's own size as PictureSizeText writes it: "400x300", each side
+// any 32-bit number (a header may claim 4294967295 pixels). nullopt otherwise.
+std::optional<PictureSize> ParseReadPictureSize(std::string_view text);
+
 // "400x300".
 std::string PictureSizeText(PictureSize size);
 

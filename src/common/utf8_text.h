@@ -18,6 +18,11 @@ struct Utf8Char {
 // a surrogate, a code point past U+10FFFF) or `text` is empty.
 std::optional<Utf8Char> DecodeUtf8(std::string_view text);
 
+// Whether `byte` continues a character rather than starting one.
+inline bool IsUtf8Continuation(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
 // Whether all of `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
 

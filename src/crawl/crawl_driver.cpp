@@ -16,6 +16,8 @@
 #include "crawl/mail_address_file.h"
 #include "crawl/modern/modern_file_name.h"
 #include "crawl/name_claim.h"
+#include "crawl/next_page_link.h"
+#include "crawl/next_pages.h"
 #include "crawl/page_reader.h"
 #include "crawl/record_status_text.h"
 #include "crawl/row_plan.h"
@@ -123,6 +125,7 @@ class CrawlDriver {
     const CrawlTarget row = s_.rows.front();
     s_.CurURL = row.url;
     referer_ = s_.referers.empty() ? std::string() : s_.referers.front();
+    nextPageChain_ = TakeNextPageChain(s_, row.url);
     if (const std::optional<std::int16_t> level = TextToInt16(row.level))
       s_.Level = *level;
     // A title that leads out of Harvel's folder gets nothing written for it
@@ -195,6 +198,8 @@ class CrawlDriver {
   Step fetchRow(const RowPlan& plan) {
     switch (plan.action) {
       case RowAction::Skip:
+        if (!plan.refusal.empty() && context_.observer != nullptr)
+          context_.observer->rowRefused(plan.request.url, plan.refusal);
         return Step::Next;
       case RowAction::Collected: {
         DownloadOutcome outcome;
@@ -311,6 +316,10 @@ class CrawlDriver {
     PageLinks recorded;
     if (!context_.collected->pageLinks(s_.SaveFolder, s_.CurURL, recorded))
       return recordAnswered() ? Step::Next : Step::RecordFailed;
+    for (const LinkText& link : recorded.links) {
+      if (link.kind == kNextPageLinkKind && recorded.reader == reader.name())
+        QueueNextPage(context_, s_, link.text, nextPageChain_);
+    }
     CrawlRowVisit visit(context_, s_);
     if (reader.takeRecorded(recorded, s_.CurURL, s_.Level, visit) == ScanEnd::Closed)
       return Step::Closed;
@@ -392,7 +401,12 @@ class CrawlDriver {
   Step readPage(const RowPlan& plan, const DownloadOutcome* outcome, const RequestRecord* landed) {
     const PageReader& reader = *plan.reader;
     CrawlRowVisit visit(context_, s_);
-    const PageFound page = reader.read(s_.SaveFile, s_.CurURL, outcome, visit);
+    // A page read ahead is not read again when its copy is the file that landed.
+    std::optional<PageFound> ahead;
+    if (outcome != nullptr)
+      ahead = lookahead_.pageReadAhead(s_.CurURL, s_.SaveFolder, s_.SaveFile);
+    const PageFound page =
+        ahead ? std::move(*ahead) : reader.read(s_.SaveFile, s_.CurURL, outcome, visit);
     if (page.end == PageRead::Stopped)
       return Step::Closed;
     if (landed != nullptr) {
@@ -402,6 +416,7 @@ class CrawlDriver {
     }
     if (page.end != PageRead::Read)
       return Step::Next;  // no links and no keep rule
+    QueueNextPage(context_, s_, page.nextPage, nextPageChain_);
     if (reader.takeLinks(page, s_.Level, visit) == ScanEnd::Closed)
       return Step::Closed;
     if (plan.dropsAfterReading(s_.SaveFile, outcome))
@@ -467,6 +482,7 @@ class CrawlDriver {
   CrawlState& s_;
   StagingLookahead lookahead_{context_};
   std::string referer_;      // the page that linked the row being handled
+  int nextPageChain_ = 0;    // how many next-page links led to it
   std::string recordError_;  // why the record could not be used
   std::string madeFolder_;   // the folder made for the row before
 };

@@ -31,6 +31,10 @@ class CrawlObserver {
   // says why).
   virtual void requestEnded(const RequestRecord& record) { (void)record; }
 
+  // A row was left out because Site only or a rule keeps it out; `why` names
+  // which ("refused by --reject *.gif").
+  virtual void rowRefused(const std::string& url, const std::string& why) { (void)url, (void)why; }
+
   // The record of a folder could not be used as it stood: it was moved aside
   // and a new one began (the only-new option).
   virtual void recordRestarted(const RecordStatus& status) { (void)status; }

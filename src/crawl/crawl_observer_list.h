@@ -32,6 +32,10 @@ class CrawlObserverList : public CrawlObserver {
     for (CrawlObserver* o : observers_)
       o->requestEnded(record);
   }
+  void rowRefused(const std::string& url, const std::string& why) override {
+    for (CrawlObserver* o : observers_)
+      o->rowRefused(url, why);
+  }
   void recordRestarted(const RecordStatus& status) override {
     for (CrawlObserver* o : observers_)
       o->recordRestarted(status);

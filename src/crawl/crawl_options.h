@@ -1,12 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "common/picture_size.h"
 
 namespace harvel {
+
+class UrlRules;
+
+inline constexpr int kMaxNextPages = 10000;  // next-page links followed in one chain
 
 // The check boxes of the main window that steer a crawl.
 enum class Check {
@@ -54,6 +59,19 @@ class CrawlOptions {
   // ブラウザで表示してから読む: 0 (off), or the most steps a page read for
   // links is scrolled down in the browser before it is read (docs/rendering.md).
   virtual int renderScrolls() const { return 0; }
+
+  // What a crawl reaches, each off unless asked for (docs/cli.md, "What a crawl reaches").
+  // 同じサイトのページだけ読む: a page is read for links only on the start URL's
+  // site (its registrable domain); pictures and other files come from any host.
+  virtual bool sameSite() const { return false; }
+  // すべてのリンクをたどる: every page link of a page of level N is queued with
+  // level N − 1, instead of at most N of them.
+  virtual bool allLinks() const { return false; }
+  // 次のページをたどる: a page's next-page link is followed with the page's own
+  // level, up to this many pages in a chain; 0 follows none.
+  virtual int nextPages() const { return 0; }
+  // The accept and reject rules, in order; nullptr: none.
+  virtual std::shared_ptr<const UrlRules> urlRules() const { return nullptr; }
 };
 
 }  // namespace harvel

@@ -4,6 +4,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "common/crawl_target.h"
 #include "crawl/download_channel.h"
@@ -27,7 +28,10 @@ struct CrawlState {
 
   std::int64_t DownCnt = 0;  // files fetched in this crawl window
   VisitedUrls visited;       // URLBuf, URLBufMax, URLBufCnt and URLBufCheck
-  ModernCrawlState modern;   // local names and untyped pictures, with modern pages on
+  // The rows queued as a page's next page: how many next-page links led to
+  // each, up to the next-pages option. Dropped as each is handled.
+  std::unordered_map<std::string, int> nextPageChain;
+  ModernCrawlState modern;  // local names and untyped pictures, with modern pages on
 
   // The row being handled.
   std::string CurURL;      // its URL; links on its page resolve against it

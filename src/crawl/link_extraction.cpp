@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/number_text.h"
+#include "crawl/crawl_scope.h"
 #include "crawl/link_resolver.h"
 #include "crawl/scan_page_reader.h"
 #include "crawl/type_decision.h"
@@ -16,20 +18,24 @@ std::optional<TakenLink> TakeLink(const CrawlOptions& options, const UserExtList
   std::optional<std::string> resolved = resolver.resolve(link);
   if (!resolved || resolved->size() < 4)
     return std::nullopt;
+  std::int16_t queuedLevel = level;
   switch (ClassifyLink(*resolved, options, userExt)) {
     case LinkType::Skip:
       return std::nullopt;
-    case LinkType::Html:
+    case LinkType::Html: {
       // Every page link taken uses up one level, even when it is dropped below.
-      if (level <= 0)
+      // With all links on the level is never lowered: it is the row's.
+      const std::optional<std::int16_t> pageLevel = PageLinkLevel(options, level, level);
+      if (!pageLevel)
         return std::nullopt;
-      --level;
+      queuedLevel = *pageLevel;
       break;
+    }
     case LinkType::Continue:
       break;
   }
   const bool picture = IsPictureEnding(LastFour(*resolved));
-  return TakenLink{std::move(*resolved), level, picture, {}};
+  return TakenLink{std::move(*resolved), queuedLevel, picture, {}};
 }
 
 void CrawlRowVisit::take(const TakenLink& link) {

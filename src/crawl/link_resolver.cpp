@@ -48,6 +48,62 @@ std::string Cleaned(std::string_view link) {
   return cleaned;
 }
 
+// A browser reads "\" as "/" in an http(s) URL up to its query or fragment.
+std::string WithSlashes(std::string link) {
+  const std::size_t end = std::min(link.find_first_of("?#"), link.size());
+  std::replace(link.begin(), link.begin() + static_cast<std::ptrdiff_t>(end), '\\', '/');
+  return link;
+}
+
+// Any number of slashes after a scheme count as two: "http:///h.test/x".
+std::string WithTwoSlashes(std::string_view authorityOn) {
+  while (!authorityOn.empty() && authorityOn.front() == '/')
+    authorityOn.remove_prefix(1);
+  return "//" + std::string(authorityOn);
+}
+
+// A link as a browser reads it against an http or https base: backslashes
+// are slashes, "http:pic.gif" and "http:/img/a.gif" (the base's scheme, no
+// "//") are relative to the page, and "https:h.test/a.gif" (another scheme)
+// names a host. Other links are returned as they are.
+std::string BrowserForm(std::string link, std::string_view baseScheme) {
+  const std::string scheme = WrittenScheme(link);
+  if (scheme.empty()) {
+    if (baseScheme != "http" && baseScheme != "https")
+      return link;
+    return WithSlashes(std::move(link));
+  }
+  if (scheme != "http" && scheme != "https")
+    return link;
+  const std::string rest = WithSlashes(link.substr(scheme.size() + 1));
+  if (rest.starts_with("//"))
+    return scheme + ":" + WithTwoSlashes(rest);
+  if (scheme == baseScheme)
+    return rest;
+  return scheme + ":" + WithTwoSlashes(rest);
+}
+
+// "http://@h.test/" and "http://:@h.test/" name no user: libcurl would
+// send an empty one as a login.
+bool DropEmptyLogin(CURLU* url) {
+  char* user = nullptr;
+  if (curl_url_get(url, CURLUPART_USER, &user, 0) != CURLUE_OK)
+    return true;
+  const bool empty = user == nullptr || *user == '\0';
+  curl_free(user);
+  if (!empty)
+    return true;
+  char* password = nullptr;
+  if (curl_url_get(url, CURLUPART_PASSWORD, &password, 0) == CURLUE_OK) {
+    const bool noPassword = password == nullptr || *password == '\0';
+    curl_free(password);
+    if (!noPassword)
+      return true;
+  }
+  return curl_url_set(url, CURLUPART_USER, nullptr, 0) == CURLUE_OK &&
+         curl_url_set(url, CURLUPART_PASSWORD, nullptr, 0) == CURLUE_OK;
+}
+
 std::optional<std::string> UrlText(CURLU* url) {
   char* text = nullptr;
   if (curl_url_get(url, CURLUPART_URL, &text, 0) != CURLUE_OK || text == nullptr) {
@@ -171,6 +227,7 @@ std::string FolderOf(const std::string& url) {
 
 struct LinkResolver::Base {
   UrlHandle url;
+  std::string scheme;         // in lower case
   std::string folder;         // FolderOf the base, for plain relative links
   std::size_t pathStart = 0;  // where the path starts in `folder`
 
@@ -199,12 +256,14 @@ struct LinkResolver::Base {
 
 LinkResolver::LinkResolver(const std::string& base) {
   UrlHandle url(curl_url());
-  if (url && curl_url_set(url.get(), CURLUPART_URL, base.c_str(), kFlags) == CURLUE_OK) {
+  if (url && curl_url_set(url.get(), CURLUPART_URL, base.c_str(), kFlags) == CURLUE_OK &&
+      DropEmptyLogin(url.get())) {
     const std::optional<std::string> text = UrlText(url.get());
     const bool web = text && IsDownloadableScheme(WrittenScheme(*text));
     const std::string folder = web ? FolderOf(*text) : std::string();
     const std::size_t pathStart = folder.empty() ? 0 : folder.find('/', folder.find("://") + 3);
-    base_ = std::make_unique<Base>(Base{std::move(url), folder, pathStart});
+    base_ = std::make_unique<Base>(
+        Base{std::move(url), text ? WrittenScheme(*text) : std::string(), folder, pathStart});
   }
 }
 
@@ -223,7 +282,7 @@ std::optional<std::string> LinkResolver::resolve(std::string_view link) const {
   UrlHandle url(curl_url_dup(base_->url.get()));
   if (!url)
     return std::nullopt;
-  const std::string cleaned = Cleaned(link);
+  const std::string cleaned = BrowserForm(Cleaned(link), base_->scheme);
 
   // The same document: the base without its fragment, then the link's own one.
   // libcurl would drop the base's last path segment and query here.
@@ -238,6 +297,8 @@ std::optional<std::string> LinkResolver::resolve(std::string_view link) const {
   if (curl_url_set(url.get(), CURLUPART_URL, cleaned.c_str(), kFlags) != CURLUE_OK) {
     return std::nullopt;
   }
+  if (cleaned.find('@') != std::string::npos && !DropEmptyLogin(url.get()))
+    return std::nullopt;
   return UrlText(url.get());
 }
 

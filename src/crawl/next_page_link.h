@@ -6,6 +6,11 @@
 
 namespace harvel {
 
+// The kind under which the record keeps a page's next-page link, beside the
+// kinds of each reader's own links (which a reader that does not know it
+// passes over).
+inline constexpr int kNextPageLinkKind = 100;
+
 // The "next page" link of a page as the scan reader sees it: the href of its
 // first <link rel="next"> or <a rel="next"> (tags and attribute names in any
 // case, values in double, single or no quotes), resolved against `pageUrl`.

@@ -60,6 +60,8 @@ struct PageFound {
   std::string url;                        // the page's URL: its links resolve against it
   std::string text;                       // what a reader of the text read (lines after CR LF)
   std::vector<PageReference> references;  // what a reader of the document found, in order
+  // Its next-page link, looked for while next pages are followed or the record is kept.
+  std::optional<std::string> nextPage;
 };
 
 // One way of reading pages. Everything a crawl decides by the way its pages

@@ -43,16 +43,20 @@ class Predictions : public PageVisit {
 
 std::vector<PredictedRow> ReadAhead(const CrawlContext& context, const PageReader& reader,
                                     const CrawlTarget& page, const std::string& copyPath,
-                                    const std::function<bool(const std::string&)>& known) {
+                                    const std::function<bool(const std::string&)>& known,
+                                    PageFound* found) {
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(PathFromText(copyPath), error);
   if (error || size > kReadAheadLimit)
     return {};
   Predictions predictions(context, page, known);
   std::int16_t level = TextToInt16(page.level).value_or(0);
-  const PageFound found = reader.read(copyPath, page.url, nullptr, predictions);
-  if (found.end == PageRead::Read)
-    reader.takeLinks(found, level, predictions);
+  PageFound read = reader.read(copyPath, page.url, nullptr, predictions);
+  if (read.end != PageRead::Read)
+    return {};
+  reader.takeLinks(read, level, predictions);
+  if (found != nullptr)
+    *found = std::move(read);
   return std::move(predictions.rows);
 }
 

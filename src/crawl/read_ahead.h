@@ -29,10 +29,13 @@ inline constexpr std::uintmax_t kReadAheadLimit = std::uintmax_t{2} << 20;
 // level. Returns the rows it will then queue, in the order it
 // queues them; `known` tells the URLs the visited-URL buffer will keep out.
 // Nothing of the crawl is read or changed here: the result is the caller's
-// scratch state. A copy larger than kReadAheadLimit gives no rows.
+// scratch state. A copy larger than kReadAheadLimit gives no rows. `found`,
+// when given, receives the page as the reader read it whole (end Read), so
+// that the crawl need not read that copy again.
 std::vector<PredictedRow> ReadAhead(const CrawlContext& context, const PageReader& reader,
                                     const CrawlTarget& page, const std::string& copyPath,
-                                    const std::function<bool(const std::string&)>& known);
+                                    const std::function<bool(const std::string&)>& known,
+                                    PageFound* found = nullptr);
 
 // The rows the crawl will queue when the page row `page`, which the record
 // knows, proves unchanged: its recorded `links` taken as the crawl takes them

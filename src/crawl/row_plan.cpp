@@ -6,6 +6,7 @@
 
 #include "common/is_binary_file.h"
 #include "common/url_parts.h"
+#include "crawl/crawl_scope.h"
 #include "crawl/mail_address_file.h"
 #include "crawl/modern/modern_file_name.h"
 #include "crawl/picture_minimum.h"
@@ -32,8 +33,8 @@ void RowPlan::settleLanded(CrawlContext& context, CrawlState& state) const {
 }
 
 bool RowPlan::readsForLinks(const std::string& file, const DownloadOutcome* outcome) const {
-  return reader->readsForLinks(file, facts,
-                               outcome != nullptr ? ServedType(*outcome) : std::string());
+  return pageInScope && reader->readsForLinks(
+                            file, facts, outcome != nullptr ? ServedType(*outcome) : std::string());
 }
 
 bool RowPlan::dropsAfterReading(const std::string& file, const DownloadOutcome* outcome) const {
@@ -73,6 +74,16 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
     plan.action = RowAction::Mail;
     return plan;
   }
+  // Site only and the rules, judging the row as what it is taken for now; a
+  // file that turns out to be a page is read for links only where a page of
+  // its URL would be.
+  if (std::optional<std::string> refusal =
+          ScopeRefusal(options, row.url, referer,
+                       reader.readsForLinks(plan.plainFile, plan.facts, std::nullopt))) {
+    plan.refusal = std::move(*refusal);
+    return plan;
+  }
+  plan.pageInScope = !ScopeRefusal(options, row.url, referer, true);
   if (options.onlyNew()) {
     if (context.collected == nullptr)
       return plan;

@@ -43,6 +43,11 @@ struct RowPlan {
   FileRequest request;
   // The only-new option: what the record of saveFolder says of the URL.
   KnownUrl known;
+  // A row skipped because Site only or a rule keeps it out: why.
+  std::string refusal;
+  // Whether Site only and the rules let the row's file be read for links,
+  // should it turn out to be a page (a file served as HTML).
+  bool pageInScope = true;
 
   // After the request, asked of the row's reader: what the landed file turns
   // out to be may rename or drop it (state.SaveFile); whether the file at

@@ -5,6 +5,7 @@
 #include "crawl/file_name.h"
 #include "crawl/link_extraction.h"
 #include "crawl/link_resolver.h"
+#include "crawl/next_page_link.h"
 
 namespace harvel {
 namespace {
@@ -50,6 +51,8 @@ PageFound ScanPageReader::read(const std::string& path, const std::string& pageU
   PageFound page;
   page.url = pageUrl;
   page.end = ReadPage(path, page.text, [&visit] { return visit.paced(); });
+  if (page.end == PageRead::Read && (options_.nextPages() > 0 || options_.onlyNew()))
+    page.nextPage = NextPageLink(page.text, pageUrl);
   return page;
 }
 
@@ -61,6 +64,8 @@ std::vector<LinkText> ScanPageReader::recordedLinks(const PageFound& page) const
     for (std::string& text : FindLinkTexts(page.text, kScanKeys[key]))
       links.push_back(LinkText{static_cast<int>(key), std::move(text)});
   }
+  if (page.nextPage)
+    links.push_back(LinkText{kNextPageLinkKind, *page.nextPage});
   return links;
 }
 

@@ -1,5 +1,7 @@
 #include "crawl/staging_lookahead.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "crawl/option_table.h"
@@ -13,6 +15,15 @@ constexpr std::size_t kRowsAheadPerJob = 4;
 // that pictures put in front have pushed further down still count, and the
 // rows at the top must still find room.
 constexpr std::size_t kStagedPerRowAhead = 2;
+// What the pages read ahead and kept for the crawl may hold at once.
+constexpr std::size_t kKeptReadBytes = std::size_t{8} << 20;
+
+std::size_t BytesOf(const PageFound& page) {
+  std::size_t bytes = page.text.size();
+  for (const PageReference& reference : page.references)
+    bytes += sizeof reference + reference.url.size();
+  return bytes;
+}
 
 }  // namespace
 
@@ -31,8 +42,10 @@ void StagingLookahead::beforeRow(const CrawlState& state, const RowPlan* plan) {
   current_.reset();
   // The crawl has read the page handled before (if it was a page): what was
   // predicted from it is now in the crawl's list, or was predicted wrong.
-  if (!handling_.empty())
+  if (!handling_.empty()) {
     settle(state, handling_);
+    forgetRead(handling_);
+  }
   handling_ = state.rows.empty() ? std::string() : state.rows.front().url;
 
   if (!staging()) {
@@ -71,10 +84,15 @@ bool StagingLookahead::readLandedPages(const CrawlState& state) {
         predicted_.erase(row.row.url);
     }
     copy->second.fromRecord = false;
+    PageFound found;
     std::vector<PredictedRow> rows = ReadAhead(
-        context_, *copy->second.reader, copy->second.row, landed.path, [&](const std::string& url) {
+        context_, *copy->second.reader, copy->second.row, landed.path,
+        [&](const std::string& url) {
           return state.visited.URLBufCheck(url) != 0 || predicted_.count(url) > 0;
-        });
+        },
+        &found);
+    if (found.end == PageRead::Read)
+      keepRead(landed.url, landed.folder, landed.path, std::move(found));
     std::unordered_set<std::string> still;
     for (const PredictedRow& row : rows)
       still.insert(row.row.url);
@@ -214,7 +232,53 @@ void StagingLookahead::settle(const CrawlState& state, const std::string& page) 
   }
 }
 
+std::optional<StagingLookahead::FileIdentity> StagingLookahead::IdentityOf(
+    const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+    return std::nullopt;
+  return FileIdentity{
+      static_cast<std::uintmax_t>(status.st_dev), static_cast<std::uintmax_t>(status.st_ino),
+      static_cast<std::uintmax_t>(status.st_size),
+      static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+void StagingLookahead::keepRead(const std::string& url, const std::string& folder,
+                                const std::string& path, PageFound page) {
+  forgetRead(url);
+  const std::size_t bytes = BytesOf(page);
+  const std::optional<FileIdentity> file = IdentityOf(path);
+  if (!file || keptReadBytes_ + bytes > kKeptReadBytes)
+    return;
+  keptReadBytes_ += bytes;
+  pagesRead_.emplace(url, ReadCopy{folder, *file, std::move(page)});
+}
+
+void StagingLookahead::forgetRead(const std::string& url) {
+  const auto read = pagesRead_.find(url);
+  if (read == pagesRead_.end())
+    return;
+  keptReadBytes_ -= BytesOf(read->second.page);
+  pagesRead_.erase(read);
+}
+
+std::optional<PageFound> StagingLookahead::pageReadAhead(const std::string& url,
+                                                         const std::string& folder,
+                                                         const std::string& path) {
+  const auto read = pagesRead_.find(url);
+  if (read == pagesRead_.end())
+    return std::nullopt;
+  const bool same = read->second.folder == folder && IdentityOf(path) == read->second.file;
+  std::optional<PageFound> page;
+  if (same)
+    page = std::move(read->second.page);
+  keptReadBytes_ -= same ? BytesOf(*page) : BytesOf(read->second.page);
+  pagesRead_.erase(read);
+  return page;
+}
+
 void StagingLookahead::drop(const std::string& url) {
+  forgetRead(url);
   const auto copy = staged_.find(url);
   if (copy != staged_.end()) {
     context_.channel.Unstage(url, copy->second.folder);
@@ -241,6 +305,8 @@ void StagingLookahead::requested(const std::string& url, const std::string& fold
 }
 
 void StagingLookahead::dropAll() {
+  pagesRead_.clear();
+  keptReadBytes_ = 0;
   for (const auto& [url, copy] : staged_)
     context_.channel.Unstage(url, copy.folder);
   staged_.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -51,6 +52,12 @@ class StagingLookahead {
   // other than the fastest is chosen), and every prediction forgotten.
   void dropAll();
 
+  // The page `url` of `folder` as it was read ahead, when the file now at
+  // `path` is that copy (moved into place, not fetched again): the crawl
+  // takes its links from it instead of reading the page a second time.
+  std::optional<PageFound> pageReadAhead(const std::string& url, const std::string& folder,
+                                         const std::string& path);
+
   std::size_t stagedCount() const { return staged_.size(); }
   // Rows predicted from pages read ahead that the crawl has not read yet.
   std::size_t predictedCount() const { return predicted_.size(); }
@@ -84,8 +91,28 @@ class StagingLookahead {
   void settle(const CrawlState& state, const std::string& page);
   void drop(const std::string& url);
 
+  // What tells a file: a copy keeps its device, inode, size and time of
+  // modification when it is moved into place; a file fetched again does not.
+  struct FileIdentity {
+    std::uintmax_t device = 0, inode = 0, size = 0;
+    std::int64_t modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+  };
+  static std::optional<FileIdentity> IdentityOf(const std::string& path);
+  // A page read ahead, kept for the crawl.
+  struct ReadCopy {
+    std::string folder;
+    FileIdentity file;
+    PageFound page;
+  };
+  void keepRead(const std::string& url, const std::string& folder, const std::string& path,
+                PageFound page);
+  void forgetRead(const std::string& url);
+
   CrawlContext& context_;
-  std::unordered_map<std::string, Copy> staged_;  // by URL
+  std::unordered_map<std::string, Copy> staged_;         // by URL
+  std::unordered_map<std::string, ReadCopy> pagesRead_;  // by URL, at most kKeptReadBytes
+  std::size_t keptReadBytes_ = 0;
   // Pages read ahead, by URL: the rows the crawl will queue when it reads them.
   std::unordered_map<std::string, std::vector<PredictedRow>> readAhead_;
   std::unordered_set<std::string> predicted_;  // the URLs of those rows

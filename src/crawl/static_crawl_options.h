@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "crawl/crawl_options.h"
 #include "crawl/option_table.h"
@@ -23,6 +25,10 @@ class StaticCrawlOptions : public CrawlOptions {
   bool onlyNew() const override { return onlyNew_; }
   PictureSize minimumPicture() const override { return minimumPicture_; }
   int renderScrolls() const override { return render_ ? renderSteps_ : 0; }
+  bool sameSite() const override { return sameSite_; }
+  bool allLinks() const override { return allLinks_; }
+  int nextPages() const override { return nextPages_; }
+  std::shared_ptr<const UrlRules> urlRules() const override { return urlRules_; }
 
   void set(Check check, bool on) { values_[static_cast<std::size_t>(check)] = on ? 1 : 0; }
   void setValue(Check check, int value) { values_[static_cast<std::size_t>(check)] = value; }
@@ -35,6 +41,10 @@ class StaticCrawlOptions : public CrawlOptions {
   void setMinimumPicture(PictureSize size) { minimumPicture_ = size; }
   void setRender(bool on) { render_ = on; }
   void setRenderSteps(int steps) { renderSteps_ = steps; }
+  void setSameSite(bool on) { sameSite_ = on; }
+  void setAllLinks(bool on) { allLinks_ = on; }
+  void setNextPages(int pages) { nextPages_ = pages; }
+  void setUrlRules(std::shared_ptr<const UrlRules> rules) { urlRules_ = std::move(rules); }
 
  private:
   std::array<int, kCheckCount> values_{};
@@ -47,6 +57,10 @@ class StaticCrawlOptions : public CrawlOptions {
   PictureSize minimumPicture_;
   bool render_ = false;
   int renderSteps_ = kDefaultRenderScrolls;
+  bool sameSite_ = false;
+  bool allLinks_ = false;
+  int nextPages_ = 0;
+  std::shared_ptr<const UrlRules> urlRules_;
 };
 
 }  // namespace harvel

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/ascii_text.h"
+
 namespace harvel {
 namespace {
 
@@ -37,6 +39,33 @@ std::optional<UrlRule> ParseUrlRule(bool accept, std::string_view text, std::str
     return std::nullopt;
   rule.pattern = std::move(*compiled);
   return rule;
+}
+
+UrlRules ParseUrlRuleLines(std::string_view text, std::string& error) {
+  error.clear();
+  std::vector<UrlRule> rules;
+  int number = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = Trimmed(text.substr(0, end), kHtmlSpace);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    ++number;
+    if (line.empty() || line.front() == '#')
+      continue;
+    std::string problem;
+    std::optional<UrlRule> rule;
+    if (line.front() == '+' || line.front() == '-') {
+      rule = ParseUrlRule(line.front() == '+', Trimmed(line.substr(1), kHtmlSpace), problem);
+    } else {
+      problem = "a rule starts with + (take) or - (leave out)";
+    }
+    if (rule) {
+      rules.push_back(std::move(*rule));
+    } else if (error.empty()) {
+      error = "line " + std::to_string(number) + ": " + problem;
+    }
+  }
+  return UrlRules(std::move(rules));
 }
 
 UrlRules::Verdict UrlRules::judge(std::string_view url, bool page) const {

@@ -55,4 +55,11 @@ class UrlRules {
   std::vector<UrlRule> rules_;
 };
 
+// Rules written one a line, as the settings dialog takes them: "+PATTERN"
+// accepts, "-PATTERN" rejects (spaces after the sign and around the line do
+// not count); empty lines and lines starting with "#" are passed over. The
+// lines that cannot be read are left out, the first of them named in `error`
+// with its line number.
+UrlRules ParseUrlRuleLines(std::string_view text, std::string& error);
+
 }  // namespace harvel

@@ -21,8 +21,9 @@ constexpr int kStatusBarHeight = TwipsToPixels(375);
 constexpr int kPanelMinimum = TwipsToPixels(1440);
 // How long row changes wait to be shown together.
 constexpr int kRowFlushMs = 100;
-constexpr int kProgressWidth = 112;
+constexpr int kProgressWidth = 76;
 constexpr int kJoinedMessageMs = 6000;
+constexpr int kGuessedTitleBar = 30;
 // The rate is told once this much of the crawl has passed.
 constexpr qint64 kRateAfterMs = 1000;
 
@@ -146,6 +147,10 @@ void SearchFrm::resizeEvent(QResizeEvent*) {
 }
 
 void SearchFrm::Form_Unload() {
+  if (services_.windowClosed && isVisible() && placedAt_) {
+    services_.windowClosed(pos() == *placedAt_ ? std::nullopt : std::optional<QPoint>(pos()));
+    placedAt_.reset();
+  }
   if (!loaded_)
     return;
   setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionClosing));
@@ -273,6 +278,13 @@ void SearchFrm::recordRestarted(const RecordStatus& status) {
 }
 
 void SearchFrm::showWindow() {
+  if (!isVisible() && services_.placeWindow) {
+    // The frame is not known before the first show: the title bar's height is guessed.
+    const QSize frame = frameGeometry().size() == size() ? size() + QSize(0, kGuessedTitleBar)
+                                                         : frameGeometry().size();
+    move(services_.placeWindow(frame));
+    placedAt_ = pos();
+  }
   show();
   raise();
 }

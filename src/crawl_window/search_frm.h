@@ -38,6 +38,10 @@ struct SearchFrmServices {
   std::function<void(bool paused)> pauseCrawl = {};
   // The files fetched so far and the rows still to handle.
   std::function<CrawlProgress()> progress = {};
+  // Where the window opens, for its size with the frame; and where the user
+  // left it when it closed (nullopt: where it was placed).
+  std::function<QPoint(QSize frame)> placeWindow = {};
+  std::function<void(std::optional<QPoint> movedTo)> windowClosed = {};
 };
 
 // SearchFrm: the crawl window. Shows the engine's crawl list and progress texts
@@ -113,6 +117,7 @@ class SearchFrm : public QWidget, public CrawlObserver {
   bool loaded_ = false;
   bool thumbnailsShown_ = false;
   bool paused_ = false;
+  std::optional<QPoint> placedAt_;  // where the window was put when it opened
   QElapsedTimer sinceLoad_;
 
   QTreeView* ListView1;

@@ -5,6 +5,8 @@
 #include <QLabel>
 
 #include "common/browser_program.h"
+#include "crawl/crawl_options.h"
+#include "crawl/url_rules.h"
 
 namespace harvel {
 namespace {
@@ -67,6 +69,67 @@ CollectSection::CollectSection(QWidget* parent)
                             .arg(QString::fromLatin1(kBrowserPackage)));
   }
   addRow(render_);
+
+  sameSite_ = new QCheckBox(QStringLiteral("同じサイトのページだけ読む(&S)"), this);
+  sameSite_->setObjectName(QStringLiteral("SameSiteChk"));
+  sameSite_->setToolTip(
+      QStringLiteral("開始URLと同じサイト(ドメイン)のページだけからリンク先を得ます。"
+                     "画像などのファイルはどのサイトからも取得します"));
+  addRow(sameSite_);
+  allLinks_ = new QCheckBox(QStringLiteral("すべてのリンクをたどる(&A)"), this);
+  allLinks_->setObjectName(QStringLiteral("AllLinksChk"));
+  allLinks_->setToolTip(
+      QStringLiteral("レベルを開始ページからのクリック数として、ページのリンクをすべてたどります。"
+                     "「同じサイトのページだけ読む」なしでは巡回が急に大きくなります"));
+  addRow(allLinks_);
+
+  auto* next = new QWidget(this);
+  auto* nextLine = new QHBoxLayout(next);
+  nextLine->setContentsMargins(0, 0, 0, 0);
+  auto* nextCaption = new QLabel(QStringLiteral("次のページをたどる(&P)"), next);
+  nextPages_ = new QSpinBox(next);
+  nextPages_->setObjectName(QStringLiteral("NextPagesSpin"));
+  nextPages_->setRange(0, kMaxNextPages);
+  nextPages_->setValue(0);
+  nextPages_->setAccessibleName(QStringLiteral("次のページをたどる(ページ数)"));
+  nextCaption->setBuddy(nextPages_);
+  nextLine->addWidget(nextCaption);
+  nextLine->addWidget(nextPages_);
+  nextLine->addWidget(new QLabel(QStringLiteral("ページまで (0: たどらない)"), next));
+  nextLine->addStretch(1);
+  next->setToolTip(QStringLiteral(
+      "「次へ」のリンクをレベルを減らさずにたどります。続けてたどるページ数の上限です"));
+  addRow(next);
+
+  auto* rulesCaption = new QLabel(
+      QStringLiteral("取得ルール(&R): 1行に1つ、+パターン で取得、-パターン で取得しない"), this);
+  addRow(rulesCaption);
+  urlRules_ = new QPlainTextEdit(this);
+  urlRules_->setObjectName(QStringLiteral("UrlRulesTxt"));
+  urlRules_->setAccessibleName(QStringLiteral("取得ルール"));
+  urlRules_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  urlRules_->setPlaceholderText(QStringLiteral("-file:*.gif\n+page:*/gallery/*"));
+  urlRules_->setToolTip(
+      QStringLiteral("URL全体に * ? [a-z] のパターンを当て、最後に当てはまったルールが決めます。"
+                     "page: はページだけ、file: はファイルだけに当てます"));
+  urlRules_->setMaximumHeight(urlRules_->fontMetrics().lineSpacing() * 5);
+  rulesCaption->setBuddy(urlRules_);
+  addRow(urlRules_);
+  ruleProblem_ = new QLabel(this);
+  ruleProblem_->setObjectName(QStringLiteral("UrlRulesProblem"));
+  ruleProblem_->setStyleSheet(QStringLiteral("color: #b00020;"));
+  addRow(ruleProblem_);
+  ruleProblem_->hide();
+  connect(urlRules_, &QPlainTextEdit::textChanged, this, [this] { showRuleProblem(); });
+}
+
+void CollectSection::showRuleProblem() {
+  std::string problem;
+  ParseUrlRuleLines(urlRules_->toPlainText().toStdString(), problem);
+  ruleProblem_->setText(problem.empty() ? QString()
+                                        : QStringLiteral("読めないルールは使いません: ") +
+                                              QString::fromStdString(problem));
+  ruleProblem_->setVisible(!problem.empty());
 }
 
 }  // namespace harvel

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 
 #include "main_window/settings_section.h"
@@ -26,12 +28,27 @@ class CollectSection : public SettingsSection {
   // opened in Chromium and scrolled down first. Disabled, with a tool tip
   // saying why, when no browser is found.
   QCheckBox* render() const { return render_; }
+  // What a crawl reaches, each off at first: 同じサイトのページだけ読む,
+  // すべてのリンクをたどる, 次のページをたどる (pages in a chain, 0: none), and
+  // the rules, one a line ("+PATTERN" takes, "-PATTERN" leaves out); a line
+  // that cannot be read is named below the box and left out.
+  QCheckBox* sameSite() const { return sameSite_; }
+  QCheckBox* allLinks() const { return allLinks_; }
+  QSpinBox* nextPages() const { return nextPages_; }
+  QPlainTextEdit* urlRules() const { return urlRules_; }
 
  private:
+  void showRuleProblem();
+
   QSpinBox* minPictureWidth_;
   QSpinBox* minPictureHeight_;
   QCheckBox* onlyNew_;
   QCheckBox* render_;
+  QCheckBox* sameSite_;
+  QCheckBox* allLinks_;
+  QSpinBox* nextPages_;
+  QPlainTextEdit* urlRules_;
+  QLabel* ruleProblem_;
 };
 
 }  // namespace harvel

@@ -1,6 +1,9 @@
 #include "main_window/control_options.h"
 
 #include <algorithm>
+#include <memory>
+
+#include "crawl/url_rules.h"
 
 namespace harvel {
 
@@ -40,6 +43,18 @@ PictureSize ControlOptions::minimumPicture() const {
     return box ? static_cast<std::uint32_t>(std::max(box->value(), 0)) : 0u;
   };
   return {side(minPictureWidth_), side(minPictureHeight_)};
+}
+
+std::shared_ptr<const UrlRules> ControlOptions::urlRules() const {
+  const QString text = urlRules_ ? urlRules_->toPlainText() : QString();
+  if (text.trimmed().isEmpty())
+    return nullptr;
+  if (!rules_ || text != rulesText_) {
+    std::string problem;  // shown by the dialog
+    rules_ = std::make_shared<const UrlRules>(ParseUrlRuleLines(text.toStdString(), problem));
+    rulesText_ = text;
+  }
+  return rules_;
 }
 
 }  // namespace harvel

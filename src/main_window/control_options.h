@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSpinBox>
 #include <array>
@@ -30,6 +31,11 @@ class ControlOptions : public CrawlOptions {
   }
   void bindOnlyNew(QCheckBox* box) { onlyNew_ = box; }
   void bindRender(QCheckBox* box) { render_ = box; }
+  void bindSameSite(QCheckBox* box) { sameSite_ = box; }
+  void bindAllLinks(QCheckBox* box) { allLinks_ = box; }
+  void bindNextPages(QSpinBox* pages) { nextPages_ = pages; }
+  // One rule a line (ParseUrlRuleLines); read again only when the text changed.
+  void bindUrlRules(QPlainTextEdit* rules) { urlRules_ = rules; }
 
   // A box holds 1 when ticked, 0 when clear, 2 when greyed (which counts as off).
   int value(Check check) const override;
@@ -44,6 +50,10 @@ class ControlOptions : public CrawlOptions {
   int renderScrolls() const override {
     return render_ && render_->isEnabled() && render_->isChecked() ? kDefaultRenderScrolls : 0;
   }
+  bool sameSite() const override { return sameSite_ && sameSite_->isChecked(); }
+  bool allLinks() const override { return allLinks_ && allLinks_->isChecked(); }
+  int nextPages() const override { return nextPages_ ? nextPages_->value() : 0; }
+  std::shared_ptr<const UrlRules> urlRules() const override;
 
   // The value a check state stands for.
   static int ValueOf(Qt::CheckState state);
@@ -59,6 +69,12 @@ class ControlOptions : public CrawlOptions {
   QPointer<QSpinBox> minPictureHeight_;
   QPointer<QCheckBox> onlyNew_;
   QPointer<QCheckBox> render_;
+  QPointer<QCheckBox> sameSite_;
+  QPointer<QCheckBox> allLinks_;
+  QPointer<QSpinBox> nextPages_;
+  QPointer<QPlainTextEdit> urlRules_;
+  mutable QString rulesText_;  // the text `rules_` was read from
+  mutable std::shared_ptr<const UrlRules> rules_;
 };
 
 }  // namespace harvel

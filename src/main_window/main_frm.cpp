@@ -126,6 +126,10 @@ void MainFrm::bindOptions() {
   options_.bindSpeedLevel(&SpeedLevel);
   options_.bindOnlyNew(settingsDialog_->collect().onlyNew());
   options_.bindRender(settingsDialog_->collect().render());
+  options_.bindSameSite(settingsDialog_->collect().sameSite());
+  options_.bindAllLinks(settingsDialog_->collect().allLinks());
+  options_.bindNextPages(settingsDialog_->collect().nextPages());
+  options_.bindUrlRules(settingsDialog_->collect().urlRules());
 }
 
 QString MainFrm::statusPanelText(int panel) const {

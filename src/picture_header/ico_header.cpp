@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/picture_format.h"
 #include "picture_header/fixed_headers.h"
 
 namespace harvel {
@@ -46,7 +47,7 @@ HeaderStep IcoHeader::Look(std::span<const std::uint8_t> bytes, std::uint64_t of
     return NextPicture(offset);
   }
   Entry& picture = entries_[looked_++];
-  if (std::memcmp(bytes.data(), "\x89PNG\r\n\x1a\n", 8) == 0) {
+  if (PictureFormatOfSignature(bytes.first(8)) == PictureFormat::Png) {
     const HeaderStep png = PngSize(bytes);
     if (png.kind != HeaderStep::Kind::Size)
       return HeaderStep::NotKnown();

@@ -1,5 +1,7 @@
 #include "widgets/failure_list.h"
 
+#include <QRegularExpression>
+
 namespace harvel {
 
 void FailureList::add(const QString& line) {
@@ -9,6 +11,9 @@ void FailureList::add(const QString& line) {
     if (c.unicode() < 0x20 || c.unicode() == 0x7f)
       c = QLatin1Char(' ');
   }
+  // A reason that is the HTTP status already ("failed (HTTP 404), HTTP 404") says it once.
+  static const QRegularExpression statusTwice(QStringLiteral(R"(\((HTTP \d+)\), \1(,|$))"));
+  oneLine.replace(statusTwice, QStringLiteral("(\\1)\\2"));
   latest_.append(oneLine);
   while (latest_.size() > kListed)
     latest_.removeFirst();

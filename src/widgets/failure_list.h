@@ -12,7 +12,8 @@ class FailureList {
   static constexpr int kListed = 20;
 
   // `line`: one failure (RequestRecordText); control characters are shown as
-  // spaces, so a URL from a hostile page cannot break the list's lines.
+  // spaces, so a URL from a hostile page cannot break the list's lines, and an
+  // HTTP status that is the reason already is not said a second time.
   void add(const QString& line);
   void clear();
 

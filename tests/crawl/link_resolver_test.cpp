@@ -33,6 +33,39 @@ TEST(ResolveLink, ResolvesRelativeLinksAsABrowserDoes) {
   }
 }
 
+TEST(ResolveLink, ReadsSloppyLinksAsABrowserDoes) {
+  const std::pair<const char*, const char*> cases[] = {
+      // Backslashes are slashes up to the query.
+      {"img\\a1.gif", "http://h.test/dir/img/a1.gif"},
+      {"\\img\\a2.gif", "http://h.test/img/a2.gif"},
+      {"..\\a3.gif", "http://h.test/a3.gif"},
+      {"http://other.test\\img\\a4.gif", "http://other.test/img/a4.gif"},
+      {"\\\\other.test\\a5.gif", "http://other.test/a5.gif"},
+      {"b.gif?path=a\\b", "http://h.test/dir/b.gif?path=a\\b"},
+      // The page's own scheme without "//" is relative to the page.
+      {"http:pic.gif", "http://h.test/dir/pic.gif"},
+      {"HTTP:/img/c2.gif", "http://h.test/img/c2.gif"},
+      {"http:?q=3", "http://h.test/dir/page.html?q=3"},
+      // Another web scheme names a host, however many slashes follow it.
+      {"https:s.test/d1.gif", "https://s.test/d1.gif"},
+      {"https:/s.test/d2.gif", "https://s.test/d2.gif"},
+      {"http:///other.test/d3.gif", "http://other.test/d3.gif"},
+      // An empty login is no login.
+      {"http://@other.test/e1.gif", "http://other.test/e1.gif"},
+      {"//:@other.test/e2.gif", "http://other.test/e2.gif"},
+      {"http://u:@other.test/e3.gif", "http://u:@other.test/e3.gif"},
+  };
+  for (const auto& [link, expected] : cases) {
+    EXPECT_EQ(ResolveLink(kBase, link), expected) << link;
+  }
+  EXPECT_EQ(ResolveLink("http://@h.test/dir/", "f.gif"), "http://h.test/dir/f.gif");
+  // Other schemes, and links against another scheme's page, are as before.
+  EXPECT_EQ(ResolveLink(kBase, "c:\\pictures\\g.gif"), "c:\\pictures\\g.gif");
+  EXPECT_EQ(ResolveLink(kBase, "mailto:a\\b@h.test"), "mailto:a\\b@h.test");
+  EXPECT_EQ(ResolveLink("ftp://f.test/pub/", "http:pic.gif"), "http://pic.gif/");
+  EXPECT_EQ(ResolveLink("ftp://f.test/pub/", "a\\b.gif"), "ftp://f.test/pub/a\\b.gif");
+}
+
 // Plain relative links are joined to the base's folder without parsing a URL:
 // the result must be libcurl's own, whatever the base.
 TEST(ResolveLink, JoinsPlainRelativeLinksAsLibcurlResolvesThem) {

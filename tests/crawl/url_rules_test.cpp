@@ -94,5 +94,17 @@ TEST(UrlRules, PageAndFileRulesSpeakOfTheirKindOnly) {
   EXPECT_EQ(rules.rules()[0].scope, RuleScope::Pages);
 }
 
+TEST(UrlRules, LinesOfTheDialogAreSignedRules) {
+  std::string error;
+  const UrlRules rules =
+      ParseUrlRuleLines(" + page:*/gallery/*\n\n# pictures\n-file:*thumb*\r\nphoto\n+[x\n", error);
+  ASSERT_EQ(rules.rules().size(), 2u);
+  EXPECT_EQ(rules.rules()[0].describe(), "--accept page:*/gallery/*");
+  EXPECT_EQ(rules.rules()[1].describe(), "--reject file:*thumb*");
+  EXPECT_EQ(error, "line 5: a rule starts with + (take) or - (leave out)");
+  ParseUrlRuleLines("-*.gif\n", error);
+  EXPECT_EQ(error, "");
+}
+
 }  // namespace
 }  // namespace harvel

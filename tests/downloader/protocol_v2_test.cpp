@@ -154,6 +154,10 @@ TEST(ChannelVersion2, AMinimumPictureGoesOutAndATooSmallPictureComesBack) {
   ASSERT_TRUE(read);
   EXPECT_FALSE(read->landed);
   EXPECT_EQ(read->tooSmall, (PictureSize{120, 90}));
+  // A header's claim is told as it was read, far beyond any minimum.
+  small.tooSmall = PictureSize{2147483648u, 1};
+  EXPECT_EQ(ParseNotice(DecodeInPieces(EncodeFieldNotice(small), 64)[0])->tooSmall,
+            (PictureSize{2147483648u, 1}));
   const auto failed = ParseNotice(DecodeInPieces(EncodeFieldNotice(DownloadNotice{}), 64)[0]);
   EXPECT_FALSE(failed->tooSmall);
 }

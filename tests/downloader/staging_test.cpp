@@ -367,7 +367,9 @@ TEST_F(StagingTest, AClientHoldsABoundedNumberOfCopiesWithoutDescriptorsAndOther
   const std::size_t limit = 128;
   for (int i = 0; i < 1500 && hits < static_cast<int>(limit) + 1; ++i)
     QThread::msleep(20);
-  QThread::msleep(300);
+  // The last copies are written after their server answered.
+  for (int i = 0; i < 1500 && Names(out.path()).size() < limit + 1; ++i)
+    QThread::msleep(20);
   EXPECT_EQ(Names(out.path()).size(), limit + 1);  // the copies and their list
   EXPECT_TRUE(out.exists(".VeskDownloader-list"));
   EXPECT_EQ(hits, static_cast<int>(limit) + 1);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include <QSpinBox>
 #include <memory>
 
+#include "crawl/url_rules.h"
 #include "main_window/main_frm.h"
 #include "platform/settings_store.h"
 #include "qstring_printer.h"
@@ -90,6 +92,41 @@ TEST_F(SettingsDialogTest, TheMinimumPictureIsReadLiveFromItsBoxesAndNotKeptBetw
   restart();
   EXPECT_EQ(control<QSpinBox>("MinPictureWidthSpin")->value(), 0);
   EXPECT_FALSE(frm->options().minimumPicture().isSet());
+}
+
+TEST_F(SettingsDialogTest, WhatACrawlReachesIsReadLiveFromItsControlsAndNotKeptBetweenRuns) {
+  const CrawlOptions& options = frm->options();
+  EXPECT_FALSE(options.sameSite());
+  EXPECT_FALSE(options.allLinks());
+  EXPECT_EQ(options.nextPages(), 0);
+  EXPECT_EQ(options.urlRules(), nullptr);
+  EXPECT_EQ(control<QCheckBox>("SameSiteChk")->text(),
+            QStringLiteral("同じサイトのページだけ読む(&S)"));
+  control<QCheckBox>("SameSiteChk")->setChecked(true);
+  control<QCheckBox>("AllLinksChk")->setChecked(true);
+  control<QSpinBox>("NextPagesSpin")->setValue(40);
+  EXPECT_TRUE(options.sameSite());
+  EXPECT_TRUE(options.allLinks());
+  EXPECT_EQ(options.nextPages(), 40);
+
+  auto* rules = control<QPlainTextEdit>("UrlRulesTxt");
+  auto* problem = control<QLabel>("UrlRulesProblem");
+  rules->setPlainText(QStringLiteral("-file:*.gif\n+page:*/gallery/*\nphoto"));
+  ASSERT_NE(options.urlRules(), nullptr);
+  EXPECT_EQ(options.urlRules()->rules().size(), 2u);
+  EXPECT_FALSE(options.urlRules()->judge("http://h/a.gif", false).taken);
+  EXPECT_TRUE(problem->isVisibleTo(&frm->settingsDialog()));
+  EXPECT_TRUE(problem->text().contains(QStringLiteral("line 3")));
+  rules->setPlainText(QStringLiteral("+*.png"));
+  EXPECT_FALSE(problem->isVisibleTo(&frm->settingsDialog()));
+  EXPECT_FALSE(options.urlRules()->judge("http://h/a.gif", false).taken);
+  EXPECT_TRUE(options.urlRules()->judge("http://h/a.png", false).taken);
+
+  restart();
+  EXPECT_FALSE(frm->options().sameSite());
+  EXPECT_FALSE(frm->options().allLinks());
+  EXPECT_EQ(frm->options().nextPages(), 0);
+  EXPECT_EQ(frm->options().urlRules(), nullptr);
 }
 
 TEST_F(SettingsDialogTest, BrowseButtonsFillTheFileBoxesAndACancelLeavesThem) {

@@ -2,10 +2,11 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <utility>
 
 namespace harvel::test {
 
-TestSiteServer::TestSiteServer() {
+TestSiteServer::TestSiteServer(std::string host) : host_(std::move(host)) {
   // A stalled client or handler must never keep a test waiting for long.
   server_.set_read_timeout(5, 0);
   server_.set_write_timeout(5, 0);
@@ -22,9 +23,9 @@ TestSiteServer::~TestSiteServer() {
 }
 
 void TestSiteServer::start() {
-  port_ = server_.bind_to_any_port("127.0.0.1");
+  port_ = server_.bind_to_any_port(host_);
   if (port_ <= 0)
-    throw std::runtime_error("cannot bind a port on 127.0.0.1");
+    throw std::runtime_error("cannot bind a port on " + host_);
   // The socket listens already; connections wait in its backlog until the loop runs.
   thread_ = std::thread([this] { server_.listen_after_bind(); });
   // stop() only stops a loop that runs: wait for it, or a quick test hangs in stop().
@@ -80,7 +81,7 @@ void TestSiteServer::serveCutOff(const std::string& pattern) {
 }
 
 std::string TestSiteServer::url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + path;
+  return "http://" + host_ + ":" + std::to_string(port_) + path;
 }
 
 }  // namespace harvel::test

@@ -11,12 +11,13 @@
 
 namespace harvel::test {
 
-// A real HTTP server on 127.0.0.1 (a free port), run on a thread of its own.
+// A real HTTP server on 127.0.0.1, or another loopback address such as
+// 127.0.0.2 for a second host (a free port), run on a thread of its own.
 // Add routes through routes() before start(); files under a mounted folder are
 // served as they are.
 class TestSiteServer {
  public:
-  TestSiteServer();
+  explicit TestSiteServer(std::string host = "127.0.0.1");
   ~TestSiteServer();
   TestSiteServer(const TestSiteServer&) = delete;
   TestSiteServer& operator=(const TestSiteServer&) = delete;
@@ -49,6 +50,7 @@ class TestSiteServer {
 
   httplib::Server server_;
   std::thread thread_;
+  std::string host_;
   int port_ = -1;
   std::mutex slowMutex_;
   std::condition_variable slowStart_;

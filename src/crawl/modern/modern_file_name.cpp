@@ -55,7 +55,7 @@ std::string Shortened(const std::string& name) {
   if (dot != std::string::npos && name.size() - dot <= 16)
     ending = name.substr(dot);
   std::size_t cut = kLongestName - ending.size();
-  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+  while (cut > 0 && IsUtf8Continuation(name[cut]))
     --cut;
   return name.substr(0, cut) + ending;
 }

@@ -5,6 +5,7 @@
 
 #include "common/path_text.h"
 #include "common/regular_file.h"
+#include "crawl/crawl_scope.h"
 #include "crawl/link_extraction.h"
 #include "crawl/modern/modern_page_reader.h"
 #include "crawl/modern/modern_types.h"
@@ -27,9 +28,10 @@ std::optional<TakenLink> TakeReference(const CrawlOptions& options, const UserEx
       queuedLevel = static_cast<std::int16_t>(rowLevel - 1);
     } else {
       // Every page link taken uses up one level, even when it is dropped below.
-      if (level <= 0)
+      const std::optional<std::int16_t> pageLevel = PageLinkLevel(options, rowLevel, level);
+      if (!pageLevel)
         return std::nullopt;
-      queuedLevel = --level;
+      queuedLevel = *pageLevel;
     }
   }
   const std::string& url = reference.url;

@@ -8,6 +8,7 @@
 #include "crawl/modern/modern_types.h"
 #include "crawl/modern/untyped_picture.h"
 #include "crawl/modern/url_ending.h"
+#include "crawl/next_page_link.h"
 
 namespace harvel {
 namespace {
@@ -61,6 +62,8 @@ PageFound ModernPageReader::read(const std::string& path, const std::string& pag
   std::optional<std::string> text = ReadModernPageFile(path);
   if (!text)
     return page;
+  if (options_.nextPages() > 0 || options_.onlyNew())
+    page.nextPage = ModernNextPageLink(*text, pageUrl);
   if (const std::optional<PageVisit::Waiting> waiting = visit.waiting()) {
     std::optional<std::vector<PageReference>> references =
         ReadPageReferencesAside(waiting->pump, waiting->closed, std::move(*text), pageUrl);
@@ -80,6 +83,8 @@ std::vector<LinkText> ModernPageReader::recordedLinks(const PageFound& page) con
   std::vector<LinkText> links;
   for (const PageReference& reference : page.references)
     links.push_back(LinkText{static_cast<int>(reference.kind), reference.url});
+  if (page.nextPage)
+    links.push_back(LinkText{kNextPageLinkKind, *page.nextPage});
   return links;
 }
 

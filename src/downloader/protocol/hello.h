@@ -18,8 +18,9 @@ inline constexpr int kChannelVersion = 2;
 // can do ("referer", "max-size", ...). The client sends its hello first on a
 // new connection; the downloader answers with its own; both then speak the
 // lower version. A downloader that knows no hello drops the connection at the
-// unknown kind: the client then connects again and speaks version 1. A client
-// that sends no hello is spoken to in version 1.
+// unknown kind: the client then connects again and speaks version 1. The
+// downloader keeps no version per client: it answers each request in the
+// version of its kind.
 struct Hello {
   int version = kChannelVersion1;
   std::vector<std::string> features;

@@ -123,7 +123,7 @@ std::optional<DownloadNotice> ParseNotice(const Message& message) {
   }
   if (FieldValue(fields, kOutcomeKey) == std::string_view(kTooSmall)) {
     const auto size = FieldValue(fields, kPictureSizeKey);
-    notice.tooSmall = ParsePictureSize(size.value_or("0")).value_or(PictureSize{});
+    notice.tooSmall = ParseReadPictureSize(size.value_or("")).value_or(PictureSize{});
   }
   if (!notice.landed && !notice.notModified && notice.reason.empty())
     notice.reason = notice.tooSmall ? kTooSmallReason : failure::kOther;
