@@ -20,6 +20,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's window-system plugins (xcb, wayland) are loaded, not linked.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Japanese texts in Qt's dialogs and a Japanese face for the windows.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-ipafont-gothic | fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-translations-l10n, fonts-ipafont-gothic | fonts-noto-cjk, chromium-headless-shell | chromium")
 
 include(CPack)
