@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <memory>
 
+#include "crawl/option_table.h"
 #include "crawl/url_rules.h"
 #include "main_window/main_frm.h"
 #include "platform/settings_store.h"
@@ -92,6 +93,25 @@ TEST_F(SettingsDialogTest, TheMinimumPictureIsReadLiveFromItsBoxesAndNotKeptBetw
   restart();
   EXPECT_EQ(control<QSpinBox>("MinPictureWidthSpin")->value(), 0);
   EXPECT_FALSE(frm->options().minimumPicture().isSet());
+}
+
+TEST_F(SettingsDialogTest, RenderingIsReadLiveFromItsBoxAndIsDisabledSayingWhyWithoutABrowser) {
+  QCheckBox* render = control<QCheckBox>("RenderChk");
+  ASSERT_NE(render, nullptr);
+  EXPECT_EQ(render->text(), QStringLiteral("ブラウザで表示してから読む(&B)"));
+  EXPECT_EQ(frm->options().renderScrolls(), 0);
+  render->setChecked(true);
+  EXPECT_EQ(frm->options().renderScrolls(), render->isEnabled() ? kDefaultRenderScrolls : 0);
+
+  qputenv("HARVEL_CHROMIUM", "/nonexistent/chromium");
+  restart();
+  qunsetenv("HARVEL_CHROMIUM");
+  render = control<QCheckBox>("RenderChk");
+  ASSERT_NE(render, nullptr);
+  EXPECT_FALSE(render->isEnabled());
+  EXPECT_TRUE(render->toolTip().contains(QStringLiteral("chromium-headless-shell")));
+  render->setChecked(true);
+  EXPECT_EQ(frm->options().renderScrolls(), 0);
 }
 
 TEST_F(SettingsDialogTest, WhatACrawlReachesIsReadLiveFromItsControlsAndNotKeptBetweenRuns) {
