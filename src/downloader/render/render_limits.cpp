@@ -1,8 +1,9 @@
 #include "downloader/render/render_limits.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <string_view>
+
+#include "common/number_settings.h"
 
 namespace harvel {
 
@@ -11,20 +12,9 @@ RenderLimits RenderLimitsFromEnvironment() {
   const char* text = std::getenv("VESKDOWNLOADER_RENDER_LIMITS");
   if (text == nullptr)
     return limits;
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    const std::size_t comma = rest.find(',');
-    const std::string_view item = rest.substr(0, comma);
-    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-    const std::size_t equals = item.find('=');
-    if (equals == std::string_view::npos)
-      continue;
-    const std::string_view name = item.substr(0, equals);
-    const std::string_view value = item.substr(equals + 1);
-    long number = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (error != std::errc() || end != value.data() + value.size() || number <= 0)
-      continue;
+  ForEachNumberSetting(text, [&limits](std::string_view name, long number) {
+    if (number == 0)
+      return;
     const std::chrono::milliseconds ms(number);
     if (name == "page-ms")
       limits.page = ms;
@@ -36,7 +26,7 @@ RenderLimits RenderLimitsFromEnvironment() {
       limits.settle = ms;
     else if (name == "capture-ms")
       limits.capture = ms;
-  }
+  });
   return limits;
 }
 
