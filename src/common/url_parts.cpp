@@ -80,4 +80,17 @@ std::optional<std::string> UrlHost(const std::string& url) {
   return AsciiLower(text);
 }
 
+std::string WithoutEmptyLogin(std::string_view url) {
+  const UrlPieces pieces = SplitUrlText(url);
+  std::string text(url);
+  if (!pieces.hasAuthority)
+    return text;
+  const std::size_t start = static_cast<std::size_t>(pieces.authority.data() - url.data());
+  for (const std::string_view empty : {std::string_view("@"), std::string_view(":@")}) {
+    if (pieces.authority.substr(0, empty.size()) == empty)
+      return text.erase(start, empty.size());
+  }
+  return text;
+}
+
 }  // namespace harvel

@@ -38,4 +38,8 @@ UrlPieces SplitUrlText(std::string_view url);
 // or it names no host.
 std::optional<std::string> UrlHost(const std::string& url);
 
+// `url` without an empty login ("http://@h/", "http://:@h/" name no user, and
+// libcurl would send one as "Authorization: Basic Og=="); any other URL as it is.
+std::string WithoutEmptyLogin(std::string_view url);
+
 }  // namespace harvel

@@ -182,7 +182,7 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
   httpError_ = false;
   writeErrno_ = 0;
   errorText_[0] = '\0';
-  curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(easy_, CURLOPT_URL, WithoutEmptyLogin(url).c_str());
   // The handle lets go of the settings it had before they may go.
   if (!attached_ || connection.get() != connection_.get())
     ConnectionSetup::Attach(connection.get(), easy_);
