@@ -4,6 +4,7 @@
 
 #include "common/browser_program.h"
 #include "common/number_text.h"
+#include "common/path_text.h"
 #include "downloader/failure_reason.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
@@ -234,31 +235,36 @@ void DownloadServer::renderPage(QLocalSocket* socket, const FileRequest& request
     order.environment = connection->order().environment;
   }
   const auto started = std::chrono::steady_clock::now();
-  client.renderer->render(
-      std::move(order), [this, request, done, connection, started](RenderResult result) {
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now() - started);
-        switch (result.outcome) {
-          case RenderResult::Outcome::NotRendered: {
-            FileRequest plain = request;
-            plain.renderScrolls = 0;
-            queue_.post(std::move(plain), done, connection);
-            return;
-          }
-          case RenderResult::Outcome::Failed: {
-            DownloadNotice failed = FailedNotice(
-                failure::kRenderFailed, ReasonText(failure::kRenderFailed, result.reasonText));
-            failed.elapsedMs = elapsed.count();
-            done(std::move(failed));
-            return;
-          }
-          case RenderResult::Outcome::Rendered:
-            if (connection)
-              connection->addCookieLines(result.cookies);
-            done(LandRenderedPage(request, result, &temporaryFileRecord_, elapsed));
-            return;
-        }
-      });
+  client.renderer->render(std::move(order), [this, socket, request, done, connection,
+                                             started](RenderResult result) {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
+    switch (result.outcome) {
+      case RenderResult::Outcome::NotRendered: {
+        FileRequest plain = request;
+        plain.renderScrolls = 0;
+        queue_.post(std::move(plain), done, connection);
+        return;
+      }
+      case RenderResult::Outcome::Failed: {
+        DownloadNotice failed = FailedNotice(failure::kRenderFailed,
+                                             ReasonText(failure::kRenderFailed, result.reasonText));
+        failed.elapsedMs = elapsed.count();
+        done(std::move(failed));
+        return;
+      }
+      case RenderResult::Outcome::Rendered:
+        if (connection)
+          connection->addCookieLines(result.cookies);
+        DownloadNotice notice = LandRenderedPage(request, result, &temporaryFileRecord_, elapsed);
+        // The pictures the page loaded wait beside it for the crawl's requests.
+        if (notice.landed)
+          staged_.keepLoaded(socket, TextFromPath(PathFromText(request.path).parent_path()),
+                             result.loaded, connection);
+        done(std::move(notice));
+        return;
+    }
+  });
 }
 
 void DownloadServer::endBrowser(PageRenderer* renderer) {
