@@ -115,6 +115,27 @@ void StagedTransfers::unstage(Client client, const std::string& url, const std::
   }
 }
 
+void StagedTransfers::unstageAll(Client client) {
+  auto queue = clients_.find(client);
+  if (queue == clients_.end())
+    return;
+  std::vector<Transfer*> untaken;
+  for (const auto& transfer : queue->second.transfers) {
+    if (transfer->takenPath.empty())
+      untaken.push_back(transfer.get());
+  }
+  for (Transfer* transfer : untaken)
+    remove(*transfer);
+  startMore(client);
+}
+
+StagedTransfers::StartHold::~StartHold() {
+  if (--staged_.holds_ > 0)
+    return;
+  for (const Client client : std::exchange(staged_.held_, {}))
+    staged_.startMore(client);
+}
+
 bool StagedTransfers::take(Client client, const FileRequest& request,
                            const std::shared_ptr<const ConnectionSetup>& connection, Taken taken) {
   const std::string folder = FolderOfPath(request.path);
@@ -168,6 +189,7 @@ void StagedTransfers::dropClient(Client client) {
 }
 
 void StagedTransfers::stop() {
+  held_.clear();
   for (auto& [client, queue] : clients_) {
     while (!queue.transfers.empty())
       remove(*queue.transfers.front());
@@ -234,6 +256,11 @@ void StagedTransfers::startMore(Client client) {
   // below, already at work, goes on with the next one.
   if (starting_)
     return;
+  if (holds_ > 0) {
+    if (std::find(held_.begin(), held_.end(), client) == held_.end())
+      held_.push_back(client);
+    return;
+  }
   starting_ = true;
   for (;;) {
     auto queue = clients_.find(client);

@@ -68,6 +68,8 @@ class StagedTransfers {
   bool stage(Client client, const StagedFile& order,
              std::shared_ptr<const ConnectionSetup> connection = nullptr);
   void unstage(Client client, const std::string& url, const std::string& folder);
+  // Every copy of `client` not yet asked for goes (the crawl ended or stopped).
+  void unstageAll(Client client);
   // False when `client` has no copy of `request`'s URL staged into its folder
   // with its Referer, size limit, min-picture, if-none-match,
   // if-modified-since and connection settings;
@@ -80,6 +82,21 @@ class StagedTransfers {
   void dropClient(Client client);
   // Everything ends at once, nobody is answered.
   void stop();
+
+  // While one is held, no waiting transfer is started: the messages of one
+  // read are all taken first, so that a batch of unstage orders never starts
+  // (and sends to a server) a transfer that a later order of it removes.
+  // What would have started then starts when the last hold ends.
+  class StartHold {
+   public:
+    explicit StartHold(StagedTransfers& staged) : staged_(staged) { ++staged_.holds_; }
+    ~StartHold();
+    StartHold(const StartHold&) = delete;
+    StartHold& operator=(const StartHold&) = delete;
+
+   private:
+    StagedTransfers& staged_;
+  };
 
   // Called when the copy of an order that asked to be told (tellLanded) has
   // landed and waits to be asked for: where it lies, and how it ended.
@@ -144,6 +161,8 @@ class StagedTransfers {
   std::map<CURL*, Transfer*> running_;
   std::vector<std::unique_ptr<FileDownloader>> idle_;  // reused handles
   bool starting_ = false;
+  int holds_ = 0;
+  std::vector<Client> held_;  // whose transfers wait for the holds to end
   Landed landed_;
   std::size_t copiesStaged_ = 0;
   std::size_t copiesUnused_ = 0;

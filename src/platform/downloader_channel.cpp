@@ -287,6 +287,17 @@ void DownloaderChannel::Unstage(const std::string& url, const std::string& folde
     send(EncodeUnstage(url, folder));
 }
 
+void DownloaderChannel::UnstageAll(const std::vector<std::pair<std::string, std::string>>& copies) {
+  if (!canStage())
+    return;
+  // One message: no waiting copy is started between the orders of a batch.
+  if (peer_.has(kFeatureUnstageAll)) {
+    send(EncodeUnstageAll());
+    return;
+  }
+  DownloadChannel::UnstageAll(copies);
+}
+
 bool DownloaderChannel::tellsLanded() const {
   return canStage() && peer_.has(kFeatureStageLanded);
 }
