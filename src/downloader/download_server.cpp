@@ -41,8 +41,8 @@ bool HoldsZeroByte(const FileRequest& request) {
 DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds idleTimeout,
                                QObject* parent)
     : QObject(parent),
-      queue_(limits),
-      staged_(limits),
+      queue_(limits, hosts_),
+      staged_(limits, hosts_),
       renderLimits_(RenderLimitsFromEnvironment()) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
   staged_.setLandedListener([this](StagedTransfers::Client client, const StagedFile& order,
@@ -147,11 +147,11 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Hello:
         Send(*socket,
-             EncodeHello(Hello{
-                 kChannelVersion,
-                 {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
-                  kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture, kFeatureConditional,
-                  kFeatureStageConditional, kFeatureRender, kFeatureUnstageAll}}));
+             EncodeHello(Hello{kChannelVersion,
+                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
+                                kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
+                                kFeatureConditional, kFeatureStageConditional, kFeatureRender,
+                                kFeatureUnstageAll, kFeatureHostManners}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
