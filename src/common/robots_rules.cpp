@@ -130,12 +130,6 @@ struct GroupRules {
 
 }  // namespace
 
-RobotsRules RobotsRules::RefuseAll() {
-  RobotsRules rules;
-  rules.refuseAll_ = true;
-  return rules;
-}
-
 RobotsRules RobotsRules::Parse(std::string_view text, std::string_view productToken) {
   text = text.substr(0, kMostBytes);
   if (text.substr(0, 3) == "\xEF\xBB\xBF")
@@ -202,8 +196,6 @@ std::optional<std::string> RobotsRules::refusingRule(std::string_view path) cons
   const std::string normal = Normalised(path.empty() ? std::string_view("/") : path, false);
   if (normal == "/robots.txt")
     return std::nullopt;
-  if (refuseAll_)
-    return std::string("robots.txt could not be read");
   const Rule* longest = nullptr;
   for (const Rule& rule : rules_) {
     if (longest != nullptr && (rule.pattern.size() < longest->pattern.size() ||

@@ -30,8 +30,6 @@ class RobotsRules {
 
   // No rules: everything is allowed (no file, or one the server refused with 4xx).
   RobotsRules() = default;
-  // Everything refused: the site's robots.txt could not be had.
-  static RobotsRules RefuseAll();
   // The rules `text` holds for the crawler named `productToken` (such as
   // "VeskDownloader"); text beyond kMostBytes is left unread.
   static RobotsRules Parse(std::string_view text, std::string_view productToken);
@@ -52,7 +50,6 @@ class RobotsRules {
   };
   std::vector<Rule> rules_;
   std::optional<double> crawlDelay_;
-  bool refuseAll_ = false;
 };
 
 // The product token of a User-Agent: "VeskDownloader" for "VeskDownloader/1.0 (x)".

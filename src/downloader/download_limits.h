@@ -12,6 +12,7 @@ struct DownloadLimits {
   int retries = 2;                                     // further tries after a passing failure
   std::chrono::milliseconds retryPause{2000};          // when the server names none
   std::chrono::milliseconds longestRetryPause{30000};  // the most a Retry-After gets
+  std::chrono::milliseconds robotsTimeLimit{10000};    // the most one read of robots.txt takes
 };
 
 // Whether a failed download may well pass when tried again after a pause: a
@@ -21,7 +22,7 @@ bool IsPassingFailure(const DownloadNotice& notice);
 // The limits, with the ones named in the environment variable
 // VESKDOWNLOADER_TEST_LIMITS taken from there: tests use it so as not to wait
 // half a minute for a slow transfer. Its form is "name=value,...", names
-// low-speed-bytes, low-speed-seconds, retries, retry-pause-ms; others and
+// low-speed-bytes, low-speed-seconds, retries, retry-pause-ms, robots-ms; others and
 // values that are no whole numbers are passed over.
 DownloadLimits LimitsFromEnvironment();
 

@@ -12,6 +12,7 @@ void LastCrawlPanel::loaded() {
   failures_.clear();
   collected_ = 0;
   tooSmall_ = 0;
+  robotsExcluded_ = 0;
   stopped_ = false;
   clear();
   setToolTip(QString());
@@ -23,6 +24,8 @@ void LastCrawlPanel::requestEnded(const RequestRecord& record) {
     landed_.add(record.path);
   } else if (record.outcome.tooSmall) {
     ++tooSmall_;
+  } else if (record.outcome.robotsExcluded) {
+    ++robotsExcluded_;
   } else if (record.outcome.failed()) {
     failures_.add(QString::fromStdString(RequestRecordText(record)));
   }
@@ -47,6 +50,8 @@ void LastCrawlPanel::showResult() {
     text += QStringLiteral(" / 取得済 %1").arg(collected_);
   if (tooSmall_ > 0)
     text += QStringLiteral(" / 小さい画像 %1").arg(tooSmall_);
+  if (robotsExcluded_ > 0)
+    text += QStringLiteral(" / 除外 %1").arg(robotsExcluded_);
   if (stopped_)
     text += QStringLiteral(" (中止)");
   setText(text);

@@ -80,8 +80,6 @@ TEST(RobotsRules, ChoosesTheGroupAndTheLongestMatch) {
   const RobotsRules rules = RobotsRules::Parse(kGroups, "foobot");
   EXPECT_EQ(rules.refusingRule("/other"), "Disallow: /");
   EXPECT_FALSE(RobotsRules().refusingRule("/x"));
-  EXPECT_TRUE(RobotsRules::RefuseAll().refusingRule("/x"));
-  EXPECT_FALSE(RobotsRules::RefuseAll().refusingRule("/robots.txt"));
 }
 
 TEST(RobotsRules, ReadsCrawlDelayAndStopsAtItsBounds) {
