@@ -309,8 +309,13 @@ void StagingLookahead::requested(const std::string& url, const std::string& fold
 void StagingLookahead::dropAll() {
   pagesRead_.clear();
   keptReadBytes_ = 0;
-  for (const auto& [url, copy] : staged_)
-    context_.channel.Unstage(url, copy.folder);
+  if (!staged_.empty()) {
+    std::vector<std::pair<std::string, std::string>> copies;
+    copies.reserve(staged_.size());
+    for (const auto& [url, copy] : staged_)
+      copies.emplace_back(url, copy.folder);
+    context_.channel.UnstageAll(copies);
+  }
   staged_.clear();
   readAhead_.clear();
   predicted_.clear();
