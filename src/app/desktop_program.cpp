@@ -154,19 +154,19 @@ QString DesktopProgram::forgetRecord(const std::string& title) {
   const QString name = QString::fromStdString(title);
   // A running crawl may hold the record open and go on writing to it.
   if (crawlSession_->isLoaded())
-    return QStringLiteral("巡回中は取得記録を消去できません。巡回が終わってから選んでください。");
+    return tr("巡回中は取得記録を消去できません。巡回が終わってから選んでください。");
   if (TitleIsRefused(title))
-    return QStringLiteral("「%1」はフォルダの名前に使えないため、取得記録もありません。").arg(name);
+    return tr("「%1」はフォルダの名前に使えないため、取得記録もありません。").arg(name);
   std::string error;
   switch (ForgetFolderRecord(harvelFolder_ + "/" + title, error)) {
     case ForgetResult::Forgotten:
-      return QStringLiteral("「%1」の取得記録を消去しました。").arg(name);
+      return tr("「%1」の取得記録を消去しました。").arg(name);
     case ForgetResult::NoRecord:
-      return QStringLiteral("「%1」には取得記録がありません。").arg(name);
+      return tr("「%1」には取得記録がありません。").arg(name);
     case ForgetResult::Refused:
       break;
   }
-  return QStringLiteral("「%1」の取得記録を消去できませんでした。\n\n%2")
+  return tr("「%1」の取得記録を消去できませんでした。\n\n%2")
       .arg(name, QString::fromStdString(error));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QTranslator>
 #include <functional>
@@ -36,6 +37,8 @@ struct DesktopOverrides {
 // The desktop program put together: the main window, the crawl engine with its
 // crawl window, the event pump, the channel to VeskDownloader and the shell.
 class DesktopProgram {
+  Q_DECLARE_TR_FUNCTIONS(DesktopProgram)
+
  public:
   // `folder`: Harvel's folder, in which each crawl makes its title's folder (and
   // the folder itself first when it is missing).

@@ -47,9 +47,9 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       StatusBar1(new QStatusBar(this)),
       panel1_(new QLabel(QStringLiteral("Harvel"), StatusBar1)),
       panel2_(new QLabel(StatusBar1)),
-      failures_(new CountPanel("StatusBar1Failures", QStringLiteral("失敗"), StatusBar1)),
-      collected_(new CountPanel("StatusBar1Collected", QStringLiteral("取得済"), StatusBar1)),
-      tooSmall_(new CountPanel("StatusBar1TooSmall", QStringLiteral("小さい画像"), StatusBar1)),
+      failures_(new CountPanel("StatusBar1Failures", tr("失敗"), StatusBar1)),
+      collected_(new CountPanel("StatusBar1Collected", tr("取得済"), StatusBar1)),
+      tooSmall_(new CountPanel("StatusBar1TooSmall", tr("小さい画像"), StatusBar1)),
       thumbnails_(new ThumbnailStrip(this)),
       progress_(new QProgressBar(StatusBar1)),
       pauseBtn_(new QToolButton(StatusBar1)),
@@ -81,8 +81,8 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   progress_->setRange(0, 0);
   pauseBtn_->setObjectName(QStringLiteral("PauseBtn"));
   stopBtn_->setObjectName(QStringLiteral("StopBtn"));
-  stopBtn_->setText(QStringLiteral("中止"));
-  stopBtn_->setToolTip(QStringLiteral("巡回を中止します(ウィンドウを閉じるのと同じです)"));
+  stopBtn_->setText(tr("中止"));
+  stopBtn_->setToolTip(tr("巡回を中止します(ウィンドウを閉じるのと同じです)"));
   for (QToolButton* button : {pauseBtn_, stopBtn_})
     button->setAutoRaise(true);
   StatusBar1->addPermanentWidget(progress_, 0);
@@ -190,10 +190,9 @@ void SearchFrm::flushRows() {
 
 void SearchFrm::setPaused(bool paused) {
   paused_ = paused;
-  pauseBtn_->setText(paused ? QStringLiteral("再開") : QStringLiteral("一時停止"));
-  pauseBtn_->setToolTip(
-      paused ? QStringLiteral("巡回を続けます")
-             : QStringLiteral("新しい取得を止めます(取得中のファイルは最後まで取得します)"));
+  pauseBtn_->setText(paused ? tr("再開") : tr("一時停止"));
+  pauseBtn_->setToolTip(paused ? tr("巡回を続けます")
+                               : tr("新しい取得を止めます(取得中のファイルは最後まで取得します)"));
   if (services_.pauseCrawl && loaded_)
     services_.pauseCrawl(paused);
   showProgress();
@@ -210,16 +209,14 @@ void SearchFrm::showProgress() {
   progress_->setValue(static_cast<int>(now.done / scale));
   const qint64 ms = sinceLoad_.isValid() ? sinceLoad_.elapsed() : 0;
   QString text;
-  QString tip = QStringLiteral("取得 %1 / 全体 %2").arg(now.done).arg(all);
+  QString tip = tr("取得 %1 / 全体 %2").arg(now.done).arg(all);
   if (paused_) {
-    text = QStringLiteral("一時停止中");
+    text = tr("一時停止中");
   } else if (ms >= kRateAfterMs && now.done > 0) {
     const double perSecond = static_cast<double>(now.done) * 1000.0 / static_cast<double>(ms);
     const qint64 secondsLeft = static_cast<qint64>(static_cast<double>(now.left) / perSecond + 0.5);
-    text = QStringLiteral("残り %1").arg(DurationText(secondsLeft));
-    tip += QStringLiteral("\n%1 件/秒、残り約 %2")
-               .arg(perSecond, 0, 'f', 1)
-               .arg(DurationText(secondsLeft));
+    text = tr("残り %1").arg(DurationText(secondsLeft));
+    tip += tr("\n%1 件/秒、残り約 %2").arg(perSecond, 0, 'f', 1).arg(DurationText(secondsLeft));
   } else {
     text = QStringLiteral("%1 / %2").arg(now.done).arg(all);
   }
@@ -230,7 +227,7 @@ void SearchFrm::showProgress() {
 void SearchFrm::rowJoined(const CrawlTarget& row) {
   // Over the panels for a while; the crawl's texts come back after it.
   StatusBar1->showMessage(
-      QStringLiteral("巡回中のリストに「%1」を追加しました").arg(QString::fromStdString(row.title)),
+      tr("巡回中のリストに「%1」を追加しました").arg(QString::fromStdString(row.title)),
       kJoinedMessageMs);
   flushRows();
   for (int i = model_.rowCount() - 1; i >= 0; --i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,6 +18,8 @@ namespace harvel {
 // proxy's password and the headers that carry a login, which last for the run
 // only; a crawl takes them when it starts.
 class ConnectionSection : public SettingsSection {
+  Q_DECLARE_TR_FUNCTIONS(ConnectionSection)
+
  public:
   ConnectionSection(KeptSettings kept, QWidget* parent);
 

@@ -40,15 +40,14 @@ void LastCrawlPanel::markStopped() {
 }
 
 void LastCrawlPanel::showResult() {
-  QString text = QStringLiteral("前回の巡回: 取得 %1 / 失敗 %2")
-                     .arg(landed_.stillThere())
-                     .arg(failures_.count());
+  QString text =
+      tr("前回の巡回: 取得 %1 / 失敗 %2").arg(landed_.stillThere()).arg(failures_.count());
   if (collected_ > 0)
-    text += QStringLiteral(" / 取得済 %1").arg(collected_);
+    text += tr(" / 取得済 %1").arg(collected_);
   if (tooSmall_ > 0)
-    text += QStringLiteral(" / 小さい画像 %1").arg(tooSmall_);
+    text += tr(" / 小さい画像 %1").arg(tooSmall_);
   if (stopped_)
-    text += QStringLiteral(" (中止)");
+    text += tr(" (中止)");
   setText(text);
   setToolTip(failures_.toolTip());
   show();
