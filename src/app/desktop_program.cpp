@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/qt_translations.h"
 #include "common/path_text.h"
 #include "crawl/crawl_state.h"
 #include "crawl/title_check.h"
@@ -29,11 +28,15 @@ QString DefaultDataFolder() {
 }  // namespace
 
 DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overrides)
-    : harvelFolder_(folder),
+    : texts_(WindowLanguageOfEnvironment(),
+             TranslationFolders(QCoreApplication::applicationDirPath())),
+      harvelFolder_(folder),
       settings_(overrides.configFolder.isEmpty() ? SettingsStore::DefaultFolder()
                                                  : overrides.configFolder),
       channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
                                                                       : overrides.programFolder)) {
+  if (!texts_.loaded())
+    qWarning("harvel: harvel_en.qm was not found; the windows stay in Japanese");
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
   crawlSession_ = std::make_unique<CrawlSession>(
       mainFrm_->options(), pump_, channel_, overrides.shell ? *overrides.shell : qtShell_, folder);
@@ -171,7 +174,6 @@ QString DesktopProgram::forgetRecord(const std::string& title) {
 }
 
 void DesktopProgram::start() {
-  InstallJapaneseQtTranslations(qtTexts_);
   QApplication::setWindowIcon(ProgramIcon());
   mainFrm_->Form_Load();
   mainFrm_->show();

@@ -2,11 +2,11 @@
 
 #include <QCoreApplication>
 #include <QString>
-#include <QTranslator>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "app/window_language.h"
 #include "crawl/crawl_observer_list.h"
 #include "crawl/crawl_session.h"
 #include "crawl/shell.h"
@@ -47,8 +47,8 @@ class DesktopProgram {
   DesktopProgram(const DesktopProgram&) = delete;
   DesktopProgram& operator=(const DesktopProgram&) = delete;
 
-  // Loads Qt's Japanese texts for its standard dialogs, runs Form_Load (which
-  // finds or starts VeskDownloader) and shows the main window.
+  // Runs Form_Load (which finds or starts VeskDownloader) and shows the main
+  // window.
   void start();
 
   MainFrm& mainFrm() { return *mainFrm_; }
@@ -62,9 +62,10 @@ class DesktopProgram {
   // Where the crawl window opens: where the user last put it, else beside the main window.
   QPoint crawlWindowPlace(QSize frame);
 
+  // The windows' language (WindowLanguageOfEnvironment), installed before they are built.
+  WindowTexts texts_;
   std::string harvelFolder_;
   SettingsStore settings_;
-  QTranslator qtTexts_;
   QtEventPump pump_;
   QtShell qtShell_;
   DownloaderChannel channel_;

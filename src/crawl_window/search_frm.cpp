@@ -6,6 +6,7 @@
 #include "crawl/crawl_session.h"
 #include "crawl/record_status_text.h"
 #include "crawl_window/landed_picture.h"
+#include "widgets/engine_text.h"
 #include "widgets/list_view.h"
 #include "widgets/twips.h"
 #include "widgets/window_font.h"
@@ -45,8 +46,8 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       services_(std::move(services)),
       ListView1(new QTreeView(this)),
       StatusBar1(new QStatusBar(this)),
-      panel1_(new QLabel(QStringLiteral("Harvel"), StatusBar1)),
-      panel2_(new QLabel(StatusBar1)),
+      panel1_(new ElidedLabel(QStringLiteral("Harvel"), StatusBar1)),
+      panel2_(new ElidedLabel(QString(), StatusBar1)),
       failures_(new CountPanel("StatusBar1Failures", tr("失敗"), StatusBar1)),
       collected_(new CountPanel("StatusBar1Collected", tr("取得済"), StatusBar1)),
       tooSmall_(new CountPanel("StatusBar1TooSmall", tr("小さい画像"), StatusBar1)),
@@ -56,7 +57,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       stopBtn_(new QToolButton(StatusBar1)),
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
-  setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
+  setWindowTitle(EngineText(CrawlSession::kCaptionCrawling));
   setFont(WindowFont(font()));
 
   ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -112,7 +113,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
 }
 
 QString SearchFrm::statusPanelText(int panel) const {
-  return panel == 1 ? panel1_->text() : panel2_->text();
+  return (panel == 1 ? panel1_ : panel2_)->fullText();
 }
 
 int SearchFrm::designHeight() const {
@@ -153,7 +154,7 @@ void SearchFrm::Form_Unload() {
   }
   if (!loaded_)
     return;
-  setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionClosing));
+  setWindowTitle(EngineText(CrawlSession::kCaptionClosing));
   if (services_.unloadCrawl)
     services_.unloadCrawl();
 }
@@ -240,7 +241,7 @@ void SearchFrm::rowJoined(const CrawlTarget& row) {
 }
 
 void SearchFrm::statusTextChanged(int panel, const std::string& text) {
-  (panel == 1 ? panel1_ : panel2_)->setText(QString::fromStdString(text));
+  (panel == 1 ? panel1_ : panel2_)->setFullText(EngineText(text));
   if (panel == 2)
     showProgress();
   // Mirror the mailbox: the driver writes a status text after every request and row.
@@ -249,7 +250,7 @@ void SearchFrm::statusTextChanged(int panel, const std::string& text) {
 }
 
 void SearchFrm::captionChanged(const std::string& text) {
-  setWindowTitle(QString::fromStdString(text));
+  setWindowTitle(EngineText(text));
 }
 
 void SearchFrm::requestEnded(const RequestRecord& record) {
@@ -265,9 +266,8 @@ void SearchFrm::requestEnded(const RequestRecord& record) {
 
 void SearchFrm::recordRestarted(const RecordStatus& status) {
   // Said without stopping the crawl: the box waits beside the window.
-  auto* box =
-      new QMessageBox(QMessageBox::Information, QStringLiteral("Harvel"),
-                      QString::fromStdString(RecordStatusText(status)), QMessageBox::Ok, this);
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Harvel"),
+                              EngineText(RecordStatusText(status)), QMessageBox::Ok, this);
   box->setObjectName(QStringLiteral("RecordRestartedBox"));
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
@@ -291,9 +291,9 @@ void SearchFrm::loaded() {
   resize(kClientWidth, designHeight());  // each crawl opens the window at its design size
   pending_.clear();
   model_.clear();
-  setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
-  panel1_->setText(QStringLiteral("Harvel"));
-  panel2_->clear();
+  setWindowTitle(EngineText(CrawlSession::kCaptionCrawling));
+  panel1_->setFullText(QStringLiteral("Harvel"));
+  panel2_->setFullText(QString());
   failures_->clear();
   collected_->clear();
   tooSmall_->clear();

@@ -1,5 +1,7 @@
 #include "main_window/last_crawl_panel.h"
 
+#include "widgets/record_line.h"
+
 namespace harvel {
 
 LastCrawlPanel::LastCrawlPanel(QWidget* parent) : QLabel(parent) {
@@ -24,7 +26,7 @@ void LastCrawlPanel::requestEnded(const RequestRecord& record) {
   } else if (record.outcome.tooSmall) {
     ++tooSmall_;
   } else if (record.outcome.failed()) {
-    failures_.add(QString::fromStdString(RequestRecordText(record)));
+    failures_.add(RecordLine(record.url, record.path, record.outcome));
   }
   if (record.outcome.alreadyCollected)
     ++collected_;

@@ -9,6 +9,7 @@
 #include "main_window/harvel_addresses.h"
 #include "main_window/harvel_version.h"
 #include "main_window/window_boxes.h"
+#include "widgets/engine_text.h"
 
 namespace harvel {
 
@@ -132,7 +133,7 @@ void MainFrm::bindOptions() {
 }
 
 QString MainFrm::statusPanelText(int panel) const {
-  return panel == 1 ? StatusPanel1->text() : StatusPanel2->text();
+  return panel == 1 ? StatusPanel1->text() : StatusPanel2->fullText();
 }
 
 int MainFrm::currentRow() const {
@@ -282,7 +283,7 @@ void MainFrm::ListView1_DblClick() {
   }
   switch (result.outcome) {
     case CrawlOutcome::TitleRefused:
-      services_.showMessage(QString::fromStdString(result.errorText));
+      services_.showMessage(EngineText(result.errorText));
       break;
     case CrawlOutcome::ChannelFailed:
       services_.showMessage(tr("ダウンロード用プログラム VeskDownloader と通信できないため、"
@@ -291,7 +292,7 @@ void MainFrm::ListView1_DblClick() {
       break;
     case CrawlOutcome::RecordUnusable:
     case CrawlOutcome::RecordFailed:
-      services_.showMessage(QString::fromStdString(result.errorText));
+      services_.showMessage(EngineText(result.errorText));
       break;
     case CrawlOutcome::Completed:
     case CrawlOutcome::Closed:

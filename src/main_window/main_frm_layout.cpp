@@ -8,6 +8,7 @@
 #include "main_window/check_captions.h"
 #include "main_window/harvel_addresses.h"
 #include "main_window/main_frm.h"
+#include "widgets/elided_label.h"
 #include "widgets/list_view.h"
 #include "widgets/twips.h"
 #include "widgets/window_font.h"
@@ -160,11 +161,10 @@ void MainFrm::buildControls() {
   statusBar1->setFixedHeight(kStatusBarHeight);
   StatusPanel1 = new QLabel(QStringLiteral("Harvel"), statusBar1);
   StatusPanel1->setFixedWidth(TwipsToPixels(1440));
-  StatusPanel2 = new QLabel(
+  StatusPanel2 = new ElidedLabel(
       tr("リストをダブルクリックするか、リスト項目をクリック(選択)して「ファイル取得」を選んで"
          "ください"),
       statusBar1);
-  StatusPanel2->setMinimumWidth(1);
   statusBar1->addWidget(StatusPanel1, 0);
   statusBar1->addWidget(StatusPanel2, 1);
   lastCrawl_ = new LastCrawlPanel(statusBar1);
