@@ -313,7 +313,7 @@ Use a title that is not empty, &quot;.&quot; or &quot;..&quot; and holds no &quo
     </message>
     <message>
         <source>メールアドレス</source>
-        <translation>Mail addresses</translation>
+        <translation>E-mail</translation>
     </message>
     <message>
         <source>その他</source>
@@ -564,7 +564,7 @@ The files in the folder are not deleted. The next crawl with &quot;Only new file
     </message>
     <message>
         <source>■収集リスト</source>
-        <translation>■Collection list</translation>
+        <translation>■Collection</translation>
     </message>
     <message>
         <source>クリア</source>

@@ -212,8 +212,8 @@ void MainFrm::buildOptionFrames(QWidget* client) {
   OtherChk = MakeCheckBox("OtherChk", Check::Other, TwipsRect(2880, 1320, 855, 495), Frame1);
 
   Frame3 = MakeFrame("Frame3", tr("その他"), TwipsRect(5520, 4680, 4455, 2895), client);
-  // The long captions may use the frame's width up to its right border.
-  const int wide = TwipsToPixels(4455 - 120) - 6;
+  // The long captions may use the frame's width up to its right border (2 pixels).
+  const int wide = TwipsToPixels(4455 - 120) - 2;
   // Eight rows share the frame: the check boxes stand 315 twips apart.
   FolderOpenChk =
       MakeCheckBox("FolderOpenChk", Check::FolderOpen, TwipsRect(120, 240, 3255, 315), Frame3);
