@@ -178,6 +178,26 @@
         <source>接続の設定は次の巡回から使われます。プロキシのパスワードと、Authorization・Cookie などログイン用のヘッダーは保存されません。</source>
         <translation>Connection settings are used from the next crawl on. The proxy password and login headers such as Authorization and Cookie are not saved.</translation>
     </message>
+    <message>
+        <source>同時ダウンロード数と同じ</source>
+        <translation>Same as downloads at once</translation>
+    </message>
+    <message>
+        <source>1ホストの同時接続数(&amp;J)</source>
+        <translation>Connections to one host (&amp;J)</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>同じホストへの間隔(&amp;W)</source>
+        <translation>&amp;Wait between requests to a host</translation>
+    </message>
+    <message>
+        <source>間隔をばらつかせる (0.5〜1.5倍)(&amp;D)</source>
+        <translation>Vary the wait (0.5 to 1.5 times) (&amp;D)</translation>
+    </message>
 </context>
 <context>
     <name>DesktopProgram</name>

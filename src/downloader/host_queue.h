@@ -21,10 +21,10 @@ namespace harvel {
 // A transfer goes to the host of its URL (redirects count for the host first
 // asked) under the manners of its client's connection settings.
 //
-// What reads robots.txt uses three calls: setFirstContact() (told before the
+// What reads robots.txt uses four calls: setFirstContact() (told before the
 // first transfer of each crawl's settings to each host is given its turn; the
 // hook may hold() the host there and then), release() once it has read what it
-// needed, and pacing().raiseWait() for a Crawl-delay.
+// needed, and raiseWait() for a Crawl-delay.
 class HostQueue {
  public:
   explicit HostQueue(HostPacing::Now now = HostPacing::Clock::now, HostPacing::Spread spread = {});
@@ -52,8 +52,14 @@ class HostQueue {
       const std::string& host, const std::shared_ptr<const ConnectionSetup>& connection)>;
   void setFirstContact(FirstContact hook) { firstContact_ = std::move(hook); }
   HostPacing& pacing() { return pacing_; }
-  // Lets a host held with pacing().hold() go on.
+  // Keeps every transfer to `host` from starting until release() (as many
+  // times as held), and lets it go on.
+  void hold(const std::string& host) { pacing_.hold(host); }
   void release(const std::string& host);
+  // The least wait between two starts at `host`, raised to `least`: robots.txt's Crawl-delay.
+  void raiseWait(const std::string& host, std::chrono::milliseconds least) {
+    pacing_.raiseWait(host, least);
+  }
 
   // `wake` is called when transfers kept waiting may have their turn; `owner`
   // names it for removeWaker().
