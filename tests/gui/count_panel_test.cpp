@@ -82,8 +82,8 @@ TEST(CountPanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   refused.outcome.reasonText = "robots.txt: Disallow: /private/";
   frm.requestEnded(refused);
   EXPECT_EQ(robots->text(), QStringLiteral("除外:1"));
-  EXPECT_TRUE(robots->toolTip().contains(
-      QStringLiteral("除外 (robots.txt: Disallow: /private/), HTTP -")));
+  EXPECT_TRUE(
+      robots->toolTip().contains(QStringLiteral("除外 (robots.txt: Disallow: /private/), HTTP -")));
   EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
 
   // A new crawl starts without any.
