@@ -19,6 +19,7 @@
 #include "crawl_window/count_panel.h"
 #include "crawl_window/crawl_list_model.h"
 #include "crawl_window/thumbnail_strip.h"
+#include "widgets/elided_label.h"
 
 namespace harvel {
 
@@ -62,6 +63,7 @@ class SearchFrm : public QWidget, public CrawlObserver {
   // hidden until its first.
   CountPanel* failurePanel() const { return failures_; }
   CountPanel* tooSmallPanel() const { return tooSmall_; }
+  CountPanel* robotsPanel() const { return robots_; }
   CountPanel* collectedPanel() const { return collected_; }
   bool crawlLoaded() const { return loaded_; }
   // The crawl's progress in the status bar: done of done + left, the rate and
@@ -122,11 +124,12 @@ class SearchFrm : public QWidget, public CrawlObserver {
 
   QTreeView* ListView1;
   QStatusBar* StatusBar1;
-  QLabel* panel1_;
-  QLabel* panel2_;
+  ElidedLabel* panel1_;
+  ElidedLabel* panel2_;
   CountPanel* failures_;
   CountPanel* collected_;
   CountPanel* tooSmall_;
+  CountPanel* robots_;  // URLs refused by robots.txt
   ThumbnailStrip* thumbnails_;
   QProgressBar* progress_;
   QToolButton* pauseBtn_;

@@ -1,6 +1,7 @@
 // The crawl window's counting panels: hidden until a file fails, then 失敗:N
 // with the latest failures in its tool tip; the same for pictures left out as
-// too small, 小さい画像:N, and files collected before, 取得済:N.
+// too small, 小さい画像:N, URLs refused by robots.txt, 除外:N, and files
+// collected before, 取得済:N.
 #include <gtest/gtest.h>
 
 #include <QStatusBar>
@@ -48,7 +49,7 @@ TEST(CountPanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   const QString tip = panel->toolTip();
   EXPECT_TRUE(
       tip.contains(QStringLiteral("&lt;b&gt;x&lt;/b&gt;  forged.gif -&gt; /h/site/1.gif: "
-                                  "failed (HTTP 404), 0 bytes, 0.000 s")))
+                                  "失敗 (HTTP 404), 0 バイト, 0.000 秒")))
       << tip.toStdString();
   EXPECT_EQ(tip.count(QStringLiteral("HTTP 404")), 1);  // the reason is the status: said once
 
@@ -69,13 +70,27 @@ TEST(CountPanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   frm.requestEnded(thumb);
   EXPECT_TRUE(small->isVisible());
   EXPECT_EQ(small->text(), QStringLiteral("小さい画像:1"));
-  EXPECT_TRUE(small->toolTip().contains(QStringLiteral("too small (120x90), HTTP 200")));
+  EXPECT_TRUE(small->toolTip().contains(QStringLiteral("小さい画像 (120x90), HTTP 200")));
   EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
 
-  // A new crawl starts without either.
+  // So is a URL refused by robots.txt, with the rule.
+  CountPanel* robots = frm.robotsPanel();
+  RequestRecord refused = Failed(27);
+  refused.outcome.httpStatus = 0;
+  refused.outcome.robotsExcluded = true;
+  refused.outcome.reason = "robots";
+  refused.outcome.reasonText = "robots.txt: Disallow: /private/";
+  frm.requestEnded(refused);
+  EXPECT_EQ(robots->text(), QStringLiteral("除外:1"));
+  EXPECT_TRUE(
+      robots->toolTip().contains(QStringLiteral("除外 (robots.txt: Disallow: /private/), HTTP -")));
+  EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
+
+  // A new crawl starts without any.
   frm.loaded();
   EXPECT_FALSE(panel->isVisible());
   EXPECT_FALSE(small->isVisible());
+  EXPECT_FALSE(robots->isVisible());
   EXPECT_EQ(panel->count(), 0);
   frm.close();
 }
@@ -120,7 +135,7 @@ TEST(CountPanel, CountsTheEnginesFailedRequests) {
   EXPECT_TRUE(frm.failurePanel()->latest()[1].startsWith(
       QStringLiteral("javascript:void(0).gif -> ") + harvelFolder.path() + QStringLiteral("/t/")))
       << frm.failurePanel()->latest()[1].toStdString();
-  EXPECT_TRUE(frm.failurePanel()->latest()[2].contains(QStringLiteral("connection refused")));
+  EXPECT_TRUE(frm.failurePanel()->latest()[2].contains(QStringLiteral("接続を拒否されました")));
   crawl.setObserver(nullptr);
 }
 
