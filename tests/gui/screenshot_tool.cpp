@@ -1,9 +1,10 @@
 // Takes the pictures of the two windows for the documentation: the main window
 // as it starts, and the crawl window in the middle of a crawl of a small site
 // served on 127.0.0.1, as designed and with its strip of thumbnails. Run under a
-// display (scripts/take-screenshots starts one).
+// display (scripts/take-screenshots starts one), in the language the
+// environment chooses (HARVEL_LANGUAGE).
 //
-//   harvel_screenshot_tool OUTPUT_FOLDER
+//   harvel_screenshot_tool OUTPUT_FOLDER [SUFFIX]    (screenshot-main-SUFFIX.png ...)
 #include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "app/desktop_program.h"
+#include "app/window_language.h"
 #include "idle_services.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
@@ -82,11 +84,17 @@ std::string Photo(int n) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: harvel_screenshot_tool OUTPUT_FOLDER\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: harvel_screenshot_tool OUTPUT_FOLDER [SUFFIX]\n");
     return 2;
   }
   const QString output = QString::fromLocal8Bit(argv[1]);
+  const QString suffix = argc == 3 ? QLatin1Char('-') + QString::fromLocal8Bit(argv[2]) : QString();
+  const auto picture = [&output, &suffix](const char* name) {
+    return output + QStringLiteral("/screenshot-") + QLatin1String(name) + suffix +
+           QStringLiteral(".png");
+  };
+  const bool english = harvel::WindowLanguageOfEnvironment() == harvel::WindowLanguage::English;
 
   // A small picture gallery whose pictures come in slowly enough to be watched,
   // even six at a time.
@@ -131,10 +139,11 @@ int main(int argc, char** argv) {
   harvel::MainFrm& mainFrm = program.mainFrm();
   mainFrm.move(40, 30);
   Wait(1500ms);
-  int status = Grab(mainFrm, output + QStringLiteral("/screenshot-main.png")) ? 0 : 1;
+  int status = Grab(mainFrm, picture("main")) ? 0 : 1;
 
   // Start a crawl the way a user does: fill in the target, add it, get files.
-  mainFrm.findChild<QLineEdit*>(QStringLiteral("TitleTxt"))->setText(QStringLiteral("ギャラリー"));
+  mainFrm.findChild<QLineEdit*>(QStringLiteral("TitleTxt"))
+      ->setText(english ? QStringLiteral("Gallery") : QStringLiteral("ギャラリー"));
   mainFrm.findChild<QLineEdit*>(QStringLiteral("URLTxt"))
       ->setText(QString::fromStdString(server.url("/gallery/index.html")));
   mainFrm.findChild<QLineEdit*>(QStringLiteral("LevelTxt"))->setText(QStringLiteral("1"));
@@ -150,7 +159,7 @@ int main(int argc, char** argv) {
   QObject::connect(&shooter, &QTimer::timeout, [&] {
     search.move(300, 260);  // at the size each crawl opens it with
     Wait(1200ms);
-    if (!Grab(search, output + QStringLiteral("/screenshot-crawl.png")))
+    if (!Grab(search, picture("crawl")))
       status = 1;
     search.close();  // ends the first crawl
     QTimer::singleShot(500ms, &mainFrm, [&] {
@@ -158,7 +167,7 @@ int main(int argc, char** argv) {
       QTimer::singleShot(3s, &mainFrm, [&] {
         search.move(300, 200);
         Wait(800ms);
-        if (!Grab(search, output + QStringLiteral("/screenshot-thumbnails.png")))
+        if (!Grab(search, picture("thumbnails")))
           status = 1;
         mainFrm.close();  // exit: ends the crawl and closes the downloader
       });
