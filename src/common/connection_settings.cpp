@@ -69,8 +69,7 @@ std::optional<std::string> SettingsProblem(const ConnectionSettings& settings) {
 }
 
 std::string ProxyWithoutPassword(std::string_view proxy) {
-  const std::size_t schemeEnd = proxy.find("://");
-  const std::size_t start = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
+  const std::size_t start = AuthorityStart(proxy);
   const std::size_t end = std::min(proxy.find_first_of("/?#", start), proxy.size());
   std::size_t at = proxy.substr(start, end - start).rfind('@');
   std::size_t colon = std::string_view::npos;
@@ -94,8 +93,7 @@ std::string ProxyWithoutPassword(std::string_view proxy) {
 }
 
 std::optional<std::string> ProxyWithPassword(std::string_view proxy, std::string_view password) {
-  const std::size_t schemeEnd = proxy.find("://");
-  const std::size_t start = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
+  const std::size_t start = AuthorityStart(proxy);
   const std::size_t at = proxy.rfind('@');
   if (at == std::string_view::npos || at <= start ||
       proxy.substr(start, at - start).find(':') != std::string_view::npos)

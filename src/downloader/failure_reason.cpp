@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "common/url_parts.h"
+
 namespace harvel {
 namespace {
 
@@ -108,8 +110,8 @@ std::string WithoutPasswords(std::string text) {
       end = text.size();
     const std::size_t at = text.rfind('@', end == 0 ? 0 : end - 1);
     if (at != std::string::npos && at >= start && at < end) {
-      const std::size_t scheme = text.find("://", start);
-      const std::size_t login = scheme != std::string::npos && scheme < at ? scheme + 3 : start;
+      const std::size_t login =
+          start + AuthorityStart(std::string_view(text).substr(start, end - start));
       const std::size_t colon = text.find(':', login);
       if (colon < at) {
         text.erase(colon, at - colon);
