@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <utility>
 
 #include "common/path_text.h"
 #include "downloader/failure_reason.h"
+#include "downloader/temporary_file.h"
+#include "picture_header/picture_header_reader.h"
 
 namespace harvel {
 namespace {
@@ -88,11 +91,16 @@ bool StagedTransfers::stage(Client client, const StagedFile& order,
   auto existing = clients_.find(client);
   if (existing != clients_.end()) {
     ClientQueue& queue = existing->second;
-    if (queue.untaken.contains(Key(order.request.url, order.folder()))) {
+    if (const auto staged = queue.untaken.find(Key(order.request.url, order.folder()));
+        staged != queue.untaken.end()) {
       queue.jobs = std::max(1, order.jobs);
+      Transfer& copy = *staged->second;
+      // A picture the browser loaded is there already, for a stage asked to be told.
+      if (copy.loaded && order.tellLanded && copy.copy && landed_)
+        landed_(client, order, copy.copy->path(), copy.kept);
       return true;  // staged already
     }
-    if (queue.untaken.size() >= kCopiesPerClient)
+    if (queue.untaken.size() - LoadedUntaken(queue) >= kCopiesPerClient)
       return false;  // refused: nothing changes
   }
   ClientQueue& queue = clients_[client];
@@ -143,7 +151,9 @@ bool StagedTransfers::take(Client client, const FileRequest& request,
   Transfer* transfer = find(client, request.url, folder);
   if (transfer == nullptr)
     return false;
-  if (!transfer->order.request.askedAlike(request) || transfer->connection != connection) {
+  const bool alike =
+      transfer->loaded ? !request.conditional() : transfer->order.request.askedAlike(request);
+  if (!alike || transfer->connection != connection) {
     remove(*transfer);  // fetched otherwise than asked now: of no use
     startMore(client);
     return false;
@@ -151,6 +161,10 @@ bool StagedTransfers::take(Client client, const FileRequest& request,
   clients_[client].untaken.erase(Key(transfer->order.request.url, transfer->order.folder()));
   transfer->takenPath = request.path;
   transfer->taken = std::move(taken);
+  if (transfer->loaded) {
+    ++loadedCopiesTaken_;
+    Judge(*transfer, request);
+  }
   switch (transfer->state) {
     case State::Done:
       answer(*transfer);
@@ -170,6 +184,87 @@ bool StagedTransfers::take(Client client, const FileRequest& request,
       break;  // answered when it ends
   }
   return true;
+}
+
+void StagedTransfers::keepLoaded(Client client, const std::string& folder,
+                                 const std::vector<LoadedPicture>& pictures,
+                                 std::shared_ptr<const ConnectionSetup> connection) {
+  leftovers_.folderUsed(folder);
+  ClientQueue& queue = clients_[client];
+  for (const LoadedPicture& picture : pictures) {
+    if (queue.untaken.contains(Key(picture.url, folder)) ||
+        !roomFor(queue, folder, picture.body.size()))
+      continue;
+    if (LoadedUntaken(queue) >= kLoadedCopiesPerClient) {
+      const auto oldest =
+          std::find_if(queue.transfers.begin(), queue.transfers.end(),
+                       [](const auto& t) { return t->loaded && t->takenPath.empty(); });
+      remove(**oldest);
+    }
+    TemporaryFile file;
+    file.setRecord(record_);
+    if (file.create(folder) != 0 || file.write(picture.body.data(), picture.body.size()) != 0)
+      continue;  // removed with `file`
+    auto transfer = std::make_unique<Transfer>();
+    transfer->client = client;
+    transfer->order.request.url = picture.url;
+    transfer->order.request.path = folder;
+    transfer->connection = connection;
+    transfer->state = State::Done;
+    transfer->loaded = true;
+    DownloadNotice& kept = transfer->kept;
+    kept.httpStatus = 200;
+    kept.bytes = static_cast<std::int64_t>(picture.body.size());
+    kept.contentType = picture.contentType;
+    kept.finalUrl = picture.finalUrl;
+    kept.etag = picture.etag;
+    kept.lastModified = picture.lastModified;
+    std::string path = file.release();
+    leftovers_.copyKept(folder, path);
+    transfer->copy = std::make_unique<StagedCopy>(std::move(path), record_);
+    queue.untaken.emplace(Key(picture.url, folder), transfer.get());
+    queue.transfers.push_back(std::move(transfer));
+  }
+}
+
+std::size_t StagedTransfers::LoadedUntaken(const ClientQueue& queue) {
+  return static_cast<std::size_t>(
+      std::count_if(queue.transfers.begin(), queue.transfers.end(),
+                    [](const auto& t) { return t->loaded && t->takenPath.empty(); }));
+}
+
+void StagedTransfers::Judge(Transfer& transfer, const FileRequest& request) {
+  DownloadNotice& kept = transfer.kept;
+  const auto refuse = [&](const char* reason, std::string text) {
+    kept.landed = false;
+    kept.reason = reason;
+    kept.reasonText = std::move(text);
+  };
+  if (request.maxSize && kept.bytes > *request.maxSize) {
+    refuse(failure::kTooLarge,
+           ReasonText(failure::kTooLarge,
+                      "larger than " + std::to_string(*request.maxSize) + " bytes"));
+    return;
+  }
+  if (request.minPicture == PictureSize{} || !transfer.copy)
+    return;
+  std::ifstream file(transfer.copy->path(), std::ios::binary);
+  PictureHeaderReader header;
+  std::string piece(64 * 1024, '\0');
+  std::uint64_t read = 0;
+  while (header.answer() == PictureHeaderReader::Answer::NeedMore &&
+         read < PictureHeaderReader::kReadLimit &&
+         file.read(piece.data(), static_cast<std::streamsize>(piece.size())).gcount() > 0) {
+    const auto got = static_cast<std::size_t>(file.gcount());
+    read += got;
+    header.Feed(std::string_view(piece.data(), got));
+  }
+  if (header.answer() == PictureHeaderReader::Answer::Size &&
+      IsSmallerThan(header.size(), request.minPicture)) {
+    refuse(kTooSmallReason, "too small: " + PictureSizeText(header.size()) + ", under " +
+                                PictureSizeText(request.minPicture));
+    kept.tooSmall = header.size();
+  }
 }
 
 void StagedTransfers::dropClient(Client client) {
@@ -312,14 +407,15 @@ void StagedTransfers::start(Transfer& transfer) {
     answer(transfer);
 }
 
-bool StagedTransfers::roomFor(const ClientQueue& queue, const std::string& folder) const {
+bool StagedTransfers::roomFor(const ClientQueue& queue, const std::string& folder,
+                              std::uint64_t more) const {
   std::uint64_t held = 0;
   for (const auto& transfer : queue.transfers) {
     if (transfer->copy && transfer->takenPath.empty())
       held += static_cast<std::uint64_t>(std::max<std::int64_t>(0, transfer->kept.bytes));
   }
   const std::optional<std::uint64_t> free = FreeBytes(folder);
-  return !free || *free >= 2 * held + kRoomKept;
+  return !free || *free >= 2 * (held + more) + kRoomKept;
 }
 
 void StagedTransfers::finished(CURL* easy, int result) {

@@ -17,6 +17,7 @@
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
+#include "downloader/render/loaded_picture.h"
 #include "downloader/staged_copy.h"
 #include "downloader/temporary_file_record.h"
 
@@ -77,6 +78,23 @@ class StagedTransfers {
   // (from inside this call when it is ready).
   bool take(Client client, const FileRequest& request,
             const std::shared_ptr<const ConnectionSetup>& connection, Taken taken);
+  // Each client holds at most this many copies of pictures a rendered page
+  // loaded and no request has asked for yet; the oldest goes first.
+  static constexpr std::size_t kLoadedCopiesPerClient = 256;
+
+  // The pictures a rendered page loaded, as the browser received them, become
+  // copies waiting in `folder` to be asked for, as staged ones do, so that the
+  // server is not asked for them again: a request for one of those URLs into
+  // that folder made with `connection` and not conditional is answered from
+  // its copy, its size limit and smallest picture judged on the copy. A URL
+  // staged there already keeps its own copy; a copy is kept only where the
+  // disk has room for it. Copies of a client that are not asked for are
+  // removed with it.
+  void keepLoaded(Client client, const std::string& folder,
+                  const std::vector<LoadedPicture>& pictures,
+                  std::shared_ptr<const ConnectionSetup> connection);
+  std::size_t loadedCopiesTaken() const { return loadedCopiesTaken_; }
+
   // The client left: its transfers end and its copies are removed; takes not
   // yet answered are answered as failed.
   void dropClient(Client client);
@@ -127,6 +145,7 @@ class StagedTransfers {
     std::string takenPath;  // set once a request has asked for it
     Taken taken;
     bool contacted = false;  // it counts at its host while it runs
+    bool loaded = false;     // a picture a rendered page loaded: judged when taken
   };
   struct ClientQueue {
     int jobs = 1;
@@ -142,7 +161,10 @@ class StagedTransfers {
   // that its host refuses is ended as failed on the way.
   Transfer* nextReady(Client client);
   // Whether a copy not yet asked for may be fetched into `folder` now.
-  bool roomFor(const ClientQueue& queue, const std::string& folder) const;
+  bool roomFor(const ClientQueue& queue, const std::string& folder, std::uint64_t more = 0) const;
+  static std::size_t LoadedUntaken(const ClientQueue& queue);
+  // A loaded copy judged by what `request` asks: too large or too small.
+  static void Judge(Transfer& transfer, const FileRequest& request);
   void start(Transfer& transfer);
   void finished(CURL* easy, int result);
   void answer(Transfer& transfer);  // a taken transfer that is done
@@ -166,6 +188,7 @@ class StagedTransfers {
   Landed landed_;
   std::size_t copiesStaged_ = 0;
   std::size_t copiesUnused_ = 0;
+  std::size_t loadedCopiesTaken_ = 0;
 };
 
 }  // namespace harvel

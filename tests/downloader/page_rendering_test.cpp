@@ -1,11 +1,17 @@
 // Rendering pages in the real VeskDownloader with the real browser: the page
-// as its scripts left it lands with the pictures it loaded, the cookies its
+// as its scripts left it lands with the pictures it loaded (kept, so that the
+// crawl's requests for them cost the server nothing more), the cookies its
 // scripts set reach later downloads, a page that never goes quiet ends on
 // time, what is no web page is downloaded as it is, and no browser process
 // outlives its client.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +44,41 @@ constexpr const char* kNeverQuiet = R"(<!DOCTYPE html><html><body><script>
 setInterval(() => fetch("tick?" + Date.now()), 100);
 </script><img src="still.png"></body></html>)";
 
+// A real PNG of one colour, which the browser shows.
+std::string Png(std::uint32_t width, std::uint32_t height) {
+  const auto number = [](std::uint32_t value) {
+    std::string bytes;
+    for (int shift = 24; shift >= 0; shift -= 8)
+      bytes += static_cast<char>((value >> shift) & 0xff);
+    return bytes;
+  };
+  const auto chunk = [&](const std::string& type, const std::string& data) {
+    const std::string body = type + data;
+    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size());
+    return number(static_cast<std::uint32_t>(data.size())) + body +
+           number(static_cast<std::uint32_t>(crc));
+  };
+  const std::string rows(static_cast<std::size_t>(height) * (1 + 3 * width), '\0');
+  uLongf packedSize = compressBound(rows.size());
+  std::string packed(packedSize, '\0');
+  compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+           reinterpret_cast<const Bytef*>(rows.data()), rows.size());
+  packed.resize(packedSize);
+  return std::string("\x89PNG\r\n\x1a\n", 8) +
+         chunk("IHDR", number(width) + number(height) + std::string("\x08\x02\0\0\0", 5)) +
+         chunk("IDAT", packed) + chunk("IEND", "");
+}
+
+constexpr const char* kSizes = R"(<!DOCTYPE html><html><body><script>
+fetch("list.json").then(() => {
+  for (const name of ["large.png", "small.png", "heavy.png", "again.png"]) {
+    const img = document.createElement("img");
+    img.src = "sized/" + name;
+    document.body.appendChild(img);
+  }
+});
+</script></body></html>)";
+
 class PageRenderingTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -58,6 +99,19 @@ class PageRenderingTest : public ::testing::Test {
         res.status = 403;
       res.set_content("GIF89a members", "image/gif");
     });
+    site.routes().Get("/sizes.html", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(kSizes, "text/html");
+    });
+    site.routes().Get(R"(/sized/(\w+)\.png)",
+                      [this](const httplib::Request& req, httplib::Response& res) {
+                        const std::string name = req.matches[1].str();
+                        {
+                          std::lock_guard lock(hitsMutex);
+                          ++hits[name];
+                        }
+                        res.set_header("ETag", "\"" + name + "\"");
+                        res.set_content(name == "small" ? Png(20, 20) : Png(800, 600), "image/png");
+                      });
     site.routes().Get(R"(/(\w+)\.png)", [](const httplib::Request& req, httplib::Response& res) {
       res.set_content("\x89PNG " + req.matches[1].str(), "image/png");
     });
@@ -73,6 +127,13 @@ class PageRenderingTest : public ::testing::Test {
     return message ? ParseNotice(*message) : std::nullopt;
   }
 
+  int hitsOf(const std::string& name) {
+    std::lock_guard lock(hitsMutex);
+    return hits[name];
+  }
+
+  std::mutex hitsMutex;
+  std::map<std::string, int> hits;
   TestSiteServer site;
   TempFolder files;
 };
@@ -113,6 +174,49 @@ TEST_F(PageRenderingTest, APageLandsAsItsScriptsLeftItWithThePicturesItLoaded) {
   EXPECT_GT(BrowserProcessesOfThisRun(), 0);
   client.close();
   EXPECT_TRUE(NoBrowserProcessLeft());
+}
+
+TEST_F(PageRenderingTest, PicturesThePageLoadedAreHandedOverInsteadOfFetchedAgain) {
+  ScopedEnv limits("VESKDOWNLOADER_RENDER_LIMITS", "page-ms=3000");
+  DownloaderProcess downloader;
+  ASSERT_TRUE(downloader.start());
+  RawClient client;
+  ASSERT_TRUE(client.connect());
+  client.sendBytes(EncodeSettings(SettingsOrder{}));
+  ASSERT_TRUE(client.message());
+  const auto page = fetch(client, "/sizes.html", 2, "sizes.html");
+  ASSERT_TRUE(page && page->landed && page->rendered);
+  ASSERT_EQ(page->pictures.size(), 4u) << files.read("sizes.html");
+  const auto ask = [&](const std::string& name, const std::string& file,
+                       const std::function<void(FileRequest&)>& shape) {
+    FileRequest request{site.url("/sized/" + name + ".png"), files.file(file)};
+    request.referer = site.url("/sizes.html");
+    request.validators = true;
+    shape(request);
+    client.request(request);
+    const auto message = client.message(std::chrono::seconds(10));
+    return message ? ParseNotice(*message) : std::nullopt;
+  };
+
+  // Landed from what the browser got, with the server's validators.
+  const auto large = ask("large", "large.png", [](FileRequest& r) { r.minPicture = {100, 100}; });
+  ASSERT_TRUE(large && large->landed) << (large ? large->reasonText : "no notice");
+  EXPECT_EQ(files.read("large.png"), Png(800, 600));
+  EXPECT_EQ(large->etag, "\"large\"");
+  // Judged on the copy as a download would be.
+  const auto small = ask("small", "small.png", [](FileRequest& r) { r.minPicture = {100, 100}; });
+  ASSERT_TRUE(small && small->tooSmall);
+  EXPECT_EQ(*small->tooSmall, (PictureSize{20, 20}));
+  const auto heavy = ask("heavy", "heavy.png", [](FileRequest& r) { r.maxSize = 100; });
+  ASSERT_TRUE(heavy);
+  EXPECT_EQ(heavy->reason, failure::kTooLarge);
+  EXPECT_EQ(hitsOf("large") + hitsOf("small") + hitsOf("heavy"), 3);
+  // A conditional request is the server's to answer; a copy is taken once.
+  EXPECT_TRUE(ask("again", "again.png", [](FileRequest& r) { r.ifNoneMatch = "\"old\""; })->landed);
+  EXPECT_EQ(hitsOf("again"), 2);
+  EXPECT_TRUE(ask("large", "large2.png", [](FileRequest&) {})->landed);
+  EXPECT_EQ(hitsOf("large"), 2);
+  EXPECT_FALSE(files.exists("small.png"));
 }
 
 TEST_F(PageRenderingTest, AKilledDownloaderTakesItsBrowserAlong) {

@@ -1,6 +1,7 @@
 #include "downloader/render/page_renderer.h"
 
 #include <QJsonArray>
+#include <algorithm>
 
 #include "common/url_parts.h"
 #include "downloader/render/browser_cookies.h"
@@ -100,6 +101,9 @@ void PageRenderer::next() {
     result_ = RenderResult{};
     seenPictures_.clear();
     imageRequests_.clear();
+    bodiesAsked_ = 0;
+    keptBytes_ = 0;
+    documentTaken_ = false;
     inFlight_.clear();
     loader_.clear();
     loaded_ = false;
@@ -172,7 +176,10 @@ bool PageRenderer::startBrowser(std::string& error) {
                      }
                      session_ = attached.value("sessionId").toString();
                      sendPage("Page.enable");
-                     sendPage("Network.enable");
+                     // Room for the pictures' bytes until they are asked for.
+                     sendPage("Network.enable",
+                              {{"maxTotalBufferSize", double(kKeptPictureBytes)},
+                               {"maxResourceBufferSize", double(kBrowserAnswerBuffer)}});
                      pageReady_ = true;
                      if (job_ && phase_ == Phase::Starting)
                        navigate();
@@ -253,17 +260,41 @@ void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
   if (method == "Network.requestWillBeSent") {
     inFlight_.insert(request);
     activityClock_.start();
-    // In the order the page asked for them.
+    // In the order the page asked for them; a redirect is the same picture.
     const std::string url =
         params.value("request").toObject().value("url").toString().toStdString();
-    if (params.value("type").toString() == "Image" && IsWebUrl(url)) {
-      imageRequests_.insert(request);
+    if (params.value("type").toString() == "Image" && IsWebUrl(url) &&
+        !imageRequests_.contains(request)) {
+      imageRequests_[request].url = url;
       if (seenPictures_.insert(url).second)
         result_.pictures.push_back(url);
     }
   } else if (method == "Network.responseReceived") {
     const QJsonObject response = params.value("response").toObject();
     const QString type = params.value("type").toString();
+    // A picture asked for while the page's process was being swapped may
+    // come without its request: it is known from its answer then.
+    const std::string answered = response.value("url").toString().toStdString();
+    if (type == "Image" && IsWebUrl(answered) && !imageRequests_.contains(request)) {
+      imageRequests_[request].url = answered;
+      if (seenPictures_.insert(answered).second)
+        result_.pictures.push_back(answered);
+    }
+    if (const auto picture = imageRequests_.find(request); picture != imageRequests_.end()) {
+      picture->second.status = response.value("status").toInt();
+      LoadedPicture& loaded = picture->second.picture;
+      loaded.url = picture->second.url;
+      loaded.finalUrl = response.value("url").toString().toStdString();
+      loaded.contentType = response.value("mimeType").toString().toStdString();
+      const QJsonObject headers = response.value("headers").toObject();
+      for (auto header = headers.begin(); header != headers.end(); ++header) {
+        const QString name = header.key().toLower();
+        if (name == "etag")
+          loaded.etag = header.value().toString().toStdString();
+        else if (name == "last-modified")
+          loaded.lastModified = header.value().toString().toStdString();
+      }
+    }
     if (type == "Document" && params.value("frameId").toString() == target_ &&
         (loader_.isEmpty() || params.value("loaderId").toString() == loader_) &&
         result_.httpStatus == 0) {
@@ -276,15 +307,53 @@ void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
         return;
       }
     }
+  } else if (method == "Network.dataReceived") {
+    if (const auto picture = imageRequests_.find(request); picture != imageRequests_.end())
+      picture->second.received += static_cast<std::int64_t>(params.value("dataLength").toDouble());
   } else if (method == "Network.loadingFinished" || method == "Network.loadingFailed") {
     inFlight_.erase(request);
     activityClock_.start();
-    if (method == "Network.loadingFinished" && imageRequests_.count(request) != 0)
+    if (method == "Network.loadingFinished" && imageRequests_.contains(request)) {
       result_.pictureBytes +=
           static_cast<std::int64_t>(params.value("encodedDataLength").toDouble());
+      keepPicture(request);
+    }
   } else if (method == "Page.loadEventFired") {
     loaded_ = true;
   }
+}
+
+void PageRenderer::keepPicture(const QString& request) {
+  const PictureAnswer& answer = imageRequests_[request];
+  if (answer.status != 200 || !answer.picture.contentType.starts_with("image/") ||
+      keptBytes_ >= kKeptPictureBytes)
+    return;
+  ++bodiesAsked_;
+  const int generation = generation_;
+  sendPage("Network.getResponseBody", {{"requestId", request}},
+           [this, generation, request](const QJsonObject& body, const QString& failed) {
+             if (generation != generation_ || !job_)
+               return;
+             --bodiesAsked_;
+             // Not kept (too large for the browser, or gone): fetched again.
+             if (failed.isEmpty()) {
+               const QByteArray text = body.value("body").toString().toUtf8();
+               const QByteArray bytes =
+                   body.value("base64Encoded").toBool() ? QByteArray::fromBase64(text) : text;
+               // A picture the browser could not show comes back empty or cut:
+               // only what matches what arrived is kept.
+               const PictureAnswer& asked = imageRequests_[request];
+               if (!bytes.isEmpty() && bytes.size() == asked.received &&
+                   keptBytes_ + bytes.size() <= kKeptPictureBytes) {
+                 keptBytes_ += bytes.size();
+                 LoadedPicture picture = imageRequests_[request].picture;
+                 picture.body = bytes.toStdString();
+                 result_.loaded.push_back(std::move(picture));
+               }
+             }
+             if (documentTaken_ && bodiesAsked_ == 0)
+               finishCapture();
+           });
 }
 
 void PageRenderer::onBrowserGone() {
@@ -307,7 +376,9 @@ void PageRenderer::tick() {
     sampleMemory();
   const auto elapsed = std::chrono::milliseconds(pageClock_.elapsed());
   if (phase_ == Phase::Capturing) {
-    if (std::chrono::milliseconds(phaseClock_.elapsed()) > limits_.capture) {
+    if (std::chrono::milliseconds(phaseClock_.elapsed()) > limits_.capture && documentTaken_) {
+      finishCapture();  // the pictures not kept by now are fetched again
+    } else if (std::chrono::milliseconds(phaseClock_.elapsed()) > limits_.capture) {
       // A page stuck in a script answers nothing: its browser goes with it.
       ++crashes_;
       pipe_.close();
@@ -415,9 +486,22 @@ void PageRenderer::capture() {
                             return;
                           result_.cookies =
                               CookieLinesFromBrowser(cookies.value("cookies").toArray());
-                          finish(RenderResult::Outcome::Rendered);
+                          documentTaken_ = true;
+                          if (bodiesAsked_ == 0)
+                            finishCapture();
                         });
            });
+}
+
+void PageRenderer::finishCapture() {
+  // Kept in the order the page asked for them.
+  std::map<std::string, std::size_t> order;
+  for (const std::string& url : result_.pictures)
+    order.emplace(url, order.size());
+  std::stable_sort(
+      result_.loaded.begin(), result_.loaded.end(),
+      [&](const LoadedPicture& a, const LoadedPicture& b) { return order[a.url] < order[b.url]; });
+  finish(RenderResult::Outcome::Rendered);
 }
 
 void PageRenderer::finish(RenderResult::Outcome outcome, std::string reasonText) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "downloader/render/browser_process.h"
 #include "downloader/render/devtools_pipe.h"
+#include "downloader/render/loaded_picture.h"
 #include "downloader/render/render_limits.h"
 
 namespace harvel {
@@ -46,9 +48,11 @@ struct RenderResult {
   std::string document;               // the rendered document (outerHTML)
   std::vector<std::string> pictures;  // every picture the page loaded, in order, once each
   std::int64_t pictureBytes = 0;      // what the browser fetched for them
-  int scrolled = 0;                   // steps scrolled
-  bool timedOut = false;              // ended at the page's time limit
-  std::vector<std::string> cookies;   // the browser's cookies afterwards, cookies.txt lines
+  // Those of them whose bytes the browser kept, at most kKeptPictureBytes together.
+  std::vector<LoadedPicture> loaded;
+  int scrolled = 0;                  // steps scrolled
+  bool timedOut = false;             // ended at the page's time limit
+  std::vector<std::string> cookies;  // the browser's cookies afterwards, cookies.txt lines
 };
 
 // One client's browser: started at its first page and kept for the next ones
@@ -66,6 +70,12 @@ class PageRenderer : public QObject {
 
  public:
   using Done = std::function<void(RenderResult result)>;
+
+  // The most bytes of the pictures one page loaded that are kept for the
+  // crawl (a larger picture, or one past this, is fetched again), and the
+  // most the browser keeps of one answer.
+  static constexpr std::int64_t kKeptPictureBytes = 64 << 20;
+  static constexpr std::int64_t kBrowserAnswerBuffer = 16 << 20;
 
   PageRenderer(std::string program, RenderLimits limits, QObject* parent = nullptr);
   ~PageRenderer() override;
@@ -86,6 +96,13 @@ class PageRenderer : public QObject {
     RenderOrder order;
     Done done;
   };
+  // A picture the page asked for, while its answer comes.
+  struct PictureAnswer {
+    std::string url;  // as asked for, before any redirect
+    int status = 0;
+    std::int64_t received = 0;  // body bytes, as they arrived
+    LoadedPicture picture;
+  };
 
   void next();
   bool startBrowser(std::string& error);
@@ -96,6 +113,9 @@ class PageRenderer : public QObject {
   void measureHeight();
   void scroll();
   void capture();
+  // Asks the browser for the bytes of a picture that has come.
+  void keepPicture(const QString& request);
+  void finishCapture();
   void finish(RenderResult::Outcome outcome, std::string reasonText = {});
   void sendPage(const QString& method, const QJsonObject& params = {},
                 DevToolsPipe::Reply reply = {});
@@ -120,7 +140,10 @@ class PageRenderer : public QObject {
   Phase phase_ = Phase::Idle;
   RenderResult result_;
   std::set<std::string> seenPictures_;
-  std::set<QString> imageRequests_;
+  std::map<QString, PictureAnswer> imageRequests_;
+  int bodiesAsked_ = 0;  // picture bodies asked for, not yet answered
+  std::int64_t keptBytes_ = 0;
+  bool documentTaken_ = false;
   std::set<QString> inFlight_;
   QString loader_;
   bool loaded_ = false;
