@@ -1,10 +1,12 @@
 # Precompiled headers: the headers most files of a target include are parsed
 # once per target instead of once per file. Making the precompiled header
-# costs as much as compiling two or three files, so it pays off only in the
-# targets of many files that include Qt's widgets or the test site server:
-# measured in a build from scratch, the others compiled faster without. With
-# a compiler launcher such as ccache they are off by default, because ccache
-# does not cache files compiled with one unless it is told to be sloppy.
+# costs as much as compiling two or three files, so it is used in the targets
+# of many files that include the same heavy headers (the standard library,
+# Qt, gtest, the test site server): there it saves a fifth to a third of the
+# target's compile time (measured as processor time, file by file, with and
+# without). With a compiler launcher such as ccache they are off by default,
+# because ccache does not cache files compiled with one unless it is told to
+# be sloppy.
 if(CMAKE_CXX_COMPILER_LAUNCHER)
   set(harvel_pch_default OFF)
 else()

@@ -25,7 +25,7 @@ inline constexpr CheckSwitch kCheckSwitches[] = {
     {Check::Mail, "mail", "collect mail addresses into メールアドレス.txt"},
     {Check::Other, "other", "collect other files"},
     {Check::FolderOpen, nullptr, nullptr},
-    {Check::TextGet, "text-links", "take links only from files that are not binary"},
+    {Check::TextGet, "text-links", "other types too, unless the file there is binary"},
     {Check::PicFastDown, "pictures-first", "download pictures first"},
     {Check::Renban, "number", "number files instead of overwriting them"},
     {Check::CGI, "cgi", "follow and collect CGI links"},
