@@ -23,6 +23,8 @@ std::string OutcomeTally::summary() const {
     text += ", " + std::to_string(alreadyCollected_) + " already collected";
   if (tooSmall_ > 0)
     text += ", " + std::to_string(tooSmall_) + " too small";
+  if (resumed_ > 0)
+    text += ", " + std::to_string(resumed_) + " resumed";
   return text;
 }
 
@@ -39,6 +41,8 @@ void OutcomeTally::requestEnded(const RequestRecord& record) {
     next_->requestEnded(record);
   if (record.outcome.landed) {
     landedPaths_.add(record.path);
+    if (record.outcome.resumedFrom > 0)
+      ++resumed_;
     return;
   }
   if (record.outcome.alreadyCollected) {

@@ -30,9 +30,11 @@ class OutcomeTally : public CrawlObserver {
   std::int64_t failed() const { return failed_; }
   std::int64_t alreadyCollected() const { return alreadyCollected_; }
   std::int64_t tooSmall() const { return tooSmall_; }
+  // Landed files continued from a part an earlier download of them kept.
+  std::int64_t resumed() const { return resumed_; }
 
   // "harvel-cli: 12 landed, 3 failed", then ", 4988 already collected" and
-  // ", 5 too small" when there are any.
+  // ", 5 too small" and ", 1 resumed" when there are any.
   std::string summary() const;
 
   void recordRestarted(const RecordStatus& status) override;
@@ -84,6 +86,7 @@ class OutcomeTally : public CrawlObserver {
   std::int64_t failed_ = 0;
   std::int64_t alreadyCollected_ = 0;
   std::int64_t tooSmall_ = 0;  // pictures under the minimum: neither landed nor failed
+  std::int64_t resumed_ = 0;
 };
 
 }  // namespace harvel

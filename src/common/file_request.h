@@ -32,6 +32,9 @@ struct FileRequest {
   // A page to be opened in the browser and scrolled down at most this many
   // steps, its rendered document landing at `path`; 0: an ordinary download.
   int renderScrolls = 0;
+  // Where a download cut off part-way is kept, and continued from by the
+  // next request for its URL (the only-new option); empty: nowhere.
+  std::string resumeFolder{};
 
   bool conditional() const { return !ifNoneMatch.empty() || !ifModifiedSince.empty(); }
   // Whether `other` asks for the same file in the same way, wherever it puts

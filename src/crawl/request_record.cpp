@@ -21,6 +21,8 @@ std::string RequestRecordText(const RequestRecord& record) {
             : outcome.alreadyCollected ? "already collected"
             : outcome.notModified      ? "not modified"
                                        : "failed (" + FailureReasonText(outcome) + ")";
+  if (outcome.landed && outcome.resumedFrom > 0)
+    text += " (resumed after " + std::to_string(outcome.resumedFrom) + " bytes)";
   if (outcome.rendered)
     text += " (rendered, " + std::to_string(outcome.pictures.size()) + " pictures loaded)";
   text += outcome.httpStatus > 0 ? ", HTTP " + std::to_string(outcome.httpStatus) : ", HTTP -";

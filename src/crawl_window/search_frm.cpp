@@ -50,6 +50,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       failures_(new CountPanel("StatusBar1Failures", QStringLiteral("失敗"), StatusBar1)),
       collected_(new CountPanel("StatusBar1Collected", QStringLiteral("取得済"), StatusBar1)),
       tooSmall_(new CountPanel("StatusBar1TooSmall", QStringLiteral("小さい画像"), StatusBar1)),
+      resumed_(new CountPanel("StatusBar1Resumed", QStringLiteral("再開"), StatusBar1)),
       thumbnails_(new ThumbnailStrip(this)),
       progress_(new QProgressBar(StatusBar1)),
       pauseBtn_(new QToolButton(StatusBar1)),
@@ -74,6 +75,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   StatusBar1->addWidget(collected_, 0);
   StatusBar1->addWidget(failures_, 0);
   StatusBar1->addWidget(tooSmall_, 0);
+  StatusBar1->addWidget(resumed_, 0);
   // The progress and the two buttons stay at the right end of the bar.
   progress_->setObjectName(QStringLiteral("ProgressBar"));
   progress_->setFixedWidth(kProgressWidth);
@@ -262,6 +264,8 @@ void SearchFrm::requestEnded(const RequestRecord& record) {
     failures_->add(record);
   if (record.outcome.alreadyCollected)
     collected_->add(record);
+  if (record.outcome.landed && record.outcome.resumedFrom > 0)
+    resumed_->add(record);
   if (thumbnailsShown_ && IsLandedPicture(record))
     thumbnails_->add(QString::fromStdString(record.path));
 }
@@ -300,6 +304,7 @@ void SearchFrm::loaded() {
   failures_->clear();
   collected_->clear();
   tooSmall_->clear();
+  resumed_->clear();
   thumbnails_->clear();
   GetTxt->clear();
   StatusBar1->clearMessage();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 #include "downloader/file_downloader.h"
 
@@ -12,6 +13,8 @@ struct DownloadLimits {
   int retries = 2;                                     // further tries after a passing failure
   std::chrono::milliseconds retryPause{2000};          // when the server names none
   std::chrono::milliseconds longestRetryPause{30000};  // the most a Retry-After gets
+  // The least a download cut off must have received to be kept for resuming.
+  std::int64_t resumeThreshold = FileDownloader::kResumeThreshold;
 };
 
 // Whether a failed download may well pass when tried again after a pause: a
@@ -21,7 +24,7 @@ bool IsPassingFailure(const DownloadNotice& notice);
 // The limits, with the ones named in the environment variable
 // VESKDOWNLOADER_TEST_LIMITS taken from there: tests use it so as not to wait
 // half a minute for a slow transfer. Its form is "name=value,...", names
-// low-speed-bytes, low-speed-seconds, retries, retry-pause-ms; others and
+// low-speed-bytes, low-speed-seconds, retries, retry-pause-ms, resume-bytes; others and
 // values that are no whole numbers are passed over.
 DownloadLimits LimitsFromEnvironment();
 

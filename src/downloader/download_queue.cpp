@@ -10,6 +10,7 @@ namespace harvel {
 DownloadQueue::DownloadQueue(DownloadLimits limits)
     : limits_(limits), loop_([this](CURL*, int result) { finished(result); }) {
   downloader_.setSpeedLimit(limits_.speed);
+  downloader_.setResumeThreshold(limits_.resumeThreshold);
   retryTimer_.setSingleShot(true);
   QObject::connect(&retryTimer_, &QTimer::timeout, [this] { retry(); });
 }
@@ -62,6 +63,10 @@ void DownloadQueue::begin() {
     answer(downloader_.failure());
     return;
   }
+  transfer();
+}
+
+void DownloadQueue::transfer() {
   if (!loop_.start(downloader_.handle())) {
     downloader_.abandon();
     answer(FailedNotice(failure::kOther, "libcurl refused the transfer"));
@@ -97,6 +102,14 @@ std::chrono::milliseconds DownloadQueue::pauseBeforeRetry() const {
 void DownloadQueue::finished(int result) {
   if (!running_)
     return;
+  if (downloader_.restartFromZero()) {  // the same request, from the first byte
+    loop_.stop(downloader_.handle());
+    starting_ = true;
+    transfer();
+    starting_ = false;
+    startNext();
+    return;
+  }
   DownloadNotice notice = downloader_.finish(result);
   if (IsPassingFailure(notice) && running_->retries < limits_.retries) {
     ++running_->retries;

@@ -54,6 +54,8 @@ class DownloadQueue {
   };
   void startNext();
   void begin();
+  // Starts the begun download's transfer.
+  void transfer();
   void retry();
   void finished(int result);
   void answer(DownloadNotice notice);

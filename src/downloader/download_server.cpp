@@ -5,6 +5,7 @@
 #include "common/browser_program.h"
 #include "common/number_text.h"
 #include "downloader/failure_reason.h"
+#include "downloader/partial_store.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
 #include "downloader/protocol/hello.h"
@@ -15,6 +16,14 @@
 
 namespace harvel {
 namespace {
+
+// Whether the downloader keeps a part of the file `request` asks for.
+bool HoldsPart(const FileRequest& request) {
+  if (request.resumeFolder.empty() || request.conditional())
+    return false;
+  const std::optional<PartialStore> store = PartialStore::Open(request.resumeFolder);
+  return store && store->find(request.url);
+}
 
 // Straight into the socket when nothing waits in its buffer; what does not go
 // out at once is left to the socket's own writing on a later pass of the event
@@ -145,16 +154,18 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Hello:
         Send(*socket,
-             EncodeHello(Hello{kChannelVersion,
-                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
-                                kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
-                                kFeatureConditional, kFeatureStageConditional, kFeatureRender}}));
+             EncodeHello(Hello{
+                 kChannelVersion,
+                 {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
+                  kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture, kFeatureConditional,
+                  kFeatureStageConditional, kFeatureRender, kFeatureResume}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
         break;
       case MessageKind::Stage:
-        if (const auto order = ParseStage(*message))
+        // A file with a part kept is not fetched ahead: its request continues it.
+        if (const auto order = ParseStage(*message); order && !HoldsPart(order->request))
           staged_.stage(socket, *order, found->second.connection);
         break;
       case MessageKind::Unstage:

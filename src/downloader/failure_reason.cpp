@@ -19,7 +19,7 @@ const char* ReasonPhrase(std::string_view reason) {
       {failure::kUnwritable, "cannot write"},   {failure::kScheme, "refused scheme"},
       {failure::kTooLarge, "too large"},        {failure::kTooSlow, "too slow"},
       {failure::kBadRequest, "bad request"},    {failure::kRenderFailed, "not rendered"},
-      {failure::kNoBrowser, "no browser"},
+      {failure::kNoBrowser, "no browser"},      {failure::kBadRange, "wrong part"},
   };
   for (const auto& [code, phrase] : kPhrases) {
     if (reason == code)

@@ -56,5 +56,9 @@ inline constexpr const char* kFeatureStageConditional = "stage-conditional";
 // Takes render in requests: the page is opened in a browser and its rendered
 // document lands, the notice naming the pictures it loaded. Never staged.
 inline constexpr const char* kFeatureRender = "render";
+// Takes resume-folder in requests: a download cut off part-way is kept there
+// and continued by the next request for it (a Range request), whose notice
+// tells resumed-from.
+inline constexpr const char* kFeatureResume = "resume";
 
 }  // namespace harvel
