@@ -1,5 +1,8 @@
 #include "cli/terminal_text.h"
 
+#include <locale.h>
+#include <wchar.h>
+
 #include <optional>
 #include <vector>
 
@@ -14,19 +17,35 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
   return c ? c->length : 0;
 }
 
-// Where each character of a TerminalLine starts.
-std::vector<std::size_t> CharacterStarts(std::string_view line) {
-  std::vector<std::size_t> starts;
-  for (std::size_t i = 0; i < line.size();) {
-    starts.push_back(i);
-    const std::size_t length = SequenceLength(line, i);
-    i += length == 0 ? 1 : length;
-  }
-  return starts;
-}
+// One character of a TerminalLine: where it starts and how many columns it
+// takes.
+struct Character {
+  std::size_t start = 0;
+  int columns = 1;
+};
 
-int Columns(std::string_view line, std::size_t start) {
-  return static_cast<unsigned char>(line[start]) < 0x80 ? 1 : 2;
+// The columns of every character as the C library's UTF-8 tables give them
+// (wcwidth under C.UTF-8; every UTF-8 locale shares these widths), whatever
+// locale the program runs in. Without such a locale, and for a character
+// the tables do not know, a non-ASCII character counts as 2: a line is then
+// never longer than counted, so it never wraps.
+std::vector<Character> Characters(std::string_view line) {
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  const locale_t previous = utf8 != locale_t{} ? uselocale(utf8) : locale_t{};
+  std::vector<Character> characters;
+  for (std::size_t i = 0; i < line.size();) {
+    const std::optional<Utf8Char> c = DecodeUtf8(line.substr(i));
+    int columns = 1;
+    if (c && c->codePoint >= 0x80) {
+      const int width = utf8 != locale_t{} ? wcwidth(static_cast<wchar_t>(c->codePoint)) : -1;
+      columns = width < 0 ? 2 : width;
+    }
+    characters.push_back({i, columns});
+    i += c ? c->length : 1;
+  }
+  if (previous != locale_t{})
+    uselocale(previous);
+  return characters;
 }
 
 }  // namespace
@@ -55,28 +74,28 @@ std::string TerminalLine(std::string_view text) {
 
 int TerminalColumns(std::string_view line) {
   int columns = 0;
-  for (std::size_t start : CharacterStarts(line))
-    columns += Columns(line, start);
+  for (const Character& c : Characters(line))
+    columns += c.columns;
   return columns;
 }
 
 std::string FirstColumns(std::string_view line, int columns) {
   int used = 0;
-  for (std::size_t start : CharacterStarts(line)) {
-    used += Columns(line, start);
+  for (const Character& c : Characters(line)) {
+    used += c.columns;
     if (used > columns)
-      return std::string(line.substr(0, start));
+      return std::string(line.substr(0, c.start));
   }
   return std::string(line);
 }
 
 std::string LastColumns(std::string_view line, int columns) {
-  const std::vector<std::size_t> starts = CharacterStarts(line);
+  const std::vector<Character> characters = Characters(line);
   int used = 0;
-  for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
-    used += Columns(line, *it);
+  for (auto it = characters.rbegin(); it != characters.rend(); ++it) {
+    used += it->columns;
     if (used > columns) {
-      const std::size_t next = it == starts.rbegin() ? line.size() : *(it - 1);
+      const std::size_t next = it == characters.rbegin() ? line.size() : (it - 1)->start;
       return std::string(line.substr(next));
     }
   }

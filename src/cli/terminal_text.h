@@ -10,10 +10,11 @@ namespace harvel {
 // that are not UTF-8 become '?'.
 std::string TerminalLine(std::string_view text);
 
-// How many columns a TerminalLine takes at most: one for ASCII, two for any
-// other character. Japanese text is mostly wide; counting every other
-// character as wide too means a line is never longer than counted, so it
-// never wraps.
+// How many columns a TerminalLine takes: each character's width as wcwidth
+// gives it under a UTF-8 locale (one for ASCII and most Latin text, two for
+// Japanese, none for a combining mark). Where the C library has no UTF-8
+// locale, or does not know a character, a non-ASCII character counts as two,
+// so a line is never longer than counted and never wraps.
 int TerminalColumns(std::string_view line);
 
 // The start, or the end, of a TerminalLine that fits in `columns`.

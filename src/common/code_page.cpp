@@ -1,8 +1,6 @@
 #include "common/code_page.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include "common/text_converter.h"
 
 namespace harvel {
 namespace {
@@ -19,43 +17,8 @@ bool IsTrailByte(char c) {
   return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
 
-// One iconv conversion descriptor, closed when it goes out of scope.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (ok())
-      iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts `in` as far as it goes and appends the result to `out`. Returns
-  // the number of bytes of `in` that were converted: all of them on success.
-  std::size_t Append(std::string_view in, std::string& out) {
-    char* inPtr = const_cast<char*>(in.data());
-    std::size_t inLeft = in.size();
-    char buffer[4096];
-    while (inLeft > 0) {
-      char* outPtr = buffer;
-      std::size_t outLeft = sizeof buffer;
-      const std::size_t result = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-      out.append(buffer, outPtr - buffer);
-      if (result == static_cast<std::size_t>(-1) && errno != E2BIG)
-        break;
-    }
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
-    return in.size() - inLeft;
-  }
-
- private:
-  iconv_t cd_;
-};
-
 std::optional<std::string> Convert(const char* to, const char* from, std::string_view in) {
-  Converter converter(to, from);
+  TextConverter converter(to, from);
   if (!converter.ok())
     return std::nullopt;
   std::string out;
@@ -78,7 +41,7 @@ std::optional<std::string> Cp932ToUtf8(std::string_view bytes) {
 }
 
 std::string Cp932ToUtf8Lossy(std::string_view bytes) {
-  Converter converter("UTF-8", "CP932");
+  TextConverter converter("UTF-8", "CP932");
   std::string out;
   if (!converter.ok())
     return out;

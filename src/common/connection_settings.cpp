@@ -58,6 +58,13 @@ std::optional<std::string> SettingsProblem(const ConnectionSettings& settings) {
     if (!known)
       return "the proxy must be an http, https, socks4 or socks5 URL";
   }
+  const HostManners& manners = settings.manners;
+  if (manners.hostJobs < 0 || manners.hostJobs > HostManners::kMostHostJobs)
+    return "the connections to one host must be a number from 1 to " +
+           std::to_string(HostManners::kMostHostJobs);
+  if (manners.wait.count() < 0 || manners.wait > HostManners::kLongestWait)
+    return "the wait between two requests to one host must be from 0 to " +
+           std::to_string(HostManners::kLongestWait.count() / 1000) + " seconds";
   return std::nullopt;
 }
 

@@ -52,6 +52,21 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+std::string ValidUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    if (const std::optional<Utf8Char> c = DecodeUtf8(text)) {
+      out.append(text.substr(0, c->length));
+      text.remove_prefix(c->length);
+    } else {
+      out += "\xEF\xBF\xBD";  // U+FFFD
+      text.remove_prefix(1);
+    }
+  }
+  return out;
+}
+
 void AppendUtf8(char32_t c, std::string& out) {
   if (c < 0x80) {
     out += static_cast<char>(c);

@@ -26,6 +26,10 @@ inline bool IsUtf8Continuation(char byte) {
 // Whether all of `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
 
+// `text` with every byte that is not part of a well-formed character replaced
+// by U+FFFD.
+std::string ValidUtf8(std::string_view text);
+
 // `c` (at most U+10FFFF) written as UTF-8 at the end of `out`.
 void AppendUtf8(char32_t c, std::string& out);
 

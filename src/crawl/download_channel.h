@@ -60,6 +60,13 @@ class DownloadChannel {
   virtual bool canStage() const { return false; }
   virtual void Stage(const StagedFile& /*file*/) {}
   virtual void Unstage(const std::string& /*url*/, const std::string& /*folder*/) {}
+  // Every staged copy not asked for is removed at once (the crawl ends or
+  // stops); `copies` names them (URL, folder) for a channel that can only
+  // unstage them one by one.
+  virtual void UnstageAll(const std::vector<std::pair<std::string, std::string>>& copies) {
+    for (const auto& [url, folder] : copies)
+      Unstage(url, folder);
+  }
   // Whether the channel tells of staged copies that have landed; if so, the
   // copies that landed since the last call, for files staged with tellLanded.
   // A copy told of stays where it is until it is asked for or unstaged.

@@ -50,8 +50,8 @@ bool HoldsZeroByte(const FileRequest& request) {
 DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds idleTimeout,
                                QObject* parent)
     : QObject(parent),
-      queue_(limits),
-      staged_(limits),
+      queue_(limits, hosts_),
+      staged_(limits, hosts_),
       renderLimits_(RenderLimitsFromEnvironment()) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
   staged_.setLandedListener([this](StagedTransfers::Client client, const StagedFile& order,
@@ -135,6 +135,8 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
   FrameDecoder& decoder = found->second.decoder;
   const QByteArray bytes = socket->readAll();
   decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  // Every message of this read is taken before a staged transfer starts.
+  const StagedTransfers::StartHold hold(staged_);
   // While its settings are made ready, a client's messages wait in its decoder.
   while (found->second.settling == 0) {
     auto message = decoder.next();
@@ -154,11 +156,11 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Hello:
         Send(*socket,
-             EncodeHello(Hello{
-                 kChannelVersion,
-                 {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
-                  kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture, kFeatureConditional,
-                  kFeatureStageConditional, kFeatureRender, kFeatureResume}}));
+             EncodeHello(Hello{kChannelVersion,
+                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
+                                kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
+                                kFeatureConditional, kFeatureStageConditional, kFeatureRender,
+                                kFeatureUnstageAll, kFeatureHostManners, kFeatureResume}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
@@ -169,7 +171,9 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
           staged_.stage(socket, *order, found->second.connection);
         break;
       case MessageKind::Unstage:
-        if (const auto order = ParseUnstage(*message))
+        if (IsUnstageAll(*message))
+          staged_.unstageAll(socket);
+        else if (const auto order = ParseUnstage(*message))
           staged_.unstage(socket, order->request.url, order->folder());
         break;
       case MessageKind::Notice:

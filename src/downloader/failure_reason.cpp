@@ -19,7 +19,8 @@ const char* ReasonPhrase(std::string_view reason) {
       {failure::kUnwritable, "cannot write"},   {failure::kScheme, "refused scheme"},
       {failure::kTooLarge, "too large"},        {failure::kTooSlow, "too slow"},
       {failure::kBadRequest, "bad request"},    {failure::kRenderFailed, "not rendered"},
-      {failure::kNoBrowser, "no browser"},      {failure::kBadRange, "wrong part"},
+      {failure::kNoBrowser, "no browser"},      {failure::kPausedTooLong, "paused too long"},
+      {failure::kBadRange, "wrong part"},
   };
   for (const auto& [code, phrase] : kPhrases) {
     if (reason == code)
@@ -78,6 +79,19 @@ const char* TransferFailureReason(int code, const char* curlText) {
     default:
       return failure::kOther;
   }
+}
+
+DownloadNotice PausedTooLongNotice(const std::string& host, std::chrono::milliseconds asked,
+                                   std::chrono::milliseconds left,
+                                   std::chrono::milliseconds bound) {
+  const auto seconds = [](std::chrono::milliseconds time) {
+    return std::to_string(std::chrono::ceil<std::chrono::seconds>(time).count()) + " s";
+  };
+  std::string detail = "the server of " + host + " asks for a pause of " + seconds(asked) +
+                       " (more than " + seconds(bound) + ")";
+  if (left < asked)
+    detail += ", " + seconds(left) + " of it left";
+  return FailedNotice(failure::kPausedTooLong, ReasonText(failure::kPausedTooLong, detail));
 }
 
 std::string ReasonText(const char* reason, const std::string& detail) {

@@ -1,6 +1,7 @@
 #include "list_file/file_text.h"
 
 #include "common/code_page.h"
+#include "common/utf8_text.h"
 #include "list_file/unicode_text.h"
 
 namespace harvel {
@@ -11,6 +12,12 @@ constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 constexpr std::string_view kUtf32LeMark{"\xFF\xFE\0\0", 4};
 constexpr std::string_view kUtf32BeMark{"\0\0\xFE\xFF", 4};
+
+// The bytes of the character `text` starts with; 1 for a byte of none.
+std::size_t Utf8Size(std::string_view text) {
+  const std::optional<Utf8Char> c = DecodeUtf8(text);
+  return c ? c->length : 1;
+}
 
 }  // namespace
 
@@ -52,7 +59,7 @@ std::string_view CutAtBytes(std::string_view value, FileEncoding encoding, std::
   while (pos < value.size()) {
     const std::string_view rest = value.substr(pos);
     const std::size_t size =
-        encoding == FileEncoding::kCp932 ? Cp932CharSize(rest) : Utf8CharSize(rest);
+        encoding == FileEncoding::kCp932 ? Cp932CharSize(rest) : Utf8Size(rest);
     // A UTF-16 file holds 4 bytes for a character outside the basic plane
     // (4 in UTF-8 too) and 2 for any other.
     const bool utf16 = encoding == FileEncoding::kUtf16Le || encoding == FileEncoding::kUtf16Be;

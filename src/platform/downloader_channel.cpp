@@ -37,7 +37,8 @@ SettingsOrder OrderOf(const ConnectionSettings& settings) {
                       AbsolutePath(settings.caCertificate),
                       {},
                       settings.loginHeaders,
-                      settings.startUrl};
+                      settings.startUrl,
+                      settings.manners};
   for (const char* name : kProxyVariables) {
     const QByteArray value = qgetenv(name);
     if (!value.isEmpty() && !value.contains('\n'))
@@ -286,6 +287,17 @@ void DownloaderChannel::Unstage(const std::string& url, const std::string& folde
     send(EncodeUnstage(url, folder));
 }
 
+void DownloaderChannel::UnstageAll(const std::vector<std::pair<std::string, std::string>>& copies) {
+  if (!canStage())
+    return;
+  // One message: no waiting copy is started between the orders of a batch.
+  if (peer_.has(kFeatureUnstageAll)) {
+    send(EncodeUnstageAll());
+    return;
+  }
+  DownloadChannel::UnstageAll(copies);
+}
+
 bool DownloaderChannel::tellsLanded() const {
   return canStage() && peer_.has(kFeatureStageLanded);
 }
@@ -332,6 +344,12 @@ DownloaderChannel::SettingsResult DownloaderChannel::applySettings(
     errorText_ = QStringLiteral(
         "the running VeskDownloader is an older one that cannot use cookies, a User-Agent, "
         "headers, a proxy or a CA file; it ends by itself a minute after its last crawl");
+    return SettingsResult::NotTaken;
+  }
+  if (!peer_.has(kFeatureHostManners) && !settings.manners.builtIn()) {
+    errorText_ = QStringLiteral(
+        "the running VeskDownloader is an older one that cannot limit the connections to a "
+        "host or wait between requests; it ends by itself a minute after its last crawl");
     return SettingsResult::NotTaken;
   }
   settings_ = OrderOf(settings);

@@ -74,6 +74,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   bool canStage() const override;
   void Stage(const StagedFile& file) override;
   void Unstage(const std::string& url, const std::string& folder) override;
+  void UnstageAll(const std::vector<std::pair<std::string, std::string>>& copies) override;
   bool tellsLanded() const override;
   bool stagesConditional() const override;
   std::vector<LandedCopy> takeLandedCopies() override;

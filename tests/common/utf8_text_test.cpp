@@ -27,5 +27,14 @@ TEST(Utf8Text, RefusesBytesThatAreNoWellFormedCharacter) {
   EXPECT_FALSE(IsValidUtf8("a\xE3\x81"));
 }
 
+TEST(Utf8Text, ValidUtf8ReplacesMalformedBytes) {
+  EXPECT_EQ(ValidUtf8("日本 ok"), "日本 ok");
+  EXPECT_EQ(ValidUtf8("a\xFFz"), "a\uFFFDz");
+  EXPECT_EQ(ValidUtf8("\xC0\xAF"), "\uFFFD\uFFFD");            // overlong "/"
+  EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // a surrogate
+  EXPECT_EQ(ValidUtf8("\xE6\x97"), "\uFFFD\uFFFD");            // cut short
+  EXPECT_EQ(DecodeUtf8("😀")->length, 4u);
+}
+
 }  // namespace
 }  // namespace harvel

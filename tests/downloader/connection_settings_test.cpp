@@ -102,23 +102,23 @@ TEST_F(ConnectionSettingsTest, ACookiesFileIsReadAtTheStartAndRefusedWithItsReas
       "# Netscape HTTP Cookie File\n\n127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tk33p-me\r\n"
       "#HttpOnly_.other.test\tTRUE\t/\tTRUE\t2000000000\tother\tv\n");
   chmod(good.c_str(), 0600);
-  SettingsAnswer answer = settle(client, {good, "", {}, "", "", {}, {}, ""});
+  SettingsAnswer answer = settle(client, {good, "", {}, "", "", {}, {}, "", {}});
   EXPECT_TRUE(answer.applied()) << answer.error;
   EXPECT_EQ(answer.warning, "");
   EXPECT_TRUE(fetch(client, "/check"));
 
   chmod(good.c_str(), 0644);
-  answer = settle(client, {good, "", {}, "", "", {}, {}, ""});
+  answer = settle(client, {good, "", {}, "", "", {}, {}, "", {}});
   EXPECT_TRUE(answer.applied());
   EXPECT_NE(answer.warning.find("can be read by other users"), std::string::npos);
 
   const std::string json = files.write("cookies.json",
                                        "[{\"name\": \"session\", \"value\": "
                                        "\"t0p-s3cret\"}]\n");
-  answer = settle(client, {json, "", {}, "", "", {}, {}, ""});
+  answer = settle(client, {json, "", {}, "", "", {}, {}, "", {}});
   EXPECT_EQ(answer.error,
             "the cookies file " + json + " is not in the Netscape cookies.txt format (line 1)");
-  answer = settle(client, {files.file("none.txt"), "", {}, "", "", {}, {}, ""});
+  answer = settle(client, {files.file("none.txt"), "", {}, "", "", {}, {}, "", {}});
   EXPECT_EQ(answer.error, "cannot read the cookies file " + files.file("none.txt") +
                               ": No such file or directory");
   // Refused settings leave the client with those it had.
@@ -131,7 +131,7 @@ TEST_F(ConnectionSettingsTest, AnHttpOnlyCookieOfTheFileIsSent) {
   const std::string cookies =
       files.write("cookies.txt", "#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tk33p-me\n");
   chmod(cookies.c_str(), 0600);
-  ASSERT_TRUE(settle(client, {cookies, "", {}, "", "", {}, {}, ""}).applied());
+  ASSERT_TRUE(settle(client, {cookies, "", {}, "", "", {}, {}, "", {}}).applied());
   EXPECT_TRUE(fetch(client, "/check"));
 }
 
@@ -153,7 +153,7 @@ TEST_F(ConnectionSettingsTest, ALargeCookiesFileIsTakenWhileOtherClientsAreServe
   ASSERT_TRUE(crawl.connect());
   ASSERT_TRUE(other.connect());
   ASSERT_TRUE(settle(other).applied());
-  crawl.sendBytes(EncodeSettings({cookies, "", {}, "", "", {}, {}, ""}));
+  crawl.sendBytes(EncodeSettings({cookies, "", {}, "", "", {}, {}, "", {}}));
   EXPECT_TRUE(fetch(other, "/set"));
   const auto answer = crawl.message();
   ASSERT_TRUE(answer && answer->kind == MessageKind::Settings);

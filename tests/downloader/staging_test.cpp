@@ -9,8 +9,11 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "downloader/protocol/hello.h"
@@ -72,6 +75,13 @@ class StagingTest : public ::testing::Test {
       }
       res.set_content("<img src=\"a.gif\">", "text/html");
     });
+    // Answered once the test lets them go.
+    site.routes().Get(R"(/held/\w+\.gif)", [this](const httplib::Request&, httplib::Response& res) {
+      ++heldHits;
+      for (int i = 0; i < 500 && !released; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      res.set_content("GIF89a held", "image/gif");
+    });
     // Last: the first route that matches answers.
     site.routes().Get(R"(/(\w+)\.gif)",
                       [this](const httplib::Request& req, httplib::Response& res) {
@@ -81,6 +91,7 @@ class StagingTest : public ::testing::Test {
     site.start();
     ASSERT_TRUE(downloader.start());
   }
+  void TearDown() override { released = true; }
 
   // A client that has said hello and seen the downloader state "stage".
   bool greet(RawClient& client) {
@@ -111,6 +122,8 @@ class StagingTest : public ::testing::Test {
   std::atomic<int> hits{0};
   std::atomic<int> pageHits{0};
   std::atomic<int> loopHits{0};
+  std::atomic<int> heldHits{0};
+  std::atomic<bool> released{false};
 };
 
 // A stage order that asks to be told hears where its copy lies once it has
@@ -228,6 +241,54 @@ TEST_F(StagingTest, AStagedCopyAnswersItsRequestUnderTheNameGivenThen) {
   EXPECT_EQ(c->count, "3");
   client.sendBytes(EncodeUnstage(site.url("/b.gif"), out.path().string()));
   EXPECT_TRUE(FolderBecomes(out.path(), {"a(1).gif", "c.gif", "moved.gif"}));
+}
+
+// A crawl that stops unstages what it staged: neither the orders for each
+// copy, sent together, nor the one order for every copy starts a waiting
+// transfer on the way, so the server sees only those that were running. A
+// copy already asked for stays and answers its request.
+TEST_F(StagingTest, UnstagingTogetherStartsNoWaitingTransfer) {
+  RawClient client;
+  ASSERT_TRUE(greet(client));
+  // Idle connections to reuse: a transfer started by mistake reaches the server at once.
+  for (int i = 0; i < 4; ++i)
+    stage(client, "q" + std::to_string(i) + ".gif", out.path());
+  for (int i = 0; i < 250 && Names(out.path()).size() < 5; ++i)  // the copies and their list
+    QThread::msleep(20);
+  ASSERT_EQ(Names(out.path()).size(), 5u);
+  const auto stageHeld = [&](int from) {
+    for (int i = from; i < from + 6; ++i)
+      stage(client, "held/" + std::to_string(i) + ".gif", out.path(), 2);
+  };
+  const auto heldBecomes = [&](int expected) {
+    for (int i = 0; i < 250 && heldHits < expected; ++i)
+      QThread::msleep(20);
+    return heldHits == expected;
+  };
+
+  stageHeld(0);
+  ASSERT_TRUE(heldBecomes(2));
+  std::string orders;
+  for (int i = 0; i < 6; ++i)
+    orders += EncodeUnstage(site.url("/held/" + std::to_string(i) + ".gif"), out.path().string());
+  client.sendBytes(orders);
+  ASSERT_TRUE(client.sync());
+  EXPECT_EQ(heldHits, 2);
+  EXPECT_EQ(Names(out.path()).size(), 5u);  // the copies not named stay
+
+  stageHeld(10);
+  ASSERT_TRUE(heldBecomes(4));
+  client.request(
+      FileRequest{site.url("/held/10.gif"), (out.path() / "held.gif").string(), {}, {}, {}});
+  client.sendBytes(EncodeUnstageAll());
+  ASSERT_TRUE(client.sync());
+  EXPECT_EQ(heldHits, 4);
+  released = true;
+  const auto taken = client.message();
+  ASSERT_TRUE(taken);
+  EXPECT_TRUE(ParseNotice(*taken)->landed);
+  EXPECT_TRUE(FolderBecomes(out.path(), {"held.gif"}));
+  EXPECT_EQ(heldHits, 4);
 }
 
 TEST_F(StagingTest, AClientThatLeavesTakesItsCopiesAndTransfersWithIt) {

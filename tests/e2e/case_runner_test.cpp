@@ -19,6 +19,12 @@
 //   stdout   (optional) the same for standard output
 //   types    (optional) "PATH TYPE" a line: the Content-Type the server sends
 //            for that path instead of the one its ending gives
+//   requests (optional) every request the server must receive, and nothing
+//            else, in any order: "METHOD TARGET" a line (the target as sent,
+//            with its query), and below it, indented, "Name: value" for a
+//            header the request must carry or "Name:" for one it must not;
+//            headers not named are not checked. {site} is replaced; lines
+//            starting with '#' are comments
 //
 // Besides the site's files every server answers /cut-off/<name> with a body
 // that ends long before its announced length. The downloader is told to wait
@@ -37,6 +43,7 @@
 
 #include "cli_process.h"
 #include "downloader_process.h"
+#include "stated_requests.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
 
@@ -210,6 +217,8 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   const fs::path folder = fs::path(HARVEL_E2E_CASES) / GetParam();
   const fs::path siteFolder = SiteFolderOf(folder);
   test::TestSiteServer site;
+  test::RequestLog requests;
+  requests.listenTo(site.routes());
   ServeCase(site, folder);
   test::TempFolder dir;
 
@@ -251,6 +260,13 @@ TEST_P(CliCase, LandsWhatTheCaseSays) {
   }
   if (!fs::exists(folder / "stderr")) {
     EXPECT_EQ(run.err, "");
+  }
+  if (fs::exists(folder / "requests")) {
+    std::vector<std::string> stated;
+    for (const std::string& line : Lines(folder / "requests"))
+      stated.push_back(Substituted(line, site, closed, dir));
+    EXPECT_EQ(test::RequestDifferences(test::ParseStatedRequests(stated), requests.received()), "")
+        << run.out;
   }
   // The downloader this run started is closed again.
   EXPECT_TRUE(test::WaitUntilDownloaderAnswers(false, std::chrono::seconds(5)));

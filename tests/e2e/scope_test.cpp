@@ -149,36 +149,6 @@ TEST_F(ScopeEndToEnd, SiteOnlyWithEveryLinkCollectsAWholeGalleryAndNoPageOfAnoth
   EXPECT_FALSE(other.asked().empty());
 }
 
-TEST_F(ScopeEndToEnd, RulesAreJudgedInOrderAndTheLastThatMatchesDecides) {
-  Host site("127.0.0.2");
-  site.put("/index.html",
-           "<img src=\"a.gif\"><img src=\"keep/a.gif\"><img src=\"keep/no.gif\">"
-           "<img src=\"b.png\"><a href=\"skip/sub.html\">s</a><a href=\"sub.html\">s</a>");
-  site.put("/sub.html", "<img src=\"keep/c.gif\">");
-  site.put("/skip/sub.html", "<img src=\"keep/d.gif\">");
-  for (const char* file : {"/a.gif", "/keep/a.gif", "/keep/no.gif", "/keep/c.gif", "/keep/d.gif"})
-    site.put(file, "GIF89a");
-  site.put("/b.png", "\x89PNG");
-
-  test::CliRun run;
-  const Strings landed = crawl(site.url("/index.html"), 2,
-                               {"--reject", "file:*.gif", "--accept", "file:*/keep/*", "--reject",
-                                "file:*/keep/no*", "--reject", "page:*/skip/*", "--verbose"},
-                               &run);
-  EXPECT_EQ(landed, (Strings{"a.gif", "c.gif"}));  // keep/a.gif and keep/c.gif
-  EXPECT_EQ(site.asked(), (Strings{"/index.html", "/keep/a.gif", "/sub.html", "/keep/c.gif"}));
-  EXPECT_NE(run.out.find("keep/no.gif: left out, refused by --reject file:*/keep/no*"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("b.png: left out, matched by no --accept rule"), std::string::npos);
-  EXPECT_NE(run.out.find("skip/sub.html: left out, refused by --reject page:*/skip/*"),
-            std::string::npos);
-
-  const test::CliRun bad = test::RunCli({"--accept", "*[a-", "T", Q(site.url("/")), "0"});
-  EXPECT_EQ(bad.exitCode, 2);
-  EXPECT_NE(bad.err.find("--accept *[a-: a [ without its ]"), std::string::npos) << bad.err;
-}
-
 // A chain of pages, each with one picture and a link to the next.
 void PutChain(Host& site, int pages, const std::string& nextLink) {
   for (int page = 1; page <= pages; ++page) {

@@ -52,15 +52,6 @@ TEST(FileText, Utf16SurrogatesAndBrokenUnits) {
   EXPECT_EQ(Utf16BeToUtf8(std::string("\0a\0", 3)), "a\uFFFD");
 }
 
-TEST(FileText, Utf8CheckReplacesMalformedBytes) {
-  EXPECT_EQ(ValidUtf8("日本 ok"), "日本 ok");
-  EXPECT_EQ(ValidUtf8("a\xFFz"), "a\uFFFDz");
-  EXPECT_EQ(ValidUtf8("\xC0\xAF"), "\uFFFD\uFFFD");            // overlong "/"
-  EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // a surrogate
-  EXPECT_EQ(ValidUtf8("\xE6\x97"), "\uFFFD\uFFFD");            // cut short
-  EXPECT_EQ(Utf8CharSize("😀"), 4u);
-}
-
 TEST(FileText, CutsAtWholeCharactersOfTheFilesEncoding) {
   const std::string cp932 = std::string(kNihongoCp932);  // three characters of 2 bytes
   EXPECT_EQ(CutAtBytes(cp932, FileEncoding::kCp932, 6), cp932);

@@ -53,6 +53,9 @@ inline constexpr const char* kFeatureStageLanded = "stage-landed";
 // Fetches ahead conditionally: a stage order may carry validators,
 // if-none-match and if-modified-since as a request does.
 inline constexpr const char* kFeatureStageConditional = "stage-conditional";
+// Takes an Unstage with "all" and no URL: every copy of the client not yet
+// asked for goes at once, before any waiting one is started.
+inline constexpr const char* kFeatureUnstageAll = "unstage-all";
 // Takes render in requests: the page is opened in a browser and its rendered
 // document lands, the notice naming the pictures it loaded. Never staged.
 inline constexpr const char* kFeatureRender = "render";

@@ -36,6 +36,15 @@ std::string EncodeUnstage(std::string_view url, std::string_view folder) {
                             {{"url", std::string(url)}, {"folder", std::string(folder)}});
 }
 
+std::string EncodeUnstageAll() {
+  return EncodeFieldMessage(MessageKind::Unstage, {{"all", "1"}});
+}
+
+bool IsUnstageAll(const Message& message) {
+  return message.kind == MessageKind::Unstage && NumberField(message.fields, "all") == 1 &&
+         !FieldValue(message.fields, "url");
+}
+
 std::optional<StagedFile> ParseStage(const Message& message) {
   return ParseTarget(message, MessageKind::Stage);
 }

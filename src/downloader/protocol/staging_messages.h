@@ -31,6 +31,10 @@ std::string EncodeUnstage(std::string_view url, std::string_view folder);
 std::optional<StagedFile> ParseStage(const Message& message);
 // Only the URL and the folder count.
 std::optional<StagedFile> ParseUnstage(const Message& message);
+// Unstage with the field "all" and no URL: every copy of the client not yet
+// asked for. An older downloader finds no URL in it and ignores it.
+std::string EncodeUnstageAll();
+bool IsUnstageAll(const Message& message);
 
 // Landed: the copy of a stage order that asked to be told has landed and lies
 // at `path` until it is asked for or unstaged. Fields: url, folder, path and,
