@@ -25,6 +25,8 @@ std::string OutcomeTally::summary() const {
     text += ", " + std::to_string(tooSmall_) + " too small";
   if (robotsExcluded_ > 0)
     text += ", robots: " + std::to_string(robotsExcluded_);
+  if (resumed_ > 0)
+    text += ", " + std::to_string(resumed_) + " resumed";
   return text;
 }
 
@@ -41,6 +43,8 @@ void OutcomeTally::requestEnded(const RequestRecord& record) {
     next_->requestEnded(record);
   if (record.outcome.landed) {
     landedPaths_.add(record.path);
+    if (record.outcome.resumedFrom > 0)
+      ++resumed_;
     return;
   }
   if (record.outcome.alreadyCollected) {

@@ -34,6 +34,11 @@ class OutcomeTally : public CrawlObserver {
 
   // "harvel-cli: 12 landed, 3 failed", then ", 4988 already collected" and
   // ", 5 too small" and ", robots: 2" when there are any.
+  // Landed files continued from a part an earlier download of them kept.
+  std::int64_t resumed() const { return resumed_; }
+
+  // "harvel-cli: 12 landed, 3 failed", then ", 4988 already collected" and
+  // ", 5 too small" and ", 1 resumed" when there are any.
   std::string summary() const;
 
   void recordRestarted(const RecordStatus& status) override;
@@ -86,6 +91,7 @@ class OutcomeTally : public CrawlObserver {
   std::int64_t alreadyCollected_ = 0;
   std::int64_t tooSmall_ = 0;        // pictures under the minimum: neither landed nor failed
   std::int64_t robotsExcluded_ = 0;  // refused by robots.txt: not fetched
+  std::int64_t resumed_ = 0;
 };
 
 }  // namespace harvel

@@ -19,6 +19,9 @@ struct DownloadOutcome {
   int httpStatus = 0;      // the last HTTP status seen; 0 when none is known
   std::int64_t bytes = 0;  // body bytes received
   std::int64_t elapsedMs = 0;
+  // A file continued from the part an earlier download of it left: the bytes
+  // that were kept (`bytes` counts only those that came now); 0 when not.
+  std::int64_t resumedFrom = 0;
   std::string contentType;  // the server's Content-Type, when given
   std::string finalUrl;     // the URL after redirects
   std::string etag;         // the server's validators, when asked for and given

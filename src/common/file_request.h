@@ -34,6 +34,9 @@ struct FileRequest {
   int renderScrolls = 0;
   // The site's robots.txt is obeyed: a URL it refuses is not fetched.
   bool robots = false;
+  // Where a download cut off part-way is kept, and continued from by the
+  // next request for its URL (the only-new option); empty: nowhere.
+  std::string resumeFolder{};
 
   bool conditional() const { return !ifNoneMatch.empty() || !ifModifiedSince.empty(); }
   // Whether `other` asks for the same file in the same way, wherever it puts

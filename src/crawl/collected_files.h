@@ -102,6 +102,10 @@ class CollectedFiles {
   virtual bool pageRead(const std::string& folder, const LandedFile& page,
                         const PageLinks& links) = 0;
 
+  // Where the downloader may keep the files of `folder` cut off part-way, to
+  // continue them on the next request; empty: nowhere.
+  virtual std::string resumeFolder(const std::string& /*folder*/) { return {}; }
+
   // Why the last call failed; empty when it did not.
   virtual std::string error() const = 0;
 };

@@ -22,6 +22,8 @@ std::string RequestRecordText(const RequestRecord& record) {
             : outcome.notModified      ? "not modified"
             : outcome.robotsExcluded   ? "excluded (" + FailureReasonText(outcome) + ")"
                                        : "failed (" + FailureReasonText(outcome) + ")";
+  if (outcome.landed && outcome.resumedFrom > 0)
+    text += " (resumed after " + std::to_string(outcome.resumedFrom) + " bytes)";
   if (outcome.rendered)
     text += " (rendered, " + std::to_string(outcome.pictures.size()) + " pictures loaded)";
   text += outcome.httpStatus > 0 ? ", HTTP " + std::to_string(outcome.httpStatus) : ", HTTP -";

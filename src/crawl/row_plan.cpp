@@ -106,6 +106,7 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
         break;
     }
     plan.request.validators = true;
+    plan.request.resumeFolder = context.collected->resumeFolder(plan.saveFolder);
   }
   if (reader.namesFilesPerUrl()) {
     plan.claim = UnclaimedSaveFile(state.modern, plan.saveFile, row.url);

@@ -52,6 +52,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       collected_(new CountPanel("StatusBar1Collected", tr("取得済"), StatusBar1)),
       tooSmall_(new CountPanel("StatusBar1TooSmall", tr("小さい画像"), StatusBar1)),
       robots_(new CountPanel("StatusBar1Robots", tr("除外"), StatusBar1)),
+      resumed_(new CountPanel("StatusBar1Resumed", tr("再開"), StatusBar1)),
       thumbnails_(new ThumbnailStrip(this)),
       progress_(new QProgressBar(StatusBar1)),
       pauseBtn_(new QToolButton(StatusBar1)),
@@ -77,6 +78,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   StatusBar1->addWidget(failures_, 0);
   StatusBar1->addWidget(tooSmall_, 0);
   StatusBar1->addWidget(robots_, 0);
+  StatusBar1->addWidget(resumed_, 0);
   // The progress and the two buttons stay at the right end of the bar.
   progress_->setObjectName(QStringLiteral("ProgressBar"));
   progress_->setFixedWidth(kProgressWidth);
@@ -264,6 +266,8 @@ void SearchFrm::requestEnded(const RequestRecord& record) {
     failures_->add(record);
   if (record.outcome.alreadyCollected)
     collected_->add(record);
+  if (record.outcome.landed && record.outcome.resumedFrom > 0)
+    resumed_->add(record);
   if (thumbnailsShown_ && IsLandedPicture(record))
     thumbnails_->add(QString::fromStdString(record.path));
 }
@@ -302,6 +306,7 @@ void SearchFrm::loaded() {
   collected_->clear();
   tooSmall_->clear();
   robots_->clear();
+  resumed_->clear();
   thumbnails_->clear();
   GetTxt->clear();
   StatusBar1->clearMessage();

@@ -65,6 +65,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
   CountPanel* tooSmallPanel() const { return tooSmall_; }
   CountPanel* robotsPanel() const { return robots_; }
   CountPanel* collectedPanel() const { return collected_; }
+  // Files continued from the part a download cut off had kept (only-new).
+  CountPanel* resumedPanel() const { return resumed_; }
   bool crawlLoaded() const { return loaded_; }
   // The crawl's progress in the status bar: done of done + left, the rate and
   // the time left; 中止 ends the crawl as the close box does, 一時停止 holds it.
@@ -130,6 +132,7 @@ class SearchFrm : public QWidget, public CrawlObserver {
   CountPanel* collected_;
   CountPanel* tooSmall_;
   CountPanel* robots_;  // URLs refused by robots.txt
+  CountPanel* resumed_;
   ThumbnailStrip* thumbnails_;
   QProgressBar* progress_;
   QToolButton* pauseBtn_;

@@ -32,6 +32,8 @@ DownloadLimits LimitsFromEnvironment() {
       limits.retryPause = std::chrono::milliseconds(number);
     else if (name == "robots-ms")
       limits.robotsTimeLimit = std::chrono::milliseconds(number);
+    else if (name == "resume-bytes")
+      limits.resumeThreshold = number;
   });
   return limits;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 #include "downloader/file_downloader.h"
 
@@ -15,6 +16,8 @@ struct DownloadLimits {
   // long; a longer one fails the host's downloads until it has passed.
   std::chrono::milliseconds longestRetryPause{std::chrono::minutes(10)};
   std::chrono::milliseconds robotsTimeLimit{10000};  // the most one read of robots.txt takes
+  // The least a download cut off must have received to be kept for resuming.
+  std::int64_t resumeThreshold = FileDownloader::kResumeThreshold;
 };
 
 // Whether a failed download may well pass when tried again after a pause: a
@@ -24,7 +27,8 @@ bool IsPassingFailure(const DownloadNotice& notice);
 // The limits, with the ones named in the environment variable
 // VESKDOWNLOADER_TEST_LIMITS taken from there: tests use it so as not to wait
 // half a minute for a slow transfer. Its form is "name=value,...", names
-// low-speed-bytes, low-speed-seconds, retries, retry-pause-ms, robots-ms; others and
+// low-speed-bytes, low-speed-seconds, retries, retry-pause-ms, robots-ms,
+// resume-bytes; others and
 // values that are no whole numbers are passed over.
 DownloadLimits LimitsFromEnvironment();
 

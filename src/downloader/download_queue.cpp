@@ -10,6 +10,7 @@ namespace harvel {
 DownloadQueue::DownloadQueue(DownloadLimits limits, HostQueue& hosts)
     : limits_(limits), hosts_(hosts), loop_([this](CURL*, int result) { finished(result); }) {
   downloader_.setSpeedLimit(limits_.speed);
+  downloader_.setResumeThreshold(limits_.resumeThreshold);
   hosts_.addWaker(this, [this] { startNext(); });
 }
 
@@ -85,7 +86,11 @@ void DownloadQueue::begin() {
     answer(downloader_.failure());
     return;
   }
-  hosts_.started(url);
+  transfer();
+}
+
+void DownloadQueue::transfer() {
+  hosts_.started(running_->request->url);
   running_->contacted = true;
   if (!loop_.start(downloader_.handle())) {
     downloader_.abandon();
@@ -121,6 +126,15 @@ std::chrono::milliseconds DownloadQueue::pauseBeforeRetry() const {
 void DownloadQueue::finished(int result) {
   if (!running_)
     return;
+  if (downloader_.restartFromZero()) {  // the same request, from the first byte, at once
+    loop_.stop(downloader_.handle());
+    leaveHost();
+    starting_ = true;
+    transfer();
+    starting_ = false;
+    startNext();
+    return;
+  }
   DownloadNotice notice = downloader_.finish(result);
   leaveHost();
   if (IsPassingFailure(notice)) {

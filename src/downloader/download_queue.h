@@ -63,6 +63,8 @@ class DownloadQueue {
   // The first job that may start now (or be answered at once), if any.
   std::optional<Job> takeReady();
   void begin();
+  // Starts the begun download's transfer.
+  void transfer();
   void finished(int result);
   // The running job's transfer is over: its host is told.
   void leaveHost();

@@ -6,6 +6,7 @@
 #include "common/number_text.h"
 #include "common/path_text.h"
 #include "downloader/failure_reason.h"
+#include "downloader/partial_store.h"
 #include "downloader/protocol/endpoint.h"
 #include "downloader/protocol/frame_send.h"
 #include "downloader/protocol/hello.h"
@@ -16,6 +17,14 @@
 
 namespace harvel {
 namespace {
+
+// Whether the downloader keeps a part of the file `request` asks for.
+bool HoldsPart(const FileRequest& request) {
+  if (request.resumeFolder.empty() || request.conditional())
+    return false;
+  const std::optional<PartialStore> store = PartialStore::Open(request.resumeFolder);
+  return store && store->find(request.url);
+}
 
 // Straight into the socket when nothing waits in its buffer; what does not go
 // out at once is left to the socket's own writing on a later pass of the event
@@ -154,14 +163,17 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
                                {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
                                 kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
                                 kFeatureConditional, kFeatureStageConditional, kFeatureRender,
-                                kFeatureUnstageAll, kFeatureHostManners, kFeatureRobots}}));
+                                kFeatureUnstageAll, kFeatureHostManners, kFeatureRobots,
+                                kFeatureResume}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
         break;
       case MessageKind::Stage:
-        // What robots.txt was to be asked about is never fetched ahead.
-        if (const auto order = ParseStage(*message); order && !order->request.robots)
+        // What robots.txt was to be asked about is never fetched ahead, nor a file
+        // with a part kept: its own request continues it.
+        if (const auto order = ParseStage(*message);
+            order && !order->request.robots && !HoldsPart(order->request))
           staged_.stage(socket, *order, found->second.connection);
         break;
       case MessageKind::Unstage:

@@ -22,6 +22,7 @@ const char* ReasonPhrase(std::string_view reason) {
       {failure::kTooLarge, "too large"},        {failure::kTooSlow, "too slow"},
       {failure::kBadRequest, "bad request"},    {failure::kRenderFailed, "not rendered"},
       {failure::kNoBrowser, "no browser"},      {failure::kPausedTooLong, "paused too long"},
+      {failure::kBadRange, "wrong part"},
   };
   for (const auto& [code, phrase] : kPhrases) {
     if (reason == code)

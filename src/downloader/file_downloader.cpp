@@ -124,7 +124,33 @@ bool FileDownloader::begin(const FileRequest& request,
                TextFromPath(target.parent_path()), std::move(connection)))
     return false;
   setConditional(request.ifNoneMatch, request.ifModifiedSince);
+  // A conditional request is a page's, asked again whole each time.
+  if (!request.resumeFolder.empty() && !request.conditional())
+    startResume(request.resumeFolder);
   return true;
+}
+
+void FileDownloader::startResume(const std::string& folder) {
+  store_ = PartialStore::Open(folder);
+  if (store_)
+    partial_ = store_->find(url_);
+  if (!partial_)
+    return;
+  // If-Range takes a strong ETag only.
+  const std::string& etag = partial_->etag;
+  const std::string ifRange = SendableValidator(etag) && !etag.starts_with("W/") ? etag
+                              : SendableValidator(partial_->lastModified) ? partial_->lastModified
+                                                                          : std::string();
+  if (ifRange.empty()) {
+    partial_.reset();
+    return;
+  }
+  rangeAsked_ = true;
+  curl_easy_setopt(easy_, CURLOPT_RANGE, (std::to_string(partial_->size) + "-").c_str());
+  // The bytes held are the file as the server keeps it, with no coding undone.
+  curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, nullptr);
+  useExtraHeaders({"If-Range: " + ifRange});
+  header_.reset();  // the picture's first bytes were judged when they came
 }
 
 void FileDownloader::setConditional(const std::string& ifNoneMatch,
@@ -134,8 +160,18 @@ void FileDownloader::setConditional(const std::string& ifNoneMatch,
     lines.push_back("If-None-Match: " + ifNoneMatch);
   if (SendableValidator(ifModifiedSince))
     lines.push_back("If-Modified-Since: " + ifModifiedSince);
-  if (lines.empty())
+  useExtraHeaders(lines);
+}
+
+void FileDownloader::useExtraHeaders(const std::vector<std::string>& lines) {
+  curl_slist_free_all(conditionalHeaders_);
+  conditionalHeaders_ = nullptr;
+  curl_slist_free_all(conditionalLoginHeaders_);
+  conditionalLoginHeaders_ = nullptr;
+  if (lines.empty()) {
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, connection_ ? connection_->headers() : nullptr);
     return;
+  }
   const auto withValidators = [&lines](const curl_slist* headers) {
     curl_slist* list = nullptr;
     for (const curl_slist* header = headers; header != nullptr; header = header->next)
@@ -182,6 +218,18 @@ bool FileDownloader::prepare(const std::string& url, const std::string& referer,
   httpError_ = false;
   writeErrno_ = 0;
   errorText_[0] = '\0';
+  url_ = url;
+  store_.reset();
+  partial_.reset();
+  rangeAsked_ = false;
+  partialStale_ = false;
+  answerJudged_ = false;
+  restartWanted_ = false;
+  restarted_ = false;
+  range_.reset();
+  offset_ = 0;
+  curl_easy_setopt(easy_, CURLOPT_RANGE, nullptr);
+  curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy_, CURLOPT_URL, WithoutEmptyLogin(url).c_str());
   // The handle lets go of the settings it had before they may go.
   if (!attached_ || connection.get() != connection_.get())
@@ -209,6 +257,8 @@ bool FileDownloader::createFile() {
     return true;
   if (!begun_)
     return false;
+  if (rangeAsked_ && !answerJudged_)
+    return true;  // the answer tells whether the part held is continued
   writeErrno_ = file_.create(folder_);
   if (writeErrno_ != 0) {  // no such folder, or not writable
     failure_ = FailedNotice(FileFailureReason(writeErrno_), FileReasonText(writeErrno_, folder_));
@@ -227,10 +277,17 @@ size_t FileDownloader::writeBody(char* data, size_t size, size_t count, void* se
     downloader.httpError_ = true;  // an error page is not a file
     return 0;
   }
+  if (!downloader.answerJudged_ && !downloader.judgeAnswer())
+    return 0;
   downloader.received_ += static_cast<std::int64_t>(total);
+  const std::int64_t end = downloader.offset_ + downloader.received_;
+  if (downloader.range_ && end > downloader.range_->length) {
+    downloader.restartWanted_ = true;  // more than the file's length it named
+    return 0;
+  }
   if (downloader.judge(data, total))
     return 0;
-  if (downloader.maxSize_ && downloader.received_ > *downloader.maxSize_) {
+  if (downloader.maxSize_ && end > *downloader.maxSize_) {
     downloader.tooLarge_ = true;
     return 0;
   }
@@ -247,6 +304,86 @@ bool FileDownloader::judge(const char* data, std::size_t size) {
       !IsSmallerThan(header_->size(), minPicture_))
     return false;
   tooSmall_ = header_->size();
+  return true;
+}
+
+bool FileDownloader::judgeAnswer() {
+  answerJudged_ = true;
+  if (!IsHttp(easy_))
+    return true;
+  const long status = ResponseCode(easy_);
+  if (status == 206) {
+    const std::optional<ContentRange> range =
+        ParseContentRange(ResponseHeader(easy_, "Content-Range"));
+    const bool fits =
+        range && (rangeAsked_ ? RangeContinues(*range, {partial_->size, partial_->length}) &&
+                                    sameValidators(*partial_) &&
+                                    ResponseHeader(easy_, "Content-Encoding").empty()
+                              : RangeIsWhole(*range));
+    if (!fits) {
+      restartWanted_ = true;
+      return false;
+    }
+    range_ = range;
+  }
+  if (!rangeAsked_)
+    return true;
+  if (status != 206) {  // the whole file anew: the part held is replaced
+    partialStale_ = true;
+    rangeAsked_ = false;
+    return createFile();
+  }
+  if (file_.adopt(partial_->dataPath, range_->first) != 0) {
+    restartWanted_ = true;  // another transfer holds it, or it has gone
+    return false;
+  }
+  offset_ = range_->first;
+  return true;
+}
+
+bool FileDownloader::sameValidators(const PartialDownload& part) const {
+  const std::string etag = ResponseHeader(easy_, "ETag");
+  const std::string lastModified = ResponseHeader(easy_, "Last-Modified");
+  return (etag.empty() || etag == part.etag) &&
+         (lastModified.empty() || !part.etag.empty() || lastModified == part.lastModified);
+}
+
+bool FileDownloader::unsatisfiedRangeFinishes() const {
+  if (!rangeAsked_ || !IsHttp(easy_) || ResponseCode(easy_) != 416)
+    return false;
+  const std::optional<std::int64_t> length =
+      ParseUnsatisfiedRange(ResponseHeader(easy_, "Content-Range"));
+  return length && *length == partial_->size &&
+         (partial_->length < 0 || partial_->length == *length) && sameValidators(*partial_);
+}
+
+bool FileDownloader::restartFromZero() {
+  if (!begun_ || restarted_)
+    return false;
+  if (!answerJudged_ && IsHttp(easy_) && ResponseCode(easy_) == 206)
+    judgeAnswer();  // one without a body
+  if (rangeAsked_ && IsHttp(easy_) && ResponseCode(easy_) == 416 && !unsatisfiedRangeFinishes())
+    restartWanted_ = true;
+  if (!restartWanted_)
+    return false;
+  file_.remove();  // a part being continued is only closed: it stays until replaced
+  restarted_ = true;
+  restartWanted_ = false;
+  partialStale_ = partial_.has_value();
+  rangeAsked_ = false;
+  answerJudged_ = false;
+  range_.reset();
+  offset_ = 0;
+  received_ = 0;
+  tooLarge_ = false;
+  tooSmall_.reset();
+  header_ = minPicture_.isSet() ? std::make_unique<PictureHeaderReader>() : nullptr;
+  httpError_ = false;
+  writeErrno_ = 0;
+  errorText_[0] = '\0';
+  curl_easy_setopt(easy_, CURLOPT_RANGE, nullptr);
+  curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
+  useExtraHeaders({});
   return true;
 }
 
@@ -275,6 +412,9 @@ DownloadNotice FileDownloader::outcome(int result) {
     failed(failure::kTooLarge,
            ReasonText(failure::kTooLarge,
                       "larger than " + std::to_string(maxSize_.value_or(0)) + " bytes"));
+  } else if (restartWanted_) {
+    failed(failure::kBadRange,
+           ReasonText(failure::kBadRange, "the server's answer does not fit the bytes asked for"));
   } else if (writeErrno_ != 0) {
     failed(FileFailureReason(writeErrno_), FileReasonText(writeErrno_, folder_));
   } else if (result != CURLE_OK) {
@@ -308,8 +448,30 @@ DownloadNotice FileDownloader::notBegun() {
 }
 
 DownloadNotice FileDownloader::endTransfer(int result) {
+  if (unsatisfiedRangeFinishes()) {  // the part held is the whole file
+    begun_ = false;
+    DownloadNotice notice = outcome(CURLE_OK);
+    notice.landed = true;
+    notice.reason.clear();
+    notice.reasonText.clear();
+    notice.resumedFrom = partial_->size;
+    if (const int error = file_.adopt(partial_->dataPath, partial_->size); error != 0)
+      return FailedNotice(FileFailureReason(error), FileReasonText(error, partial_->dataPath));
+    return notice;
+  }
+  // An answer without a body is judged now.
+  if (result == CURLE_OK && !answerJudged_ && !HttpErrorStatus(easy_))
+    judgeAnswer();
   begun_ = false;
   DownloadNotice notice = outcome(result);
+  if (notice.landed && range_ && offset_ + received_ != range_->length) {
+    notice.landed = false;
+    notice.reason = failure::kCutOff;
+    notice.reasonText = ReasonText(failure::kCutOff, std::to_string(offset_ + received_) + " of " +
+                                                         std::to_string(range_->length) + " bytes");
+  }
+  if (notice.landed && file_.adopted())
+    notice.resumedFrom = offset_;
   // An empty file is a file too: it is made here when no byte came.
   if (notice.landed && !createFile()) {
     notice.landed = false;
@@ -322,7 +484,7 @@ DownloadNotice FileDownloader::endTransfer(int result) {
 DownloadNotice FileDownloader::place(DownloadNotice notice, const std::string& path) {
   kept_ = false;
   if (!notice.landed) {
-    file_.remove();
+    leaveUnlanded();
     return notice;
   }
   const int error = file_.moveTo(path);
@@ -330,8 +492,48 @@ DownloadNotice FileDownloader::place(DownloadNotice notice, const std::string& p
     notice.landed = false;
     notice.reason = FileFailureReason(error);
     notice.reasonText = FileReasonText(error, path);
+  } else if (store_) {
+    store_->drop(url_);  // what was kept of it is in the file now
   }
   return notice;
+}
+
+void FileDownloader::leaveUnlanded() {
+  if (file_.adopted()) {  // the part continued stays, grown
+    file_.sync();
+    file_.remove();
+    return;
+  }
+  if (!keepable()) {
+    file_.remove();
+    if (partialStale_ && store_)
+      store_->drop(url_);
+    return;
+  }
+  PartialDownload part;
+  part.url = url_;
+  part.etag = ResponseHeader(easy_, "ETag");
+  part.lastModified = ResponseHeader(easy_, "Last-Modified");
+  curl_off_t length = -1;
+  curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+  part.length = range_ ? range_->length : length;
+  file_.sync();
+  const std::string path = file_.release();
+  store_->keep(path, part);  // the file goes either way
+  if (record_ != nullptr)
+    record_->forget(path);
+}
+
+bool FileDownloader::keepable() const {
+  if (!store_ || !file_.isOpen() || restartWanted_ || httpError_ || tooLarge_ || tooSmall_ ||
+      writeErrno_ != 0 || !IsHttp(easy_) || offset_ + received_ < resumeThreshold_)
+    return false;
+  const long status = ResponseCode(easy_);
+  const std::string etag = ResponseHeader(easy_, "ETag");
+  const bool validated =
+      (!etag.empty() && !etag.starts_with("W/")) || !ResponseHeader(easy_, "Last-Modified").empty();
+  return (status == 200 || (status == 206 && range_)) && validated &&
+         ResponseHeader(easy_, "Content-Encoding").empty();
 }
 
 DownloadNotice FileDownloader::finish(int result) {
@@ -369,9 +571,12 @@ std::string FileDownloader::releaseKept() {
 }
 
 void FileDownloader::abandon() {
-  begun_ = false;
+  const bool underWay = std::exchange(begun_, false);
   kept_ = false;
-  file_.remove();
+  if (underWay)
+    leaveUnlanded();  // a download stopped part-way may be continued
+  else
+    file_.remove();
 }
 
 }  // namespace harvel

@@ -6,9 +6,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/picture_size.h"
 #include "downloader/connection_setup.h"
+#include "downloader/partial_range.h"
+#include "downloader/partial_store.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
 #include "downloader/protocol/staging_messages.h"
@@ -47,6 +50,15 @@ namespace harvel {
 // than that, the transfer ends and its file is removed (too small). Until the
 // header has been read, bytes are taken 1 KiB at a time, so that a small
 // picture costs little more than its header.
+//
+// With the request's resume folder (PartialStore), an HTTP download cut off
+// part-way with at least the resume threshold received, whose answer named
+// an ETag or Last-Modified and no content coding, is kept there rather than
+// removed; the next request for its URL asks for the rest (Range, If-Range)
+// and appends it. A 206 that does not fit what is held (see RangeContinues),
+// a changed validator, a 416 that does not name the length held, or a 206 to
+// a request for the whole file makes the download start again from its first
+// byte, once (restartFromZero()); a 200 replaces the part held.
 class FileDownloader {
  public:
   // The least speed a transfer must keep: under `bytesPerSecond` for `window`
@@ -62,7 +74,14 @@ class FileDownloader {
   FileDownloader& operator=(const FileDownloader&) = delete;
 
   // Where the temporary file being written is named; none by default.
-  void setRecord(TemporaryFileRecord* record) { file_.setRecord(record); }
+  void setRecord(TemporaryFileRecord* record) {
+    record_ = record;
+    file_.setRecord(record);
+  }
+
+  // The least a download cut off must have received to be kept for resuming.
+  static constexpr std::int64_t kResumeThreshold = std::int64_t{1} << 20;
+  void setResumeThreshold(std::int64_t bytes) { resumeThreshold_ = bytes; }
 
   void setSpeedLimit(SpeedLimit limit);
 
@@ -105,6 +124,11 @@ class FileDownloader {
   // Why the last begin() or createFile() failed, as a failed notice.
   const DownloadNotice& failure() const { return failure_; }
 
+  // The transfer ended with an answer that does not fit the part of the file
+  // asked for: prepares the same download from its first byte, once, and
+  // true; false when it is to be finished as it is.
+  bool restartFromZero();
+
   // The pause the server asked for before the next try (Retry-After), if any.
   std::optional<std::chrono::seconds> retryAfter() const;
 
@@ -133,6 +157,23 @@ class FileDownloader {
   // `path`, any other removed.
   DownloadNotice place(DownloadNotice notice, const std::string& path);
   void setConditional(const std::string& ifNoneMatch, const std::string& ifModifiedSince);
+  // The client's headers with `lines` added go out with the begun request.
+  void useExtraHeaders(const std::vector<std::string>& lines);
+  // A request with a resume folder: asks for the rest of the part kept for
+  // its URL, if there is one.
+  void startResume(const std::string& folder);
+  // The first bytes of the answer are here: false when it does not fit the
+  // request (restartWanted_ is set); a part being continued is opened.
+  bool judgeAnswer();
+  // A 416 for the rest of a part that names the length held: it is the file.
+  bool unsatisfiedRangeFinishes() const;
+  // Whether the answer's validators, where it names any, are those `part`
+  // was fetched with.
+  bool sameValidators(const PartialDownload& part) const;
+  // The download did not land: what it wrote is kept to be continued when
+  // it may be (keepable()), else removed.
+  void leaveUnlanded();
+  bool keepable() const;
 
   CURL* easy_;
   // The settings the handle was last given: they must live while it uses them.
@@ -156,6 +197,18 @@ class FileDownloader {
   curl_slist* conditionalLoginHeaders_ = nullptr;  // to the start URL's host
   DownloadNotice failure_;
   char errorText_[256] = {};  // libcurl's own words on the last failure
+  TemporaryFileRecord* record_ = nullptr;
+  std::int64_t resumeThreshold_ = kResumeThreshold;
+  std::string url_;                         // the begun request's
+  std::optional<PartialStore> store_;       // its resume folder, when it has one
+  std::optional<PartialDownload> partial_;  // the part kept for its URL, if any
+  bool rangeAsked_ = false;                 // the transfer asks for the rest of partial_
+  bool partialStale_ = false;               // an answer showed partial_ is not worth its rest
+  bool answerJudged_ = false;               // judgeAnswer() has been asked
+  bool restartWanted_ = false;              // the answer does not fit: start again from zero
+  bool restarted_ = false;                  // it did once
+  std::optional<ContentRange> range_;       // the 206 being written
+  std::int64_t offset_ = 0;                 // where in the file the bytes written begin
 };
 
 }  // namespace harvel

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <random>
+#include <utility>
 
 namespace harvel {
 namespace {
@@ -54,6 +55,28 @@ int TemporaryFile::create(const std::string& folder) {
   return EEXIST;
 }
 
+int TemporaryFile::adopt(const std::string& path, std::int64_t keepBytes) {
+  remove();
+  fd_ = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd_ < 0)
+    return errno;
+  // A part another transfer is writing is not taken.
+  if (flock(fd_, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd_, keepBytes) != 0 ||
+      lseek(fd_, 0, SEEK_END) < 0) {
+    const int error = errno;
+    ::close(fd_);
+    fd_ = -1;
+    return error;
+  }
+  adopted_ = true;
+  path_ = path;
+  return 0;
+}
+
+int TemporaryFile::sync() {
+  return fd_ >= 0 && fdatasync(fd_) != 0 ? errno : 0;
+}
+
 int TemporaryFile::write(const char* data, std::size_t size) {
   std::size_t written = 0;
   while (written < size) {
@@ -73,10 +96,11 @@ int TemporaryFile::moveTo(const std::string& path) {
   const int closed = ::close(fd_) == 0 ? 0 : errno;
   fd_ = -1;
   const int error = closed != 0 ? closed : rename(path_.c_str(), path.c_str()) == 0 ? 0 : errno;
-  if (error != 0)
+  if (error != 0 && !adopted_)
     unlink(path_.c_str());
-  if (record_ != nullptr)
+  if (record_ != nullptr && !adopted_)
     record_->forget(path_);
+  adopted_ = false;
   return error;
 }
 
@@ -85,6 +109,8 @@ void TemporaryFile::remove() {
     return;
   ::close(fd_);
   fd_ = -1;
+  if (std::exchange(adopted_, false))
+    return;
   unlink(path_.c_str());
   if (record_ != nullptr)
     record_->forget(path_);
@@ -95,6 +121,7 @@ std::string TemporaryFile::release() {
     return {};
   ::close(fd_);
   fd_ = -1;
+  adopted_ = false;
   return std::move(path_);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "downloader/temporary_file_record.h"
@@ -30,6 +31,16 @@ class TemporaryFile {
   int create(const std::string& folder);
   bool isOpen() const { return fd_ >= 0; }
 
+  // Opens the existing file `path` (a part of a download kept to be
+  // continued) to append to it after its first `keepBytes`: 0, or the
+  // system's error number. Such a file is not named in the record, and
+  // remove() only closes it: its bytes stay where they are.
+  int adopt(const std::string& path, std::int64_t keepBytes);
+  bool adopted() const { return adopted_; }
+
+  // Writes what was appended through to the disk: 0, or the system's error number.
+  int sync();
+
   // Appends `size` bytes: 0, or the system's error number.
   int write(const char* data, std::size_t size);
 
@@ -46,6 +57,7 @@ class TemporaryFile {
 
  private:
   int fd_ = -1;
+  bool adopted_ = false;
   std::string path_;
   TemporaryFileRecord* record_ = nullptr;
 };

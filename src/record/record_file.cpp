@@ -11,6 +11,7 @@
 #include <optional>
 #include <utility>
 
+#include "record/partial_downloads.h"
 #include "record/record_folder_lock.h"
 #include "record/record_schema.h"
 
@@ -305,6 +306,7 @@ ForgetResult ForgetFolderRecord(const std::string& titleFolder, std::string& err
       return ForgetResult::Refused;
     }
   }
+  RemoveAllParts(titleFolder);
   rmdir(folder.c_str());  // kept when records moved aside lie in it
   return removed ? ForgetResult::Forgotten : ForgetResult::NoRecord;
 }

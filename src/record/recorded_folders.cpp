@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "record/file_sha256.h"
+#include "record/partial_downloads.h"
 #include "record/record_file.h"
 
 namespace harvel {
@@ -86,7 +87,12 @@ RecordStatus RecordedFolders::open(const std::string& folder) {
   if (opening.problem != RecordProblem::None)
     status.state = RecordStatus::State::Restarted;
   records_[folder] = std::move(opening.record);
+  RemoveOldParts(folder, std::chrono::system_clock::now() - kLongestKeptPart);
   return status;
+}
+
+std::string RecordedFolders::resumeFolder(const std::string& folder) {
+  return records_.count(folder) > 0 ? PartialFolderPath(folder) : std::string();
 }
 
 void RecordedFolders::adopt(const std::string& folder, std::unique_ptr<FolderRecord> record) {

@@ -22,6 +22,7 @@ class RecordedFolders : public CollectedFiles {
   LandedVerdict fileLanded(const std::string& folder, const LandedFile& file) override;
   bool pageLinks(const std::string& folder, const std::string& url, PageLinks& links) override;
   bool pageRead(const std::string& folder, const LandedFile& page, const PageLinks& links) override;
+  std::string resumeFolder(const std::string& folder) override;
 
   std::string error() const override { return error_; }
 

@@ -62,5 +62,9 @@ inline constexpr const char* kFeatureRender = "render";
 // Takes robots in requests: the site's robots.txt is read before its first
 // request and a URL it refuses is answered "robots-excluded". Never staged.
 inline constexpr const char* kFeatureRobots = "robots";
+// Takes resume-folder in requests: a download cut off part-way is kept there
+// and continued by the next request for it (a Range request), whose notice
+// tells resumed-from.
+inline constexpr const char* kFeatureResume = "resume";
 
 }  // namespace harvel

@@ -1,5 +1,7 @@
 #include "downloader/protocol/notice.h"
 
+#include <algorithm>
+
 namespace harvel {
 namespace {
 
@@ -14,6 +16,7 @@ constexpr const char* kContentTypeKey = "content-type";
 constexpr const char* kFinalUrlKey = "final-url";
 constexpr const char* kEtagKey = "etag";
 constexpr const char* kLastModifiedKey = "last-modified";
+constexpr const char* kResumedFromKey = "resumed-from";
 constexpr const char* kRenderedKey = "rendered";
 constexpr const char* kPicturesKey = "pictures";
 constexpr const char* kPictureBytesKey = "picture-bytes";
@@ -85,6 +88,8 @@ std::string EncodeFieldNotice(const DownloadNotice& notice) {
     fields.emplace_back(kEtagKey, notice.etag);
   if (!notice.lastModified.empty())
     fields.emplace_back(kLastModifiedKey, notice.lastModified);
+  if (notice.resumedFrom > 0)
+    fields.emplace_back(kResumedFromKey, std::to_string(notice.resumedFrom));
   if (notice.rendered) {
     fields.emplace_back(kRenderedKey, "1");
     fields.emplace_back(kPicturesKey, PictureLines(notice.pictures));
@@ -118,6 +123,7 @@ std::optional<DownloadNotice> ParseNotice(const Message& message) {
   notice.finalUrl = Text(FieldValue(fields, kFinalUrlKey));
   notice.etag = Text(FieldValue(fields, kEtagKey));
   notice.lastModified = Text(FieldValue(fields, kLastModifiedKey));
+  notice.resumedFrom = std::max<std::int64_t>(0, NumberField(fields, kResumedFromKey).value_or(0));
   notice.rendered = FieldValue(fields, kRenderedKey) == std::string_view("1");
   if (notice.rendered) {
     notice.pictures = SplitLines(FieldValue(fields, kPicturesKey).value_or(std::string_view()));

@@ -29,6 +29,7 @@ inline constexpr const char* kBadRequest = "bad-request";     // no URL or no ab
 inline constexpr const char* kOther = "other";
 inline constexpr const char* kNoBrowser = "no-browser";        // rendering asked, no browser found
 inline constexpr const char* kRenderFailed = "render-failed";  // the browser cannot render
+inline constexpr const char* kBadRange = "bad-range";  // a part of the file came, not the one asked
 // The server asked for a pause (Retry-After) longer than the downloader waits.
 inline constexpr const char* kPausedTooLong = "paused-too-long";
 }  // namespace failure
@@ -48,7 +49,8 @@ struct DownloadNotice : DownloadOutcome {
 // The version-2 notice frame (kind O). Fields: count, outcome ("landed",
 // "failed", "too-small", "not-modified" or "robots-excluded"), reason, reason-text, http-status,
 // bytes, elapsed-ms, content-type, final-url, picture-size ("120x90") with
-// "too-small", etag, last-modified, and for a rendered page rendered ("1"),
+// "too-small", etag, last-modified, resumed-from (the bytes a continued file
+// had kept), and for a rendered page rendered ("1"),
 // pictures (one URL a line, at most 512 KiB of them) and picture-bytes.
 std::string EncodeFieldNotice(const DownloadNotice& notice);
 

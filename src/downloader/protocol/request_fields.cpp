@@ -67,6 +67,12 @@ constexpr RequestField kRequestFields[] = {
        r.ifModifiedSince = value;
        return true;
      }},
+    {"resume-folder", kFeatureResume, kFeatureResume,
+     [](const FileRequest& r) { return TextOrNothing(r.resumeFolder); },
+     [](std::string_view value, FileRequest& r) {
+       r.resumeFolder = value;
+       return true;
+     }},
     {"render", kFeatureRender, kFeatureRender,
      [](const FileRequest& r) {
        return r.renderScrolls > 0 ? Written(std::to_string(r.renderScrolls)) : Written();
