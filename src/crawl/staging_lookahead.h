@@ -48,6 +48,10 @@ class StagingLookahead {
   void whileWaiting(const CrawlState& state);
   // The driver asks for `url` into `folder` now; a staged copy is used up.
   void requested(const std::string& url, const std::string& folder);
+  // The request of the row `url` into `folder` was sent ahead of the crawl:
+  // its staged copy is used up, and the row is not staged again before the
+  // crawl reaches it (requested() then).
+  void sentAhead(const std::string& url, const std::string& folder);
   // Every staged copy not asked for is removed (the crawl ends, or a pacing
   // other than the fastest is chosen), and every prediction forgotten.
   void dropAll();
@@ -116,6 +120,7 @@ class StagingLookahead {
   // Pages read ahead, by URL: the rows the crawl will queue when it reads them.
   std::unordered_map<std::string, std::vector<PredictedRow>> readAhead_;
   std::unordered_set<std::string> predicted_;  // the URLs of those rows
+  std::unordered_set<std::string> sentAhead_;  // rows whose requests went ahead
   std::optional<std::string> current_;         // row 1, when it was staged
   std::string handling_;                       // row 1 at the last beforeRow
 };
