@@ -147,11 +147,11 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Hello:
         Send(*socket,
-             EncodeHello(Hello{
-                 kChannelVersion,
-                 {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
-                  kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture, kFeatureConditional,
-                  kFeatureStageConditional, kFeatureRender, kFeatureUnstageAll}}));
+             EncodeHello(Hello{kChannelVersion,
+                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
+                                kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
+                                kFeatureConditional, kFeatureStageConditional, kFeatureRender,
+                                kFeatureUnstageAll, kFeatureRequestsAhead}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
