@@ -110,16 +110,16 @@ MainFrmServices DesktopProgram::services(const DesktopOverrides& overrides) {
   services.forgetRecord = [this](const std::string& title) { return forgetRecord(title); };
   services.openCrawlFolder = [this, shell = overrides.shell](const std::string& title,
                                                              QString* folder) {
-    const std::string path = harvelFolder_ + "/" + title;
-    *folder = QString::fromStdString(path);
+    const std::optional<std::string> path = TitleFolder(harvelFolder_, title);
+    *folder = QString::fromStdString(path.value_or(harvelFolder_ + "/" + title));
     std::error_code error;
-    if (TitleIsRefused(title) || !std::filesystem::is_directory(PathFromText(path), error))
+    if (!path || !std::filesystem::is_directory(PathFromText(*path), error))
       return false;
     if (shell != nullptr) {
-      shell->openFolder(path);
+      shell->openFolder(*path);
       return true;
     }
-    return qtShell_.openFolderNow(path);
+    return qtShell_.openFolderNow(*path);
   };
   services.closeCrawlWindow = [this] { searchFrm_->close(); };
   services.closeDownloader = [this] { channel_.close(); };
@@ -155,10 +155,11 @@ QString DesktopProgram::forgetRecord(const std::string& title) {
   // A running crawl may hold the record open and go on writing to it.
   if (crawlSession_->isLoaded())
     return QStringLiteral("巡回中は取得記録を消去できません。巡回が終わってから選んでください。");
-  if (TitleIsRefused(title))
+  const std::optional<std::string> folder = TitleFolder(harvelFolder_, title);
+  if (!folder)
     return QStringLiteral("「%1」はフォルダの名前に使えないため、取得記録もありません。").arg(name);
   std::string error;
-  switch (ForgetFolderRecord(harvelFolder_ + "/" + title, error)) {
+  switch (ForgetFolderRecord(*folder, error)) {
     case ForgetResult::Forgotten:
       return QStringLiteral("「%1」の取得記録を消去しました。").arg(name);
     case ForgetResult::NoRecord:

@@ -178,10 +178,11 @@ int CliApp::forget(const CliCommand& command) {
   if (!folder)
     return usageError("--dir " + command.dir + ": no such folder");
   const std::string& title = command.forgetTitle;
-  if (TitleIsRefused(title))
+  const std::optional<std::string> titleFolder = TitleFolder(*folder, title);
+  if (!titleFolder)
     return usageError(TitleRefusalText("--forget", title, *folder));
   std::string error;
-  switch (ForgetFolderRecord(*folder + "/" + title, error)) {
+  switch (ForgetFolderRecord(*titleFolder, error)) {
     case ForgetResult::Forgotten:
       if (!command.quiet)
         out_ << kProgram << ": the record of '" << EscapedText(title) << "' was removed\n";

@@ -68,6 +68,19 @@ std::string Connection(ParsedLine& line, const std::string& name, const std::str
   return name + ": " + *problem;
 }
 
+// "2", "0.5", "1.25": a number of seconds with at most three decimals, in
+// milliseconds; nullopt for anything else.
+std::optional<long> Milliseconds(const std::string& text) {
+  const std::size_t point = text.find('.');
+  const std::string whole = text.substr(0, point);
+  std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+  if ((whole.empty() && fraction.empty()) || (!whole.empty() && !AllDigits(whole)) ||
+      (!fraction.empty() && !AllDigits(fraction)) || fraction.size() > 3 || whole.size() > 6)
+    return std::nullopt;
+  fraction.resize(3, '0');
+  return (whole.empty() ? 0 : std::stol(whole)) * 1000 + std::stol(fraction);
+}
+
 // --accept or --reject: one more rule after those given before it.
 std::string Rule(ParsedLine& line, const std::string& name, const std::string& text) {
   std::string error;
@@ -375,6 +388,49 @@ std::vector<CliOption> MakeOptions() {
        {},
        &Connection,
        "also trust the authorities of this PEM file [the system's]"},
+      {"--host-jobs",
+       nullptr,
+       "N",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         const auto jobs = SmallNumber(text);
+         if (!jobs || *jobs < 1 || *jobs > HostManners::kMostHostJobs)
+           return "--host-jobs " + text +
+                  ": the number of downloads at once from one host is "
+                  "from 1 to " +
+                  std::to_string(HostManners::kMostHostJobs);
+         line.command.connection.manners.hostJobs = static_cast<int>(*jobs);
+         return std::string();
+       },
+       "downloads at once from one host, 1 to " + std::to_string(HostManners::kMostHostJobs) +
+           " [the --jobs\nvalue]"},
+      {"--wait",
+       nullptr,
+       "SECONDS",
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string& text) {
+         const auto wait = Milliseconds(text);
+         const long longest = HostManners::kLongestWait.count();
+         if (!wait || *wait > longest)
+           return "--wait " + text + ": the wait between two requests to one host is from 0 to " +
+                  std::to_string(longest / 1000) + " seconds (0.5 for half a second)";
+         line.command.connection.manners.wait = std::chrono::milliseconds(*wait);
+         return std::string();
+       },
+       "wait SECONDS between the starts of two requests to\none host (0.5: half a second); other "
+       "hosts go on\nmeanwhile [0]"},
+      {"--random-wait",
+       nullptr,
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.connection.manners.randomWait = true;
+         return std::string();
+       },
+       "make each --wait from 0.5 to 1.5 times as long [off]"},
       {"--quiet",
        "-q",
        nullptr,

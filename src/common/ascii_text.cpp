@@ -1,5 +1,7 @@
 #include "common/ascii_text.h"
 
+#include <algorithm>
+
 namespace harvel {
 
 char AsciiLower(char c) {
@@ -49,6 +51,17 @@ std::string_view Trimmed(std::string_view text, std::string_view space) {
   if (first == std::string_view::npos)
     return {};
   return text.substr(first, text.find_last_not_of(space) - first + 1);
+}
+
+bool HoldsWordIgnoringAsciiCase(std::string_view list, std::string_view word) {
+  std::size_t start = list.find_first_not_of(kHtmlSpace);
+  while (start != std::string_view::npos) {
+    const std::size_t end = std::min(list.find_first_of(kHtmlSpace, start), list.size());
+    if (EqualsIgnoringAsciiCase(list.substr(start, end - start), word))
+      return true;
+    start = list.find_first_not_of(kHtmlSpace, end);
+  }
+  return false;
 }
 
 }  // namespace harvel

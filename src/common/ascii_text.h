@@ -20,6 +20,10 @@ inline constexpr std::string_view kSpaceAndTab = " \t";
 // The white space of HTML: space, tab, line feed, form feed, carriage return.
 inline constexpr std::string_view kHtmlSpace = " \t\n\f\r";
 
+// Whether `list`, words between HTML white space (a rel attribute), holds
+// `word` in any ASCII case.
+bool HoldsWordIgnoringAsciiCase(std::string_view list, std::string_view word);
+
 // `text` without the characters of `space` at either end.
 std::string_view Trimmed(std::string_view text, std::string_view space = kSpaceAndTab);
 

@@ -58,12 +58,18 @@ std::optional<std::string> SettingsProblem(const ConnectionSettings& settings) {
     if (!known)
       return "the proxy must be an http, https, socks4 or socks5 URL";
   }
+  const HostManners& manners = settings.manners;
+  if (manners.hostJobs < 0 || manners.hostJobs > HostManners::kMostHostJobs)
+    return "the connections to one host must be a number from 1 to " +
+           std::to_string(HostManners::kMostHostJobs);
+  if (manners.wait.count() < 0 || manners.wait > HostManners::kLongestWait)
+    return "the wait between two requests to one host must be from 0 to " +
+           std::to_string(HostManners::kLongestWait.count() / 1000) + " seconds";
   return std::nullopt;
 }
 
 std::string ProxyWithoutPassword(std::string_view proxy) {
-  const std::size_t schemeEnd = proxy.find("://");
-  const std::size_t start = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
+  const std::size_t start = AuthorityStart(proxy);
   const std::size_t end = std::min(proxy.find_first_of("/?#", start), proxy.size());
   std::size_t at = proxy.substr(start, end - start).rfind('@');
   std::size_t colon = std::string_view::npos;
@@ -87,8 +93,7 @@ std::string ProxyWithoutPassword(std::string_view proxy) {
 }
 
 std::optional<std::string> ProxyWithPassword(std::string_view proxy, std::string_view password) {
-  const std::size_t schemeEnd = proxy.find("://");
-  const std::size_t start = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
+  const std::size_t start = AuthorityStart(proxy);
   const std::size_t at = proxy.rfind('@');
   if (at == std::string_view::npos || at <= start ||
       proxy.substr(start, at - start).find(':') != std::string_view::npos)

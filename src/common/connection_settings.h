@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/host_manners.h"
+
 namespace harvel {
 
 // What VeskDownloader sends when nothing else is asked for.
@@ -29,9 +31,13 @@ struct ConnectionSettings {
   // headers that carry a login go.
   std::string startUrl;
 
+  // How each host is treated: the most transfers at once to it, the wait
+  // between two requests to it.
+  HostManners manners;
+
   bool empty() const {
     return cookiesFile.empty() && userAgent.empty() && headers.empty() && loginHeaders.empty() &&
-           proxy.empty() && caCertificate.empty();
+           proxy.empty() && caCertificate.empty() && manners.builtIn();
   }
   bool operator==(const ConnectionSettings&) const = default;
 };

@@ -66,6 +66,11 @@ UrlPieces SplitUrlText(std::string_view url) {
   return parts;
 }
 
+std::size_t AuthorityStart(std::string_view url) {
+  const UrlPieces parts = SplitUrlText(url);
+  return parts.hasAuthority ? static_cast<std::size_t>(parts.authority.data() - url.data()) : 0;
+}
+
 std::optional<std::string> UrlHost(const std::string& url) {
   std::unique_ptr<CURLU, UrlHandleFree> handle(curl_url());
   if (!handle || curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)

@@ -32,6 +32,9 @@ struct UrlPieces {
   bool hasAuthority = false;   // the text holds "://"
 };
 UrlPieces SplitUrlText(std::string_view url);
+// Where the authority of such a text starts: just past its "scheme://"; 0
+// for a text without one (a proxy written as host:port, a login alone).
+std::size_t AuthorityStart(std::string_view url);
 
 // The host of an absolute URL as libcurl reads it (in lower case, a name
 // without its brackets or port); nullopt when libcurl cannot parse the URL

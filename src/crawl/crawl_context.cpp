@@ -79,6 +79,8 @@ void CrawlContext::insertRow(CrawlState& of, std::size_t index, CrawlTarget row,
   of.rows.insert(of.rows.begin() + static_cast<std::ptrdiff_t>(index), std::move(row));
   of.referers.resize(of.rows.size() - 1);
   of.referers.insert(of.referers.begin() + static_cast<std::ptrdiff_t>(index), std::move(referer));
+  if (rowChanges)
+    rowChanges->rowInserted(of, index);
   if (observer)
     observer->rowInserted(index, of.rows[index]);
 }
@@ -89,6 +91,8 @@ void CrawlContext::removeFirstRow(CrawlState& of) {
   of.rows.pop_front();
   if (!of.referers.empty())
     of.referers.pop_front();
+  if (rowChanges)
+    rowChanges->firstRowRemoved(of);
   if (observer)
     observer->rowRemoved(0);
 }

@@ -17,6 +17,15 @@
 
 namespace harvel {
 
+// Told of each change to a crawl list's rows once it is made (the lookahead
+// of the running crawl follows its rows so).
+class RowChanges {
+ public:
+  virtual ~RowChanges() = default;
+  virtual void rowInserted(const CrawlState& of, std::size_t index) = 0;
+  virtual void firstRowRemoved(const CrawlState& of) = 0;
+};
+
 // Everything the crawl window holds, shared by the window's procedures (load,
 // unload, the driver, link extraction). The state of the loaded window is
 // `state`; a closed state is no longer shown, so the helpers below change
@@ -32,6 +41,7 @@ struct CrawlContext {
   const std::string harvelFolder;
   CrawlObserver* observer = nullptr;
   CollectedFiles* collected = nullptr;    // the folders' records, for the only-new option
+  RowChanges* rowChanges = nullptr;       // the running crawl's lookahead
   std::int32_t completionPauseMs = 2000;  // the pause before the window closes itself
 
   std::shared_ptr<CrawlState> state;  // nullptr while the window is not loaded

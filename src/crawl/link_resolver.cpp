@@ -261,7 +261,7 @@ LinkResolver::LinkResolver(const std::string& base) {
     const std::optional<std::string> text = UrlText(url.get());
     const bool web = text && IsDownloadableScheme(WrittenScheme(*text));
     const std::string folder = web ? FolderOf(*text) : std::string();
-    const std::size_t pathStart = folder.empty() ? 0 : folder.find('/', folder.find("://") + 3);
+    const std::size_t pathStart = folder.empty() ? 0 : folder.find('/', AuthorityStart(folder));
     base_ = std::make_unique<Base>(
         Base{std::move(url), text ? WrittenScheme(*text) : std::string(), folder, pathStart});
   }

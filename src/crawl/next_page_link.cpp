@@ -67,18 +67,7 @@ class TagAttributes {
 }  // namespace
 
 bool RelSaysNext(std::string_view rel) {
-  const std::string lower = AsciiLower(rel);
-  std::size_t pos = 0;
-  while (pos < lower.size()) {
-    while (pos < lower.size() && IsSpace(lower[pos]))
-      ++pos;
-    const std::size_t start = pos;
-    while (pos < lower.size() && !IsSpace(lower[pos]))
-      ++pos;
-    if (std::string_view(lower).substr(start, pos - start) == "next")
-      return true;
-  }
-  return false;
+  return HoldsWordIgnoringAsciiCase(rel, "next");
 }
 
 namespace {

@@ -27,6 +27,16 @@ std::size_t BytesOf(const PageFound& page) {
 
 }  // namespace
 
+StagingLookahead::StagingLookahead(CrawlContext& context) : context_(context) {
+  context_.rowChanges = this;
+}
+
+StagingLookahead::~StagingLookahead() {
+  dropAll();
+  if (context_.rowChanges == this)
+    context_.rowChanges = nullptr;
+}
+
 int StagingLookahead::jobs() const {
   return std::clamp(context_.options.jobs(), 1, kMaxJobs);
 }
@@ -96,7 +106,7 @@ bool StagingLookahead::readLandedPages(const CrawlState& state) {
     std::unordered_set<std::string> still;
     for (const PredictedRow& row : rows)
       still.insert(row.row.url);
-    remember(landed.url, std::move(rows));
+    remember(state, landed.url, std::move(rows));
     for (const PredictedRow& row : recorded) {
       const auto gone = staged_.find(row.row.url);
       if (still.count(row.row.url) == 0 && gone != staged_.end() &&
@@ -112,47 +122,97 @@ void StagingLookahead::stageAhead(const CrawlState& state, std::size_t fromRow,
                                   const RowPlan* first) {
   const std::size_t ahead = kRowsAheadPerJob * static_cast<std::size_t>(jobs());
   const std::size_t room = kStagedPerRowAhead * ahead;
-  std::size_t looked = 0;
-  // What pages read ahead queue at the end of the list: looked at once the
-  // list itself is used up.
-  std::vector<const PredictedRow*> later;
-  const auto predictionsOf = [&](const std::string& url, bool picturesFirst) {
-    const auto page = readAhead_.find(url);
-    if (page == readAhead_.end())
-      return;
-    // Each picture goes right behind the page, before those found earlier.
-    const std::vector<PredictedRow>& rows = page->second;
-    for (auto row = rows.rbegin(); row != rows.rend() && looked < ahead; ++row) {
-      if (!row->picture || !picturesFirst)
-        continue;
-      consider(state, row->row, url, &*row, false);
-      ++looked;
-    }
-    for (const PredictedRow& row : rows) {
-      if (!row.picture || !picturesFirst)
-        later.push_back(&row);
-    }
+  const auto refererOf = [&](std::size_t i) {
+    return i < state.referers.size() ? state.referers[i] : std::string();
   };
-  const bool picturesFirst = context_.options.on(Check::PicFastDown);
-  std::size_t i = 0;
-  // Row 1 always finds room: it is asked for next.
+  if (&state != lookedState_ || looked_.size() > state.rows.size()) {
+    forgetLooked();
+    lookedState_ = &state;
+  }
+  // Row 1 is asked for next: it is considered with the driver's plan each
+  // time, and always finds room.
+  if (fromRow == 0 && !state.rows.empty())
+    consider(state, state.rows.front(), refererOf(0), nullptr, true, first);
+  // Below the rows looked at already; from the top when rows came in among
+  // them.
+  std::size_t looked = lookAgain_ == 0 ? lookedSum_ : 0;
+  std::size_t i = lookAgain_ == 0 ? looked_.size() : 0;
   for (; i < state.rows.size() && looked < ahead && (i == 0 || staged_.size() < room); ++i) {
-    const CrawlTarget& row = state.rows[i];
-    if (i >= fromRow) {
-      const std::string referer = i < state.referers.size() ? state.referers[i] : std::string();
-      consider(state, row, referer, nullptr, i == 0, i == 0 ? first : nullptr);
+    if (i < looked_.size() && looked_[i] > 0) {
+      looked += looked_[i];
+      continue;
     }
-    ++looked;
-    predictionsOf(row.url, picturesFirst);
+    const CrawlTarget& row = state.rows[i];
+    // A row (or a picture behind it) that is not staged is looked at again
+    // next time: whether it is asked for may change with what lands (a
+    // name's number, the record of a folder opened later).
+    bool settled = true;
+    if (i > 0 && i >= fromRow) {
+      consider(state, row, refererOf(i), nullptr, false);
+      settled = staged_.count(row.url) > 0;
+    }
+    const std::size_t before = looked++;
+    settled = picturesAhead(state, row.url, ahead, looked) && settled;
+    markLooked(i, settled ? looked - before : 0);
   }
   if (i < state.rows.size())
     return;
+  // The list is used up: what pages read ahead queue at its end comes next.
+  std::vector<const PredictedRow*> later;
+  for (const CrawlTarget& row : state.rows)
+    predictedLater(row.url, later);
   for (std::size_t j = 0; j < later.size() && looked < ahead && staged_.size() < room; ++j) {
     const PredictedRow& row = *later[j];
     consider(state, row.row, row.referer, &row, false);
     ++looked;
-    predictionsOf(row.row.url, picturesFirst);
+    picturesAhead(state, row.row.url, ahead, looked);
+    predictedLater(row.row.url, later);
   }
+}
+
+bool StagingLookahead::picturesAhead(const CrawlState& state, const std::string& url,
+                                     std::size_t ahead, std::size_t& looked) {
+  const auto page = readAhead_.find(url);
+  if (page == readAhead_.end() || !context_.options.on(Check::PicFastDown))
+    return true;
+  // Each picture goes right behind the page, before those found earlier.
+  const std::vector<PredictedRow>& rows = page->second;
+  bool staged = true;
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+    if (!row->picture)
+      continue;
+    if (looked >= ahead)
+      return false;
+    consider(state, row->row, url, &*row, false);
+    staged = staged && staged_.count(row->row.url) > 0;
+    ++looked;
+  }
+  return staged;
+}
+
+void StagingLookahead::predictedLater(const std::string& url,
+                                      std::vector<const PredictedRow*>& later) const {
+  const auto page = readAhead_.find(url);
+  if (page == readAhead_.end())
+    return;
+  const bool picturesFirst = context_.options.on(Check::PicFastDown);
+  for (const PredictedRow& row : page->second) {
+    if (!row.picture || !picturesFirst)
+      later.push_back(&row);
+  }
+}
+
+void StagingLookahead::markLooked(std::size_t index, std::size_t slots) {
+  if (index >= looked_.size()) {
+    lookAgain_ += index + 1 - looked_.size();
+    looked_.resize(index + 1, 0);
+  }
+  std::size_t& mark = looked_[index];
+  lookAgain_ -= mark == 0 ? 1 : 0;
+  lookedSum_ -= mark;
+  mark = slots;
+  lookAgain_ += mark == 0 ? 1 : 0;
+  lookedSum_ += mark;
 }
 
 void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
@@ -198,21 +258,58 @@ void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
     predictFromRecord(state, row, plan.saveFolder, *plan.reader);
 }
 
+void StagingLookahead::rowInserted(const CrawlState& of, std::size_t index) {
+  if (&of != lookedState_ || index >= looked_.size())
+    return;
+  looked_.insert(looked_.begin() + static_cast<std::ptrdiff_t>(index), 0);
+  ++lookAgain_;
+}
+
+void StagingLookahead::firstRowRemoved(const CrawlState& of) {
+  if (&of != lookedState_ || looked_.empty())
+    return;
+  lookAgain_ -= looked_.front() == 0 ? 1 : 0;
+  lookedSum_ -= looked_.front();
+  looked_.pop_front();
+}
+
+// The pictures predicted behind the page `url` changed: its row is looked at
+// again.
+void StagingLookahead::lookAgainAt(const CrawlState& state, const std::string& url) {
+  if (&state != lookedState_)
+    return;
+  for (std::size_t i = 0; i < looked_.size() && i < state.rows.size(); ++i) {
+    if (state.rows[i].url == url) {
+      markLooked(i, 0);
+      return;
+    }
+  }
+}
+
+void StagingLookahead::forgetLooked() {
+  looked_.clear();
+  lookedSum_ = 0;
+  lookAgain_ = 0;
+}
+
 void StagingLookahead::predictFromRecord(const CrawlState& state, const CrawlTarget& page,
                                          const std::string& folder, const PageReader& reader) {
   PageLinks links;
   if (context_.collected == nullptr || readAhead_.count(page.url) > 0 ||
       !context_.collected->pageLinks(folder, page.url, links))
     return;
-  remember(page.url, PredictFromRecord(context_, reader, page, links, [&](const std::string& url) {
+  remember(state, page.url,
+           PredictFromRecord(context_, reader, page, links, [&](const std::string& url) {
              return state.visited.URLBufCheck(url) != 0 || predicted_.count(url) > 0;
            }));
 }
 
-void StagingLookahead::remember(const std::string& page, std::vector<PredictedRow> rows) {
+void StagingLookahead::remember(const CrawlState& state, const std::string& page,
+                                std::vector<PredictedRow> rows) {
   for (const PredictedRow& row : rows)
     predicted_.insert(row.row.url);
   readAhead_.emplace(page, std::move(rows));
+  lookAgainAt(state, page);
 }
 
 void StagingLookahead::settle(const CrawlState& state, const std::string& page) {
@@ -326,6 +423,7 @@ void StagingLookahead::dropAll() {
   readAhead_.clear();
   predicted_.clear();
   current_.reset();
+  forgetLooked();
 }
 
 }  // namespace harvel

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -34,18 +35,25 @@ namespace harvel {
 // below it are predicted from the links the record keeps for it, as the crawl
 // will queue them when the server says it did not change; should its copy
 // land changed, the copy is read ahead instead.
-class StagingLookahead {
+//
+// The rows at the top are looked at once each: a cursor over them, kept
+// through the rows the crawl inserts and removes, makes the look before a row
+// cost the same however many rows are ahead.
+class StagingLookahead : public RowChanges {
  public:
-  explicit StagingLookahead(CrawlContext& context) : context_(context) {}
+  explicit StagingLookahead(CrawlContext& context);
   StagingLookahead(const StagingLookahead&) = delete;
   StagingLookahead& operator=(const StagingLookahead&) = delete;
-  ~StagingLookahead() { dropAll(); }
+  ~StagingLookahead() override;
 
   // Row 1 of `state` is about to be handled by `plan` (nullptr: it asks for
   // nothing, its folder could not be made).
   void beforeRow(const CrawlState& state, const RowPlan* plan);
   // The crawl waits for a notice: pages that landed meanwhile are read ahead.
   void whileWaiting(const CrawlState& state);
+  void rowInserted(const CrawlState& of, std::size_t index) override;
+  void firstRowRemoved(const CrawlState& of) override;
+
   // The driver asks for `url` into `folder` now; a staged copy is used up.
   void requested(const std::string& url, const std::string& folder);
   // The request of the row `url` into `folder` was sent ahead of the crawl:
@@ -89,9 +97,19 @@ class StagingLookahead {
   // planned here.
   void consider(const CrawlState& state, const CrawlTarget& row, const std::string& referer,
                 const PredictedRow* predicted, bool first, const RowPlan* plan = nullptr);
+  // Considers the pictures predicted right behind the page `url` while
+  // `looked` < `ahead`; true when each of them was, and is staged.
+  bool picturesAhead(const CrawlState& state, const std::string& url, std::size_t ahead,
+                     std::size_t& looked);
+  // What pages read ahead queue at the end of the list, after `rows`.
+  void predictedLater(const std::string& url, std::vector<const PredictedRow*>& later) const;
+  // Row `index` took `slots` of the look ahead; 0: to be looked at again.
+  void markLooked(std::size_t index, std::size_t slots);
+  void lookAgainAt(const CrawlState& state, const std::string& url);
+  void forgetLooked();
   void predictFromRecord(const CrawlState& state, const CrawlTarget& page,
                          const std::string& folder, const PageReader& reader);
-  void remember(const std::string& page, std::vector<PredictedRow> rows);
+  void remember(const CrawlState& state, const std::string& page, std::vector<PredictedRow> rows);
   void settle(const CrawlState& state, const std::string& page);
   void drop(const std::string& url);
 
@@ -120,6 +138,13 @@ class StagingLookahead {
   // Pages read ahead, by URL: the rows the crawl will queue when it reads them.
   std::unordered_map<std::string, std::vector<PredictedRow>> readAhead_;
   std::unordered_set<std::string> predicted_;  // the URLs of those rows
+  // Beside each row at the top of the list that was looked at since it came
+  // there: the rows of the look ahead it took (itself and the pictures
+  // predicted right behind it); 0 for a row to be looked at again.
+  std::deque<std::size_t> looked_;
+  const CrawlState* lookedState_ = nullptr;    // the list looked_ follows
+  std::size_t lookedSum_ = 0;                  // of looked_
+  std::size_t lookAgain_ = 0;                  // the zeros in looked_
   std::unordered_set<std::string> sentAhead_;  // rows whose requests went ahead
   std::optional<std::string> current_;         // row 1, when it was staged
   std::string handling_;                       // row 1 at the last beforeRow

@@ -8,10 +8,12 @@ namespace harvel {
 
 // How long VeskDownloader holds on to a download that goes badly.
 struct DownloadLimits {
-  FileDownloader::SpeedLimit speed;                    // under 1 KiB/s for 30 s gives a transfer up
-  int retries = 2;                                     // further tries after a passing failure
-  std::chrono::milliseconds retryPause{2000};          // when the server names none
-  std::chrono::milliseconds longestRetryPause{30000};  // the most a Retry-After gets
+  FileDownloader::SpeedLimit speed;            // under 1 KiB/s for 30 s gives a transfer up
+  int retries = 2;                             // further tries after a passing failure
+  std::chrono::milliseconds retryPause{2000};  // when the server names none
+  // The longest pause a server may ask for (Retry-After): its host waits that
+  // long; a longer one fails the host's downloads until it has passed.
+  std::chrono::milliseconds longestRetryPause{std::chrono::minutes(10)};
 };
 
 // Whether a failed download may well pass when tried again after a pause: a

@@ -41,8 +41,8 @@ bool HoldsZeroByte(const FileRequest& request) {
 DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds idleTimeout,
                                QObject* parent)
     : QObject(parent),
-      queue_(limits),
-      staged_(limits),
+      queue_(limits, hosts_),
+      staged_(limits, hosts_),
       renderLimits_(RenderLimitsFromEnvironment()) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
   staged_.setLandedListener([this](StagedTransfers::Client client, const StagedFile& order,
@@ -151,7 +151,7 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
                                {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
                                 kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
                                 kFeatureConditional, kFeatureStageConditional, kFeatureRender,
-                                kFeatureUnstageAll, kFeatureRequestsAhead}}));
+                                kFeatureUnstageAll, kFeatureRequestsAhead, kFeatureHostManners}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);

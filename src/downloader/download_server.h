@@ -14,6 +14,7 @@
 
 #include "downloader/connection_setup.h"
 #include "downloader/download_queue.h"
+#include "downloader/host_queue.h"
 #include "downloader/instance_lock.h"
 #include "downloader/local_listener.h"
 #include "downloader/protocol/frame.h"
@@ -51,6 +52,8 @@ class DownloadServer : public QObject {
   bool listen(QString& error);
   // The copies staged by every client since the start.
   const StagedTransfers& staged() const { return staged_; }
+  // Every host's turns, shared by the ordinary downloads and the staged ones.
+  HostQueue& hosts() { return hosts_; }
   // For benchmarks: browsers started for rendering, and the most memory one
   // held, over every client since the start.
   int browserStarts() const { return browserStarts_; }
@@ -108,6 +111,7 @@ class DownloadServer : public QObject {
   LocalListener listener_;
   QTimer idleTimer_;
   std::map<QLocalSocket*, Client> clients_;
+  HostQueue hosts_;  // before the queue and the staged transfers, which use it
   DownloadQueue queue_;
   StagedTransfers staged_;
   std::int64_t downloadCount_ = 0;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "common/url_parts.h"
+
 namespace harvel {
 namespace {
 
@@ -19,7 +21,7 @@ const char* ReasonPhrase(std::string_view reason) {
       {failure::kUnwritable, "cannot write"},   {failure::kScheme, "refused scheme"},
       {failure::kTooLarge, "too large"},        {failure::kTooSlow, "too slow"},
       {failure::kBadRequest, "bad request"},    {failure::kRenderFailed, "not rendered"},
-      {failure::kNoBrowser, "no browser"},
+      {failure::kNoBrowser, "no browser"},      {failure::kPausedTooLong, "paused too long"},
   };
   for (const auto& [code, phrase] : kPhrases) {
     if (reason == code)
@@ -80,6 +82,19 @@ const char* TransferFailureReason(int code, const char* curlText) {
   }
 }
 
+DownloadNotice PausedTooLongNotice(const std::string& host, std::chrono::milliseconds asked,
+                                   std::chrono::milliseconds left,
+                                   std::chrono::milliseconds bound) {
+  const auto seconds = [](std::chrono::milliseconds time) {
+    return std::to_string(std::chrono::ceil<std::chrono::seconds>(time).count()) + " s";
+  };
+  std::string detail = "the server of " + host + " asks for a pause of " + seconds(asked) +
+                       " (more than " + seconds(bound) + ")";
+  if (left < asked)
+    detail += ", " + seconds(left) + " of it left";
+  return FailedNotice(failure::kPausedTooLong, ReasonText(failure::kPausedTooLong, detail));
+}
+
 std::string ReasonText(const char* reason, const std::string& detail) {
   return std::string(ReasonPhrase(reason)) + ": " + WithoutPasswords(detail);
 }
@@ -95,8 +110,8 @@ std::string WithoutPasswords(std::string text) {
       end = text.size();
     const std::size_t at = text.rfind('@', end == 0 ? 0 : end - 1);
     if (at != std::string::npos && at >= start && at < end) {
-      const std::size_t scheme = text.find("://", start);
-      const std::size_t login = scheme != std::string::npos && scheme < at ? scheme + 3 : start;
+      const std::size_t login =
+          start + AuthorityStart(std::string_view(text).substr(start, end - start));
       const std::size_t colon = text.find(':', login);
       if (colon < at) {
         text.erase(colon, at - colon);

@@ -51,11 +51,22 @@ bool WorthAnotherTry(const DownloadNotice& notice) {
 
 }  // namespace
 
-StagedTransfers::StagedTransfers(DownloadLimits limits)
-    : limits_(limits), loop_([this](CURL* easy, int result) { finished(easy, result); }) {}
+StagedTransfers::StagedTransfers(DownloadLimits limits, HostQueue& hosts)
+    : limits_(limits),
+      hosts_(hosts),
+      loop_([this](CURL* easy, int result) { finished(easy, result); }) {
+  hosts_.addWaker(this, [this] {
+    std::vector<Client> clients;
+    for (const auto& [client, queue] : clients_)
+      clients.push_back(client);
+    for (Client client : clients)
+      startMore(client);
+  });
+}
 
 StagedTransfers::~StagedTransfers() {
   stop();
+  hosts_.removeWaker(this);
 }
 
 std::string StagedTransfers::Key(const std::string& url, const std::string& folder) {
@@ -209,6 +220,37 @@ std::unique_ptr<FileDownloader> StagedTransfers::freeDownloader() {
   return file;
 }
 
+StagedTransfers::Transfer* StagedTransfers::nextReady(Client client) {
+  for (;;) {
+    auto queue = clients_.find(client);
+    if (queue == clients_.end())
+      return nullptr;
+    Transfer* refused = nullptr;
+    HostPacing::Turn refusal;
+    for (const auto& transfer : queue->second.transfers) {
+      if (transfer->state != State::Waiting)
+        continue;
+      const HostPacing::Turn turn = hosts_.turn(transfer->order.request.url, transfer->connection);
+      if (turn.kind == HostPacing::Turn::Kind::Now)
+        return transfer.get();
+      if (turn.kind == HostPacing::Turn::Kind::Refused) {
+        refused = transfer.get();
+        refusal = turn;
+        break;
+      }
+    }
+    if (refused == nullptr)
+      return nullptr;
+    // Its host asked for a pause longer than is waited for: it fails as a
+    // request for it would, and the search goes on.
+    refused->state = State::Done;
+    refused->kept = PausedTooLongNotice(HostQueue::HostOf(refused->order.request.url),
+                                        refusal.asked, refusal.left, limits_.longestRetryPause);
+    if (refused->taken)
+      answer(*refused);
+  }
+}
+
 void StagedTransfers::startMore(Client client) {
   // A transfer that ends at once is finished from inside start(): the loop
   // below, already at work, goes on with the next one.
@@ -227,14 +269,15 @@ void StagedTransfers::startMore(Client client) {
     auto& transfers = queue->second.transfers;
     const auto running = std::count_if(transfers.begin(), transfers.end(),
                                        [](const auto& t) { return t->state == State::Running; });
-    auto next = std::find_if(transfers.begin(), transfers.end(),
-                             [](const auto& t) { return t->state == State::Waiting; });
-    if (running >= queue->second.jobs || next == transfers.end())
+    if (running >= queue->second.jobs)
+      break;
+    Transfer* next = nextReady(client);
+    if (next == nullptr)
       break;
     // One the crawl asks for now is fetched whatever the room.
-    if ((*next)->takenPath.empty() && !roomFor(queue->second, (*next)->order.folder()))
+    if (next->takenPath.empty() && !roomFor(clients_[client], next->order.folder()))
       break;
-    start(**next);
+    start(*next);
   }
   starting_ = false;
 }
@@ -249,6 +292,8 @@ void StagedTransfers::start(Transfer& transfer) {
   // The name is given by the request that takes the copy.
   if (file.begin(order, transfer.connection)) {
     running_[easy] = &transfer;
+    hosts_.started(order.request.url);
+    transfer.contacted = true;
     if (loop_.start(easy)) {
       // Made while the server answers; a folder that cannot be written to
       // fails the transfer at its first byte.
@@ -288,6 +333,13 @@ void StagedTransfers::finished(CURL* easy, int result) {
   transfer.kept.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                 std::chrono::steady_clock::now() - transfer.started)
                                 .count();
+  // A server that asks to be left alone is, by every transfer to it; the
+  // request that takes this copy tries again after the pause.
+  if (IsPassingFailure(transfer.kept) && transfer.kept.httpStatus != 0) {
+    const auto asked = transfer.file->retryAfter();
+    const auto pause = asked ? std::chrono::milliseconds(*asked) : limits_.retryPause;
+    hosts_.pause(transfer.order.request.url, pause, limits_.longestRetryPause);
+  }
   // libcurl's own clean-up, which waits for nothing of it.
   loop_.stop(easy);
   // While it waits to be asked for, the copy holds neither a descriptor nor
@@ -323,6 +375,10 @@ void StagedTransfers::answer(Transfer& transfer) {
 }
 
 void StagedTransfers::releaseDownloader(Transfer& transfer) {
+  if (transfer.contacted) {
+    transfer.contacted = false;
+    hosts_.ended(transfer.order.request.url);
+  }
   if (!transfer.file)
     return;
   CURL* easy = transfer.file->handle();

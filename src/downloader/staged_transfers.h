@@ -12,6 +12,7 @@
 #include "downloader/curl_event_loop.h"
 #include "downloader/download_limits.h"
 #include "downloader/file_downloader.h"
+#include "downloader/host_queue.h"
 #include "downloader/leftover_copies.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
@@ -37,7 +38,8 @@ namespace harvel {
 // nor its last 8 MiB, which the crawl's own files and record need. The names
 // of the copies are also listed beside them, and the first time a folder is
 // staged or asked into, the copies a downloader killed earlier left there are
-// removed (LeftoverCopies).
+// removed (LeftoverCopies). Each transfer waits for its host's turn
+// (HostQueue): a client's later files to other hosts go first meanwhile.
 class StagedTransfers {
  public:
   // A client is one connection to the downloader: what it stages is its own.
@@ -49,7 +51,8 @@ class StagedTransfers {
   // been without staging, and `notice` means nothing.
   using Taken = std::function<void(DownloadNotice notice, bool retry)>;
 
-  explicit StagedTransfers(DownloadLimits limits = {});
+  // `hosts`, shared with the ordinary downloads, must outlive the transfers.
+  StagedTransfers(DownloadLimits limits, HostQueue& hosts);
   ~StagedTransfers();  // stop()
   StagedTransfers(const StagedTransfers&) = delete;
   StagedTransfers& operator=(const StagedTransfers&) = delete;
@@ -123,6 +126,7 @@ class StagedTransfers {
     std::chrono::steady_clock::time_point started;
     std::string takenPath;  // set once a request has asked for it
     Taken taken;
+    bool contacted = false;  // it counts at its host while it runs
   };
   struct ClientQueue {
     int jobs = 1;
@@ -134,6 +138,9 @@ class StagedTransfers {
   static std::string Key(const std::string& url, const std::string& folder);
   Transfer* find(Client client, const std::string& url, const std::string& folder);
   void startMore(Client client);
+  // The first waiting transfer of `queue` whose host gives it its turn; one
+  // that its host refuses is ended as failed on the way.
+  Transfer* nextReady(Client client);
   // Whether a copy not yet asked for may be fetched into `folder` now.
   bool roomFor(const ClientQueue& queue, const std::string& folder) const;
   void start(Transfer& transfer);
@@ -145,6 +152,7 @@ class StagedTransfers {
   std::unique_ptr<FileDownloader> freeDownloader();
 
   DownloadLimits limits_;
+  HostQueue& hosts_;
   TemporaryFileRecord* record_ = nullptr;
   // What a downloader killed earlier left in the folders staged or asked into.
   LeftoverCopies leftovers_;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <cmath>
 
 namespace harvel {
 namespace {
@@ -63,6 +64,23 @@ ConnectionSection::ConnectionSection(KeptSettings kept, QWidget* parent)
   caCertificate_->edit()->setPlaceholderText(QStringLiteral("自前の認証局の証明書 (PEM形式)"));
   rows->addRow(Caption("CA証明書(&A)", caCertificate_->edit(), form), caCertificate_);
 
+  hostJobs_ = new QSpinBox(form);
+  hostJobs_->setObjectName(QStringLiteral("HostJobsSpin"));
+  hostJobs_->setRange(0, HostManners::kMostHostJobs);
+  hostJobs_->setSpecialValueText(QStringLiteral("同時ダウンロード数と同じ"));
+  rows->addRow(Caption("1ホストの同時接続数(&J)", hostJobs_, form), hostJobs_);
+
+  wait_ = new QDoubleSpinBox(form);
+  wait_->setObjectName(QStringLiteral("WaitSpin"));
+  wait_->setDecimals(1);
+  wait_->setRange(0, static_cast<double>(HostManners::kLongestWait.count()) / 1000);
+  wait_->setSingleStep(0.5);
+  wait_->setSuffix(QStringLiteral(" 秒"));
+  rows->addRow(Caption("同じホストへの間隔(&W)", wait_, form), wait_);
+  randomWait_ = new QCheckBox(QStringLiteral("間隔をばらつかせる (0.5〜1.5倍)(&D)"), form);
+  randomWait_->setObjectName(QStringLiteral("RandomWaitChk"));
+  rows->addRow(QString(), randomWait_);
+
   auto* note =
       new QLabel(QStringLiteral("接続の設定は次の巡回から使われます。プロキシのパスワードと、"
                                 "Authorization・Cookie などログイン用のヘッダーは保存されません。"),
@@ -76,6 +94,9 @@ ConnectionSection::ConnectionSection(KeptSettings kept, QWidget* parent)
   for (QLineEdit* edit : {cookiesFile_->edit(), userAgent_, proxy_, caCertificate_->edit()})
     connect(edit, &QLineEdit::textChanged, this, [this] { keep(); });
   connect(headers_, &QPlainTextEdit::textChanged, this, [this] { keep(); });
+  connect(hostJobs_, &QSpinBox::valueChanged, this, [this] { keep(); });
+  connect(wait_, &QDoubleSpinBox::valueChanged, this, [this] { keep(); });
+  connect(randomWait_, &QCheckBox::toggled, this, [this] { keep(); });
   connect(cookiesFile_->edit(), &QLineEdit::textChanged, this,
           &ConnectionSection::showCookiesWarning);
 }
@@ -90,6 +111,9 @@ ConnectionSettings ConnectionSection::settings() const {
   }
   settings.proxy = proxy_->text().trimmed().toStdString();
   settings.caCertificate = caCertificate_->text().toStdString();
+  settings.manners.hostJobs = hostJobs_->value();
+  settings.manners.wait = std::chrono::milliseconds(std::lround(wait_->value() * 1000));
+  settings.manners.randomWait = randomWait_->isChecked();
   return settings;
 }
 
@@ -101,6 +125,10 @@ void ConnectionSection::load() {
   proxy_->setText(kept_.value(QStringLiteral("connection/proxy")).toString());
   caCertificate_->edit()->setText(
       kept_.value(QStringLiteral("connection/caCertificate")).toString());
+  // Spin boxes bound what a hand-edited file holds.
+  hostJobs_->setValue(kept_.value(QStringLiteral("connection/hostJobs")).toInt());
+  wait_->setValue(kept_.value(QStringLiteral("connection/waitMs")).toDouble() / 1000);
+  randomWait_->setChecked(kept_.value(QStringLiteral("connection/randomWait")).toBool());
 }
 
 void ConnectionSection::keep() const {
@@ -113,6 +141,10 @@ void ConnectionSection::keep() const {
   kept_.setValue(QStringLiteral("connection/headers"), headers);
   kept_.setValue(QStringLiteral("connection/proxy"), Text(kept.proxy));
   kept_.setValue(QStringLiteral("connection/caCertificate"), Text(kept.caCertificate));
+  kept_.setValue(QStringLiteral("connection/hostJobs"), kept.manners.hostJobs);
+  kept_.setValue(QStringLiteral("connection/waitMs"),
+                 static_cast<qlonglong>(kept.manners.wait.count()));
+  kept_.setValue(QStringLiteral("connection/randomWait"), kept.manners.randomWait);
 }
 
 void ConnectionSection::showEvent(QShowEvent* event) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 
 #include "common/connection_settings.h"
 #include "main_window/file_field.h"
@@ -12,7 +15,9 @@
 namespace harvel {
 
 // 接続: how the downloader reaches sites. A cookies file, the User-Agent,
-// extra headers (one "Name: value" a line), the proxy and a CA file. They are
+// extra headers (one "Name: value" a line), the proxy and a CA file; how each
+// host is treated (the most downloads at once from it, 0 for the crawl's
+// jobs; the seconds between two requests to it, spread or not). They are
 // kept between runs as they are typed, under "connection/", all but the
 // proxy's password and the headers that carry a login, which last for the run
 // only; a crawl takes them when it starts.
@@ -42,6 +47,9 @@ class ConnectionSection : public SettingsSection {
   QPlainTextEdit* headers_;
   QLineEdit* proxy_;
   FileField* caCertificate_;
+  QSpinBox* hostJobs_;
+  QDoubleSpinBox* wait_;
+  QCheckBox* randomWait_;
 };
 
 }  // namespace harvel

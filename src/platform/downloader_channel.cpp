@@ -37,7 +37,8 @@ SettingsOrder OrderOf(const ConnectionSettings& settings) {
                       AbsolutePath(settings.caCertificate),
                       {},
                       settings.loginHeaders,
-                      settings.startUrl};
+                      settings.startUrl,
+                      settings.manners};
   for (const char* name : kProxyVariables) {
     const QByteArray value = qgetenv(name);
     if (!value.isEmpty() && !value.contains('\n'))
@@ -347,6 +348,12 @@ DownloaderChannel::SettingsResult DownloaderChannel::applySettings(
     errorText_ = QStringLiteral(
         "the running VeskDownloader is an older one that cannot use cookies, a User-Agent, "
         "headers, a proxy or a CA file; it ends by itself a minute after its last crawl");
+    return SettingsResult::NotTaken;
+  }
+  if (!peer_.has(kFeatureHostManners) && !settings.manners.builtIn()) {
+    errorText_ = QStringLiteral(
+        "the running VeskDownloader is an older one that cannot limit the connections to a "
+        "host or wait between requests; it ends by itself a minute after its last crawl");
     return SettingsResult::NotTaken;
   }
   settings_ = OrderOf(settings);

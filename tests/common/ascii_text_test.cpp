@@ -30,5 +30,15 @@ TEST(AsciiText, TrimsTheGivenSpacesAtBothEnds) {
   EXPECT_EQ(Trimmed(""), "");
 }
 
+TEST(AsciiText, FindsAWordOfASpaceSeparatedList) {
+  EXPECT_TRUE(HoldsWordIgnoringAsciiCase("Next", "next"));
+  EXPECT_TRUE(HoldsWordIgnoringAsciiCase(" nofollow\tNEXT\n", "next"));
+  EXPECT_TRUE(HoldsWordIgnoringAsciiCase("shortcut icon", "icon"));
+  EXPECT_FALSE(HoldsWordIgnoringAsciiCase("nextpage prev", "next"));
+  EXPECT_FALSE(HoldsWordIgnoringAsciiCase("next-page", "next"));
+  EXPECT_FALSE(HoldsWordIgnoringAsciiCase("", "next"));
+  EXPECT_FALSE(HoldsWordIgnoringAsciiCase(" \f ", "next"));
+}
+
 }  // namespace
 }  // namespace harvel

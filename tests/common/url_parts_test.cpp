@@ -29,6 +29,8 @@ TEST(UrlParts, CutsTheTextIntoAuthorityAndPath) {
   const UrlPieces relative = SplitUrlText("a/b?u=http://h/");
   EXPECT_FALSE(relative.hasAuthority);
   EXPECT_EQ(relative.path, "a/b");
+  EXPECT_EQ(AuthorityStart("socks5://me:pw@proxy:1080"), 9u);
+  EXPECT_EQ(AuthorityStart("me:pw@proxy:1080/?u=http://x"), 0u);
 }
 
 TEST(UrlParts, ReadsTheHostAsLibcurlDoes) {

@@ -9,6 +9,7 @@
 #include <set>
 #include <tuple>
 
+#include "crawl/crawl_context.h"
 #include "crawl/crawl_state.h"
 #include "crawl/row_plan.h"
 #include "crawl_fixture.h"
@@ -223,6 +224,58 @@ TEST_F(StagingTest, APageThatChangedAfterItWasReadAheadIsReadAsTheCrawlGetsIt) {
   EXPECT_FALSE(exists("site/d.gif"));
   EXPECT_EQ(channel.copiesUnused, 2);  // d.gif and e.gif, staged from the old page
   EXPECT_TRUE(channel.held.empty());
+}
+
+// The rows at the top are looked at once each, as the list changes under the
+// lookahead: a row put in among them is staged, a row that could not be staged
+// is looked at again, and nothing is staged twice.
+TEST_F(StagingTest, FollowsTheListThroughRowsPutInAndTakenOut) {
+  options.setJobs(2);  // 8 rows ahead
+  CrawlContext context(options, pump, channel, shell, folder.text());
+  context.load();
+  CrawlState& state = *context.state;
+  const auto url = [](const std::string& name) { return "http://h.test/" + name; };
+  for (int i = 0; i < 30; ++i)
+    context.insertRow(state, state.rows.size(),
+                      CrawlTarget{"site", url(std::to_string(i) + ".jpg"), "0"});
+  context.insertRow(state, 3, CrawlTarget{"site", url("late.gif"), "0"});
+  options.set(Check::Gif, false);
+  std::filesystem::create_directories(folder.path() / "site");
+  StagingLookahead lookahead(context);
+  const auto stagedUrls = [&] {
+    std::multiset<std::string> urls;
+    for (const std::string& entry : channel.staged)
+      urls.insert(entry.substr(0, entry.find(',')));
+    return urls;
+  };
+  const auto handleRow = [&] {
+    lookahead.beforeRow(state, nullptr);
+    lookahead.requested(state.rows.front().url, folderText());
+    context.removeFirstRow(state);
+  };
+  handleRow();
+  EXPECT_EQ(stagedUrls().count(url("1.jpg")), 1u);
+  EXPECT_EQ(stagedUrls().count(url("6.jpg")), 1u);
+  EXPECT_EQ(stagedUrls().count(url("7.jpg")), 0u);  // past the rows ahead
+  EXPECT_EQ(stagedUrls().count(url("late.gif")), 0u);
+
+  // Pictures put right behind row 1, and a GIF wanted from now on.
+  context.insertRow(state, 1, CrawlTarget{"site", url("put-in-a.png"), "0"});
+  context.insertRow(state, 1, CrawlTarget{"site", url("put-in-b.png"), "0"});
+  options.set(Check::Gif, true);
+  handleRow();
+  EXPECT_EQ(stagedUrls().count(url("put-in-a.png")), 1u);
+  EXPECT_EQ(stagedUrls().count(url("put-in-b.png")), 1u);
+  EXPECT_EQ(stagedUrls().count(url("late.gif")), 1u);
+
+  while (!state.rows.empty()) {
+    handleRow();
+    EXPECT_LE(lookahead.stagedCount(), 16u);
+  }
+  for (int i = 1; i < 30; ++i)
+    EXPECT_EQ(stagedUrls().count(url(std::to_string(i) + ".jpg")), 1u) << i;
+  EXPECT_EQ(channel.staged.size(), 32u);  // every row but the first, once
+  EXPECT_TRUE(channel.unstaged.empty());
 }
 
 TEST_F(StagingTest, PredictsWithTheDriversDecisions) {

@@ -9,6 +9,7 @@
 #include "downloader/protocol/hello.h"
 #include "downloader/protocol/notice.h"
 #include "downloader/protocol/request_text.h"
+#include "downloader/protocol/settings_message.h"
 #include "downloader/protocol/staging_messages.h"
 #include "frame_pieces.h"
 
@@ -51,6 +52,19 @@ TEST(ChannelVersion2, FieldRequestsCarryEveryTextWhateverTheReadSizes) {
   EXPECT_FALSE(plain->maxSize);
   EXPECT_FALSE(plain->validators);
   EXPECT_FALSE(plain->conditional());
+}
+
+TEST(ChannelVersion2, SettingsCarryTheHostMannersAndAnOutOfRangeOneIsNotTaken) {
+  const auto parsed = [](const std::string& frame) {
+    return ParseSettings(DecodeInPieces(frame, 3)[0]).manners;
+  };
+  SettingsOrder order;
+  EXPECT_EQ(EncodeSettings(order).find("host-jobs"), std::string::npos);  // the built-in ones
+  order.manners = {3, std::chrono::milliseconds(1500), true};
+  EXPECT_EQ(parsed(EncodeSettings(order)), order.manners);
+  const auto manners = parsed(EncodeFieldMessage(
+      MessageKind::Settings, {{"host-jobs", "17"}, {"wait-ms", "600001"}, {"random-wait", "yes"}}));
+  EXPECT_TRUE(manners.builtIn());
 }
 
 TEST(ChannelVersion2, FieldRequestsThatCarryNoDownload) {

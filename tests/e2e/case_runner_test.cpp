@@ -5,8 +5,11 @@
 //   site/    the web site; its root is the server's root. Or a file `site`
 //            naming a site shared by several cases, in sites/
 //   args     harvel-cli's arguments, one a line; {site} stands for the site's
-//            base URL, {closed} for the base URL of a port where nothing
-//            listens (the runner puts --dir in front)
+//            base URL, {authority} for its host and port, {closed} for the
+//            base URL of a port where nothing listens (the runner puts --dir
+//            in front)
+//   env      (optional) NAME=value a line: environment variables harvel-cli
+//            (and the downloader it starts) runs with; replaced as in args
 //   files    every file that must land under --dir, one relative path a line;
 //            nothing else may land. A file whose name is held by exactly one file
 //            of the site must be an exact copy of it.
@@ -35,6 +38,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -43,6 +47,7 @@
 
 #include "cli_process.h"
 #include "downloader_process.h"
+#include "scoped_env.h"
 #include "stated_requests.h"
 #include "temp_folder.h"
 #include "test_site_server.h"
@@ -173,11 +178,14 @@ void ServeCase(test::TestSiteServer& site, const fs::path& folder) {
   site.start();
 }
 
-// A line of a case file with {site}, {closed} and {dir} filled in.
+// A line of a case file with {site}, {authority}, {closed} and {dir} filled in.
 std::string Substituted(const std::string& line, const test::TestSiteServer& site,
                         const std::string& closed, const test::TempFolder& dir) {
-  return Replaced(Replaced(Replaced(line, "{site}", site.url("")), "{closed}", closed), "{dir}",
-                  dir.text());
+  const std::string base = site.url("");
+  const std::string authority = base.substr(base.find("//") + 2);
+  return Replaced(Replaced(Replaced(Replaced(line, "{site}", base), "{authority}", authority),
+                           "{closed}", closed),
+                  "{dir}", dir.text());
 }
 
 // harvel-cli with the case's arguments into `dir`, with `extra` before them;
@@ -189,6 +197,16 @@ test::CliRun RunCase(const fs::path& folder, const test::TestSiteServer& site,
   arguments << extra;
   for (const std::string& line : Lines(folder / "args")) {
     arguments << QString::fromStdString(Substituted(line, site, closed, dir));
+  }
+  const std::vector<std::string> env = Lines(folder / "env");
+  std::vector<std::string> names;  // a ScopedEnv keeps a pointer to its name
+  names.reserve(env.size());
+  std::vector<std::unique_ptr<test::ScopedEnv>> environment;
+  for (const std::string& line : env) {
+    const std::size_t equals = line.find('=');
+    names.push_back(line.substr(0, equals));
+    environment.push_back(std::make_unique<test::ScopedEnv>(
+        names.back().c_str(), Substituted(line.substr(equals + 1), site, closed, dir).c_str()));
   }
   qputenv("VESKDOWNLOADER_TEST_LIMITS", "retry-pause-ms=50");
   test::CliRun run = test::RunCli(arguments);

@@ -426,38 +426,5 @@ TEST_F(ConnectionEndToEnd, LoginHeadersGoOnlyToTheStartHostOtherHeadersEverywher
   EXPECT_EQ(seen["localhost /c.gif"], "X-Plain;") << "a redirect to another host";
 }
 
-TEST_F(ConnectionEndToEnd, AStartUrlWithAnEmptyLoginSendsNoLogin) {
-  std::atomic<int> withLogin{0};
-  site.routes().Get(R"(/(index\.html|a\.gif))",
-                    [&](const httplib::Request& req, httplib::Response& res) {
-                      ++requests;
-                      if (req.has_header("Authorization"))
-                        ++withLogin;
-                      res.set_content(req.path == "/a.gif" ? "GIF89a" : "<img src=\"a.gif\">",
-                                      req.path == "/a.gif" ? "image/gif" : "text/html");
-                    });
-  site.start();
-  std::string start = site.url("/index.html");
-  start.insert(start.find("://") + 3, "@");
-  const auto run = test::RunCli(
-      {QStringLiteral("--dir"), Q(dir.text()), QStringLiteral("T"), Q(start), QStringLiteral("1")});
-  EXPECT_EQ(run.exitCode, kCompleted) << run.err;
-  EXPECT_EQ(requests, 2);
-  EXPECT_EQ(withLogin, 0);
-}
-
-TEST_F(ConnectionEndToEnd, CapitalHttpProxyIsNotTakenForHttpUrls) {
-  servePage("/index.html", "<img src=\"a.gif\">");
-  servePicture("/a.gif", [](const httplib::Request&) { return true; });
-  site.start();
-  // Any process may set HTTP_PROXY for a CGI request's Proxy header; curl
-  // takes only the small letters for http URLs.
-  test::ScopedEnv refusing("HTTP_PROXY", "http://127.0.0.1:9");
-  const auto run = crawl("T", "/index.html");
-  EXPECT_EQ(run.exitCode, kCompleted) << run.err;
-  EXPECT_TRUE(fs::exists(dir.path() / "T" / "a.gif"));
-  EXPECT_EQ(requests, 2);
-}
-
 }  // namespace
 }  // namespace harvel

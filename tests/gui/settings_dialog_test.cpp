@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -207,6 +208,19 @@ TEST_F(SettingsDialogTest, ConnectionSettingsAreKeptBetweenRunsButNotTheirSecret
   kept.headers = {"Accept-Language: ja", "X-Test: 1"};
   kept.proxy = "http://me@127.0.0.1:3128";
   EXPECT_EQ(frm->settingsDialog().connectionSettings(), kept);
+}
+
+TEST_F(SettingsDialogTest, TheMannersTowardEachHostAreReadFromTheirControlsAndKeptBetweenRuns) {
+  EXPECT_TRUE(frm->settingsDialog().connectionSettings().manners.builtIn());
+  control<QSpinBox>("HostJobsSpin")->setValue(2);
+  control<QDoubleSpinBox>("WaitSpin")->setValue(1.5);
+  control<QCheckBox>("RandomWaitChk")->setChecked(true);
+  const HostManners typed{2, std::chrono::milliseconds(1500), true};
+  EXPECT_EQ(frm->settingsDialog().connectionSettings().manners, typed);
+  restart();
+  EXPECT_EQ(frm->settingsDialog().connectionSettings().manners, typed);
+  control<QSpinBox>("HostJobsSpin")->setValue(0);
+  EXPECT_EQ(control<QSpinBox>("HostJobsSpin")->text(), QStringLiteral("同時ダウンロード数と同じ"));
 }
 
 }  // namespace

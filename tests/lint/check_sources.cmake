@@ -28,7 +28,7 @@ rule(ascii-case "^src/" "std::tolower|std::toupper|strn?casecmp|- 'A' \\+ 'a'|- 
      "^src/common/ascii_text" "ASCII case is AsciiLower/AsciiUpper/EqualsIgnoringAsciiCase of common/ascii_text.h")
 rule(utf8 "^src/" "0[xX][cC]0\\) [!=]= 0x80" "^src/common/utf8_text"
      "UTF-8 is decoded by DecodeUtf8 of common/utf8_text.h")
-rule(url-parts "^src/" "find\\(\"://\"\\)" "^src/common/url_parts"
+rule(url-parts "^src/" "find\\(\"://\"" "^src/common/url_parts"
      "a URL's scheme and authority come from common/url_parts.h")
 rule(picture-endings "^src/" "\"\\.?(gif|jpe?g|png|webp)\".*\"\\.?(gif|jpe?g|png|webp)\""
      "^src/common/picture_format" "picture name endings are kPictureEndings of common/picture_format.h")

@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "common/ascii_text.h"
 #include "common/url_parts.h"
 #include "crawl/link_resolver.h"
 #include "crawl/modern/css_urls.h"
@@ -20,10 +21,6 @@ struct RawReference {
   ReferenceKind kind;
   std::string text;  // as written, character references decoded
 };
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 bool HoldsReplacementCharacter(std::string_view text) {
   return text.find("\xEF\xBF\xBD") != std::string_view::npos;
@@ -44,22 +41,6 @@ std::string ValueOf(const GumboAttribute& attribute) {
   return std::string(original);
 }
 
-// Space-separated tokens of an attribute, compared in lower case.
-bool HoldsToken(std::string_view list, std::string_view token) {
-  const std::string lower = AsciiLower(list);
-  std::size_t pos = 0;
-  while (pos < lower.size()) {
-    while (pos < lower.size() && IsSpace(lower[pos]))
-      ++pos;
-    const std::size_t start = pos;
-    while (pos < lower.size() && !IsSpace(lower[pos]))
-      ++pos;
-    if (std::string_view(lower).substr(start, pos - start) == token)
-      return true;
-  }
-  return false;
-}
-
 const GumboAttribute* Attribute(const GumboElement& element, const char* name) {
   return gumbo_get_attribute(&element.attributes, name);
 }
@@ -78,9 +59,11 @@ bool IsPictureMetaName(std::string_view name) {
 
 // The icons a browser or a phone shows for the page.
 bool IsIconRel(std::string_view rel) {
-  return HoldsToken(rel, "icon") || HoldsToken(rel, "apple-touch-icon") ||
-         HoldsToken(rel, "apple-touch-icon-precomposed") || HoldsToken(rel, "mask-icon") ||
-         HoldsToken(rel, "fluid-icon");
+  return HoldsWordIgnoringAsciiCase(rel, "icon") ||
+         HoldsWordIgnoringAsciiCase(rel, "apple-touch-icon") ||
+         HoldsWordIgnoringAsciiCase(rel, "apple-touch-icon-precomposed") ||
+         HoldsWordIgnoringAsciiCase(rel, "mask-icon") ||
+         HoldsWordIgnoringAsciiCase(rel, "fluid-icon");
 }
 
 bool IsLazyPictureName(std::string_view name) {
@@ -251,10 +234,10 @@ class ReferenceCollector {
     if (IsIconRel(rel->value)) {
       if (href)
         add(ReferenceKind::Icon, ValueOf(*href));
-    } else if (HoldsToken(rel->value, "image_src")) {
+    } else if (HoldsWordIgnoringAsciiCase(rel->value, "image_src")) {
       if (href)
         add(ReferenceKind::Picture, ValueOf(*href));
-    } else if (HoldsToken(rel->value, "preload")) {
+    } else if (HoldsWordIgnoringAsciiCase(rel->value, "preload")) {
       const GumboAttribute* as = Attribute(element, "as");
       if (as == nullptr || AsciiLower(Trimmed(as->value, kHtmlSpace)) != "image")
         return;

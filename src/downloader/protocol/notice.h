@@ -29,6 +29,8 @@ inline constexpr const char* kBadRequest = "bad-request";     // no URL or no ab
 inline constexpr const char* kOther = "other";
 inline constexpr const char* kNoBrowser = "no-browser";        // rendering asked, no browser found
 inline constexpr const char* kRenderFailed = "render-failed";  // the browser cannot render
+// The server asked for a pause (Retry-After) longer than the downloader waits.
+inline constexpr const char* kPausedTooLong = "paused-too-long";
 }  // namespace failure
 
 // The reason of a picture left out as smaller than the request's min-picture.

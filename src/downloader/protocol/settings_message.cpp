@@ -1,5 +1,6 @@
 #include "downloader/protocol/settings_message.h"
 
+#include "common/number_text.h"
 #include "downloader/protocol/fields.h"
 
 namespace harvel {
@@ -51,6 +52,12 @@ std::string EncodeSettings(const SettingsOrder& order) {
   AddWhenSet(fields, "proxy", order.proxy);
   AddWhenSet(fields, "ca-certificate", order.caCertificate);
   AddWhenSet(fields, "environment", Lines(order.environment));
+  if (order.manners.hostJobs > 0)
+    fields.emplace_back("host-jobs", DecimalText(order.manners.hostJobs));
+  if (order.manners.wait.count() > 0)
+    fields.emplace_back("wait-ms", DecimalText(order.manners.wait.count()));
+  if (order.manners.randomWait)
+    fields.emplace_back("random-wait", "1");
   return EncodeFieldMessage(MessageKind::Settings, fields);
 }
 
@@ -64,6 +71,13 @@ SettingsOrder ParseSettings(const Message& message) {
   order.proxy = Text(message, "proxy");
   order.caCertificate = Text(message, "ca-certificate");
   order.environment = SplitLines(message, "environment");
+  const auto hostJobs = NumberField(message.fields, "host-jobs");
+  if (hostJobs && *hostJobs >= 1 && *hostJobs <= HostManners::kMostHostJobs)
+    order.manners.hostJobs = static_cast<int>(*hostJobs);
+  const auto wait = NumberField(message.fields, "wait-ms");
+  if (wait && *wait >= 0 && *wait <= HostManners::kLongestWait.count())
+    order.manners.wait = std::chrono::milliseconds(*wait);
+  order.manners.randomWait = Text(message, "random-wait") == "1";
   return order;
 }
 

@@ -4,12 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "common/host_manners.h"
 #include "downloader/protocol/frame.h"
 
 namespace harvel {
 
 // The feature of a downloader that takes a client's connection settings.
 inline constexpr const char* kFeatureSettings = "settings";
+// The feature of a downloader that takes the manners toward each host in them.
+inline constexpr const char* kFeatureHostManners = "host-manners";
 
 // Settings (P), crawl -> downloader: how this client's downloads reach sites
 // from now on, sent when a crawl starts. A fresh cookie jar is made for the
@@ -32,6 +35,9 @@ struct SettingsOrder {
   // client): to every host, as before.
   std::vector<std::string> loginHeaders;
   std::string startUrl;
+  // How each host is treated (host-jobs, wait-ms, random-wait): the built-in
+  // manners are not sent.
+  HostManners manners;
 };
 
 // Settings (P), downloader -> crawl: the answer. `error` tells why the
@@ -46,7 +52,8 @@ struct SettingsAnswer {
 
 // Fields, each when set: cookies, user-agent, headers, login-headers and
 // environment (their lines joined by a line feed), start-url, proxy,
-// ca-certificate.
+// ca-certificate, host-jobs, wait-ms, random-wait ("1"). A host-jobs or a
+// wait-ms that is no number, or out of range, is read as not set.
 std::string EncodeSettings(const SettingsOrder& order);
 SettingsOrder ParseSettings(const Message& message);
 
