@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/qt_translations.h"
 #include "common/path_text.h"
 #include "crawl/crawl_state.h"
 #include "crawl/title_check.h"
@@ -29,11 +28,15 @@ QString DefaultDataFolder() {
 }  // namespace
 
 DesktopProgram::DesktopProgram(const std::string& folder, DesktopOverrides overrides)
-    : harvelFolder_(folder),
+    : texts_(WindowLanguageOfEnvironment(),
+             TranslationFolders(QCoreApplication::applicationDirPath())),
+      harvelFolder_(folder),
       settings_(overrides.configFolder.isEmpty() ? SettingsStore::DefaultFolder()
                                                  : overrides.configFolder),
       channel_(QString::fromStdString(overrides.programFolder.empty() ? folder
                                                                       : overrides.programFolder)) {
+  if (!texts_.loaded())
+    qWarning("harvel: harvel_en.qm was not found; the windows stay in Japanese");
   mainFrm_ = std::make_unique<MainFrm>(services(overrides));
   crawlSession_ = std::make_unique<CrawlSession>(
       mainFrm_->options(), pump_, channel_, overrides.shell ? *overrides.shell : qtShell_, folder);
@@ -154,25 +157,24 @@ QString DesktopProgram::forgetRecord(const std::string& title) {
   const QString name = QString::fromStdString(title);
   // A running crawl may hold the record open and go on writing to it.
   if (crawlSession_->isLoaded())
-    return QStringLiteral("巡回中は取得記録を消去できません。巡回が終わってから選んでください。");
+    return tr("巡回中は取得記録を消去できません。巡回が終わってから選んでください。");
   const std::optional<std::string> folder = TitleFolder(harvelFolder_, title);
   if (!folder)
-    return QStringLiteral("「%1」はフォルダの名前に使えないため、取得記録もありません。").arg(name);
+    return tr("「%1」はフォルダの名前に使えないため、取得記録もありません。").arg(name);
   std::string error;
   switch (ForgetFolderRecord(*folder, error)) {
     case ForgetResult::Forgotten:
-      return QStringLiteral("「%1」の取得記録を消去しました。").arg(name);
+      return tr("「%1」の取得記録を消去しました。").arg(name);
     case ForgetResult::NoRecord:
-      return QStringLiteral("「%1」には取得記録がありません。").arg(name);
+      return tr("「%1」には取得記録がありません。").arg(name);
     case ForgetResult::Refused:
       break;
   }
-  return QStringLiteral("「%1」の取得記録を消去できませんでした。\n\n%2")
+  return tr("「%1」の取得記録を消去できませんでした。\n\n%2")
       .arg(name, QString::fromStdString(error));
 }
 
 void DesktopProgram::start() {
-  InstallJapaneseQtTranslations(qtTexts_);
   QApplication::setWindowIcon(ProgramIcon());
   mainFrm_->Form_Load();
   mainFrm_->show();

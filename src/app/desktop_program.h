@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
-#include <QTranslator>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "app/window_language.h"
 #include "crawl/crawl_observer_list.h"
 #include "crawl/crawl_session.h"
 #include "crawl/shell.h"
@@ -36,6 +37,8 @@ struct DesktopOverrides {
 // The desktop program put together: the main window, the crawl engine with its
 // crawl window, the event pump, the channel to VeskDownloader and the shell.
 class DesktopProgram {
+  Q_DECLARE_TR_FUNCTIONS(DesktopProgram)
+
  public:
   // `folder`: Harvel's folder, in which each crawl makes its title's folder (and
   // the folder itself first when it is missing).
@@ -44,8 +47,8 @@ class DesktopProgram {
   DesktopProgram(const DesktopProgram&) = delete;
   DesktopProgram& operator=(const DesktopProgram&) = delete;
 
-  // Loads Qt's Japanese texts for its standard dialogs, runs Form_Load (which
-  // finds or starts VeskDownloader) and shows the main window.
+  // Runs Form_Load (which finds or starts VeskDownloader) and shows the main
+  // window.
   void start();
 
   MainFrm& mainFrm() { return *mainFrm_; }
@@ -59,9 +62,10 @@ class DesktopProgram {
   // Where the crawl window opens: where the user last put it, else beside the main window.
   QPoint crawlWindowPlace(QSize frame);
 
+  // The windows' language (WindowLanguageOfEnvironment), installed before they are built.
+  WindowTexts texts_;
   std::string harvelFolder_;
   SettingsStore settings_;
-  QTranslator qtTexts_;
   QtEventPump pump_;
   QtShell qtShell_;
   DownloaderChannel channel_;

@@ -1,5 +1,7 @@
 #include "crawl_window/count_panel.h"
 
+#include "widgets/record_line.h"
+
 namespace harvel {
 
 CountPanel::CountPanel(const char* name, const QString& caption, QWidget* parent)
@@ -9,7 +11,7 @@ CountPanel::CountPanel(const char* name, const QString& caption, QWidget* parent
 }
 
 void CountPanel::add(const RequestRecord& record) {
-  list_.add(QString::fromStdString(RequestRecordText(record)));
+  list_.add(RecordLine(record.url, record.path, record.outcome));
   setText(QStringLiteral("%1:%2").arg(caption_).arg(list_.count()));
   setToolTip(list_.toolTip());
   show();

@@ -9,7 +9,9 @@ namespace harvel {
 class CrawlListModel : public TargetListModel {
  public:
   explicit CrawlListModel(QObject* parent = nullptr)
-      : TargetListModel({"フォルダ", "URL", "レベル"}, ToolTips::Hidden, parent) {}
+      : TargetListModel({QT_TRANSLATE_NOOP("TargetListModel", "フォルダ"), "URL",
+                         QT_TRANSLATE_NOOP("TargetListModel", "レベル")},
+                        ToolTips::Hidden, parent) {}
 };
 
 }  // namespace harvel

@@ -6,6 +6,7 @@
 #include "crawl/crawl_session.h"
 #include "crawl/record_status_text.h"
 #include "crawl_window/landed_picture.h"
+#include "widgets/engine_text.h"
 #include "widgets/list_view.h"
 #include "widgets/twips.h"
 #include "widgets/window_font.h"
@@ -45,18 +46,18 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       services_(std::move(services)),
       ListView1(new QTreeView(this)),
       StatusBar1(new QStatusBar(this)),
-      panel1_(new QLabel(QStringLiteral("Harvel"), StatusBar1)),
-      panel2_(new QLabel(StatusBar1)),
-      failures_(new CountPanel("StatusBar1Failures", QStringLiteral("失敗"), StatusBar1)),
-      collected_(new CountPanel("StatusBar1Collected", QStringLiteral("取得済"), StatusBar1)),
-      tooSmall_(new CountPanel("StatusBar1TooSmall", QStringLiteral("小さい画像"), StatusBar1)),
+      panel1_(new ElidedLabel(QStringLiteral("Harvel"), StatusBar1)),
+      panel2_(new ElidedLabel(QString(), StatusBar1)),
+      failures_(new CountPanel("StatusBar1Failures", tr("失敗"), StatusBar1)),
+      collected_(new CountPanel("StatusBar1Collected", tr("取得済"), StatusBar1)),
+      tooSmall_(new CountPanel("StatusBar1TooSmall", tr("小さい画像"), StatusBar1)),
       thumbnails_(new ThumbnailStrip(this)),
       progress_(new QProgressBar(StatusBar1)),
       pauseBtn_(new QToolButton(StatusBar1)),
       stopBtn_(new QToolButton(StatusBar1)),
       GetTxt(new QLineEdit(this)) {
   setObjectName(QStringLiteral("SearchFrm"));
-  setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
+  setWindowTitle(EngineText(CrawlSession::kCaptionCrawling));
   setFont(WindowFont(font()));
 
   ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -81,8 +82,8 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   progress_->setRange(0, 0);
   pauseBtn_->setObjectName(QStringLiteral("PauseBtn"));
   stopBtn_->setObjectName(QStringLiteral("StopBtn"));
-  stopBtn_->setText(QStringLiteral("中止"));
-  stopBtn_->setToolTip(QStringLiteral("巡回を中止します(ウィンドウを閉じるのと同じです)"));
+  stopBtn_->setText(tr("中止"));
+  stopBtn_->setToolTip(tr("巡回を中止します(ウィンドウを閉じるのと同じです)"));
   for (QToolButton* button : {pauseBtn_, stopBtn_})
     button->setAutoRaise(true);
   StatusBar1->addPermanentWidget(progress_, 0);
@@ -112,7 +113,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
 }
 
 QString SearchFrm::statusPanelText(int panel) const {
-  return panel == 1 ? panel1_->text() : panel2_->text();
+  return (panel == 1 ? panel1_ : panel2_)->fullText();
 }
 
 int SearchFrm::designHeight() const {
@@ -153,7 +154,7 @@ void SearchFrm::Form_Unload() {
   }
   if (!loaded_)
     return;
-  setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionClosing));
+  setWindowTitle(EngineText(CrawlSession::kCaptionClosing));
   if (services_.unloadCrawl)
     services_.unloadCrawl();
 }
@@ -190,10 +191,9 @@ void SearchFrm::flushRows() {
 
 void SearchFrm::setPaused(bool paused) {
   paused_ = paused;
-  pauseBtn_->setText(paused ? QStringLiteral("再開") : QStringLiteral("一時停止"));
-  pauseBtn_->setToolTip(
-      paused ? QStringLiteral("巡回を続けます")
-             : QStringLiteral("新しい取得を止めます(取得中のファイルは最後まで取得します)"));
+  pauseBtn_->setText(paused ? tr("再開") : tr("一時停止"));
+  pauseBtn_->setToolTip(paused ? tr("巡回を続けます")
+                               : tr("新しい取得を止めます(取得中のファイルは最後まで取得します)"));
   if (services_.pauseCrawl && loaded_)
     services_.pauseCrawl(paused);
   showProgress();
@@ -210,16 +210,14 @@ void SearchFrm::showProgress() {
   progress_->setValue(static_cast<int>(now.done / scale));
   const qint64 ms = sinceLoad_.isValid() ? sinceLoad_.elapsed() : 0;
   QString text;
-  QString tip = QStringLiteral("取得 %1 / 全体 %2").arg(now.done).arg(all);
+  QString tip = tr("取得 %1 / 全体 %2").arg(now.done).arg(all);
   if (paused_) {
-    text = QStringLiteral("一時停止中");
+    text = tr("一時停止中");
   } else if (ms >= kRateAfterMs && now.done > 0) {
     const double perSecond = static_cast<double>(now.done) * 1000.0 / static_cast<double>(ms);
     const qint64 secondsLeft = static_cast<qint64>(static_cast<double>(now.left) / perSecond + 0.5);
-    text = QStringLiteral("残り %1").arg(DurationText(secondsLeft));
-    tip += QStringLiteral("\n%1 件/秒、残り約 %2")
-               .arg(perSecond, 0, 'f', 1)
-               .arg(DurationText(secondsLeft));
+    text = tr("残り %1").arg(DurationText(secondsLeft));
+    tip += tr("\n%1 件/秒、残り約 %2").arg(perSecond, 0, 'f', 1).arg(DurationText(secondsLeft));
   } else {
     text = QStringLiteral("%1 / %2").arg(now.done).arg(all);
   }
@@ -230,7 +228,7 @@ void SearchFrm::showProgress() {
 void SearchFrm::rowJoined(const CrawlTarget& row) {
   // Over the panels for a while; the crawl's texts come back after it.
   StatusBar1->showMessage(
-      QStringLiteral("巡回中のリストに「%1」を追加しました").arg(QString::fromStdString(row.title)),
+      tr("巡回中のリストに「%1」を追加しました").arg(QString::fromStdString(row.title)),
       kJoinedMessageMs);
   flushRows();
   for (int i = model_.rowCount() - 1; i >= 0; --i) {
@@ -243,7 +241,7 @@ void SearchFrm::rowJoined(const CrawlTarget& row) {
 }
 
 void SearchFrm::statusTextChanged(int panel, const std::string& text) {
-  (panel == 1 ? panel1_ : panel2_)->setText(QString::fromStdString(text));
+  (panel == 1 ? panel1_ : panel2_)->setFullText(EngineText(text));
   if (panel == 2)
     showProgress();
   // Mirror the mailbox: the driver writes a status text after every request and row.
@@ -252,7 +250,7 @@ void SearchFrm::statusTextChanged(int panel, const std::string& text) {
 }
 
 void SearchFrm::captionChanged(const std::string& text) {
-  setWindowTitle(QString::fromStdString(text));
+  setWindowTitle(EngineText(text));
 }
 
 void SearchFrm::requestEnded(const RequestRecord& record) {
@@ -268,9 +266,8 @@ void SearchFrm::requestEnded(const RequestRecord& record) {
 
 void SearchFrm::recordRestarted(const RecordStatus& status) {
   // Said without stopping the crawl: the box waits beside the window.
-  auto* box =
-      new QMessageBox(QMessageBox::Information, QStringLiteral("Harvel"),
-                      QString::fromStdString(RecordStatusText(status)), QMessageBox::Ok, this);
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Harvel"),
+                              EngineText(RecordStatusText(status)), QMessageBox::Ok, this);
   box->setObjectName(QStringLiteral("RecordRestartedBox"));
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
@@ -294,9 +291,9 @@ void SearchFrm::loaded() {
   resize(kClientWidth, designHeight());  // each crawl opens the window at its design size
   pending_.clear();
   model_.clear();
-  setWindowTitle(QString::fromUtf8(CrawlSession::kCaptionCrawling));
-  panel1_->setText(QStringLiteral("Harvel"));
-  panel2_->clear();
+  setWindowTitle(EngineText(CrawlSession::kCaptionCrawling));
+  panel1_->setFullText(QStringLiteral("Harvel"));
+  panel2_->setFullText(QString());
   failures_->clear();
   collected_->clear();
   tooSmall_->clear();

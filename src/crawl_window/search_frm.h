@@ -19,6 +19,7 @@
 #include "crawl_window/count_panel.h"
 #include "crawl_window/crawl_list_model.h"
 #include "crawl_window/thumbnail_strip.h"
+#include "widgets/elided_label.h"
 
 namespace harvel {
 
@@ -122,8 +123,8 @@ class SearchFrm : public QWidget, public CrawlObserver {
 
   QTreeView* ListView1;
   QStatusBar* StatusBar1;
-  QLabel* panel1_;
-  QLabel* panel2_;
+  ElidedLabel* panel1_;
+  ElidedLabel* panel2_;
   CountPanel* failures_;
   CountPanel* collected_;
   CountPanel* tooSmall_;

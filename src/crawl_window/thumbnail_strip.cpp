@@ -108,15 +108,15 @@ QString ThumbnailStrip::toolTipAt(int index) const {
   const QLocale numbers(QLocale::Japanese, QLocale::Japan);
   QString tip = QFileInfo(shown.path).fileName() + QLatin1Char('\n');
   if (shown.state == State::Waiting)
-    return tip + QStringLiteral("読み込み中");
+    return tip + tr("読み込み中");
   if (shown.thumbnail.pixels.isValid()) {
-    tip += QStringLiteral("%1 × %2 ピクセル、")
+    tip += tr("%1 × %2 ピクセル、")
                .arg(shown.thumbnail.pixels.width())
                .arg(shown.thumbnail.pixels.height());
   }
   if (shown.state == State::Unreadable)
-    tip += QStringLiteral("表示できない画像、");
-  return tip + QStringLiteral("%1 バイト").arg(numbers.toString(shown.thumbnail.bytes));
+    tip += tr("表示できない画像、");
+  return tip + tr("%1 バイト").arg(numbers.toString(shown.thumbnail.bytes));
 }
 
 bool ThumbnailStrip::event(QEvent* event) {

@@ -29,6 +29,13 @@ bool HostQueue::firstContact(const std::string& host,
   // The address of settings that are gone may be another's by now.
   if (found != contacted_.end() && (!connection || !found->second.expired()))
     return false;
+  // Settings that are gone (their crawls ended) are forgotten now and then.
+  if (contacted_.size() >= sweepAt_) {
+    std::erase_if(contacted_, [](const auto& entry) {
+      return entry.first.second != nullptr && entry.second.expired();
+    });
+    sweepAt_ = 2 * contacted_.size() + 64;
+  }
   contacted_[key] = connection;
   return true;
 }

@@ -82,6 +82,7 @@ class HostQueue {
   FirstContact firstContact_;
   std::map<std::pair<std::string, const ConnectionSetup*>, std::weak_ptr<const ConnectionSetup>>
       contacted_;
+  std::size_t sweepAt_ = 64;
 };
 
 }  // namespace harvel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -14,6 +15,8 @@ namespace harvel {
 // ControlOptions, which binds these controls), keep their values while the
 // dialog is closed, and are not stored between runs.
 class CollectSection : public SettingsSection {
+  Q_DECLARE_TR_FUNCTIONS(CollectSection)
+
  public:
   explicit CollectSection(QWidget* parent);
 

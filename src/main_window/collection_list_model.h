@@ -9,7 +9,9 @@ namespace harvel {
 class CollectionListModel : public TargetListModel {
  public:
   explicit CollectionListModel(QObject* parent = nullptr)
-      : TargetListModel({"タイトル", "URL", "レベル"}, ToolTips::Shown, parent) {}
+      : TargetListModel({QT_TRANSLATE_NOOP("TargetListModel", "タイトル"), "URL",
+                         QT_TRANSLATE_NOOP("TargetListModel", "レベル")},
+                        ToolTips::Shown, parent) {}
 };
 
 }  // namespace harvel

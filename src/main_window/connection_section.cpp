@@ -12,8 +12,8 @@ QString Text(const std::string& utf8) {
   return QString::fromStdString(utf8);
 }
 
-QLabel* Caption(const char* text, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
+QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
   label->setBuddy(buddy);
   return label;
 }
@@ -21,70 +21,64 @@ QLabel* Caption(const char* text, QWidget* buddy, QWidget* parent) {
 }  // namespace
 
 ConnectionSection::ConnectionSection(KeptSettings kept, QWidget* parent)
-    : SettingsSection("ConnectionFrame", QStringLiteral("接続"), parent), kept_(std::move(kept)) {
+    : SettingsSection("ConnectionFrame", tr("接続"), parent), kept_(std::move(kept)) {
   auto* form = new QWidget(this);
   auto* rows = new QFormLayout(form);
   rows->setContentsMargins(0, 0, 0, 0);
 
-  cookiesFile_ = new FileField(
-      "CookiesFileTxt", QStringLiteral("参照(&B)..."), QStringLiteral("Cookieファイルを選ぶ"),
-      QStringLiteral("Cookieファイル (*.txt);;すべてのファイル (*)"), form);
-  cookiesFile_->edit()->setPlaceholderText(
-      QStringLiteral("ブラウザから書き出した cookies.txt (Netscape形式)"));
-  rows->addRow(Caption("Cookieファイル(&C)", cookiesFile_->edit(), form), cookiesFile_);
+  cookiesFile_ = new FileField("CookiesFileTxt", tr("参照(&B)..."), tr("Cookieファイルを選ぶ"),
+                               tr("Cookieファイル (*.txt);;すべてのファイル (*)"), form);
+  cookiesFile_->edit()->setPlaceholderText(tr("ブラウザから書き出した cookies.txt (Netscape形式)"));
+  rows->addRow(Caption(tr("Cookieファイル(&C)"), cookiesFile_->edit(), form), cookiesFile_);
   cookiesWarning_ = new QLabel(form);
   cookiesWarning_->setObjectName(QStringLiteral("CookiesWarningLbl"));
-  cookiesWarning_->setText(
-      QStringLiteral("このファイルは他のユーザーも読めます(ログイン情報を含みます)"));
+  cookiesWarning_->setText(tr("このファイルは他のユーザーも読めます(ログイン情報を含みます)"));
   cookiesWarning_->setVisible(false);
   rows->addRow(QString(), cookiesWarning_);
 
   userAgent_ = new QLineEdit(form);
   userAgent_->setObjectName(QStringLiteral("UserAgentTxt"));
-  userAgent_->setPlaceholderText(QStringLiteral("空欄のとき %1").arg(kDefaultUserAgent));
-  rows->addRow(Caption("User-Agent(&U)", userAgent_, form), userAgent_);
+  userAgent_->setPlaceholderText(tr("空欄のとき %1").arg(kDefaultUserAgent));
+  rows->addRow(Caption(tr("User-Agent(&U)"), userAgent_, form), userAgent_);
 
   headers_ = new QPlainTextEdit(form);
   headers_->setObjectName(QStringLiteral("HeadersTxt"));
   headers_->setTabChangesFocus(true);
   headers_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  headers_->setPlaceholderText(QStringLiteral("1行に1つ「名前: 値」 例: Accept-Language: ja"));
+  headers_->setPlaceholderText(tr("1行に1つ「名前: 値」 例: Accept-Language: ja"));
   headers_->setFixedHeight(headers_->fontMetrics().lineSpacing() * 4 + 10);
-  rows->addRow(Caption("追加ヘッダー(&H)", headers_, form), headers_);
+  rows->addRow(Caption(tr("追加ヘッダー(&H)"), headers_, form), headers_);
 
   proxy_ = new QLineEdit(form);
   proxy_->setObjectName(QStringLiteral("ProxyTxt"));
-  proxy_->setPlaceholderText(
-      QStringLiteral("例: http://127.0.0.1:8080 (空欄: 環境変数 http_proxy など)"));
-  rows->addRow(Caption("プロキシ(&P)", proxy_, form), proxy_);
+  proxy_->setPlaceholderText(tr("例: http://127.0.0.1:8080 (空欄: 環境変数 http_proxy など)"));
+  rows->addRow(Caption(tr("プロキシ(&P)"), proxy_, form), proxy_);
 
-  caCertificate_ = new FileField(
-      "CaCertificateTxt", QStringLiteral("参照(&R)..."), QStringLiteral("CA証明書を選ぶ"),
-      QStringLiteral("証明書 (*.pem *.crt *.cer);;すべてのファイル (*)"), form);
-  caCertificate_->edit()->setPlaceholderText(QStringLiteral("自前の認証局の証明書 (PEM形式)"));
-  rows->addRow(Caption("CA証明書(&A)", caCertificate_->edit(), form), caCertificate_);
+  caCertificate_ = new FileField("CaCertificateTxt", tr("参照(&R)..."), tr("CA証明書を選ぶ"),
+                                 tr("証明書 (*.pem *.crt *.cer);;すべてのファイル (*)"), form);
+  caCertificate_->edit()->setPlaceholderText(tr("自前の認証局の証明書 (PEM形式)"));
+  rows->addRow(Caption(tr("CA証明書(&A)"), caCertificate_->edit(), form), caCertificate_);
 
   hostJobs_ = new QSpinBox(form);
   hostJobs_->setObjectName(QStringLiteral("HostJobsSpin"));
   hostJobs_->setRange(0, HostManners::kMostHostJobs);
-  hostJobs_->setSpecialValueText(QStringLiteral("同時ダウンロード数と同じ"));
-  rows->addRow(Caption("1ホストの同時接続数(&J)", hostJobs_, form), hostJobs_);
+  hostJobs_->setSpecialValueText(tr("同時ダウンロード数と同じ"));
+  rows->addRow(Caption(tr("1ホストの同時接続数(&J)"), hostJobs_, form), hostJobs_);
 
   wait_ = new QDoubleSpinBox(form);
   wait_->setObjectName(QStringLiteral("WaitSpin"));
   wait_->setDecimals(1);
   wait_->setRange(0, static_cast<double>(HostManners::kLongestWait.count()) / 1000);
   wait_->setSingleStep(0.5);
-  wait_->setSuffix(QStringLiteral(" 秒"));
-  rows->addRow(Caption("同じホストへの間隔(&W)", wait_, form), wait_);
-  randomWait_ = new QCheckBox(QStringLiteral("間隔をばらつかせる (0.5〜1.5倍)(&D)"), form);
+  wait_->setSuffix(tr(" 秒"));
+  rows->addRow(Caption(tr("同じホストへの間隔(&W)"), wait_, form), wait_);
+  randomWait_ = new QCheckBox(tr("間隔をばらつかせる (0.5〜1.5倍)(&D)"), form);
   randomWait_->setObjectName(QStringLiteral("RandomWaitChk"));
   rows->addRow(QString(), randomWait_);
 
-  auto* note =
-      new QLabel(QStringLiteral("接続の設定は次の巡回から使われます。プロキシのパスワードと、"
-                                "Authorization・Cookie などログイン用のヘッダーは保存されません。"),
-                 form);
+  auto* note = new QLabel(tr("接続の設定は次の巡回から使われます。プロキシのパスワードと、"
+                             "Authorization・Cookie などログイン用のヘッダーは保存されません。"),
+                          form);
   note->setWordWrap(true);
   rows->addRow(note);
   addRow(form);

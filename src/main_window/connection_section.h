@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,8 @@ namespace harvel {
 // proxy's password and the headers that carry a login, which last for the run
 // only; a crawl takes them when it starts.
 class ConnectionSection : public SettingsSection {
+  Q_DECLARE_TR_FUNCTIONS(ConnectionSection)
+
  public:
   ConnectionSection(KeptSettings kept, QWidget* parent);
 

@@ -8,12 +8,11 @@ const QString kThumbnailsKey = QStringLiteral("display/thumbnails");
 }  // namespace
 
 DisplaySection::DisplaySection(KeptSettings kept, QWidget* parent)
-    : SettingsSection("DisplayFrame", QStringLiteral("表示"), parent),
+    : SettingsSection("DisplayFrame", tr("表示"), parent),
       kept_(std::move(kept)),
-      thumbnails_(new QCheckBox(QStringLiteral("サムネイルを表示(&T)"), this)) {
+      thumbnails_(new QCheckBox(tr("サムネイルを表示(&T)"), this)) {
   thumbnails_->setObjectName(QStringLiteral("ThumbnailsChk"));
-  thumbnails_->setToolTip(
-      QStringLiteral("巡回ウィンドウの一覧の下に、取得した画像を新しい順に小さく並べます"));
+  thumbnails_->setToolTip(tr("巡回ウィンドウの一覧の下に、取得した画像を新しい順に小さく並べます"));
   thumbnails_->setChecked(kept_.value(kThumbnailsKey).toBool());
   addRow(thumbnails_);
   connect(thumbnails_, &QCheckBox::toggled, this, [this](bool shown) {

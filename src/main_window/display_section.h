@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <functional>
 
 #include "main_window/kept_settings.h"
@@ -10,6 +11,8 @@ namespace harvel {
 
 // 表示: how the windows show things. Kept between runs under "display/".
 class DisplaySection : public SettingsSection {
+  Q_DECLARE_TR_FUNCTIONS(DisplaySection)
+
  public:
   DisplaySection(KeptSettings kept, QWidget* parent);
 

@@ -1,5 +1,7 @@
 #include "main_window/last_crawl_panel.h"
 
+#include "widgets/record_line.h"
+
 namespace harvel {
 
 LastCrawlPanel::LastCrawlPanel(QWidget* parent) : QLabel(parent) {
@@ -24,7 +26,7 @@ void LastCrawlPanel::requestEnded(const RequestRecord& record) {
   } else if (record.outcome.tooSmall) {
     ++tooSmall_;
   } else if (record.outcome.failed()) {
-    failures_.add(QString::fromStdString(RequestRecordText(record)));
+    failures_.add(RecordLine(record.url, record.path, record.outcome));
   }
   if (record.outcome.alreadyCollected)
     ++collected_;
@@ -40,15 +42,14 @@ void LastCrawlPanel::markStopped() {
 }
 
 void LastCrawlPanel::showResult() {
-  QString text = QStringLiteral("前回の巡回: 取得 %1 / 失敗 %2")
-                     .arg(landed_.stillThere())
-                     .arg(failures_.count());
+  QString text =
+      tr("前回の巡回: 取得 %1 / 失敗 %2").arg(landed_.stillThere()).arg(failures_.count());
   if (collected_ > 0)
-    text += QStringLiteral(" / 取得済 %1").arg(collected_);
+    text += tr(" / 取得済 %1").arg(collected_);
   if (tooSmall_ > 0)
-    text += QStringLiteral(" / 小さい画像 %1").arg(tooSmall_);
+    text += tr(" / 小さい画像 %1").arg(tooSmall_);
   if (stopped_)
-    text += QStringLiteral(" (中止)");
+    text += tr(" (中止)");
   setText(text);
   setToolTip(failures_.toolTip());
   show();

@@ -1,11 +1,13 @@
 #include "main_window/list_file_dialog.h"
 
+#include <QCoreApplication>
+
 namespace harvel {
 
 ListFileDialog::ListFileDialog(QWidget* parent) : dialog_(new QFileDialog(parent)) {
   dialog_->setObjectName(QStringLiteral("CommonDialog1"));
   dialog_->setDefaultSuffix(QString::fromUtf8(kDefaultSuffix));
-  dialog_->setNameFilter(QString::fromUtf8(kFilter));
+  dialog_->setNameFilter(QCoreApplication::translate("ListFileDialog", kFilter));
   dialog_->setWindowModality(Qt::WindowModal);
 }
 

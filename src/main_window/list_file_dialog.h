@@ -33,7 +33,8 @@ class ListFileDialog {
   const QString& fileName() const { return fileName_; }
 
   static constexpr const char* kDefaultSuffix = "hvl";
-  static constexpr const char* kFilter = "Harvelリストファイル(*.hvl)";
+  static constexpr const char* kFilter =
+      QT_TRANSLATE_NOOP("ListFileDialog", "Harvelリストファイル(*.hvl)");
 
  private:
   void ask(QFileDialog::AcceptMode mode, Answer answer);

@@ -9,6 +9,7 @@
 #include "main_window/harvel_addresses.h"
 #include "main_window/harvel_version.h"
 #include "main_window/window_boxes.h"
+#include "widgets/engine_text.h"
 
 namespace harvel {
 
@@ -90,13 +91,12 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (currentRow() < 0)
       return true;
     const CrawlTarget row = list_.row(currentRow());
-    services_.confirm(
-        QStringLiteral("「%1」をリストから削除しますか?").arg(QString::fromStdString(row.title)),
-        [this, row](bool yes) {
-          // The row asked about, if it is still the selected one.
-          if (yes && currentRow() >= 0 && list_.row(currentRow()) == row)
-            DelBtn_Click();
-        });
+    services_.confirm(tr("「%1」をリストから削除しますか?").arg(QString::fromStdString(row.title)),
+                      [this, row](bool yes) {
+                        // The row asked about, if it is still the selected one.
+                        if (yes && currentRow() >= 0 && list_.row(currentRow()) == row)
+                          DelBtn_Click();
+                      });
     return true;
   }
   return QMainWindow::eventFilter(watched, event);
@@ -133,7 +133,7 @@ void MainFrm::bindOptions() {
 }
 
 QString MainFrm::statusPanelText(int panel) const {
-  return panel == 1 ? StatusPanel1->text() : StatusPanel2->text();
+  return panel == 1 ? StatusPanel1->text() : StatusPanel2->fullText();
 }
 
 int MainFrm::currentRow() const {
@@ -170,8 +170,8 @@ void MainFrm::keepList() {
     return;
   saveFailureTold_ = true;  // once a run: the next change would only say it again
   services_.showMessage(
-      QStringLiteral("収集リストを保存できませんでした。次に起動したときには今のリストが"
-                     "表示されません。\n\n%1\n%2")
+      tr("収集リストを保存できませんでした。次に起動したときには今のリストが"
+         "表示されません。\n\n%1\n%2")
           .arg(QString::fromStdString(keptList_.path()), QString::fromStdString(error)));
 }
 
@@ -183,10 +183,9 @@ void MainFrm::restoreList() {
     list_.append({kBuiltInRowTitle, kHomePageUrl, kBuiltInRowLevel});
   }
   if (!kept.problem.empty()) {
-    services_.showMessage(
-        QStringLiteral("保存されていた収集リストを読み込めなかったため、最初のリストで"
-                       "始めます。読み込めなかったファイルは次の名前で残してあります。\n\n%1")
-            .arg(QString::fromStdString(kept.problem)));
+    services_.showMessage(tr("保存されていた収集リストを読み込めなかったため、最初のリストで"
+                             "始めます。読み込めなかったファイルは次の名前で残してあります。\n\n%1")
+                              .arg(QString::fromStdString(kept.problem)));
   }
   keeping_ = keptList_.enabled();
 }
@@ -202,10 +201,9 @@ void MainFrm::Form_Load() {
   if (services_.findOrStartDownloader) {
     QString error;
     if (!services_.findOrStartDownloader(&error)) {
-      services_.showMessage(
-          QStringLiteral("ダウンロード用プログラム VeskDownloader を起動できませんでした。\n"
-                         "このままではファイルを取得できません。\n\n%1")
-              .arg(error));
+      services_.showMessage(tr("ダウンロード用プログラム VeskDownloader を起動できませんでした。\n"
+                               "このままではファイルを取得できません。\n\n%1")
+                                .arg(error));
     }
   }
 }
@@ -279,24 +277,22 @@ void MainFrm::ListView1_DblClick() {
     lastCrawlFolder_->setVisible(crawled);
   }
   if (!result.settingsError.empty()) {
-    services_.showMessage(
-        QStringLiteral("詳細設定の接続の設定を使えないため、巡回を始めませんでした。\n\n%1")
-            .arg(QString::fromStdString(result.settingsError)));
+    services_.showMessage(tr("詳細設定の接続の設定を使えないため、巡回を始めませんでした。\n\n%1")
+                              .arg(QString::fromStdString(result.settingsError)));
     return;
   }
   switch (result.outcome) {
     case CrawlOutcome::TitleRefused:
-      services_.showMessage(QString::fromStdString(result.errorText));
+      services_.showMessage(EngineText(result.errorText));
       break;
     case CrawlOutcome::ChannelFailed:
-      services_.showMessage(
-          QStringLiteral("ダウンロード用プログラム VeskDownloader と通信できないため、"
-                         "巡回を中止しました。\n\n%1")
-              .arg(QString::fromStdString(result.errorText)));
+      services_.showMessage(tr("ダウンロード用プログラム VeskDownloader と通信できないため、"
+                               "巡回を中止しました。\n\n%1")
+                                .arg(QString::fromStdString(result.errorText)));
       break;
     case CrawlOutcome::RecordUnusable:
     case CrawlOutcome::RecordFailed:
-      services_.showMessage(QString::fromStdString(result.errorText));
+      services_.showMessage(EngineText(result.errorText));
       break;
     case CrawlOutcome::Completed:
     case CrawlOutcome::Closed:
@@ -310,10 +306,9 @@ void MainFrm::IDM_LIST_FORGET_Click() {
     return;
   const QString title = QString::fromStdString(list_.row(currentRow()).title);
   const QString question =
-      QStringLiteral(
-          "「%1」の取得記録を消去しますか?\n\n"
-          "フォルダのファイルは消しません。次に「取得済みのファイルは取得しない」で"
-          "巡回すると、記録にあったファイルももう一度取得します。")
+      tr("「%1」の取得記録を消去しますか?\n\n"
+         "フォルダのファイルは消しません。次に「取得済みのファイルは取得しない」で"
+         "巡回すると、記録にあったファイルももう一度取得します。")
           .arg(title);
   services_.confirm(question, [this, title](bool yes) {
     if (!yes)

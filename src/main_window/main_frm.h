@@ -21,6 +21,7 @@
 #include "main_window/picture_button.h"
 #include "main_window/settings_dialog.h"
 #include "main_window/up_down.h"
+#include "widgets/elided_label.h"
 
 namespace harvel {
 
@@ -146,7 +147,7 @@ class MainFrm : public QMainWindow {
   QSpinBox* JobsSpin = nullptr;     // 同時ダウンロード数
   QSpinBox* MaxSizeSpin = nullptr;  // 最大ファイルサイズ, in KB; 0: no limit
   QLabel* StatusPanel1 = nullptr;
-  QLabel* StatusPanel2 = nullptr;
+  ElidedLabel* StatusPanel2 = nullptr;
   LastCrawlPanel* lastCrawl_ = nullptr;
   QLabel* lastCrawlFolder_ = nullptr;  // the link フォルダを開く beside it
   std::string lastCrawlTitle_;

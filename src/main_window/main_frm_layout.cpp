@@ -8,6 +8,7 @@
 #include "main_window/check_captions.h"
 #include "main_window/harvel_addresses.h"
 #include "main_window/main_frm.h"
+#include "widgets/elided_label.h"
 #include "widgets/list_view.h"
 #include "widgets/twips.h"
 #include "widgets/window_font.h"
@@ -23,19 +24,16 @@ constexpr int kStatusBarHeight = TwipsToPixels(375);
 // The largest value the file-size box takes, in KB: about 100 GB, eight digits that fit the box.
 constexpr int kMaxFileSizeKb = 99'999'999;
 
-QString Text(const char* utf8) {
-  return QString::fromUtf8(utf8);
-}
-
-QLabel* MakeLabel(const char* name, const char* text, const QRect& geometry, QWidget* parent) {
-  auto* label = new QLabel(Text(text), parent);
+QLabel* MakeLabel(const char* name, const QString& text, const QRect& geometry, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
   label->setObjectName(QString::fromLatin1(name));
   label->setGeometry(geometry);
   return label;
 }
 
-QLineEdit* MakeTextBox(const char* name, const char* text, const QRect& geometry, QWidget* parent) {
-  auto* edit = new QLineEdit(Text(text), parent);
+QLineEdit* MakeTextBox(const char* name, const QString& text, const QRect& geometry,
+                       QWidget* parent) {
+  auto* edit = new QLineEdit(text, parent);
   edit->setObjectName(QString::fromLatin1(name));
   edit->setGeometry(geometry);
   edit->setCursorPosition(0);
@@ -45,16 +43,16 @@ QLineEdit* MakeTextBox(const char* name, const char* text, const QRect& geometry
 // A check box with the option's caption and the starting state kCheckOptions gives it.
 QCheckBox* MakeCheckBox(const char* name, Check check, const QRect& geometry, QWidget* parent) {
   const CheckOption& option = OptionOf(check);
-  auto* box = new QCheckBox(Text(CheckCaption(check)), parent);
+  auto* box = new QCheckBox(QCoreApplication::translate("MainFrm", CheckCaption(check)), parent);
   box->setObjectName(QString::fromLatin1(name));
   box->setChecked(option.onByDefault);
   box->setGeometry(geometry);
   return box;
 }
 
-QGroupBox* MakeFrame(const char* name, const char* caption, const QRect& geometry,
+QGroupBox* MakeFrame(const char* name, const QString& caption, const QRect& geometry,
                      QWidget* parent) {
-  auto* frame = new QGroupBox(Text(caption), parent);
+  auto* frame = new QGroupBox(caption, parent);
   frame->setObjectName(QString::fromLatin1(name));
   frame->setGeometry(geometry);
   return frame;
@@ -72,7 +70,7 @@ void MainFrm::buildControls() {
   client->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
   setCentralWidget(client);
 
-  MakeLabel("Label1", "■収集リスト", TwipsRect(240, 120, 1215, 495), client)
+  MakeLabel("Label1", tr("■収集リスト"), TwipsRect(240, 120, 1215, 495), client)
       ->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   ListView1 = new QTreeView(client);
@@ -80,24 +78,24 @@ void MainFrm::buildControls() {
   ListView1->setGeometry(TwipsRect(120, 480, 5175, 4695));
   SetUpListView(*ListView1, list_, {1600, 2800, 800});
 
-  AllDelBtn = new PictureButton(QStringLiteral("AllDelBtn"), Text("クリア"),
+  AllDelBtn = new PictureButton(QStringLiteral("AllDelBtn"), tr("クリア"),
                                 TwipsRect(3240, 5280, 975, 375), client);
-  DelBtn = new PictureButton(QStringLiteral("DelBtn"), Text("削除"),
-                             TwipsRect(4320, 5280, 975, 375), client);
+  DelBtn = new PictureButton(QStringLiteral("DelBtn"), tr("削除"), TwipsRect(4320, 5280, 975, 375),
+                             client);
   // The largest file a crawl keeps, in KB (0: no limit); not stored. It takes the
   // free place left of the list's buttons, the only one the layout has.
-  MakeLabel("Label12", "最大ファイルサイズ", TwipsRect(120, 5340, 1620, 255), client)
+  MakeLabel("Label12", tr("最大ファイルサイズ"), TwipsRect(120, 5340, 1620, 255), client)
       ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   MaxSizeSpin = new QSpinBox(client);
   MaxSizeSpin->setObjectName(QStringLiteral("MaxSizeSpin"));
   MaxSizeSpin->setGeometry(TwipsRect(1800, 5280, 1335, 375));
   MaxSizeSpin->setRange(0, kMaxFileSizeKb);
-  MaxSizeSpin->setSpecialValueText(Text("制限なし"));
+  MaxSizeSpin->setSpecialValueText(tr("制限なし"));
   MaxSizeSpin->setSuffix(QStringLiteral(" KB"));
   MaxSizeSpin->setValue(0);
-  MaxSizeSpin->setAccessibleName(Text("最大ファイルサイズ(KB)"));
+  MaxSizeSpin->setAccessibleName(tr("最大ファイルサイズ(KB)"));
 
-  Frame2 = MakeFrame("Frame2", "優先度", TwipsRect(120, 5760, 4455, 1215), client);
+  Frame2 = MakeFrame("Frame2", tr("優先度"), TwipsRect(120, 5760, 4455, 1215), client);
   Slider1 = new QSlider(Qt::Horizontal, Frame2);
   Slider1->setObjectName(QStringLiteral("Slider1"));
   Slider1->setGeometry(TwipsRect(120, 360, 4095, 375));
@@ -106,23 +104,23 @@ void MainFrm::buildControls() {
   Slider1->setPageStep(2);
   Slider1->setTickPosition(QSlider::TicksBelow);
   Slider1->setTickInterval(1);
-  Slider1->setAccessibleName(Text("速度"));
-  MakeLabel("Label9", "←高速・処理重い", TwipsRect(240, 840, 1575, 255), Frame2)
+  Slider1->setAccessibleName(tr("速度"));
+  MakeLabel("Label9", tr("←高速・処理重い"), TwipsRect(240, 840, 1575, 255), Frame2)
       ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  MakeLabel("Label10", "低速・処理軽い→", TwipsRect(2520, 840, 1575, 255), Frame2)
+  MakeLabel("Label10", tr("低速・処理軽い→"), TwipsRect(2520, 840, 1575, 255), Frame2)
       ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-  HPBtn = new PictureButton(QStringLiteral("HPBtn"), Text("HPを見に行く"),
+  HPBtn = new PictureButton(QStringLiteral("HPBtn"), tr("HPを見に行く"),
                             TwipsRect(120, 7080, 1815, 375), client);
   // How many files are fetched at once at the fastest pacing; not stored.
-  MakeLabel("Label11", "同時ダウンロード数", TwipsRect(2160, 7140, 1935, 255), client)
+  MakeLabel("Label11", tr("同時ダウンロード数"), TwipsRect(2160, 7140, 1935, 255), client)
       ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   JobsSpin = new QSpinBox(client);
   JobsSpin->setObjectName(QStringLiteral("JobsSpin"));
   JobsSpin->setGeometry(TwipsRect(4200, 7080, 735, 375));
   JobsSpin->setRange(1, kMaxJobs);
   JobsSpin->setValue(kDefaultJobs);
-  JobsSpin->setAccessibleName(Text("同時ダウンロード数"));
+  JobsSpin->setAccessibleName(tr("同時ダウンロード数"));
 
   auto* line1 = new QFrame(client);
   line1->setObjectName(QStringLiteral("Line1"));
@@ -130,30 +128,31 @@ void MainFrm::buildControls() {
   line1->setFrameShadow(QFrame::Sunken);
   line1->setGeometry(TwipsToPixels(5400) - 1, TwipsToPixels(120), 3, TwipsToPixels(6720 - 120));
 
-  MakeLabel("Label5", "■個別設定", TwipsRect(5640, 240, 1455, 255), client);
+  MakeLabel("Label5", tr("■個別設定"), TwipsRect(5640, 240, 1455, 255), client);
   auto* image1 = new QLabel(client);
   image1->setObjectName(QStringLiteral("Image1"));
   image1->setGeometry(TwipsRect(7680, 120, 2280, 345));
   image1->setPixmap(DrawLogoPicture(image1->size()));
 
-  MakeLabel("Label2", "タイトル", TwipsRect(5520, 600, 1215, 255), client);
-  TitleTxt = MakeTextBox("TitleTxt", "タイトル", TwipsRect(6360, 600, 3615, 270), client);
-  MakeLabel("Label3", "URL", TwipsRect(5520, 960, 1215, 255), client);
-  URLTxt = MakeTextBox("URLTxt", "http://", TwipsRect(6360, 960, 3615, 270), client);
-  MakeLabel("Label4", "リンクを追うレベル(0～5推奨)", TwipsRect(5520, 1320, 2655, 255), client);
-  LevelTxt = MakeTextBox("LevelTxt", "3", TwipsRect(8280, 1320, 1455, 270), client);
+  MakeLabel("Label2", tr("タイトル"), TwipsRect(5520, 600, 1215, 255), client);
+  TitleTxt = MakeTextBox("TitleTxt", tr("タイトル"), TwipsRect(6360, 600, 3615, 270), client);
+  MakeLabel("Label3", QStringLiteral("URL"), TwipsRect(5520, 960, 1215, 255), client);
+  URLTxt =
+      MakeTextBox("URLTxt", QStringLiteral("http://"), TwipsRect(6360, 960, 3615, 270), client);
+  MakeLabel("Label4", tr("リンクを追うレベル(0～5推奨)"), TwipsRect(5520, 1320, 2655, 255), client);
+  LevelTxt = MakeTextBox("LevelTxt", QStringLiteral("3"), TwipsRect(8280, 1320, 1455, 270), client);
   UpDown1 = new UpDown(QStringLiteral("UpDown1"), 0, 10, client);
   UpDown1->setGeometry(TwipsRect(9735, 1320, 240, 270));
   UpDown1->setBuddy(LevelTxt);
 
-  GetBtn = new PictureButton(QStringLiteral("GetBtn"), Text("ファイル取得"),
+  GetBtn = new PictureButton(QStringLiteral("GetBtn"), tr("ファイル取得"),
                              TwipsRect(5640, 1680, 1815, 375), client);
-  ChangeBtn = new PictureButton(QStringLiteral("ChangeBtn"), Text("変更"),
+  ChangeBtn = new PictureButton(QStringLiteral("ChangeBtn"), tr("変更"),
                                 TwipsRect(7920, 1680, 975, 375), client);
-  AddBtn = new PictureButton(QStringLiteral("AddBtn"), Text("追加"),
-                             TwipsRect(9000, 1680, 975, 375), client);
+  AddBtn = new PictureButton(QStringLiteral("AddBtn"), tr("追加"), TwipsRect(9000, 1680, 975, 375),
+                             client);
 
-  MakeLabel("Label6", "■全体設定", TwipsRect(5760, 2280, 1455, 255), client);
+  MakeLabel("Label6", tr("■全体設定"), TwipsRect(5760, 2280, 1455, 255), client);
   buildOptionFrames(client);
 
   auto* statusBar1 = new QStatusBar(this);
@@ -162,18 +161,17 @@ void MainFrm::buildControls() {
   statusBar1->setFixedHeight(kStatusBarHeight);
   StatusPanel1 = new QLabel(QStringLiteral("Harvel"), statusBar1);
   StatusPanel1->setFixedWidth(TwipsToPixels(1440));
-  StatusPanel2 = new QLabel(
-      Text("リストをダブルクリックするか、リスト項目をクリック(選択)して「ファイル取得」を選んで"
-           "ください"),
+  StatusPanel2 = new ElidedLabel(
+      tr("リストをダブルクリックするか、リスト項目をクリック(選択)して「ファイル取得」を選んで"
+         "ください"),
       statusBar1);
-  StatusPanel2->setMinimumWidth(1);
   statusBar1->addWidget(StatusPanel1, 0);
   statusBar1->addWidget(StatusPanel2, 1);
   lastCrawl_ = new LastCrawlPanel(statusBar1);
   statusBar1->addWidget(lastCrawl_, 0);
   lastCrawl_->hide();  // until a crawl ends
-  lastCrawlFolder_ = new QLabel(
-      QStringLiteral("<a href=\"folder\">%1</a>").arg(Text("フォルダを開く")), statusBar1);
+  lastCrawlFolder_ =
+      new QLabel(QStringLiteral("<a href=\"folder\">%1</a>").arg(tr("フォルダを開く")), statusBar1);
   lastCrawlFolder_->setObjectName(QStringLiteral("StatusBar1LastCrawlFolder"));
   lastCrawlFolder_->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
                                             Qt::LinksAccessibleByKeyboard);
@@ -201,10 +199,10 @@ void MainFrm::buildControls() {
 }
 
 void MainFrm::buildOptionFrames(QWidget* client) {
-  Frame1 = MakeFrame("Frame1", "収集する形式", TwipsRect(5520, 2640, 4455, 1935), client);
+  Frame1 = MakeFrame("Frame1", tr("収集する形式"), TwipsRect(5520, 2640, 4455, 1935), client);
   UserSetChk = MakeCheckBox("UserSetChk", Check::UserSet, TwipsRect(240, 240, 3015, 375), Frame1);
-  UserSetTxt =
-      MakeTextBox("UserSetTxt", kBuiltInUserSetText, TwipsRect(360, 600, 3855, 270), Frame1);
+  UserSetTxt = MakeTextBox("UserSetTxt", QString::fromUtf8(kBuiltInUserSetText),
+                           TwipsRect(360, 600, 3855, 270), Frame1);
   UserSetTxt->setEnabled(false);
   GifChk = MakeCheckBox("GifChk", Check::Gif, TwipsRect(240, 960, 855, 495), Frame1);
   JpegChk = MakeCheckBox("JpegChk", Check::Jpeg, TwipsRect(1320, 960, 855, 495), Frame1);
@@ -213,9 +211,9 @@ void MainFrm::buildOptionFrames(QWidget* client) {
   MailChk = MakeCheckBox("MailChk", Check::Mail, TwipsRect(1320, 1320, 1455, 495), Frame1);
   OtherChk = MakeCheckBox("OtherChk", Check::Other, TwipsRect(2880, 1320, 855, 495), Frame1);
 
-  Frame3 = MakeFrame("Frame3", "その他", TwipsRect(5520, 4680, 4455, 2895), client);
-  // The long captions may use the frame's width up to its right border.
-  const int wide = TwipsToPixels(4455 - 120) - 6;
+  Frame3 = MakeFrame("Frame3", tr("その他"), TwipsRect(5520, 4680, 4455, 2895), client);
+  // The long captions may use the frame's width up to its right border (2 pixels).
+  const int wide = TwipsToPixels(4455 - 120) - 2;
   // Eight rows share the frame: the check boxes stand 315 twips apart.
   FolderOpenChk =
       MakeCheckBox("FolderOpenChk", Check::FolderOpen, TwipsRect(120, 240, 3255, 315), Frame3);
@@ -232,7 +230,8 @@ void MainFrm::buildOptionFrames(QWidget* client) {
                          ModernPageChk, CommonURLChk}) {
     box->resize(std::max(box->width(), wide), box->height());
   }
-  CommonURLTxt = MakeTextBox("CommonURLTxt", kHomePageUrl, TwipsRect(360, 2460, 3855, 270), Frame3);
+  CommonURLTxt = MakeTextBox("CommonURLTxt", QString::fromUtf8(kHomePageUrl),
+                             TwipsRect(360, 2460, 3855, 270), Frame3);
 }
 
 }  // namespace harvel

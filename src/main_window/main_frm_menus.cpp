@@ -9,8 +9,8 @@ namespace harvel {
 
 namespace {
 
-QAction* AddItem(QMenu* menu, const char* name, const char* caption) {
-  QAction* action = menu->addAction(QString::fromUtf8(caption));
+QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
+  QAction* action = menu->addAction(caption);
   action->setObjectName(QString::fromLatin1(name));
   return action;
 }
@@ -20,8 +20,8 @@ void AddSeparator(QMenu* menu, const char* name) {
   separator->setObjectName(QString::fromLatin1(name));
 }
 
-QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
-  QMenu* menu = bar->addMenu(QString::fromUtf8(caption));
+QMenu* AddMenu(QMenuBar* bar, const char* name, const QString& caption) {
+  QMenu* menu = bar->addMenu(caption);
   menu->setObjectName(QString::fromLatin1(name));
   menu->menuAction()->setObjectName(QString::fromLatin1(name));
   return menu;
@@ -32,47 +32,47 @@ QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
 void MainFrm::buildMenus() {
   QMenuBar* bar = menuBar();
 
-  QMenu* file = AddMenu(bar, "IDM_FILE", "ファイル(&F)");
-  connect(AddItem(file, "IDM_FILE_OPEN", "リストファイルを開く(&O)"), &QAction::triggered, this,
+  QMenu* file = AddMenu(bar, "IDM_FILE", tr("ファイル(&F)"));
+  connect(AddItem(file, "IDM_FILE_OPEN", tr("リストファイルを開く(&O)")), &QAction::triggered, this,
           &MainFrm::IDM_FILE_OPEN_Click);
-  connect(AddItem(file, "IMD_FILE_SAVE", "リストファイルへ保存(&S)"), &QAction::triggered, this,
+  connect(AddItem(file, "IMD_FILE_SAVE", tr("リストファイルへ保存(&S)")), &QAction::triggered, this,
           &MainFrm::IMD_FILE_SAVE_Click);
   // The folder of the last crawl; before the first one it does nothing.
-  connect(AddItem(file, "IDM_FILE_FOLDER", "前回のフォルダを開く(&D)"), &QAction::triggered, this,
-          &MainFrm::IDM_FILE_FOLDER_Click);
+  connect(AddItem(file, "IDM_FILE_FOLDER", tr("前回のフォルダを開く(&D)")), &QAction::triggered,
+          this, &MainFrm::IDM_FILE_FOLDER_Click);
   AddSeparator(file, "IDM_FILE_SEPARATOR");
-  connect(AddItem(file, "IDM_EXIT", "終了(&X)"), &QAction::triggered, this,
+  connect(AddItem(file, "IDM_EXIT", tr("終了(&X)")), &QAction::triggered, this,
           &MainFrm::IDM_EXIT_Click);
 
-  QMenu* list = AddMenu(bar, "IDM_LIST", "編集(&E)");
+  QMenu* list = AddMenu(bar, "IDM_LIST", tr("編集(&E)"));
   // A crawl runs inside its handler: start it from the event loop, not from
   // inside the menu's own event handling.
-  connect(AddItem(list, "IDM_LIST_GET", "ファイル取得(&G)"), &QAction::triggered, this,
+  connect(AddItem(list, "IDM_LIST_GET", tr("ファイル取得(&G)")), &QAction::triggered, this,
           &MainFrm::IDM_LIST_GET_Click, Qt::QueuedConnection);
   AddSeparator(list, "IDM_LIST_SEPARATOR");
-  connect(AddItem(list, "IDM_LIST_ADD", "追加(&A)"), &QAction::triggered, this,
+  connect(AddItem(list, "IDM_LIST_ADD", tr("追加(&A)")), &QAction::triggered, this,
           &MainFrm::IDM_LIST_ADD_Click);
-  connect(AddItem(list, "IDM_LIST_CHANGE", "変更(&C)"), &QAction::triggered, this,
+  connect(AddItem(list, "IDM_LIST_CHANGE", tr("変更(&C)")), &QAction::triggered, this,
           &MainFrm::IDM_LIST_CHANGE_Click);
   AddSeparator(list, "IDM_EDIT_SEPARATOR");
-  connect(AddItem(list, "IDM_LIST_DEL", "削除(&D)"), &QAction::triggered, this,
+  connect(AddItem(list, "IDM_LIST_DEL", tr("削除(&D)")), &QAction::triggered, this,
           &MainFrm::IDM_LIST_DEL_Click);
-  connect(AddItem(list, "IDM_LIST_ALLDEL", "クリア(&L)"), &QAction::triggered, this,
+  connect(AddItem(list, "IDM_LIST_ALLDEL", tr("クリア(&L)")), &QAction::triggered, this,
           &MainFrm::IDM_LIST_ALLDEL_Click);
   AddSeparator(list, "IDM_RECORD_SEPARATOR");
-  connect(AddItem(list, "IDM_LIST_FORGET", "取得記録を消去(&R)"), &QAction::triggered, this,
+  connect(AddItem(list, "IDM_LIST_FORGET", tr("取得記録を消去(&R)")), &QAction::triggered, this,
           &MainFrm::IDM_LIST_FORGET_Click);
 
-  QMenu* tools = AddMenu(bar, "IDM_TOOL", "ツール(&T)");
-  connect(AddItem(tools, "IDM_TOOL_SETTINGS", "詳細設定(&S)..."), &QAction::triggered, this,
+  QMenu* tools = AddMenu(bar, "IDM_TOOL", tr("ツール(&T)"));
+  connect(AddItem(tools, "IDM_TOOL_SETTINGS", tr("詳細設定(&S)...")), &QAction::triggered, this,
           &MainFrm::IDM_TOOL_SETTINGS_Click);
 
-  QMenu* help = AddMenu(bar, "IDM_HELP", "ヘルプ(&H)");
-  connect(AddItem(help, "IDM_HELP_HARVEL", "最新版を確認(&N)"), &QAction::triggered, this,
+  QMenu* help = AddMenu(bar, "IDM_HELP", tr("ヘルプ(&H)"));
+  connect(AddItem(help, "IDM_HELP_HARVEL", tr("最新版を確認(&N)")), &QAction::triggered, this,
           &MainFrm::IDM_HELP_HARVEL_Click);
   AddSeparator(help, "IDM_HELP_EPARATOR");
-  connect(AddItem(help, "IDM_HELP_HP", "いろいろなソフトを公開しています(&P)"), &QAction::triggered,
-          this, &MainFrm::IDM_HELP_HP_Click);
+  connect(AddItem(help, "IDM_HELP_HP", tr("いろいろなソフトを公開しています(&P)")),
+          &QAction::triggered, this, &MainFrm::IDM_HELP_HP_Click);
 }
 
 void MainFrm::IDM_FILE_OPEN_Click() {
@@ -81,8 +81,7 @@ void MainFrm::IDM_FILE_OPEN_Click() {
       return;  // cancelled: nothing is read
     std::vector<CrawlTarget> rows;
     if (!LoadListFile(name.toStdString(), rows)) {
-      services_.showMessage(
-          QStringLiteral("リストファイル「%1」を読み込めませんでした。").arg(name));
+      services_.showMessage(tr("リストファイル「%1」を読み込めませんでした。").arg(name));
       return;
     }
     if (list_.rowCount() == 0) {
@@ -90,12 +89,11 @@ void MainFrm::IDM_FILE_OPEN_Click() {
       return;
     }
     // Add to the list or put the file's rows in its place.
-    services_.choose(QStringLiteral("リストファイル「%1」の %2 行を今のリストに追加しますか、"
-                                    "今のリストと置き換えますか?")
+    services_.choose(tr("リストファイル「%1」の %2 行を今のリストに追加しますか、"
+                        "今のリストと置き換えますか?")
                          .arg(name)
                          .arg(rows.size()),
-                     {QStringLiteral("追加"), QStringLiteral("置き換え")},
-                     [this, rows](int choice) {
+                     {tr("追加"), tr("置き換え")}, [this, rows](int choice) {
                        if (choice < 0)
                          return;
                        if (choice == 0) {
@@ -117,8 +115,7 @@ void MainFrm::IMD_FILE_SAVE_Click() {
     if (name.isEmpty())
       return;  // cancelled: nothing is written
     if (!SaveListFile(name.toStdString(), list_.rows())) {
-      services_.showMessage(
-          QStringLiteral("リストファイル「%1」に保存できませんでした。").arg(name));
+      services_.showMessage(tr("リストファイル「%1」に保存できませんでした。").arg(name));
     }
   });
 }
@@ -128,7 +125,7 @@ void MainFrm::IDM_FILE_FOLDER_Click() {
     return;
   QString folder;
   if (!services_.openCrawlFolder(lastCrawlTitle_, &folder))
-    services_.showMessage(QStringLiteral("フォルダを開けませんでした。\n\n%1").arg(folder));
+    services_.showMessage(tr("フォルダを開けませんでした。\n\n%1").arg(folder));
 }
 
 void MainFrm::IDM_EXIT_Click() {

@@ -14,12 +14,12 @@ SettingsDialog::SettingsDialog(KeptSettings kept, QWidget* parent)
       display_(new DisplaySection(kept, this)),
       connection_(new ConnectionSection(kept, this)) {
   setObjectName(QStringLiteral("SettingsDialog"));
-  setWindowTitle(QStringLiteral("詳細設定"));
+  setWindowTitle(tr("詳細設定"));
   setFont(WindowFont(font()));
   setModal(false);
 
   auto* buttons = new QDialogButtonBox(this);
-  QPushButton* close = buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
+  QPushButton* close = buttons->addButton(tr("閉じる"), QDialogButtonBox::RejectRole);
   close->setObjectName(QStringLiteral("CloseBtn"));
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
 

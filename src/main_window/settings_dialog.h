@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 
 #include "main_window/collect_section.h"
@@ -16,6 +17,8 @@ namespace harvel {
 // can read them while it is closed. It does not block: a crawl goes on while
 // it is open, and each change counts at once.
 class SettingsDialog : public QDialog {
+  Q_DECLARE_TR_FUNCTIONS(SettingsDialog)
+
  public:
   SettingsDialog(KeptSettings kept, QWidget* parent);
 

@@ -22,8 +22,8 @@ UpDown::UpDown(const QString& objectName, int minimum, int maximum, QWidget* par
   }
   up_->setArrowType(Qt::UpArrow);
   down_->setArrowType(Qt::DownArrow);
-  up_->setAccessibleName(QStringLiteral("上へ"));
-  down_->setAccessibleName(QStringLiteral("下へ"));
+  up_->setAccessibleName(tr("上へ"));
+  down_->setAccessibleName(tr("下へ"));
   connect(up_, &QToolButton::clicked, this, [this] { stepBy(1); });
   connect(down_, &QToolButton::clicked, this, [this] { stepBy(-1); });
 }

@@ -1,5 +1,7 @@
 #include "widgets/target_list_model.h"
 
+#include <QCoreApplication>
+
 namespace harvel {
 
 namespace {
@@ -41,7 +43,8 @@ QVariant TargetListModel::headerData(int section, Qt::Orientation orientation, i
       section >= kColumns) {
     return {};
   }
-  return QString::fromUtf8(headers_[static_cast<std::size_t>(section)]);
+  return QCoreApplication::translate("TargetListModel",
+                                     headers_[static_cast<std::size_t>(section)]);
 }
 
 std::vector<CrawlTarget> TargetListModel::rows() const {

@@ -17,7 +17,7 @@ class TargetListModel : public QAbstractTableModel {
  public:
   enum class ToolTips { Hidden, Shown };  // Shown: a cell's tool tip is its whole text
 
-  // `headers` are UTF-8.
+  // `headers` are UTF-8, translated in the context "TargetListModel" when shown.
   TargetListModel(std::array<const char*, 3> headers, ToolTips toolTips, QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = {}) const override;

@@ -48,7 +48,7 @@ TEST(CountPanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   const QString tip = panel->toolTip();
   EXPECT_TRUE(
       tip.contains(QStringLiteral("&lt;b&gt;x&lt;/b&gt;  forged.gif -&gt; /h/site/1.gif: "
-                                  "failed (HTTP 404), 0 bytes, 0.000 s")))
+                                  "失敗 (HTTP 404), 0 バイト, 0.000 秒")))
       << tip.toStdString();
   EXPECT_EQ(tip.count(QStringLiteral("HTTP 404")), 1);  // the reason is the status: said once
 
@@ -69,7 +69,7 @@ TEST(CountPanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   frm.requestEnded(thumb);
   EXPECT_TRUE(small->isVisible());
   EXPECT_EQ(small->text(), QStringLiteral("小さい画像:1"));
-  EXPECT_TRUE(small->toolTip().contains(QStringLiteral("too small (120x90), HTTP 200")));
+  EXPECT_TRUE(small->toolTip().contains(QStringLiteral("小さい画像 (120x90), HTTP 200")));
   EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
 
   // A new crawl starts without either.
@@ -120,7 +120,7 @@ TEST(CountPanel, CountsTheEnginesFailedRequests) {
   EXPECT_TRUE(frm.failurePanel()->latest()[1].startsWith(
       QStringLiteral("javascript:void(0).gif -> ") + harvelFolder.path() + QStringLiteral("/t/")))
       << frm.failurePanel()->latest()[1].toStdString();
-  EXPECT_TRUE(frm.failurePanel()->latest()[2].contains(QStringLiteral("connection refused")));
+  EXPECT_TRUE(frm.failurePanel()->latest()[2].contains(QStringLiteral("接続を拒否されました")));
   crawl.setObserver(nullptr);
 }
 

@@ -346,7 +346,7 @@ TEST_F(DesktopEndToEnd, TheMainWindowKeepsTheLastCrawlsFailuresUntilTheNextCrawl
   for (const char* name : {"gone1.gif", "gone2.gif", "gone3.gif"}) {
     EXPECT_TRUE(panel->toolTip().contains(
         QString::fromStdString(server.url("/") + name + " -&gt; " + harvelFolder.text() +
-                               "/album/" + name + ": failed (HTTP 404)")))
+                               "/album/" + name + ": 失敗 (HTTP 404)")))
         << panel->toolTip().toStdString();
   }
 

@@ -32,7 +32,7 @@ for file in usr/bin/harvel usr/bin/harvel-cli usr/libexec/harvel/VeskDownloader;
 done
 [ ! -e "$root/usr/bin/VeskDownloader" ] || fail "VeskDownloader is in bin/"
 for file in "usr/share/applications/$app_id.desktop" "usr/share/metainfo/$app_id.metainfo.xml" \
-  usr/share/man/man1/harvel-cli.1; do
+  usr/share/man/man1/harvel-cli.1 usr/share/harvel/translations/harvel_en.qm; do
   [ -s "$root/$file" ] || fail "$file is missing"
 done
 for side in 16 22 24 32 48 64 128 256; do
