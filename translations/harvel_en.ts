@@ -99,6 +99,14 @@
         <source>読めないルールは使いません: </source>
         <translation>Rules that cannot be read are not used: </translation>
     </message>
+    <message>
+        <source>ロボット排除に従う(&amp;X)</source>
+        <translation>Obey robots.t&amp;xt</translation>
+    </message>
+    <message>
+        <source>各サイトの robots.txt を最初に読み、禁止されたURLは取得しません(除外として数えます)。Crawl-delay の間隔も守ります</source>
+        <translation>Reads each site&apos;s robots.txt first and does not collect the URLs it refuses (counted as excluded). Its Crawl-delay is kept too</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionSection</name>
@@ -478,6 +486,10 @@ Use a title that is not empty, &quot;.&quot; or &quot;..&quot; and holds no &quo
         <source>, %1 秒</source>
         <translation>, %1 s</translation>
     </message>
+    <message>
+        <source>除外 (%1)</source>
+        <translation>excluded (%1)</translation>
+    </message>
 </context>
 <context>
     <name>SettingsDialog</name>
@@ -522,6 +534,10 @@ Use a title that is not empty, &quot;.&quot; or &quot;..&quot; and holds no &quo
     <message>
         <source> (中止)</source>
         <translation> (stopped)</translation>
+    </message>
+    <message>
+        <source> / 除外 %1</source>
+        <translation> / %1 excluded</translation>
     </message>
 </context>
 <context>
@@ -826,6 +842,10 @@ The files in the folder are not deleted. The next crawl with &quot;Only new file
     <message>
         <source>巡回中のリストに「%1」を追加しました</source>
         <translation>&quot;%1&quot; was added to the running crawl</translation>
+    </message>
+    <message>
+        <source>除外</source>
+        <translation>Excluded</translation>
     </message>
 </context>
 <context>

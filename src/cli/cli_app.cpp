@@ -284,6 +284,13 @@ int CliApp::crawl(const CliCommand& command, const std::vector<CrawlTarget>& tar
     return kFailed;
   }
 
+  if (command.options.robots() && !channel.obeysRobots()) {
+    err_ << kProgram
+         << ": --robots: the running VeskDownloader cannot read robots.txt (it is an older one); "
+            "nothing was fetched: end it, or wait until it ends by itself, and try again\n";
+    return kFailed;
+  }
+
   QtEventPump qtPump;
   FlushingEventPump pump(qtPump, out_);
   QtShell shell;

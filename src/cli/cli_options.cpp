@@ -258,6 +258,17 @@ std::vector<CliOption> MakeOptions() {
        },
        "read pages for links only on the start URL's site\n"
        "(its registrable domain); pictures and files come\nfrom any host [off]"},
+      {"--robots",
+       nullptr,
+       nullptr,
+       Listed::AfterCheckBoxes,
+       {},
+       [](ParsedLine& line, const std::string&, const std::string&) {
+         line.command.options.setRobots(true);
+         return std::string();
+       },
+       "obey each site's robots.txt: what it refuses is not\n"
+       "fetched (counted as robots), its Crawl-delay is kept [off]"},
       {"--all-links",
        nullptr,
        nullptr,

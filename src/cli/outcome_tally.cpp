@@ -23,6 +23,8 @@ std::string OutcomeTally::summary() const {
     text += ", " + std::to_string(alreadyCollected_) + " already collected";
   if (tooSmall_ > 0)
     text += ", " + std::to_string(tooSmall_) + " too small";
+  if (robotsExcluded_ > 0)
+    text += ", robots: " + std::to_string(robotsExcluded_);
   return text;
 }
 
@@ -47,6 +49,10 @@ void OutcomeTally::requestEnded(const RequestRecord& record) {
   }
   if (record.outcome.tooSmall) {
     ++tooSmall_;
+    return;
+  }
+  if (record.outcome.robotsExcluded) {
+    ++robotsExcluded_;
     return;
   }
   if (!record.outcome.failed())

@@ -30,9 +30,10 @@ class OutcomeTally : public CrawlObserver {
   std::int64_t failed() const { return failed_; }
   std::int64_t alreadyCollected() const { return alreadyCollected_; }
   std::int64_t tooSmall() const { return tooSmall_; }
+  std::int64_t robotsExcluded() const { return robotsExcluded_; }
 
   // "harvel-cli: 12 landed, 3 failed", then ", 4988 already collected" and
-  // ", 5 too small" when there are any.
+  // ", 5 too small" and ", robots: 2" when there are any.
   std::string summary() const;
 
   void recordRestarted(const RecordStatus& status) override;
@@ -83,7 +84,8 @@ class OutcomeTally : public CrawlObserver {
   LandedPaths landedPaths_;
   std::int64_t failed_ = 0;
   std::int64_t alreadyCollected_ = 0;
-  std::int64_t tooSmall_ = 0;  // pictures under the minimum: neither landed nor failed
+  std::int64_t tooSmall_ = 0;        // pictures under the minimum: neither landed nor failed
+  std::int64_t robotsExcluded_ = 0;  // refused by robots.txt: not fetched
 };
 
 }  // namespace harvel

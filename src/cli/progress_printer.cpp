@@ -66,7 +66,7 @@ void ProgressPrinter::countOtherEnd(const std::string& name) {
     }
   }
   // In the order of the summary line, whichever came first.
-  static const std::string kOrder[] = {"already collected", "too small"};
+  static const std::string kOrder[] = {"already collected", "too small", "robots"};
   const auto rank = [](const std::string& end) {
     return std::find(std::begin(kOrder), std::end(kOrder), end) - std::begin(kOrder);
   };
@@ -84,6 +84,8 @@ void ProgressPrinter::requestEnded(const RequestRecord& record) {
     countOtherEnd("already collected");
   } else if (record.outcome.tooSmall) {
     countOtherEnd("too small");
+  } else if (record.outcome.robotsExcluded) {
+    countOtherEnd("robots");
   } else if (record.outcome.failed()) {
     ++totals_.failed;
   }

@@ -36,6 +36,10 @@ struct DownloadOutcome {
   // Set (landed false) for a picture left out as smaller than the request's
   // minimum: its size. Neither a download nor a failure.
   std::optional<PictureSize> tooSmall;
+  // Set (landed false) for a URL the site's robots.txt refuses to this
+  // crawler: nothing was fetched. Neither a download nor a failure; the
+  // reason text names the rule.
+  bool robotsExcluded = false;
   // A rendered page: the file is what the browser showed, and these are the
   // pictures (http and https URLs) the page loaded meanwhile, which took the
   // browser `pictureBytes`.
@@ -43,7 +47,9 @@ struct DownloadOutcome {
   std::vector<std::string> pictures;
   std::int64_t pictureBytes = 0;
 
-  bool failed() const { return !landed && !notModified && !alreadyCollected && !tooSmall; }
+  bool failed() const {
+    return !landed && !notModified && !alreadyCollected && !tooSmall && !robotsExcluded;
+  }
 };
 
 }  // namespace harvel

@@ -32,6 +32,8 @@ struct FileRequest {
   // A page to be opened in the browser and scrolled down at most this many
   // steps, its rendered document landing at `path`; 0: an ordinary download.
   int renderScrolls = 0;
+  // The site's robots.txt is obeyed: a URL it refuses is not fetched.
+  bool robots = false;
 
   bool conditional() const { return !ifNoneMatch.empty() || !ifModifiedSince.empty(); }
   // Whether `other` asks for the same file in the same way, wherever it puts
@@ -39,7 +41,7 @@ struct FileRequest {
   bool askedAlike(const FileRequest& other) const {
     return url == other.url && referer == other.referer && maxSize == other.maxSize &&
            minPicture == other.minPicture && ifNoneMatch == other.ifNoneMatch &&
-           ifModifiedSince == other.ifModifiedSince;
+           ifModifiedSince == other.ifModifiedSince && robots == other.robots;
   }
 };
 

@@ -59,6 +59,9 @@ class CrawlOptions {
   // ブラウザで表示してから読む: 0 (off), or the most steps a page read for
   // links is scrolled down in the browser before it is read (docs/rendering.md).
   virtual int renderScrolls() const { return 0; }
+  // ロボット排除に従う: each site's robots.txt is read before its first
+  // request, and a URL it refuses is neither fetched nor failed (docs/cli.md).
+  virtual bool robots() const { return false; }
 
   // What a crawl reaches, each off unless asked for (docs/cli.md, "What a crawl reaches").
   // 同じサイトのページだけ読む: a page is read for links only on the start URL's

@@ -49,6 +49,8 @@ class DownloadChannel {
 
   // Whether the downloader renders pages in a browser (FileRequest::renderScrolls).
   virtual bool renders() const { return false; }
+  // Whether the downloader obeys robots.txt for requests that ask it (FileRequest::robots).
+  virtual bool obeysRobots() const { return false; }
 
   // Fetching ahead. A channel that can stage has the downloader fetch `file`
   // into a hidden file in its folder, up to `jobs` of them at once, before the

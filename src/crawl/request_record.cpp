@@ -20,6 +20,7 @@ std::string RequestRecordText(const RequestRecord& record) {
     text += outcome.landed             ? "landed"
             : outcome.alreadyCollected ? "already collected"
             : outcome.notModified      ? "not modified"
+            : outcome.robotsExcluded   ? "excluded (" + FailureReasonText(outcome) + ")"
                                        : "failed (" + FailureReasonText(outcome) + ")";
   if (outcome.rendered)
     text += " (rendered, " + std::to_string(outcome.pictures.size()) + " pictures loaded)";

@@ -118,6 +118,7 @@ RowPlan PlanRow(const CrawlContext& context, const CrawlState& state, const Craw
   reader.prepareRequest(plan.request,
                         reader.readsForLinks(plan.saveFile, plan.facts, std::nullopt));
   plan.request.minPicture = MinimumPictureFor(plan.saveFile, plan.facts.untypedPicture, options);
+  plan.request.robots = options.robots();
   if (!IsDownloadableUrl(row.url)) {
     plan.action = RowAction::RefusedScheme;
   } else if (!context.channel.CanCarry(plan.request)) {

@@ -42,7 +42,9 @@ int StagingLookahead::jobs() const {
 }
 
 bool StagingLookahead::staging() const {
-  return jobs() > 1 && context_.options.speedLevel() == 0 && context_.channel.canStage();
+  // robots.txt is asked before each request: nothing is fetched ahead of it.
+  return jobs() > 1 && context_.options.speedLevel() == 0 && !context_.options.robots() &&
+         context_.channel.canStage();
 }
 
 void StagingLookahead::beforeRow(const CrawlState& state, const RowPlan* plan) {

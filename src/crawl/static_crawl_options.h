@@ -25,6 +25,7 @@ class StaticCrawlOptions : public CrawlOptions {
   bool onlyNew() const override { return onlyNew_; }
   PictureSize minimumPicture() const override { return minimumPicture_; }
   int renderScrolls() const override { return render_ ? renderSteps_ : 0; }
+  bool robots() const override { return robots_; }
   bool sameSite() const override { return sameSite_; }
   bool allLinks() const override { return allLinks_; }
   int nextPages() const override { return nextPages_; }
@@ -41,6 +42,7 @@ class StaticCrawlOptions : public CrawlOptions {
   void setMinimumPicture(PictureSize size) { minimumPicture_ = size; }
   void setRender(bool on) { render_ = on; }
   void setRenderSteps(int steps) { renderSteps_ = steps; }
+  void setRobots(bool on) { robots_ = on; }
   void setSameSite(bool on) { sameSite_ = on; }
   void setAllLinks(bool on) { allLinks_ = on; }
   void setNextPages(int pages) { nextPages_ = pages; }
@@ -57,6 +59,7 @@ class StaticCrawlOptions : public CrawlOptions {
   PictureSize minimumPicture_;
   bool render_ = false;
   int renderSteps_ = kDefaultRenderScrolls;
+  bool robots_ = false;
   bool sameSite_ = false;
   bool allLinks_ = false;
   int nextPages_ = 0;

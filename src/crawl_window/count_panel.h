@@ -10,7 +10,8 @@ namespace harvel {
 
 // A status-bar panel of the crawl window that counts one kind of request
 // (files that did not land: 失敗:N; pictures left out as too small:
-// 小さい画像:N; files collected before, with the only-new option: 取得済:N): hidden until the
+// 小さい画像:N; files collected before, with the only-new option: 取得済:N; URLs refused by
+// robots.txt: 除外:N): hidden until the
 // first, then "<caption>:N". Its tool tip lists the latest of them, newest last, one line each in
 // the same words as harvel-cli's --verbose (URL, local path, outcome, HTTP status, bytes, time).
 class CountPanel : public QLabel {

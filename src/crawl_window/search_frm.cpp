@@ -51,6 +51,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
       failures_(new CountPanel("StatusBar1Failures", tr("失敗"), StatusBar1)),
       collected_(new CountPanel("StatusBar1Collected", tr("取得済"), StatusBar1)),
       tooSmall_(new CountPanel("StatusBar1TooSmall", tr("小さい画像"), StatusBar1)),
+      robots_(new CountPanel("StatusBar1Robots", tr("除外"), StatusBar1)),
       thumbnails_(new ThumbnailStrip(this)),
       progress_(new QProgressBar(StatusBar1)),
       pauseBtn_(new QToolButton(StatusBar1)),
@@ -75,6 +76,7 @@ SearchFrm::SearchFrm(SearchFrmServices services, QWidget* parent)
   StatusBar1->addWidget(collected_, 0);
   StatusBar1->addWidget(failures_, 0);
   StatusBar1->addWidget(tooSmall_, 0);
+  StatusBar1->addWidget(robots_, 0);
   // The progress and the two buttons stay at the right end of the bar.
   progress_->setObjectName(QStringLiteral("ProgressBar"));
   progress_->setFixedWidth(kProgressWidth);
@@ -256,6 +258,8 @@ void SearchFrm::captionChanged(const std::string& text) {
 void SearchFrm::requestEnded(const RequestRecord& record) {
   if (record.outcome.tooSmall)
     tooSmall_->add(record);
+  else if (record.outcome.robotsExcluded)
+    robots_->add(record);
   else if (record.outcome.failed())
     failures_->add(record);
   if (record.outcome.alreadyCollected)
@@ -297,6 +301,7 @@ void SearchFrm::loaded() {
   failures_->clear();
   collected_->clear();
   tooSmall_->clear();
+  robots_->clear();
   thumbnails_->clear();
   GetTxt->clear();
   StatusBar1->clearMessage();

@@ -63,6 +63,7 @@ class SearchFrm : public QWidget, public CrawlObserver {
   // hidden until its first.
   CountPanel* failurePanel() const { return failures_; }
   CountPanel* tooSmallPanel() const { return tooSmall_; }
+  CountPanel* robotsPanel() const { return robots_; }
   CountPanel* collectedPanel() const { return collected_; }
   bool crawlLoaded() const { return loaded_; }
   // The crawl's progress in the status bar: done of done + left, the rate and
@@ -128,6 +129,7 @@ class SearchFrm : public QWidget, public CrawlObserver {
   CountPanel* failures_;
   CountPanel* collected_;
   CountPanel* tooSmall_;
+  CountPanel* robots_;  // URLs refused by robots.txt
   ThumbnailStrip* thumbnails_;
   QProgressBar* progress_;
   QToolButton* pauseBtn_;

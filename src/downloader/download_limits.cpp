@@ -30,6 +30,8 @@ DownloadLimits LimitsFromEnvironment() {
       limits.retries = static_cast<int>(number);
     else if (name == "retry-pause-ms")
       limits.retryPause = std::chrono::milliseconds(number);
+    else if (name == "robots-ms")
+      limits.robotsTimeLimit = std::chrono::milliseconds(number);
   });
   return limits;
 }

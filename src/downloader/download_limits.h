@@ -14,6 +14,7 @@ struct DownloadLimits {
   // The longest pause a server may ask for (Retry-After): its host waits that
   // long; a longer one fails the host's downloads until it has passed.
   std::chrono::milliseconds longestRetryPause{std::chrono::minutes(10)};
+  std::chrono::milliseconds robotsTimeLimit{10000};  // the most one read of robots.txt takes
 };
 
 // Whether a failed download may well pass when tried again after a pause: a
@@ -23,7 +24,7 @@ bool IsPassingFailure(const DownloadNotice& notice);
 // The limits, with the ones named in the environment variable
 // VESKDOWNLOADER_TEST_LIMITS taken from there: tests use it so as not to wait
 // half a minute for a slow transfer. Its form is "name=value,...", names
-// low-speed-bytes, low-speed-seconds, retries, retry-pause-ms; others and
+// low-speed-bytes, low-speed-seconds, retries, retry-pause-ms, robots-ms; others and
 // values that are no whole numbers are passed over.
 DownloadLimits LimitsFromEnvironment();
 

@@ -43,6 +43,7 @@ DownloadServer::DownloadServer(DownloadLimits limits, std::chrono::milliseconds 
     : QObject(parent),
       queue_(limits, hosts_),
       staged_(limits, hosts_),
+      robots_(limits),
       renderLimits_(RenderLimitsFromEnvironment()) {
   connect(&listener_, &LocalListener::accepted, this, &DownloadServer::accept);
   staged_.setLandedListener([this](StagedTransfers::Client client, const StagedFile& order,
@@ -112,6 +113,7 @@ void DownloadServer::accept(QLocalSocket* socket) {
     clients_.erase(socket);
     // Its transfers end and its staged copies go.
     staged_.dropClient(socket);
+    robots_.dropClient(socket);
     socket->deleteLater();
     if (clients_.empty())
       idleTimer_.start();
@@ -147,17 +149,19 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Hello:
         Send(*socket,
-             EncodeHello(Hello{kChannelVersion,
-                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
-                                kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
-                                kFeatureConditional, kFeatureStageConditional, kFeatureRender,
-                                kFeatureUnstageAll, kFeatureRequestsAhead, kFeatureHostManners}}));
+             EncodeHello(Hello{
+                 kChannelVersion,
+                 {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
+                  kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture, kFeatureConditional,
+                  kFeatureStageConditional, kFeatureRender, kFeatureUnstageAll, kFeatureHostManners,
+                  kFeatureRobots, kFeatureRequestsAhead}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);
         break;
       case MessageKind::Stage:
-        if (const auto order = ParseStage(*message))
+        // What robots.txt was to be asked about is never fetched ahead.
+        if (const auto order = ParseStage(*message); order && !order->request.robots)
           staged_.stage(socket, *order, found->second.connection);
         break;
       case MessageKind::Unstage:
@@ -193,7 +197,28 @@ void DownloadServer::handleRequest(QLocalSocket* socket, const Message& message)
     }
     ready(client, answer, std::move(notice));
   };
-  const std::shared_ptr<const ConnectionSetup> connection = clients_[socket].connection;
+  std::shared_ptr<const ConnectionSetup> connection = clients_[socket].connection;
+  if (request && !HoldsZeroByte(*request) && request->robots) {
+    robots_.check(socket, request->url, connection,
+                  [this, client, request, done, connection](std::optional<std::string> refusal) {
+                    if (!client)
+                      return;  // the gate forgets a client that has gone
+                    if (!refusal) {
+                      serve(client.data(), request, done, connection);
+                      return;
+                    }
+                    DownloadNotice excluded = FailedNotice(kRobotsReason, std::move(*refusal));
+                    excluded.robotsExcluded = true;
+                    done(std::move(excluded));
+                  });
+    return;
+  }
+  serve(socket, std::move(request), done, std::move(connection));
+}
+
+void DownloadServer::serve(QLocalSocket* socket, std::optional<FileRequest> request,
+                           std::function<void(DownloadNotice)> done,
+                           std::shared_ptr<const ConnectionSetup> connection) {
   // A URL or path holding a zero byte is refused as a bad request before any
   // staged copy is looked at: the C calls would see a shorter text.
   if (request && !HoldsZeroByte(*request) && request->renderScrolls > 0) {
@@ -304,9 +329,12 @@ void DownloadServer::settled(QLocalSocket* socket, std::uint64_t settings,
   if (found == clients_.end() || found->second.settling != settings)
     return;
   found->second.settling = 0;
-  // Refused settings leave the client with those it had.
-  if (connection)
+  // Refused settings leave the client with those it had. Applied, they start
+  // a new crawl, which reads each site's robots.txt afresh.
+  if (connection) {
     found->second.connection = std::move(connection);
+    robots_.restart(socket);
+  }
   Send(*socket, EncodeSettingsAnswer(answer));
   readFrom(socket);  // the messages that waited
 }

@@ -21,6 +21,7 @@
 #include "downloader/protocol/notice.h"
 #include "downloader/render/page_renderer.h"
 #include "downloader/render/render_limits.h"
+#include "downloader/robots_gate.h"
 #include "downloader/staged_transfers.h"
 #include "downloader/temporary_file_record.h"
 
@@ -71,6 +72,11 @@ class DownloadServer : public QObject {
   void accept(QLocalSocket* socket);
   void readFrom(QLocalSocket* socket);
   void handleRequest(QLocalSocket* socket, const Message& message);
+  // A sound request, once robots.txt (when asked) lets it through: rendered,
+  // answered from a staged copy or downloaded.
+  void serve(QLocalSocket* socket, std::optional<FileRequest> request,
+             std::function<void(DownloadNotice)> done,
+             std::shared_ptr<const ConnectionSetup> connection);
   // A settings message: the client's new connection settings, made ready on
   // a thread of their own (a cookies file is read), so that other clients
   // are served meanwhile; this client's later messages wait for them.
@@ -114,6 +120,7 @@ class DownloadServer : public QObject {
   HostQueue hosts_;  // before the queue and the staged transfers, which use it
   DownloadQueue queue_;
   StagedTransfers staged_;
+  RobotsGate robots_;
   std::int64_t downloadCount_ = 0;
   RenderLimits renderLimits_;
   int browserStarts_ = 0;

@@ -9,6 +9,8 @@ namespace harvel {
 HostQueue::HostQueue(HostPacing::Now now, HostPacing::Spread spread)
     : now_(now), pacing_(std::move(now), std::move(spread)) {
   timer_.setSingleShot(true);
+  // A coarse timer may fire a little early: a turn asked then would wait again.
+  timer_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&timer_, &QTimer::timeout, [this] { wake(); });
 }
 

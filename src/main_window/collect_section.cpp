@@ -73,6 +73,13 @@ CollectSection::CollectSection(QWidget* parent)
   }
   addRow(render_);
 
+  robots_ = new QCheckBox(tr("ロボット排除に従う(&X)"), this);
+  robots_->setObjectName(QStringLiteral("RobotsChk"));
+  robots_->setToolTip(
+      tr("各サイトの robots.txt を最初に読み、禁止されたURLは取得しません(除外として"
+         "数えます)。Crawl-delay の間隔も守ります"));
+  addRow(robots_);
+
   sameSite_ = new QCheckBox(tr("同じサイトのページだけ読む(&S)"), this);
   sameSite_->setObjectName(QStringLiteral("SameSiteChk"));
   sameSite_->setToolTip(

@@ -31,6 +31,8 @@ class CollectSection : public SettingsSection {
   // opened in Chromium and scrolled down first. Disabled, with a tool tip
   // saying why, when no browser is found.
   QCheckBox* render() const { return render_; }
+  // ロボット排除に従う (off at first): each site's robots.txt is obeyed.
+  QCheckBox* robots() const { return robots_; }
   // What a crawl reaches, each off at first: 同じサイトのページだけ読む,
   // すべてのリンクをたどる, 次のページをたどる (pages in a chain, 0: none), and
   // the rules, one a line ("+PATTERN" takes, "-PATTERN" leaves out); a line
@@ -47,6 +49,7 @@ class CollectSection : public SettingsSection {
   QSpinBox* minPictureHeight_;
   QCheckBox* onlyNew_;
   QCheckBox* render_;
+  QCheckBox* robots_;
   QCheckBox* sameSite_;
   QCheckBox* allLinks_;
   QSpinBox* nextPages_;

@@ -31,6 +31,7 @@ class ControlOptions : public CrawlOptions {
   }
   void bindOnlyNew(QCheckBox* box) { onlyNew_ = box; }
   void bindRender(QCheckBox* box) { render_ = box; }
+  void bindRobots(QCheckBox* box) { robots_ = box; }
   void bindSameSite(QCheckBox* box) { sameSite_ = box; }
   void bindAllLinks(QCheckBox* box) { allLinks_ = box; }
   void bindNextPages(QSpinBox* pages) { nextPages_ = pages; }
@@ -50,6 +51,7 @@ class ControlOptions : public CrawlOptions {
   int renderScrolls() const override {
     return render_ && render_->isEnabled() && render_->isChecked() ? kDefaultRenderScrolls : 0;
   }
+  bool robots() const override { return robots_ && robots_->isChecked(); }
   bool sameSite() const override { return sameSite_ && sameSite_->isChecked(); }
   bool allLinks() const override { return allLinks_ && allLinks_->isChecked(); }
   int nextPages() const override { return nextPages_ ? nextPages_->value() : 0; }
@@ -69,6 +71,7 @@ class ControlOptions : public CrawlOptions {
   QPointer<QSpinBox> minPictureHeight_;
   QPointer<QCheckBox> onlyNew_;
   QPointer<QCheckBox> render_;
+  QPointer<QCheckBox> robots_;
   QPointer<QCheckBox> sameSite_;
   QPointer<QCheckBox> allLinks_;
   QPointer<QSpinBox> nextPages_;

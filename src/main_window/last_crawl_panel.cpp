@@ -14,6 +14,7 @@ void LastCrawlPanel::loaded() {
   failures_.clear();
   collected_ = 0;
   tooSmall_ = 0;
+  robotsExcluded_ = 0;
   stopped_ = false;
   clear();
   setToolTip(QString());
@@ -25,6 +26,8 @@ void LastCrawlPanel::requestEnded(const RequestRecord& record) {
     landed_.add(record.path);
   } else if (record.outcome.tooSmall) {
     ++tooSmall_;
+  } else if (record.outcome.robotsExcluded) {
+    ++robotsExcluded_;
   } else if (record.outcome.failed()) {
     failures_.add(RecordLine(record.url, record.path, record.outcome));
   }
@@ -48,6 +51,8 @@ void LastCrawlPanel::showResult() {
     text += tr(" / 取得済 %1").arg(collected_);
   if (tooSmall_ > 0)
     text += tr(" / 小さい画像 %1").arg(tooSmall_);
+  if (robotsExcluded_ > 0)
+    text += tr(" / 除外 %1").arg(robotsExcluded_);
   if (stopped_)
     text += tr(" (中止)");
   setText(text);

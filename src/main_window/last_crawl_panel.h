@@ -37,6 +37,7 @@ class LastCrawlPanel : public QLabel, public CrawlObserver {
   FailureList failures_;
   int collected_ = 0;
   int tooSmall_ = 0;
+  int robotsExcluded_ = 0;  // refused by robots.txt
   bool stopped_ = false;
 };
 

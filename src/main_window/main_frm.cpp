@@ -126,6 +126,7 @@ void MainFrm::bindOptions() {
   options_.bindSpeedLevel(&SpeedLevel);
   options_.bindOnlyNew(settingsDialog_->collect().onlyNew());
   options_.bindRender(settingsDialog_->collect().render());
+  options_.bindRobots(settingsDialog_->collect().robots());
   options_.bindSameSite(settingsDialog_->collect().sameSite());
   options_.bindAllLinks(settingsDialog_->collect().allLinks());
   options_.bindNextPages(settingsDialog_->collect().nextPages());

@@ -268,6 +268,10 @@ bool DownloaderChannel::renders() const {
   return isConnected() && peer_.has(kFeatureRender);
 }
 
+bool DownloaderChannel::obeysRobots() const {
+  return isConnected() && peer_.has(kFeatureRobots);
+}
+
 bool DownloaderChannel::canStage() const {
   return isConnected() && peer_.has(kFeatureStage) && !recovering_;
 }

@@ -71,6 +71,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   void Downloading(const FileRequest& request, std::weak_ptr<Mailbox> mailbox) override;
   bool CanCarry(const FileRequest& request) const override;
   bool renders() const override;
+  bool obeysRobots() const override;
   bool canStage() const override;
   void Stage(const StagedFile& file) override;
   void Unstage(const std::string& url, const std::string& folder) override;

@@ -77,6 +77,9 @@ QString RecordLine(const std::string& url, const std::string& path,
   if (outcome.tooSmall) {
     line += Tr(QT_TRANSLATE_NOOP("RecordLine", "小さい画像 (%1)"))
                 .arg(QString::fromStdString(PictureSizeText(*outcome.tooSmall)));
+  } else if (outcome.robotsExcluded) {
+    line += Tr(QT_TRANSLATE_NOOP("RecordLine", "除外 (%1)"))
+                .arg(QString::fromStdString(outcome.reasonText));
   } else if (outcome.landed) {
     line += Tr(QT_TRANSLATE_NOOP("RecordLine", "取得"));
   } else if (outcome.alreadyCollected) {

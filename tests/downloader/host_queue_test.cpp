@@ -58,9 +58,12 @@ TEST(HostQueue, ATransferKeptWaitingIsWokenWhenItsHostsPauseHasPassed) {
   const auto asked = HostPacing::Clock::now();
   EXPECT_EQ(hosts.turn("http://a.example/1.gif", nullptr).kind, Kind::At);
   EXPECT_EQ(hosts.turn("http://b.example/1.gif", nullptr).kind, Kind::Now);
-  ASSERT_TRUE(WokenAfter(wakes, 0));
-  EXPECT_GE(HostPacing::Clock::now() - asked, 95ms);
-  EXPECT_EQ(hosts.turn("http://a.example/1.gif", nullptr).kind, Kind::Now);
+  // Woken by a timer, not a loop: at most a wake or two, the last one once it has passed.
+  while (hosts.turn("http://a.example/1.gif", nullptr).kind != Kind::Now)
+    ASSERT_TRUE(WokenAfter(wakes, wakes)) << "no wake";
+  EXPECT_GE(HostPacing::Clock::now() - asked, 100ms);
+  EXPECT_GE(wakes, 1);
+  EXPECT_LE(wakes, 2);
   hosts.removeWaker(&wakes);
 }
 

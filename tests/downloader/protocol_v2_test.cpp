@@ -174,6 +174,17 @@ TEST(ChannelVersion2, AMinimumPictureGoesOutAndATooSmallPictureComesBack) {
             (PictureSize{2147483648u, 1}));
   const auto failed = ParseNotice(DecodeInPieces(EncodeFieldNotice(DownloadNotice{}), 64)[0]);
   EXPECT_FALSE(failed->tooSmall);
+
+  // A URL refused by robots.txt: neither landed nor failed, the rule in its text.
+  DownloadNotice refused;
+  refused.landed = false;
+  refused.robotsExcluded = true;
+  refused.reasonText = "robots.txt: Disallow: /";
+  const auto excluded = ParseNotice(DecodeInPieces(EncodeFieldNotice(refused), 64)[0]);
+  EXPECT_TRUE(excluded->robotsExcluded);
+  EXPECT_FALSE(excluded->failed());
+  EXPECT_EQ(excluded->reason, kRobotsReason);
+  EXPECT_FALSE(failed->robotsExcluded);
 }
 
 TEST(ChannelVersion2, TheHelloAgreesOnTheLowerVersion) {

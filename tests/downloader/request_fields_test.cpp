@@ -13,6 +13,7 @@ FileRequest EveryField() {
   request.validators = true;
   request.ifNoneMatch = "\"v1\"";
   request.ifModifiedSince = "Tue, 01 Dec 2026 10:00:00 GMT";
+  request.robots = true;
   return request;
 }
 
@@ -53,7 +54,8 @@ TEST(RequestFields, APeerIsSentOnlyTheFieldsItStates) {
   const Fields toPlain = WriteRequestFields(EveryField(), RequestMessage::Request, &plain);
   EXPECT_TRUE(FieldValue(toPlain, "referer"));
   EXPECT_TRUE(FieldValue(toPlain, "max-size"));
-  for (const char* key : {"min-picture", "validators", "if-none-match", "if-modified-since"})
+  for (const char* key :
+       {"min-picture", "validators", "if-none-match", "if-modified-since", "robots"})
     EXPECT_FALSE(FieldValue(toPlain, key)) << key;
 
   // "conditional" opens the conditional fields of a request, not of a stage.

@@ -1,6 +1,7 @@
 // The crawl window's counting panels: hidden until a file fails, then 失敗:N
 // with the latest failures in its tool tip; the same for pictures left out as
-// too small, 小さい画像:N, and files collected before, 取得済:N.
+// too small, 小さい画像:N, URLs refused by robots.txt, 除外:N, and files
+// collected before, 取得済:N.
 #include <gtest/gtest.h>
 
 #include <QStatusBar>
@@ -72,10 +73,24 @@ TEST(CountPanel, AppearsAtTheFirstFailureAndListsTheLatestInItsToolTip) {
   EXPECT_TRUE(small->toolTip().contains(QStringLiteral("小さい画像 (120x90), HTTP 200")));
   EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
 
-  // A new crawl starts without either.
+  // So is a URL refused by robots.txt, with the rule.
+  CountPanel* robots = frm.robotsPanel();
+  RequestRecord refused = Failed(27);
+  refused.outcome.httpStatus = 0;
+  refused.outcome.robotsExcluded = true;
+  refused.outcome.reason = "robots";
+  refused.outcome.reasonText = "robots.txt: Disallow: /private/";
+  frm.requestEnded(refused);
+  EXPECT_EQ(robots->text(), QStringLiteral("除外:1"));
+  EXPECT_TRUE(
+      robots->toolTip().contains(QStringLiteral("除外 (robots.txt: Disallow: /private/), HTTP -")));
+  EXPECT_EQ(panel->text(), QStringLiteral("失敗:25"));
+
+  // A new crawl starts without any.
   frm.loaded();
   EXPECT_FALSE(panel->isVisible());
   EXPECT_FALSE(small->isVisible());
+  EXPECT_FALSE(robots->isVisible());
   EXPECT_EQ(panel->count(), 0);
   frm.close();
 }

@@ -119,10 +119,14 @@ TEST_F(SettingsDialogTest, WhatACrawlReachesIsReadLiveFromItsControlsAndNotKeptB
   const CrawlOptions& options = frm->options();
   EXPECT_FALSE(options.sameSite());
   EXPECT_FALSE(options.allLinks());
+  EXPECT_FALSE(options.robots());
   EXPECT_EQ(options.nextPages(), 0);
   EXPECT_EQ(options.urlRules(), nullptr);
   EXPECT_EQ(control<QCheckBox>("SameSiteChk")->text(),
             QStringLiteral("同じサイトのページだけ読む(&S)"));
+  EXPECT_EQ(control<QCheckBox>("RobotsChk")->text(), QStringLiteral("ロボット排除に従う(&X)"));
+  control<QCheckBox>("RobotsChk")->setChecked(true);
+  EXPECT_TRUE(options.robots());
   control<QCheckBox>("SameSiteChk")->setChecked(true);
   control<QCheckBox>("AllLinksChk")->setChecked(true);
   control<QSpinBox>("NextPagesSpin")->setValue(40);
@@ -144,6 +148,7 @@ TEST_F(SettingsDialogTest, WhatACrawlReachesIsReadLiveFromItsControlsAndNotKeptB
   EXPECT_TRUE(options.urlRules()->judge("http://h/a.png", false).taken);
 
   restart();
+  EXPECT_FALSE(frm->options().robots());
   EXPECT_FALSE(frm->options().sameSite());
   EXPECT_FALSE(frm->options().allLinks());
   EXPECT_EQ(frm->options().nextPages(), 0);

@@ -62,5 +62,8 @@ inline constexpr const char* kFeatureUnstageAll = "unstage-all";
 // Takes render in requests: the page is opened in a browser and its rendered
 // document lands, the notice naming the pictures it loaded. Never staged.
 inline constexpr const char* kFeatureRender = "render";
+// Takes robots in requests: the site's robots.txt is read before its first
+// request and a URL it refuses is answered "robots-excluded". Never staged.
+inline constexpr const char* kFeatureRobots = "robots";
 
 }  // namespace harvel

@@ -52,6 +52,7 @@ constexpr const char* kLanded = "landed";
 constexpr const char* kFailed = "failed";
 constexpr const char* kNotModified = "not-modified";
 constexpr const char* kTooSmall = "too-small";
+constexpr const char* kRobotsExcluded = "robots-excluded";
 constexpr const char* kPictureSizeKey = "picture-size";
 
 std::string Text(std::optional<std::string_view> value) {
@@ -63,10 +64,11 @@ std::string Text(std::optional<std::string_view> value) {
 std::string EncodeFieldNotice(const DownloadNotice& notice) {
   Fields fields{
       {kCountKey, notice.count},
-      {kOutcomeKey, notice.tooSmall      ? kTooSmall
-                    : notice.landed      ? kLanded
-                    : notice.notModified ? kNotModified
-                                         : kFailed},
+      {kOutcomeKey, notice.tooSmall         ? kTooSmall
+                    : notice.robotsExcluded ? kRobotsExcluded
+                    : notice.landed         ? kLanded
+                    : notice.notModified    ? kNotModified
+                                            : kFailed},
       {kReasonKey, notice.reason},
       {kReasonTextKey, notice.reasonText},
       {kHttpStatusKey, std::to_string(notice.httpStatus)},
@@ -125,8 +127,11 @@ std::optional<DownloadNotice> ParseNotice(const Message& message) {
     const auto size = FieldValue(fields, kPictureSizeKey);
     notice.tooSmall = ParseReadPictureSize(size.value_or("")).value_or(PictureSize{});
   }
+  notice.robotsExcluded = FieldValue(fields, kOutcomeKey) == std::string_view(kRobotsExcluded);
   if (!notice.landed && !notice.notModified && notice.reason.empty())
-    notice.reason = notice.tooSmall ? kTooSmallReason : failure::kOther;
+    notice.reason = notice.tooSmall         ? kTooSmallReason
+                    : notice.robotsExcluded ? kRobotsReason
+                                            : failure::kOther;
   return notice;
 }
 

@@ -35,6 +35,8 @@ inline constexpr const char* kPausedTooLong = "paused-too-long";
 
 // The reason of a picture left out as smaller than the request's min-picture.
 inline constexpr const char* kTooSmallReason = "too-small";
+// The reason of a URL the site's robots.txt refuses (outcome "robots-excluded").
+inline constexpr const char* kRobotsReason = "robots";
 
 // How one download ended, as a notice carries it: the count (all that
 // version 1 carries, as text) and the outcome (version 2 carries every field
@@ -44,7 +46,7 @@ struct DownloadNotice : DownloadOutcome {
 };
 
 // The version-2 notice frame (kind O). Fields: count, outcome ("landed",
-// "failed", "too-small" or "not-modified"), reason, reason-text, http-status,
+// "failed", "too-small", "not-modified" or "robots-excluded"), reason, reason-text, http-status,
 // bytes, elapsed-ms, content-type, final-url, picture-size ("120x90") with
 // "too-small", etag, last-modified, and for a rendered page rendered ("1"),
 // pictures (one URL a line, at most 512 KiB of them) and picture-bytes.

@@ -78,6 +78,12 @@ constexpr RequestField kRequestFields[] = {
        r.renderScrolls = static_cast<int>(*scrolls);
        return true;
      }},
+    {"robots", kFeatureRobots, kFeatureRobots,
+     [](const FileRequest& r) { return r.robots ? Written("1") : Written(); },
+     [](std::string_view value, FileRequest& r) {
+       r.robots = value == "1";
+       return true;
+     }},
 };
 
 const char* PlaceKey(RequestMessage kind) {
