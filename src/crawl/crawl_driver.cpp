@@ -1,5 +1,6 @@
 #include "crawl/crawl_driver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -18,8 +19,10 @@
 #include "crawl/name_claim.h"
 #include "crawl/next_page_link.h"
 #include "crawl/next_pages.h"
+#include "crawl/option_table.h"
 #include "crawl/page_reader.h"
 #include "crawl/record_status_text.h"
+#include "crawl/requests_ahead.h"
 #include "crawl/row_plan.h"
 #include "crawl/sequential_name.h"
 #include "crawl/staging_lookahead.h"
@@ -90,6 +93,7 @@ class CrawlDriver {
   enum class Step { Next, Closed, ChannelFailed, RecordFailed };
 
   CrawlOutcome finish(CrawlOutcome outcome) {
+    ahead_.clear();  // their notices are dropped
     lookahead_.dropAll();
     if (context_.collected != nullptr)
       context_.collected->closeAll();
@@ -135,7 +139,12 @@ class CrawlDriver {
     if (folder)
       s_.SaveFolder = *folder;
     std::optional<RowPlan> plan;
-    if (folder && makeSaveFolder()) {
+    // A row whose request went ahead was decided then, in a folder made already.
+    std::optional<RequestsAhead::Sent> sent = ahead_.take(row.url);
+    if (sent && folder) {
+      plan = std::move(sent->plan);
+      s_.SaveFile = plan->saveFile;
+    } else if (folder && makeSaveFolder()) {
       if (recording() && !openRecord())
         return Step::RecordFailed;
       plan = PlanRow(context_, s_, row, referer_);
@@ -150,7 +159,7 @@ class CrawlDriver {
       return Step::Closed;
 
     if (plan) {
-      const Step step = fetchRow(*plan);
+      const Step step = fetchRow(*plan, sent ? sent->mailbox : nullptr);
       if (step != Step::Next)
         return step;
     }
@@ -195,7 +204,8 @@ class CrawlDriver {
   // What the row's plan says (numbering, the type decision, the "=" filter,
   // mail rows, the scheme, what the channel carries): the request and its
   // notice, and the page. Returning Next goes on with removing the row.
-  Step fetchRow(const RowPlan& plan) {
+  // `sent`: the mailbox of the row's request when it went ahead.
+  Step fetchRow(const RowPlan& plan, const std::shared_ptr<Mailbox>& sent) {
     switch (plan.action) {
       case RowAction::Skip:
         if (!plan.refusal.empty() && context_.observer != nullptr)
@@ -217,14 +227,14 @@ class CrawlDriver {
       case RowAction::Request: {
         RowPlan claimed = plan;
         std::optional<NameClaim> name;
-        if (plan.action == RowAction::Request && options_.on(Check::Renban)) {
+        if (plan.action == RowAction::Request && options_.on(Check::Renban) && !sent) {
           name = claimName(claimed);
           if (!name)
             return Step::Next;  // every number is taken: skip rather than overwrite
         }
-        if (claimed.claim)
+        if (claimed.claim && !sent)
           RecordClaim(s_.modern, claimed.unclaimedFile, *claimed.claim, s_.CurURL);
-        return fetchFile(claimed);
+        return fetchFile(claimed, sent);
       }
     }
     if (!plan.readsForLinks(s_.SaveFile, nullptr))
@@ -252,9 +262,9 @@ class CrawlDriver {
   // The row's request, its notice, and what follows: an unchanged page gives
   // its recorded links; with the only-new option a landed file goes into the
   // record (or, repeating one of the folder, is removed), a page read its links.
-  Step fetchFile(const RowPlan& plan) {
+  Step fetchFile(const RowPlan& plan, const std::shared_ptr<Mailbox>& sent) {
     DownloadOutcome outcome;
-    const Step step = requestDownload(plan, outcome);
+    const Step step = requestDownload(plan, outcome, sent);
     if (step != Step::Next)
       return step;
     RequestRecord record{plan.request.url, plan.request.path, outcome};
@@ -328,7 +338,8 @@ class CrawlDriver {
 
   // Sends the plan's request and waits for its notice. What the downloader
   // would refuse or the channel cannot carry fails at once; the crawl goes on.
-  Step requestDownload(const RowPlan& plan, DownloadOutcome& outcome) {
+  Step requestDownload(const RowPlan& plan, DownloadOutcome& outcome,
+                       const std::shared_ptr<Mailbox>& sent) {
     const FileRequest& request = plan.request;
     if (plan.action == RowAction::RefusedScheme) {
       outcome = FailedOutcome("refused-scheme", "only http, https and ftp are downloaded");
@@ -344,14 +355,21 @@ class CrawlDriver {
     lookahead_.requested(request.url, plan.saveFolder);
     if (context_.observer != nullptr)
       context_.observer->requestStarted(request);
-    context_.channel.Downloading(request, s_.mailbox);
+    if (!sent)
+      context_.channel.Downloading(request, s_.mailbox);
     if (s_.closed)
       return Step::Closed;
+    sendAhead(plan);
     const bool rendering = request.renderScrolls > 0;
     context_.setStatus(s_, 1, rendering ? kStatusRenderingProcessing : kStatusProcessing);
-    const Step step = waitForNotice();
+    const Step step = sent ? waitForNotice(*sent, std::string()) : waitForNotice();
     if (step != Step::Next)
       return step;
+    if (sent) {
+      // The window's mailbox shows every notice, as when it came there.
+      s_.mailbox->outcome = sent->outcome;
+      s_.mailbox->text = sent->text;
+    }
     outcome = s_.mailbox->outcome;
     if (outcome.rendered)
       context_.setStatus(s_, 1, RenderedStatusText(outcome.elapsedMs));
@@ -359,6 +377,49 @@ class CrawlDriver {
     if (outcome.landed && !outcome.tooSmall)
       ++s_.DownCnt;
     return Step::Next;
+  }
+
+  // While row 1's notice is awaited, the requests of the rows after it go
+  // ahead, as many as downloads run at once: rows decided now as they would
+  // be when the crawl reaches them, since nothing before them is read for
+  // links and each lands under the name it is asked for. The first row that
+  // may be read for links, or lies in another folder, ends the run: rows
+  // after it may be queued behind rows it brings.
+  void sendAhead(const RowPlan& first) {
+    if (!context_.channel.sendsAhead() || options_.speedLevel() > 0 ||
+        !MaySendAhead(first, options_) || first.saveFolder != madeFolder_)
+      return;
+    const auto window = static_cast<std::size_t>(std::clamp(options_.jobs(), 1, kMaxJobs));
+    for (std::size_t i = 1; i < s_.rows.size() && ahead_.size() < window; ++i) {
+      const CrawlTarget& row = s_.rows[i];
+      if (ahead_.holds(row.url))
+        continue;
+      if (RowFolder(context_, row) != madeFolder_)
+        return;
+      const std::string referer = i < s_.referers.size() ? s_.referers[i] : std::string();
+      RowPlan plan = PlanRow(context_, s_, row, referer);
+      switch (plan.action) {
+        case RowAction::Skip:
+        case RowAction::RefusedScheme:
+        case RowAction::TooLong:
+          continue;  // no request: decided when the crawl reaches it
+        case RowAction::Request:
+          break;
+        case RowAction::Mail:
+        case RowAction::Collected:
+          return;
+      }
+      // Two requests for one file land in the order the crawl makes them.
+      if (!MaySendAhead(plan, options_) || plan.request.path == first.request.path ||
+          ahead_.writes(plan.request.path))
+        return;
+      if (plan.claim)
+        RecordClaim(s_.modern, plan.unclaimedFile, *plan.claim, row.url);
+      lookahead_.sentAhead(row.url, plan.saveFolder);
+      RequestsAhead::Sent sent{row.url, std::move(plan)};
+      context_.channel.Downloading(sent.plan.request, sent.mailbox);
+      ahead_.add(std::move(sent));
+    }
   }
 
   // A row that failed before or without a request: it is reported as a failed
@@ -374,13 +435,22 @@ class CrawlDriver {
   }
 
   Step waitForNotice() {
+    if (s_.closed)
+      return Step::Closed;
+    return waitForNotice(*s_.mailbox, s_.TmpStr);
+  }
+
+  // Until `mailbox` no longer holds `before`.
+  Step waitForNotice(const Mailbox& mailbox, const std::string& before) {
     for (;;) {
       if (s_.closed)
         return Step::Closed;
-      const Mailbox& mailbox = *s_.mailbox;
-      if (!mailbox.channelError.empty())
+      if (!mailbox.channelError.empty()) {
+        if (&mailbox != s_.mailbox.get())
+          s_.mailbox->channelError = mailbox.channelError;
         return Step::ChannelFailed;
-      if (mailbox.text != s_.TmpStr)
+      }
+      if (mailbox.text != before)
         break;
       if (options_.speedLevel() <= 0) {
         context_.pump.waitForEvents(kNoticeRound);
@@ -481,6 +551,7 @@ class CrawlDriver {
   std::shared_ptr<CrawlState> state_;  // keeps the state alive after the window lets go
   CrawlState& s_;
   StagingLookahead lookahead_{context_};
+  RequestsAhead ahead_;      // requests sent before the crawl reached their rows
   std::string referer_;      // the page that linked the row being handled
   int nextPageChain_ = 0;    // how many next-page links led to it
   std::string recordError_;  // why the record could not be used

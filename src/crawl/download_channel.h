@@ -77,6 +77,11 @@ class DownloadChannel {
   // fields; a channel that cannot stage them is never given such a file.
   virtual bool stagesConditional() const { return false; }
   virtual std::vector<LandedCopy> takeLandedCopies() { return {}; }
+
+  // Whether requests may be sent before the notices of those sent earlier:
+  // each still gets its notice, in the order sent, in its own mailbox. A
+  // channel that says no is given one request at a time.
+  virtual bool sendsAhead() const { return false; }
 };
 
 }  // namespace harvel

@@ -220,6 +220,8 @@ void StagingLookahead::markLooked(std::size_t index, std::size_t slots) {
 void StagingLookahead::consider(const CrawlState& state, const CrawlTarget& row,
                                 const std::string& referer, const PredictedRow* predicted,
                                 bool first, const RowPlan* given) {
+  if (sentAhead_.count(row.url) > 0)
+    return;  // asked for already
   if (const auto copy = staged_.find(row.url); copy != staged_.end()) {
     if (first && copy->second.folder == RowFolder(context_, row))
       current_ = row.url;
@@ -397,7 +399,13 @@ void StagingLookahead::drop(const std::string& url) {
   }
 }
 
+void StagingLookahead::sentAhead(const std::string& url, const std::string& folder) {
+  requested(url, folder);
+  sentAhead_.insert(url);
+}
+
 void StagingLookahead::requested(const std::string& url, const std::string& folder) {
+  sentAhead_.erase(url);
   const auto copy = staged_.find(url);
   if (copy != staged_.end() && copy->second.folder == folder)
     staged_.erase(copy);

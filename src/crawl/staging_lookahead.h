@@ -56,6 +56,10 @@ class StagingLookahead : public RowChanges {
 
   // The driver asks for `url` into `folder` now; a staged copy is used up.
   void requested(const std::string& url, const std::string& folder);
+  // The request of the row `url` into `folder` was sent ahead of the crawl:
+  // its staged copy is used up, and the row is not staged again before the
+  // crawl reaches it (requested() then).
+  void sentAhead(const std::string& url, const std::string& folder);
   // Every staged copy not asked for is removed (the crawl ends, or a pacing
   // other than the fastest is chosen), and every prediction forgotten.
   void dropAll();
@@ -138,11 +142,12 @@ class StagingLookahead : public RowChanges {
   // there: the rows of the look ahead it took (itself and the pictures
   // predicted right behind it); 0 for a row to be looked at again.
   std::deque<std::size_t> looked_;
-  const CrawlState* lookedState_ = nullptr;  // the list looked_ follows
-  std::size_t lookedSum_ = 0;                // of looked_
-  std::size_t lookAgain_ = 0;                // the zeros in looked_
-  std::optional<std::string> current_;       // row 1, when it was staged
-  std::string handling_;                     // row 1 at the last beforeRow
+  const CrawlState* lookedState_ = nullptr;    // the list looked_ follows
+  std::size_t lookedSum_ = 0;                  // of looked_
+  std::size_t lookAgain_ = 0;                  // the zeros in looked_
+  std::unordered_set<std::string> sentAhead_;  // rows whose requests went ahead
+  std::optional<std::string> current_;         // row 1, when it was staged
+  std::string handling_;                       // row 1 at the last beforeRow
 };
 
 }  // namespace harvel

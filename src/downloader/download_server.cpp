@@ -159,12 +159,12 @@ void DownloadServer::readFrom(QLocalSocket* socket) {
         break;
       case MessageKind::Hello:
         Send(*socket,
-             EncodeHello(Hello{kChannelVersion,
-                               {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
-                                kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture,
-                                kFeatureConditional, kFeatureStageConditional, kFeatureRender,
-                                kFeatureUnstageAll, kFeatureHostManners, kFeatureRobots,
-                                kFeatureResume}}));
+             EncodeHello(Hello{
+                 kChannelVersion,
+                 {kFeatureReferer, kFeatureMaxSize, kFeatureRetry, kFeatureStage,
+                  kFeatureStageLanded, kFeatureSettings, kFeatureMinPicture, kFeatureConditional,
+                  kFeatureStageConditional, kFeatureRender, kFeatureUnstageAll, kFeatureHostManners,
+                  kFeatureRobots, kFeatureResume, kFeatureRequestsAhead}}));
         break;
       case MessageKind::Settings:
         applySettings(socket, *message);

@@ -310,6 +310,10 @@ bool DownloaderChannel::stagesConditional() const {
   return canStage() && peer_.has(kFeatureStageConditional);
 }
 
+bool DownloaderChannel::sendsAhead() const {
+  return isConnected() && peer_.has(kFeatureRequestsAhead) && !recovering_;
+}
+
 std::vector<LandedCopy> DownloaderChannel::takeLandedCopies() {
   return std::exchange(landed_, {});
 }

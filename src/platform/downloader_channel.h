@@ -78,6 +78,7 @@ class DownloaderChannel : public QObject, public DownloadChannel {
   void UnstageAll(const std::vector<std::pair<std::string, std::string>>& copies) override;
   bool tellsLanded() const override;
   bool stagesConditional() const override;
+  bool sendsAhead() const override;
   std::vector<LandedCopy> takeLandedCopies() override;
 
   enum class SettingsResult {

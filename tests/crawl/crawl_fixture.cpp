@@ -12,6 +12,7 @@ void FakeSiteChannel::Downloading(const FileRequest& request, std::weak_ptr<Mail
   const std::string& url = request.url;
   const std::string& path = request.path;
   requests.push_back(url + "," + path);
+  unansweredAtRequest.push_back(unanswered++);
   referers.push_back(request.referer);
   maxSizes.push_back(request.maxSize.value_or(-1));
   minPictures.push_back(request.minPicture);
@@ -83,6 +84,7 @@ void FakeSiteChannel::answer(const FileRequest& request, const std::weak_ptr<Mai
     outcome.httpStatus = 404;
   }
   ++notices;
+  --unanswered;
   if (auto box = mailbox.lock()) {
     box->outcome = outcome;
     box->text = std::to_string(notices);

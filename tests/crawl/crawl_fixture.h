@@ -35,6 +35,7 @@ class FakeSiteChannel : public DownloadChannel {
   bool tellsLanded() const override { return tells; }
   bool stagesConditional() const override { return conditionalStages; }
   std::vector<LandedCopy> takeLandedCopies() override { return std::exchange(landed, {}); }
+  bool sendsAhead() const override { return ahead; }
 
   std::map<std::string, std::string> site;          // URL -> body
   std::vector<std::string> requests;                // "url,path" in the order sent
@@ -70,6 +71,9 @@ class FakeSiteChannel : public DownloadChannel {
   bool tells = false;
   std::vector<LandedCopy> landed;                // not yet taken
   std::map<std::string, std::string> copyFiles;  // "url,folder" -> the hidden file
+  bool ahead = false;                            // answers sendsAhead()
+  std::vector<int> unansweredAtRequest;          // requests without a notice yet, at each request
+  int unanswered = 0;
 
  private:
   void answer(const FileRequest& request, const std::weak_ptr<Mailbox>& mailbox);

@@ -53,6 +53,9 @@ inline constexpr const char* kFeatureStageLanded = "stage-landed";
 // Fetches ahead conditionally: a stage order may carry validators,
 // if-none-match and if-modified-since as a request does.
 inline constexpr const char* kFeatureStageConditional = "stage-conditional";
+// Takes requests before the notices of earlier ones have gone out (as every
+// version did), and says so: a crawl sends rows ahead only to one that states it.
+inline constexpr const char* kFeatureRequestsAhead = "requests-ahead";
 // Takes an Unstage with "all" and no URL: every copy of the client not yet
 // asked for goes at once, before any waiting one is started.
 inline constexpr const char* kFeatureUnstageAll = "unstage-all";
