@@ -168,10 +168,11 @@ TEST_F(HostMannersEndToEnd, AServersPauseHoldsItsOwnHostOnlyAndItsFilesLandAfter
   ASSERT_FALSE(busy.hits().empty());
   const Clock::time_point first = busy.hits().front().at;
   // The busy host is asked nothing more until its pause has passed, and then
-  // each of its files is fetched once more or for the first time.
+  // each file it paused is fetched once more (a3 may have gone out before the
+  // first 429 came back, when requests are sent ahead).
   for (const LoggedHost::Hit& hit : busy.hits())
     EXPECT_TRUE(hit.at - first < 500ms || hit.at - first >= 1900ms) << hit.path;
-  for (const char* path : {"/a1.gif", "/a2.gif", "/a3.gif"}) {
+  for (const char* path : {"/a1.gif", "/a2.gif"}) {
     const auto hits = busy.hitsOf(path);
     ASSERT_FALSE(hits.empty()) << path;
     EXPECT_GE(hits.back() - first, 1900ms) << path;
