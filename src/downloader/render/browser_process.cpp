@@ -135,6 +135,8 @@ std::vector<std::string> BrowserProcess::Flags(const Launch& launch, const std::
   };
   if (!launch.proxy.empty()) {
     flags.push_back("--proxy-server=" + launch.proxy);
+    if (!launch.proxyBypass.empty())
+      flags.push_back("--proxy-bypass-list=" + launch.proxyBypass);
   } else {
     flags.emplace_back("--no-proxy-server");
   }

@@ -22,6 +22,7 @@ class BrowserProcess {
   struct Launch {
     std::string program;                   // the browser's executable
     std::string proxy;                     // --proxy-server; empty for none
+    std::string proxyBypass;               // --proxy-bypass-list, with a proxy
     std::vector<std::string> environment;  // NAME=value lines given to the browser
     int width = 1280;                      // the window the page is laid out in
     int height = 1024;

@@ -146,7 +146,9 @@ void PageRenderer::next() {
 bool PageRenderer::startBrowser(std::string& error) {
   BrowserProcess::Launch launch;
   launch.program = program_;
-  launch.proxy = proxy_;
+  browserProxy_ = BrowserProxyFor(proxy_, environment_);
+  launch.proxy = browserProxy_.servers;
+  launch.proxyBypass = browserProxy_.bypass;
   launch.environment = environment_;
   if (!browser_.start(launch, error))
     return false;
@@ -176,6 +178,11 @@ bool PageRenderer::startBrowser(std::string& error) {
                      }
                      session_ = attached.value("sessionId").toString();
                      sendPage("Page.enable");
+                     // The login goes only to the proxy that asks for it.
+                     if (!browserProxy_.logins.empty())
+                       sendPage("Fetch.enable",
+                                {{"handleAuthRequests", true},
+                                 {"patterns", QJsonArray{QJsonObject{{"urlPattern", "*"}}}}});
                      // Room for the pictures' bytes until they are asked for.
                      sendPage("Network.enable",
                               {{"maxTotalBufferSize", double(kKeptPictureBytes)},
@@ -254,6 +261,10 @@ void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
     onBrowserGone();
     return;
   }
+  if (method.startsWith("Fetch.")) {
+    onFetchEvent(method, params);
+    return;
+  }
   if (!job_ || phase_ == Phase::Starting || phase_ == Phase::Idle)
     return;
   const QString request = params.value("requestId").toString();
@@ -321,6 +332,35 @@ void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
   } else if (method == "Page.loadEventFired") {
     loaded_ = true;
   }
+}
+
+void PageRenderer::onFetchEvent(const QString& method, const QJsonObject& params) {
+  const QString request = params.value("requestId").toString();
+  if (method == "Fetch.requestPaused") {
+    sendPage("Fetch.continueRequest", {{"requestId", request}});
+    return;
+  }
+  if (method != "Fetch.authRequired")
+    return;
+  const QJsonObject challenge = params.value("authChallenge").toObject();
+  const ProxyLogin* login =
+      challenge.value("source").toString() == "Proxy"
+          ? LoginForProxy(browserProxy_, challenge.value("origin").toString().toStdString())
+          : nullptr;
+  // Asked again for the same request, the login was refused: the answer
+  // the proxy gave then is the page's.
+  if (login == nullptr || !proxyAnswered_.insert(request).second) {
+    sendPage("Fetch.continueWithAuth",
+             {{"requestId", request},
+              {"authChallengeResponse", QJsonObject{{"response", "CancelAuth"}}}});
+    return;
+  }
+  sendPage("Fetch.continueWithAuth",
+           {{"requestId", request},
+            {"authChallengeResponse",
+             QJsonObject{{"response", "ProvideCredentials"},
+                         {"username", QString::fromStdString(login->user)},
+                         {"password", QString::fromStdString(login->password)}}}});
 }
 
 void PageRenderer::keepPicture(const QString& request) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "downloader/render/browser_process.h"
+#include "downloader/render/browser_proxy.h"
 #include "downloader/render/devtools_pipe.h"
 #include "downloader/render/loaded_picture.h"
 #include "downloader/render/render_limits.h"
@@ -63,7 +64,8 @@ struct RenderResult {
 // steps until its height stops growing, and then its document and the
 // pictures it loaded are taken, and the cookies it holds then go back into the
 // client's jar. The browser's downloads are refused, windows a page opens are
-// closed, dialogs dismissed. A browser that crashes is started again once,
+// closed, dialogs dismissed. A proxy that asks for a login is given the
+// client's; a server that asks for one is given none. A browser that crashes is started again once,
 // for the next page; after a second crash pages fail.
 class PageRenderer : public QObject {
   Q_OBJECT
@@ -109,6 +111,8 @@ class PageRenderer : public QObject {
   void navigate();
   void onEvent(const QString& method, const QJsonObject& params, const QString& session);
   void onBrowserGone();
+  // Continues a request the browser paused, answers a proxy's challenge.
+  void onFetchEvent(const QString& method, const QJsonObject& params);
   void tick();
   void measureHeight();
   void scroll();
@@ -129,6 +133,8 @@ class PageRenderer : public QObject {
   QString session_;  // attached to it
   bool pageReady_ = false;
   std::string proxy_;  // what the running browser was started with
+  BrowserProxy browserProxy_;
+  std::set<QString> proxyAnswered_;  // requests a proxy login was given for
   std::vector<std::string> environment_;
   int starts_ = 0;
   int crashes_ = 0;
