@@ -65,7 +65,7 @@ TEST(PartialRange, OnlyAWholeFittingRangeIsTakenAndOnlyOneToTheEndContinuesAPart
       {{301, 999, 1000}, {300, 1000}, false},   // a gap
       {{300, 998, 1000}, {300, 1000}, false},   // short of the end
       {{300, 1199, 1200}, {300, 1000}, false},  // the file grew
-      {{300, 300, 301}, {301, -1}, false},  // nothing more than is held
+      {{300, 300, 301}, {301, -1}, false},      // nothing more than is held
       {{1000, 1000, 1001}, {300, 1001}, false},
   };
   for (const Judged& j : judged) {
