@@ -23,7 +23,6 @@
 namespace harvel {
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
@@ -138,12 +137,7 @@ class HostMannersEndToEnd : public ::testing::Test {
             << QString::fromStdString(start) << "1";
     return test::RunCli(options);
   }
-  std::set<std::string> landed() {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_.path() / "T"))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
+  std::set<std::string> landed() const { return test::FilesIn(dir_.path() / "T"); }
 
   test::TempFolder dir_;
 };

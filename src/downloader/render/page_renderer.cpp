@@ -331,6 +331,10 @@ void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
     }
   } else if (method == "Page.loadEventFired") {
     loaded_ = true;
+    // The document has come by its load event, but after the page moved to
+    // another renderer process the browser may never say its loading
+    // finished: it must not keep the page from going quiet.
+    inFlight_.erase(loader_);
   }
 }
 
