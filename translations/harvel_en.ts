@@ -539,6 +539,10 @@ Use a title that is not empty, &quot;.&quot; or &quot;..&quot; and holds no &quo
         <source> / 除外 %1</source>
         <translation> / %1 excluded</translation>
     </message>
+    <message>
+        <source> / 再開 %1</source>
+        <translation> / %1 resumed</translation>
+    </message>
 </context>
 <context>
     <name>harvel::MainFrm</name>

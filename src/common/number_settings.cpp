@@ -1,6 +1,7 @@
 #include "common/number_settings.h"
 
 #include <charconv>
+#include <cstdlib>
 
 namespace harvel {
 
@@ -21,6 +22,12 @@ void ForEachNumberSetting(std::string_view text,
       continue;
     take(item.substr(0, equals), number);
   }
+}
+
+void ForEachNumberSettingOfVariable(
+    const char* variable, const std::function<void(std::string_view name, long number)>& take) {
+  if (const char* text = std::getenv(variable))
+    ForEachNumberSetting(text, take);
 }
 
 }  // namespace harvel

@@ -11,4 +11,9 @@ namespace harvel {
 void ForEachNumberSetting(std::string_view text,
                           const std::function<void(std::string_view name, long number)>& take);
 
+// The same for the list in the environment variable `variable`; nothing is
+// handed on when it is not set.
+void ForEachNumberSettingOfVariable(
+    const char* variable, const std::function<void(std::string_view name, long number)>& take);
+
 }  // namespace harvel

@@ -22,7 +22,12 @@ int Claim(const std::string& path) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kClaimMode);
   if (fd >= 0) {
     fchmod(fd, kClaimMode);  // whatever the umask
-    flock(fd, LOCK_EX);
+    // Until it is locked the new file looks like a claim left behind, and
+    // another crawl may have taken it so: then the name is that crawl's.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      close(fd);
+      return -1;
+    }
     return fd;
   }
   if (errno != EEXIST)

@@ -1,6 +1,5 @@
 #include "downloader/download_limits.h"
 
-#include <cstdlib>
 #include <string_view>
 
 #include "common/number_settings.h"
@@ -18,10 +17,7 @@ bool IsPassingFailure(const DownloadNotice& notice) {
 
 DownloadLimits LimitsFromEnvironment() {
   DownloadLimits limits;
-  const char* text = std::getenv("VESKDOWNLOADER_TEST_LIMITS");
-  if (text == nullptr)
-    return limits;
-  ForEachNumberSetting(text, [&limits](std::string_view name, long number) {
+  const auto take = [&limits](std::string_view name, long number) {
     if (name == "low-speed-bytes")
       limits.speed.bytesPerSecond = number;
     else if (name == "low-speed-seconds")
@@ -34,7 +30,8 @@ DownloadLimits LimitsFromEnvironment() {
       limits.robotsTimeLimit = std::chrono::milliseconds(number);
     else if (name == "resume-bytes")
       limits.resumeThreshold = number;
-  });
+  };
+  ForEachNumberSettingOfVariable("VESKDOWNLOADER_TEST_LIMITS", take);
   return limits;
 }
 

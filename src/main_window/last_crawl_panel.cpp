@@ -11,6 +11,7 @@ LastCrawlPanel::LastCrawlPanel(QWidget* parent) : QLabel(parent) {
 
 void LastCrawlPanel::loaded() {
   landed_.clear();
+  resumed_.clear();
   failures_.clear();
   collected_ = 0;
   tooSmall_ = 0;
@@ -24,6 +25,8 @@ void LastCrawlPanel::loaded() {
 void LastCrawlPanel::requestEnded(const RequestRecord& record) {
   if (record.outcome.landed) {
     landed_.add(record.path);
+    if (record.outcome.resumedFrom > 0)
+      resumed_.add(record.path);
   } else if (record.outcome.tooSmall) {
     ++tooSmall_;
   } else if (record.outcome.robotsExcluded) {
@@ -53,6 +56,8 @@ void LastCrawlPanel::showResult() {
     text += tr(" / 小さい画像 %1").arg(tooSmall_);
   if (robotsExcluded_ > 0)
     text += tr(" / 除外 %1").arg(robotsExcluded_);
+  if (const std::int64_t resumed = resumed_.stillThere(); resumed > 0)
+    text += tr(" / 再開 %1").arg(resumed);
   if (stopped_)
     text += tr(" (中止)");
   setText(text);

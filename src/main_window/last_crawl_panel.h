@@ -9,7 +9,8 @@
 namespace harvel {
 
 // The main window's status-bar panel for the last crawl: "前回の巡回: 取得 N /
-// 失敗 M", then "/ 取得済 K" and "/ 小さい画像 L" when there were any, and
+// 失敗 M", then "/ 取得済 K", "/ 小さい画像 L", "/ 除外 E" and "/ 再開 R" (the
+// landed files that were continued after a cut-off) when there were any, and
 // "(中止)" for a crawl that was stopped; its tool tip the latest failures with
 // their reasons (as the crawl window's 失敗:N panel lists them). It appears
 // when a crawl ends, since the crawl window closes itself soon after, and
@@ -34,6 +35,7 @@ class LastCrawlPanel : public QLabel, public CrawlObserver {
   void showResult();
 
   LandedPaths landed_;
+  LandedPaths resumed_;  // landed by continuing a download that was cut off
   FailureList failures_;
   int collected_ = 0;
   int tooSmall_ = 0;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -41,6 +42,27 @@ bool ProcessEnds(long pid, std::chrono::milliseconds timeout) {
   const bool done = poll(&ended, 1, static_cast<int>(timeout.count())) == 1;
   close(handle);
   return done;
+}
+
+// Waits until a file named `name` is written or moved into the folder that
+// `watch` (an inotify descriptor) watches.
+bool NameAppears(int watch, const std::string& name, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  alignas(inotify_event) char events[4096];
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd readable{watch, POLLIN, 0};
+    if (left.count() <= 0 || poll(&readable, 1, static_cast<int>(left.count())) != 1)
+      return false;
+    const ssize_t size = read(watch, events, sizeof events);
+    for (ssize_t at = 0; at < size;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      if (event->len > 0 && name == event->name)
+        return true;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
 }
 
 class CliSafety : public ::testing::Test {
@@ -138,15 +160,20 @@ TEST_F(CliSafety, AnInterruptEndsTheCrawlWhileAHostilePageIsRead) {
   });
   site_.serveSlowly("/slow.png", "image/png", 600, 'p');
 
+  // The page lands in the folder, is read, and is removed: the folder is
+  // watched, so that its landing is seen however briefly it stays.
+  fs::create_directory(dir_.path() / "T");
+  const int watch = inotify_init1(IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, (dir_.text() + "/T").c_str(), IN_MOVED_TO | IN_CLOSE_WRITE),
+            0);
   QProcess cli;
   cli.start(Q(test::ProgramFolderOfBuild() + "/harvel-cli"),
             {"--dir", Q(dir_.text()), "--modern-pages", "T", Q(site_.url("/hostile.html")), "1"});
   ASSERT_TRUE(cli.waitForStarted(10000));
-  const fs::path landed = dir_.path() / "T" / "hostile.html";
-  const auto deadline = std::chrono::steady_clock::now() + 30s;
-  while (!fs::exists(landed) && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(5ms);
-  ASSERT_TRUE(fs::exists(landed));
+  const bool pageLanded = NameAppears(watch, "hostile.html", 30s);
+  close(watch);
+  ASSERT_TRUE(pageLanded);
   ::kill(static_cast<pid_t>(cli.processId()), SIGTERM);
   // Generous for a loaded machine; the page alone took a minute to read.
   const bool finished = cli.waitForFinished(10000);

@@ -86,12 +86,7 @@ class RobotsEndToEnd : public ::testing::Test {
     options << "--dir" << QString::fromStdString(dir_.text()) << "T"
             << QString::fromStdString(start) << "1";
     run = test::RunCli(options, std::chrono::seconds(30));
-    Strings names;
-    if (fs::exists(dir_.path() / "T")) {
-      for (const auto& entry : fs::directory_iterator(dir_.path() / "T"))
-        names.insert(entry.path().filename().string());
-    }
-    return names;
+    return test::FilesIn(dir_.path() / "T");
   }
 
   test::TempFolder dir_;

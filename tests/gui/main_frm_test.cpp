@@ -1,16 +1,19 @@
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "crawl/option_table.h"
 #include "main_frm_fixture.h"
 #include "main_window/check_captions.h"
+#include "main_window/last_crawl_panel.h"
 #include "main_window/picture_button.h"
 #include "main_window/up_down.h"
 
@@ -322,6 +325,46 @@ TEST_F(MainFrmTest, DoubleClickStartsACrawlOfThatRow) {
   ASSERT_EQ(started.size(), 2u);
   EXPECT_EQ(started[1], kBuiltIn);
   EXPECT_TRUE(messages.empty());
+}
+
+// 前回の巡回 names each kind of end only when the crawl had one: a crawl
+// without them reads as it always did.
+TEST_F(MainFrmTest, TheLastCrawlPanelAddsEachCountOnlyWhenThereWasOne) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const auto landed = [&folder](const char* name, std::int64_t resumedFrom = 0) {
+    RequestRecord record{std::string("http://127.0.0.1/") + name,
+                         (folder.path() + '/' + QString::fromLatin1(name)).toStdString(),
+                         {}};
+    QFile file(QString::fromStdString(record.path));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    record.outcome.resumedFrom = resumedFrom;
+    return record;
+  };
+  LastCrawlPanel& panel = frm->lastCrawlPanel();
+
+  panel.loaded();
+  panel.requestEnded(landed("a.gif"));
+  panel.unloaded();
+  EXPECT_EQ(panel.text(), QStringLiteral("前回の巡回: 取得 1 / 失敗 0"));
+
+  panel.loaded();
+  panel.requestEnded(landed("b.jpg", 40000));
+  panel.requestEnded(landed("b.jpg", 40000));  // landed twice under one name: one file
+  panel.requestEnded(landed("c.jpg"));
+  RequestRecord page = landed("page.html", 70000);  // read for its links, then removed
+  panel.requestEnded(page);
+  QFile::remove(QString::fromStdString(page.path));
+  RequestRecord refused = landed("private.gif");
+  refused.outcome.landed = false;
+  refused.outcome.robotsExcluded = true;
+  panel.requestEnded(refused);
+  panel.unloaded();
+  EXPECT_EQ(panel.text(), QStringLiteral("前回の巡回: 取得 2 / 失敗 0 / 除外 1 / 再開 1"));
+
+  panel.loaded();
+  panel.markStopped();
+  EXPECT_EQ(panel.text(), QStringLiteral("前回の巡回: 取得 0 / 失敗 0 (中止)"));
 }
 
 TEST_F(MainFrmTest, RefusedTitlesAndALostDownloaderAreToldToTheUser) {

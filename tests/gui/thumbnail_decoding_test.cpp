@@ -6,9 +6,9 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <fstream>
 #include <string>
 
+#include "peak_memory.h"
 #include "qstring_printer.h"
 
 namespace harvel::test {
@@ -42,22 +42,6 @@ QByteArray FlatJpeg(int side, bool progressive, const QByteArray& before = {},
          Segment('\xda', QByteArray("\x01\x01\x00\x00", 4) + char(progressive ? 0 : 63) +
                              QByteArray(1, '\0')) +
          QByteArray(dataBytes, '\0') + QByteArray("\xff\xd9", 2);
-}
-
-qint64 PeakMemory() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmHWM:", 0) == 0)
-      return std::stoll(line.substr(6)) * 1024;
-  }
-  return 0;
-}
-
-bool ResetPeakMemory() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-  clear.flush();
-  return clear.good();
 }
 
 class ThumbnailDecodingTest : public ::testing::Test {

@@ -17,10 +17,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QtEndian>
-#include <fstream>
 #include <string>
 
 #include "crawl_window/search_frm.h"
+#include "peak_memory.h"
 #include "qstring_printer.h"
 
 namespace harvel::test {
@@ -100,23 +100,6 @@ QByteArray PngBomb(quint32 side) {
   }
   deflateEnd(&zip);
   return PngHeader(side, side, 0) + Chunk("IDAT", packed) + Chunk("IEND", {});
-}
-
-// The most memory the process has held since the last ResetPeakMemory(), in bytes.
-qint64 PeakMemory() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmHWM:", 0) == 0)
-      return std::stoll(line.substr(6)) * 1024;
-  }
-  return 0;
-}
-
-bool ResetPeakMemory() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-  clear.flush();
-  return clear.good();
 }
 
 class ThumbnailStripTest : public ::testing::Test {

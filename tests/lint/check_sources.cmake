@@ -36,6 +36,8 @@ rule(picture-signatures "^src/" "\"GIF8|x89PNG" "^src/common/picture_format"
      "picture signatures are PictureFormatOfSignature of common/picture_format.h")
 rule(mailto "^src/" "\"mailto:\"" "^src/crawl/mail_address_file\\.h$"
      "\"mailto:\" is kMailto of crawl/mail_address_file.h")
+rule(peak-memory "^(tests|bench)/" "VmHWM|clear_refs" "^tests/support/peak_memory"
+     "a test's peak memory is PeakMemory/ResetPeakMemory of tests/support/peak_memory.h")
 
 function(read_lines path out)
   file(READ "${path}" content)

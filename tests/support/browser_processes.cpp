@@ -11,11 +11,14 @@
 
 namespace harvel::test {
 
-int BrowserProcessesOfThisRun() {
+int BrowserProcessesOfThisRun(long downloader) {
   const char* temp = std::getenv("TMPDIR");
-  // The browser and everything it starts have HOME in their profile.
-  const std::string profile =
+  // The browser and everything it starts have HOME in their profile, which
+  // is named after the downloader's process id.
+  std::string profile =
       std::string("HOME=") + (temp != nullptr ? temp : "/tmp") + "/harvel-browser-";
+  if (downloader > 0)
+    profile += std::to_string(downloader) + "-";
   int count = 0;
   std::error_code failed;
   for (const auto& entry : std::filesystem::directory_iterator("/proc", failed)) {
@@ -37,9 +40,9 @@ int BrowserProcessesOfThisRun() {
   return count;
 }
 
-bool NoBrowserProcessLeft(std::chrono::milliseconds timeout) {
+bool NoBrowserProcessLeft(std::chrono::milliseconds timeout, long downloader) {
   const auto end = std::chrono::steady_clock::now() + timeout;
-  while (BrowserProcessesOfThisRun() > 0) {
+  while (BrowserProcessesOfThisRun(downloader) > 0) {
     if (std::chrono::steady_clock::now() > end)
       return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

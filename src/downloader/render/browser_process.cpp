@@ -135,6 +135,8 @@ std::vector<std::string> BrowserProcess::Flags(const Launch& launch, const std::
   };
   if (!launch.proxy.empty()) {
     flags.push_back("--proxy-server=" + launch.proxy);
+    if (!launch.proxyBypass.empty())
+      flags.push_back("--proxy-bypass-list=" + launch.proxyBypass);
   } else {
     flags.emplace_back("--no-proxy-server");
   }
@@ -151,11 +153,11 @@ bool BrowserProcess::start(const Launch& launch, std::string& error) {
   std::filesystem::path temp = std::filesystem::temp_directory_path(failed);
   if (failed)
     temp = "/tmp";
-  std::string profile = (temp / "harvel-browser-XXXXXX").string();
-  if (::mkdtemp(profile.data()) == nullptr) {  // made with mode 0700
-    error = std::string("cannot make the browser's profile folder: ") + std::strerror(errno);
+  // Profiles that killed downloaders left behind go first.
+  BrowserProfile::RemoveStale(temp);
+  if (!profile_.make(temp, error))
     return false;
-  }
+  const std::string& profile = profile_.path();
   int command[2] = {-1, -1};
   int answer[2] = {-1, -1};
   int lifeline[2] = {-1, -1};
@@ -166,7 +168,7 @@ bool BrowserProcess::start(const Launch& launch, std::string& error) {
       if (fd >= 0)
         ::close(fd);
     }
-    std::filesystem::remove_all(profile, failed);
+    profile_.remove();
     return false;
   }
   if (::geteuid() == 0)
@@ -185,7 +187,7 @@ bool BrowserProcess::start(const Launch& launch, std::string& error) {
     error = std::string("cannot start the browser: ") + std::strerror(errno);
     for (int fd : {command[0], command[1], answer[0], answer[1], lifeline[0], lifeline[1]})
       ::close(fd);
-    std::filesystem::remove_all(profile, failed);
+    profile_.remove();
     return false;
   }
   if (guardian == 0) {
@@ -212,7 +214,6 @@ bool BrowserProcess::start(const Launch& launch, std::string& error) {
   commandFd_ = command[1];
   answerFd_ = answer[0];
   lifelineFd_ = lifeline[1];
-  profile_ = profile;
   return true;
 }
 
@@ -230,11 +231,7 @@ void BrowserProcess::stop() {
       *fd = -1;
     }
   }
-  if (!profile_.empty()) {
-    std::error_code failed;
-    std::filesystem::remove_all(profile_, failed);
-    profile_.clear();
-  }
+  profile_.remove();
 }
 
 std::int64_t BrowserProcess::residentBytes() const {

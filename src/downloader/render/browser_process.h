@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "downloader/render/browser_profile.h"
+
 namespace harvel {
 
 // One headless browser, started over a pipe (no listening port) with a fresh,
@@ -17,11 +19,13 @@ namespace harvel {
 // guardian holds the read end of a pipe whose other end only this program
 // holds, so when this program ends in any way (killed too) the guardian sees
 // the pipe close and kills the whole group. stop() kills the group itself.
+// A profile folder left by a killed program is removed at the next start.
 class BrowserProcess {
  public:
   struct Launch {
     std::string program;                   // the browser's executable
     std::string proxy;                     // --proxy-server; empty for none
+    std::string proxyBypass;               // --proxy-bypass-list, with a proxy
     std::vector<std::string> environment;  // NAME=value lines given to the browser
     int width = 1280;                      // the window the page is laid out in
     int height = 1024;
@@ -58,7 +62,7 @@ class BrowserProcess {
   int commandFd_ = -1;
   int answerFd_ = -1;
   int lifelineFd_ = -1;
-  std::string profile_;
+  BrowserProfile profile_;
 };
 
 }  // namespace harvel

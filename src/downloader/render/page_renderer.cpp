@@ -31,6 +31,18 @@ constexpr const char* kScrollToBottom = R"((async () => {
   return root.scrollHeight;
 })())";
 
+// Run in every document before its own scripts: a page opens no window and
+// no dialog (each would stall it), and cannot put them back.
+constexpr const char* kNoWindows = R"((() => {
+  const fixed = (name, value) =>
+      Object.defineProperty(window, name, {value, writable: false, configurable: false});
+  fixed("open", () => null);
+  fixed("alert", () => undefined);
+  fixed("confirm", () => false);
+  fixed("prompt", () => null);
+  fixed("print", () => undefined);
+})())";
+
 constexpr const char* kHeight =
     "(document.scrollingElement || document.documentElement).scrollHeight";
 
@@ -146,16 +158,26 @@ void PageRenderer::next() {
 bool PageRenderer::startBrowser(std::string& error) {
   BrowserProcess::Launch launch;
   launch.program = program_;
-  launch.proxy = proxy_;
+  browserProxy_ = BrowserProxyFor(proxy_, environment_);
+  launch.proxy = browserProxy_.servers;
+  launch.proxyBypass = browserProxy_.bypass;
   launch.environment = environment_;
   if (!browser_.start(launch, error))
     return false;
   ++starts_;
   pipe_.open(browser_.commandFd(), browser_.answerFd());
-  pageReady_ = false;
-  const int generation = generation_;
+  proxyAnswered_.clear();
   pipe_.send("Browser.setDownloadBehavior", {{"behavior", "deny"}});
   pipe_.send("Target.setDiscoverTargets", {{"discover", true}});
+  openPage();
+  return true;
+}
+
+void PageRenderer::openPage() {
+  pageReady_ = false;
+  target_.clear();
+  session_.clear();
+  const int generation = generation_;
   pipe_.send("Target.createTarget", {{"url", "about:blank"}},
              [this, generation](const QJsonObject& created, const QString& failed) {
                if (!failed.isEmpty()) {
@@ -176,6 +198,12 @@ bool PageRenderer::startBrowser(std::string& error) {
                      }
                      session_ = attached.value("sessionId").toString();
                      sendPage("Page.enable");
+                     sendPage("Page.addScriptToEvaluateOnNewDocument", {{"source", kNoWindows}});
+                     // The login goes only to the proxy that asks for it.
+                     if (!browserProxy_.logins.empty())
+                       sendPage("Fetch.enable",
+                                {{"handleAuthRequests", true},
+                                 {"patterns", QJsonArray{QJsonObject{{"urlPattern", "*"}}}}});
                      // Room for the pictures' bytes until they are asked for.
                      sendPage("Network.enable",
                               {{"maxTotalBufferSize", double(kKeptPictureBytes)},
@@ -185,7 +213,6 @@ bool PageRenderer::startBrowser(std::string& error) {
                        navigate();
                    });
              });
-  return true;
 }
 
 void PageRenderer::sendPage(const QString& method, const QJsonObject& params,
@@ -235,6 +262,11 @@ void PageRenderer::navigate() {
 
 void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
                            const QString& session) {
+  if (method == "Target.detachedFromTarget" && !session_.isEmpty() &&
+      params.value("sessionId").toString() == session_) {
+    onPageGone();
+    return;
+  }
   if (method == "Target.targetCreated") {
     const QJsonObject info = params.value("targetInfo").toObject();
     const QString id = info.value("targetId").toString();
@@ -251,7 +283,11 @@ void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
     return;
   }
   if (method == "Inspector.targetCrashed") {
-    onBrowserGone();
+    onPageGone();
+    return;
+  }
+  if (method.startsWith("Fetch.")) {
+    onFetchEvent(method, params);
     return;
   }
   if (!job_ || phase_ == Phase::Starting || phase_ == Phase::Idle)
@@ -320,7 +356,40 @@ void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
     }
   } else if (method == "Page.loadEventFired") {
     loaded_ = true;
+    // The document has come by its load event, but after the page moved to
+    // another renderer process the browser may never say its loading
+    // finished: it must not keep the page from going quiet.
+    inFlight_.erase(loader_);
   }
+}
+
+void PageRenderer::onFetchEvent(const QString& method, const QJsonObject& params) {
+  const QString request = params.value("requestId").toString();
+  if (method == "Fetch.requestPaused") {
+    sendPage("Fetch.continueRequest", {{"requestId", request}});
+    return;
+  }
+  if (method != "Fetch.authRequired")
+    return;
+  const QJsonObject challenge = params.value("authChallenge").toObject();
+  const ProxyLogin* login =
+      challenge.value("source").toString() == "Proxy"
+          ? LoginForProxy(browserProxy_, challenge.value("origin").toString().toStdString())
+          : nullptr;
+  // Asked again for the same request, the login was refused: the answer
+  // the proxy gave then is the page's.
+  if (login == nullptr || !proxyAnswered_.insert(request).second) {
+    sendPage("Fetch.continueWithAuth",
+             {{"requestId", request},
+              {"authChallengeResponse", QJsonObject{{"response", "CancelAuth"}}}});
+    return;
+  }
+  sendPage("Fetch.continueWithAuth",
+           {{"requestId", request},
+            {"authChallengeResponse",
+             QJsonObject{{"response", "ProvideCredentials"},
+                         {"username", QString::fromStdString(login->user)},
+                         {"password", QString::fromStdString(login->password)}}}});
 }
 
 void PageRenderer::keepPicture(const QString& request) {
@@ -369,6 +438,18 @@ void PageRenderer::onBrowserGone() {
   }
 }
 
+void PageRenderer::onPageGone() {
+  // The browser lives on: the next page gets a page of its own.
+  pageReady_ = false;
+  if (!session_.isEmpty())
+    pipe_.send("Target.closeTarget", {{"targetId", target_}});
+  openPage();
+  if (job_) {
+    const bool something = !result_.pictures.empty();
+    finish(something ? RenderResult::Outcome::Rendered : RenderResult::Outcome::NotRendered);
+  }
+}
+
 void PageRenderer::tick() {
   if (!job_)
     return;
@@ -379,8 +460,8 @@ void PageRenderer::tick() {
     if (std::chrono::milliseconds(phaseClock_.elapsed()) > limits_.capture && documentTaken_) {
       finishCapture();  // the pictures not kept by now are fetched again
     } else if (std::chrono::milliseconds(phaseClock_.elapsed()) > limits_.capture) {
-      // A page stuck in a script answers nothing: its browser goes with it.
-      ++crashes_;
+      // A page stuck in a script answers nothing: its browser goes with it
+      // and is started again for the next page (it did not crash).
       pipe_.close();
       browser_.stop();
       pageReady_ = false;
@@ -474,9 +555,11 @@ void PageRenderer::capture() {
              result_.finalUrl = values.at(0).toString().toStdString();
              result_.document = WithBase(values.at(1).toString().toStdString(),
                                          values.at(2).toString().toStdString());
+             // The page went to what is no web page (a server that cannot be
+             // reached shows the browser's own error page): the page the
+             // crawl asked for is downloaded the ordinary way.
              if (!IsWebUrl(result_.finalUrl)) {
-               finish(RenderResult::Outcome::Failed,
-                      "the page went to " + UrlScheme(result_.finalUrl) + ": and was left");
+               finish(RenderResult::Outcome::NotRendered);
                return;
              }
              // The cookies the page holds now go back to the client's jar.

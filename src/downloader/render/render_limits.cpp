@@ -1,6 +1,5 @@
 #include "downloader/render/render_limits.h"
 
-#include <cstdlib>
 #include <string_view>
 
 #include "common/number_settings.h"
@@ -9,10 +8,7 @@ namespace harvel {
 
 RenderLimits RenderLimitsFromEnvironment() {
   RenderLimits limits;
-  const char* text = std::getenv("VESKDOWNLOADER_RENDER_LIMITS");
-  if (text == nullptr)
-    return limits;
-  ForEachNumberSetting(text, [&limits](std::string_view name, long number) {
+  const auto take = [&limits](std::string_view name, long number) {
     if (number == 0)
       return;
     const std::chrono::milliseconds ms(number);
@@ -26,7 +22,8 @@ RenderLimits RenderLimitsFromEnvironment() {
       limits.settle = ms;
     else if (name == "capture-ms")
       limits.capture = ms;
-  });
+  };
+  ForEachNumberSettingOfVariable("VESKDOWNLOADER_RENDER_LIMITS", take);
   return limits;
 }
 
