@@ -15,6 +15,7 @@ events {{ worker_connections 256; }}
 http {{
     include /etc/nginx/mime.types;
     log_format counted '$uri $status "$http_if_none_match" "$http_if_modified_since"';
+    log_format sized '$uri $status $body_bytes_sent';
     access_log {access_log};
     sendfile on;
     keepalive_timeout 65;
@@ -40,11 +41,11 @@ def free_port():
 
 class Nginx:
     """`access_log`: a file that gets one line per request (path, status, the validators
-    sent); none by default."""
+    sent; with `log_format` "sized", path, status and the body's bytes); none by default."""
 
-    def __init__(self, root, prefix, port, access_log=None):
+    def __init__(self, root, prefix, port, access_log=None, log_format="counted"):
         self.root, self.prefix, self.port = root, prefix, port
-        self.access_log = access_log
+        self.access_log, self.log_format = access_log, log_format
         self.process = None
 
     def __enter__(self):
@@ -52,7 +53,7 @@ class Nginx:
         conf = os.path.join(self.prefix, "nginx.conf")
         with open(conf, "w") as out:
             out.write(CONFIG.format(prefix=self.prefix, port=self.port, root=self.root,
-                                    access_log=self.access_log + " counted"
+                                    access_log=self.access_log + " " + self.log_format
                                     if self.access_log else "off"))
         self.process = subprocess.Popen(["nginx", "-c", conf, "-p", self.prefix],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "common/url_parts.h"
+
 namespace harvel {
 
 void RenderedPageReader::prepareRequest(FileRequest& request, bool page) const {
@@ -25,7 +27,9 @@ PageFound RenderedPageReader::read(const std::string& path, const std::string& p
       named.insert(reference.url);
   }
   for (const std::string& picture : outcome->pictures) {
-    if (named.insert(picture).second)
+    // Only pictures with a web address: a data: or blob: one has nothing to fetch.
+    const std::string scheme = UrlScheme(picture);
+    if ((scheme == "http" || scheme == "https") && named.insert(picture).second)
       page.references.push_back(PageReference{ReferenceKind::Picture, picture});
   }
   return page;

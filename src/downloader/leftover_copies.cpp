@@ -55,6 +55,19 @@ std::string ReadList(const std::string& path) {
   return text;
 }
 
+// The list opened for appending, when it is a plain file with one name.
+int OpenList(const std::string& path) {
+  const int fd =
+      open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  if (fd < 0)
+    return -1;
+  struct stat info {};
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1)
+    return fd;
+  close(fd);
+  return -1;
+}
+
 void RemoveList(const std::string& path) {
   struct stat info {};
   if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid())
@@ -65,31 +78,38 @@ void RemoveList(const std::string& path) {
 
 LeftoverCopies::LeftoverCopies() : started_(std::time(nullptr)) {}
 
+LeftoverCopies::~LeftoverCopies() {
+  for (const auto& [folder, listing] : listings_) {
+    if (listing.fd >= 0)
+      close(listing.fd);
+  }
+}
+
 void LeftoverCopies::copyKept(const std::string& folder, const std::string& path) {
   folderUsed(folder);  // an earlier list is read before this one is added to
-  ++waiting_[folder];
-  const int fd = open(ListPath(folder).c_str(),
-                      O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-  if (fd < 0)
+  Listing& listing = listings_[folder];
+  ++listing.waiting;
+  if (listing.fd < 0)
+    listing.fd = OpenList(ListPath(folder));
+  if (listing.fd < 0)
     return;
-  struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1) {
-    const std::string line = TextFromPath(PathFromText(path).filename()) + "\n";
-    [[maybe_unused]] const ssize_t written = write(fd, line.data(), line.size());
-  }
-  close(fd);
+  const std::string line = TextFromPath(PathFromText(path).filename()) + "\n";
+  [[maybe_unused]] const ssize_t written = write(listing.fd, line.data(), line.size());
 }
 
 void LeftoverCopies::copyGone(const std::string& folder) {
-  const auto found = waiting_.find(folder);
-  if (found == waiting_.end() || --found->second > 0)
+  const auto found = listings_.find(folder);
+  if (found == listings_.end() || --found->second.waiting > 0)
     return;
-  waiting_.erase(found);
+  if (found->second.fd >= 0)
+    close(found->second.fd);
+  listings_.erase(found);
   RemoveList(ListPath(folder));
 }
 
 void LeftoverCopies::folderUsed(const std::string& folder) {
-  if (folder.empty() || swept_.contains(folder))
+  // A folder where copies of this downloader wait was swept before they came.
+  if (folder.empty() || swept_.contains(folder) || listings_.contains(folder))
     return;
   if (swept_.size() >= kFoldersRemembered)
     swept_.clear();

@@ -23,6 +23,9 @@ class LeftoverCopies {
   static constexpr const char* kListName = ".VeskDownloader-list";
 
   LeftoverCopies();
+  ~LeftoverCopies();
+  LeftoverCopies(const LeftoverCopies&) = delete;
+  LeftoverCopies& operator=(const LeftoverCopies&) = delete;
 
   // The copy at `path` now waits in `folder`: it is added to the list there.
   void copyKept(const std::string& folder, const std::string& path);
@@ -36,7 +39,13 @@ class LeftoverCopies {
  private:
   std::time_t started_;
   std::set<std::string> swept_;
-  std::map<std::string, std::size_t> waiting_;  // copies listed, by folder
+  // A folder's list stays open while copies wait there: a copy kept costs one
+  // write, not an open, a check and a close.
+  struct Listing {
+    std::size_t waiting = 0;  // copies listed
+    int fd = -1;
+  };
+  std::map<std::string, Listing> listings_;
 };
 
 }  // namespace harvel

@@ -131,6 +131,7 @@ TEST(PageReferences, NonWebSchemesAndCommentsAreLeftOut) {
 TEST(PageReferences, ScriptStringsThatNamePicturesAreTaken) {
   EXPECT_EQ(Read("<script>document.write('<img src=\"w.jpg\">');"
                  "var gallery = ['g/1.JPG', \"g/2.webp?x=1\", 'not a.jpg', 'page.html', 'x.js'];"
+                 "if (name.endsWith(\".gif\") || name == '.png' || n == 'g/.jpg') x();"
                  "</script><script type=application/ld+json>"
                  "{\"image\":\"https:\\/\\/site.test\\/ld.png\"}</script>"),
             (std::vector<PageReference>{Picture("/blog/w.jpg"),

@@ -5,11 +5,16 @@
 // time, what is no web page is downloaded as it is, a proxy's login is given
 // to the proxy alone, and no browser process outlives its client.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <zlib.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <string>
@@ -43,6 +48,60 @@ fetch("list.json").then(r => r.json()).then(names => {
 constexpr const char* kNeverQuiet = R"(<!DOCTYPE html><html><body><script>
 setInterval(() => fetch("tick?" + Date.now()), 100);
 </script><img src="still.png"></body></html>)";
+
+// Every window it opens opens as many again.
+constexpr const char* kWindows = R"(<!DOCTYPE html><html><body><img src="still.png"><script>
+for (let i = 0; i < 50; ++i) window.open("windows.html?" + i);
+alert("stay"); confirm("sure?");
+</script></body></html>)";
+
+// The browser's processes of this test run: its renderers, or its main
+// processes (the browser and the script that starts it).
+std::vector<pid_t> BrowserProcesses(bool renderers) {
+  const char* temp = std::getenv("TMPDIR");
+  const std::string profile =
+      std::string("--user-data-dir=") + (temp != nullptr ? temp : "/tmp") + "/harvel-browser-";
+  std::map<pid_t, pid_t> parents;
+  std::map<pid_t, std::string> commands;
+  std::error_code failed;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", failed)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos)
+      continue;
+    const auto read = [&](const char* file) {
+      std::ifstream in(entry.path() / file, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const pid_t pid = static_cast<pid_t>(std::stol(name));
+    const std::string stat = read("stat");
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos)
+      continue;
+    parents[pid] = static_cast<pid_t>(std::atol(stat.c_str() + close + 4));  // ") S ppid"
+    commands[pid] = read("cmdline");
+  }
+  const auto isMain = [&](pid_t pid) {
+    return commands[pid].find(profile) != std::string::npos &&
+           commands[pid].find("--type=") == std::string::npos;
+  };
+  std::vector<pid_t> found;
+  for (const auto& [pid, command] : commands) {
+    if (!renderers) {
+      if (isMain(pid))
+        found.push_back(pid);
+      continue;
+    }
+    if (command.find("--type=renderer") == std::string::npos)
+      continue;
+    for (pid_t above = parents[pid]; above > 1; above = parents[above]) {
+      if (isMain(above)) {
+        found.push_back(pid);
+        break;
+      }
+    }
+  }
+  return found;
+}
 
 // A real PNG of one colour, which the browser shows.
 std::string Png(std::uint32_t width, std::uint32_t height) {
@@ -146,7 +205,14 @@ class PageRenderingTest : public ::testing::Test {
     site.routes().Get("/never-quiet.html", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(kNeverQuiet, "text/html");
     });
-    site.routes().Get("/tick", [](const httplib::Request&, httplib::Response& res) {
+    site.routes().Get("/windows.html", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(kWindows, "text/html");
+    });
+    site.routes().Get("/tick", [this](const httplib::Request&, httplib::Response& res) {
+      {
+        std::lock_guard lock(hitsMutex);
+        ++hits["tick"];
+      }
       res.set_content("{}", "application/json");
     });
     site.routes().Get("/members.gif", [](const httplib::Request& req, httplib::Response& res) {
@@ -330,6 +396,49 @@ TEST_F(PageRenderingTest,
   EXPECT_GE(proxy.refused, 2);  // once by the browser, once by the downloader
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
   EXPECT_FALSE(files.exists("refused.html"));
+}
+
+TEST_F(PageRenderingTest, AHostilePageOrOneWhoseProcessDiesEndsAndTheBrowserRendersTheNext) {
+  ScopedEnv limits("VESKDOWNLOADER_RENDER_LIMITS", "page-ms=3000");
+  DownloaderProcess downloader;
+  ASSERT_TRUE(downloader.start());
+  RawClient client;
+  ASSERT_TRUE(client.connect());
+  client.sendBytes(EncodeSettings(SettingsOrder{}));
+  ASSERT_TRUE(client.message());
+
+  ASSERT_TRUE(fetch(client, "/gallery.html", 2, "first.html")->rendered);
+  // Windows and dialogs stall nothing.
+  auto started = std::chrono::steady_clock::now();
+  const auto windows = fetch(client, "/windows.html", 2, "windows.html");
+  ASSERT_TRUE(windows && windows->landed && windows->rendered);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+  EXPECT_EQ(windows->pictures, std::vector<std::string>{site.url("/still.png")});
+  const std::vector<pid_t> browser = BrowserProcesses(false);
+  ASSERT_FALSE(browser.empty());
+
+  // The page's process killed (as when it eats all memory) while it renders.
+  FileRequest busy{site.url("/never-quiet.html"), files.file("busy.html")};
+  busy.renderScrolls = 20;
+  client.request(busy);
+  for (int i = 0; i < 200 && hitsOf("tick") < 3; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_GE(hitsOf("tick"), 3);
+  started = std::chrono::steady_clock::now();
+  const std::vector<pid_t> pageProcesses = BrowserProcesses(true);
+  ASSERT_FALSE(pageProcesses.empty());
+  for (const pid_t renderer : pageProcesses)
+    ::kill(renderer, SIGKILL);
+  const auto message = client.message(std::chrono::seconds(10));
+  ASSERT_TRUE(message);
+  const DownloadNotice ended = ParseNotice(*message).value();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+  EXPECT_EQ(ended.pictures, std::vector<std::string>{site.url("/still.png")});
+
+  const auto gallery = fetch(client, "/gallery.html", 2, "gallery.html");
+  ASSERT_TRUE(gallery && gallery->landed && gallery->rendered);
+  EXPECT_EQ(gallery->pictures.size(), 3u);
+  EXPECT_EQ(BrowserProcesses(false), browser);  // not started again
 }
 
 TEST_F(PageRenderingTest, AKilledDownloaderTakesItsBrowserAlong) {

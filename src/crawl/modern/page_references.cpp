@@ -125,7 +125,10 @@ class ReferenceCollector {
           continue;  // JSON writes "\/" for "/"
         url += text[i];
       }
-      if (IsPictureTypeEnding(UrlEnding(url), false))
+      // A name ending alone (".gif" in `name.endsWith(".gif")`) names no file.
+      const std::string_view name = LastPathSegment(url);
+      if (name.find_first_not_of('.') < name.rfind('.') &&
+          IsPictureTypeEnding(UrlEnding(url), false))
         add(ReferenceKind::Picture, std::move(url));
     }
   }

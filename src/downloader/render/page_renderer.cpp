@@ -31,6 +31,18 @@ constexpr const char* kScrollToBottom = R"((async () => {
   return root.scrollHeight;
 })())";
 
+// Run in every document before its own scripts: a page opens no window and
+// no dialog (each would stall it), and cannot put them back.
+constexpr const char* kNoWindows = R"((() => {
+  const fixed = (name, value) =>
+      Object.defineProperty(window, name, {value, writable: false, configurable: false});
+  fixed("open", () => null);
+  fixed("alert", () => undefined);
+  fixed("confirm", () => false);
+  fixed("prompt", () => null);
+  fixed("print", () => undefined);
+})())";
+
 constexpr const char* kHeight =
     "(document.scrollingElement || document.documentElement).scrollHeight";
 
@@ -154,10 +166,18 @@ bool PageRenderer::startBrowser(std::string& error) {
     return false;
   ++starts_;
   pipe_.open(browser_.commandFd(), browser_.answerFd());
-  pageReady_ = false;
-  const int generation = generation_;
+  proxyAnswered_.clear();
   pipe_.send("Browser.setDownloadBehavior", {{"behavior", "deny"}});
   pipe_.send("Target.setDiscoverTargets", {{"discover", true}});
+  openPage();
+  return true;
+}
+
+void PageRenderer::openPage() {
+  pageReady_ = false;
+  target_.clear();
+  session_.clear();
+  const int generation = generation_;
   pipe_.send("Target.createTarget", {{"url", "about:blank"}},
              [this, generation](const QJsonObject& created, const QString& failed) {
                if (!failed.isEmpty()) {
@@ -178,6 +198,7 @@ bool PageRenderer::startBrowser(std::string& error) {
                      }
                      session_ = attached.value("sessionId").toString();
                      sendPage("Page.enable");
+                     sendPage("Page.addScriptToEvaluateOnNewDocument", {{"source", kNoWindows}});
                      // The login goes only to the proxy that asks for it.
                      if (!browserProxy_.logins.empty())
                        sendPage("Fetch.enable",
@@ -192,7 +213,6 @@ bool PageRenderer::startBrowser(std::string& error) {
                        navigate();
                    });
              });
-  return true;
 }
 
 void PageRenderer::sendPage(const QString& method, const QJsonObject& params,
@@ -242,6 +262,11 @@ void PageRenderer::navigate() {
 
 void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
                            const QString& session) {
+  if (method == "Target.detachedFromTarget" && !session_.isEmpty() &&
+      params.value("sessionId").toString() == session_) {
+    onPageGone();
+    return;
+  }
   if (method == "Target.targetCreated") {
     const QJsonObject info = params.value("targetInfo").toObject();
     const QString id = info.value("targetId").toString();
@@ -258,7 +283,7 @@ void PageRenderer::onEvent(const QString& method, const QJsonObject& params,
     return;
   }
   if (method == "Inspector.targetCrashed") {
-    onBrowserGone();
+    onPageGone();
     return;
   }
   if (method.startsWith("Fetch.")) {
@@ -413,6 +438,18 @@ void PageRenderer::onBrowserGone() {
   }
 }
 
+void PageRenderer::onPageGone() {
+  // The browser lives on: the next page gets a page of its own.
+  pageReady_ = false;
+  if (!session_.isEmpty())
+    pipe_.send("Target.closeTarget", {{"targetId", target_}});
+  openPage();
+  if (job_) {
+    const bool something = !result_.pictures.empty();
+    finish(something ? RenderResult::Outcome::Rendered : RenderResult::Outcome::NotRendered);
+  }
+}
+
 void PageRenderer::tick() {
   if (!job_)
     return;
@@ -423,8 +460,8 @@ void PageRenderer::tick() {
     if (std::chrono::milliseconds(phaseClock_.elapsed()) > limits_.capture && documentTaken_) {
       finishCapture();  // the pictures not kept by now are fetched again
     } else if (std::chrono::milliseconds(phaseClock_.elapsed()) > limits_.capture) {
-      // A page stuck in a script answers nothing: its browser goes with it.
-      ++crashes_;
+      // A page stuck in a script answers nothing: its browser goes with it
+      // and is started again for the next page (it did not crash).
       pipe_.close();
       browser_.stop();
       pageReady_ = false;
@@ -518,9 +555,11 @@ void PageRenderer::capture() {
              result_.finalUrl = values.at(0).toString().toStdString();
              result_.document = WithBase(values.at(1).toString().toStdString(),
                                          values.at(2).toString().toStdString());
+             // The page went to what is no web page (a server that cannot be
+             // reached shows the browser's own error page): the page the
+             // crawl asked for is downloaded the ordinary way.
              if (!IsWebUrl(result_.finalUrl)) {
-               finish(RenderResult::Outcome::Failed,
-                      "the page went to " + UrlScheme(result_.finalUrl) + ": and was left");
+               finish(RenderResult::Outcome::NotRendered);
                return;
              }
              // The cookies the page holds now go back to the client's jar.

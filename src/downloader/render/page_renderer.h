@@ -63,10 +63,11 @@ struct RenderResult {
 // until it has loaded and the network is quiet, scrolled to the bottom in
 // steps until its height stops growing, and then its document and the
 // pictures it loaded are taken, and the cookies it holds then go back into the
-// client's jar. The browser's downloads are refused, windows a page opens are
-// closed, dialogs dismissed. A proxy that asks for a login is given the
-// client's; a server that asks for one is given none. A browser that crashes is started again once,
-// for the next page; after a second crash pages fail.
+// client's jar. The browser's downloads are refused; a page opens no window
+// and no dialog. A proxy that asks for a login is given the client's; a
+// server that asks for one is given none. A page whose process dies ends with
+// what it had; a browser that crashes is started again once, for the next
+// page; after a second crash pages fail.
 class PageRenderer : public QObject {
   Q_OBJECT
 
@@ -108,6 +109,11 @@ class PageRenderer : public QObject {
 
   void next();
   bool startBrowser(std::string& error);
+  // Opens the browser's one page and attaches to it; pageReady_ once done.
+  void openPage();
+  // The page's process crashed or the page went: the page under way ends
+  // with what it had.
+  void onPageGone();
   void navigate();
   void onEvent(const QString& method, const QJsonObject& params, const QString& session);
   void onBrowserGone();
