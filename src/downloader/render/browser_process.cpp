@@ -204,7 +204,11 @@ bool BrowserProcess::start(const Launch& launch, std::string& error) {
       ::kill(0, SIGKILL);
       ::_exit(127);
     }
-    Guard(browser, lifeline[0]);
+    // Nothing of this program's stays open here but the lifeline: a listening
+    // socket kept by the guardian would take connections nobody answers.
+    ::dup2(lifeline[0], 3);
+    ::close_range(4, ~0U, 0);
+    Guard(browser, 3);
   }
   ::setpgid(guardian, guardian);  // also here, so that stop() never misses the group
   ::close(command[0]);
