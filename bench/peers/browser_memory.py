@@ -4,8 +4,8 @@ A thread walks the process tree below `root` every `period` seconds (through
 /proc/PID/task/TID/children) and, for every process whose name starts with "chrom",
 reads its proportional set size (smaps_rollup's Pss: shared pages split between the
 processes that share them), its resident set (status's VmRSS) and its CPU time. The peak
-of each sum over one sample is kept. A browser start is a browser process whose parent is
-not one: each such process seen counts once.
+of each sum over one sample is kept. A browser start is a browser process found under one that is not:
+each such process seen counts once.
 """
 
 import os
@@ -76,15 +76,17 @@ class BrowserWatch:
         root = _stat(self.root)
         if root is not None:
             self.root_cpu = root[2]
-        pending = _children(self.root)
+        # (process, whether the process it was found under is a browser one): its parent
+        # as read now may already be another, when the one it was found under just ended.
+        pending = [(child, False) for child in _children(self.root)]
         while pending:
-            pid = pending.pop()
-            pending += _children(pid)
+            pid, under_browser = pending.pop()
             stat = _stat(pid)
-            if stat is None or not stat[0].startswith("chrom"):
+            browser = stat is not None and stat[0].startswith("chrom")
+            pending += [(child, browser) for child in _children(pid)]
+            if not browser:
                 continue
-            parent = _stat(stat[1])
-            if parent is None or not parent[0].startswith("chrom"):
+            if not under_browser:
                 self.starts.add(pid)
             self.cpu[pid] = stat[2]
             pss += _kib("/proc/%d/smaps_rollup" % pid, "Pss:")

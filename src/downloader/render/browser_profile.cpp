@@ -91,7 +91,10 @@ void BrowserProfile::remove() {
 int BrowserProfile::RemoveStale(const std::filesystem::path& temp) {
   int removed = 0;
   std::error_code failed;
-  for (const auto& entry : std::filesystem::directory_iterator(temp, failed)) {
+  // Incremented without exceptions: a folder that changes meanwhile ends the sweep.
+  for (std::filesystem::directory_iterator it(temp, failed), end; !failed && it != end;
+       it.increment(failed)) {
+    const std::filesystem::directory_entry& entry = *it;
     const pid_t maker = MakerOf(entry.path().filename().string());
     // A maker still alive may be making the folder, before it is locked.
     if (maker <= 0 || IsLive(maker))
