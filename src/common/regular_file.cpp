@@ -30,7 +30,8 @@ RegularFile RegularFile::Open(const std::filesystem::path& path, Links links) {
     return file;
   }
   // A regular file never blocks a read; the flag only kept the open short.
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // F_SETFL takes only the status flags, and O_NONBLOCK was the one set.
+  fcntl(fd, F_SETFL, 0);
   file.fd_ = fd;
   return file;
 }
