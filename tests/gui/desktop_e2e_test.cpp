@@ -104,6 +104,9 @@ class DesktopEndToEnd : public ::testing::Test {
     QCoreApplication::processEvents();
   }
 
+  // Requests the routes of a test counted: a member, since a crawl may still
+  // ask the server after the test's body has returned, until TearDown.
+  std::atomic<int> requests{0};
   test::TestSiteServer server;
   test::TempFolder harvelFolder;
   test::TempFolder dataFolder;  // the kept collection list
@@ -132,13 +135,12 @@ const std::string kPng = "\x89PNG\r\n\x1a\npicture-two";
 const std::string kJpeg = "\xff\xd8\xff\xe0picture-three";
 
 TEST_F(DesktopEndToEnd, TheOnlyNewOptionTakesNothingCollectedAndItsRecordCanBeForgotten) {
-  std::atomic<int> pictures{0};
   server.routes().Get("/r/index.html", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("<img src=\"a.gif\"><img src=\"b.png\">", "text/html");
   });
   for (const auto& [path, body] : {std::pair{"/r/a.gif", kGif}, std::pair{"/r/b.png", kPng}}) {
-    server.routes().Get(path, [&pictures, body](const httplib::Request&, httplib::Response& res) {
-      ++pictures;
+    server.routes().Get(path, [this, body](const httplib::Request&, httplib::Response& res) {
+      ++requests;
       res.set_content(body, "application/octet-stream");
     });
   }
@@ -153,7 +155,7 @@ TEST_F(DesktopEndToEnd, TheOnlyNewOptionTakesNothingCollectedAndItsRecordCanBeFo
   for (const int crawl : {1, 2}) {
     crawlFromTheList(QStringLiteral("r"), server.url("/r/index.html"), QStringLiteral("0"));
     ASSERT_FALSE(timedOut);
-    EXPECT_EQ(pictures, 2) << "crawl " << crawl;
+    EXPECT_EQ(requests, 2) << "crawl " << crawl;
   }
   EXPECT_FALSE(collected->isHidden());
   EXPECT_EQ(collected->text(), QStringLiteral("取得済:2"));
@@ -171,19 +173,17 @@ TEST_F(DesktopEndToEnd, TheOnlyNewOptionTakesNothingCollectedAndItsRecordCanBeFo
 }
 
 TEST_F(DesktopBoxesEndToEnd, TheCrawlGoesOnBehindEveryDialogOfTheMainWindow) {
-  std::atomic<int> requests{0};
   std::string page;
   for (int i = 0; i < 300; ++i)
     page += "<img src=\"p" + std::to_string(i) + ".gif\">\r\n";
   server.routes().Get("/many.html", [page](const httplib::Request&, httplib::Response& res) {
     res.set_content(page, "text/html");
   });
-  server.routes().Get(R"(/p\d+\.gif)",
-                      [&requests](const httplib::Request&, httplib::Response& res) {
-                        ++requests;
-                        std::this_thread::sleep_for(30ms);  // the crawl outlasts the dialogs
-                        res.set_content(kGif, "image/gif");
-                      });
+  server.routes().Get(R"(/p\d+\.gif)", [this](const httplib::Request&, httplib::Response& res) {
+    ++requests;
+    std::this_thread::sleep_for(30ms);  // the crawl outlasts the dialogs
+    res.set_content(kGif, "image/gif");
+  });
   server.start();
   test::TempFolder lists;
   ASSERT_TRUE(SaveListFile(lists.file("one.hvl"), {{"x", "http://127.0.0.1:1/", "0"}}));
@@ -477,16 +477,14 @@ TEST_F(DesktopEndToEnd, PauseHoldsTheCrawlResumeGoesOnAndStopEndsItAsStopped) {
   std::string page;
   for (int i = 0; i < 60; ++i)
     page += "<img src=\"p" + std::to_string(i) + ".gif\">\r\n";
-  std::atomic<int> requests{0};
   server.routes().Get("/p.html", [page](const httplib::Request&, httplib::Response& res) {
     res.set_content(page, "text/html");
   });
-  server.routes().Get(R"(/p\d+\.gif)",
-                      [&requests](const httplib::Request&, httplib::Response& res) {
-                        ++requests;
-                        std::this_thread::sleep_for(20ms);
-                        res.set_content(kGif, "image/gif");
-                      });
+  server.routes().Get(R"(/p\d+\.gif)", [this](const httplib::Request&, httplib::Response& res) {
+    ++requests;
+    std::this_thread::sleep_for(20ms);
+    res.set_content(kGif, "image/gif");
+  });
   server.start();
   control<QSpinBox>("JobsSpin")->setValue(1);  // one file at a time, nothing fetched ahead
 
@@ -581,12 +579,11 @@ TEST_F(DesktopEndToEnd, ClosingTheCrawlWindowMidCrawlStopsRequests) {
   for (int i = 0; i < kPictures; ++i) {
     page += "<img src=\"p" + std::to_string(i) + ".gif\">\r\n";
   }
-  std::atomic<int> requests{0};
   server.routes().Get("/slow/index.html", [page](const httplib::Request&, httplib::Response& res) {
     res.set_content(page, "text/html");
   });
   server.routes().Get(R"(/slow/p\d+\.gif)",
-                      [&requests](const httplib::Request&, httplib::Response& res) {
+                      [this](const httplib::Request&, httplib::Response& res) {
                         ++requests;
                         std::this_thread::sleep_for(50ms);
                         res.set_content(kGif, "image/gif");
@@ -630,8 +627,7 @@ TEST_F(DesktopEndToEnd, ClosingTheCrawlWindowMidCrawlStopsRequests) {
 }
 
 TEST_F(DesktopEndToEnd, TheSettingsDialogsCookiesFileOpensAMembersSiteAndABadOneIsTold) {
-  std::atomic<int> requests{0};
-  const auto member = [&requests](const httplib::Request& req) {
+  const auto member = [this](const httplib::Request& req) {
     ++requests;
     return req.get_header_value("Cookie").find("login=m3mber") != std::string::npos;
   };
